@@ -1,0 +1,11 @@
+#include "jet/Backend.h"
+#include "jet/Error.h"
+
+namespace jet::mdb {
+
+std::shared_ptr<Backend> open(const OpenRequest&, std::shared_ptr<Workgroup>) {
+    raise(Err::NotSupported);
+}
+std::shared_ptr<Workgroup> openWorkgroup(const std::string&) { raise(Err::NotSupported); }
+
+}  // namespace jet::mdb
