@@ -30,6 +30,36 @@ inline constexpr int32_t VarBinary = 204;
 inline constexpr int32_t LongVarBinary = 205;
 }  // namespace adtype
 
+// What a column of a fixed-size type reports whatever provider reads it, so that
+// equal definitions compare equal across providers: DefinedSize, Precision and
+// NumericScale, and whether the type is of fixed length (attribute bit 1 and
+// property "Fixed Length"). Types sized by their definition (TEXT(n), CHAR(n),
+// BINARY(n), VARBINARY(n)) report the definition's n; DECIMAL(p,s) reports its
+// own precision and scale with DefinedSize 19. Unknown codes give all zeros.
+struct TypeFacts {
+    int32_t definedSize = 0;
+    uint8_t precision = 0;
+    uint8_t numericScale = 0;
+    bool fixedLength = false;
+};
+[[nodiscard]] constexpr TypeFacts typeFacts(int32_t adoType) {
+    switch (adoType) {
+        case 11: return {2, 0, 0, true};    // YESNO
+        case 17: return {1, 3, 0, true};    // BYTE
+        case 2: return {2, 5, 0, true};     // SMALLINT
+        case 3: return {4, 10, 0, true};    // INTEGER, COUNTER
+        case 6: return {8, 19, 4, true};    // CURRENCY
+        case 4: return {4, 7, 0, true};     // SINGLE
+        case 5: return {8, 15, 0, true};    // DOUBLE
+        case 7: return {8, 0, 0, true};     // DATETIME
+        case 72: return {16, 0, 0, true};   // GUID
+        case 131: return {19, 18, 0, true}; // DECIMAL (precision and scale from the definition)
+        case 128: return {0, 0, 0, true};   // BINARY(n)
+        case 130: return {0, 0, 0, true};   // CHAR(n)
+        default: return {0, 0, 0, false};   // TEXT(n), MEMO, OLEOBJECT, VARBINARY(n)
+    }
+}
+
 // Column attribute bits.
 inline constexpr int32_t kColumnFixed = 1;
 inline constexpr int32_t kColumnNullable = 2;
