@@ -1,0 +1,142 @@
+// Indexes of one table: pairing by name, own properties, columns and sort
+// orders; one-side listing.
+#include "engine/detail/Comparison.h"
+#include "engine/detail/NameLookup.h"
+
+namespace engine::detail {
+
+namespace {
+
+void readSide(const jet::Index& x, TIndexProps& side) {
+    side.IndexNulls = toInt16(x.IndexNulls());
+    side.PrimaryKey = x.PrimaryKey();
+    side.Unique = x.Unique();
+}
+
+}  // namespace
+
+void CollectIndexColumns(const jet::Collection<jet::IndexColumn>& columns, CompareSide side,
+                         TIndex& index) {
+    ElementArray<TIndexColumn>& list =
+        side == csSource ? index.Source.Columns : index.Destination.Columns;
+    const int32_t n = columns.Count();
+    list.Redim(n);
+    for (int32_t i = 0; i < n; ++i) {
+        const jet::IndexColumn x = columns.Item(i);
+        TIndexColumn& c = list[i + 1];
+        c.Action = side == csSource ? acOnlyInSource : acOnlyInDestination;
+        c.Name = x.Name();
+        c.SortOrder = toInt16(x.SortOrder());
+    }
+}
+
+void CollectIndexes(const jet::Collection<jet::Index>& indexes, CompareSide side, TTable& table) {
+    const int32_t n = indexes.Count();
+    table.Indexes.Redim(n);
+    for (int32_t i = 0; i < n; ++i) {
+        const jet::Index x = indexes.Item(i);
+        TIndex& e = table.Indexes[i + 1];
+        if (side == csSource) {
+            e.Action = acOnlyInSource;
+            e.Name = x.Name();
+            readSide(x, e.Source);
+            CollectIndexColumns(x.Columns(), csSource, e);
+            e.Destination.Columns.Clear();
+        } else {
+            e.Action = acOnlyInDestination;
+            e.Name = x.Name();
+            readSide(x, e.Destination);
+            CollectIndexColumns(x.Columns(), csDestination, e);
+            e.Source.Columns.Clear();
+        }
+    }
+}
+
+void CompareIndexColumns(const jet::Collection<jet::IndexColumn>& source,
+                         const jet::Collection<jet::IndexColumn>& destination, bool reverse,
+                         TIndex& index) {
+    const auto& walked = reverse ? destination : source;
+    const auto& other = reverse ? source : destination;
+    ElementArray<TIndexColumn>& list = reverse ? index.Destination.Columns : index.Source.Columns;
+
+    const int32_t n = walked.Count();
+    list.Redim(n);
+    const NameLookup partners = NameLookup::of(other);
+    for (int32_t i = 0; i < n; ++i) {
+        const jet::IndexColumn c = walked.Item(i);
+        const std::string name = c.Name();
+        TIndexColumn& e = list[i + 1];
+        if (const int32_t j = partners.find(name); j >= 0) {
+            if (c.SortOrder() == other.Item(j).SortOrder()) {
+                e.Action = acEqual;
+            } else {
+                e.Action = acDifferent;
+                index.Action = acDifferent;
+            }
+        } else {
+            index.Action = acDifferent;
+            e.Action = reverse ? acOnlyInDestination : acOnlyInSource;
+        }
+        e.Name = name;
+        e.SortOrder = toInt16(c.SortOrder());
+    }
+}
+
+void CompareIndexes(const jet::Collection<jet::Index>& source,
+                    const jet::Collection<jet::Index>& destination, bool reverse, TTable& table) {
+    ElementArray<TIndex>& list = table.Indexes;
+
+    if (!reverse) {
+        const int32_t n = source.Count();
+        list.Redim(n);
+        const NameLookup partners = NameLookup::of(destination);
+        for (int32_t i = 0; i < n; ++i) {
+            const jet::Index s = source.Item(i);
+            TIndex& e = list[i + 1];
+            if (const int32_t j = partners.find(s.Name()); j >= 0) {
+                const jet::Index d = destination.Item(j);
+                bool differ = false;
+                differ |= s.Unique() != d.Unique();
+                differ |= s.PrimaryKey() != d.PrimaryKey();
+                differ |= s.IndexNulls() != d.IndexNulls();
+                if (differ) {
+                    e.Action = acDifferent;
+                    table.Action = acDifferent;
+                } else {
+                    e.Action = acEqual;
+                }
+                e.Name = s.Name();
+                readSide(s, e.Source);
+                CompareIndexColumns(s.Columns(), d.Columns(), false, e);
+                // The pair carries the destination's spelling of the name.
+                e.Name = d.Name();
+                readSide(d, e.Destination);
+                CompareIndexColumns(s.Columns(), d.Columns(), true, e);
+            } else {
+                table.Action = acDifferent;
+                e.Action = acOnlyInSource;
+                e.Name = s.Name();
+                readSide(s, e.Source);
+                CollectIndexColumns(s.Columns(), csSource, e);
+                e.Destination.Columns.Clear();
+            }
+        }
+        return;
+    }
+
+    const NameLookup sources = NameLookup::of(source);
+    const int32_t n = destination.Count();
+    for (int32_t i = 0; i < n; ++i) {
+        const jet::Index d = destination.Item(i);
+        if (sources.contains(d.Name())) continue;
+        TIndex& e = list.Append();
+        table.Action = acDifferent;
+        e.Action = acOnlyInDestination;
+        e.Name = d.Name();
+        readSide(d, e.Destination);
+        CollectIndexColumns(d.Columns(), csDestination, e);
+        e.Source.Columns.Clear();
+    }
+}
+
+}  // namespace engine::detail
