@@ -1,0 +1,102 @@
+#pragma once
+// The synchronisation script generator over one comparison result. The passes
+// are public so that each can be exercised on its own; GenerateScript runs them
+// in the script's order:
+//   1. foreign keys of the target dropped        (ScriptDropKeys)
+//   2. indexes of the target dropped             (ScriptDropIndexes)
+//   3. table and column statements               (ScriptObject, smTableStatements)
+//   4. indexes re-created                        (ScriptObject, smIndexStatements)
+//   5. foreign keys re-created                   (ScriptCreateKeys)
+//   6. views and procedures in dependency order  (ScriptViewsAndProcedures)
+//   7. groups, then 8. users                     (ScriptObject)
+// followed by the <JET:COLUMNS>, <JET:GROUPS> and <JET:USERS> blocks.
+//
+// Direction arguments are ScriptDirection values. The target side is the side
+// the script changes (destination for 0, source for 1); the generating side is
+// the other one, whose definitions are written. Element indexes are 1-based as
+// in the record; an index outside its array throws std::out_of_range.
+//
+// The generator holds references to the record and the options: both must
+// outlive it. The passes read the record only. Later passes learn from earlier
+// ones what the script leaves out (so that nothing refers to it), which is why
+// the passes are members and GenerateScript starts them afresh.
+#include <cstdint>
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "engine/ComparisonResult.h"
+#include "script/Script.h"
+
+namespace script {
+
+class ScriptGenerator {
+public:
+    ScriptGenerator(const engine::TComparisonResult& result, const ScriptOptions& options,
+                    bool matchColumnsBox);
+
+    // The whole script, with Report holding what was left out and why.
+    // Throws std::invalid_argument for a direction other than 0 or 1.
+    [[nodiscard]] TScript GenerateScript(ScriptDirection direction);
+
+    // Drops every foreign key of the target side. Other directions: "".
+    [[nodiscard]] std::string ScriptDropKeys(int32_t direction);
+    // Drops every index of the target side but those of foreign keys. Other
+    // directions: "".
+    [[nodiscard]] std::string ScriptDropIndexes(int32_t direction);
+    // One element: kind an engine::ObjectKind, index its position in its array;
+    // mode (tables only) a ScriptMode. A non-zero direction counts as 1.
+    [[nodiscard]] TScript ScriptObject(int32_t kind, int32_t index, int32_t direction,
+                                       int32_t mode);
+    // Re-creates the foreign keys: of changed tables from the generating side,
+    // of the tables whose target definition stays (not selected, or kept
+    // target-only tables) from the target side. Other directions: empty.
+    [[nodiscard]] TScript ScriptCreateKeys(int32_t direction);
+    // The ADD CONSTRAINT statement of one key from one side (an
+    // engine::CompareSide); empty for another side, a key without columns or of
+    // an unknown type.
+    [[nodiscard]] TScript ScriptKeyConstraints(int32_t tableIndex, int32_t keyIndex, int32_t side);
+    // The selected views and procedures, each after the selected ones its text
+    // names; what waits on itself in a circle is written in list order.
+    [[nodiscard]] TScript ScriptViewsAndProcedures(int32_t direction);
+
+    // What the passes run so far left out, one sentence each.
+    [[nodiscard]] const std::vector<std::string>& Report() const { return report_; }
+
+private:
+    [[nodiscard]] TScript scriptTable(int32_t index, int32_t direction);
+    void scriptCreateTable(const engine::TTable& table, int32_t index, int32_t direction,
+                           TScript& out);
+    void scriptAlterTable(const engine::TTable& table, int32_t direction, TScript& out);
+    [[nodiscard]] TScript scriptIndexes(int32_t index, int32_t direction);
+    [[nodiscard]] TScript scriptQuery(int32_t kind, int32_t index, int32_t direction);
+    [[nodiscard]] TScript scriptPrincipal(int32_t kind, int32_t index, int32_t direction);
+
+    [[nodiscard]] std::string typeText(const engine::TColumnProps& side) const;
+    [[nodiscard]] bool keepsTargetDefinition(const engine::TTable& table, int32_t direction) const;
+    void columnLines(std::string& block, const engine::TTable& table, const std::string& column,
+                     const engine::TColumnProps& side);
+    [[nodiscard]] std::string wrapColumnBlock(const engine::TTable& table, std::string lines);
+    void noteMissingColumn(const std::string& table, const std::string& column);
+    [[nodiscard]] bool isMissingColumn(const std::string& table, const std::string& column) const;
+    void note(std::string sentence) { report_.push_back(std::move(sentence)); }
+
+    const engine::TComparisonResult& r_;
+    const ScriptOptions& o_;
+    bool matchColumnsBox_;
+
+    std::vector<std::string> report_;
+    // Folded names of tables the script drops, and of new tables it leaves out.
+    std::set<std::string> droppedTables_;
+    std::set<std::string> leftOutTables_;
+    // (folded table name, folded column name) of columns the target will lack
+    // because the script leaves them out.
+    std::set<std::pair<std::string, std::string>> missingColumns_;
+    // (permission object type, element index) of new objects left out.
+    std::set<std::pair<int32_t, int32_t>> leftOutObjects_;
+    // Set by columnLines when the table's name cannot stand in a block line.
+    bool tableNameUnfit_ = false;
+};
+
+}  // namespace script
