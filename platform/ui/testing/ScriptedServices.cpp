@@ -1,0 +1,80 @@
+#include "ui/testing/ScriptedServices.h"
+
+#include <gtest/gtest.h>
+
+namespace ui::testing {
+
+std::string describe(const Message& m) {
+    return "box \"" + m.text.toStdString() + "\" titled \"" + m.title.toStdString() +
+           "\" (buttons " + std::to_string(static_cast<int>(m.buttons)) + ", icon " +
+           std::to_string(static_cast<int>(m.icon)) + ")";
+}
+
+std::string describe(const FileDialog& d) {
+    return "dialog \"" + d.title.toStdString() + "\" filter \"" + d.filter.toStdString() +
+           "\" folder \"" + d.initialFolder.toStdString() + "\" name \"" +
+           d.fileName.toStdString() + "\" flags " + std::to_string(d.flags);
+}
+
+ScriptedServices::~ScriptedServices() { verify(); }
+
+void ScriptedServices::verify() {
+    for (const ExpectedBox& b : boxes_)
+        ADD_FAILURE() << "expected "
+                      << describe(Message{b.text, b.buttons, b.icon,
+                                          b.title.isEmpty() ? programTitle() : b.title})
+                      << " was never shown";
+    for (const ExpectedDialog& d : dialogs_)
+        ADD_FAILURE() << "expected " << (d.save ? "save " : "open ") << describe(d.dialog)
+                      << " was never shown";
+    boxes_.clear();
+    dialogs_.clear();
+}
+
+Answer ScriptedServices::showMessage(const Message& message) {
+    shown_.push_back(message);
+    if (boxes_.empty()) {
+        ADD_FAILURE() << "unexpected " << describe(message);
+        return closedAnswer(message.buttons);
+    }
+    const Message want{boxes_.front().text, boxes_.front().buttons, boxes_.front().icon,
+                       boxes_.front().title.isEmpty() ? programTitle() : boxes_.front().title};
+    if (want.text != message.text || want.buttons != message.buttons ||
+        want.icon != message.icon || want.title != message.title) {
+        ADD_FAILURE() << "shown " << describe(message) << "\n  but expected " << describe(want);
+        return closedAnswer(message.buttons);
+    }
+    ExpectedBox box = std::move(boxes_.front());
+    boxes_.pop_front();
+    if (box.whileShown) box.whileShown();
+    return box.answer;
+}
+
+std::optional<QString> ScriptedServices::dialog(const FileDialog& d, bool save) {
+    dialogsShown_.push_back(d);
+    const char* kind = save ? "save " : "open ";
+    if (dialogs_.empty()) {
+        ADD_FAILURE() << "unexpected " << kind << describe(d);
+        return std::nullopt;
+    }
+    if (dialogs_.front().save != save || !(dialogs_.front().dialog == d)) {
+        ADD_FAILURE() << "shown " << kind << describe(d) << "\n  but expected "
+                      << (dialogs_.front().save ? "save " : "open ")
+                      << describe(dialogs_.front().dialog);
+        return std::nullopt;
+    }
+    auto answer = std::move(dialogs_.front().answer);
+    dialogs_.pop_front();
+    return answer;
+}
+
+std::optional<QString> ScriptedServices::ShowOpen(const FileDialog& d) { return dialog(d, false); }
+
+std::optional<QString> ScriptedServices::ShowSave(const FileDialog& d) { return dialog(d, true); }
+
+bool ScriptedServices::OpenWithDesktop(const QString& fileOrAddress) {
+    opened_.push_back(fileOrAddress);
+    return openResult_;
+}
+
+}  // namespace ui::testing

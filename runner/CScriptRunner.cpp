@@ -1,0 +1,121 @@
+#include "runner/CScriptRunner.h"
+
+#include <optional>
+
+#include "jet/Catalog.h"
+#include "jet/Command.h"
+#include "jet/Connection.h"
+#include "jet/Error.h"
+#include "jet/Types.h"
+#include "runner/LineGrammar.h"
+#include "runner/ScriptReader.h"
+
+namespace runner {
+
+namespace {
+
+const std::string kLineBreak = "\r\n";
+
+void applyColumnProperty(const jet::Catalog& catalog, const std::string& line, size_t lineNumber) {
+    const std::string table = GetField(line, 1);
+    const std::string column = GetField(line, 2);
+    // Numbers are converted before the catalog is touched, so a blank line fails
+    // as a bad number rather than as a missing table.
+    const int32_t position = fieldToLong(GetField(line, 3), "property position", lineNumber);
+    const std::string value = GetField(line, 4, true);
+    catalog.Tables().Item(table).Columns().Item(column).Properties().Item(position).Value(
+        jet::Variant(value));
+}
+
+void applyPermission(const jet::Catalog& catalog, const std::string& line, size_t lineNumber,
+                     jet::PrincipalKind kind) {
+    const std::string principal = GetField(line, 1);
+    const std::string object = GetField(line, 2);
+    const int32_t objectType = fieldToLong(GetField(line, 3), "object type", lineNumber);
+    const int32_t action = fieldToLong(GetField(line, 4), "action", lineNumber);
+    const int32_t rights = fieldToLong(GetField(line, 5, true), "rights", lineNumber);
+    if (kind == jet::PrincipalKind::User)
+        catalog.Users().Item(principal).SetPermissions(object, objectType, action, rights);
+    else
+        catalog.Groups().Item(principal).SetPermissions(object, objectType, action, rights);
+}
+
+}  // namespace
+
+bool CScriptRunner::RunScript() {
+    // Declared in this order so that, on a failure, the catalog and the command
+    // go before the connection; the connection closes itself when destroyed.
+    jet::Connection connection;
+    std::optional<jet::Command> command;
+    std::optional<jet::Catalog> catalog(std::in_place);
+
+    std::string gathered;
+    bool columns = false, users = false, groups = false;
+
+    connection.Mode(jet::ConnectMode::ReadWrite);
+    connection.Open(connectionString_, {}, {}, -1);
+    command.emplace();
+    command->ActiveConnection(connection);
+    catalog->ActiveConnection(connection);
+
+    bool result = true;
+    bool declined = false;
+    const std::vector<std::string> lines = readScriptLines(scriptFile_);
+
+    for (size_t i = 0; i < lines.size() && !declined; ++i) {
+        const std::string& line = lines[i];
+        const size_t lineNumber = i + 1;
+        switch (classifyLine(line)) {
+            case LineKind::Run: {
+                command->CommandText(gathered);
+                try {
+                    command->Execute();
+                } catch (const jet::Error& e) {
+                    bool go = false;
+                    if (events_) {
+                        events_->ShowStatement(command->CommandText());
+                        events_->OnError(e.number(), e.description(), go);
+                    }
+                    if (!go) {
+                        result = false;
+                        declined = true;
+                        break;
+                    }
+                }
+                gathered.clear();
+                break;
+            }
+            case LineKind::OpenColumns: columns = true; break;
+            case LineKind::OpenUsers: users = true; break;
+            case LineKind::OpenGroups: groups = true; break;
+            case LineKind::CloseColumns: columns = false; break;
+            case LineKind::CloseUsers: users = false; break;
+            case LineKind::CloseGroups: groups = false; break;
+            case LineKind::Other:
+                if (columns)
+                    applyColumnProperty(*catalog, line, lineNumber);
+                else if (users)
+                    applyPermission(*catalog, line, lineNumber, jet::PrincipalKind::User);
+                else if (groups)
+                    applyPermission(*catalog, line, lineNumber, jet::PrincipalKind::Group);
+                else
+                    gathered += line + kLineBreak;
+                break;
+        }
+    }
+
+    command.reset();
+    catalog.reset();
+    if (declined) {
+        // The user already chose to stop; a failure to close changes nothing.
+        try {
+            connection.Close();
+        } catch (const jet::Error&) {
+        }
+    } else {
+        connection.Close();
+    }
+    return result;
+}
+
+}  // namespace runner

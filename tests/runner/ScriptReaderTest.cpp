@@ -1,0 +1,70 @@
+#include <gtest/gtest.h>
+
+#include "TestSupport.h"
+#include "runner/RunnerError.h"
+#include "runner/ScriptReader.h"
+
+namespace {
+
+using Lines = std::vector<std::string>;
+
+struct SplitCase {
+    const char* name;
+    std::string text;
+    Lines lines;
+};
+
+TEST(ScriptReader, EveryLineEndEndsALine) {
+    const SplitCase cases[] = {
+        {"crlf", "a\r\nb\r\n", {"a", "b"}},
+        {"lfOnly", "a\nb\n", {"a", "b"}},
+        {"crOnly", "a\rb\r", {"a", "b"}},
+        {"mixed", "a\r\nb\nc\rd", {"a", "b", "c", "d"}},
+        {"blankLinesKept", "a\r\n\r\n\r\nb\r\n", {"a", "", "", "b"}},
+        {"lfCrIsTwoEnds", "a\n\rb", {"a", "", "b"}},
+        {"noFinalEnd", "a\r\nb", {"a", "b"}},
+        {"onlyLineEnd", "\r\n", {""}},
+        {"empty", "", {}},
+        {"tabsAndSpacesStay", " a\t\r\n", {" a\t"}},
+    };
+    for (const auto& c : cases) EXPECT_EQ(runner::splitLines(c.text), c.lines) << c.name;
+}
+
+TEST(ScriptReader, KeepsValidUtf8AndDropsItsByteOrderMark) {
+    EXPECT_EQ(runner::decodeScript("Caf\xC3\xA9"), "Caf\xC3\xA9");
+    EXPECT_EQ(runner::decodeScript("\xEF\xBB\xBFRUN"), "RUN");
+    EXPECT_EQ(runner::decodeScript(""), "");
+}
+
+TEST(ScriptReader, ReadsInvalidUtf8AsWindows1252) {
+    // 0xE9 é, 0x80 €, 0x93/0x94 curly quotes: not UTF-8 on their own.
+    EXPECT_EQ(runner::decodeScript("Caf\xE9 \x80 \x93x\x94"),
+              "Caf\xC3\xA9 \xE2\x82\xAC \xE2\x80\x9Cx\xE2\x80\x9D");
+    // One bad byte decides for the whole file.
+    EXPECT_EQ(runner::decodeScript("\xC3\xA9\xE9"), "\xC3\x83\xC2\xA9\xC3\xA9");
+}
+
+TEST(ScriptReader, ReadsAFile) {
+    testsupport::TempDir dir;
+    const auto path = dir.file("s.psx");
+    testsupport::writeFile(path, "CREATE TABLE [T\xE9]\r\n([a] TEXT(5));\nRUN");
+    EXPECT_EQ(runner::readScriptLines(path),
+              (Lines{"CREATE TABLE [T\xC3\xA9]", "([a] TEXT(5));", "RUN"}));
+}
+
+TEST(ScriptReader, FailsClearlyWhenThereIsNoFile) {
+    testsupport::TempDir dir;
+    for (const std::string& path : {std::string(), dir.file("missing.psx"), dir.path().string()}) {
+        try {
+            (void)runner::readScriptLines(path);
+            ADD_FAILURE() << "read '" << path << "'";
+        } catch (const runner::RunnerError& e) {
+            EXPECT_FALSE(std::string(e.what()).empty());
+            if (!path.empty()) {
+                EXPECT_NE(std::string(e.what()).find(path), std::string::npos);
+            }
+        }
+    }
+}
+
+}  // namespace
