@@ -66,6 +66,16 @@ enum class Err {
     PermissionObjectNotFound,
     // Anything else: the text is the whole of %1.
     General,
+    // Store provider: values, names and accounts.
+    DataTypeMismatch,
+    FieldTooSmall,
+    LastColumn,
+    NoUniqueIndex,
+    RelationshipColumns,
+    PropertyReadOnly,
+    ReservedName,
+    AlreadyMember,
+    NotMember,
 };
 
 struct ErrorEntry {
@@ -90,6 +100,7 @@ inline constexpr int32_t ObjectOpen = static_cast<int32_t>(0x800A0E79);
 inline constexpr int32_t InvalidConnection = static_cast<int32_t>(0x800A0E7D);
 inline constexpr int32_t ProviderNotFound = static_cast<int32_t>(0x800A0E7A);
 inline constexpr int32_t TypeMismatch = static_cast<int32_t>(0x80020005);
+inline constexpr int32_t CantConvertValue = static_cast<int32_t>(0x80040E07);
 }  // namespace hr
 
 inline constexpr ErrorEntry kErrorTable[] = {
@@ -178,6 +189,20 @@ inline constexpr ErrorEntry kErrorTable[] = {
     {Err::AccountNotFound, hr::Fail, "User or group account '%1' does not exist."},
     {Err::PermissionObjectNotFound, hr::NoTable, "Cannot find object '%1' of object type %2."},
     {Err::General, hr::Fail, "%1"},
+    {Err::DataTypeMismatch, hr::CantConvertValue, "Data type mismatch in criteria expression."},
+    {Err::FieldTooSmall, hr::Fail,
+     "The field is too small to accept the amount of data you attempted to add. Try inserting "
+     "or pasting less data."},
+    {Err::LastColumn, hr::Fail,
+     "Cannot delete field '%1': table '%2' must keep at least one field."},
+    {Err::NoUniqueIndex, hr::Fail,
+     "No unique index found for the referenced field of the primary table."},
+    {Err::RelationshipColumns, hr::Fail,
+     "The relationship '%1' must be on the same number of fields as the key it refers to."},
+    {Err::PropertyReadOnly, hr::ErrorsOccurred, "The column property '%1' cannot be changed."},
+    {Err::ReservedName, hr::Fail, "The name '%1' is reserved for the database's own tables."},
+    {Err::AlreadyMember, hr::Fail, "The user '%1' is already a member of the group '%2'."},
+    {Err::NotMember, hr::Fail, "The user '%1' is not a member of the group '%2'."},
 };
 
 [[nodiscard]] const ErrorEntry& errorEntry(Err id);
