@@ -76,6 +76,8 @@ enum class Err {
     ReservedName,
     AlreadyMember,
     NotMember,
+    // Jet file provider.
+    ReaderFailed,
 };
 
 struct ErrorEntry {
@@ -203,6 +205,8 @@ inline constexpr ErrorEntry kErrorTable[] = {
     {Err::ReservedName, hr::Fail, "The name '%1' is reserved for the database's own tables."},
     {Err::AlreadyMember, hr::Fail, "The user '%1' is already a member of the group '%2'."},
     {Err::NotMember, hr::Fail, "The user '%1' is not a member of the group '%2'."},
+    {Err::ReaderFailed, hr::Fail,
+     "Cannot read the file '%1': the Jet file reader could not be started (%2)."},
 };
 
 [[nodiscard]] const ErrorEntry& errorEntry(Err id);
