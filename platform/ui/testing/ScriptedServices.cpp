@@ -42,6 +42,8 @@ Answer ScriptedServices::showMessage(const Message& message) {
     if (want.text != message.text || want.buttons != message.buttons ||
         want.icon != message.icon || want.title != message.title) {
         ADD_FAILURE() << "shown " << describe(message) << "\n  but expected " << describe(want);
+        // Taken as the box it stood for, so that one fault gives one failure.
+        boxes_.pop_front();
         return closedAnswer(message.buttons);
     }
     ExpectedBox box = std::move(boxes_.front());
@@ -61,11 +63,13 @@ std::optional<QString> ScriptedServices::dialog(const FileDialog& d, bool save) 
         ADD_FAILURE() << "shown " << kind << describe(d) << "\n  but expected "
                       << (dialogs_.front().save ? "save " : "open ")
                       << describe(dialogs_.front().dialog);
+        dialogs_.pop_front();
         return std::nullopt;
     }
-    auto answer = std::move(dialogs_.front().answer);
+    const ExpectedDialog next = dialogs_.front();
     dialogs_.pop_front();
-    return answer;
+    if (!next.answer) return std::nullopt;
+    return QString(*next.answer);
 }
 
 std::optional<QString> ScriptedServices::ShowOpen(const FileDialog& d) { return dialog(d, false); }

@@ -1,0 +1,74 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
+#include <stdexcept>
+
+#include "ui/QtServices.h"
+#include "ui/testing/QtTestApplication.h"
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// Presses `button` on the message box as soon as it is shown, and keeps what
+// the box showed.
+struct BoxPress {
+    QMessageBox::StandardButton button;
+    QString text, title;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    Qt::TextFormat format = Qt::AutoText;
+    bool waitCursor = true;
+
+    void arm() {
+        QTimer::singleShot(0, [this] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            ASSERT_NE(box, nullptr);
+            text = box->text();
+            title = box->windowTitle();
+            icon = box->icon();
+            format = box->textFormat();
+            waitCursor = QApplication::overrideCursor() &&
+                         QApplication::overrideCursor()->shape() == Qt::WaitCursor;
+            box->button(button)->click();
+        });
+    }
+};
+
+TEST(QtServices, MessageBoxShowsPlainTextAndReturnsTheButtonPressed) {
+    ui::testing::qtApplication();
+    ui::QtServices services(u"Batchrun1"_s);
+    BoxPress press{QMessageBox::No, {}, {}};
+    press.arm();
+    const auto answer = services.MsgBox(u"An error occured : \r\n5-<b>x</b>\r\n\r\nContinue?"_s,
+                                        ui::Buttons::YesNo, ui::Icon::Exclamation);
+    EXPECT_EQ(answer, ui::Answer::No);
+    EXPECT_EQ(press.text, u"An error occured : \n5-<b>x</b>\n\nContinue?"_s);
+    EXPECT_EQ(press.title, u"Batchrun1"_s);
+    EXPECT_EQ(press.icon, QMessageBox::Warning);
+    EXPECT_EQ(press.format, Qt::PlainText);
+}
+
+TEST(QtServices, BusyPointerIsTheWaitCursorButBoxesGetTheArrow) {
+    ui::testing::qtApplication();
+    ui::QtServices services(u"T"_s);
+    ASSERT_EQ(QApplication::overrideCursor(), nullptr);
+    try {
+        const ui::BusyPointer busy(services);
+        ASSERT_NE(QApplication::overrideCursor(), nullptr);
+        EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
+        BoxPress press{QMessageBox::Ok, {}, {}};
+        press.arm();
+        EXPECT_EQ(services.MsgBox(u"x"_s), ui::Answer::Ok);
+        EXPECT_FALSE(press.waitCursor);
+        EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
+        throw std::runtime_error("leave");
+    } catch (const std::runtime_error&) {
+    }
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+}  // namespace
