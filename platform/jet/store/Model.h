@@ -1,0 +1,113 @@
+#pragma once
+// The Jet side of a store database's schema, as the provider keeps it in its
+// metadata tables (names starting with "MSys"), and the plain-data snapshot the
+// catalog reads. Keys are not stored apart: a primary index is the primary key,
+// a unique index a unique key, and every relationship (foreign key) has an
+// index of its own name on its columns.
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "jet/CatalogData.h"
+#include "jet/store/Sqlite.h"
+
+namespace jet::store {
+
+inline constexpr std::string_view kDatabaseFormat = "parabase-store-database-1";
+inline constexpr std::string_view kWorkgroupFormat = "parabase-store-workgroup-1";
+
+struct ColumnDef {
+    std::string name;
+    int32_t type = 0;
+    int32_t size = 0;  // the n of TEXT(n), CHAR(n), BINARY(n), VARBINARY(n)
+    uint8_t precision = 0;
+    uint8_t scale = 0;
+    bool required = false;
+    bool autoIncrement = false;
+    int32_t seed = 1;
+    int32_t increment = 1;
+    bool compressed = false;
+    bool allowZeroLength = false;
+    bool hyperlink = false;
+    std::string defaultValue;
+    std::string description;
+    std::string validationText;
+    std::string validationRule;
+};
+
+struct IndexDef {
+    std::string name;
+    bool unique = false;
+    bool primary = false;
+    int32_t nulls = indexnulls::Allow;
+    bool foreign = false;  // the index a relationship keeps
+    std::vector<IndexColumnData> columns;
+};
+
+struct ForeignKeyDef {
+    std::string name;
+    std::string relatedTable;
+    int32_t updateRule = rule::None;
+    int32_t deleteRule = rule::None;
+    std::vector<KeyColumnData> columns;
+};
+
+struct TableDef {
+    int64_t id = 0;  // row of MSysTables; 0 until stored
+    std::string name;
+    std::vector<ColumnDef> columns;
+    std::vector<IndexDef> indexes;
+    std::vector<ForeignKeyDef> foreignKeys;
+
+    [[nodiscard]] ColumnDef* column(std::string_view name);
+    [[nodiscard]] const ColumnDef* column(std::string_view name) const;
+    [[nodiscard]] IndexDef* index(std::string_view name);
+    [[nodiscard]] ForeignKeyDef* foreignKey(std::string_view name);
+};
+
+struct QueryDef {
+    std::string name;
+    std::string text;
+    bool view = false;
+};
+
+// Everything keyed by the case-folded name.
+struct Model {
+    std::map<std::string, TableDef> tables;
+    std::map<std::string, QueryDef> queries;
+
+    [[nodiscard]] TableDef* table(std::string_view name);
+    [[nodiscard]] QueryDef* query(std::string_view name);
+};
+
+// Makes the metadata tables of a new database (inside the caller's transaction).
+void createDatabaseMetadata(sql::Db& db);
+// True when the file holds a store database (its format row).
+[[nodiscard]] bool isStoreDatabase(sql::Db& db);
+
+[[nodiscard]] Model loadModel(sql::Db& db);
+// Writes one table's definition (its id is given on first store).
+void saveTable(sql::Db& db, TableDef& table);
+void deleteTable(sql::Db& db, int64_t id);
+void saveQuery(sql::Db& db, const QueryDef& query);
+void deleteQuery(sql::Db& db, std::string_view name);
+
+// A property row of MSysDatabase.
+[[nodiscard]] std::optional<std::string> databaseProperty(sql::Db& db, std::string_view key);
+void setDatabaseProperty(sql::Db& db, std::string_view key, const std::optional<std::string>& value);
+
+// The SQLite index that stands for a Jet index (its name is unique in the file).
+[[nodiscard]] std::string sqlIndexName(const TableDef& table, const IndexDef& index);
+
+// The metadata tables, as catalog entries of type "SYSTEM TABLE".
+[[nodiscard]] std::vector<TableData> systemTables(sql::Db& db);
+
+// The catalog entry of one user table.
+[[nodiscard]] TableData tableData(const TableDef& table);
+
+// Facts a column reports, by its definition.
+[[nodiscard]] ColumnData columnData(const ColumnDef& c);
+
+}  // namespace jet::store

@@ -1,0 +1,595 @@
+#include "jet/store/StoreDatabase.h"
+
+#include <unistd.h>
+
+#include <filesystem>
+
+#include "jet/Error.h"
+#include "jet/QueryText.h"
+#include "jet/store/Convert.h"
+#include "jet/store/Password.h"
+#include "text/CaseFold.h"
+
+namespace jet::store {
+
+namespace {
+
+bool canWrite(const std::string& path) {
+    if (::access(path.c_str(), W_OK) != 0) return false;
+    // SQLite writes its journal beside the file.
+    auto dir = std::filesystem::path(path).parent_path();
+    if (dir.empty()) dir = ".";
+    return ::access(dir.c_str(), W_OK) == 0;
+}
+
+std::string triggerName(const TableDef& t, std::string_view suffix) {
+    return "jettr_" + std::to_string(t.id) + "_" + std::string(suffix);
+}
+
+std::string raiseIf(Err id, std::initializer_list<std::string_view> args, const std::string& cond) {
+    return "SELECT RAISE(ABORT, " + sql::literal(sql::errorMarker(id, args)) + ") WHERE " + cond +
+           ";\n";
+}
+
+// "a = b AND …" over paired columns, each side with its own prefix.
+std::string pairs(const std::vector<KeyColumnData>& cols, std::string_view childPrefix,
+                  std::string_view parentPrefix, std::string_view op = " = ",
+                  std::string_view join = " AND ") {
+    std::string out;
+    for (size_t i = 0; i < cols.size(); ++i) {
+        if (i) out += join;
+        out += std::string(childPrefix) + sql::ident(cols[i].name) + std::string(op) +
+               std::string(parentPrefix) + sql::ident(cols[i].relatedColumn);
+    }
+    return out;
+}
+
+}  // namespace
+
+// --- lifecycle -------------------------------------------------------------------------
+
+StoreDatabase::StoreDatabase(const OpenRequest& request, std::shared_ptr<Workgroup> workgroup)
+    : path_(request.props.dataSource), workgroup_(std::move(workgroup)) {
+    const bool can = canWrite(path_);
+    switch (request.mode) {
+        case ConnectMode::Read: readOnly_ = true; break;
+        case ConnectMode::ReadWrite:
+            if (!can) raise(Err::ReadOnly);
+            readOnly_ = false;
+            break;
+        case ConnectMode::Unknown: readOnly_ = !can; break;
+    }
+    db_ = std::make_unique<sql::Db>(path_, readOnly_ ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE);
+    sqlite3_busy_timeout(db_->handle(), 5000);
+    if (!isStoreDatabase(*db_)) raise(Err::UnknownFormat, {path_});
+    if (auto hash = databaseProperty(*db_, "PasswordHash")) {
+        if (!verifyPassword(*hash, request.props.databasePassword.value_or("")))
+            raise(Err::BadDatabasePassword);
+    }
+    // Cascades may reach the same table again (self-relationships); rebuilt
+    // tables are renamed without SQLite rewriting other tables' triggers.
+    db_->exec("PRAGMA recursive_triggers = ON; PRAGMA legacy_alter_table = ON;");
+    registerFunctions(db_->handle());
+    db_->exec("BEGIN");
+    try {
+        model_ = loadModel(*db_);
+        systemTables_ = systemTables(*db_);
+        dataVersion_ = db_->scalar("PRAGMA data_version");
+        db_->exec("COMMIT");
+    } catch (...) {
+        sqlite3_exec(db_->handle(), "ROLLBACK", nullptr, nullptr, nullptr);
+        throw;
+    }
+}
+
+StoreDatabase::~StoreDatabase() = default;
+
+void StoreDatabase::create(const std::string& path, const std::string& password) {
+    std::error_code ec;
+    if (std::filesystem::exists(path, ec)) raise(Err::DatabaseExists, {path});
+    bool made = false;
+    try {
+        std::unique_ptr<sql::Db> db;
+        try {
+            db = std::make_unique<sql::Db>(path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
+        } catch (const Error& e) {
+            raise(Err::CannotCreate, {path, e.description()});
+        }
+        made = true;
+        sql::Transaction tx(*db);
+        createDatabaseMetadata(*db);
+        if (!password.empty()) setDatabaseProperty(*db, "PasswordHash", hashPassword(password));
+        tx.commit();
+    } catch (...) {
+        if (made) std::filesystem::remove(path, ec);
+        throw;
+    }
+}
+
+void StoreDatabase::close() {
+    checkOpen();
+    snapshot_.reset();
+    db_.reset();
+    workgroup_.reset();
+}
+
+void StoreDatabase::checkOpen() const {
+    if (!db_) raise(Err::ObjectClosed);
+}
+
+void StoreDatabase::checkWritable() const {
+    if (readOnly_) raise(Err::ReadOnly);
+}
+
+void StoreDatabase::sync() {
+    auto& version = db_->cached("PRAGMA data_version");
+    const int64_t dv = version.step() ? version.integer(0) : 0;
+    version.reset();
+    if (!stale_ && dv == dataVersion_) return;
+    const bool outside = sqlite3_get_autocommit(db_->handle()) != 0;
+    if (outside) db_->exec("BEGIN");
+    try {
+        model_ = loadModel(*db_);
+        if (outside) db_->exec("COMMIT");
+    } catch (...) {
+        if (outside) sqlite3_exec(db_->handle(), "ROLLBACK", nullptr, nullptr, nullptr);
+        throw;
+    }
+    stale_ = false;
+    dataVersion_ = dv;
+    ++generation_;
+}
+
+void StoreDatabase::finish(Work& w) {
+    for (int64_t id : w.removed) deleteTable(*db_, id);
+    std::set<std::string> trig = w.retrigger;
+    for (const auto& key : w.touched) {
+        auto it = model_.tables.find(key);
+        if (it == model_.tables.end()) continue;
+        saveTable(*db_, it->second);
+        trig.insert(key);
+        for (const auto& fk : it->second.foreignKeys) trig.insert(text::fold(fk.relatedTable));
+        for (const auto& [otherKey, other] : model_.tables)
+            for (const auto& fk : other.foreignKeys)
+                if (text::equalNoCase(fk.relatedTable, it->second.name)) trig.insert(otherKey);
+    }
+    for (const auto& key : trig) {
+        auto it = model_.tables.find(key);
+        if (it != model_.tables.end()) regenerateTriggers(it->second);
+    }
+}
+
+// --- snapshot --------------------------------------------------------------------------
+
+std::shared_ptr<const CatalogData> StoreDatabase::catalog() {
+    checkOpen();
+    sync();
+    const uint64_t wv = workgroup_ ? workgroup_->version() : 0;
+    if (snapshot_ && snapshotGeneration_ == generation_ && snapshotWorkgroup_ == wv)
+        return snapshot_;
+    auto d = std::make_shared<CatalogData>();
+    d->tables.reserve(model_.tables.size() + systemTables_.size());
+    for (const auto& [key, t] : model_.tables) d->tables.push_back(tableData(t));
+    for (const auto& t : systemTables_) d->tables.push_back(t);
+    for (const auto& [key, q] : model_.queries) {
+        QueryData qd{q.name, q.text, {}};
+        if (q.view) {
+            d->views.push_back(std::move(qd));
+        } else {
+            qd.parameters = parametersOf(q.text);
+            d->procedures.push_back(std::move(qd));
+        }
+    }
+    d->hasWorkgroup = workgroup_ != nullptr;
+    if (workgroup_) {
+        d->users = workgroup_->users();
+        d->groups = workgroup_->groups();
+    }
+    normalize(*d);
+    snapshot_ = std::move(d);
+    snapshotGeneration_ = generation_;
+    snapshotWorkgroup_ = wv;
+    return snapshot_;
+}
+
+// --- statements ------------------------------------------------------------------------
+
+int32_t StoreDatabase::execute(std::string_view sqlText) {
+    checkOpen();
+    const Parsed p = parseStatement(sqlText);
+    if (const auto* d = std::get_if<Dml>(&p.statement); d && d->kind == Dml::Kind::Select) {
+        sync();
+        return dml(p, *d);
+    }
+    checkWritable();
+    if (isAccountStatement(p.statement)) {
+        accounts(p.statement);
+        return -1;
+    }
+    return inTransaction([&](Work& w) { return run(p, w); });
+}
+
+// --- materialized schema -------------------------------------------------------------------
+
+void StoreDatabase::createSqlIndex(const TableDef& t, const IndexDef& ix) {
+    std::string s = ix.unique && !ix.foreign ? "CREATE UNIQUE INDEX " : "CREATE INDEX ";
+    s += sql::ident(sqlIndexName(t, ix)) + " ON " + sql::ident(t.name) + " (";
+    std::string where;
+    for (size_t i = 0; i < ix.columns.size(); ++i) {
+        if (i) s += ", ";
+        s += sql::ident(ix.columns[i].name);
+        s += ix.columns[i].sortOrder == kSortDescending ? " DESC" : " ASC";
+        if (i) where += " AND ";
+        where += sql::ident(ix.columns[i].name) + " IS NOT NULL";
+    }
+    s += ")";
+    // IGNORE NULL leaves rows with nulls out of the index.
+    if (ix.nulls == indexnulls::Ignore || ix.nulls == indexnulls::IgnoreAny) s += " WHERE " + where;
+    db_->exec(s);
+}
+
+void StoreDatabase::rebuild(const TableDef& to, const std::vector<std::string>& sources) {
+    std::string decl;
+    std::string names;
+    std::string exprs;
+    for (size_t i = 0; i < to.columns.size(); ++i) {
+        const auto& c = to.columns[i];
+        if (i) {
+            decl += ", ";
+            names += ", ";
+            exprs += ", ";
+        }
+        decl += sql::ident(c.name) + " " + std::string(sqlType(c.type));
+        names += sql::ident(c.name);
+        exprs += sources[i];
+    }
+    db_->exec("CREATE TABLE MSysRebuild (" + decl + ")");
+    db_->exec("INSERT INTO MSysRebuild (rowid, " + names + ") SELECT rowid, " + exprs + " FROM " +
+              sql::ident(to.name) + " ORDER BY rowid");
+    db_->exec("DROP TABLE " + sql::ident(to.name));
+    db_->exec("ALTER TABLE MSysRebuild RENAME TO " + sql::ident(to.name));
+    for (const auto& ix : to.indexes) createSqlIndex(to, ix);
+}
+
+bool StoreDatabase::hasRows(const TableDef& t) {
+    return db_->scalar("SELECT EXISTS(SELECT 1 FROM " + sql::ident(t.name) + ")") != 0;
+}
+
+void StoreDatabase::setCounter(const TableDef& t, const ColumnDef& c, int64_t next) {
+    db_->cached("INSERT OR REPLACE INTO MSysCounters(TableId, ColumnName, NextValue) VALUES(?,?,?)")
+        .args(t.id, text::fold(c.name), next)
+        .run();
+}
+
+void StoreDatabase::regenerateTriggers(const TableDef& t) {
+    static constexpr std::string_view kSuffixes[] = {"bi", "bu", "bd", "ai", "au", "ad"};
+    for (auto sfx : kSuffixes) db_->exec("DROP TRIGGER IF EXISTS " + sql::ident(triggerName(t, sfx)));
+
+    const std::string T = sql::ident(t.name);
+    std::string bi, bu, bd, ai, au, ad;
+    // Required columns and columns of indexes that refuse nulls. New counters
+    // get their value after the insert, so inserts do not check them.
+    for (const auto& c : t.columns) {
+        if (!c.required) continue;
+        const std::string cond = "NEW." + sql::ident(c.name) + " IS NULL";
+        if (!c.autoIncrement) bi += raiseIf(Err::NullNotAllowed, {c.name}, cond);
+        bu += raiseIf(Err::NullNotAllowed, {c.name}, cond);
+    }
+    for (const auto& ix : t.indexes) {
+        if (!ix.primary && ix.nulls != indexnulls::Disallow) continue;
+        for (const auto& ic : ix.columns) {
+            const ColumnDef* c = t.column(ic.name);
+            const std::string cond = "NEW." + sql::ident(ic.name) + " IS NULL";
+            if (!c || !c->autoIncrement) bi += raiseIf(Err::IndexNullNotAllowed, {}, cond);
+            bu += raiseIf(Err::IndexNullNotAllowed, {}, cond);
+        }
+    }
+    // This table's relationships: a row needs its related row (unless a key
+    // column is null).
+    for (const auto& fk : t.foreignKeys) {
+        std::string notNull;
+        std::string changed;
+        for (size_t i = 0; i < fk.columns.size(); ++i) {
+            const std::string n = sql::ident(fk.columns[i].name);
+            if (i) {
+                notNull += " AND ";
+                changed += " OR ";
+            }
+            notNull += "NEW." + n + " IS NOT NULL";
+            changed += "NEW." + n + " IS NOT OLD." + n;
+        }
+        std::string match;
+        for (size_t i = 0; i < fk.columns.size(); ++i) {
+            if (i) match += " AND ";
+            match += "p." + sql::ident(fk.columns[i].relatedColumn) + " = NEW." +
+                     sql::ident(fk.columns[i].name);
+        }
+        const std::string missing = "NOT EXISTS (SELECT 1 FROM " + sql::ident(fk.relatedTable) +
+                                    " AS p WHERE " + match + ")";
+        bi += raiseIf(Err::NoRelatedRecord, {fk.relatedTable}, notNull + " AND " + missing);
+        bu += raiseIf(Err::NoRelatedRecord, {fk.relatedTable},
+                      "(" + changed + ") AND " + notNull + " AND " + missing);
+    }
+    // Relationships that refer to this table: restrict or carry changes over.
+    for (const auto& [key, child] : model_.tables) {
+        for (const auto& fk : child.foreignKeys) {
+            if (!text::equalNoCase(fk.relatedTable, t.name)) continue;
+            const std::string C = sql::ident(child.name);
+            const std::string oldMatch = pairs(fk.columns, "c.", "OLD.");
+            std::string keyChanged;
+            for (size_t i = 0; i < fk.columns.size(); ++i) {
+                if (i) keyChanged += " OR ";
+                const std::string n = sql::ident(fk.columns[i].relatedColumn);
+                keyChanged += "OLD." + n + " IS NOT NEW." + n;
+            }
+            const std::string related =
+                "EXISTS (SELECT 1 FROM " + C + " AS c WHERE " + oldMatch + ")";
+            std::string plainMatch;
+            for (size_t i = 0; i < fk.columns.size(); ++i) {
+                if (i) plainMatch += " AND ";
+                plainMatch += sql::ident(fk.columns[i].name) + " = OLD." +
+                              sql::ident(fk.columns[i].relatedColumn);
+            }
+            std::string setNull;
+            std::string setNew;
+            for (size_t i = 0; i < fk.columns.size(); ++i) {
+                if (i) {
+                    setNull += ", ";
+                    setNew += ", ";
+                }
+                setNull += sql::ident(fk.columns[i].name) + " = NULL";
+                setNew += sql::ident(fk.columns[i].name) + " = NEW." +
+                          sql::ident(fk.columns[i].relatedColumn);
+            }
+            switch (fk.updateRule) {
+                case rule::Cascade:
+                    au += "UPDATE " + C + " SET " + setNew + " WHERE (" + keyChanged + ") AND " +
+                          plainMatch + ";\n";
+                    break;
+                case rule::SetNull:
+                case rule::SetDefault:
+                    au += "UPDATE " + C + " SET " + setNull + " WHERE (" + keyChanged + ") AND " +
+                          plainMatch + ";\n";
+                    break;
+                default:
+                    bu += raiseIf(Err::HasRelatedRecords, {child.name},
+                                  "(" + keyChanged + ") AND " + related);
+                    break;
+            }
+            switch (fk.deleteRule) {
+                case rule::Cascade:
+                    ad += "DELETE FROM " + C + " WHERE " + plainMatch + ";\n";
+                    break;
+                case rule::SetNull:
+                case rule::SetDefault:
+                    ad += "UPDATE " + C + " SET " + setNull + " WHERE " + plainMatch + ";\n";
+                    break;
+                default:
+                    bd += raiseIf(Err::HasRelatedRecords, {child.name}, related);
+                    break;
+            }
+        }
+    }
+    // Counters: a new row without a value takes the next one.
+    for (const auto& c : t.columns) {
+        if (!c.autoIncrement) continue;
+        const std::string n = sql::ident(c.name);
+        const std::string where = "TableId = " + std::to_string(t.id) +
+                                  " AND ColumnName = " + sql::literal(text::fold(c.name));
+        ai += "UPDATE " + T + " SET " + n + " = (SELECT NextValue FROM MSysCounters WHERE " + where +
+              ") WHERE rowid = NEW.rowid AND NEW." + n + " IS NULL;\n";
+        ai += "UPDATE MSysCounters SET NextValue = NextValue + " + std::to_string(c.increment) +
+              " WHERE " + where + " AND NEW." + n + " IS NULL;\n";
+        if (c.increment > 0)
+            ai += "UPDATE MSysCounters SET NextValue = NEW." + n + " + " +
+                  std::to_string(c.increment) + " WHERE " + where + " AND NEW." + n +
+                  " IS NOT NULL AND NEW." + n + " >= NextValue;\n";
+    }
+    const auto make = [&](std::string_view sfx, std::string_view when, const std::string& body) {
+        if (body.empty()) return;
+        db_->exec("CREATE TRIGGER " + sql::ident(triggerName(t, sfx)) + " " + std::string(when) +
+                  " ON " + T + " FOR EACH ROW BEGIN\n" + body + "END");
+    };
+    make("bi", "BEFORE INSERT", bi);
+    make("bu", "BEFORE UPDATE", bu);
+    make("bd", "BEFORE DELETE", bd);
+    make("ai", "AFTER INSERT", ai);
+    make("au", "AFTER UPDATE", au);
+    make("ad", "AFTER DELETE", ad);
+}
+
+// --- column properties -------------------------------------------------------------------
+
+void StoreDatabase::setColumnProperty(std::string_view table, std::string_view column,
+                                      int position, const Variant& value) {
+    checkOpen();
+    if (position < 0 || position >= prop::Count) raise(Err::ItemNotFound);
+    checkWritable();
+    const std::string propName(kColumnPropertyNames[static_cast<size_t>(position)]);
+    inTransaction([&](Work& w) -> int32_t {
+        TableDef& t = requireTable(table);
+        ColumnDef* c = t.column(column);
+        if (!c) raise(Err::FieldNotFound, {column, t.name});
+        const auto asBool = [&]() {
+            try {
+                return toBool(value);
+            } catch (const Error&) {
+                raise(Err::PropertyValueInvalid, {toText(value), propName});
+            }
+        };
+        const auto asInt = [&]() {
+            try {
+                return toInt32(value);
+            } catch (const Error&) {
+                raise(Err::PropertyValueInvalid, {toText(value), propName});
+            }
+        };
+        switch (position) {
+            case prop::Default: c->defaultValue = toText(value); break;
+            case prop::Description: c->description = toText(value); break;
+            case prop::ValidationText: c->validationText = toText(value); break;
+            case prop::ValidationRule: c->validationRule = toText(value); break;
+            case prop::CompressedUnicode: c->compressed = asBool(); break;
+            case prop::AllowZeroLength: c->allowZeroLength = asBool(); break;
+            case prop::Hyperlink: c->hyperlink = asBool(); break;
+            case prop::Nullable: {
+                const bool required = !asBool();
+                if (required && db_->scalar("SELECT EXISTS(SELECT 1 FROM " + sql::ident(t.name) +
+                                            " WHERE " + sql::ident(c->name) + " IS NULL)"))
+                    raise(Err::NullNotAllowed, {c->name});
+                c->required = required;
+                break;
+            }
+            case prop::Seed:
+            case prop::Increment: {
+                if (!c->autoIncrement) raise(Err::PropertyReadOnly, {propName});
+                const int32_t v = asInt();
+                if (position == prop::Seed) {
+                    c->seed = v;
+                    // As in Jet, the next new row takes the seed.
+                    setCounter(t, *c, v);
+                } else {
+                    if (v == 0) raise(Err::PropertyValueInvalid, {toText(value), propName});
+                    c->increment = v;
+                }
+                break;
+            }
+            default:
+                raise(Err::PropertyReadOnly, {propName});
+        }
+        w.touched.insert(text::fold(t.name));
+        return 0;
+    });
+}
+
+// --- permissions ----------------------------------------------------------------------------
+
+Workgroup& StoreDatabase::workgroup() {
+    if (!workgroup_) raise(Err::NoWorkgroup);
+    return *workgroup_;
+}
+
+bool StoreDatabase::principalExists(PrincipalKind kind, std::string_view name) {
+    const auto list = kind == PrincipalKind::User ? workgroup().users() : workgroup().groups();
+    for (const auto& p : list)
+        if (text::equalNoCase(p.name, name)) return true;
+    return false;
+}
+
+std::string StoreDatabase::permissionObject(std::string_view name, int32_t type) {
+    const auto notFound = [&]() -> std::string {
+        raise(Err::PermissionObjectNotFound, {name, std::to_string(type)});
+    };
+    switch (type) {
+        case objtype::Database: return "";
+        case objtype::Table: {
+            if (model_.table(name)) return text::fold(name);
+            for (const auto& s : systemTables_)
+                if (text::equalNoCase(s.name, name)) return text::fold(name);
+            return notFound();
+        }
+        case objtype::Column: {
+            // "table.column"; the table's name may itself hold dots.
+            for (size_t dot = name.find('.'); dot != std::string_view::npos;
+                 dot = name.find('.', dot + 1)) {
+                if (TableDef* t = model_.table(name.substr(0, dot)))
+                    if (t->column(name.substr(dot + 1))) return text::fold(name);
+            }
+            return notFound();
+        }
+        case objtype::Procedure:
+        case objtype::View: {
+            const QueryDef* q = model_.query(name);
+            if (!q || q->view != (type == objtype::View)) return notFound();
+            return text::fold(name);
+        }
+        default:
+            raise(Err::InvalidArgument);
+    }
+}
+
+int32_t StoreDatabase::getPermissions(PrincipalKind kind, std::string_view principal,
+                                      std::string_view objectName, int32_t objectType) {
+    checkOpen();
+    sync();
+    if (!principalExists(kind, principal)) raise(Err::AccountNotFound, {principal});
+    const std::string object = permissionObject(objectName, objectType);
+    auto& s = db_->cached(
+        "SELECT Rights FROM MSysPermissions WHERE PrincipalKind=? AND Principal=? AND "
+        "ObjectType=? AND ObjectName=?");
+    s.args(kind == PrincipalKind::User ? 0 : 1, text::fold(principal), objectType, object);
+    const int32_t rights = s.step() ? static_cast<int32_t>(s.integer(0)) : 0;
+    s.reset();
+    return rights;
+}
+
+void StoreDatabase::applyPermission(PrincipalKind kind, std::string_view principal,
+                                    const std::string& object, int32_t type, int32_t action,
+                                    int32_t rights) {
+    const int k = kind == PrincipalKind::User ? 0 : 1;
+    const std::string who = text::fold(principal);
+    auto& s = db_->cached(
+        "SELECT Rights FROM MSysPermissions WHERE PrincipalKind=? AND Principal=? AND "
+        "ObjectType=? AND ObjectName=?");
+    s.args(k, who, type, object);
+    const auto current = static_cast<uint32_t>(s.step() ? s.integer(0) : 0);
+    s.reset();
+    const auto bits = static_cast<uint32_t>(rights);
+    uint32_t next = 0;
+    switch (action) {
+        case access::Grant: next = current | bits; break;
+        case access::Set: next = bits; break;
+        case access::Deny:
+        case access::Revoke: next = current & ~bits; break;
+        default: raise(Err::InvalidArgument);
+    }
+    if (next == 0) {
+        db_->cached(
+               "DELETE FROM MSysPermissions WHERE PrincipalKind=? AND Principal=? AND "
+               "ObjectType=? AND ObjectName=?")
+            .args(k, who, type, object)
+            .run();
+    } else {
+        db_->cached(
+               "INSERT OR REPLACE INTO MSysPermissions(PrincipalKind, Principal, ObjectType, "
+               "ObjectName, Rights) VALUES(?,?,?,?,?)")
+            .args(k, who, type, object, static_cast<int64_t>(static_cast<int32_t>(next)))
+            .run();
+    }
+}
+
+void StoreDatabase::setPermissions(PrincipalKind kind, std::string_view principal,
+                                   std::string_view objectName, int32_t objectType,
+                                   int32_t action, int32_t rights) {
+    checkOpen();
+    workgroup();
+    checkWritable();
+    inTransaction([&](Work&) -> int32_t {
+        if (!principalExists(kind, principal)) raise(Err::AccountNotFound, {principal});
+        const std::string object = permissionObject(objectName, objectType);
+        applyPermission(kind, principal, object, objectType, action, rights);
+        return 0;
+    });
+}
+
+void StoreDatabase::dropPermissions(int32_t objectType, std::string_view object) {
+    const std::string key = text::fold(object);
+    db_->cached("DELETE FROM MSysPermissions WHERE ObjectType=? AND ObjectName=?")
+        .args(objectType, key)
+        .run();
+    if (objectType == objtype::Table) {
+        const std::string prefix = key + ".";
+        db_->cached(
+               "DELETE FROM MSysPermissions WHERE ObjectType=? AND instr(ObjectName, ?)=1")
+            .args(objtype::Column, prefix)
+            .run();
+    }
+}
+
+void StoreDatabase::dropPrincipalPermissions(PrincipalKind kind, std::string_view principal) {
+    db_->cached("DELETE FROM MSysPermissions WHERE PrincipalKind=? AND Principal=?")
+        .args(kind == PrincipalKind::User ? 0 : 1, text::fold(principal))
+        .run();
+}
+
+}  // namespace jet::store

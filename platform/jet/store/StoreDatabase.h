@@ -1,0 +1,124 @@
+#pragma once
+// The store provider's session on one database file (a jet::Backend). Every
+// statement and property or permission write runs in one SQLite transaction:
+// it succeeds whole or leaves file and session as they were.
+#include <memory>
+#include <set>
+#include <string>
+
+#include "jet/Backend.h"
+#include "jet/store/Model.h"
+#include "jet/store/Sqlite.h"
+#include "jet/store/Statement.h"
+
+namespace jet::store {
+
+class StoreDatabase final : public Backend {
+public:
+    StoreDatabase(const OpenRequest& request, std::shared_ptr<Workgroup> workgroup);
+    ~StoreDatabase() override;
+
+    // Makes a new, empty database file (with a password hash when the password
+    // is not empty). The file must not exist.
+    static void create(const std::string& path, const std::string& password);
+
+    [[nodiscard]] std::shared_ptr<const CatalogData> catalog() override;
+    int32_t execute(std::string_view sql) override;
+    void setColumnProperty(std::string_view table, std::string_view column, int position,
+                           const Variant& value) override;
+    [[nodiscard]] int32_t getPermissions(PrincipalKind kind, std::string_view principal,
+                                         std::string_view objectName, int32_t objectType) override;
+    void setPermissions(PrincipalKind kind, std::string_view principal, std::string_view objectName,
+                        int32_t objectType, int32_t action, int32_t rights) override;
+    [[nodiscard]] bool readOnly() const override { return readOnly_; }
+    void close() override;
+
+private:
+    // What one statement changed, for the metadata and the triggers.
+    struct Work {
+        std::set<std::string> touched;  // folded names of tables to store again
+        std::set<int64_t> removed;      // ids of dropped tables
+        std::set<std::string> retrigger;  // folded names whose triggers to make again
+    };
+
+    void checkOpen() const;
+    void checkWritable() const;
+    // Reads the model again when another connection changed the file.
+    void sync();
+    // Runs `body` inside one transaction; on failure nothing stays changed.
+    template <class F>
+    auto inTransaction(F&& body);
+    void finish(Work& w);
+
+    // --- statements (Executor.cpp) ---------------------------------------------
+    int32_t run(const Parsed& p, Work& w);
+    void createTable(const CreateTable& s, Work& w);
+    void addColumn(const AddColumn& s, Work& w);
+    void alterColumn(const AlterColumn& s, Work& w);
+    void dropColumn(const DropColumn& s, Work& w);
+    void addConstraint(TableDef& t, const ConstraintSpec& c, const std::string& column, Work& w);
+    void dropConstraint(const DropConstraint& s, Work& w);
+    void dropTable(const DropTable& s, Work& w);
+    void createIndex(const CreateIndex& s, Work& w);
+    void dropIndex(TableDef& t, const std::string& name, Work& w);
+    void createQuery(const CreateQuery& s);
+    void dropQuery(const DropQuery& s);
+    void accounts(const Statement& s);
+    void databasePassword(const AlterDatabasePassword& s);
+    void grantRevoke(const GrantRevoke& s);
+    int32_t dml(const Parsed& p, const Dml& d);
+
+    TableDef& requireTable(std::string_view name);
+    void addIndex(TableDef& t, IndexDef ix, Work& w);
+    // Copies the rows of `from` into a SQLite table made for `to`, column by
+    // column as `sources` says (an SQL expression over the old table per new
+    // column), then puts indexes back.
+    void rebuild(const TableDef& to, const std::vector<std::string>& sources);
+    void regenerateTriggers(const TableDef& t);
+    void createSqlIndex(const TableDef& t, const IndexDef& ix);
+    [[nodiscard]] bool hasRows(const TableDef& t);
+    void setCounter(const TableDef& t, const ColumnDef& c, int64_t next);
+    void dropPermissions(int32_t objectType, std::string_view object);
+    void dropPrincipalPermissions(PrincipalKind kind, std::string_view principal);
+
+    // --- accounts and permissions -------------------------------------------------
+    Workgroup& workgroup();
+    [[nodiscard]] bool principalExists(PrincipalKind kind, std::string_view name);
+    // The object a permission names, by type; throws Err::PermissionObjectNotFound.
+    [[nodiscard]] std::string permissionObject(std::string_view name, int32_t type);
+    void applyPermission(PrincipalKind kind, std::string_view principal, const std::string& object,
+                         int32_t type, int32_t action, int32_t rights);
+
+    std::string path_;
+    std::unique_ptr<sql::Db> db_;
+    bool readOnly_ = false;
+    std::shared_ptr<Workgroup> workgroup_;
+    Model model_;
+    bool stale_ = false;
+    int64_t dataVersion_ = 0;
+    uint64_t generation_ = 1;
+    std::shared_ptr<const CatalogData> snapshot_;
+    uint64_t snapshotGeneration_ = 0;
+    uint64_t snapshotWorkgroup_ = 0;
+    std::vector<TableData> systemTables_;
+};
+
+template <class F>
+inline auto StoreDatabase::inTransaction(F&& body) {
+    sql::Transaction tx(*db_);
+    try {
+        sync();
+        Work w;
+        auto result = body(w);
+        finish(w);
+        tx.commit();
+        ++generation_;
+        return result;
+    } catch (...) {
+        // The session's model may hold part of the failed change: read it again.
+        stale_ = true;
+        throw;
+    }
+}
+
+}  // namespace jet::store
