@@ -13,8 +13,36 @@ namespace engine::detail {
 
 namespace {
 
-jet::Variant property(const jet::Properties& properties, int position) {
-    return properties.Item(position).Value();
+// What the platform delivers for one column, each member read once.
+struct RawColumn {
+    int32_t type = 0;
+    int32_t definedSize = 0;
+    int32_t attributes = 0;
+    uint8_t numericScale = 0;
+    uint8_t precision = 0;
+    jet::Variant autoIncrement, defaultValue, description, seed, increment, compressed,
+        allowZeroLength;
+};
+
+// Seed and increment are read only when they are to be used.
+RawColumn readRaw(const jet::Column& x, bool withIncrementAndSeed) {
+    RawColumn r;
+    r.definedSize = x.DefinedSize();
+    r.type = x.Type();
+    r.attributes = x.Attributes();
+    r.numericScale = x.NumericScale();
+    r.precision = x.Precision();
+    const jet::Properties p = x.Properties();
+    r.compressed = p.Item(jet::prop::CompressedUnicode).Value();
+    r.allowZeroLength = p.Item(jet::prop::AllowZeroLength).Value();
+    r.defaultValue = p.Item(jet::prop::Default).Value();
+    r.autoIncrement = p.Item(jet::prop::Autoincrement).Value();
+    if (withIncrementAndSeed) {
+        r.increment = p.Item(jet::prop::Increment).Value();
+        r.seed = p.Item(jet::prop::Seed).Value();
+    }
+    r.description = p.Item(jet::prop::Description).Value();
+    return r;
 }
 
 std::string trimmedText(const jet::Variant& value) {
@@ -22,55 +50,55 @@ std::string trimmedText(const jet::Variant& value) {
 }
 
 // One side of a column. With `actualIncrementAndSeed` the provider's increment
-// and seed are read whatever the option says.
-TColumnProps readSide(const jet::Column& x, const Options& options, bool actualIncrementAndSeed) {
+// and seed are stored whatever the option says (`x` must carry them).
+TColumnProps sideOf(const RawColumn& x, const Options& options, bool actualIncrementAndSeed) {
     TColumnProps r;
-    r.DefinedSize = x.DefinedSize();
-    r.Type = toInt16(x.Type());
-    r.NotNull = (x.Attributes() & jet::kColumnNullable) == 0;
-    r.NumericScale = x.NumericScale();
-    r.Precision = x.Precision();
-    const jet::Properties p = x.Properties();
-    r.Compressed = jet::toBool(property(p, jet::prop::CompressedUnicode));
-    r.AllowZeroLength = jet::toBool(property(p, jet::prop::AllowZeroLength));
-    r.Default = jet::toText(property(p, jet::prop::Default));
-    r.AutoIncrement = jet::toBool(property(p, jet::prop::Autoincrement));
+    r.DefinedSize = x.definedSize;
+    r.Type = toInt16(x.type);
+    r.NotNull = (x.attributes & jet::kColumnNullable) == 0;
+    r.NumericScale = x.numericScale;
+    r.Precision = x.precision;
+    r.Compressed = jet::toBool(x.compressed);
+    r.AllowZeroLength = jet::toBool(x.allowZeroLength);
+    r.Default = jet::toText(x.defaultValue);
+    r.AutoIncrement = jet::toBool(x.autoIncrement);
     if (options.compareIncrementAndSeed || actualIncrementAndSeed) {
-        r.Increment = jet::toInt32(property(p, jet::prop::Increment));
-        r.Seed = jet::toInt32(property(p, jet::prop::Seed));
+        r.Increment = jet::toInt32(x.increment);
+        r.Seed = jet::toInt32(x.seed);
     } else if (r.AutoIncrement) {
         r.Increment = 1;
         r.Seed = 0;
     }
-    r.Description = trimmedText(property(p, jet::prop::Description));
+    r.Description = trimmedText(x.description);
     return r;
 }
 
-// Every comparison is fetched before the outcome is decided, so that a value
-// that cannot be read fails the pair whatever came before it.
-bool columnsDiffer(const jet::Column& s, const jet::Column& d, const Options& options) {
+TColumnProps readSide(const jet::Column& x, const Options& options, bool actualIncrementAndSeed) {
+    const bool withIncrementAndSeed = options.compareIncrementAndSeed || actualIncrementAndSeed;
+    return sideOf(readRaw(x, withIncrementAndSeed), options, actualIncrementAndSeed);
+}
+
+// Values are compared as the platform delivers them: numbers by value, texts
+// without regard to letter case.
+bool columnsDiffer(const RawColumn& s, const RawColumn& d, const Options& options) {
     bool differ = false;
-    const int32_t sType = s.Type();
-    const int32_t dType = d.Type();
-    differ |= sType != dType;
-    differ |= s.DefinedSize() != d.DefinedSize();
-    differ |= (s.Attributes() & jet::kColumnNullable) != (d.Attributes() & jet::kColumnNullable);
-    const jet::Properties sp = s.Properties();
-    const jet::Properties dp = d.Properties();
-    for (int position : {jet::prop::CompressedUnicode, jet::prop::AllowZeroLength,
-                         jet::prop::Default, jet::prop::Autoincrement})
-        differ |= !jet::sameValue(property(sp, position), property(dp, position));
+    differ |= s.type != d.type;
+    differ |= s.definedSize != d.definedSize;
+    differ |= (s.attributes & jet::kColumnNullable) != (d.attributes & jet::kColumnNullable);
+    differ |= !jet::sameValue(s.compressed, d.compressed);
+    differ |= !jet::sameValue(s.allowZeroLength, d.allowZeroLength);
+    differ |= !jet::sameValue(s.defaultValue, d.defaultValue);
+    differ |= !jet::sameValue(s.autoIncrement, d.autoIncrement);
     if (options.compareIncrementAndSeed) {
-        differ |= !jet::sameValue(property(sp, jet::prop::Increment), property(dp, jet::prop::Increment));
-        differ |= !jet::sameValue(property(sp, jet::prop::Seed), property(dp, jet::prop::Seed));
+        differ |= !jet::sameValue(s.increment, d.increment);
+        differ |= !jet::sameValue(s.seed, d.seed);
     }
-    differ |= !text::equalNoCase(trimmedText(property(sp, jet::prop::Description)),
-                                 trimmedText(property(dp, jet::prop::Description)));
+    differ |= !text::equalNoCase(trimmedText(s.description), trimmedText(d.description));
     // Precision and scale are the definition of a DECIMAL column, not a
     // by-product of its type.
-    if (sType == jet::adtype::Numeric && dType == jet::adtype::Numeric) {
-        differ |= s.Precision() != d.Precision();
-        differ |= s.NumericScale() != d.NumericScale();
+    if (s.type == jet::adtype::Numeric && d.type == jet::adtype::Numeric) {
+        differ |= s.precision != d.precision;
+        differ |= s.numericScale != d.numericScale;
     }
     return differ;
 }
@@ -126,16 +154,19 @@ void CompareColumns(const jet::Collection<jet::Column>& source,
 
             TColumn& c = columns[i + 1];
             if (partner) {
-                if (columnsDiffer(s, *partner, options)) {
+                // Both columns are read in full before the outcome is decided.
+                const RawColumn sRaw = readRaw(s, options.compareIncrementAndSeed);
+                const RawColumn dRaw = readRaw(*partner, options.compareIncrementAndSeed);
+                if (columnsDiffer(sRaw, dRaw, options)) {
                     c.Action = acDifferent;
                     table.Action = acDifferent;
                 } else {
                     c.Action = acEqual;
                 }
                 c.Name = sName;
-                c.Source = readSide(s, options, false);
+                c.Source = sideOf(sRaw, options, false);
                 c.DestinationName = partner->Name();
-                c.Destination = readSide(*partner, options, false);
+                c.Destination = sideOf(dRaw, options, false);
             } else {
                 c.Action = acOnlyInSource;
                 table.Action = acDifferent;

@@ -1,0 +1,150 @@
+// CompareDatabases on two databases of N tables x 20 columns (a primary key, a
+// foreign key to the previous table, and a further index on each) that differ
+// in 10% of their tables. Reports the time per comparison and the peak of heap
+// bytes in use during it (counted by the global operator new below), above
+// what was in use before it.
+//
+//   build-engine/bench/bench_engine [--benchmark_filter=...]
+#include <benchmark/benchmark.h>
+#include <malloc.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <new>
+#include <string>
+
+#include "engine/CCAccess.h"
+#include "jet/CatalogData.h"
+#include "jet/Types.h"
+#include "jet/testing/MemoryCatalog.h"
+
+namespace {
+
+std::atomic<long long> gInUse{0};
+std::atomic<long long> gPeak{0};
+
+void noteAllocated(long long n) {
+    const long long now = gInUse.fetch_add(n) + n;
+    long long peak = gPeak.load();
+    while (now > peak && !gPeak.compare_exchange_weak(peak, now)) {
+    }
+}
+
+}  // namespace
+
+// Replaced so that the bytes in use can be followed; sizes come from malloc.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
+void* operator new(std::size_t n) {
+    void* p = std::malloc(n == 0 ? 1 : n);
+    if (!p) throw std::bad_alloc();
+    noteAllocated(static_cast<long long>(malloc_usable_size(p)));
+    return p;
+}
+void operator delete(void* p) noexcept {
+    if (!p) return;
+    gInUse.fetch_sub(static_cast<long long>(malloc_usable_size(p)));
+    std::free(p);
+}
+void operator delete(void* p, std::size_t) noexcept { operator delete(p); }
+void* operator new[](std::size_t n) { return operator new(n); }
+void operator delete[](void* p) noexcept { operator delete(p); }
+void operator delete[](void* p, std::size_t) noexcept { operator delete(p); }
+#pragma GCC diagnostic pop
+
+namespace {
+
+using namespace jet;
+
+ColumnData column(std::string name, int32_t type, int32_t size = 0) {
+    ColumnData c;
+    c.name = std::move(name);
+    c.type = type;
+    const TypeFacts f = typeFacts(type);
+    c.definedSize = size ? size : f.definedSize;
+    c.precision = f.precision;
+    c.numericScale = f.numericScale;
+    c.properties[prop::Autoincrement] = false;
+    c.properties[prop::Default] = std::string();
+    c.properties[prop::Description] = std::string("column ") + c.name;
+    c.properties[prop::Seed] = 1;
+    c.properties[prop::Increment] = 1;
+    c.properties[prop::CompressedUnicode] = type == adtype::VarWChar;
+    c.properties[prop::AllowZeroLength] = false;
+    return c;
+}
+
+std::string tableName(int i) { return "Table" + std::to_string(10000 + i); }
+
+// One database; with `changed`, every tenth table differs (a column type, an
+// extra column, an index option or a key rule, in turn).
+CatalogData database(int tables, bool changed) {
+    CatalogData d;
+    d.tables.reserve(static_cast<size_t>(tables));
+    for (int i = 0; i < tables; ++i) {
+        TableData t;
+        t.name = tableName(i);
+        t.columns.push_back(column("ID", adtype::Integer));
+        t.columns[0].properties[prop::Autoincrement] = true;
+        t.columns[0].attributes = kColumnFixed;
+        t.columns.push_back(column("ParentID", adtype::Integer));
+        for (int c = 2; c < 20; ++c)
+            t.columns.push_back(c % 3 == 0 ? column("Amount" + std::to_string(c), adtype::Double)
+                                           : column("Text" + std::to_string(c), adtype::VarWChar, 50));
+        t.indexes.push_back({"PrimaryKey", true, true, indexnulls::Disallow, {{"ID", kSortAscending}}});
+        t.indexes.push_back({"ByText", false, false, indexnulls::Allow,
+                             {{"Text2", kSortAscending}, {"Text4", kSortDescending}}});
+        t.keys.push_back({"PrimaryKey", keytype::Primary, "", rule::None, rule::None, {{"ID", ""}}});
+        if (i > 0) {
+            const std::string fk = "FK" + std::to_string(i);
+            t.indexes.push_back({fk, false, false, indexnulls::Allow, {{"ParentID", kSortAscending}}});
+            t.keys.push_back({fk, keytype::Foreign, tableName(i - 1), rule::Cascade, rule::None,
+                              {{"ParentID", "ID"}}});
+        }
+        if (changed && i % 10 == 0) {
+            switch ((i / 10) % 4) {
+                case 0: t.columns[5].type = adtype::LongVarWChar; break;
+                case 1: t.columns.push_back(column("Added", adtype::Integer)); break;
+                case 2: t.indexes[1].unique = true; break;
+                case 3:
+                    if (t.keys.size() > 1) t.keys[1].deleteRule = rule::Cascade;
+                    break;
+            }
+        }
+        d.tables.push_back(std::move(t));
+    }
+    return d;
+}
+
+void BM_CompareDatabases(benchmark::State& state) {
+    const int tables = static_cast<int>(state.range(0));
+    const auto source = testing::memoryBackend(database(tables, false));
+    const auto destination = testing::memoryBackend(database(tables, true));
+    long long peak = 0;
+    int32_t different = 0;
+    for (auto _ : state) {
+        auto engine = engine::CCAccess::create();
+        engine->setCatalogFactory([&](engine::CompareSide side, const std::string&) {
+            Catalog c;
+            c.bindBackend(side == engine::csSource ? source : destination);
+            return c;
+        });
+        const long long before = gInUse.load();
+        gPeak.store(before);
+        benchmark::DoNotOptimize(engine->CompareDatabases());
+        peak = std::max(peak, gPeak.load() - before);
+        state.PauseTiming();
+        different = 0;
+        for (const auto& t : engine->Result().Tables) different += t.Action != engine::acEqual;
+        engine.reset();
+        state.ResumeTiming();
+    }
+    state.counters["peak_MiB"] = static_cast<double>(peak) / (1024.0 * 1024.0);
+    state.counters["tables_different"] = different;
+}
+
+BENCHMARK(BM_CompareDatabases)->Arg(2000)->Arg(4000)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();
