@@ -20,8 +20,10 @@ FileKind probeFile(const std::string& path) {
     in.read(head, sizeof head);
     const auto got = static_cast<size_t>(in.gcount());
     if (got >= 16 && std::memcmp(head, "SQLite format 3\0", 16) == 0) return FileKind::Store;
+    // Workgroup files made by Access carry "Jet System DB" in the same place.
     if (got >= 19 && (std::memcmp(head + 4, "Standard Jet DB", 15) == 0 ||
-                      std::memcmp(head + 4, "Standard ACE DB", 15) == 0))
+                      std::memcmp(head + 4, "Standard ACE DB", 15) == 0 ||
+                      std::memcmp(head + 4, "Jet System DB", 13) == 0))
         return FileKind::Jet;
     return FileKind::Unknown;
 }
