@@ -1,0 +1,135 @@
+#include "jet/mdb/JetHeader.h"
+
+#include <array>
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <fstream>
+#include <limits>
+
+namespace jet::mdb {
+
+namespace {
+
+constexpr uint32_t kHeaderKey = 0x6b39dac7u;
+
+size_t maskedLength(int version) { return version == 0 ? 126 : 128; }
+
+// The RC4 key stream of the header key (key bytes little-endian).
+std::array<unsigned char, 128> keyStream() {
+    std::array<unsigned char, 256> s{};
+    for (int i = 0; i < 256; ++i) s[i] = static_cast<unsigned char>(i);
+    const unsigned char key[4] = {static_cast<unsigned char>(kHeaderKey & 0xFF),
+                                  static_cast<unsigned char>((kHeaderKey >> 8) & 0xFF),
+                                  static_cast<unsigned char>((kHeaderKey >> 16) & 0xFF),
+                                  static_cast<unsigned char>((kHeaderKey >> 24) & 0xFF)};
+    for (int i = 0, j = 0; i < 256; ++i) {
+        j = (j + s[i] + key[i % 4]) & 0xFF;
+        std::swap(s[i], s[j]);
+    }
+    std::array<unsigned char, 128> out{};
+    for (size_t n = 0, i = 0, j = 0; n < out.size(); ++n) {
+        i = (i + 1) & 0xFF;
+        j = (j + s[i]) & 0xFF;
+        std::swap(s[i], s[j]);
+        out[n] = s[(s[i] + s[j]) & 0xFF];
+    }
+    return out;
+}
+
+// Windows-1252 above 0x7F, as Jet 3 files store text.
+constexpr char16_t kCp1252High[32] = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+
+void appendUtf8(std::string& out, uint32_t cp) {
+    if (cp < 0x80) {
+        out.push_back(static_cast<char>(cp));
+    } else if (cp < 0x800) {
+        out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
+        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    } else if (cp < 0x10000) {
+        out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
+        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    } else {
+        out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
+        out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    }
+}
+
+// The whole part of a double the way a 32-bit conversion saturates.
+int32_t wholePart(double d) {
+    if (std::isnan(d)) return 0;
+    if (d >= 2147483647.0) return std::numeric_limits<int32_t>::max();
+    if (d <= -2147483648.0) return std::numeric_limits<int32_t>::min();
+    return static_cast<int32_t>(d);
+}
+
+}  // namespace
+
+void applyHeaderMask(std::string& page) {
+    if (page.size() < 0x15) return;
+    const int version = static_cast<unsigned char>(page[0x14]);
+    const size_t len = maskedLength(version);
+    if (page.size() < kHeaderMaskOffset + len) return;
+    static const auto stream = keyStream();
+    for (size_t i = 0; i < len; ++i)
+        page[kHeaderMaskOffset + i] = static_cast<char>(page[kHeaderMaskOffset + i] ^ stream[i]);
+}
+
+std::optional<HeaderInfo> parseHeader(std::string page) {
+    if (page.size() < kHeaderMaskOffset + 128) return std::nullopt;
+    if (page[0] != 0 || (page.compare(4, 15, "Standard Jet DB") != 0 &&
+                         page.compare(4, 15, "Standard ACE DB") != 0 &&
+                         page.compare(4, 13, "Jet System DB") != 0))
+        return std::nullopt;
+    HeaderInfo info;
+    info.version = static_cast<unsigned char>(page[0x14]);
+    applyHeaderMask(page);
+    const auto* p = reinterpret_cast<const unsigned char*>(page.data());
+    if (info.version == 0) {
+        for (size_t i = 0; i < 20; ++i) {
+            const unsigned char c = p[kPasswordOffset + i];
+            if (c == 0) break;
+            appendUtf8(info.password, c >= 0x80 && c < 0xA0 ? kCp1252High[c - 0x80] : c);
+        }
+        return info;
+    }
+    double date = 0;
+    std::memcpy(&date, p + kCreationDateOffset, sizeof date);
+    const auto whole = static_cast<uint32_t>(wholePart(date));
+    const unsigned char mask[4] = {static_cast<unsigned char>(whole & 0xFF),
+                                   static_cast<unsigned char>((whole >> 8) & 0xFF),
+                                   static_cast<unsigned char>((whole >> 16) & 0xFF),
+                                   static_cast<unsigned char>((whole >> 24) & 0xFF)};
+    std::array<unsigned char, 40> field{};
+    for (size_t i = 0; i < field.size(); ++i) field[i] = p[kPasswordOffset + i] ^ mask[i % 4];
+    for (size_t i = 0; i + 1 < field.size(); i += 2) {
+        uint32_t unit = field[i] | (field[i + 1] << 8);
+        if (unit == 0) break;
+        if (unit >= 0xD800 && unit < 0xDC00 && i + 3 < field.size()) {
+            const uint32_t low = field[i + 2] | (field[i + 3] << 8);
+            if (low >= 0xDC00 && low < 0xE000) {
+                unit = 0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00);
+                i += 2;
+            }
+        }
+        appendUtf8(info.password, unit);
+    }
+    return info;
+}
+
+std::optional<HeaderInfo> readHeader(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return std::nullopt;
+    std::string page(2048, '\0');
+    in.read(page.data(), static_cast<std::streamsize>(page.size()));
+    page.resize(static_cast<size_t>(in.gcount()));
+    return parseHeader(std::move(page));
+}
+
+}  // namespace jet::mdb

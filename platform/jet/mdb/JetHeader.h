@@ -1,0 +1,34 @@
+#pragma once
+// The header page of a Jet file: its version and its database password. The
+// bytes from 0x18 on (126 in Jet 3, 128 in Jet 4 and later) are stored XOR-ed
+// with a fixed RC4 key stream; the password field at 0x42 (20 bytes of the code
+// page in Jet 3, 20 UCS-2 characters in Jet 4) is in Jet 4 further XOR-ed with
+// the four bytes of the whole part of the creation date kept at 0x72.
+#include <optional>
+#include <string>
+
+namespace jet::mdb {
+
+inline constexpr size_t kHeaderMaskOffset = 0x18;
+inline constexpr size_t kPasswordOffset = 0x42;
+inline constexpr size_t kCreationDateOffset = 0x72;
+
+struct HeaderInfo {
+    int version = 0;       // 0 Jet 3, 1 Jet 4, 2 and up ACE
+    std::string password;  // UTF-8; empty when the database has none
+};
+
+// XORs the header mask into a copy of the first page (in place); applying it
+// twice gives the bytes back. Pages shorter than the masked range are left as
+// they are.
+void applyHeaderMask(std::string& page);
+
+// The header of a file's first page as stored; null when it is too short or
+// carries no Jet signature ("Standard Jet DB", "Standard ACE DB", or
+// "Jet System DB" of a workgroup file).
+[[nodiscard]] std::optional<HeaderInfo> parseHeader(std::string page);
+
+// Reads the first page of a file; null when it cannot be read or is no Jet file.
+[[nodiscard]] std::optional<HeaderInfo> readHeader(const std::string& path);
+
+}  // namespace jet::mdb
