@@ -185,6 +185,54 @@ inline void grant(jet::testing::PermissionMap& map, PrincipalKind kind, std::str
     map[jet::testing::permissionKey(kind, principalName, objectType, object)] = rights;
 }
 
+// Every element of a record whose code is not acEqual, one item per element,
+// joined by "; " in record order: "T:1", "T.Col:2", "T.key FK:1",
+// "T.key FK.src Col:3", "T.index IX:1", "view V:1", "proc P.dst x:2",
+// "user U:1", "user U.member.src G:3", "group G.dst perm T:1". Empty when all is
+// equal.
+inline std::string summary(const engine::TComparisonResult& r) {
+    std::string out;
+    auto add = [&](const std::string& item, int32_t action) {
+        if (action == engine::acEqual) return;
+        if (!out.empty()) out += "; ";
+        out += item + ":" + std::to_string(action);
+    };
+    auto halves = [&](const std::string& prefix, const auto& source, const auto& destination) {
+        for (const auto& c : source) add(prefix + ".src " + c.Name, c.Action);
+        for (const auto& c : destination) add(prefix + ".dst " + c.Name, c.Action);
+    };
+    for (const auto& t : r.Tables) {
+        add(t.Name, t.Action);
+        for (const auto& c : t.Columns) add(t.Name + "." + c.Name, c.Action);
+        for (const auto& k : t.Keys) {
+            add(t.Name + ".key " + k.Name, k.Action);
+            halves(t.Name + ".key " + k.Name, k.Source.Columns, k.Destination.Columns);
+        }
+        for (const auto& ix : t.Indexes) {
+            add(t.Name + ".index " + ix.Name, ix.Action);
+            halves(t.Name + ".index " + ix.Name, ix.Source.Columns, ix.Destination.Columns);
+        }
+    }
+    for (const auto& v : r.Views) add("view " + v.Name, v.Action);
+    for (const auto& p : r.Procedures) {
+        add("proc " + p.Name, p.Action);
+        halves("proc " + p.Name, p.Source.Parameters, p.Destination.Parameters);
+    }
+    auto principals = [&](const char* kind, const auto& list) {
+        for (const auto& p : list) {
+            const std::string prefix = std::string(kind) + " " + p.Name;
+            add(prefix, p.Action);
+            halves(prefix + ".member", p.Source.Members, p.Destination.Members);
+            for (const auto& e : p.Source.Permissions) add(prefix + ".src perm " + e.ObjectName, e.Action);
+            for (const auto& e : p.Destination.Permissions)
+                add(prefix + ".dst perm " + e.ObjectName, e.Action);
+        }
+    };
+    principals("user", r.Users);
+    principals("group", r.Groups);
+    return out;
+}
+
 // Names parameterised cases by their position: "Case0", "Case1", ...
 struct CaseIndex {
     template <class Param>
