@@ -472,13 +472,14 @@ void ScriptGenerator::scriptAlterTable(const TTable& t, int32_t d, TScript& out)
 
         const bool wantsLines = rename || c.Action == acDifferent || c.Action == generating;
         if (wantsLines && present)
-            columnLines(block, t, d == 1 && rename ? c.DestinationName : c.Name, g);
+            columnLines(block, t, d == 1 && rename ? c.DestinationName : c.Name, g,
+                        paired && !rename ? &targetHalf(c, d) : nullptr);
     }
     out.Blocks += wrapColumnBlock(t, std::move(block));
 }
 
 void ScriptGenerator::columnLines(std::string& block, const TTable& t, const std::string& column,
-                                  const TColumnProps& g) {
+                                  const TColumnProps& g, const TColumnProps* target) {
     if (!fitsBlockField(t.Name)) {
         // Reported once for the table, by wrapColumnBlock.
         tableNameUnfit_ = true;
@@ -497,6 +498,9 @@ void ScriptGenerator::columnLines(std::string& block, const TTable& t, const std
                  " left out: it holds a line break, which the script file cannot carry.");
         else
             block += head + ";1;" + g.Default + "\r\n";
+    } else if (target && !isBlank(target->Default)) {
+        // The default was removed on the generating side: clear it.
+        block += head + ";1;\r\n";
     }
     block += head + ";13;" + (g.AllowZeroLength ? "-1" : "0") + "\r\n";
     if (hasLineBreak(g.Description))
@@ -688,7 +692,9 @@ TScript ScriptGenerator::scriptPrincipal(int32_t kind, int32_t index, int32_t d)
     const TPrincipalProps& g = generatingHalf(p, d);
     if (isUser)
         for (const TMember& m : g.Members)
-            if (m.Action == created) {
+            // CREATE USER already puts every new account in the group Users.
+            if (m.Action == created &&
+                !(p.Action == created && text::equalNoCase(m.Name, "Users"))) {
                 out.Statements += "ADD USER " + bracket(p.Name) + " TO " + bracket(m.Name);
                 out.Statements += kRun;
             }

@@ -165,6 +165,14 @@ const Case kTableCases[] = {
      },
      tablesOnly(), 0, false, "",
      columns("T;C1;13;0\r\nT;C1;2;\r\nT;C2;1;a;b \r\nT;C2;13;0\r\nT;C2;2;\r\n")},
+    {"RemovedDefaultIsCleared",
+     [] {
+         return withTables({table("T", acDifferent, true,
+                                  {both("C", text(), described(text(), "", "'x'")),
+                                   both("D", described(text(), "", "'y'"), described(text(), "", "'x'"))})});
+     },
+     tablesOnly(), 0, false, "",
+     columns("T;C;1;\r\nT;C;13;0\r\nT;C;2;\r\nT;D;1;'y'\r\nT;D;13;0\r\nT;D;2;\r\n")},
     {"TypeChangeAltersColumn",
      [] {
          auto s = text(100);
@@ -809,6 +817,17 @@ const Case kPrincipalCases[] = {
      },
      tablesOnly([](ScriptOptions& o) { o.IncludeTables = false; }), 0, false, "",
      "<JET:USERS>\r\nu;NewOn;1;2;2\r\nu;Old;1;2;3\r\nu;Vw;5;2;5\r\n</JET:USERS>\r\n\r\n"},
+    {"NewUserIsInUsersAlready",
+     [] {
+         return principals(
+             {principal("u", acOnlyInSource, true,
+                        principalSide({member("users", acOnlyInSource), member("g", acOnlyInSource)}, {}), {}),
+              principal("v", acDifferent, true, principalSide({member("Users", acOnlyInSource)}, {}),
+                        principalSide({}, {}))},
+             {});
+     },
+     options(), 0, false, st("CREATE USER [u]") + st("ADD USER [u] TO [g]") + st("ADD USER [v] TO [Users]"),
+     ""},
     {"GroupsBeforeUsers",
      [] {
          return principals({principal("u", acOnlyInSource, true, principalSide({member("g", acOnlyInSource)}, {}), {})},
