@@ -44,7 +44,8 @@ CREATE TABLE [Customers] (
   [Ratio] SINGLE,
   [Share] DOUBLE,
   [Price] CURRENCY,
-  [Since] DATETIME);
+  [Since] DATETIME,
+  [Rate] DECIMAL(10,2));
 CREATE UNIQUE INDEX [ixName] ON [Customers] ([Name] DESC, [City] ASC) WITH DISALLOW NULL;
 CREATE TABLE [Orders] (
   [OrderID] LONG CONSTRAINT [PrimaryKey] PRIMARY KEY,
@@ -94,6 +95,7 @@ CREATE TABLE [Customers] (
   [Share] DOUBLE,
   [Price] CURRENCY,
   [Since] DATETIME,
+  [Rate] DECIMAL(12,3),
   [Legacy] LONG);
 CREATE INDEX [ixCity] ON [Customers] ([City]);
 CREATE TABLE [Orders] (
@@ -283,6 +285,13 @@ std::vector<std::string> column(const std::string& database, const std::string& 
     return values;
 }
 
+std::pair<int, int> precisionAndScale(const Side& side, const char* table, const char* name) {
+    jet::Catalog cat;
+    cat.ActiveConnection(side.connection());
+    const auto c = cat.Tables().Item(table).Columns().Item(name);
+    return {c.Precision(), c.NumericScale()};
+}
+
 class RoundTrip : public ::testing::TestWithParam<script::ScriptDirection> {};
 
 TEST_P(RoundTrip, MakesBothDatabasesEqualAndKeepsTheTargetsRows) {
@@ -314,6 +323,54 @@ TEST_P(RoundTrip, MakesBothDatabasesEqualAndKeepsTheTargetsRows) {
     EXPECT_EQ(differences(again->Result()), "") << script::ScriptFileText(s);
     EXPECT_EQ(column(target.database, "SELECT Name FROM Customers ORDER BY ID"), customersBefore);
     EXPECT_EQ(column(target.database, "SELECT Qty FROM Lines ORDER BY OrderID, LineNo"), linesBefore);
+    // Precision and scale are not compared, yet carried over.
+    EXPECT_EQ(precisionAndScale(p.source, "Customers", "Rate"),
+              precisionAndScale(p.destination, "Customers", "Rate"));
+}
+
+// Columns paired by position under different names are renamed on the target,
+// their values carried over.
+constexpr const char* kPeopleSource = R"(
+CREATE TABLE [People] ([ID] LONG CONSTRAINT [PrimaryKey] PRIMARY KEY, [FullName] TEXT(40) NOT NULL, [Age] SMALLINT);
+CREATE INDEX [ixFullName] ON [People] ([FullName]);
+INSERT INTO [People] VALUES (1, 'Ann Muster', 30);
+)";
+constexpr const char* kPeopleDestination = R"(
+CREATE TABLE [People] ([ID] LONG CONSTRAINT [PrimaryKey] PRIMARY KEY, [Name] TEXT(40), [Years] SMALLINT);
+CREATE INDEX [ixName] ON [People] ([Name]);
+INSERT INTO [People] VALUES (5, 'Bob Beispiel', 41);
+INSERT INTO [People] VALUES (6, 'Cleo Exempel', 52);
+)";
+
+TEST_P(RoundTrip, RenamesColumnsMatchedByPosition) {
+    testsupport::TempDir dir;
+    Pair p{{dir.file("source.sdb"), ""}, {dir.file("destination.sdb"), ""}};
+    try {
+        buildStore(p.source.database, kPeopleSource);
+        buildStore(p.destination.database, kPeopleDestination);
+    } catch (const jet::Error& e) {
+        FAIL() << "building the pair: " << e.description();
+    }
+    const script::ScriptDirection direction = GetParam();
+    const Side& target = direction == script::sdSourceToDestination ? p.destination : p.source;
+    const char* oldName = direction == script::sdSourceToDestination ? "Name" : "FullName";
+    const char* newName = direction == script::sdSourceToDestination ? "FullName" : "Name";
+    const auto namesBefore =
+        column(target.database, std::string("SELECT ") + oldName + " FROM People ORDER BY ID");
+
+    script::TScript s;
+    {
+        auto e = compare(p, true);
+        selectAll(*e);
+        s = script::GenerateScript(*e, direction, true);
+    }
+    EXPECT_TRUE(s.Report.empty()) << s.Report.front();
+    apply(s, target, dir.file("sync.psx"));
+
+    auto again = compare(p, true);
+    EXPECT_EQ(differences(again->Result()), "") << script::ScriptFileText(s);
+    EXPECT_EQ(column(target.database, std::string("SELECT ") + newName + " FROM People ORDER BY ID"),
+              namesBefore);
 }
 
 INSTANTIATE_TEST_SUITE_P(BothDirections, RoundTrip,
