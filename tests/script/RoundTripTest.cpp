@@ -211,11 +211,15 @@ std::string differences(const TComparisonResult& r) {
             if (c.Action)
                 out << " column " << c.Name << "/" << c.DestinationName << "=" << c.Action << " ("
                     << c.Source.Type << "," << c.Source.DefinedSize << "," << c.Source.NotNull
-                    << "," << c.Source.Compressed << "," << c.Source.AllowZeroLength << ",'"
+                    << "," << c.Source.Compressed << "," << c.Source.AllowZeroLength << ",auto "
+                    << c.Source.AutoIncrement << " seed " << c.Source.Seed << " inc "
+                    << c.Source.Increment << ",'"
                     << c.Source.Default << "','" << c.Source.Description << "' vs "
                     << c.Destination.Type << "," << c.Destination.DefinedSize << ","
                     << c.Destination.NotNull << "," << c.Destination.Compressed << ","
-                    << c.Destination.AllowZeroLength << ",'" << c.Destination.Default << "','"
+                    << c.Destination.AllowZeroLength << ",auto " << c.Destination.AutoIncrement
+                    << " seed " << c.Destination.Seed << " inc " << c.Destination.Increment
+                    << ",'" << c.Destination.Default << "','"
                     << c.Destination.Description << "')";
         for (const auto& k : t.Keys)
             if (k.Action) out << " key " << k.Name << "=" << k.Action;
@@ -376,5 +380,79 @@ TEST_P(RoundTrip, RenamesColumnsMatchedByPosition) {
 INSTANTIATE_TEST_SUITE_P(BothDirections, RoundTrip,
                          ::testing::Values(script::sdSourceToDestination,
                                            script::sdDestinationToSource));
+
+}  // namespace
+
+namespace {
+
+// A real Access file (with the workgroup of a real installation) as the source,
+// an empty store as the destination.
+TEST(RealFileRoundTrip, NorthwindIntoAnEmptyStore) {
+    REQUIRE_FIXTURES();
+    testsupport::TempDir dir;
+    Pair p{{testsupport::fixture("mdbtestdata/nwind.mdb"), testsupport::fixture("workgroup/system.mdw")},
+           {dir.file("nwind.sdb"), dir.file("nwind.sdw")}};
+    buildWorkgroup(p.destination.workgroup);
+    buildStore(p.destination.database, "", p.destination.workgroup);
+
+    script::TScript s;
+    {
+        auto e = compare(p, false);
+        ASSERT_GT(e->Result().Tables.UBound(), 0);
+        ASSERT_GT(e->Result().Procedures.UBound() + e->Result().Views.UBound(), 20);
+        selectAll(*e);
+        e->IncludeIncrementAndSeed(true);
+        s = script::GenerateScript(*e, script::sdSourceToDestination, false);
+    }
+    EXPECT_TRUE(s.Report.empty()) << s.Report.front();
+    apply(s, p.destination, dir.file("sync.psx"));
+
+    // What stays different: memberships the destination has and the source
+    // lacks, which a script never removes. The new workgroup puts admin in
+    // Admins, and CREATE USER puts every new account in Users, while the real
+    // workgroup has its internal accounts Creator and Engine in no group and
+    // admin not in Admins.
+    auto again = compare(p, false);
+    EXPECT_EQ(differences(again->Result()),
+              "user admin 1: member Admins=2\n"
+              "user Creator 1: member Users=2\n"
+              "user Engine 1: member Users=2\n"
+              "group Admins 1: member admin=2\n"
+              "group Users 1: member Creator=2 member Engine=2\n");
+}
+
+}  // namespace
+namespace {
+
+// Every other real file into an empty store: nothing stays different.
+class RealFiles : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(RealFiles, IntoAnEmptyStoreCompareEqual) {
+    REQUIRE_FIXTURES();
+    testsupport::TempDir dir;
+    Pair p{{testsupport::fixture(GetParam()), ""}, {dir.file("copy.sdb"), ""}};
+    buildStore(p.destination.database);
+    script::TScript s;
+    {
+        auto e = compare(p, false);
+        ASSERT_GT(e->Result().Tables.UBound(), 0);
+        selectAll(*e);
+        e->IncludeIncrementAndSeed(true);
+        s = script::GenerateScript(*e, script::sdSourceToDestination, false);
+    }
+    EXPECT_TRUE(s.Report.empty()) << s.Report.front();
+    apply(s, p.destination, dir.file("sync.psx"));
+    auto again = compare(p, false);
+    EXPECT_EQ(differences(again->Result()), "");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Fixtures, RealFiles,
+    ::testing::Values("jackcess/queryTestV1997.mdb", "jackcess/queryTestV2000.mdb",
+                      "jackcess/indexTestV1997.mdb", "jackcess/indexTestV2000.mdb",
+                      "jackcess/testIndexPropertiesV2000.mdb", "jackcess/compIndexTestV2000.mdb",
+                      "jackcess/fixedNumericTestV2000.mdb", "jackcess/fixedTextTestV2000.mdb",
+                      "jackcess/testUnicodeCompV2003.mdb", "jackcess/testPromotionV2000.mdb",
+                      "jackcess/delColTestV2000.mdb"));
 
 }  // namespace
