@@ -30,7 +30,9 @@ TComparisonResult differentDatabases(int32_t tables, int32_t queries, int32_t pr
         const std::string name = "Table" + std::to_string(t);
         table.Name = name;
         table.Selected = true;
-        table.Action = t % 10 == 0 ? acOnlyInSource : t % 10 == 1 ? acOnlyInDestination : acDifferent;
+        table.Action = t % 10 == 0   ? acOnlyInSource
+                       : t % 10 == 1 ? acOnlyInDestination
+                                     : acDifferent;
         for (int32_t c = 1; c <= 12; ++c) {
             TColumn& col = table.Columns.Append();
             col.Name = "Col" + std::to_string(c);
@@ -85,8 +87,8 @@ TComparisonResult differentDatabases(int32_t tables, int32_t queries, int32_t pr
         p.Name = "Proc" + std::to_string(q);
         p.Selected = true;
         p.Action = acOnlyInSource;
-        p.Source.CommandText = "PARAMETERS x Long;\r\nDELETE FROM Table" + std::to_string(q) +
-                               " WHERE Col1 = x;";
+        p.Source.CommandText =
+            "PARAMETERS x Long;\r\nDELETE FROM Table" + std::to_string(q) + " WHERE Col1 = x;";
     }
     for (int32_t n = 1; n <= principals; ++n) {
         for (auto* list : {&r.Groups, &r.Users}) {
@@ -98,7 +100,8 @@ TComparisonResult differentDatabases(int32_t tables, int32_t queries, int32_t pr
             auto& db = p.Source.Permissions.Append();
             db = TPermission{acDifferent, "Database", 3, 0, 8};
             for (int32_t t = 1; t <= tables; t += 7)
-                p.Source.Permissions.Append() = TPermission{acDifferent, r.Tables[t].Name, 1, t, 12};
+                p.Source.Permissions.Append() =
+                    TPermission{acDifferent, r.Tables[t].Name, 1, t, 12};
         }
     }
     return r;

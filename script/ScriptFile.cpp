@@ -76,7 +76,8 @@ void WriteScriptFile(const std::string& pathText, std::string_view text) {
     int fd = -1;
     fs::path tempPath;
     for (int attempt = 0; attempt < 16 && fd < 0; ++attempt) {
-        tempPath = folder / ("." + path.filename().string() + "." + std::to_string(random()) + ".tmp");
+        tempPath =
+            folder / ("." + path.filename().string() + "." + std::to_string(random()) + ".tmp");
         fd = ::open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd < 0 && errno != EEXIST) fail("cannot create a file in its folder", path, errno);
     }
@@ -98,8 +99,7 @@ void WriteScriptFile(const std::string& pathText, std::string_view text) {
     }
     if (::fsync(temp.fd()) != 0) fail("writing failed", path, errno);
     if (temp.close() != 0) fail("writing failed", path, errno);
-    if (::rename(temp.path().c_str(), path.c_str()) != 0)
-        fail("cannot replace it", path, errno);
+    if (::rename(temp.path().c_str(), path.c_str()) != 0) fail("cannot replace it", path, errno);
     temp.keep();
 
     // Makes the rename itself durable; a failure here loses nothing written.

@@ -20,8 +20,8 @@ constexpr std::string_view kRun = "\r\n\r\nRUN\r\n\r\n";
 // Lines the runner takes as separators or block markers (after trimming
 // spaces, compared exactly).
 constexpr std::array<std::string_view, 7> kReservedLines = {
-    "RUN",          "<JET:COLUMNS>",  "<JET:USERS>",   "<JET:GROUPS>",
-    "</JET:COLUMNS>", "</JET:USERS>", "</JET:GROUPS>",
+    "RUN",          "<JET:COLUMNS>", "<JET:USERS>", "<JET:GROUPS>", "</JET:COLUMNS>",
+    "</JET:USERS>", "</JET:GROUPS>",
 };
 
 int32_t generatingOnly(int32_t direction) {
@@ -78,11 +78,16 @@ std::string quoteName(std::string_view name) { return bracket(name); }
 
 const char* kindWord(int32_t kind) {
     switch (kind) {
-        case okView: return "View";
-        case okProcedure: return "Procedure";
-        case okUser: return "user";
-        case okGroup: return "group";
-        default: return "object";
+        case okView:
+            return "View";
+        case okProcedure:
+            return "Procedure";
+        case okUser:
+            return "user";
+        case okGroup:
+            return "group";
+        default:
+            return "object";
     }
 }
 
@@ -108,9 +113,10 @@ ScriptGenerator::ScriptGenerator(const TComparisonResult& result, const ScriptOp
 
 TScript ScriptGenerator::GenerateScript(ScriptDirection direction) {
     if (direction != sdSourceToDestination && direction != sdDestinationToSource)
-        throw std::invalid_argument("script direction must be 0 (source to destination) or 1 "
-                                    "(destination to source), not " +
-                                    std::to_string(static_cast<int32_t>(direction)));
+        throw std::invalid_argument(
+            "script direction must be 0 (source to destination) or 1 "
+            "(destination to source), not " +
+            std::to_string(static_cast<int32_t>(direction)));
     report_.clear();
     droppedTables_.clear();
     leftOutTables_.clear();
@@ -184,7 +190,8 @@ std::string ScriptGenerator::ScriptDropIndexes(int32_t direction) {
         // Without keys compared, a kept table's indexes are not written back.
         if (!o_.IncludeKeys && keepsTargetDefinition(t, direction)) continue;
         for (const TIndex& ix : t.Indexes) {
-            if (ix.Action != acEqual && ix.Action != acDifferent && ix.Action != targetOnly(direction))
+            if (ix.Action != acEqual && ix.Action != acDifferent &&
+                ix.Action != targetOnly(direction))
                 continue;
             bool ofForeignKey = false;
             for (const TKey& k : t.Keys)
@@ -271,13 +278,18 @@ TScript ScriptGenerator::ScriptKeyConstraints(int32_t tableIndex, int32_t keyInd
     std::string& s = out.Statements;
     s = "ALTER TABLE " + bracket(t.Name) + " ADD CONSTRAINT " + bracket(k.Name);
     switch (half.Type) {
-        case 1: s += " PRIMARY KEY (" + columns + ")"; break;
-        case 3: s += " UNIQUE (" + columns + ")"; break;
+        case 1:
+            s += " PRIMARY KEY (" + columns + ")";
+            break;
+        case 3:
+            s += " UNIQUE (" + columns + ")";
+            break;
         case 2:
             s += " FOREIGN KEY (" + columns + ") REFERENCES " + bracket(half.RelatedTable) + " (" +
                  related + ")";
             break;
-        default: return TScript{};  // no statement without a constraint clause
+        default:
+            return TScript{};  // no statement without a constraint clause
     }
     if (half.UpdateRule == 1) s += " ON UPDATE CASCADE";
     if (half.UpdateRule == 2) s += " ON UPDATE SET NULL";
@@ -311,18 +323,20 @@ TScript ScriptGenerator::ScriptObject(int32_t kind, int32_t index, int32_t direc
             return {};
         }
         case okProcedure:
-        case okView: return scriptQuery(kind, index, d);
+        case okView:
+            return scriptQuery(kind, index, d);
         case okUser:
-        case okGroup: return scriptPrincipal(kind, index, d);
-        default: return {};
+        case okGroup:
+            return scriptPrincipal(kind, index, d);
+        default:
+            return {};
     }
 }
 
 std::string ScriptGenerator::typeText(const TColumnProps& g) const {
-    return MFunctions::ColumnTypeDdl(g.Type, g.DefinedSize,
-                                     o_.IncludeIncrementAndSeed && o_.CompareIncrementAndSeed,
-                                     g.AutoIncrement, g.Increment, g.Seed, g.NumericScale,
-                                     g.Precision);
+    return MFunctions::ColumnTypeDdl(
+        g.Type, g.DefinedSize, o_.IncludeIncrementAndSeed && o_.CompareIncrementAndSeed,
+        g.AutoIncrement, g.Increment, g.Seed, g.NumericScale, g.Precision);
 }
 
 void ScriptGenerator::noteMissingColumn(const std::string& table, const std::string& column) {
@@ -413,7 +427,8 @@ void ScriptGenerator::scriptAlterTable(const TTable& t, int32_t d, TScript& out)
         const TColumn& c = t.Columns[j];
         const TColumnProps& g = generatingHalf(c, d);
         const bool paired = c.Action == acEqual || c.Action == acDifferent;
-        const bool rename = paired && matchColumnsBox_ && !text::equalNoCase(c.Name, c.DestinationName);
+        const bool rename =
+            paired && matchColumnsBox_ && !text::equalNoCase(c.Name, c.DestinationName);
         const std::string& newName = d == 0 ? c.Name : c.DestinationName;
         const std::string& oldName = d == 0 ? c.DestinationName : c.Name;
         // Whether the column stands on the target under its line name afterwards.
@@ -443,11 +458,11 @@ void ScriptGenerator::scriptAlterTable(const TTable& t, int32_t d, TScript& out)
             const TColumnProps& s = c.Source;
             const TColumnProps& e = c.Destination;
             const bool autoIncrementCounts = c.Action == acDifferent || c.Action == generating;
-            const bool differs =
-                (autoIncrementCounts && s.AutoIncrement != e.AutoIncrement) || s.Type != e.Type ||
-                s.DefinedSize != e.DefinedSize || s.Increment != e.Increment ||
-                s.NumericScale != e.NumericScale || s.Precision != e.Precision ||
-                s.NotNull != e.NotNull || s.Seed != e.Seed || s.Compressed != e.Compressed;
+            const bool differs = (autoIncrementCounts && s.AutoIncrement != e.AutoIncrement) ||
+                                 s.Type != e.Type || s.DefinedSize != e.DefinedSize ||
+                                 s.Increment != e.Increment || s.NumericScale != e.NumericScale ||
+                                 s.Precision != e.Precision || s.NotNull != e.NotNull ||
+                                 s.Seed != e.Seed || s.Compressed != e.Compressed;
             if (differs && c.Action == target) {
                 out.Statements += alter + " DROP COLUMN " + bracket(c.Name) + ";";
                 out.Statements += kRun;
@@ -460,7 +475,8 @@ void ScriptGenerator::scriptAlterTable(const TTable& t, int32_t d, TScript& out)
                     if (c.Action == generating) noteMissingColumn(t.Name, c.Name);
                     present = false;
                 } else {
-                    out.Statements += alter + (c.Action == generating ? " ADD COLUMN " : " ALTER COLUMN ") +
+                    out.Statements += alter +
+                                      (c.Action == generating ? " ADD COLUMN " : " ALTER COLUMN ") +
                                       bracket(c.Name) + " " + type;
                     if (g.Compressed) out.Statements += " WITH COMPRESSION";
                     if (g.NotNull) out.Statements += " NOT NULL";
@@ -493,8 +509,7 @@ void ScriptGenerator::columnLines(std::string& block, const TTable& t, const std
     const std::string head = t.Name + ";" + column;
     if (!isBlank(g.Default)) {
         if (hasLineBreak(g.Default))
-            note("Default value of column " + quoteName(column) + " of table " +
-                 quoteName(t.Name) +
+            note("Default value of column " + quoteName(column) + " of table " + quoteName(t.Name) +
                  " left out: it holds a line break, which the script file cannot carry.");
         else
             block += head + ";1;" + g.Default + "\r\n";
@@ -600,9 +615,11 @@ TScript ScriptGenerator::scriptQuery(int32_t kind, int32_t index, int32_t d) {
     }
     if (action == acDifferent) out.Statements = drop;
     if (isView)
-        out.Statements += "CREATE PROCEDURE " + bracket(name) + " AS \r\n" + body + std::string(kRun);
+        out.Statements +=
+            "CREATE PROCEDURE " + bracket(name) + " AS \r\n" + body + std::string(kRun);
     else
-        out.Statements += "CREATE PROCEDURE " + bracket(name) + " \r\nAS \r\n" + body + "\r\nRUN\r\n\r\n";
+        out.Statements +=
+            "CREATE PROCEDURE " + bracket(name) + " \r\nAS \r\n" + body + "\r\nRUN\r\n\r\n";
     return out;
 }
 
@@ -720,13 +737,15 @@ TScript ScriptGenerator::scriptPrincipal(int32_t kind, int32_t index, int32_t d)
                 objectAction = r_.Views[e.ObjectIndex].Action;
                 objectSelected = r_.Views[e.ObjectIndex].Selected;
                 break;
-            default: break;
+            default:
+                break;
         }
         // A new object gets its rights only when the script creates it.
         if (objectAction == created && !objectSelected) continue;
         if (objectAction == created && leftOutObjects_.count({e.ObjectType, e.ObjectIndex})) {
             note("Permissions of " + std::string(kindWord(kind)) + " " + quoteName(p.Name) +
-                 " on " + quoteName(e.ObjectName) + " left out: the script leaves that object out.");
+                 " on " + quoteName(e.ObjectName) +
+                 " left out: the script leaves that object out.");
             continue;
         }
         if (!principalFits) {
@@ -735,8 +754,8 @@ TScript ScriptGenerator::scriptPrincipal(int32_t kind, int32_t index, int32_t d)
         }
         if (!fitsBlockField(e.ObjectName)) {
             note("Permissions of " + std::string(kindWord(kind)) + " " + quoteName(p.Name) +
-                 " on " + quoteName(e.ObjectName) + " left out: the object's name " + cannotCarry() +
-                 ".");
+                 " on " + quoteName(e.ObjectName) + " left out: the object's name " +
+                 cannotCarry() + ".");
             continue;
         }
         lines += p.Name + ";" + e.ObjectName + ";" + std::to_string(e.ObjectType) + action +

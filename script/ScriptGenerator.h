@@ -78,7 +78,8 @@ private:
     // `target`: the column's properties on the target when the lines go to
     // that same column (so that a default it has and should not is cleared).
     void columnLines(std::string& block, const engine::TTable& table, const std::string& column,
-                     const engine::TColumnProps& side, const engine::TColumnProps* target = nullptr);
+                     const engine::TColumnProps& side,
+                     const engine::TColumnProps* target = nullptr);
     [[nodiscard]] std::string wrapColumnBlock(const engine::TTable& table, std::string lines);
     void noteMissingColumn(const std::string& table, const std::string& column);
     [[nodiscard]] bool isMissingColumn(const std::string& table, const std::string& column) const;

@@ -57,8 +57,8 @@ inline TColumn destinationOnly(std::string name, TColumnProps p) {
     c.Destination = p;
     return c;
 }
-inline TColumn both(std::string name, TColumnProps s, TColumnProps d,
-                    int32_t action = acDifferent, std::string destinationName = {}) {
+inline TColumn both(std::string name, TColumnProps s, TColumnProps d, int32_t action = acDifferent,
+                    std::string destinationName = {}) {
     TColumn c;
     c.DestinationName = destinationName.empty() ? name : std::move(destinationName);
     c.Name = std::move(name);
@@ -181,7 +181,9 @@ inline TPrincipalProps principalSide(std::initializer_list<TMember> members,
 // exchanged, column names as the engine would have written them. The script of
 // the mirror in one direction equals the script of the original in the other.
 inline int32_t mirrorAction(int32_t a) {
-    return a == acOnlyInSource ? acOnlyInDestination : a == acOnlyInDestination ? acOnlyInSource : a;
+    return a == acOnlyInSource        ? acOnlyInDestination
+           : a == acOnlyInDestination ? acOnlyInSource
+                                      : a;
 }
 template <class E>
 void swapHalves(E& e) {
@@ -193,9 +195,12 @@ inline TComparisonResult mirror(TComparisonResult r) {
         t.Action = mirrorAction(t.Action);
         for (auto& c : t.Columns) {
             swapHalves(c);
-            if (c.Action == acOnlyInSource) c.DestinationName.clear();
-            else if (c.Action == acOnlyInDestination) c.DestinationName = c.Name;
-            else std::swap(c.Name, c.DestinationName);
+            if (c.Action == acOnlyInSource)
+                c.DestinationName.clear();
+            else if (c.Action == acOnlyInDestination)
+                c.DestinationName = c.Name;
+            else
+                std::swap(c.Name, c.DestinationName);
         }
         for (auto& k : t.Keys) swapHalves(k);
         for (auto& i : t.Indexes) swapHalves(i);

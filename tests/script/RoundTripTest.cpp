@@ -213,13 +213,12 @@ std::string differences(const TComparisonResult& r) {
                     << c.Source.Type << "," << c.Source.DefinedSize << "," << c.Source.NotNull
                     << "," << c.Source.Compressed << "," << c.Source.AllowZeroLength << ",auto "
                     << c.Source.AutoIncrement << " seed " << c.Source.Seed << " inc "
-                    << c.Source.Increment << ",'"
-                    << c.Source.Default << "','" << c.Source.Description << "' vs "
-                    << c.Destination.Type << "," << c.Destination.DefinedSize << ","
-                    << c.Destination.NotNull << "," << c.Destination.Compressed << ","
-                    << c.Destination.AllowZeroLength << ",auto " << c.Destination.AutoIncrement
-                    << " seed " << c.Destination.Seed << " inc " << c.Destination.Increment
-                    << ",'" << c.Destination.Default << "','"
+                    << c.Source.Increment << ",'" << c.Source.Default << "','"
+                    << c.Source.Description << "' vs " << c.Destination.Type << ","
+                    << c.Destination.DefinedSize << "," << c.Destination.NotNull << ","
+                    << c.Destination.Compressed << "," << c.Destination.AllowZeroLength << ",auto "
+                    << c.Destination.AutoIncrement << " seed " << c.Destination.Seed << " inc "
+                    << c.Destination.Increment << ",'" << c.Destination.Default << "','"
                     << c.Destination.Description << "')";
         for (const auto& k : t.Keys)
             if (k.Action) out << " key " << k.Name << "=" << k.Action;
@@ -309,7 +308,8 @@ TEST_P(RoundTrip, MakesBothDatabasesEqualAndKeepsTheTargetsRows) {
     const script::ScriptDirection direction = GetParam();
     const Side& target = direction == script::sdSourceToDestination ? p.destination : p.source;
     const auto customersBefore = column(target.database, "SELECT Name FROM Customers ORDER BY ID");
-    const auto linesBefore = column(target.database, "SELECT Qty FROM Lines ORDER BY OrderID, LineNo");
+    const auto linesBefore =
+        column(target.database, "SELECT Qty FROM Lines ORDER BY OrderID, LineNo");
 
     script::TScript s;
     {
@@ -326,7 +326,8 @@ TEST_P(RoundTrip, MakesBothDatabasesEqualAndKeepsTheTargetsRows) {
     auto again = compare(p, false);
     EXPECT_EQ(differences(again->Result()), "") << script::ScriptFileText(s);
     EXPECT_EQ(column(target.database, "SELECT Name FROM Customers ORDER BY ID"), customersBefore);
-    EXPECT_EQ(column(target.database, "SELECT Qty FROM Lines ORDER BY OrderID, LineNo"), linesBefore);
+    EXPECT_EQ(column(target.database, "SELECT Qty FROM Lines ORDER BY OrderID, LineNo"),
+              linesBefore);
     // Precision and scale are not compared, yet carried over.
     EXPECT_EQ(precisionAndScale(p.source, "Customers", "Rate"),
               precisionAndScale(p.destination, "Customers", "Rate"));
@@ -373,8 +374,9 @@ TEST_P(RoundTrip, RenamesColumnsMatchedByPosition) {
 
     auto again = compare(p, true);
     EXPECT_EQ(differences(again->Result()), "") << script::ScriptFileText(s);
-    EXPECT_EQ(column(target.database, std::string("SELECT ") + newName + " FROM People ORDER BY ID"),
-              namesBefore);
+    EXPECT_EQ(
+        column(target.database, std::string("SELECT ") + newName + " FROM People ORDER BY ID"),
+        namesBefore);
 }
 
 INSTANTIATE_TEST_SUITE_P(BothDirections, RoundTrip,
@@ -390,7 +392,8 @@ namespace {
 TEST(RealFileRoundTrip, NorthwindIntoAnEmptyStore) {
     REQUIRE_FIXTURES();
     testsupport::TempDir dir;
-    Pair p{{testsupport::fixture("mdbtestdata/nwind.mdb"), testsupport::fixture("workgroup/system.mdw")},
+    Pair p{{testsupport::fixture("mdbtestdata/nwind.mdb"),
+            testsupport::fixture("workgroup/system.mdw")},
            {dir.file("nwind.sdb"), dir.file("nwind.sdw")}};
     buildWorkgroup(p.destination.workgroup);
     buildStore(p.destination.database, "", p.destination.workgroup);

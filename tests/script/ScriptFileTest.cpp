@@ -1,11 +1,10 @@
-#include "script/ScriptFile.h"
-
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
 #include <filesystem>
 
 #include "TestSupport.h"
+#include "script/ScriptFile.h"
 
 namespace {
 
@@ -22,8 +21,11 @@ TEST(ScriptFileText, StatementsLineBreakBlocks) {
         {{"DROP VIEW [V]\r\n\r\nRUN\r\n\r\n", "", {}}, "DROP VIEW [V]\r\n\r\nRUN\r\n\r\n\r\n"},
         {{"", "<JET:USERS>\r\nu;Database;3;2;1\r\n</JET:USERS>\r\n\r\n", {}},
          "\r\n<JET:USERS>\r\nu;Database;3;2;1\r\n</JET:USERS>\r\n\r\n"},
-        {{"CREATE USER [u]\r\n\r\nRUN\r\n\r\n", "<JET:USERS>\r\nu;Database;3;2;1\r\n</JET:USERS>\r\n\r\n", {"x"}},
-         "CREATE USER [u]\r\n\r\nRUN\r\n\r\n\r\n<JET:USERS>\r\nu;Database;3;2;1\r\n</JET:USERS>\r\n\r\n"},
+        {{"CREATE USER [u]\r\n\r\nRUN\r\n\r\n",
+          "<JET:USERS>\r\nu;Database;3;2;1\r\n</JET:USERS>\r\n\r\n",
+          {"x"}},
+         "CREATE USER "
+         "[u]\r\n\r\nRUN\r\n\r\n\r\n<JET:USERS>\r\nu;Database;3;2;1\r\n</JET:USERS>\r\n\r\n"},
     };
     for (const auto& c : cases) EXPECT_EQ(ScriptFileText(c.script), c.text);
 }
@@ -31,7 +33,8 @@ TEST(ScriptFileText, StatementsLineBreakBlocks) {
 TEST(WriteScriptFile, WritesTheBytesAndReplacesWhole) {
     testsupport::TempDir dir;
     const std::string path = dir.file("sync.psx");
-    const std::string first = "CREATE TABLE [Größe]\r\n(\r\n[A] INTEGER\r\n);\r\n\r\nRUN\r\n\r\n\r\n";
+    const std::string first =
+        "CREATE TABLE [Größe]\r\n(\r\n[A] INTEGER\r\n);\r\n\r\nRUN\r\n\r\n\r\n";
     WriteScriptFile(path, first);
     EXPECT_EQ(testsupport::readFile(path), first);
 
@@ -44,7 +47,8 @@ TEST(WriteScriptFile, WritesTheBytesAndReplacesWhole) {
 
     // Nothing but the file itself is left in the folder.
     size_t entries = 0;
-    for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(dir.path())) ++entries;
+    for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(dir.path()))
+        ++entries;
     EXPECT_EQ(entries, 1u);
 }
 

@@ -1,8 +1,6 @@
 // The generator on small hand-made records: statement order, each statement's
 // exact text, the blocks, and both directions (every case is also run on the
 // mirrored record in the other direction, which must give the same script).
-#include "script/ScriptGenerator.h"
-
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -10,6 +8,7 @@
 
 #include "ResultBuilder.h"
 #include "script/Script.h"
+#include "script/ScriptGenerator.h"
 
 namespace {
 
@@ -53,9 +52,12 @@ TComparisonResult withTables(std::initializer_list<TTable> tables) {
     return r;
 }
 
-std::string columns(const std::string& lines) { return "<JET:COLUMNS>\r\n" + lines + "</JET:COLUMNS>\r\n\r\n"; }
+std::string columns(const std::string& lines) {
+    return "<JET:COLUMNS>\r\n" + lines + "</JET:COLUMNS>\r\n\r\n";
+}
 
-TScript generate(const TComparisonResult& r, const ScriptOptions& o, int32_t direction, bool match) {
+TScript generate(const TComparisonResult& r, const ScriptOptions& o, int32_t direction,
+                 bool match) {
     return script::GenerateScript(r, o, static_cast<script::ScriptDirection>(direction), match);
 }
 
@@ -107,8 +109,8 @@ const Case kTableCases[] = {
          auto b = compressedText(50, false);
          b.AllowZeroLength = true;
          b.Description = "Remarks";
-         return withTables({table("T", acOnlyInSource, true,
-                                  {sourceOnly("A", counter()), sourceOnly("B", b)})});
+         return withTables(
+             {table("T", acOnlyInSource, true, {sourceOnly("A", counter()), sourceOnly("B", b)})});
      },
      tablesOnly(), 0, false,
      st("CREATE TABLE [T]\r\n(\r\n[A] COUNTER NOT NULL,\r\n[B] TEXT(50)\r\n);") +
@@ -128,9 +130,9 @@ const Case kTableCases[] = {
          auto b = text(50);
          b.NotNull = true;
          b.Default = "'x'";
-         return withTables({table("T", acOnlyInSource, true,
-                                  {sourceOnly("A", integer()), sourceOnly("B", b),
-                                   sourceOnly("C", type(203))})});
+         return withTables(
+             {table("T", acOnlyInSource, true,
+                    {sourceOnly("A", integer()), sourceOnly("B", b), sourceOnly("C", type(203))})});
      },
      tablesOnly(), 0, false,
      st("CREATE TABLE [T]\r\n(\r\n[A] INTEGER,\r\n[B] TEXT(50) NOT NULL,\r\n[C] MEMO\r\n);"),
@@ -141,10 +143,16 @@ const Case kTableCases[] = {
      },
      tablesOnly(), 0, false, "", ""},
     {"TargetOnlyTableKept",
-     [] { return withTables({table("T", acOnlyInDestination, true, {destinationOnly("A", integer())})}); },
+     [] {
+         return withTables(
+             {table("T", acOnlyInDestination, true, {destinationOnly("A", integer())})});
+     },
      tablesOnly(), 0, false, "", ""},
     {"TargetOnlyTableDropped",
-     [] { return withTables({table("T", acOnlyInDestination, true, {destinationOnly("A", integer())})}); },
+     [] {
+         return withTables(
+             {table("T", acOnlyInDestination, true, {destinationOnly("A", integer())})});
+     },
      tablesOnly([](ScriptOptions& o) { o.DropOppositeObjects = true; }), 0, false,
      st("DROP TABLE [T];"), ""},
     {"UnselectedTableWritesNothing",
@@ -152,24 +160,25 @@ const Case kTableCases[] = {
      tablesOnly(), 0, false, "", ""},
     {"DescriptionOnlyGivesLinesOnly",
      [] {
-         return withTables({table("T", acDifferent, true,
-                                  {both("C", described(text(), "new"), described(text(), "old"))})});
+         return withTables(
+             {table("T", acDifferent, true,
+                    {both("C", described(text(), "new"), described(text(), "old"))})});
      },
      tablesOnly(), 0, false, "", columns("T;C;13;0\r\nT;C;2;new\r\n")},
     {"BlankDefaultNoLineAndSemicolonKept",
      [] {
-         return withTables(
-             {table("T", acDifferent, true,
-                    {both("C1", described(text(), "", "   "), text()),
-                     both("C2", described(text(), "", "a;b "), text())})});
+         return withTables({table("T", acDifferent, true,
+                                  {both("C1", described(text(), "", "   "), text()),
+                                   both("C2", described(text(), "", "a;b "), text())})});
      },
      tablesOnly(), 0, false, "",
      columns("T;C1;13;0\r\nT;C1;2;\r\nT;C2;1;a;b \r\nT;C2;13;0\r\nT;C2;2;\r\n")},
     {"RemovedDefaultIsCleared",
      [] {
-         return withTables({table("T", acDifferent, true,
-                                  {both("C", text(), described(text(), "", "'x'")),
-                                   both("D", described(text(), "", "'y'"), described(text(), "", "'x'"))})});
+         return withTables(
+             {table("T", acDifferent, true,
+                    {both("C", text(), described(text(), "", "'x'")),
+                     both("D", described(text(), "", "'y'"), described(text(), "", "'x'"))})});
      },
      tablesOnly(), 0, false, "",
      columns("T;C;1;\r\nT;C;13;0\r\nT;C;2;\r\nT;D;1;'y'\r\nT;D;13;0\r\nT;D;2;\r\n")},
@@ -183,10 +192,10 @@ const Case kTableCases[] = {
      columns("T;C;13;0\r\nT;C;2;\r\n")},
     {"AddedAndDroppedColumns",
      [] {
-         return withTables({table("T", acDifferent, true,
-                                  {both("K", integer(), integer(), acEqual),
-                                   sourceOnly("N", compressedText(20, false)),
-                                   destinationOnly("O", integer())})});
+         return withTables({table(
+             "T", acDifferent, true,
+             {both("K", integer(), integer(), acEqual), sourceOnly("N", compressedText(20, false)),
+              destinationOnly("O", integer())})});
      },
      tablesOnly(), 0, false,
      st("ALTER TABLE [T] ADD COLUMN [N] TEXT(20) WITH COMPRESSION;") +
@@ -207,8 +216,8 @@ const Case kTableCases[] = {
      st("CREATE TABLE [T]\r\n(\r\n[A] COUNTER NOT NULL\r\n);"), columns("T;A;13;0\r\nT;A;2;\r\n")},
     {"RenameSourceToDestination",
      [] {
-         return withTables({table("T", acDifferent, true,
-                                  {both("A", text(20), text(30), acDifferent, "B")})});
+         return withTables(
+             {table("T", acDifferent, true, {both("A", text(20), text(30), acDifferent, "B")})});
      },
      tablesOnly(), 0, true,
      st("ALTER TABLE [T] ADD COLUMN [A] TEXT(20);") + st("UPDATE [T] SET [A]=[B];") +
@@ -216,8 +225,9 @@ const Case kTableCases[] = {
      columns("T;A;13;0\r\nT;A;2;\r\n")},
     {"RenameDestinationToSource",
      [] {
-         return withTables({table("T", acDifferent, true,
-                                  {both("A", text(20), compressedText(30, true), acDifferent, "B")})});
+         return withTables(
+             {table("T", acDifferent, true,
+                    {both("A", text(20), compressedText(30, true), acDifferent, "B")})});
      },
      tablesOnly(), 1, true,
      st("ALTER TABLE [T] ADD COLUMN [B] TEXT(30) WITH COMPRESSION NOT NULL;") +
@@ -225,8 +235,8 @@ const Case kTableCases[] = {
      columns("T;B;13;0\r\nT;B;2;\r\n")},
     {"NoRenameWithoutTheBox",
      [] {
-         return withTables({table("T", acDifferent, true,
-                                  {both("A", text(20), text(30), acDifferent, "B")})});
+         return withTables(
+             {table("T", acDifferent, true, {both("A", text(20), text(30), acDifferent, "B")})});
      },
      // Column statements name the column by its source name in either direction.
      tablesOnly(), 1, false, st("ALTER TABLE [T] ALTER COLUMN [A] TEXT(30);"),
@@ -241,15 +251,15 @@ const Case kTableCases[] = {
      columns("T;N;13;0\r\nT;N;2;\r\n")},
     {"EqualColumnWithOtherPrecisionIsAltered",
      [] {
-         return withTables({table("T", acDifferent, true,
-                                  {both("D", decimal(18, 4), decimal(10, 2), acEqual)})});
+         return withTables(
+             {table("T", acDifferent, true, {both("D", decimal(18, 4), decimal(10, 2), acEqual)})});
      },
      tablesOnly(), 0, false, st("ALTER TABLE [T] ALTER COLUMN [D] DECIMAL(18,4);"), ""},
     {"TableChangedOnlyInKeysWritesNothing",
      [] {
-         return withTables({table("T", acDifferent, true,
-                                  {both("A", integer(), integer(), acEqual),
-                                   both("B", text(), text(), acEqual)})});
+         return withTables({table(
+             "T", acDifferent, true,
+             {both("A", integer(), integer(), acEqual), both("B", text(), text(), acEqual)})});
      },
      tablesOnly(), 0, false, "", ""},
     {"SeededCounterWhenSeedsWereRead",
@@ -281,10 +291,10 @@ const Case kTableCases[] = {
      tablesOnly(), 0, false, "", "", 2},
     {"ColumnsWithoutTypeTextLeftOutOfChangedTable",
      [] {
-         return withTables({table("T", acDifferent, true,
-                                  {sourceOnly("X", type(20, 8)),
-                                   both("Y", type(16, 1), integer()),
-                                   both("Z", described(type(16, 1), "d"), described(type(16, 1), "e"))})});
+         return withTables(
+             {table("T", acDifferent, true,
+                    {sourceOnly("X", type(20, 8)), both("Y", type(16, 1), integer()),
+                     both("Z", described(type(16, 1), "d"), described(type(16, 1), "e"))})});
      },
      // Z needs no statement, so its type does not matter.
      tablesOnly(), 0, false, "", columns("T;Z;13;0\r\nT;Z;2;d\r\n"), 2},
@@ -303,9 +313,9 @@ const Case kTableCases[] = {
      tablesOnly(), 0, false, "", columns("T;c;13;0\r\nT;c;2;y\r\n"), 1},
     {"SemicolonInTableNameLeavesOutItsBlock",
      [] {
-         return withTables({table("T;x", acDifferent, true,
-                                  {both("a", described(text(), "x"), text()),
-                                   both("b", text(9), text())})});
+         return withTables(
+             {table("T;x", acDifferent, true,
+                    {both("a", described(text(), "x"), text()), both("b", text(9), text())})});
      },
      tablesOnly(), 0, false, st("ALTER TABLE [T;x] ALTER COLUMN [b] TEXT(9);"), "", 1},
 };
@@ -325,16 +335,17 @@ TComparisonResult related(bool parentSelected, bool childSelected) {
         table("P", acEqual, parentSelected, {both("id", integer(), integer(), acEqual)},
               {key("PrimaryKey", acEqual, pk, pk)},
               {index("PrimaryKey", acEqual, pkIndex, pkIndex)}),
-        table("C", acDifferent, childSelected,
-              {both("id", integer(), integer(), acEqual), both("pid", integer(), integer(), acEqual)},
-              {key("PC", acDifferent, foreignHalf("P", {{"pid", "id"}}, 1, 2),
-                   foreignHalf("P", {{"pid", "id"}})),
-               key("OnlyDest", acOnlyInDestination, {}, foreignHalf("P", {{"pid", "id"}})),
-               key("OnlySrc", acOnlyInSource, foreignHalf("P", {{"pid", "id"}}), {})},
-              {index("PC", acEqual, fkIndex, fkIndex),
-               index("OnlyDest", acOnlyInDestination, {}, fkIndex),
-               index("OnlySrc", acOnlyInSource, fkIndex, {}),
-               index("ix", acDifferent, indexHalf({{"pid", 2}}), indexHalf({{"pid", 1}}))}),
+        table(
+            "C", acDifferent, childSelected,
+            {both("id", integer(), integer(), acEqual), both("pid", integer(), integer(), acEqual)},
+            {key("PC", acDifferent, foreignHalf("P", {{"pid", "id"}}, 1, 2),
+                 foreignHalf("P", {{"pid", "id"}})),
+             key("OnlyDest", acOnlyInDestination, {}, foreignHalf("P", {{"pid", "id"}})),
+             key("OnlySrc", acOnlyInSource, foreignHalf("P", {{"pid", "id"}}), {})},
+            {index("PC", acEqual, fkIndex, fkIndex),
+             index("OnlyDest", acOnlyInDestination, {}, fkIndex),
+             index("OnlySrc", acOnlyInSource, fkIndex, {}),
+             index("ix", acDifferent, indexHalf({{"pid", 2}}), indexHalf({{"pid", 1}}))}),
     });
 }
 
@@ -342,7 +353,8 @@ const std::string kDropRelated = st("ALTER TABLE [C] DROP CONSTRAINT [PC];") +
                                  st("ALTER TABLE [C] DROP CONSTRAINT [OnlyDest];") +
                                  st("DROP INDEX [PrimaryKey] ON [P];") +
                                  st("DROP INDEX [ix] ON [C];");
-const std::string kPrimaryBack = st("CREATE UNIQUE INDEX [PrimaryKey] ON [P] ([id] ASC) WITH PRIMARY;");
+const std::string kPrimaryBack =
+    st("CREATE UNIQUE INDEX [PrimaryKey] ON [P] ([id] ASC) WITH PRIMARY;");
 
 const Case kKeyCases[] = {
     {"NothingSelectedRebuildsTheTargetAsItWas", [] { return related(false, false); }, options(), 0,
@@ -361,13 +373,15 @@ const Case kKeyCases[] = {
      ""},
     {"IndexesNeedTablesToBeDropped", [] { return related(false, false); },
      options([](ScriptOptions& o) { o.IncludeTables = false; }), 0, false,
-     st("ALTER TABLE [C] DROP CONSTRAINT [PC];") + st("ALTER TABLE [C] DROP CONSTRAINT [OnlyDest];") +
+     st("ALTER TABLE [C] DROP CONSTRAINT [PC];") +
+         st("ALTER TABLE [C] DROP CONSTRAINT [OnlyDest];") +
          st("ALTER TABLE [C] ADD CONSTRAINT [PC] FOREIGN KEY ([pid]) REFERENCES [P] ([id]);") +
          st("ALTER TABLE [C] ADD CONSTRAINT [OnlyDest] FOREIGN KEY ([pid]) REFERENCES [P] ([id]);"),
      ""},
     {"IndexesOffNoIndexStatements", [] { return related(false, true); },
      options([](ScriptOptions& o) { o.IncludeIndexes = false; }), 0, false,
-     st("ALTER TABLE [C] DROP CONSTRAINT [PC];") + st("ALTER TABLE [C] DROP CONSTRAINT [OnlyDest];") +
+     st("ALTER TABLE [C] DROP CONSTRAINT [PC];") +
+         st("ALTER TABLE [C] DROP CONSTRAINT [OnlyDest];") +
          st("ALTER TABLE [C] ADD CONSTRAINT [PC] FOREIGN KEY ([pid]) REFERENCES [P] ([id]) ON "
             "UPDATE CASCADE ON DELETE SET NULL;") +
          st("ALTER TABLE [C] ADD CONSTRAINT [OnlySrc] FOREIGN KEY ([pid]) REFERENCES [P] ([id]);"),
@@ -385,10 +399,11 @@ const Case kKeyCases[] = {
      st("DROP INDEX [is] ON [S];") + st("CREATE INDEX [is] ON [S] ([a] DESC);"), ""},
     {"KeptTargetOnlyTableGetsItsIndexesAndKeysBack",
      [] {
-         return withTables({table("K", acOnlyInDestination, true, {destinationOnly("pid", integer())},
-                                  {key("KP", acOnlyInDestination, {}, foreignHalf("P", {{"pid", "id"}}))},
-                                  {index("KP", acOnlyInDestination, {}, indexHalf({{"pid", 1}})),
-                                   index("ix", acOnlyInDestination, {}, indexHalf({{"pid", 1}}, false, false, 1))})});
+         return withTables({table(
+             "K", acOnlyInDestination, true, {destinationOnly("pid", integer())},
+             {key("KP", acOnlyInDestination, {}, foreignHalf("P", {{"pid", "id"}}))},
+             {index("KP", acOnlyInDestination, {}, indexHalf({{"pid", 1}})),
+              index("ix", acOnlyInDestination, {}, indexHalf({{"pid", 1}}, false, false, 1))})});
      },
      options(), 0, false,
      st("ALTER TABLE [K] DROP CONSTRAINT [KP];") + st("DROP INDEX [ix] ON [K];") +
@@ -397,10 +412,11 @@ const Case kKeyCases[] = {
      ""},
     {"DroppedTargetOnlyTableGetsNothingBack",
      [] {
-         return withTables({table("K", acOnlyInDestination, true, {destinationOnly("pid", integer())},
-                                  {key("KP", acOnlyInDestination, {}, foreignHalf("P", {{"pid", "id"}}))},
-                                  {index("KP", acOnlyInDestination, {}, indexHalf({{"pid", 1}})),
-                                   index("ix", acOnlyInDestination, {}, indexHalf({{"pid", 1}}))})});
+         return withTables(
+             {table("K", acOnlyInDestination, true, {destinationOnly("pid", integer())},
+                    {key("KP", acOnlyInDestination, {}, foreignHalf("P", {{"pid", "id"}}))},
+                    {index("KP", acOnlyInDestination, {}, indexHalf({{"pid", 1}})),
+                     index("ix", acOnlyInDestination, {}, indexHalf({{"pid", 1}}))})});
      },
      options([](ScriptOptions& o) { o.DropOppositeObjects = true; }), 0, false,
      st("ALTER TABLE [K] DROP CONSTRAINT [KP];") + st("DROP INDEX [ix] ON [K];") +
@@ -420,11 +436,12 @@ const Case kKeyCases[] = {
      0, false, st("ALTER TABLE [B] DROP CONSTRAINT [BA];") + st("DROP TABLE [A];"), "", 1},
     {"NewTableThenItsIndexesThenItsKeys",
      [] {
-         return withTables({table("N", acOnlyInSource, true, {sourceOnly("pid", integer())},
-                                  {key("NP", acOnlyInSource, foreignHalf("P", {{"pid", "id"}}), {}),
-                                   key("PrimaryKey", acOnlyInSource, keyHalf(1, {"pid"}), {})},
-                                  {index("NP", acOnlyInSource, indexHalf({{"pid", 1}}), {}),
-                                   index("PrimaryKey", acOnlyInSource, indexHalf({{"pid", 1}}, true, true), {})})});
+         return withTables({table(
+             "N", acOnlyInSource, true, {sourceOnly("pid", integer())},
+             {key("NP", acOnlyInSource, foreignHalf("P", {{"pid", "id"}}), {}),
+              key("PrimaryKey", acOnlyInSource, keyHalf(1, {"pid"}), {})},
+             {index("NP", acOnlyInSource, indexHalf({{"pid", 1}}), {}),
+              index("PrimaryKey", acOnlyInSource, indexHalf({{"pid", 1}}, true, true), {})})});
      },
      options(), 0, false,
      st("CREATE TABLE [N]\r\n(\r\n[pid] INTEGER\r\n);") +
@@ -433,10 +450,10 @@ const Case kKeyCases[] = {
      columns("N;pid;13;0\r\nN;pid;2;\r\n")},
     {"IndexAndKeyOnALeftOutColumnLeftOut",
      [] {
-         return withTables({table("N", acOnlyInSource, true,
-                                  {sourceOnly("a", integer()), sourceOnly("x", type(20, 8))},
-                                  {key("NP", acOnlyInSource, foreignHalf("P", {{"x", "id"}}), {})},
-                                  {index("ix", acOnlyInSource, indexHalf({{"a", 1}, {"x", 1}}), {})})});
+         return withTables({table(
+             "N", acOnlyInSource, true, {sourceOnly("a", integer()), sourceOnly("x", type(20, 8))},
+             {key("NP", acOnlyInSource, foreignHalf("P", {{"x", "id"}}), {})},
+             {index("ix", acOnlyInSource, indexHalf({{"a", 1}, {"x", 1}}), {})})});
      },
      options(), 0, false, st("CREATE TABLE [N]\r\n(\r\n[a] INTEGER\r\n);"),
      columns("N;a;13;0\r\nN;a;2;\r\n"), 3},
@@ -462,15 +479,18 @@ TEST(ScriptIndexes, StatementForms) {
          "CREATE INDEX [IX] ON [T] ([A] ASC) WITH DISALLOW NULL;"},
         {"unknown null handling", indexHalf({{"A", 1}}, false, false, 3),
          "CREATE INDEX [IX] ON [T] ([A] ASC);"},
-        {"sort order 0 is descending", indexHalf({{"A", 0}}), "CREATE INDEX [IX] ON [T] ([A] DESC);"},
-        {"no columns", indexHalf({}, false, false, 1), "CREATE INDEX [IX] ON [T] () WITH DISALLOW NULL;"},
+        {"sort order 0 is descending", indexHalf({{"A", 0}}),
+         "CREATE INDEX [IX] ON [T] ([A] DESC);"},
+        {"no columns", indexHalf({}, false, false, 1),
+         "CREATE INDEX [IX] ON [T] () WITH DISALLOW NULL;"},
     };
     for (const auto& c : cases) {
-        const auto r = withTables({table("T", acDifferent, false, {}, {},
-                                         {index("IX", acEqual, c.props, c.props)})});
+        const auto r = withTables(
+            {table("T", acDifferent, false, {}, {}, {index("IX", acEqual, c.props, c.props)})});
         const ScriptOptions o;
         ScriptGenerator g(r, o, false);
-        EXPECT_EQ(g.ScriptObject(okTable, 1, 0, script::smIndexStatements).Statements, st(c.statement))
+        EXPECT_EQ(g.ScriptObject(okTable, 1, 0, script::smIndexStatements).Statements,
+                  st(c.statement))
             << c.name;
     }
 }
@@ -478,12 +498,15 @@ TEST(ScriptIndexes, StatementForms) {
 TEST(ScriptIndexes, SkipsForeignKeyIndexesAndFollowsTheDirection) {
     const auto i = indexHalf({{"A", 1}});
     const auto r = withTables(
-        {table("T", acDifferent, true, {},
-               {key("FK_X", acEqual, foreignHalf("R", {{"A", "B"}}), foreignHalf("R", {{"A", "B"}})),
-                key("PK", acEqual, keyHalf(1, {"A"}), keyHalf(1, {"A"}))},
-               {index("fk_x", acEqual, i, i), index("pk", acEqual, indexHalf({{"A", 1}}, true, true), indexHalf({{"A", 1}}, true, true)),
-                index("InDest", acOnlyInDestination, {}, indexHalf({{"A", 2}})),
-                index("InSource", acOnlyInSource, i, {})}),
+        {table(
+             "T", acDifferent, true, {},
+             {key("FK_X", acEqual, foreignHalf("R", {{"A", "B"}}), foreignHalf("R", {{"A", "B"}})),
+              key("PK", acEqual, keyHalf(1, {"A"}), keyHalf(1, {"A"}))},
+             {index("fk_x", acEqual, i, i),
+              index("pk", acEqual, indexHalf({{"A", 1}}, true, true),
+                    indexHalf({{"A", 1}}, true, true)),
+              index("InDest", acOnlyInDestination, {}, indexHalf({{"A", 2}})),
+              index("InSource", acOnlyInSource, i, {})}),
          table("Gone", acOnlyInDestination, true, {}, {}, {index("G", acOnlyInDestination, {}, i)}),
          table("Gone2", acOnlyInSource, true, {}, {}, {index("G", acOnlyInSource, i, {})})});
     const ScriptOptions o;
@@ -506,20 +529,20 @@ TEST(ScriptIndexes, SkipsForeignKeyIndexesAndFollowsTheDirection) {
 
 TEST(ScriptDropIndexes, LooksOnlyAtTheFirstKeyOfTheIndexName) {
     const auto i = indexHalf({{"A", 1}});
-    const auto r = withTables({table(
-        "T", acEqual, false, {},
-        {key("X", acEqual, keyHalf(1, {"A"}), keyHalf(1, {"A"})),
-         key("x", acEqual, foreignHalf("R", {{"A", "B"}}), foreignHalf("R", {{"A", "B"}})),
-         key("M", acDifferent, foreignHalf("R", {{"A", "B"}}), keyHalf(3, {"A"}))},
-        {index("X", acEqual, i, i), index("M", acEqual, i, i)})});
+    const auto r = withTables(
+        {table("T", acEqual, false, {},
+               {key("X", acEqual, keyHalf(1, {"A"}), keyHalf(1, {"A"})),
+                key("x", acEqual, foreignHalf("R", {{"A", "B"}}), foreignHalf("R", {{"A", "B"}})),
+                key("M", acDifferent, foreignHalf("R", {{"A", "B"}}), keyHalf(3, {"A"}))},
+               {index("X", acEqual, i, i), index("M", acEqual, i, i)})});
     const ScriptOptions o;
     ScriptGenerator g(r, o, false);
     EXPECT_EQ(g.ScriptDropIndexes(0), st("DROP INDEX [X] ON [T];") + st("DROP INDEX [M] ON [T];"));
     // The key that is foreign only on the source side keeps its index in direction 1.
     EXPECT_EQ(g.ScriptDropIndexes(1), st("DROP INDEX [X] ON [T];"));
     EXPECT_EQ(g.ScriptDropKeys(0), st("ALTER TABLE [T] DROP CONSTRAINT [x];"));
-    EXPECT_EQ(g.ScriptDropKeys(1),
-              st("ALTER TABLE [T] DROP CONSTRAINT [x];") + st("ALTER TABLE [T] DROP CONSTRAINT [M];"));
+    EXPECT_EQ(g.ScriptDropKeys(1), st("ALTER TABLE [T] DROP CONSTRAINT [x];") +
+                                       st("ALTER TABLE [T] DROP CONSTRAINT [M];"));
     for (int32_t d : {-1, 2}) {
         EXPECT_EQ(g.ScriptDropIndexes(d), "");
         EXPECT_EQ(g.ScriptDropKeys(d), "");
@@ -548,14 +571,16 @@ TEST(ScriptKeyConstraints, StatementForms) {
         {keyHalf(3, {"A", "B"}), "ALTER TABLE [T] ADD CONSTRAINT [K] UNIQUE ([A],[B]);"},
     };
     for (const auto& c : cases) {
-        const auto r = withTables({table("T", acEqual, false, {}, {key("K", acEqual, c.half, {})})});
+        const auto r =
+            withTables({table("T", acEqual, false, {}, {key("K", acEqual, c.half, {})})});
         const ScriptOptions o;
         ScriptGenerator g(r, o, false);
         EXPECT_EQ(g.ScriptKeyConstraints(1, 1, csSource).Statements, st(c.statement));
         EXPECT_EQ(g.ScriptKeyConstraints(1, 1, csDestination).Statements, "") << "empty half";
         EXPECT_EQ(g.ScriptKeyConstraints(1, 1, 2).Statements, "");
     }
-    const auto r = withTables({table("T", acEqual, false, {}, {key("K", acEqual, keyHalf(0, {"A"}), {})})});
+    const auto r =
+        withTables({table("T", acEqual, false, {}, {key("K", acEqual, keyHalf(0, {"A"}), {})})});
     const ScriptOptions o;
     ScriptGenerator g(r, o, false);
     EXPECT_EQ(g.ScriptKeyConstraints(1, 1, csSource).Statements, "") << "no constraint clause";
@@ -569,7 +594,8 @@ TEST(GenerateScript, RejectsAnUnknownDirection) {
 TEST(GenerateScript, BadElementIndexReachesTheCaller) {
     TComparisonResult r;
     auto& u = r.Users.Append();
-    u = principal("u", acDifferent, true, principalSide({}, {permission(acDifferent, "T", 1, 5, 1)}), {});
+    u = principal("u", acDifferent, true,
+                  principalSide({}, {permission(acDifferent, "T", 1, 5, 1)}), {});
     EXPECT_THROW((void)generate(r, options(), 0, false), std::out_of_range);
 }
 
@@ -578,8 +604,8 @@ TEST(GenerateScript, EverythingOffGivesNothing) {
     r.Views.Append() = view("V", acOnlyInSource, true, "SELECT 1", "");
     r.Groups.Append() = principal("g", acOnlyInSource, true, principalSide({}, {}), {});
     const auto s = generate(r, options([](ScriptOptions& o) {
-                                o = ScriptOptions{false, false, false, false, false, false, false,
-                                                  true, true, true, true};
+                                o = ScriptOptions{false, false, false, false, false, false,
+                                                  false, true,  true,  true,  true};
                             }),
                             0, true);
     EXPECT_EQ(s.Statements, "");
@@ -621,28 +647,33 @@ const Case kQueryCases[] = {
                          view("Bbb", acOnlyInSource, true, "SELECT * FROM Aaa", "")},
                         {});
      },
-     options(), 0, false, viewCreate("Aaa", "SELECT * FROM Tab") + viewCreate("Bbb", "SELECT * FROM Aaa"), ""},
+     options(), 0, false,
+     viewCreate("Aaa", "SELECT * FROM Tab") + viewCreate("Bbb", "SELECT * FROM Aaa"), ""},
     {"DependentBeforeItsViewWaitsAPass",
      [] {
          return queries({view("Bbb", acOnlyInSource, true, "SELECT * FROM Aaa", ""),
                          view("Aaa", acOnlyInSource, true, "SELECT * FROM Tab", "")},
                         {});
      },
-     options(), 0, false, viewCreate("Aaa", "SELECT * FROM Tab") + viewCreate("Bbb", "SELECT * FROM Aaa"), ""},
+     options(), 0, false,
+     viewCreate("Aaa", "SELECT * FROM Tab") + viewCreate("Bbb", "SELECT * FROM Aaa"), ""},
     {"PartOfALongerNameHoldsBack",
      [] {
          return queries({view("Report", acOnlyInSource, true, "SELECT * FROM ORDERS", ""),
                          view("Ord", acOnlyInSource, true, "SELECT 1 AS x FROM Tab", "")},
                         {});
      },
-     options(), 0, false, viewCreate("Ord", "SELECT 1 AS x FROM Tab") + viewCreate("Report", "SELECT * FROM ORDERS"), ""},
+     options(), 0, false,
+     viewCreate("Ord", "SELECT 1 AS x FROM Tab") + viewCreate("Report", "SELECT * FROM ORDERS"),
+     ""},
     {"OwnNameDoesNotHoldBack",
      [] {
          return queries({view("Self", acOnlyInSource, true, "SELECT * FROM Self_data", ""),
                          view("Zzz", acOnlyInSource, true, "SELECT 2", "")},
                         {});
      },
-     options(), 0, false, viewCreate("Self", "SELECT * FROM Self_data") + viewCreate("Zzz", "SELECT 2"), ""},
+     options(), 0, false,
+     viewCreate("Self", "SELECT * FROM Self_data") + viewCreate("Zzz", "SELECT 2"), ""},
     {"UnselectedOrExcludedNeitherWrittenNorWaitedFor",
      [] {
          return queries({view("Bbb", acOnlyInSource, true, "SELECT * FROM Aaa, Ppp", ""),
@@ -659,17 +690,19 @@ const Case kQueryCases[] = {
      }),
      0, false, "", ""},
     {"TargetOnlyViewKept",
-     [] { return queries({view("V", acOnlyInDestination, true, "", "SELECT 1")}, {}); },
-     options(), 0, false, "", ""},
+     [] { return queries({view("V", acOnlyInDestination, true, "", "SELECT 1")}, {}); }, options(),
+     0, false, "", ""},
     {"TargetOnlyViewDropped",
      [] { return queries({view("V", acOnlyInDestination, true, "", "SELECT 1")}, {}); },
-     options([](ScriptOptions& o) { o.DropOppositeObjects = true; }), 0, false, st("DROP VIEW [V]"), ""},
+     options([](ScriptOptions& o) { o.DropOppositeObjects = true; }), 0, false, st("DROP VIEW [V]"),
+     ""},
     {"ChangedProcedureDestinationToSource",
      [] {
          return queries({}, {procedure("P", acDifferent, true, "DELETE FROM Tab",
                                        "DELETE FROM Tab WHERE 1=0")});
      },
-     options(), 1, false, st("DROP PROCEDURE [P]") + procedureCreate("P", "DELETE FROM Tab WHERE 1=0"), ""},
+     options(), 1, false,
+     st("DROP PROCEDURE [P]") + procedureCreate("P", "DELETE FROM Tab WHERE 1=0"), ""},
     {"EqualViewWritesNothing",
      [] {
          return queries({view("Uses", acOnlyInSource, true, "SELECT * FROM Eqv", ""),
@@ -685,8 +718,8 @@ const Case kQueryCases[] = {
                         {});
      },
      options(), 0, false,
-     viewCreate("Ccc", "SELECT 3") + st("DROP VIEW [Aaa]") + viewCreate("Aaa", "SELECT * FROM Bbb") +
-         viewCreate("Bbb", "SELECT * FROM Aaa"),
+     viewCreate("Ccc", "SELECT 3") + st("DROP VIEW [Aaa]") +
+         viewCreate("Aaa", "SELECT * FROM Bbb") + viewCreate("Bbb", "SELECT * FROM Aaa"),
      ""},
     {"BodyLineReadingRunLeftOut",
      [] {
@@ -696,7 +729,10 @@ const Case kQueryCases[] = {
      },
      options(), 0, false, "", "", 3},
     {"RunInsideALineIsText",
-     [] { return queries({view("V", acOnlyInSource, true, "SELECT run, RUN; FROM x\r\nrun", "")}, {}); },
+     [] {
+         return queries({view("V", acOnlyInSource, true, "SELECT run, RUN; FROM x\r\nrun", "")},
+                        {});
+     },
      options(), 0, false, viewCreate("V", "SELECT run, RUN; FROM x\r\nrun"), ""},
     {"DropOfTheOtherKindFirst",
      [] {
@@ -725,7 +761,8 @@ const TPrincipalProps kNone = principalSide({}, {});
 const Case kPrincipalCases[] = {
     {"EqualPrincipalsWriteNothing",
      [] {
-         const auto side = principalSide({member("g", acEqual)}, {permission(acEqual, "Database", 3, 0, 8)});
+         const auto side =
+             principalSide({member("g", acEqual)}, {permission(acEqual, "Database", 3, 0, 8)});
          return principals({principal("u", acEqual, true, side, side)},
                            {principal("g", acEqual, true, kNone, kNone)});
      },
@@ -749,13 +786,12 @@ const Case kPrincipalCases[] = {
      st("DROP GROUP [g]") + st("DROP USER [u]"), ""},
     {"NewUserDestinationToSource",
      [] {
-         auto r = principals(
-             {principal("ann", acOnlyInDestination, true, {},
-                        principalSide({member("staff", acOnlyInDestination),
-                                       member("admins", acOnlyInDestination)},
-                                      {permission(acDifferent, "Database", 3, 0, 8),
-                                       permission(acDifferent, "T", 1, 1, 12)}))},
-             {});
+         auto r = principals({principal("ann", acOnlyInDestination, true, {},
+                                        principalSide({member("staff", acOnlyInDestination),
+                                                       member("admins", acOnlyInDestination)},
+                                                      {permission(acDifferent, "Database", 3, 0, 8),
+                                                       permission(acDifferent, "T", 1, 1, 12)}))},
+                             {});
          r.Tables.Append() = table("T", acEqual, false, {});
          return r;
      },
@@ -778,18 +814,22 @@ const Case kPrincipalCases[] = {
      "<JET:GROUPS>\r\ng;T;1;1;-2147483648\r\n</JET:GROUPS>\r\n\r\n"},
     {"NewGroupThenItsBlock",
      [] {
-         return principals({}, {principal("g", acOnlyInSource, true,
-                                          principalSide({}, {permission(acDifferent, "Database", 3, 0, 0)}), {})});
+         return principals(
+             {},
+             {principal("g", acOnlyInSource, true,
+                        principalSide({}, {permission(acDifferent, "Database", 3, 0, 0)}), {})});
      },
-     options(), 0, false, st("CREATE GROUP [g]"), "<JET:GROUPS>\r\ng;Database;3;1;0\r\n</JET:GROUPS>\r\n\r\n"},
+     options(), 0, false, st("CREATE GROUP [g]"),
+     "<JET:GROUPS>\r\ng;Database;3;1;0\r\n</JET:GROUPS>\r\n\r\n"},
     {"MembershipOnTheGeneratingSideOnlyIsAdded",
      [] {
-         return principals({principal("u", acDifferent, true,
-                                      principalSide({member("staff", acOnlyInSource), member("x", acEqual)},
-                                                    {permission(acEqual, "Database", 3, 0, 8)}),
-                                      principalSide({member("x", acEqual), member("old", acOnlyInDestination)},
-                                                    {permission(acEqual, "Database", 3, 0, 8)}))},
-                           {});
+         return principals(
+             {principal("u", acDifferent, true,
+                        principalSide({member("staff", acOnlyInSource), member("x", acEqual)},
+                                      {permission(acEqual, "Database", 3, 0, 8)}),
+                        principalSide({member("x", acEqual), member("old", acOnlyInDestination)},
+                                      {permission(acEqual, "Database", 3, 0, 8)}))},
+             {});
      },
      options(), 0, false, st("ADD USER [u] TO [staff]"), ""},
     {"MembershipOnTheTargetOnlyIsKept",
@@ -801,16 +841,18 @@ const Case kPrincipalCases[] = {
      options(), 0, false, "", ""},
     {"PermissionsOnNewObjectsOnlyWhenCreated",
      [] {
-         auto r = principals({principal("u", acDifferent, true,
-                                        principalSide({}, {permission(acDifferent, "NewOff", 1, 1, 1),
-                                                           permission(acDifferent, "NewOn", 1, 2, 2),
-                                                           permission(acDifferent, "Old", 1, 3, 3),
-                                                           permission(acDifferent, "Pr", 4, 1, 4),
-                                                           permission(acDifferent, "Vw", 5, 1, 5)}),
-                                        principalSide({}, {}))},
-                             {});
-         r.Tables = arr({table("NewOff", acOnlyInSource, false, {}), table("NewOn", acOnlyInSource, true, {}),
-                         table("Old", acDifferent, false, {})});
+         auto r =
+             principals({principal("u", acDifferent, true,
+                                   principalSide({}, {permission(acDifferent, "NewOff", 1, 1, 1),
+                                                      permission(acDifferent, "NewOn", 1, 2, 2),
+                                                      permission(acDifferent, "Old", 1, 3, 3),
+                                                      permission(acDifferent, "Pr", 4, 1, 4),
+                                                      permission(acDifferent, "Vw", 5, 1, 5)}),
+                                   principalSide({}, {}))},
+                        {});
+         r.Tables =
+             arr({table("NewOff", acOnlyInSource, false, {}),
+                  table("NewOn", acOnlyInSource, true, {}), table("Old", acDifferent, false, {})});
          r.Procedures.Append() = procedure("Pr", acOnlyInSource, false, "DELETE FROM Old", "");
          r.Views.Append() = view("Vw", acEqual, false, "SELECT 1", "SELECT 1");
          return r;
@@ -820,36 +862,44 @@ const Case kPrincipalCases[] = {
     {"NewUserIsInUsersAlready",
      [] {
          return principals(
-             {principal("u", acOnlyInSource, true,
-                        principalSide({member("users", acOnlyInSource), member("g", acOnlyInSource)}, {}), {}),
-              principal("v", acDifferent, true, principalSide({member("Users", acOnlyInSource)}, {}),
+             {principal(
+                  "u", acOnlyInSource, true,
+                  principalSide({member("users", acOnlyInSource), member("g", acOnlyInSource)}, {}),
+                  {}),
+              principal("v", acDifferent, true,
+                        principalSide({member("Users", acOnlyInSource)}, {}),
                         principalSide({}, {}))},
              {});
      },
-     options(), 0, false, st("CREATE USER [u]") + st("ADD USER [u] TO [g]") + st("ADD USER [v] TO [Users]"),
-     ""},
+     options(), 0, false,
+     st("CREATE USER [u]") + st("ADD USER [u] TO [g]") + st("ADD USER [v] TO [Users]"), ""},
     {"GroupsBeforeUsers",
      [] {
-         return principals({principal("u", acOnlyInSource, true, principalSide({member("g", acOnlyInSource)}, {}), {})},
+         return principals({principal("u", acOnlyInSource, true,
+                                      principalSide({member("g", acOnlyInSource)}, {}), {})},
                            {principal("g", acOnlyInSource, true, kNone, {})});
      },
-     options(), 0, false, st("CREATE GROUP [g]") + st("CREATE USER [u]") + st("ADD USER [u] TO [g]"), ""},
+     options(), 0, false,
+     st("CREATE GROUP [g]") + st("CREATE USER [u]") + st("ADD USER [u] TO [g]"), ""},
     {"BracketInANameWrittenAsItStands",
      [] {
-         return principals({principal("a]b", acOnlyInSource, true,
-                                      principalSide({}, {permission(acDifferent, "Database", 3, 0, 1)}), {})},
-                           {});
+         return principals(
+             {principal("a]b", acOnlyInSource, true,
+                        principalSide({}, {permission(acDifferent, "Database", 3, 0, 1)}), {})},
+             {});
      },
-     options(), 0, false, st("CREATE USER [a]b]"), "<JET:USERS>\r\na]b;Database;3;2;1\r\n</JET:USERS>\r\n\r\n"},
+     options(), 0, false, st("CREATE USER [a]b]"),
+     "<JET:USERS>\r\na]b;Database;3;2;1\r\n</JET:USERS>\r\n\r\n"},
     {"NamesBlockLinesCannotCarryLeftOut",
      [] {
-         auto r = principals({principal("a;b", acOnlyInSource, true,
-                                        principalSide({}, {permission(acDifferent, "Database", 3, 0, 1)}), {}),
-                              principal("c", acOnlyInSource, true,
-                                        principalSide({}, {permission(acDifferent, "Database", 3, 0, 1),
-                                                           permission(acDifferent, "t;x", 1, 1, 2)}),
-                                        {})},
-                             {});
+         auto r = principals(
+             {principal("a;b", acOnlyInSource, true,
+                        principalSide({}, {permission(acDifferent, "Database", 3, 0, 1)}), {}),
+              principal("c", acOnlyInSource, true,
+                        principalSide({}, {permission(acDifferent, "Database", 3, 0, 1),
+                                           permission(acDifferent, "t;x", 1, 1, 2)}),
+                        {})},
+             {});
          r.Tables.Append() = table("t;x", acEqual, false, {});
          return r;
      },
@@ -875,13 +925,16 @@ INSTANTIATE_TEST_SUITE_P(Principals, Generate, ::testing::ValuesIn(kPrincipalCas
 
 TEST(GenerateScript, PassesInTheirOrder) {
     auto r = related(false, true);
-    r.Tables.Append() = table("New", acOnlyInSource, true, {sourceOnly("a", described(integer(), "d"))});
+    r.Tables.Append() =
+        table("New", acOnlyInSource, true, {sourceOnly("a", described(integer(), "d"))});
     r.Views.Append() = view("V", acOnlyInSource, true, "SELECT 1", "");
     r.Procedures.Append() = procedure("P", acOnlyInSource, true, "DELETE FROM New", "");
-    r.Users.Append() = principal("u", acOnlyInSource, true,
-                                 principalSide({}, {permission(acDifferent, "Database", 3, 0, 1)}), {});
-    r.Groups.Append() = principal("g", acOnlyInSource, true,
-                                  principalSide({}, {permission(acDifferent, "Database", 3, 0, 2)}), {});
+    r.Users.Append() =
+        principal("u", acOnlyInSource, true,
+                  principalSide({}, {permission(acDifferent, "Database", 3, 0, 1)}), {});
+    r.Groups.Append() =
+        principal("g", acOnlyInSource, true,
+                  principalSide({}, {permission(acDifferent, "Database", 3, 0, 2)}), {});
     const auto s = generate(r, options(), 0, false);
     const std::vector<std::string> inOrder = {
         "DROP CONSTRAINT [PC]", "DROP INDEX [PrimaryKey]", "CREATE TABLE [New]",
