@@ -1,0 +1,430 @@
+// CScriptRunner on store databases: scripts of every statement and block line
+// the generator writes, line ends, failures and how the run answers them.
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "TestSupport.h"
+#include "jet/Catalog.h"
+#include "jet/Connection.h"
+#include "jet/Error.h"
+#include "jet/Types.h"
+#include "jet/testing/StoreBuilder.h"
+#include "runner/CScriptRunner.h"
+#include "runner/RunnerError.h"
+
+namespace {
+
+using jet::testing::buildStore;
+using jet::testing::buildWorkgroup;
+using jet::testing::storeConnectionString;
+namespace objtype = jet::objtype;
+namespace right = jet::right;
+
+// Answers OnError from a list (false once it runs out) and keeps what it saw.
+struct Recorder : runner::ScriptRunnerEvents {
+    std::vector<bool> answers;
+    std::vector<std::string> statements;
+    std::vector<std::pair<int32_t, std::string>> errors;
+
+    void ShowStatement(const std::string& statement) override { statements.push_back(statement); }
+    void OnError(int32_t ErrNo, std::string ErrDesc, bool& Continue) override {
+        EXPECT_FALSE(Continue) << "Continue arrives false";
+        errors.emplace_back(ErrNo, std::move(ErrDesc));
+        Continue = errors.size() <= answers.size() && answers[errors.size() - 1];
+    }
+};
+
+// A statement with the separator the generator writes after it.
+std::string stmt(const std::string& text) { return text + "\r\n\r\nRUN\r\n\r\n"; }
+std::string block(const std::string& kind, const std::string& lines) {
+    return "<JET:" + kind + ">\r\n" + lines + "</JET:" + kind + ">\r\n\r\n";
+}
+
+std::string withLineEnds(const std::string& crlf, const std::string& end) {
+    std::string out;
+    for (size_t i = 0; i < crlf.size(); ++i) {
+        if (crlf[i] == '\r' && i + 1 < crlf.size() && crlf[i + 1] == '\n') {
+            out += end;
+            ++i;
+        } else {
+            out += crlf[i];
+        }
+    }
+    return out;
+}
+
+// Every line end of the text in turn CR LF, LF, CR.
+std::string mixedLineEnds(const std::string& crlf) {
+    static const char* ends[] = {"\r\n", "\n", "\r"};
+    std::string out;
+    size_t n = 0;
+    for (size_t i = 0; i < crlf.size(); ++i) {
+        if (crlf[i] == '\r' && i + 1 < crlf.size() && crlf[i + 1] == '\n') {
+            out += ends[n++ % 3];
+            ++i;
+        } else {
+            out += crlf[i];
+        }
+    }
+    return out;
+}
+
+const char* kSchema = R"(
+CREATE TABLE [T] ([ID] INTEGER CONSTRAINT [PK] PRIMARY KEY, [Name] TEXT(20), [Old] TEXT(10));
+CREATE TABLE [R] ([ID] INTEGER CONSTRAINT [RPK] PRIMARY KEY, [TID] INTEGER);
+CREATE INDEX [NameIdx] ON [T] ([Name] ASC);
+CREATE TABLE [Gone] ([x] INTEGER);
+CREATE VIEW [OldView] AS SELECT [ID] FROM [T];
+INSERT INTO [T] ([ID], [Name], [Old]) VALUES (1, 'one', 'uno');
+)";
+
+// A store database of kSchema; where users and groups are needed, with a
+// workgroup holding the group staff and the user ann (slow to make: hashes).
+class StoreFixture : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (needsWorkgroup()) {
+            workgroup = dir.file("wg.sdw");
+            buildWorkgroup(workgroup,
+                           "CREATE GROUP [staff]; CREATE USER [ann]; ADD USER [ann] TO [staff]");
+        }
+        buildStore(database, kSchema, workgroup);
+    }
+    [[nodiscard]] virtual bool needsWorkgroup() const { return false; }
+
+    [[nodiscard]] std::string connection() const {
+        return storeConnectionString(database, workgroup);
+    }
+
+    // Runs `script` with `events`; the outcome and a catalog to look at afterwards.
+    bool run(const std::string& script, runner::ScriptRunnerEvents* events) {
+        testsupport::writeFile(scriptPath, script);
+        runner::CScriptRunner r;
+        r.ConnectionString(connection());
+        r.ScriptFile(scriptPath);
+        r.Events(events);
+        return r.RunScript();
+    }
+
+    jet::Catalog catalog() {
+        conn_ = std::make_unique<jet::Connection>();
+        conn_->Open(connection());
+        jet::Catalog c;
+        c.ActiveConnection(*conn_);
+        return c;
+    }
+
+    static bool has(const auto& collection, const std::string& name) {
+        try {
+            (void)collection.Item(name);
+            return true;
+        } catch (const jet::Error&) {
+            return false;
+        }
+    }
+    static jet::Variant property(const jet::Catalog& c, const std::string& table,
+                                 const std::string& column, int position) {
+        return c.Tables().Item(table).Columns().Item(column).Properties().Item(position).Value();
+    }
+
+    testsupport::TempDir dir;
+    std::string database = dir.file("db.sdb");
+    std::string workgroup;
+    std::string scriptPath = dir.file("script.psx");
+
+private:
+    std::unique_ptr<jet::Connection> conn_;
+};
+
+// Every statement shape and block line the generator writes, in its order.
+std::string fullScript() {
+    std::string s;
+    s += stmt("ALTER TABLE [R] ADD CONSTRAINT [FK] FOREIGN KEY ([TID]) REFERENCES [T] ([ID]) ON "
+              "UPDATE CASCADE ON DELETE CASCADE;");
+    s += stmt("DROP INDEX [NameIdx] ON [T];");
+    s += stmt("CREATE TABLE [N]\r\n(\r\n[A] COUNTER NOT NULL,\r\n[B] TEXT(50),\r\n[C] DECIMAL(18,4)\r\n);");
+    s += stmt("ALTER TABLE [N] ALTER COLUMN [B] TEXT(50) WITH COMPRESSION;");
+    s += stmt("ALTER TABLE [T] ADD COLUMN [Extra] DOUBLE;");
+    s += stmt("ALTER TABLE [T] ALTER COLUMN [Name] TEXT(40);");
+    s += stmt("ALTER TABLE [T] ADD COLUMN [New] TEXT(10) WITH COMPRESSION;");
+    s += stmt("UPDATE [T] SET [New]=[Old];");
+    s += stmt("ALTER TABLE [T] DROP COLUMN [Old];");
+    s += stmt("DROP TABLE [Gone];");
+    s += stmt("CREATE UNIQUE INDEX [BIdx] ON [N] ([B] ASC,[C] DESC) WITH IGNORE NULL;");
+    s += stmt("CREATE INDEX [PrimaryKey] ON [N] ([A] ASC) WITH PRIMARY;");
+    s += stmt("DROP VIEW [OldView]");
+    s += "CREATE PROCEDURE [V] AS \r\nSELECT [ID], [Name] FROM [T]\r\n\r\nRUN\r\n\r\n";
+    s += "CREATE PROCEDURE [P] \r\nAS \r\nDELETE FROM [T] WHERE [ID] = 0\r\nRUN\r\n\r\n";
+    s += stmt("CREATE GROUP [clerks]");
+    s += stmt("CREATE USER [bob]");
+    s += stmt("ADD USER [bob] TO [clerks]");
+    s += "\r\n";  // statements, one line break, blocks
+    s += block("COLUMNS",
+               "N;B;1;\"none\"\r\n"
+               "N;B;13;-1\r\n"
+               "N;B;2;Remarks; with a ; and spaces  \r\n"
+               "T;Name;13;0\r\n"
+               "T;Name;2;\r\n");
+    s += block("GROUPS", "clerks;Database;3;1;8\r\nclerks;T;1;1;-2147483648\r\n");
+    s += block("USERS", "bob;T;1;2;" + std::to_string(right::Insert | right::Delete) +
+                            "\r\nbob;V;5;2;" + std::to_string(right::Read) + "\r\n");
+    return s;
+}
+
+struct LineEndCase {
+    const char* name;
+    std::function<std::string(const std::string&)> convert;
+};
+
+class RunnerLineEnds : public StoreFixture, public ::testing::WithParamInterface<LineEndCase> {
+    [[nodiscard]] bool needsWorkgroup() const override { return true; }
+};
+
+class WorkgroupFixture : public StoreFixture {
+    [[nodiscard]] bool needsWorkgroup() const override { return true; }
+};
+
+TEST_P(RunnerLineEnds, AppliesEveryStatementKindAndBlockLine) {
+    Recorder events;
+    ASSERT_TRUE(run(GetParam().convert(fullScript()), &events));
+    EXPECT_TRUE(events.errors.empty()) << (events.errors.empty() ? "" : events.errors[0].second);
+
+    const auto c = catalog();
+    const auto tables = c.Tables();
+    EXPECT_FALSE(has(tables, "Gone"));
+    ASSERT_TRUE(has(tables, "N"));
+    EXPECT_EQ(c.Tables().Item("R").Keys().Item("FK").RelatedTable(), "T");
+    EXPECT_EQ(c.Tables().Item("R").Keys().Item("FK").DeleteRule(), jet::rule::Cascade);
+    EXPECT_FALSE(has(c.Tables().Item("T").Indexes(), "NameIdx"));
+    EXPECT_TRUE(c.Tables().Item("N").Indexes().Item("BIdx").Unique());
+    EXPECT_TRUE(c.Tables().Item("N").Indexes().Item("PrimaryKey").PrimaryKey());
+    const auto tcols = c.Tables().Item("T").Columns();
+    EXPECT_TRUE(has(tcols, "Extra"));
+    EXPECT_FALSE(has(tcols, "Old"));
+    EXPECT_EQ(tcols.Item("Name").DefinedSize(), 40);
+    // The rename kept the row's value.
+    EXPECT_EQ(jet::testing::storeRows(database, "SELECT [New] FROM [T]"),
+              (std::vector<jet::testing::Row>{{std::string("uno")}}));
+    EXPECT_TRUE(has(c.Views(), "V"));
+    EXPECT_FALSE(has(c.Views(), "OldView"));
+    EXPECT_TRUE(has(c.Procedures(), "P"));
+    EXPECT_TRUE(has(c.Users().Item("bob").Groups(), "clerks"));
+
+    // Column properties by position, values as written (";" and trailing blanks kept).
+    EXPECT_EQ(jet::toText(property(c, "N", "B", jet::prop::Default)), "\"none\"");
+    EXPECT_TRUE(jet::toBool(property(c, "N", "B", jet::prop::AllowZeroLength)));
+    EXPECT_EQ(jet::toText(property(c, "N", "B", jet::prop::Description)),
+              "Remarks; with a ; and spaces  ");
+    EXPECT_FALSE(jet::toBool(property(c, "T", "Name", jet::prop::AllowZeroLength)));
+    EXPECT_EQ(jet::toText(property(c, "T", "Name", jet::prop::Description)), "");
+
+    // Groups are granted (added to), users set.
+    const auto clerks = c.Groups().Item("clerks");
+    EXPECT_EQ(clerks.GetPermissions("Database", objtype::Database) & 8, 8);
+    EXPECT_EQ(clerks.GetPermissions("T", objtype::Table) & right::Read, right::Read);
+    EXPECT_EQ(c.Users().Item("bob").GetPermissions("T", objtype::Table),
+              right::Insert | right::Delete);
+    EXPECT_EQ(c.Users().Item("bob").GetPermissions("V", objtype::View), right::Read);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, RunnerLineEnds,
+    ::testing::Values(
+        LineEndCase{"crlf", [](const std::string& s) { return s; }},
+        LineEndCase{"lfOnly", [](const std::string& s) { return withLineEnds(s, "\n"); }},
+        LineEndCase{"crOnly", [](const std::string& s) { return withLineEnds(s, "\r"); }},
+        LineEndCase{"mixed", [](const std::string& s) { return mixedLineEnds(s); }}),
+    [](const auto& tc) { return std::string(tc.param.name); });
+
+// Scripts and what they leave behind.
+enum class Outcome { Succeeds, Declined, JetError, RunnerError };
+
+struct ScriptCase {
+    const char* name;
+    std::string script;
+    std::vector<bool> answers;   // to OnError, in order
+    Outcome outcome;
+    size_t failures;             // statements that failed (boxes shown)
+    bool workgroup;              // users and groups needed
+    std::vector<std::string> tablesThere;
+    std::vector<std::string> tablesNotThere;
+};
+
+void PrintTo(const ScriptCase& c, std::ostream* os) { *os << c.name; }
+
+class RunnerScripts : public StoreFixture, public ::testing::WithParamInterface<ScriptCase> {
+    [[nodiscard]] bool needsWorkgroup() const override { return GetParam().workgroup; }
+};
+
+TEST_P(RunnerScripts, LeaveTheDatabaseAsExpected) {
+    const auto& c = GetParam();
+    Recorder events;
+    events.answers = c.answers;
+    switch (c.outcome) {
+        case Outcome::Succeeds: EXPECT_TRUE(run(c.script, &events)); break;
+        case Outcome::Declined: EXPECT_FALSE(run(c.script, &events)); break;
+        case Outcome::JetError: EXPECT_THROW((void)run(c.script, &events), jet::Error); break;
+        case Outcome::RunnerError:
+            EXPECT_THROW((void)run(c.script, &events), runner::RunnerError);
+            break;
+    }
+    EXPECT_EQ(events.errors.size(), c.failures);
+    EXPECT_EQ(events.statements.size(), c.failures);
+    const auto cat = catalog();
+    for (const auto& t : c.tablesThere) EXPECT_TRUE(has(cat.Tables(), t)) << t;
+    for (const auto& t : c.tablesNotThere) EXPECT_FALSE(has(cat.Tables(), t)) << t;
+}
+
+const std::string kMakeA = stmt("CREATE TABLE [A] ([x] INTEGER);");
+const std::string kMakeB = stmt("CREATE TABLE [B] ([x] INTEGER);");
+const std::string kFailing = stmt("CREATE TABLE [T] ([x] INTEGER);");  // T exists
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, RunnerScripts,
+    ::testing::Values(
+        ScriptCase{"blankLinesAndTextAfterTheLastRun",
+                   "\r\n\r\nCREATE TABLE [A]\r\n\r\n([x] INTEGER)\r\n\r\n\r\nRUN\r\n"
+                   "CREATE TABLE [Never] ([x] INTEGER);\r\n",
+                   {}, Outcome::Succeeds, 0, false, {"A"}, {"Never"}},
+        ScriptCase{"runWithSpacesIsASeparator", "CREATE TABLE [A] ([x] INTEGER)\r\n   RUN  \r\n",
+                   {}, Outcome::Succeeds, 0, false, {"A"}, {}},
+        ScriptCase{"emptyFile", "", {}, Outcome::Succeeds, 0, false, {"T"}, {}},
+        ScriptCase{"noRunLineChangesNothing", "CREATE TABLE [A] ([x] INTEGER);\r\n", {},
+                   Outcome::Succeeds, 0, false, {}, {"A"}},
+        ScriptCase{"failingStatementGoOn", kMakeA + kFailing + kMakeB, {true}, Outcome::Succeeds,
+                   1, false, {"A", "B"}, {}},
+        ScriptCase{"failingStatementStop", kMakeA + kFailing + kMakeB, {false}, Outcome::Declined,
+                   1, false, {"A"}, {"B"}},
+        ScriptCase{"everyFailureLetPass", kFailing + kMakeA + kFailing + kMakeB, {true, true},
+                   Outcome::Succeeds, 2, false, {"A", "B"}, {}},
+        ScriptCase{"twoRunsInARowRunAnEmptyCommand", kMakeA + "RUN\r\n" + kMakeB, {true},
+                   Outcome::Succeeds, 1, false, {"A", "B"}, {}},
+        ScriptCase{"lowerCaseRunIsStatementText",
+                   "CREATE TABLE [A] ([x] INTEGER)\r\nrun\r\nRUN\r\n" + kMakeB, {true},
+                   Outcome::Succeeds, 1, false, {"B"}, {"A"}},
+        ScriptCase{"tabBeforeRunIsStatementText",
+                   "CREATE TABLE [A] ([x] INTEGER)\r\n\tRUN\r\nRUN\r\n" + kMakeB, {false},
+                   Outcome::Declined, 1, false, {}, {"A", "B"}},
+        ScriptCase{"failingBlockLineEndsTheRun",
+                   kMakeA + block("COLUMNS", "Missing;x;2;d\r\n") + kMakeB, {},
+                   Outcome::JetError, 0, false, {"A"}, {"B"}},
+        ScriptCase{"unknownUserInBlockEndsTheRun",
+                   kMakeA + block("USERS", "nobody;T;1;2;0\r\n") + kMakeB, {}, Outcome::JetError,
+                   0, true, {"A"}, {"B"}},
+        ScriptCase{"usersBlockWithoutAWorkgroupEndsTheRun",
+                   kMakeA + block("GROUPS", "staff;T;1;1;0\r\n") + kMakeB, {}, Outcome::JetError,
+                   0, false, {"A"}, {"B"}},
+        ScriptCase{"badPositionNumber", kMakeA + block("COLUMNS", "A;x;two;d\r\n") + kMakeB, {},
+                   Outcome::RunnerError, 0, false, {"A"}, {"B"}},
+        ScriptCase{"blankLineInBlockIsABadNumber", block("COLUMNS", "\r\n") + kMakeB, {},
+                   Outcome::RunnerError, 0, false, {}, {"B"}},
+        ScriptCase{"textAfterRightsIsABadNumber", block("GROUPS", "staff;T;1;1;8 more\r\n"), {},
+                   Outcome::RunnerError, 0, false, {}, {}},
+        ScriptCase{"runInsideABlockExecutes",
+                   "CREATE TABLE [A] ([x] INTEGER)\r\n<JET:COLUMNS>\r\nRUN\r\nA;x;2;d\r\n</JET:COLUMNS>\r\n",
+                   {}, Outcome::Succeeds, 0, false, {"A"}, {}},
+        ScriptCase{"closingMarkerAloneOnlyClears", "</JET:USERS>\r\n" + kMakeA, {},
+                   Outcome::Succeeds, 0, false, {"A"}, {}},
+        ScriptCase{"unclosedBlockLastsToTheEnd",
+                   "<JET:COLUMNS>\r\nT;Name;2;d\r\n" + kMakeA, {}, Outcome::RunnerError, 0, false, {},
+                   {"A"}},
+        ScriptCase{"columnsBeforeUsersWhenBothAreOpen",
+                   "<JET:USERS>\r\n<JET:COLUMNS>\r\nT;Name;2;both\r\n</JET:COLUMNS>\r\n"
+                   "ann;T;1;2;0\r\n</JET:USERS>\r\n",
+                   {}, Outcome::Succeeds, 0, true, {}, {}}),
+    [](const auto& tc) { return std::string(tc.param.name); });
+
+TEST_F(StoreFixture, TheFailedStatementIsShownAsGatheredWithItsError) {
+    Recorder events;
+    events.answers = {true};
+    EXPECT_TRUE(run("\r\nCREATE TABLE [T]\r\n  ([x] INTEGER);\r\n\r\nRUN\r\n", &events));
+    ASSERT_EQ(events.statements.size(), 1u);
+    EXPECT_EQ(events.statements[0], "\r\nCREATE TABLE [T]\r\n  ([x] INTEGER);\r\n\r\n");
+    ASSERT_EQ(events.errors.size(), 1u);
+    const auto want = jet::makeError(jet::Err::TableExists, {"T"});
+    EXPECT_EQ(events.errors[0].first, want.number());
+    EXPECT_LT(events.errors[0].first, 0);  // HRESULTs are negative
+    EXPECT_EQ(events.errors[0].second, want.description());
+}
+
+TEST_F(StoreFixture, WithoutEventsTheFirstFailureEndsTheRun) {
+    EXPECT_FALSE(run(kFailing + kMakeA, nullptr));
+    EXPECT_FALSE(has(catalog().Tables(), "A"));
+}
+
+TEST_F(WorkgroupFixture, BlockLinesKeepPropertiesAndRightsAsWritten) {
+    EXPECT_TRUE(run(block("COLUMNS", "  T ; Name ;1;'a;b'  \r\n") +
+                        block("GROUPS", "staff;Database;3;1;" + std::to_string(right::Create) + "\r\n") +
+                        block("USERS", " ann ; T ; 1 ; 2 ;-2147483648\r\n"),
+                    nullptr));
+    const auto c = catalog();
+    EXPECT_EQ(jet::toText(property(c, "T", "Name", jet::prop::Default)), "'a;b'  ");
+    EXPECT_EQ(c.Groups().Item("staff").GetPermissions("", objtype::Database) & right::Create,
+              right::Create);
+    EXPECT_EQ(c.Users().Item("ann").GetPermissions("T", objtype::Table), right::Read);
+}
+
+TEST_F(StoreFixture, AWindows1252ScriptIsReadAsSuch) {
+    EXPECT_TRUE(run(stmt("CREATE TABLE [Caf\xE9] ([x] INTEGER);"), nullptr));
+    EXPECT_TRUE(has(catalog().Tables(), "Caf\xC3\xA9"));
+}
+
+TEST_F(StoreFixture, AVeryLongBlockLineIsApplied) {
+    const std::string description(40000, 'd');
+    EXPECT_TRUE(run(block("COLUMNS", "T;Name;2;" + description + "\r\n"), nullptr));
+    EXPECT_EQ(jet::toText(property(catalog(), "T", "Name", jet::prop::Description)), description);
+}
+
+TEST_F(StoreFixture, AMissingOrUnnamedScriptFileFailsTheRun) {
+    for (const std::string& path : {dir.file("missing.psx"), std::string()}) {
+        runner::CScriptRunner r;
+        r.ConnectionString(connection());
+        r.ScriptFile(path);
+        EXPECT_THROW((void)r.RunScript(), runner::RunnerError) << path;
+    }
+    // The database was let go: it opens again for writing.
+    jet::Connection again;
+    again.Mode(jet::ConnectMode::ReadWrite);
+    EXPECT_NO_THROW(again.Open(connection()));
+}
+
+TEST_F(StoreFixture, ADatabaseThatDoesNotOpenFailsTheRun) {
+    testsupport::writeFile(scriptPath, kMakeA);
+    runner::CScriptRunner r;
+    r.ConnectionString(storeConnectionString(dir.file("none.sdb")));
+    r.ScriptFile(scriptPath);
+    EXPECT_THROW((void)r.RunScript(), jet::Error);
+    r.ConnectionString(storeConnectionString(database, "", "ann", ""));  // no workgroup for ann
+    EXPECT_THROW((void)r.RunScript(), jet::Error);
+}
+
+TEST_F(StoreFixture, ARunnerRunsAgainFromAFreshState) {
+    testsupport::writeFile(scriptPath, kMakeA + "<JET:COLUMNS>\r\nCREATE TABLE [B] ([x] INTEGER)");
+    runner::CScriptRunner r;
+    r.ConnectionString(connection());
+    r.ScriptFile(scriptPath);
+    EXPECT_THROW((void)r.RunScript(), runner::RunnerError);  // a statement read as a block line
+    EXPECT_TRUE(has(catalog().Tables(), "A"));
+    testsupport::writeFile(scriptPath, kMakeB);
+    EXPECT_TRUE(r.RunScript());  // no COLUMNS flag left over from the first run
+    EXPECT_TRUE(has(catalog().Tables(), "B"));
+}
+
+TEST(CScriptRunnerJet, ARealJetFileIsRefusedAtTheOpen) {
+    REQUIRE_FIXTURES();
+    testsupport::TempDir dir;
+    testsupport::writeFile(dir.file("s.psx"), stmt("DROP TABLE [Table1];"));
+    runner::CScriptRunner r;
+    r.ConnectionString("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" +
+                       testsupport::fixture("jackcess/adox_jet4.mdb"));
+    r.ScriptFile(dir.file("s.psx"));
+    try {
+        (void)r.RunScript();
+        ADD_FAILURE() << "the run went ahead";
+    } catch (const jet::Error& e) {
+        EXPECT_EQ(e.description(), jet::makeError(jet::Err::ReadOnly).description());
+    }
+}
+
+}  // namespace
