@@ -692,10 +692,12 @@ private:
                 if (it == byNumber.end()) malformed(o.name + ": index on a missing column");
                 x.columns.push_back({it->second, asc ? kSortAscending : kSortDescending});
             }
-            if (x.primaryKey) {
+            // Jet knows no unique constraint apart from a unique index: every
+            // unique index other than the primary key and a relationship's is one.
+            if (x.primaryKey || (x.unique && li.kind != kIdxForeign)) {
                 KeyData k;
                 k.name = x.name;
-                k.type = keytype::Primary;
+                k.type = x.primaryKey ? keytype::Primary : keytype::Unique;
                 for (const auto& c : x.columns) k.columns.push_back({c.name, ""});
                 t.keys.push_back(std::move(k));
             }

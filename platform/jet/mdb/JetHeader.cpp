@@ -12,6 +12,8 @@ namespace jet::mdb {
 namespace {
 
 constexpr uint32_t kHeaderKey = 0x6b39dac7u;
+// Versions of the file format up to ACE 2019 (libmdb's MDB_VER_ACCDB_2019).
+constexpr int kNewestVersion = 6;
 
 size_t maskedLength(int version) { return version == 0 ? 126 : 128; }
 
@@ -89,6 +91,7 @@ std::optional<HeaderInfo> parseHeader(std::string page) {
         return std::nullopt;
     HeaderInfo info;
     info.version = static_cast<unsigned char>(page[0x14]);
+    if (info.version > kNewestVersion) return std::nullopt;
     applyHeaderMask(page);
     const auto* p = reinterpret_cast<const unsigned char*>(page.data());
     if (info.version == 0) {

@@ -23,9 +23,9 @@ struct HeaderInfo {
 // they are.
 void applyHeaderMask(std::string& page);
 
-// The header of a file's first page as stored; null when it is too short or
-// carries no Jet signature ("Standard Jet DB", "Standard ACE DB", or
-// "Jet System DB" of a workgroup file).
+// The header of a file's first page as stored; null when it is too short,
+// names a version no engine wrote, or carries no Jet signature ("Standard Jet
+// DB", "Standard ACE DB", or "Jet System DB" of a workgroup file).
 [[nodiscard]] std::optional<HeaderInfo> parseHeader(std::string page);
 
 // Reads the first page of a file; null when it cannot be read or is no Jet file.

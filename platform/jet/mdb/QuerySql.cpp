@@ -23,13 +23,14 @@ constexpr int32_t kUnionDistinct = 0x02;
 constexpr int32_t kCrosstabPivot = 0x01;
 constexpr int32_t kCrosstabNormal = 0x02;
 
+// Letters beyond ASCII (any UTF-8 byte above 0x7F) stand bare in Jet SQL too.
 bool isPlainIdentifier(const std::string& s) {
     if (s.empty()) return false;
     const auto first = static_cast<unsigned char>(s[0]);
-    if (!(std::isalpha(first) || first == '_')) return false;
+    if (!(std::isalpha(first) || first == '_' || first >= 0x80)) return false;
     return std::all_of(s.begin(), s.end(), [](char c) {
         const auto u = static_cast<unsigned char>(c);
-        return std::isalnum(u) || u == '_';
+        return std::isalnum(u) || u == '_' || u >= 0x80;
     });
 }
 

@@ -60,7 +60,8 @@ struct BuiltQuery {
 [[nodiscard]] BuiltQuery buildQuerySql(std::vector<QueryRow> rows);
 
 // The name as it stands in Jet SQL: unchanged when it is a plain identifier
-// (letters, digits, "_", not starting with a digit) or already in brackets,
+// (letters of any script, digits, "_", not starting with a digit) or already
+// in brackets,
 // otherwise in brackets.
 [[nodiscard]] std::string quoteName(const std::string& name);
 

@@ -24,7 +24,7 @@ namespace jet::mdb {
 namespace {
 
 // A reply larger than this is not one the reader writes.
-constexpr size_t kMaxReply = size_t{1} << 30;
+constexpr size_t kMaxReply = size_t{256} << 20;
 constexpr const char* kProgramName = "parabase-mdb-reader";
 
 std::mutex& optionsMutex() {

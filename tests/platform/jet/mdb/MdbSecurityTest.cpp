@@ -1,0 +1,393 @@
+// Opening, passwords, the refusal of every change, workgroups and permissions
+// of real Jet files.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <map>
+#include <set>
+
+#include "MdbTestSupport.h"
+#include "TestSupport.h"
+#include "jet/Backend.h"
+#include "jet/Catalog.h"
+#include "jet/Connection.h"
+#include "jet/Error.h"
+#include "jet/mdb/JetHeader.h"
+#include "jet/mdb/JetRights.h"
+#include "text/CaseFold.h"
+
+namespace {
+
+using jet::Err;
+
+// Runs `f` and returns the description of the jet::Error it throws.
+template <class F>
+std::string errorOf(F&& f) {
+    try {
+        f();
+    } catch (const jet::Error& e) {
+        return e.description();
+    }
+    return "<no error>";
+}
+
+std::string textOf(Err e, std::initializer_list<std::string_view> args = {}) {
+    return jet::makeError(e, args).description();
+}
+
+// --- Database passwords ------------------------------------------------------------
+
+// Writes `password` into the header of a copy the way Jet keeps it.
+std::string withPassword(std::string bytes, const std::u16string& password, bool jet4) {
+    std::string page = bytes.substr(0, 4096);
+    jet::mdb::applyHeaderMask(page);
+    if (jet4) {
+        double date = 0;
+        std::memcpy(&date, page.data() + jet::mdb::kCreationDateOffset, sizeof date);
+        const auto whole = static_cast<uint32_t>(static_cast<int32_t>(date));
+        for (size_t i = 0; i < 40; ++i) {
+            const char16_t unit = i / 2 < password.size() ? password[i / 2] : u'\0';
+            const auto byte = static_cast<unsigned char>(i % 2 == 0 ? unit & 0xFF : unit >> 8);
+            page[jet::mdb::kPasswordOffset + i] =
+                static_cast<char>(byte ^ ((whole >> (8 * (i % 4))) & 0xFF));
+        }
+    } else {
+        for (size_t i = 0; i < 20; ++i)
+            page[jet::mdb::kPasswordOffset + i] =
+                static_cast<char>(i < password.size() ? static_cast<unsigned char>(password[i]) : 0);
+    }
+    jet::mdb::applyHeaderMask(page);
+    return page + bytes.substr(4096);
+}
+
+TEST(MdbPassword, FixturesHaveNone) {
+    REQUIRE_FIXTURES();
+    for (const char* f : {"jackcess/queryTestV2000.mdb", "jackcess/queryTestV1997.mdb",
+                          "jackcess/testUnicodeCompV2003.mdb", "jackcess/adox_jet4.mdb",
+                          "mdbtestdata/nwind.mdb", "workgroup/system.mdw"}) {
+        const auto h = jet::mdb::readHeader(testsupport::fixture(f));
+        ASSERT_TRUE(h.has_value()) << f;
+        EXPECT_EQ(h->password, "") << f;
+    }
+}
+
+struct PasswordCase {
+    const char* fixture;
+    bool jet4;
+    std::u16string stored;
+    const char* storedUtf8;
+};
+
+class MdbPasswordCases : public ::testing::TestWithParam<PasswordCase> {};
+
+TEST_P(MdbPasswordCases, CheckedFromTheHeader) {
+    REQUIRE_FIXTURES();
+    const auto& k = GetParam();
+    testsupport::TempDir dir;
+    const auto file = dir.file("secret.mdb");
+    testsupport::writeFile(file, withPassword(testsupport::readFile(testsupport::fixture(k.fixture)),
+                                              k.stored, k.jet4));
+    EXPECT_EQ(jet::mdb::readHeader(file)->password, k.storedUtf8);
+    const auto base = mdbtest::connectionString(file);
+    jet::Catalog c;
+    EXPECT_EQ(errorOf([&] { c.ActiveConnection(base); }), textOf(Err::BadDatabasePassword));
+    EXPECT_EQ(errorOf([&] { c.ActiveConnection(base + ";Jet OLEDB:Database Password=wrong"); }),
+              textOf(Err::BadDatabasePassword));
+    c.ActiveConnection(base + ";Jet OLEDB:Database Password=" +
+                       jet::quoteConnectionValue(k.storedUtf8));
+    EXPECT_GT(c.Tables().Count(), 0);
+}
+
+const PasswordCase kPasswordCases[] = {
+    {"jackcess/queryTestV2000.mdb", true, u"s3cret", "s3cret"},
+    {"jackcess/queryTestV2000.mdb", true, u"Straße 20 Zeichen!!", "Straße 20 Zeichen!!"},
+    {"jackcess/queryTestV1997.mdb", false, u"geheim", "geheim"},
+};
+
+INSTANTIATE_TEST_SUITE_P(Headers, MdbPasswordCases, ::testing::ValuesIn(kPasswordCases));
+
+TEST(MdbPassword, ANameWithoutPasswordOpensWithAnyPasswordGiven) {
+    REQUIRE_FIXTURES();
+    jet::Catalog c;
+    c.ActiveConnection(mdbtest::connectionString(testsupport::fixture("jackcess/adox_jet4.mdb")) +
+                       ";Jet OLEDB:Database Password=anything");
+    EXPECT_GT(c.Tables().Count(), 0);
+}
+
+// --- Nothing is ever written --------------------------------------------------------
+
+TEST(MdbReadOnly, EveryChangeFailsAndLeavesTheFileAsItWas) {
+    REQUIRE_FIXTURES();
+    testsupport::TempDir dir;
+    const auto file = dir.file("copy.mdb");
+    const auto bytes = testsupport::readFile(testsupport::fixture("mdbtestdata/nwind.mdb"));
+    testsupport::writeFile(file, bytes);
+    const auto wg = testsupport::fixture("workgroup/system.mdw");
+    const auto readOnly = textOf(Err::ReadOnly);
+
+    jet::Connection conn;
+    conn.Open(mdbtest::connectionString(file, wg));
+    jet::Catalog c;
+    c.ActiveConnection(conn);
+    for (const char* sql : {"DROP TABLE Orders", "CREATE TABLE T (a TEXT)", "DELETE FROM Orders",
+                            "CREATE USER bob pw", "not even SQL"})
+        EXPECT_EQ(errorOf([&] { (void)conn.Execute(sql); }), readOnly) << sql;
+    auto prop = c.Tables().Item("Orders").Columns().Item("ShipName").Properties().Item(
+        jet::prop::Description);
+    EXPECT_EQ(errorOf([&] { prop.Value(jet::Variant{std::string("new")}); }), readOnly);
+    EXPECT_EQ(errorOf([&] { c.Users().Item("admin").SetPermissions("Orders", 1, jet::access::Grant, 0); }),
+              readOnly);
+    EXPECT_EQ(errorOf([&] { c.Groups().Item("Users").SetPermissions("", 3, jet::access::Revoke, 0); }),
+              readOnly);
+
+    auto workgroup = jet::openWorkgroup(wg);
+    EXPECT_EQ(errorOf([&] { workgroup->createUser("bob", "pw", "pid"); }), readOnly);
+    EXPECT_EQ(errorOf([&] { workgroup->createGroup("G", "pid"); }), readOnly);
+    EXPECT_EQ(errorOf([&] { workgroup->dropUser("admin"); }), readOnly);
+    EXPECT_EQ(errorOf([&] { workgroup->dropGroup("Users"); }), readOnly);
+    EXPECT_EQ(errorOf([&] { workgroup->addMember("admin", "Admins"); }), readOnly);
+    EXPECT_EQ(errorOf([&] { workgroup->removeMember("admin", "Users"); }), readOnly);
+
+    conn.Close();
+    EXPECT_EQ(testsupport::readFile(file), bytes);
+}
+
+TEST(MdbReadOnly, WriteAccessIsRefusedAtOpen) {
+    REQUIRE_FIXTURES();
+    jet::Connection conn;
+    conn.Mode(jet::ConnectMode::ReadWrite);
+    EXPECT_EQ(errorOf([&] { conn.Open(mdbtest::connectionString(testsupport::fixture("jackcess/adox_jet4.mdb"))); }),
+              textOf(Err::ReadOnly));
+    jet::Connection reading;
+    reading.Mode(jet::ConnectMode::Read);
+    reading.Open(mdbtest::connectionString(testsupport::fixture("jackcess/adox_jet4.mdb")));
+    EXPECT_TRUE(reading.backend()->readOnly());
+}
+
+TEST(MdbReadOnly, AClosedSessionRefusesEveryCall) {
+    REQUIRE_FIXTURES();
+    jet::OpenRequest r;
+    r.props = jet::parseConnectionString(mdbtest::connectionString(testsupport::fixture("jackcess/adox_jet4.mdb")));
+    auto backend = jet::openBackend(r);
+    backend->close();
+    const auto closed = textOf(Err::ObjectClosed);
+    EXPECT_EQ(errorOf([&] { (void)backend->catalog(); }), closed);
+    EXPECT_EQ(errorOf([&] { (void)backend->execute("DROP TABLE x"); }), closed);
+    EXPECT_EQ(errorOf([&] { backend->close(); }), closed);
+}
+
+// --- Workgroups ----------------------------------------------------------------------
+
+TEST(MdbWorkgroup, UsersGroupsAndMembershipsMatchTheFile) {
+    REQUIRE_FIXTURES();
+    REQUIRE_MDBTOOLS();
+    const auto wg = testsupport::fixture("workgroup/system.mdw");
+    // mdb-export writes binary values up to their first zero byte; the cut SIDs
+    // still tell the accounts of this file apart.
+    const auto accounts = mdbtest::exportTable(wg, "MSysAccounts", true);
+    std::set<std::string> users, groups;
+    std::map<std::string, std::string> bySid;
+    for (size_t i = 1; i < accounts.size(); ++i) {
+        const auto& a = accounts[i];
+        (a[3] == "1" ? groups : users).insert(a[0]);
+        ASSERT_FALSE(bySid.count(a[1])) << "SIDs cut alike: " << a[1];
+        bySid[a[1]] = a[0];
+    }
+    std::map<std::string, std::set<std::string>> groupsOf, usersOf;
+    const auto members = mdbtest::exportTable(wg, "MSysGroups", true);
+    for (size_t i = 1; i < members.size(); ++i) {
+        const auto g = bySid.find(members[i][0]), u = bySid.find(members[i][1]);
+        if (g == bySid.end() || u == bySid.end()) continue;
+        groupsOf[u->second].insert(g->second);
+        usersOf[g->second].insert(u->second);
+    }
+
+    auto c = jet::Catalog();
+    c.ActiveConnection(mdbtest::connectionString(testsupport::fixture("jackcess/adox_jet4.mdb"), wg));
+    std::set<std::string> gotUsers, gotGroups;
+    auto u = c.Users();
+    for (int32_t i = 0; i < u.Count(); ++i) {
+        const auto user = u.Item(i);
+        gotUsers.insert(user.Name());
+        std::set<std::string> got;
+        auto g = user.Groups();
+        for (int32_t k = 0; k < g.Count(); ++k) got.insert(g.Item(k).Name());
+        EXPECT_EQ(got, groupsOf[user.Name()]) << user.Name();
+    }
+    auto g = c.Groups();
+    for (int32_t i = 0; i < g.Count(); ++i) {
+        const auto group = g.Item(i);
+        gotGroups.insert(group.Name());
+        std::set<std::string> got;
+        auto m = group.Users();
+        for (int32_t k = 0; k < m.Count(); ++k) got.insert(m.Item(k).Name());
+        EXPECT_EQ(got, usersOf[group.Name()]) << group.Name();
+    }
+    EXPECT_EQ(gotUsers, users);
+    EXPECT_EQ(gotGroups, groups);
+    EXPECT_TRUE(gotUsers.count("admin"));
+    EXPECT_TRUE(gotGroups.count("Admins"));
+}
+
+TEST(MdbWorkgroup, LogOnNeedsAUserOfTheFile) {
+    REQUIRE_FIXTURES();
+    const auto db = testsupport::fixture("jackcess/adox_jet4.mdb");
+    const auto wg = testsupport::fixture("workgroup/system.mdw");
+    jet::Catalog c;
+    // The password cannot be checked against a real workgroup file.
+    c.ActiveConnection(mdbtest::connectionString(db, wg) + ";User ID=Miguel;Password=whatever");
+    EXPECT_GT(c.Users().Count(), 0);
+    c.ActiveConnection(mdbtest::connectionString(db, wg) + ";User ID=MIGUEL");
+    EXPECT_EQ(errorOf([&] { c.ActiveConnection(mdbtest::connectionString(db, wg) + ";User ID=nobody"); }),
+              textOf(Err::LogonFailed));
+    // A group is no account to log on with.
+    EXPECT_EQ(errorOf([&] { c.ActiveConnection(mdbtest::connectionString(db, wg) + ";User ID=Admins"); }),
+              textOf(Err::LogonFailed));
+}
+
+TEST(MdbWorkgroup, ADatabaseIsNoWorkgroup) {
+    REQUIRE_FIXTURES();
+    const auto notWorkgroup = testsupport::fixture("jackcess/adox_jet4.mdb");
+    EXPECT_EQ(errorOf([&] { (void)jet::openWorkgroup(notWorkgroup); }),
+              textOf(Err::WorkgroupInvalid, {notWorkgroup}));
+}
+
+// --- Permissions -------------------------------------------------------------------------
+
+struct RightsCase {
+    int32_t jetMask;
+    int32_t objectType;
+    int32_t rights;
+};
+
+class MdbRightsTable : public ::testing::TestWithParam<RightsCase> {};
+
+TEST_P(MdbRightsTable, MapsJetBitsToAdoxRights) {
+    const auto& k = GetParam();
+    EXPECT_EQ(jet::mdb::adoxRights(k.jetMask, k.objectType), k.rights);
+}
+
+using namespace jet::right;
+const RightsCase kRightsCases[] = {
+    {0, jet::objtype::Table, None},
+    {0x14, jet::objtype::Table, Read | ReadDesign},          // read data (with read design)
+    {0x1000C, jet::objtype::Procedure, ReadDesign | WriteDesign | Drop},
+    {0x20 | 0x40 | 0x80, jet::objtype::View, Insert | Update | Delete},
+    {0xE0000, jet::objtype::Table, ReadPermissions | WritePermissions | WriteOwner},
+    {0xFFFFF, jet::objtype::Table,
+     Full | ReadDesign | WriteDesign | Read | Insert | Update | Delete | Drop | ReadPermissions |
+         WritePermissions | WriteOwner},
+    {0x2 | 0x4 | 0x8, jet::objtype::Database, Read | Exclusive | WriteDesign},
+    {0x1, jet::objtype::Database, Create},
+    {0x100000, jet::objtype::Table, None},  // no ADOX counterpart
+};
+
+INSTANTIATE_TEST_SUITE_P(Rows, MdbRightsTable, ::testing::ValuesIn(kRightsCases));
+
+class MdbPermissions : public ::testing::Test {
+protected:
+    void SetUp() override {
+        REQUIRE_FIXTURES();
+        catalog_.ActiveConnection(mdbtest::connectionString(testsupport::fixture("mdbtestdata/nwind.mdb"),
+                                                            testsupport::fixture("workgroup/system.mdw")));
+    }
+    jet::Catalog catalog_;
+};
+
+// nwind.mdb grants admin 0x6000E on the database and the Users group 0x14
+// (read design and data) on its tables; the Admins group of the workgroup that
+// made it is not the one of this workgroup file, so it holds nothing here.
+TEST_F(MdbPermissions, FromMSysACEsThroughTheWorkgroupSids) {
+    EXPECT_EQ(catalog_.Users().Item("admin").GetPermissions("", jet::objtype::Database),
+              jet::mdb::adoxRights(0x6000E, jet::objtype::Database));
+    EXPECT_EQ(catalog_.Users().Item("admin").GetPermissions("Database", jet::objtype::Database),
+              jet::mdb::adoxRights(0x6000E, jet::objtype::Database));
+    EXPECT_EQ(catalog_.Groups().Item("Users").GetPermissions("", jet::objtype::Database),
+              jet::mdb::adoxRights(0xE, jet::objtype::Database));
+    EXPECT_EQ(catalog_.Groups().Item("Admins").GetPermissions("Orders", jet::objtype::Table), 0);
+    EXPECT_EQ(catalog_.Users().Item("Miguel").GetPermissions("Orders", jet::objtype::Table), 0);
+    const int32_t viaView = catalog_.Users().Item("admin").GetPermissions("Invoices", jet::objtype::View);
+    EXPECT_EQ(catalog_.Users().Item("admin").GetPermissions("invoices", jet::objtype::Procedure), viaView);
+}
+
+TEST_F(MdbPermissions, RightsAgreeWithTheAccessEntriesOfMdbExport) {
+    REQUIRE_MDBTOOLS();
+    const auto db = testsupport::fixture("mdbtestdata/nwind.mdb");
+    std::map<std::string, int64_t> idOf;
+    const auto objects = mdbtest::exportTable(db, "MSysObjects");
+    const auto& head = objects[0];
+    const auto at = [&](const char* n) { return std::find(head.begin(), head.end(), n) - head.begin(); };
+    for (size_t i = 1; i < objects.size(); ++i)
+        if (objects[i][at("Type")] == "1") idOf[objects[i][at("Name")]] = std::stoll(objects[i][at("Id")]);
+    std::map<int64_t, int32_t> usersMask;  // Users group is SID 02 01
+    for (const auto& r : mdbtest::exportTable(db, "MSysACEs", true))
+        if (r.size() >= 3 && r[1] == "0201") usersMask[std::stoll(r[0])] |= static_cast<int32_t>(std::stoll(r[2]));
+    size_t compared = 0;
+    auto tables = catalog_.Tables();
+    for (int32_t i = 0; i < tables.Count(); ++i) {
+        const auto t = tables.Item(i);
+        if (t.Type() != "TABLE") continue;
+        const auto id = idOf.at(t.Name());
+        EXPECT_EQ(catalog_.Groups().Item("Users").GetPermissions(t.Name(), jet::objtype::Table),
+                  jet::mdb::adoxRights(usersMask[id], jet::objtype::Table))
+            << t.Name();
+        ++compared;
+    }
+    EXPECT_EQ(compared, 9u);
+}
+
+TEST_F(MdbPermissions, UnknownPrincipalsObjectsAndTypesFail) {
+    const auto admin = catalog_.Users().Item("admin");
+    EXPECT_EQ(errorOf([&] { (void)admin.GetPermissions("NoSuchTable", jet::objtype::Table); }),
+              textOf(Err::PermissionObjectNotFound, {"NoSuchTable", "1"}));
+    // A query is no table, a table no procedure.
+    EXPECT_EQ(errorOf([&] { (void)admin.GetPermissions("Invoices", jet::objtype::Table); }),
+              textOf(Err::PermissionObjectNotFound, {"Invoices", "1"}));
+    EXPECT_EQ(errorOf([&] { (void)admin.GetPermissions("Orders", jet::objtype::Procedure); }),
+              textOf(Err::PermissionObjectNotFound, {"Orders", "4"}));
+    EXPECT_EQ(errorOf([&] { (void)admin.GetPermissions("Orders", jet::objtype::Column); }),
+              textOf(Err::NotSupported));
+    EXPECT_EQ(errorOf([&] { (void)admin.GetPermissions("Orders", 42); }), textOf(Err::InvalidArgument));
+}
+
+// A workgroup without SIDs (a store workgroup) gives no rights on a Jet database.
+class SidlessWorkgroup final : public jet::Workgroup {
+public:
+    const std::string& path() const override { return path_; }
+    std::vector<jet::PrincipalData> users() override { return {{"admin", {"Users"}, ""}}; }
+    std::vector<jet::PrincipalData> groups() override { return {{"Users", {"admin"}, ""}}; }
+    void logOn(std::string_view, std::string_view) override {}
+    void createUser(std::string_view, std::string_view, std::string_view) override {}
+    void createGroup(std::string_view, std::string_view) override {}
+    void dropUser(std::string_view) override {}
+    void dropGroup(std::string_view) override {}
+    void addMember(std::string_view, std::string_view) override {}
+    void removeMember(std::string_view, std::string_view) override {}
+    uint64_t version() const override { return version_; }
+    uint64_t version_ = 0;
+
+private:
+    std::string path_ = "store.sdw";
+};
+
+TEST(MdbPermissionsWithoutSids, GiveNoRightsAndUnknownNamesStillFail) {
+    REQUIRE_FIXTURES();
+    jet::OpenRequest r;
+    r.props = jet::parseConnectionString(mdbtest::connectionString(testsupport::fixture("mdbtestdata/nwind.mdb")));
+    auto wg = std::make_shared<SidlessWorkgroup>();
+    auto backend = jet::mdb::open(r, wg);
+    EXPECT_EQ(backend->getPermissions(jet::PrincipalKind::User, "admin", "", jet::objtype::Database), 0);
+    EXPECT_EQ(backend->getPermissions(jet::PrincipalKind::Group, "users", "Orders", jet::objtype::Table), 0);
+    EXPECT_EQ(errorOf([&] { (void)backend->getPermissions(jet::PrincipalKind::User, "nobody", "", 3); }),
+              textOf(Err::AccountNotFound, {"nobody"}));
+    EXPECT_EQ(errorOf([&] { (void)backend->getPermissions(jet::PrincipalKind::Group, "admin", "", 3); }),
+              textOf(Err::AccountNotFound, {"admin"}));
+    // The accounts are read again when the workgroup changes.
+    const auto before = backend->catalog();
+    EXPECT_EQ(backend->catalog(), before);
+    wg->version_ = 1;
+    EXPECT_NE(backend->catalog(), before);
+    EXPECT_TRUE(backend->catalog()->hasWorkgroup);
+}
+
+}  // namespace
