@@ -85,12 +85,24 @@ bool CScriptRunner::RunScript() {
                 gathered.clear();
                 break;
             }
-            case LineKind::OpenColumns: columns = true; break;
-            case LineKind::OpenUsers: users = true; break;
-            case LineKind::OpenGroups: groups = true; break;
-            case LineKind::CloseColumns: columns = false; break;
-            case LineKind::CloseUsers: users = false; break;
-            case LineKind::CloseGroups: groups = false; break;
+            case LineKind::OpenColumns:
+                columns = true;
+                break;
+            case LineKind::OpenUsers:
+                users = true;
+                break;
+            case LineKind::OpenGroups:
+                groups = true;
+                break;
+            case LineKind::CloseColumns:
+                columns = false;
+                break;
+            case LineKind::CloseUsers:
+                users = false;
+                break;
+            case LineKind::CloseGroups:
+                groups = false;
+                break;
             case LineKind::Other:
                 if (columns)
                     applyColumnProperty(*catalog, line, lineNumber);

@@ -24,11 +24,11 @@ constexpr int kClientWidth = 6510;
 constexpr int kClientHeight = 3090;
 
 enum class Grow {
-    None,     // stays where the form put it
-    Width,    // takes the extra width (frame, text boxes)
-    Move,     // moves right by the extra width (picker buttons)
-    Centre,   // moves right by half of it (Run)
-    Label,    // widens when its text needs more room than the form gave it
+    None,    // stays where the form put it
+    Width,   // takes the extra width (frame, text boxes)
+    Move,    // moves right by the extra width (picker buttons)
+    Centre,  // moves right by half of it (Run)
+    Label,   // widens when its text needs more room than the form gave it
 };
 
 struct Place {
@@ -43,8 +43,7 @@ std::string toUtf8(const QString& s) { return s.toStdString(); }
 
 }  // namespace
 
-FrmMain::FrmMain(ui::Services& services, QWidget* parent)
-    : QWidget(parent), services_(services) {
+FrmMain::FrmMain(ui::Services& services, QWidget* parent) : QWidget(parent), services_(services) {
     setObjectName(u"FrmMain"_s);
     setWindowTitle(u"Script Runner For Parabase v1.2 For MSAccess"_s);
     QFont font(u"Verdana"_s);
@@ -148,14 +147,21 @@ void FrmMain::layoutControls() {
         QRect r = ui::twipsRect(p.left, p.top, p.width, p.height);
         if (p.shifts) r.translate(labelShift_, 0);
         switch (p.grow) {
-            case Grow::None: break;
+            case Grow::None:
+                break;
             case Grow::Width:
                 // The frame takes the label shift too, so that its children fit.
                 r.setWidth(r.width() + extra + (p.shifts ? 0 : labelShift_));
                 break;
-            case Grow::Move: r.translate(extra, 0); break;
-            case Grow::Centre: r.translate((extra + labelShift_) / 2, 0); break;
-            case Grow::Label: r.setWidth(r.width() + labelShift_); break;
+            case Grow::Move:
+                r.translate(extra, 0);
+                break;
+            case Grow::Centre:
+                r.translate((extra + labelShift_) / 2, 0);
+                break;
+            case Grow::Label:
+                r.setWidth(r.width() + labelShift_);
+                break;
         }
         p.control->setGeometry(r);
     }

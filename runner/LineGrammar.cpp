@@ -44,8 +44,8 @@ int32_t fieldToLong(std::string_view field, std::string_view what, size_t lineNu
     const std::string_view t = text::trimSpaces(field);
     auto fail = [&](std::string_view why) -> RunnerError {
         return RunnerError("Line " + std::to_string(lineNumber) + " of the script file: the " +
-                           std::string(what) + " '" + std::string(field) + "' " +
-                           std::string(why) + ".");
+                           std::string(what) + " '" + std::string(field) + "' " + std::string(why) +
+                           ".");
     };
     std::string_view digits = t;
     bool negative = false;
@@ -61,7 +61,8 @@ int32_t fieldToLong(std::string_view field, std::string_view what, size_t lineNu
     const uint64_t limit = negative ? uint64_t{1} << 31 : (uint64_t{1} << 31) - 1;
     if (ec != std::errc() || ptr != digits.data() + digits.size() || magnitude > limit)
         throw fail("does not fit a 32-bit whole number");
-    const int64_t value = negative ? -static_cast<int64_t>(magnitude) : static_cast<int64_t>(magnitude);
+    const int64_t value =
+        negative ? -static_cast<int64_t>(magnitude) : static_cast<int64_t>(magnitude);
     return static_cast<int32_t>(value);
 }
 

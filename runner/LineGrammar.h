@@ -9,14 +9,14 @@
 namespace runner {
 
 enum class LineKind {
-    Run,            // "RUN": executes the gathered statement text
-    OpenColumns,    // "<JET:COLUMNS>"
-    OpenUsers,      // "<JET:USERS>"
-    OpenGroups,     // "<JET:GROUPS>"
-    CloseColumns,   // "</JET:COLUMNS>"
-    CloseUsers,     // "</JET:USERS>"
-    CloseGroups,    // "</JET:GROUPS>"
-    Other,          // a statement line, or a block line inside a block
+    Run,           // "RUN": executes the gathered statement text
+    OpenColumns,   // "<JET:COLUMNS>"
+    OpenUsers,     // "<JET:USERS>"
+    OpenGroups,    // "<JET:GROUPS>"
+    CloseColumns,  // "</JET:COLUMNS>"
+    CloseUsers,    // "</JET:USERS>"
+    CloseGroups,   // "</JET:GROUPS>"
+    Other,         // a statement line, or a block line inside a block
 };
 
 [[nodiscard]] LineKind classifyLine(std::string_view line);
@@ -31,7 +31,6 @@ enum class LineKind {
 // A block field as a signed 32-bit whole number: optional spaces, an optional
 // sign, decimal digits, optional spaces. Throws RunnerError naming `what` and
 // `lineNumber` (1-based) for anything else or a number out of range.
-[[nodiscard]] int32_t fieldToLong(std::string_view field, std::string_view what,
-                                  size_t lineNumber);
+[[nodiscard]] int32_t fieldToLong(std::string_view field, std::string_view what, size_t lineNumber);
 
 }  // namespace runner

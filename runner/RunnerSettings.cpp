@@ -14,7 +14,8 @@ std::string BuildConnectionString(const RunnerSettings& settings) {
     std::string s = "Provider=";
     s += jet::kJetProvider;
     s += ";Data Source=" + jet::quoteConnectionValue(database) + ";Persist Security Info=True";
-    if (!workgroup.empty()) s += ";Jet OLEDB:System database=" + jet::quoteConnectionValue(workgroup);
+    if (!workgroup.empty())
+        s += ";Jet OLEDB:System database=" + jet::quoteConnectionValue(workgroup);
     if (!user.empty())
         s += ";User ID=" + jet::quoteConnectionValue(user) +
              ";Password=" + jet::quoteConnectionValue(password);

@@ -38,7 +38,8 @@ std::string fromWindows1252(std::string_view bytes) {
     const int32_t wideLength =
         ucnv_toUChars(conv.get(), wide.data(), static_cast<int32_t>(wide.size()), bytes.data(),
                       static_cast<int32_t>(bytes.size()), &status);
-    if (U_FAILURE(status)) throw RunnerError("The script file cannot be read as Windows-1252 text.");
+    if (U_FAILURE(status))
+        throw RunnerError("The script file cannot be read as Windows-1252 text.");
     wide.resize(static_cast<size_t>(wideLength));
     // Every code unit of Windows-1252 becomes at most three UTF-8 bytes.
     std::string out(wide.size() * 3, '\0');
@@ -46,7 +47,8 @@ std::string fromWindows1252(std::string_view bytes) {
     status = U_ZERO_ERROR;
     u_strToUTF8(out.data(), static_cast<int32_t>(out.size()), &outLength, wide.data(),
                 static_cast<int32_t>(wide.size()), &status);
-    if (U_FAILURE(status)) throw RunnerError("The script file cannot be read as Windows-1252 text.");
+    if (U_FAILURE(status))
+        throw RunnerError("The script file cannot be read as Windows-1252 text.");
     out.resize(static_cast<size_t>(outLength));
     return out;
 }

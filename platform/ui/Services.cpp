@@ -4,12 +4,16 @@ namespace ui {
 
 Answer closedAnswer(Buttons b) {
     switch (b) {
-        case Buttons::OkOnly: return Answer::Ok;
-        case Buttons::YesNo: return Answer::No;
-        case Buttons::AbortRetryIgnore: return Answer::Abort;
+        case Buttons::OkOnly:
+            return Answer::Ok;
+        case Buttons::YesNo:
+            return Answer::No;
+        case Buttons::AbortRetryIgnore:
+            return Answer::Abort;
         case Buttons::OkCancel:
         case Buttons::YesNoCancel:
-        case Buttons::RetryCancel: break;
+        case Buttons::RetryCancel:
+            break;
     }
     return Answer::Cancel;
 }
@@ -27,7 +31,8 @@ std::vector<FilterEntry> parseFilter(const QString& filter) {
             const QString t = p.trimmed();
             if (!t.isEmpty()) patterns.push_back(t);
         }
-        if (parts[i].isEmpty() && patterns.isEmpty()) continue;  // the empty tail after the last "|"
+        if (parts[i].isEmpty() && patterns.isEmpty())
+            continue;  // the empty tail after the last "|"
         out.push_back(FilterEntry{parts[i], patterns});
     }
     return out;

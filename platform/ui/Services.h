@@ -12,7 +12,14 @@
 namespace ui {
 
 // Button sets, icons and answers of a message box, numbered as the forms knew them.
-enum class Buttons { OkOnly = 0, OkCancel = 1, AbortRetryIgnore = 2, YesNoCancel = 3, YesNo = 4, RetryCancel = 5 };
+enum class Buttons {
+    OkOnly = 0,
+    OkCancel = 1,
+    AbortRetryIgnore = 2,
+    YesNoCancel = 3,
+    YesNo = 4,
+    RetryCancel = 5
+};
 enum class Icon { None = 0, Critical = 16, Question = 32, Exclamation = 48, Information = 64 };
 enum class Answer { Ok = 1, Cancel = 2, Abort = 3, Retry = 4, Ignore = 5, Yes = 6, No = 7 };
 
@@ -30,8 +37,8 @@ struct Message {
 
 // Flags of a file dialog, with the common dialog's values.
 namespace dlg {
-inline constexpr unsigned OverwritePrompt = 0x2;   // save: ask before replacing a file
-inline constexpr unsigned HideReadOnly = 0x4;      // no read-only check box (Qt has none)
+inline constexpr unsigned OverwritePrompt = 0x2;  // save: ask before replacing a file
+inline constexpr unsigned HideReadOnly = 0x4;     // no read-only check box (Qt has none)
 inline constexpr unsigned PathMustExist = 0x800;
 inline constexpr unsigned FileMustExist = 0x1000;  // open: only an existing file
 }  // namespace dlg

@@ -140,10 +140,13 @@ private:
 // Every statement shape and block line the generator writes, in its order.
 std::string fullScript() {
     std::string s;
-    s += stmt("ALTER TABLE [R] ADD CONSTRAINT [FK] FOREIGN KEY ([TID]) REFERENCES [T] ([ID]) ON "
-              "UPDATE CASCADE ON DELETE CASCADE;");
+    s += stmt(
+        "ALTER TABLE [R] ADD CONSTRAINT [FK] FOREIGN KEY ([TID]) REFERENCES [T] ([ID]) ON "
+        "UPDATE CASCADE ON DELETE CASCADE;");
     s += stmt("DROP INDEX [NameIdx] ON [T];");
-    s += stmt("CREATE TABLE [N]\r\n(\r\n[A] COUNTER NOT NULL,\r\n[B] TEXT(50),\r\n[C] DECIMAL(18,4)\r\n);");
+    s += stmt(
+        "CREATE TABLE [N]\r\n(\r\n[A] COUNTER NOT NULL,\r\n[B] TEXT(50),\r\n[C] "
+        "DECIMAL(18,4)\r\n);");
     s += stmt("ALTER TABLE [N] ALTER COLUMN [B] TEXT(50) WITH COMPRESSION;");
     s += stmt("ALTER TABLE [T] ADD COLUMN [Extra] DOUBLE;");
     s += stmt("ALTER TABLE [T] ALTER COLUMN [Name] TEXT(40);");
@@ -243,10 +246,10 @@ enum class Outcome { Succeeds, Declined, JetError, RunnerError };
 struct ScriptCase {
     const char* name;
     std::string script;
-    std::vector<bool> answers;   // to OnError, in order
+    std::vector<bool> answers;  // to OnError, in order
     Outcome outcome;
-    size_t failures;             // statements that failed (boxes shown)
-    bool workgroup;              // users and groups needed
+    size_t failures;  // statements that failed (boxes shown)
+    bool workgroup;   // users and groups needed
     std::vector<std::string> tablesThere;
     std::vector<std::string> tablesNotThere;
 };
@@ -262,9 +265,15 @@ TEST_P(RunnerScripts, LeaveTheDatabaseAsExpected) {
     Recorder events;
     events.answers = c.answers;
     switch (c.outcome) {
-        case Outcome::Succeeds: EXPECT_TRUE(run(c.script, &events)); break;
-        case Outcome::Declined: EXPECT_FALSE(run(c.script, &events)); break;
-        case Outcome::JetError: EXPECT_THROW((void)run(c.script, &events), jet::Error); break;
+        case Outcome::Succeeds:
+            EXPECT_TRUE(run(c.script, &events));
+            break;
+        case Outcome::Declined:
+            EXPECT_FALSE(run(c.script, &events));
+            break;
+        case Outcome::JetError:
+            EXPECT_THROW((void)run(c.script, &events), jet::Error);
+            break;
         case Outcome::RunnerError:
             EXPECT_THROW((void)run(c.script, &events), runner::RunnerError);
             break;
@@ -286,53 +295,159 @@ INSTANTIATE_TEST_SUITE_P(
         ScriptCase{"blankLinesAndTextAfterTheLastRun",
                    "\r\n\r\nCREATE TABLE [A]\r\n\r\n([x] INTEGER)\r\n\r\n\r\nRUN\r\n"
                    "CREATE TABLE [Never] ([x] INTEGER);\r\n",
-                   {}, Outcome::Succeeds, 0, false, {"A"}, {"Never"}},
-        ScriptCase{"runWithSpacesIsASeparator", "CREATE TABLE [A] ([x] INTEGER)\r\n   RUN  \r\n",
-                   {}, Outcome::Succeeds, 0, false, {"A"}, {}},
+                   {},
+                   Outcome::Succeeds,
+                   0,
+                   false,
+                   {"A"},
+                   {"Never"}},
+        ScriptCase{"runWithSpacesIsASeparator",
+                   "CREATE TABLE [A] ([x] INTEGER)\r\n   RUN  \r\n",
+                   {},
+                   Outcome::Succeeds,
+                   0,
+                   false,
+                   {"A"},
+                   {}},
         ScriptCase{"emptyFile", "", {}, Outcome::Succeeds, 0, false, {"T"}, {}},
-        ScriptCase{"noRunLineChangesNothing", "CREATE TABLE [A] ([x] INTEGER);\r\n", {},
-                   Outcome::Succeeds, 0, false, {}, {"A"}},
-        ScriptCase{"failingStatementGoOn", kMakeA + kFailing + kMakeB, {true}, Outcome::Succeeds,
-                   1, false, {"A", "B"}, {}},
-        ScriptCase{"failingStatementStop", kMakeA + kFailing + kMakeB, {false}, Outcome::Declined,
-                   1, false, {"A"}, {"B"}},
-        ScriptCase{"everyFailureLetPass", kFailing + kMakeA + kFailing + kMakeB, {true, true},
-                   Outcome::Succeeds, 2, false, {"A", "B"}, {}},
-        ScriptCase{"twoRunsInARowRunAnEmptyCommand", kMakeA + "RUN\r\n" + kMakeB, {true},
-                   Outcome::Succeeds, 1, false, {"A", "B"}, {}},
+        ScriptCase{"noRunLineChangesNothing",
+                   "CREATE TABLE [A] ([x] INTEGER);\r\n",
+                   {},
+                   Outcome::Succeeds,
+                   0,
+                   false,
+                   {},
+                   {"A"}},
+        ScriptCase{"failingStatementGoOn",
+                   kMakeA + kFailing + kMakeB,
+                   {true},
+                   Outcome::Succeeds,
+                   1,
+                   false,
+                   {"A", "B"},
+                   {}},
+        ScriptCase{"failingStatementStop",
+                   kMakeA + kFailing + kMakeB,
+                   {false},
+                   Outcome::Declined,
+                   1,
+                   false,
+                   {"A"},
+                   {"B"}},
+        ScriptCase{"everyFailureLetPass",
+                   kFailing + kMakeA + kFailing + kMakeB,
+                   {true, true},
+                   Outcome::Succeeds,
+                   2,
+                   false,
+                   {"A", "B"},
+                   {}},
+        ScriptCase{"twoRunsInARowRunAnEmptyCommand",
+                   kMakeA + "RUN\r\n" + kMakeB,
+                   {true},
+                   Outcome::Succeeds,
+                   1,
+                   false,
+                   {"A", "B"},
+                   {}},
         ScriptCase{"lowerCaseRunIsStatementText",
-                   "CREATE TABLE [A] ([x] INTEGER)\r\nrun\r\nRUN\r\n" + kMakeB, {true},
-                   Outcome::Succeeds, 1, false, {"B"}, {"A"}},
+                   "CREATE TABLE [A] ([x] INTEGER)\r\nrun\r\nRUN\r\n" + kMakeB,
+                   {true},
+                   Outcome::Succeeds,
+                   1,
+                   false,
+                   {"B"},
+                   {"A"}},
         ScriptCase{"tabBeforeRunIsStatementText",
-                   "CREATE TABLE [A] ([x] INTEGER)\r\n\tRUN\r\nRUN\r\n" + kMakeB, {false},
-                   Outcome::Declined, 1, false, {}, {"A", "B"}},
+                   "CREATE TABLE [A] ([x] INTEGER)\r\n\tRUN\r\nRUN\r\n" + kMakeB,
+                   {false},
+                   Outcome::Declined,
+                   1,
+                   false,
+                   {},
+                   {"A", "B"}},
         ScriptCase{"failingBlockLineEndsTheRun",
-                   kMakeA + block("COLUMNS", "Missing;x;2;d\r\n") + kMakeB, {},
-                   Outcome::JetError, 0, false, {"A"}, {"B"}},
+                   kMakeA + block("COLUMNS", "Missing;x;2;d\r\n") + kMakeB,
+                   {},
+                   Outcome::JetError,
+                   0,
+                   false,
+                   {"A"},
+                   {"B"}},
         ScriptCase{"unknownUserInBlockEndsTheRun",
-                   kMakeA + block("USERS", "nobody;T;1;2;0\r\n") + kMakeB, {}, Outcome::JetError,
-                   0, true, {"A"}, {"B"}},
+                   kMakeA + block("USERS", "nobody;T;1;2;0\r\n") + kMakeB,
+                   {},
+                   Outcome::JetError,
+                   0,
+                   true,
+                   {"A"},
+                   {"B"}},
         ScriptCase{"usersBlockWithoutAWorkgroupEndsTheRun",
-                   kMakeA + block("GROUPS", "staff;T;1;1;0\r\n") + kMakeB, {}, Outcome::JetError,
-                   0, false, {"A"}, {"B"}},
-        ScriptCase{"badPositionNumber", kMakeA + block("COLUMNS", "A;x;two;d\r\n") + kMakeB, {},
-                   Outcome::RunnerError, 0, false, {"A"}, {"B"}},
-        ScriptCase{"blankLineInBlockIsABadNumber", block("COLUMNS", "\r\n") + kMakeB, {},
-                   Outcome::RunnerError, 0, false, {}, {"B"}},
-        ScriptCase{"textAfterRightsIsABadNumber", block("GROUPS", "staff;T;1;1;8 more\r\n"), {},
-                   Outcome::RunnerError, 0, false, {}, {}},
+                   kMakeA + block("GROUPS", "staff;T;1;1;0\r\n") + kMakeB,
+                   {},
+                   Outcome::JetError,
+                   0,
+                   false,
+                   {"A"},
+                   {"B"}},
+        ScriptCase{"badPositionNumber",
+                   kMakeA + block("COLUMNS", "A;x;two;d\r\n") + kMakeB,
+                   {},
+                   Outcome::RunnerError,
+                   0,
+                   false,
+                   {"A"},
+                   {"B"}},
+        ScriptCase{"blankLineInBlockIsABadNumber",
+                   block("COLUMNS", "\r\n") + kMakeB,
+                   {},
+                   Outcome::RunnerError,
+                   0,
+                   false,
+                   {},
+                   {"B"}},
+        ScriptCase{"textAfterRightsIsABadNumber",
+                   block("GROUPS", "staff;T;1;1;8 more\r\n"),
+                   {},
+                   Outcome::RunnerError,
+                   0,
+                   false,
+                   {},
+                   {}},
         ScriptCase{"runInsideABlockExecutes",
-                   "CREATE TABLE [A] ([x] INTEGER)\r\n<JET:COLUMNS>\r\nRUN\r\nA;x;2;d\r\n</JET:COLUMNS>\r\n",
-                   {}, Outcome::Succeeds, 0, false, {"A"}, {}},
-        ScriptCase{"closingMarkerAloneOnlyClears", "</JET:USERS>\r\n" + kMakeA, {},
-                   Outcome::Succeeds, 0, false, {"A"}, {}},
+                   "CREATE TABLE [A] ([x] "
+                   "INTEGER)\r\n<JET:COLUMNS>\r\nRUN\r\nA;x;2;d\r\n</JET:COLUMNS>\r\n",
+                   {},
+                   Outcome::Succeeds,
+                   0,
+                   false,
+                   {"A"},
+                   {}},
+        ScriptCase{"closingMarkerAloneOnlyClears",
+                   "</JET:USERS>\r\n" + kMakeA,
+                   {},
+                   Outcome::Succeeds,
+                   0,
+                   false,
+                   {"A"},
+                   {}},
         ScriptCase{"unclosedBlockLastsToTheEnd",
-                   "<JET:COLUMNS>\r\nT;Name;2;d\r\n" + kMakeA, {}, Outcome::RunnerError, 0, false, {},
+                   "<JET:COLUMNS>\r\nT;Name;2;d\r\n" + kMakeA,
+                   {},
+                   Outcome::RunnerError,
+                   0,
+                   false,
+                   {},
                    {"A"}},
         ScriptCase{"columnsBeforeUsersWhenBothAreOpen",
                    "<JET:USERS>\r\n<JET:COLUMNS>\r\nT;Name;2;both\r\n</JET:COLUMNS>\r\n"
                    "ann;T;1;2;0\r\n</JET:USERS>\r\n",
-                   {}, Outcome::Succeeds, 0, true, {}, {}}),
+                   {},
+                   Outcome::Succeeds,
+                   0,
+                   true,
+                   {},
+                   {}}),
     [](const auto& tc) { return std::string(tc.param.name); });
 
 TEST_F(StoreFixture, TheFailedStatementIsShownAsGatheredWithItsError) {
@@ -354,10 +469,11 @@ TEST_F(StoreFixture, WithoutEventsTheFirstFailureEndsTheRun) {
 }
 
 TEST_F(WorkgroupFixture, BlockLinesKeepPropertiesAndRightsAsWritten) {
-    EXPECT_TRUE(run(block("COLUMNS", "  T ; Name ;1;'a;b'  \r\n") +
-                        block("GROUPS", "staff;Database;3;1;" + std::to_string(right::Create) + "\r\n") +
-                        block("USERS", " ann ; T ; 1 ; 2 ;-2147483648\r\n"),
-                    nullptr));
+    EXPECT_TRUE(
+        run(block("COLUMNS", "  T ; Name ;1;'a;b'  \r\n") +
+                block("GROUPS", "staff;Database;3;1;" + std::to_string(right::Create) + "\r\n") +
+                block("USERS", " ann ; T ; 1 ; 2 ;-2147483648\r\n"),
+            nullptr));
     const auto c = catalog();
     EXPECT_EQ(jet::toText(property(c, "T", "Name", jet::prop::Default)), "'a;b'  ");
     EXPECT_EQ(c.Groups().Item("staff").GetPermissions("", objtype::Database) & right::Create,

@@ -7,6 +7,9 @@
 #include <filesystem>
 
 #include "TestSupport.h"
+#include "jet/Catalog.h"
+#include "jet/Error.h"
+#include "jet/testing/StoreBuilder.h"
 #include "runner/FrmMain.h"
 #include "ui/testing/QtTestApplication.h"
 #include "ui/testing/ScriptedServices.h"
@@ -35,7 +38,11 @@ protected:
 
 const ExpectedBox kConnectionError{
     u"Can't connect to the database.Please check your settings and try again!"_s,
-    Buttons::OkOnly, Icon::Critical, u"Connection error!"_s, Answer::Ok, {}};
+    Buttons::OkOnly,
+    Icon::Critical,
+    u"Connection error!"_s,
+    Answer::Ok,
+    {}};
 
 TEST_F(FrmMainTest, HasTheFormsControlsNamesAndTexts) {
     EXPECT_EQ(window.windowTitle(), u"Script Runner For Parabase v1.2 For MSAccess"_s);
@@ -47,13 +54,20 @@ TEST_F(FrmMainTest, HasTheFormsControlsNamesAndTexts) {
         QWidget* parent;
     };
     const Named named[] = {
-        {window.SDBFrame, "SDBFrame", &window},   {window.SDBLabel, "SDBLabel", window.SDBFrame},
-        {window.DBFile, "DBFile", window.SDBFrame}, {window.CmdDFile, "CmdDFile", window.SDBFrame},
-        {window.Label1, "Label1", window.SDBFrame}, {window.WFile, "WFile", window.SDBFrame},
-        {window.CmdWFile, "CmdWFile", window.SDBFrame}, {window.Label2, "Label2", window.SDBFrame},
-        {window.UName, "UName", window.SDBFrame}, {window.Label3, "Label3", window.SDBFrame},
-        {window.Password, "Password", window.SDBFrame}, {window.Label4, "Label4", &window},
-        {window.SFile, "SFile", &window},         {window.CmdSFile, "CmdSFile", &window},
+        {window.SDBFrame, "SDBFrame", &window},
+        {window.SDBLabel, "SDBLabel", window.SDBFrame},
+        {window.DBFile, "DBFile", window.SDBFrame},
+        {window.CmdDFile, "CmdDFile", window.SDBFrame},
+        {window.Label1, "Label1", window.SDBFrame},
+        {window.WFile, "WFile", window.SDBFrame},
+        {window.CmdWFile, "CmdWFile", window.SDBFrame},
+        {window.Label2, "Label2", window.SDBFrame},
+        {window.UName, "UName", window.SDBFrame},
+        {window.Label3, "Label3", window.SDBFrame},
+        {window.Password, "Password", window.SDBFrame},
+        {window.Label4, "Label4", &window},
+        {window.SFile, "SFile", &window},
+        {window.CmdSFile, "CmdSFile", &window},
         {window.CmdRun, "CmdRun", &window},
     };
     for (const auto& n : named) {
@@ -109,11 +123,13 @@ TEST_F(FrmMainTest, LaysOutAtAnySizeWithoutClipping) {
         QApplication::processEvents();
         ASSERT_GE(window.width(), window.minimumWidth());
         ASSERT_GE(window.height(), window.minimumHeight());
-        for (QWidget* parent : {static_cast<QWidget*>(&window), static_cast<QWidget*>(window.SDBFrame)}) {
+        for (QWidget* parent :
+             {static_cast<QWidget*>(&window), static_cast<QWidget*>(window.SDBFrame)}) {
             const QList<QWidget*> kids = parent->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
             for (QWidget* k : kids) {
                 EXPECT_TRUE(parent->rect().contains(k->geometry()))
-                    << k->objectName().toStdString() << " at " << size.width() << "x" << size.height();
+                    << k->objectName().toStdString() << " at " << size.width() << "x"
+                    << size.height();
                 for (QWidget* other : kids) {
                     if (other == k) continue;
                     EXPECT_FALSE(k->geometry().intersects(other->geometry()))
@@ -122,7 +138,8 @@ TEST_F(FrmMainTest, LaysOutAtAnySizeWithoutClipping) {
                 }
             }
         }
-        for (QLabel* l : {window.SDBLabel, window.Label1, window.Label2, window.Label3, window.Label4})
+        for (QLabel* l :
+             {window.SDBLabel, window.Label1, window.Label2, window.Label3, window.Label4})
             EXPECT_GE(l->width(), l->sizeHint().width()) << l->objectName().toStdString();
         // Text boxes and pickers follow the right edge.
         EXPECT_EQ(window.SDBFrame->geometry().right(), window.width() - 1 - 8);
@@ -144,8 +161,9 @@ TEST_F(FrmMainTest, ScreenshotForAPersonsCheck) {
 }
 
 TEST_F(FrmMainTest, TabOrderFollowsTheForm) {
-    QWidget* expected[] = {window.DBFile, window.WFile, window.UName, window.Password, window.SFile,
-                           window.CmdRun, window.CmdDFile, window.CmdWFile, window.CmdSFile};
+    QWidget* expected[] = {window.DBFile,   window.WFile,    window.UName,
+                           window.Password, window.SFile,    window.CmdRun,
+                           window.CmdDFile, window.CmdWFile, window.CmdSFile};
     auto nextTabStop = [](QWidget* w) {
         do w = w->nextInFocusChain();
         while (!(w->focusPolicy() & Qt::TabFocus));
@@ -188,11 +206,13 @@ INSTANTIATE_TEST_SUITE_P(
                    "ID=bob;Password="},
         FieldsCase{"passwordOnly", "a.sdb", "", "", "pw",
                    "a.sdb;Persist Security Info=True;Jet OLEDB:Database Password=pw"},
-        FieldsCase{"spacesOnlyWorkgroup", "a.sdb", "   ", "", "", "a.sdb;Persist Security Info=True"},
+        FieldsCase{"spacesOnlyWorkgroup", "a.sdb", "   ", "", "",
+                   "a.sdb;Persist Security Info=True"},
         FieldsCase{"passwordSpacesTrimmed", " a.sdb ", "", "ann", "  pw  ",
                    "a.sdb;Persist Security Info=True;User ID=ann;Password=pw"},
-        FieldsCase{"semicolonQuoted", "/d/a;b.sdb", "", "", "x=y",
-                   "\"/d/a;b.sdb\";Persist Security Info=True;Jet OLEDB:Database Password=\"x=y\""}),
+        FieldsCase{
+            "semicolonQuoted", "/d/a;b.sdb", "", "", "x=y",
+            "\"/d/a;b.sdb\";Persist Security Info=True;Jet OLEDB:Database Password=\"x=y\""}),
     [](const auto& tc) { return std::string(tc.param.name); });
 
 TEST_F(FrmMainTest, ATestOpenThatFailsSaysConnectionErrorAndRunsNothing) {
@@ -250,11 +270,146 @@ TEST_F(FrmMainTest, PickersFillTheirBoxAndCancelKeepsIt) {
     }
 }
 
-TEST_F(FrmMainTest, DoesNotCloseWhileRunning) {
+TEST_F(FrmMainTest, ClosesWhenIdle) {
     window.show();
     QCloseEvent idle;
     QApplication::sendEvent(&window, &idle);
     EXPECT_TRUE(idle.isAccepted());
+}
+
+// Runs on a store database built for the test.
+class FrmMainRun : public FrmMainTest {
+protected:
+    FrmMainRun() {
+        jet::testing::buildStore(database, "CREATE TABLE [T] ([x] INTEGER)");
+        window.DBFile->setText(QString::fromStdString(database));
+        window.SFile->setText(u"  "_s + QString::fromStdString(script) + u"  "_s);
+    }
+    bool hasTable(const std::string& name) {
+        jet::Catalog c;
+        c.ActiveConnection(jet::testing::storeConnectionString(database));
+        try {
+            (void)c.Tables().Item(name);
+            return true;
+        } catch (const jet::Error&) {
+            return false;
+        }
+    }
+
+    testsupport::TempDir dir;
+    std::string database = dir.file("db.sdb");
+    std::string script = dir.file("s.psx");
+};
+
+const ExpectedBox kSucceeded{
+    u"Script has been run succesfully!"_s, Buttons::OkOnly, Icon::Information, {}, Answer::Ok, {}};
+const ExpectedBox kFailed{u"Script has been run unsuccesfully!"_s,
+                          Buttons::OkOnly,
+                          Icon::Exclamation,
+                          {},
+                          Answer::Ok,
+                          {}};
+
+TEST_F(FrmMainRun, ASuccessfulRunReportsSuccess) {
+    testsupport::writeFile(script, "CREATE TABLE [A] ([x] INTEGER);\n\nRUN\n");
+    ExpectedBox done = kSucceeded;
+    done.whileShown = [&] {
+        EXPECT_EQ(services.busyDepth(), 0) << "pointer back to normal before the box";
+        EXPECT_FALSE(window.CmdRun->isEnabled()) << "enabled only after the box";
+    };
+    services.expectBox(done);
+    QTest::mouseClick(window.CmdRun, Qt::LeftButton);
+    services.verify();
+    EXPECT_TRUE(hasTable("A"));
+    EXPECT_TRUE(window.CmdRun->isEnabled());
+    EXPECT_FALSE(window.running());
+    EXPECT_EQ(services.doEventsCalls(), 1);
+    EXPECT_EQ(services.shown().back().title, u"Batchrun1"_s);
+}
+
+TEST_F(FrmMainRun, AFailedStatementShowsItThenAsksAndRunIsDisabledMeanwhile) {
+    testsupport::writeFile(script,
+                           "CREATE TABLE [T] ([x] INTEGER);\r\nRUN\r\n"
+                           "CREATE TABLE [A] ([x] INTEGER);\r\nRUN\r\n");
+    const auto error = jet::makeError(jet::Err::TableExists, {"T"});
+    auto duringRun = [&] {
+        EXPECT_FALSE(window.CmdRun->isEnabled());
+        EXPECT_TRUE(window.running());
+        EXPECT_EQ(services.busyDepth(), 1);
+        // A click let through by the box's event loop starts nothing.
+        window.CmdRun_Click();
+        QCloseEvent close;
+        QApplication::sendEvent(&window, &close);
+        EXPECT_FALSE(close.isAccepted());
+    };
+    services.expectBox({u"CREATE TABLE [T] ([x] INTEGER);\r\n"_s,
+                        Buttons::OkOnly,
+                        Icon::None,
+                        {},
+                        Answer::Ok,
+                        duringRun});
+    services.expectBox({u"An error occured : \r\n"_s + QString::number(error.number()) + u"-"_s +
+                            QString::fromStdString(error.description()) + u"\r\n\r\nContinue?"_s,
+                        Buttons::YesNo, Icon::Exclamation, u"Error!"_s, Answer::Yes, duringRun});
+    services.expectBox(kSucceeded);
+    window.CmdRun_Click();
+    services.verify();
+    // The number is an HRESULT: negative, its minus sign before the digits.
+    EXPECT_TRUE(services.shown()[1].text.contains(u" : \r\n-"_s));
+    EXPECT_TRUE(hasTable("A"));
+    EXPECT_TRUE(window.CmdRun->isEnabled());
+    EXPECT_EQ(services.busyDepth(), 0);
+}
+
+TEST_F(FrmMainRun, AnsweringNoStopsTheRunAndReportsFailure) {
+    testsupport::writeFile(script,
+                           "CREATE TABLE [T] ([x] INTEGER);\r\nRUN\r\n"
+                           "CREATE TABLE [A] ([x] INTEGER);\r\nRUN\r\n");
+    const auto error = jet::makeError(jet::Err::TableExists, {"T"});
+    services.expectBox({u"CREATE TABLE [T] ([x] INTEGER);\r\n"_s,
+                        Buttons::OkOnly,
+                        Icon::None,
+                        {},
+                        Answer::Ok,
+                        {}});
+    services.expectBox({u"An error occured : \r\n"_s + QString::number(error.number()) + u"-"_s +
+                            QString::fromStdString(error.description()) + u"\r\n\r\nContinue?"_s,
+                        Buttons::YesNo,
+                        Icon::Exclamation,
+                        u"Error!"_s,
+                        Answer::No,
+                        {}});
+    services.expectBox(kFailed);
+    window.CmdRun_Click();
+    services.verify();
+    EXPECT_FALSE(hasTable("A"));
+    EXPECT_TRUE(window.CmdRun->isEnabled());
+}
+
+TEST_F(FrmMainRun, ARunThatFailsWithAnErrorReportsFailure) {
+    struct Case {
+        const char* name;
+        std::string script;  // nothing written when empty
+        QString path;        // the script field
+    };
+    const Case cases[] = {
+        {"missingFile", "", QString::fromStdString(dir.file("missing.psx"))},
+        {"emptyPath", "", u"   "_s},
+        {"refusedBlockLine", "<JET:COLUMNS>\r\nNone;x;2;d\r\n</JET:COLUMNS>\r\n",
+         QString::fromStdString(script)},
+        {"badNumber", "<JET:COLUMNS>\r\nT;x;two;d\r\n</JET:COLUMNS>\r\n",
+         QString::fromStdString(script)},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        if (!c.script.empty()) testsupport::writeFile(script, c.script);
+        window.SFile->setText(c.path);
+        services.expectBox(kFailed);
+        window.CmdRun_Click();
+        services.verify();
+        EXPECT_TRUE(window.CmdRun->isEnabled());
+        EXPECT_EQ(services.busyDepth(), 0);
+    }
 }
 
 }  // namespace

@@ -50,20 +50,20 @@ TEST(LineGrammar, GetFieldSplitsAtSemicolons) {
         {"T;C;1;abc", 2, false, "C"},
         {"T;C;1;abc", 3, false, "1"},
         {"T;C;1;abc", 4, true, "abc"},
-        {" T ;C", 1, false, "T"},                  // a leading space, T, a space
+        {" T ;C", 1, false, "T"},  // a leading space, T, a space
         {"T ; C ; 13 ;-1", 3, false, "13"},
-        {"a;b;c;d;e", 4, true, "d;e"},             // toEnd keeps later fields
+        {"a;b;c;d;e", 4, true, "d;e"},  // toEnd keeps later fields
         {"T;C;2;  value ; with;semicolons  ", 4, true, "  value ; with;semicolons  "},
-        {"a;b", 3, false, "a;b"},                  // too few separators: whole line
+        {"a;b", 3, false, "a;b"},  // too few separators: whole line
         {" a;b ", 3, false, "a;b"},
         {" a;b ", 3, true, " a;b "},
-        {"a;b;", 3, false, ""},                    // second separator is the last character
+        {"a;b;", 3, false, ""},  // second separator is the last character
         {"a;b;", 3, true, ""},
         {"a;;c", 2, false, ""},
         {"", 1, false, ""},
         {"", 3, true, ""},
         {"u;Database;3;2;8 tail", 5, true, "8 tail"},
-        {"\tT\t;C", 1, false, "\tT\t"},            // tabs are not trimmed
+        {"\tT\t;C", 1, false, "\tT\t"},  // tabs are not trimmed
     };
     for (const auto& c : cases)
         EXPECT_EQ(GetField(c.line, static_cast<uint8_t>(c.index), c.toEnd), c.want)

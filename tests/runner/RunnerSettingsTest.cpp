@@ -29,7 +29,8 @@ TEST_P(RunnerConnectionString, IsBuiltFromTheFields) {
 INSTANTIATE_TEST_SUITE_P(
     Cases, RunnerConnectionString,
     ::testing::Values(
-        SettingsCase{"databaseOnly", {"/d/a.sdb", "", "", ""}, "/d/a.sdb;Persist Security Info=True"},
+        SettingsCase{
+            "databaseOnly", {"/d/a.sdb", "", "", ""}, "/d/a.sdb;Persist Security Info=True"},
         SettingsCase{"workgroup",
                      {"/d/a.sdb", "/d/s.sdw", "", ""},
                      "/d/a.sdb;Persist Security Info=True;Jet OLEDB:System database=/d/s.sdw"},
@@ -43,9 +44,8 @@ INSTANTIATE_TEST_SUITE_P(
         SettingsCase{"passwordWithoutUser",
                      {"a.sdb", "", "", "pw"},
                      "a.sdb;Persist Security Info=True;Jet OLEDB:Database Password=pw"},
-        SettingsCase{"blankWorkgroupIsNone",
-                     {"a.sdb", "    ", "", ""},
-                     "a.sdb;Persist Security Info=True"},
+        SettingsCase{
+            "blankWorkgroupIsNone", {"a.sdb", "    ", "", ""}, "a.sdb;Persist Security Info=True"},
         SettingsCase{"outerSpacesRemovedEverywhere",
                      {"  a b.sdb ", " s.sdw ", " bob ", "  p w  "},
                      "a b.sdb;Persist Security Info=True;Jet OLEDB:System database=s.sdw;User "
@@ -53,12 +53,14 @@ INSTANTIATE_TEST_SUITE_P(
         SettingsCase{"blankUserFallsToDatabasePassword",
                      {"a.sdb", "", "   ", " pw "},
                      "a.sdb;Persist Security Info=True;Jet OLEDB:Database Password=pw"},
-        SettingsCase{"semicolonAndEqualsQuoted",
-                     {"/d/a;b.sdb", "", "x=y", "p\"w;"},
-                     "\"/d/a;b.sdb\";Persist Security Info=True;User ID=\"x=y\";Password=\"p\"\"w;\""},
+        SettingsCase{
+            "semicolonAndEqualsQuoted",
+            {"/d/a;b.sdb", "", "x=y", "p\"w;"},
+            "\"/d/a;b.sdb\";Persist Security Info=True;User ID=\"x=y\";Password=\"p\"\"w;\""},
         SettingsCase{"nonAsciiUnchanged",
                      {"/d/Caf\xC3\xA9.sdb", "", "J\xC3\xBCrgen", "\xC3\x9F"},
-                     "/d/Caf\xC3\xA9.sdb;Persist Security Info=True;User ID=J\xC3\xBCrgen;Password=\xC3\x9F"}),
+                     "/d/Caf\xC3\xA9.sdb;Persist Security Info=True;User "
+                     "ID=J\xC3\xBCrgen;Password=\xC3\x9F"}),
     [](const auto& tc) { return std::string(tc.param.name); });
 
 TEST(RunnerConnectionStringRoundTrip, QuotedValuesReadBackUnchanged) {

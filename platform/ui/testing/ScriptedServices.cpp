@@ -39,8 +39,8 @@ Answer ScriptedServices::showMessage(const Message& message) {
     }
     const Message want{boxes_.front().text, boxes_.front().buttons, boxes_.front().icon,
                        boxes_.front().title.isEmpty() ? programTitle() : boxes_.front().title};
-    if (want.text != message.text || want.buttons != message.buttons ||
-        want.icon != message.icon || want.title != message.title) {
+    if (want.text != message.text || want.buttons != message.buttons || want.icon != message.icon ||
+        want.title != message.title) {
         ADD_FAILURE() << "shown " << describe(message) << "\n  but expected " << describe(want);
         // Taken as the box it stood for, so that one fault gives one failure.
         boxes_.pop_front();

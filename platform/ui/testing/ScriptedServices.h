@@ -2,8 +2,8 @@
 // ui::Services for tests: every message box and file dialog must have been
 // announced with its answer, in order. A box or dialog that was not expected,
 // or differs from the next one expected, fails the current test (and gets the
-// answer of closing it; a differing one uses up that expectation); expectations left over fail the test when the object
-// goes away. Everything shown is kept for later checks.
+// answer of closing it; a differing one uses up that expectation); expectations left over fail the
+// test when the object goes away. Everything shown is kept for later checks.
 #include <deque>
 #include <functional>
 #include <optional>

@@ -29,15 +29,16 @@ TEST(Filter, ConvertsToQtNameFilters) {
         {u""_s, {}},
         {u"Odd|"_s, {u"Odd"_s}},
     };
-    for (const auto& c : cases) EXPECT_EQ(ui::qtNameFilters(c.filter), c.want) << c.filter.toStdString();
+    for (const auto& c : cases)
+        EXPECT_EQ(ui::qtNameFilters(c.filter), c.want) << c.filter.toStdString();
     EXPECT_EQ(ui::parseFilter(u"A|*.a; *.b|"_s),
               (std::vector<ui::FilterEntry>{{u"A"_s, {u"*.a"_s, u"*.b"_s}}}));
 }
 
 TEST(Twips, FifteenToThePixelRounded) {
     EXPECT_EQ(ui::twipsToPixels(120), 8);
-    EXPECT_EQ(ui::twipsToPixels(280), 19);   // 18.67
-    EXPECT_EQ(ui::twipsToPixels(620), 41);   // 41.33
+    EXPECT_EQ(ui::twipsToPixels(280), 19);  // 18.67
+    EXPECT_EQ(ui::twipsToPixels(620), 41);  // 41.33
     EXPECT_EQ(ui::twipsToPixels(-280), -19);
     EXPECT_EQ(ui::twipsRect(1560, 240, 4110, 285), QRect(104, 16, 274, 19));
     EXPECT_EQ(ui::pixelsToTwips(434), 6510);
