@@ -114,16 +114,26 @@ std::optional<int64_t> parseNumber(std::string_view s) {
 // converts text to UTF-8); binary columns are copied raw from the row.
 class SystemTable {
 public:
-    SystemTable(MdbHandle* mdb, const char* name) : mdb_(mdb) {
-        std::string n(name);
-        table_.reset(mdb_read_table_by_name(mdb, n.data(), MDB_TABLE));
-        if (!table_) return;
-        if (!mdb_read_columns(table_.get())) malformed(n + ": columns unreadable");
-        if (table_->num_cols > 0 && !table_->columns) malformed(n + ": no columns");
+    // The table whose definition starts at `page` (0: the file has no such
+    // table). `maxRows`: more rows than the file could hold means libmdb is
+    // going round a loop of damaged pages.
+    SystemTable(MdbHandle* mdb, const std::string& name, uint32_t page, uint64_t maxRows)
+        : mdb_(mdb), maxRows_(maxRows) {
+        if (page == 0) return;
+        entry_.mdb = mdb;
+        g_strlcpy(entry_.object_name, name.c_str(), sizeof entry_.object_name);
+        entry_.object_type = MDB_TABLE;
+        entry_.table_pg = page;
+        table_.reset(mdb_read_table(&entry_));
+        if (!table_) malformed(name + ": definition unreadable");
+        if (!mdb_read_columns(table_.get())) malformed(name + ": columns unreadable");
+        if (table_->num_cols > 0 && !table_->columns) malformed(name + ": no columns");
         bound_.resize(table_->num_cols);
         lengths_.assign(table_->num_cols, 0);
         mdb_rewind_table(table_.get());
     }
+    SystemTable(const SystemTable&) = delete;
+    SystemTable& operator=(const SystemTable&) = delete;
     [[nodiscard]] bool present() const { return table_ != nullptr; }
 
     // 0-based position of a column, or -1.
@@ -150,6 +160,7 @@ public:
         if (!table_) return false;
         for (size_t i = 0; i < bound_.size(); ++i)
             if (bound_[i]) bound_[i][0] = '\0';
+        if (++rows_ > maxRows_) malformed(std::string(table_->name) + ": rows loop");
         return mdb_fetch_row(table_.get()) != 0;
     }
     [[nodiscard]] std::string text(int col) const {
@@ -162,6 +173,8 @@ public:
         return std::string(bound_[col].get(), n);
     }
     [[nodiscard]] std::optional<int64_t> number(int col) const { return parseNumber(text(col)); }
+    // The raw bytes of a memo or OLE column.
+    [[nodiscard]] std::string blob(int col) const { return col < 0 ? std::string() : longValue(col); }
     [[nodiscard]] std::string raw(int col) const {
         if (col < 0) return {};
         const auto* c = static_cast<MdbColumn*>(g_ptr_array_index(table_->columns, col));
@@ -179,9 +192,17 @@ private:
     }
     [[nodiscard]] bool isMemo(int col) const { return column(col)->col_type == MDB_MEMO; }
 
-    // A memo value: kept in the row itself, in one row of a long-value page, or
-    // in a chain of such rows (each starting with the pointer to the next).
     [[nodiscard]] std::string memoText(int col) const {
+        const std::string bytes = longValue(col);
+        std::vector<char> out(bytes.size() * 3 + 8, '\0');
+        mdb_unicode2ascii(mdb_, bytes.data(), bytes.size(), out.data(), out.size() - 1);
+        return std::string(out.data(), strnlen(out.data(), out.size()));
+    }
+
+    // The bytes of a memo or OLE value: kept in the row itself, in one row of a
+    // long-value page, or in a chain of such rows (each starting with the
+    // pointer to the next).
+    [[nodiscard]] std::string longValue(int col) const {
         const std::string field = raw(col);
         if (field.empty()) return {};
         if (field.size() < 12) malformed("memo field too short");
@@ -224,16 +245,27 @@ private:
                 if (bytes.size() < length && pointer == 0) malformed("memo chain ends early");
             }
         }
-        std::vector<char> out(bytes.size() * 3 + 8, '\0');
-        mdb_unicode2ascii(mdb_, bytes.data(), bytes.size(), out.data(), out.size() - 1);
-        return std::string(out.data(), strnlen(out.data(), out.size()));
+        return bytes;
     }
 
     MdbHandle* mdb_;
+    uint64_t maxRows_;
+    uint64_t rows_ = 0;
+    MdbCatalogEntry entry_{};  // the table refers to it for as long as it lives
     TablePtr table_;
     std::vector<std::unique_ptr<char[]>> bound_;
     std::vector<int> lengths_;
 };
+
+// Properties of one object as libmdb parses them from MSysObjects.LvProp: an
+// array of MdbProperties, one per column (and one without a name for the object).
+struct PropsFree {
+    void operator()(GPtrArray* a) const {
+        for (unsigned i = 0; i < a->len; ++i) mdb_free_props(static_cast<MdbProperties*>(g_ptr_array_index(a, i)));
+        g_ptr_array_free(a, TRUE);
+    }
+};
+using PropsPtr = std::shared_ptr<GPtrArray>;
 
 struct ObjectRow {
     int32_t id = 0;
@@ -241,6 +273,7 @@ struct ObjectRow {
     std::string name;
     int32_t type = 0;
     uint32_t flags = 0;
+    PropsPtr props;
 };
 
 // Bytes of one table definition, its pages joined (continuation pages carry an
@@ -322,7 +355,6 @@ public:
         reply.snapshot.jetVersion = static_cast<int32_t>(mdb_->f->jet_version);
         mdb_set_boolean_fmt_numbers(mdb_);
         mdb_set_bind_size(mdb_, kBindSize);
-        if (!mdb_read_catalog(mdb_, MDB_ANY)) malformed("catalog unreadable");
         readObjects();
         if (mode_ == ReadMode::Workgroup) {
             if (!readAccounts(reply.snapshot)) reply.status = ReadStatus::NoAccounts;
@@ -353,11 +385,66 @@ public:
     }
 
 private:
+    // The definition page of a table of the file (0 when there is none).
+    [[nodiscard]] uint32_t tablePage(const char* name) const {
+        for (const auto& o : objects_)
+            if (o.type == kObjTable && o.name == name) return static_cast<uint32_t>(o.id) & 0x00FFFFFFu;
+        return 0;
+    }
+
+    // A page holds at most one row per 4 bytes of it (a row offset and a byte or more).
+    [[nodiscard]] uint64_t maxRows() const {
+        return pageCount_ * static_cast<uint64_t>(mdb_->fmt->pg_size) / 4;
+    }
+
+    // libmdb trusts the lengths inside a property blob (a zero length makes it
+    // loop, a long one read past the end), so they are checked first: after the
+    // "MR2"/"KKD" tag, chunks of [u32 length][u16 kind][body]; a names chunk
+    // (kind 0x80) holds [u16 length][name] entries, a values chunk (kinds 0, 1)
+    // [u32 length][u16 name length][name] and then entries of
+    // [u16 length][u8][u8 type][u16 name index][u16 size][value].
+    static void checkPropertyBlob(const std::string& b, const std::string& object) {
+        const auto* p = reinterpret_cast<const unsigned char*>(b.data());
+        const size_t n = b.size();
+        auto u16 = [&](size_t at) { return static_cast<size_t>(p[at] | (p[at + 1] << 8)); };
+        auto u32 = [&](size_t at) {
+            return static_cast<size_t>(p[at] | (p[at + 1] << 8) | (p[at + 2] << 16)) |
+                   (static_cast<size_t>(p[at + 3]) << 24);
+        };
+        const auto bad = [&] { malformed(object + ": property blob damaged"); };
+        if (n < 4 || (std::memcmp(p, "MR2", 4) != 0 && std::memcmp(p, "KKD", 4) != 0)) bad();
+        size_t names = 0;
+        for (size_t pos = 4; pos < n;) {
+            if (n - pos < 6) bad();
+            const size_t len = u32(pos), kind = u16(pos + 4);
+            if (len < 6 || len > n - pos) bad();
+            const size_t body = pos + 6, end = pos + len;
+            if (kind == 0x80) {
+                names = 0;
+                for (size_t q = body; q < end; ++names) {
+                    if (end - q < 2 || u16(q) > end - q - 2) bad();
+                    q += 2 + u16(q);
+                }
+            } else if (kind == 0x00 || kind == 0x01) {
+                if (end - body < 6 || u16(body + 4) > end - body - 6) bad();
+                for (size_t q = body + 6 + u16(body + 4); q < end;) {
+                    if (end - q < 8) bad();
+                    const size_t entry = u16(q);
+                    if (entry < 8 || entry > end - q || u16(q + 6) > entry - 8 || u16(q + 4) >= names) bad();
+                    q += entry;
+                }
+            }
+            pos = end;
+        }
+    }
+
+    // MSysObjects, whose definition is always on page 2, read here rather than
+    // by libmdb's catalog reader so that a damaged one cannot loop for ever.
     void readObjects() {
-        SystemTable t(mdb_, "MSysObjects");
-        if (!t.present()) malformed("no MSysObjects");
+        SystemTable t(mdb_, "MSysObjects", 2, maxRows());
         const int id = t.require("Id"), parent = t.require("ParentId"), name = t.require("Name"),
                   type = t.require("Type"), flags = t.require("Flags");
+        const int props = t.find("LvProp");
         for (int c : {id, parent, name, type, flags}) t.bind(c);
         while (t.next()) {
             ObjectRow o;
@@ -366,12 +453,20 @@ private:
             o.name = t.text(name);
             o.type = static_cast<int32_t>(t.number(type).value_or(0));
             o.flags = static_cast<uint32_t>(t.number(flags).value_or(0));
+            if (o.type == kObjTable) {
+                std::string blob = t.blob(props);
+                if (!blob.empty()) {
+                    checkPropertyBlob(blob, o.name);
+                    if (GPtrArray* parsed = mdb_kkd_to_props(mdb_, blob.data(), blob.size()))
+                        o.props = PropsPtr(parsed, PropsFree{});
+                }
+            }
             objects_.push_back(std::move(o));
         }
     }
 
     bool readAccounts(FileSnapshot& s) {
-        SystemTable accounts(mdb_, "MSysAccounts");
+        SystemTable accounts(mdb_, "MSysAccounts", tablePage("MSysAccounts"), maxRows());
         if (!accounts.present()) return false;
         const int name = accounts.require("Name"), sid = accounts.require("SID"),
                   group = accounts.require("FGroup");
@@ -384,7 +479,7 @@ private:
             a.isGroup = accounts.number(group).value_or(0) != 0;
             if (!a.name.empty()) s.accounts.push_back(std::move(a));
         }
-        SystemTable groups(mdb_, "MSysGroups");
+        SystemTable groups(mdb_, "MSysGroups", tablePage("MSysGroups"), maxRows());
         if (groups.present()) {
             const int g = groups.require("GroupSID"), u = groups.require("UserSID");
             while (groups.next()) s.memberships.push_back({hex(groups.raw(g)), hex(groups.raw(u))});
@@ -393,7 +488,7 @@ private:
     }
 
     void readQueries(FileSnapshot& s) {
-        SystemTable t(mdb_, "MSysQueries");
+        SystemTable t(mdb_, "MSysQueries", tablePage("MSysQueries"), maxRows());
         if (!t.present()) return;
         const int id = t.require("ObjectId"), attr = t.require("Attribute"),
                   name1 = t.require("Name1"), name2 = t.require("Name2"),
@@ -420,7 +515,7 @@ private:
     }
 
     void readAces(FileSnapshot& s) {
-        SystemTable t(mdb_, "MSysACEs");
+        SystemTable t(mdb_, "MSysACEs", tablePage("MSysACEs"), maxRows());
         if (!t.present()) return;
         const int id = t.require("ObjectId"), sid = t.require("SID"), acm = t.require("ACM");
         t.bind(id);
@@ -442,7 +537,7 @@ private:
 
     std::vector<RelationshipRow> readRelationships() {
         std::vector<RelationshipRow> out;
-        SystemTable t(mdb_, "MSysRelationships");
+        SystemTable t(mdb_, "MSysRelationships", tablePage("MSysRelationships"), maxRows());
         if (!t.present()) return out;
         const int name = t.require("szRelationship"), object = t.require("szObject"),
                   column = t.require("szColumn"), refObject = t.require("szReferencedObject"),
@@ -518,20 +613,11 @@ private:
         return name;
     }
 
-    const MdbCatalogEntry* catalogEntry(const ObjectRow& o) const {
-        const auto page = static_cast<unsigned long>(static_cast<uint32_t>(o.id) & 0x00FFFFFFu);
-        for (unsigned i = 0; i < mdb_->num_catalog; ++i) {
-            const auto* e = static_cast<MdbCatalogEntry*>(g_ptr_array_index(mdb_->catalog, i));
-            if (e->object_type == MDB_TABLE && e->table_pg == page && o.name == e->object_name) return e;
-        }
-        return nullptr;
-    }
-
     // A property of a column from the object's property blob; null when absent.
-    static const char* property(const MdbCatalogEntry* e, const std::string& column, const char* key) {
-        if (!e || !e->props) return nullptr;
-        for (unsigned i = 0; i < e->props->len; ++i) {
-            const auto* p = static_cast<MdbProperties*>(g_ptr_array_index(e->props, i));
+    static const char* property(const GPtrArray* props, const std::string& column, const char* key) {
+        if (!props) return nullptr;
+        for (unsigned i = 0; i < props->len; ++i) {
+            const auto* p = static_cast<MdbProperties*>(g_ptr_array_index(props, i));
             if (!p || !p->name || !p->hash || column != p->name) continue;
             return static_cast<const char*>(g_hash_table_lookup(p->hash, key));
         }
@@ -540,7 +626,7 @@ private:
 
     static bool yes(const char* v) { return v && (g_ascii_strcasecmp(v, "yes") == 0); }
 
-    ColumnData makeColumn(const RawColumn& rc, const MdbCatalogEntry* entry, uint32_t lastAutoNumber) const {
+    ColumnData makeColumn(const RawColumn& rc, const GPtrArray* entry, uint32_t lastAutoNumber) const {
         ColumnData c;
         c.name = rc.name;
         const bool fixed = (rc.flags & kColFixed) != 0;
@@ -614,7 +700,7 @@ private:
         t.type = startsWithMSys(o.name) ? "SYSTEM TABLE"
                  : (o.flags & kSystemFlags) ? "ACCESS TABLE"
                                             : "TABLE";
-        const auto* entry = catalogEntry(o);
+        const GPtrArray* entry = o.props.get();
         const Tdef d(mdb_, static_cast<uint32_t>(o.id) & 0x00FFFFFFu, pageCount_);
         const auto* f = mdb_->fmt;
         const uint32_t lastAuto = d.u32(f->tab_num_rows_offset + 4u);
