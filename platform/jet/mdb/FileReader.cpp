@@ -126,6 +126,8 @@ public:
         entry_.table_pg = page;
         table_.reset(mdb_read_table(&entry_));
         if (!table_) malformed(name + ": definition unreadable");
+        // libmdb follows the usage map without looking whether it could read it.
+        if (!table_->usage_map || table_->map_sz < 1) malformed(name + ": usage map unreadable");
         if (!mdb_read_columns(table_.get())) malformed(name + ": columns unreadable");
         if (table_->num_cols > 0 && !table_->columns) malformed(name + ": no columns");
         bound_.resize(table_->num_cols);
