@@ -60,14 +60,14 @@ public:
                     std::string v = t.text;
                     if (i > from && isKw(p_.tokens[i - 1], "LIKE")) v = likePattern(v);
                     params_.push_back(sql::Value::text(std::move(v)));
-                    out += "?";
+                    out += "?" + std::to_string(params_.size());  // numbered: text order may differ
                     break;
                 }
                 case TokKind::Date: {
                     auto d = parseDate(t.text);
                     if (!d) error(i, "'" + t.text + "' is not a date");
                     params_.push_back(sql::Value::text(*d));
-                    out += "?";
+                    out += "?" + std::to_string(params_.size());  // numbered: text order may differ
                     break;
                 }
                 case TokKind::Number: out += t.text; break;
@@ -164,6 +164,31 @@ std::string tableName(const Parsed& p, size_t& i, Translator& tr) {
 
 }  // namespace
 
+int64_t StoreDatabase::counterNext(const TableDef& t, const ColumnDef& c) {
+    auto& s = db_->cached("SELECT NextValue FROM MSysCounters WHERE TableId=? AND ColumnName=?");
+    s.args(t.id, text::fold(c.name));
+    const int64_t next = s.step() ? s.integer(0) : c.seed;
+    s.reset();
+    return next;
+}
+
+void StoreDatabase::advanceCounters(const TableDef& t, const std::vector<const ColumnDef*>& numbered,
+                                    int64_t rows, int64_t lastRow) {
+    for (const auto& c : t.columns) {
+        if (!c.autoIncrement) continue;
+        int64_t next = counterNext(t, c);
+        if (std::find(numbered.begin(), numbered.end(), &c) != numbered.end()) next += c.increment * rows;
+        // As in Jet, an explicit value past the next one moves the counter on.
+        if (c.increment > 0) {
+            auto s = db_->prepare("SELECT max(" + sql::ident(c.name) + ") FROM " + sql::ident(t.name) +
+                                  " WHERE rowid > ?");
+            s.args(lastRow);
+            if (s.step() && !s.isNull(0)) next = std::max(next, s.integer(0) + c.increment);
+        }
+        setCounter(t, c, next);
+    }
+}
+
 int32_t StoreDatabase::dml(const Parsed& p, const Dml& d) {
     const auto& toks = p.tokens;
     std::vector<sql::Value> params;
@@ -232,8 +257,11 @@ int32_t StoreDatabase::dml(const Parsed& p, const Dml& d) {
             } else {
                 for (const auto& c : t.columns) cols.push_back(&c);
             }
-            std::string names;
-            for (const auto* c : cols) names += (names.empty() ? "" : ", ") + sql::ident(c->name);
+            // The rows to insert come from one SELECT whose items are named v1, v2, …
+            // (or a star select, kept as written); columns left out take their
+            // default value, counters left out the next numbers.
+            std::string source;
+            bool named = true;
             if (i < end && isKw(toks[i], "VALUES")) {
                 ++i;
                 if (i >= end || !isSym(toks[i], "(") || !isSym(toks[end - 1], ")"))
@@ -241,65 +269,93 @@ int32_t StoreDatabase::dml(const Parsed& p, const Dml& d) {
                 const auto items = splitTop(toks, i + 1, end - 1);
                 if (items.size() != cols.size())
                     tr.error(i, "the number of values differs from the number of columns");
-                std::string values;
-                for (size_t k = 0; k < items.size(); ++k) {
-                    if (!values.empty()) values += ", ";
-                    values += converted(tr.expr(items[k].first, items[k].second), *cols[k]);
-                }
-                // Columns left out take their default value where it reads as an expression.
-                for (const auto& c : t.columns) {
-                    if (c.defaultValue.empty() ||
-                        std::find(cols.begin(), cols.end(), &c) != cols.end())
-                        continue;
-                    Parsed dp;
-                    dp.sql = c.defaultValue;
-                    dp.tokens = tokenize(c.defaultValue);
-                    dp.kind = p.kind;
-                    std::vector<sql::Value> dparams;
-                    Translator dtr(dp, dparams);
-                    try {
-                        const std::string e = dtr.expr(0, dp.tokens.size() - 1);
-                        if (e.empty()) continue;
-                        names += ", " + sql::ident(c.name);
-                        values += ", " + converted(e, c);
-                        for (auto& v : dparams) params.push_back(std::move(v));
-                    } catch (const Error&) {
-                        // A default that is no simple expression is left to the reader.
-                    }
-                }
-                text = ("INSERT INTO " + sql::ident(t.name) + " (" + names + ") VALUES (" +
-                              values + ")");
+                source = "SELECT ";
+                for (size_t k = 0; k < items.size(); ++k)
+                    source += (k ? ", " : "") + converted(tr.expr(items[k].first, items[k].second), *cols[k]) +
+                              " AS \"v" + std::to_string(k + 1) + "\"";
             } else if (i < end && isKw(toks[i], "SELECT")) {
-                size_t s = i + 1;
+                size_t s0 = i + 1;
                 std::string head = "SELECT ";
-                if (s < end && isKw(toks[s], "DISTINCT")) {
+                if (s0 < end && isKw(toks[s0], "DISTINCT")) {
                     head += "DISTINCT ";
-                    ++s;
+                    ++s0;
                 }
-                const size_t from = findTop(toks, s, end, "FROM");
-                const auto items = splitTop(toks, s, from);
+                const size_t from = findTop(toks, s0, end, "FROM");
+                const auto items = splitTop(toks, s0, from);
                 bool star = false;
-                for (size_t k = s; k < from; ++k)
+                for (size_t k = s0; k < from; ++k)
                     if (isSym(toks[k], "*")) star = true;
-                std::string select;
                 if (!star && items.size() == cols.size()) {
-                    std::string list;
+                    source = head;
                     for (size_t k = 0; k < items.size(); ++k) {
                         size_t b = items[k].second;
                         const size_t as = findTop(toks, items[k].first, b, "AS");
                         if (as < b) b = as;
-                        if (!list.empty()) list += ", ";
-                        list += converted(tr.expr(items[k].first, b), *cols[k]);
+                        source += (k ? ", " : "") + converted(tr.expr(items[k].first, b), *cols[k]) +
+                                  " AS \"v" + std::to_string(k + 1) + "\"";
                     }
-                    select = head + list + (from < end ? " " + tr.expr(from, end) : "");
+                    if (from < end) source += " " + tr.expr(from, end);
                 } else {
-                    select = tr.expr(i, end);
+                    named = false;
+                    source = tr.expr(i, end);
                 }
-                text = ("INSERT INTO " + sql::ident(t.name) + " (" + names + ") " + select);
             } else {
                 tr.error(i, "expected VALUES or SELECT");
             }
-            break;
+            std::string names;
+            std::string values;
+            for (size_t k = 0; k < cols.size(); ++k) {
+                names += (k ? ", " : "") + sql::ident(cols[k]->name);
+                if (!named) continue;
+                const std::string v = "s.\"v" + std::to_string(k + 1) + "\"";
+                values += k ? ", " : "";
+                if (cols[k]->autoIncrement) {
+                    // An explicit null takes the next number too.
+                    values += "coalesce(" + v + ", " + std::to_string(counterNext(t, *cols[k])) +
+                              " + " + std::to_string(cols[k]->increment) +
+                              " * (row_number() OVER () - 1))";
+                } else {
+                    values += v;
+                }
+            }
+            if (!named) values = "s.*";
+            std::vector<const ColumnDef*> numbered;
+            for (const auto& c : t.columns) {
+                if (std::find(cols.begin(), cols.end(), &c) != cols.end()) continue;
+                if (c.autoIncrement) {
+                    names += ", " + sql::ident(c.name);
+                    values += ", " + std::to_string(counterNext(t, c)) + " + " +
+                              std::to_string(c.increment) + " * (row_number() OVER () - 1)";
+                    numbered.push_back(&c);
+                    continue;
+                }
+                if (c.defaultValue.empty()) continue;
+                // A default that reads as a simple expression; anything else is left out.
+                Parsed dp;
+                dp.sql = c.defaultValue;
+                dp.tokens = tokenize(c.defaultValue);
+                dp.kind = p.kind;
+                const size_t bound = params.size();
+                Translator dtr(dp, params);
+                try {
+                    const std::string e = dtr.expr(0, dp.tokens.size() - 1);
+                    if (e.empty()) continue;
+                    names += ", " + sql::ident(c.name);
+                    values += ", " + converted(e, c);
+                } catch (const Error&) {
+                    params.resize(bound);
+                }
+            }
+            const int64_t lastRow = db_->scalar("SELECT max(rowid) FROM " + sql::ident(t.name));
+            text = "INSERT INTO " + sql::ident(t.name) + " (" + names + ") SELECT " + values +
+                   " FROM (" + source + ") AS s";
+            auto stmt = db_->prepare(text);
+            for (size_t k = 0; k < params.size(); ++k) stmt.bind(static_cast<int>(k + 1), params[k]);
+            while (stmt.step()) {
+            }
+            const int64_t rows = db_->changes();
+            advanceCounters(t, numbered, rows, lastRow);
+            return static_cast<int32_t>(rows);
         }
     }
     auto stmt = db_->prepare(text);

@@ -225,6 +225,7 @@ void StoreDatabase::dropTable(const DropTable& s, Work& w) {
     }
     for (const auto& fk : t.foreignKeys) w.retrigger.insert(text::fold(fk.relatedTable));
     db_->exec("DROP TABLE " + sql::ident(t.name));
+    forgetTriggers(t);
     dropPermissions(objtype::Table, t.name);
     w.removed.insert(t.id);
     const std::string key = text::fold(t.name);

@@ -66,13 +66,15 @@ StoreDatabase::StoreDatabase(const OpenRequest& request, std::shared_ptr<Workgro
         if (!verifyPassword(*hash, request.props.databasePassword.value_or("")))
             raise(Err::BadDatabasePassword);
     }
-    // Cascades may reach the same table again (self-relationships); rebuilt
-    // tables are renamed without SQLite rewriting other tables' triggers.
-    db_->exec("PRAGMA recursive_triggers = ON; PRAGMA legacy_alter_table = ON;");
+    // Cascades may reach the same table again (self-relationships). Each
+    // statement is its own transaction: NORMAL syncs at the critical moments
+    // without the cost of FULL on every commit.
+    db_->exec("PRAGMA recursive_triggers = ON; PRAGMA synchronous = NORMAL; PRAGMA cache_size = -16384;");
     registerFunctions(db_->handle());
     db_->exec("BEGIN");
     try {
         model_ = loadModel(*db_);
+        loadTriggers();
         systemTables_ = systemTables(*db_);
         dataVersion_ = db_->scalar("PRAGMA data_version");
         db_->exec("COMMIT");
@@ -130,6 +132,7 @@ void StoreDatabase::sync() {
     if (outside) db_->exec("BEGIN");
     try {
         model_ = loadModel(*db_);
+        loadTriggers();
         if (outside) db_->exec("COMMIT");
     } catch (...) {
         if (outside) sqlite3_exec(db_->handle(), "ROLLBACK", nullptr, nullptr, nullptr);
@@ -237,17 +240,24 @@ void StoreDatabase::rebuild(const TableDef& to, const std::vector<std::string>& 
         if (i) {
             decl += ", ";
             names += ", ";
-            exprs += ", ";
         }
         decl += sql::ident(c.name) + " " + std::string(sqlType(c.type));
         names += sql::ident(c.name);
-        exprs += sources[i];
+        exprs += ", " + sources[i] + " AS " + sql::ident("v" + std::to_string(i));
     }
-    db_->exec("CREATE TABLE MSysRebuild (" + decl + ")");
-    db_->exec("INSERT INTO MSysRebuild (rowid, " + names + ") SELECT rowid, " + exprs + " FROM " +
-              sql::ident(to.name) + " ORDER BY rowid");
+    // The rows wait in a temporary table while the table is made again under
+    // its own name (renaming would make SQLite rewrite its whole schema).
+    // Values are converted on the way out, so a value that does not fit
+    // fails before anything is dropped.
+    db_->exec("DROP TABLE IF EXISTS temp.MSysRebuild");
+    db_->exec("CREATE TEMP TABLE MSysRebuild AS SELECT rowid AS jet_rowid" + exprs + " FROM " +
+              sql::ident(to.name));
     db_->exec("DROP TABLE " + sql::ident(to.name));
-    db_->exec("ALTER TABLE MSysRebuild RENAME TO " + sql::ident(to.name));
+    forgetTriggers(to);
+    db_->exec("CREATE TABLE " + sql::ident(to.name) + " (" + decl + ")");
+    db_->exec("INSERT INTO " + sql::ident(to.name) + " (rowid, " + names +
+              ") SELECT * FROM temp.MSysRebuild ORDER BY jet_rowid");
+    db_->exec("DROP TABLE temp.MSysRebuild");
     for (const auto& ix : to.indexes) createSqlIndex(to, ix);
 }
 
@@ -261,9 +271,19 @@ void StoreDatabase::setCounter(const TableDef& t, const ColumnDef& c, int64_t ne
         .run();
 }
 
+void StoreDatabase::loadTriggers() {
+    triggers_.clear();
+    auto s = db_->prepare("SELECT name, sql FROM sqlite_master WHERE type = 'trigger'");
+    while (s.step()) triggers_.emplace(s.text(0), s.text(1));
+}
+
+void StoreDatabase::forgetTriggers(const TableDef& t) {
+    const std::string prefix = triggerName(t, "");
+    for (auto it = triggers_.lower_bound(prefix); it != triggers_.end() && it->first.rfind(prefix, 0) == 0;)
+        it = triggers_.erase(it);
+}
+
 void StoreDatabase::regenerateTriggers(const TableDef& t) {
-    static constexpr std::string_view kSuffixes[] = {"bi", "bu", "bd", "ai", "au", "ad"};
-    for (auto sfx : kSuffixes) db_->exec("DROP TRIGGER IF EXISTS " + sql::ident(triggerName(t, sfx)));
 
     const std::string T = sql::ident(t.name);
     std::string bi, bu, bd, ai, au, ad;
@@ -370,25 +390,23 @@ void StoreDatabase::regenerateTriggers(const TableDef& t) {
             }
         }
     }
-    // Counters: a new row without a value takes the next one.
-    for (const auto& c : t.columns) {
-        if (!c.autoIncrement) continue;
-        const std::string n = sql::ident(c.name);
-        const std::string where = "TableId = " + std::to_string(t.id) +
-                                  " AND ColumnName = " + sql::literal(text::fold(c.name));
-        ai += "UPDATE " + T + " SET " + n + " = (SELECT NextValue FROM MSysCounters WHERE " + where +
-              ") WHERE rowid = NEW.rowid AND NEW." + n + " IS NULL;\n";
-        ai += "UPDATE MSysCounters SET NextValue = NextValue + " + std::to_string(c.increment) +
-              " WHERE " + where + " AND NEW." + n + " IS NULL;\n";
-        if (c.increment > 0)
-            ai += "UPDATE MSysCounters SET NextValue = NEW." + n + " + " +
-                  std::to_string(c.increment) + " WHERE " + where + " AND NEW." + n +
-                  " IS NOT NULL AND NEW." + n + " >= NextValue;\n";
-    }
+    // Only triggers whose text changes are made again: every DDL statement
+    // costs SQLite a pass over its schema table.
     const auto make = [&](std::string_view sfx, std::string_view when, const std::string& body) {
-        if (body.empty()) return;
-        db_->exec("CREATE TRIGGER " + sql::ident(triggerName(t, sfx)) + " " + std::string(when) +
-                  " ON " + T + " FOR EACH ROW BEGIN\n" + body + "END");
+        const std::string name = triggerName(t, sfx);
+        const std::string text = body.empty() ? std::string()
+                                              : "CREATE TRIGGER " + sql::ident(name) + " " +
+                                                    std::string(when) + " ON " + T +
+                                                    " FOR EACH ROW BEGIN\n" + body + "END";
+        auto it = triggers_.find(name);
+        if (it != triggers_.end() && it->second == text) return;
+        if (it != triggers_.end()) {
+            db_->exec("DROP TRIGGER IF EXISTS " + sql::ident(name));
+            triggers_.erase(it);
+        }
+        if (text.empty()) return;
+        db_->exec(text);
+        triggers_.emplace(name, text);
     };
     make("bi", "BEFORE INSERT", bi);
     make("bu", "BEFORE UPDATE", bu);

@@ -2,6 +2,7 @@
 // The store provider's session on one database file (a jet::Backend). Every
 // statement and property or permission write runs in one SQLite transaction:
 // it succeeds whole or leaves file and session as they were.
+#include <map>
 #include <memory>
 #include <set>
 #include <string>
@@ -67,6 +68,11 @@ private:
     void databasePassword(const AlterDatabasePassword& s);
     void grantRevoke(const GrantRevoke& s);
     int32_t dml(const Parsed& p, const Dml& d);
+    // Counters are numbered by the inserts themselves: the next value of one,
+    // and moving them on after `rows` rows were added past row id `lastRow`.
+    [[nodiscard]] int64_t counterNext(const TableDef& t, const ColumnDef& c);
+    void advanceCounters(const TableDef& t, const std::vector<const ColumnDef*>& numbered,
+                         int64_t rows, int64_t lastRow);
 
     TableDef& requireTable(std::string_view name);
     void addIndex(TableDef& t, IndexDef ix, Work& w);
@@ -75,6 +81,9 @@ private:
     // column), then puts indexes back.
     void rebuild(const TableDef& to, const std::vector<std::string>& sources);
     void regenerateTriggers(const TableDef& t);
+    void loadTriggers();
+    // Triggers go with their table when SQLite drops it.
+    void forgetTriggers(const TableDef& t);
     void createSqlIndex(const TableDef& t, const IndexDef& ix);
     [[nodiscard]] bool hasRows(const TableDef& t);
     void setCounter(const TableDef& t, const ColumnDef& c, int64_t next);
@@ -101,6 +110,8 @@ private:
     uint64_t snapshotGeneration_ = 0;
     uint64_t snapshotWorkgroup_ = 0;
     std::vector<TableData> systemTables_;
+    // The provider's triggers as they stand in the file: name -> SQL text.
+    std::map<std::string, std::string> triggers_;
 };
 
 template <class F>
