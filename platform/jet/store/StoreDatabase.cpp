@@ -74,7 +74,6 @@ StoreDatabase::StoreDatabase(const OpenRequest& request, std::shared_ptr<Workgro
     db_->exec("BEGIN");
     try {
         model_ = loadModel(*db_);
-        loadTriggers();
         systemTables_ = systemTables(*db_);
         dataVersion_ = db_->scalar("PRAGMA data_version");
         db_->exec("COMMIT");
@@ -132,7 +131,7 @@ void StoreDatabase::sync() {
     if (outside) db_->exec("BEGIN");
     try {
         model_ = loadModel(*db_);
-        loadTriggers();
+        triggersLoaded_ = false;
         if (outside) db_->exec("COMMIT");
     } catch (...) {
         if (outside) sqlite3_exec(db_->handle(), "ROLLBACK", nullptr, nullptr, nullptr);
@@ -272,18 +271,22 @@ void StoreDatabase::setCounter(const TableDef& t, const ColumnDef& c, int64_t ne
 }
 
 void StoreDatabase::loadTriggers() {
+    if (triggersLoaded_) return;
+    triggersLoaded_ = true;
     triggers_.clear();
     auto s = db_->prepare("SELECT name, sql FROM sqlite_master WHERE type = 'trigger'");
     while (s.step()) triggers_.emplace(s.text(0), s.text(1));
 }
 
 void StoreDatabase::forgetTriggers(const TableDef& t) {
+    loadTriggers();
     const std::string prefix = triggerName(t, "");
     for (auto it = triggers_.lower_bound(prefix); it != triggers_.end() && it->first.rfind(prefix, 0) == 0;)
         it = triggers_.erase(it);
 }
 
 void StoreDatabase::regenerateTriggers(const TableDef& t) {
+    loadTriggers();
 
     const std::string T = sql::ident(t.name);
     std::string bi, bu, bd, ai, au, ad;
@@ -299,6 +302,7 @@ void StoreDatabase::regenerateTriggers(const TableDef& t) {
         if (!ix.primary && ix.nulls != indexnulls::Disallow) continue;
         for (const auto& ic : ix.columns) {
             const ColumnDef* c = t.column(ic.name);
+            if (c && c->required) continue;  // refused above already
             const std::string cond = "NEW." + sql::ident(ic.name) + " IS NULL";
             if (!c || !c->autoIncrement) bi += raiseIf(Err::IndexNullNotAllowed, {}, cond);
             bu += raiseIf(Err::IndexNullNotAllowed, {}, cond);

@@ -110,8 +110,10 @@ private:
     uint64_t snapshotGeneration_ = 0;
     uint64_t snapshotWorkgroup_ = 0;
     std::vector<TableData> systemTables_;
-    // The provider's triggers as they stand in the file: name -> SQL text.
+    // The provider's triggers as they stand in the file: name -> SQL text,
+    // read when first needed.
     std::map<std::string, std::string> triggers_;
+    bool triggersLoaded_ = false;
 };
 
 template <class F>
