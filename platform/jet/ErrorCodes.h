@@ -78,6 +78,8 @@ enum class Err {
     NotMember,
     // Jet file provider.
     ReaderFailed,
+    // Store provider.
+    FieldInRelationship,
 };
 
 struct ErrorEntry {
@@ -207,6 +209,8 @@ inline constexpr ErrorEntry kErrorTable[] = {
     {Err::NotMember, hr::Fail, "The user '%1' is not a member of the group '%2'."},
     {Err::ReaderFailed, hr::Fail,
      "Cannot read the file '%1': the Jet file reader could not be started (%2)."},
+    {Err::FieldInRelationship, hr::Fail,
+     "Cannot change field '%1'. It is part of one or more relationships."},
 };
 
 [[nodiscard]] const ErrorEntry& errorEntry(Err id);
