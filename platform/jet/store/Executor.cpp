@@ -153,6 +153,18 @@ void StoreDatabase::alterColumn(const AlterColumn& s, Work& w) {
     c.increment = fresh.increment;
     c.compressed = fresh.compressed;
     if (s.column.defaultValue) c.defaultValue = *s.column.defaultValue;
+    const bool retyped = c.type != old->type || c.size != old->size ||
+                         c.precision != old->precision || c.scale != old->scale;
+    if (retyped) {
+        // Jet keeps the fields of a relationship as they are (drop it first).
+        for (const auto& [key, other] : model_.tables)
+            for (const auto& fk : other.foreignKeys)
+                for (const auto& kc : fk.columns)
+                    if ((&other == &t && text::equalNoCase(kc.name, old->name)) ||
+                        (text::equalNoCase(fk.relatedTable, t.name) &&
+                         text::equalNoCase(kc.relatedColumn, old->name)))
+                        raise(Err::FieldInRelationship, {old->name});
+    }
     const bool populated = hasRows(t);
     if (c.autoIncrement && !old->autoIncrement && populated)
         raise(Err::CounterOnData, {old->name, t.name});

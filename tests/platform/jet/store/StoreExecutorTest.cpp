@@ -351,6 +351,8 @@ const Refusal kRefusals[] = {
     {"KeyARelationshipUses", "DROP INDEX [PrimaryKey] ON [R];", jet::Err::IndexInRelationship},
     {"ReferencedTable", "DROP TABLE [R];", jet::Err::TableInRelationship},
     {"ColumnInIndex", "ALTER TABLE [F] DROP COLUMN [B];", jet::Err::FieldInIndex},
+    {"RetypeRelationshipColumn", "ALTER TABLE [F] ALTER COLUMN [A] TEXT(10);", jet::Err::FieldInRelationship},
+    {"RetypeRelatedColumn", "ALTER TABLE [R] ALTER COLUMN [X] DOUBLE;", jet::Err::FieldInRelationship},
     {"CounterOnData", "ALTER TABLE [T] ALTER COLUMN [A] COUNTER;", jet::Err::CounterOnData},
     {"SecondPrimaryKey", "ALTER TABLE [R] ADD CONSTRAINT [P2] PRIMARY KEY ([Y]);",
      jet::Err::PrimaryKeyExists},
