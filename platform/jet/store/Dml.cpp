@@ -72,6 +72,8 @@ public:
                 }
                 case TokKind::Number: out += t.text; break;
                 case TokKind::Symbol:
+                    // One statement only: a second one would be dropped unseen.
+                    if (t.text == ";") error(i, "unexpected ';' inside the statement");
                     if (t.text == "&") out += "||";
                     else if (t.text == "!") out += ".";
                     else out += t.text;

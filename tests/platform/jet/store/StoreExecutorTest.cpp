@@ -306,6 +306,8 @@ const Malformed kMalformed[] = {
     {"TwoStatements", "DROP TABLE [T]; DROP TABLE [F]", jet::hr::SyntaxError, "position 17"},
     {"IndexWithoutColumns", "CREATE INDEX [I] ON [T] ()", jet::hr::SyntaxError, "CREATE INDEX"},
     {"ViewWithoutBody", "CREATE VIEW [W] AS \r\n", jet::hr::SyntaxError, "CREATE VIEW"},
+    {"SecondDmlStatement", "DELETE FROM [T] WHERE [A] = 1; DROP TABLE [F]", jet::hr::SyntaxError,
+     "DELETE statement at position 30"},
     {"UnknownTable", "ALTER TABLE [Nope] ADD COLUMN [C] LONG;", jet::hr::NoTable, "Nope"},
 };
 
