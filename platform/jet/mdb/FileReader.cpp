@@ -31,9 +31,9 @@ struct Malformed : std::runtime_error {
 
 constexpr size_t kJet3Page = 2048;
 constexpr size_t kJet4Page = 4096;
-// Bound text of one value: enough for any Text(255) field in UTF-8. (libmdb
-// allocates this much per value it converts; memo fields are read apart.)
-constexpr size_t kBindSize = 1u << 14;
+// Bound text of one value: enough for any Text(255) field in UTF-8 (765 bytes).
+// libmdb allocates this much per value it converts; memo fields are read apart.
+constexpr size_t kBindSize = 4096;
 // A memo longer than this is no saved query's text.
 constexpr size_t kMaxMemo = size_t{16} << 20;
 // A table definition spans a few pages; more than this is a loop or garbage.
@@ -154,7 +154,7 @@ public:
     }
     void bind(int col) {
         if (col < 0 || bound_[col] || isMemo(col)) return;
-        bound_[col] = std::make_unique<char[]>(kBindSize);
+        bound_[col] = std::unique_ptr<char[]>(new char[kBindSize]);
         bound_[col][0] = '\0';
         mdb_bind_column(table_.get(), col + 1, bound_[col].get(), &lengths_[col]);
     }

@@ -4,9 +4,11 @@
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
@@ -16,6 +18,7 @@
 #include "jet/Error.h"
 #include "jet/mdb/FileReader.h"
 #include "jet/mdb/ReaderLimits.h"
+#include "jet/mdb/ReaderProtocol.h"
 
 extern char** environ;
 
@@ -23,9 +26,13 @@ namespace jet::mdb {
 
 namespace {
 
+using Clock = std::chrono::steady_clock;
+
 // A reply larger than this is not one the reader writes.
 constexpr size_t kMaxReply = size_t{256} << 20;
 constexpr const char* kProgramName = "parabase-mdb-reader";
+// How long the reader service may take to answer a request.
+constexpr auto kServiceAnswer = std::chrono::seconds(10);
 
 std::mutex& optionsMutex() {
     static std::mutex m;
@@ -63,9 +70,14 @@ public:
     Fd(const Fd&) = delete;
     Fd& operator=(const Fd&) = delete;
     [[nodiscard]] int get() const { return fd_; }
-    void reset() {
+    void reset(int fd = -1) {
         if (fd_ >= 0) ::close(fd_);
+        fd_ = fd;
+    }
+    [[nodiscard]] int release() {
+        const int fd = fd_;
         fd_ = -1;
+        return fd;
     }
 
 private:
@@ -83,20 +95,185 @@ ReadReply damaged(std::string why) {
     raise(Err::ReaderFailed, {path, std::strerror(error)});
 }
 
-pid_t spawnProgram(const std::string& program, const std::string& path, ReadMode mode, int out) {
+int remainingMs(Clock::time_point deadline) {
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+    return static_cast<int>(std::clamp<int64_t>(left, 0, 1 << 30));
+}
+
+// Starts `program` with `args`, its standard input on `in` (or /dev/null), its
+// output on `out` (or /dev/null). Returns the pid or -errno.
+pid_t spawn(const std::string& program, std::vector<std::string> args, int in, int out) {
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_adddup2(&actions, out, STDOUT_FILENO);
+    if (in >= 0)
+        posix_spawn_file_actions_adddup2(&actions, in, STDIN_FILENO);
+    else
+        posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+    if (out >= 0)
+        posix_spawn_file_actions_adddup2(&actions, out, STDOUT_FILENO);
+    else
+        posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
     posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
-    std::string arg0 = program, arg1 = mode == ReadMode::Database ? "--database" : "--workgroup",
-                arg2 = "--", arg3 = path;
-    char* argv[] = {arg0.data(), arg1.data(), arg2.data(), arg3.data(), nullptr};
+    args.insert(args.begin(), program);
+    std::vector<char*> argv;
+    for (auto& a : args) argv.push_back(a.data());
+    argv.push_back(nullptr);
     pid_t pid = -1;
-    const int rc = ::posix_spawn(&pid, program.c_str(), &actions, nullptr, argv, environ);
+    const int rc = ::posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
-    if (rc != 0) cannotStart(path, rc);
-    return pid;
+    return rc == 0 ? pid : -rc;
+}
+
+// Waits for a child of this process until the deadline; kills it when it
+// overruns. True when it ended by itself with exit code 0.
+bool reap(pid_t pid, Clock::time_point deadline) {
+    int status = 0;
+    while (true) {
+        const pid_t r = ::waitpid(pid, &status, WNOHANG);
+        if (r == pid) return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+        if (r < 0 && errno != EINTR) return false;
+        if (Clock::now() >= deadline) {
+            ::kill(pid, SIGKILL);
+            while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+            }
+            return false;
+        }
+        ::usleep(500);
+    }
+}
+
+// The reader service (ReaderProtocol.h), started on first use and again when
+// it has gone; exchanges are serialised, the replies themselves are not.
+class ReaderService {
+public:
+    ~ReaderService() { stop(); }
+
+    // Asks for `path` to be read; the reply arrives on the returned pipe end.
+    // Returns the child's pid. Throws Err::ReaderFailed.
+    pid_t start(const std::string& program, const std::string& path, ReadMode mode,
+                std::chrono::milliseconds limit, Fd& replyOut) {
+        if (path.size() > protocol::kMaxPath) cannotStart(path, ENAMETOOLONG);
+        std::string msg;
+        msg.push_back(static_cast<char>(protocol::kRead));
+        msg.push_back(static_cast<char>(mode));
+        protocol::putU32(msg, static_cast<uint32_t>(std::min<int64_t>(limit.count(), UINT32_MAX)));
+        msg += path;
+        std::lock_guard lock(mutex_);
+        for (int attempt = 0; attempt < 2; ++attempt) {
+            if (!running(program)) launch(program, path);
+            int fds[2];
+            if (::pipe2(fds, O_CLOEXEC) != 0) cannotStart(path, errno);
+            Fd in(fds[0]), out(fds[1]);
+            int32_t answer = 0;
+            // The service answers at once; the read's own limit starts after.
+            if (exchange(msg, out.get(), Clock::now() + kServiceAnswer, &answer)) {
+                if (answer <= 0) cannotStart(path, answer < 0 ? -answer : EAGAIN);
+                replyOut.reset(in.release());
+                return static_cast<pid_t>(answer);
+            }
+            stop();  // gone or stuck: start afresh once
+        }
+        cannotStart(path, ECONNRESET);
+    }
+
+    // Ends a child: waits for it until the deadline (not at all with `kill`),
+    // then kills it. True when it ended by itself with exit code 0.
+    bool finish(pid_t child, bool kill, Clock::time_point deadline) {
+        std::string msg;
+        msg.push_back(static_cast<char>(protocol::kFinish));
+        msg.push_back(static_cast<char>(kill ? 1 : 0));
+        protocol::putU32(msg, static_cast<uint32_t>(child));
+        protocol::putU32(msg, static_cast<uint32_t>(remainingMs(deadline)));
+        std::lock_guard lock(mutex_);
+        int32_t status = -1;
+        // The service answers once the wait is over: allow it that long and a little.
+        if (socket_.get() < 0 || !exchange(msg, -1, deadline + kServiceAnswer, &status)) {
+            stop();
+            return false;
+        }
+        return status >= 0 && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    }
+
+    pid_t pid() {
+        std::lock_guard lock(mutex_);
+        return pid_;
+    }
+
+private:
+    bool running(const std::string& program) {
+        if (socket_.get() < 0 || program != program_) return false;
+        int status = 0;
+        if (::waitpid(pid_, &status, WNOHANG) == 0) return true;
+        socket_.reset();
+        pid_ = -1;
+        return false;
+    }
+
+    void launch(const std::string& program, const std::string& path) {
+        stop();
+        int sv[2];
+        if (::socketpair(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0, sv) != 0) cannotStart(path, errno);
+        Fd mine(sv[0]), theirs(sv[1]);
+        const pid_t pid = spawn(program, {"--serve"}, theirs.get(), -1);
+        if (pid < 0) cannotStart(path, -pid);
+        socket_.reset(mine.release());
+        pid_ = pid;
+        program_ = program;
+    }
+
+    void stop() {
+        if (pid_ > 0) {
+            socket_.reset();  // the service ends when its socket closes
+            reap(pid_, Clock::now() + std::chrono::milliseconds(200));
+        }
+        socket_.reset();
+        pid_ = -1;
+    }
+
+    // Sends one message (with `fd` attached unless it is -1) and takes the
+    // service's 4-byte answer. False when the service is gone or silent.
+    bool exchange(const std::string& msg, int fd, Clock::time_point deadline, int32_t* answer) {
+        iovec iov{const_cast<char*>(msg.data()), msg.size()};
+        msghdr h{};
+        h.msg_iov = &iov;
+        h.msg_iovlen = 1;
+        alignas(cmsghdr) char control[CMSG_SPACE(sizeof(int))];
+        if (fd >= 0) {
+            h.msg_control = control;
+            h.msg_controllen = sizeof control;
+            cmsghdr* c = CMSG_FIRSTHDR(&h);
+            c->cmsg_level = SOL_SOCKET;
+            c->cmsg_type = SCM_RIGHTS;
+            c->cmsg_len = CMSG_LEN(sizeof(int));
+            std::memcpy(CMSG_DATA(c), &fd, sizeof fd);
+        }
+        ssize_t sent;
+        while ((sent = ::sendmsg(socket_.get(), &h, MSG_NOSIGNAL)) < 0 && errno == EINTR) {
+        }
+        if (sent != static_cast<ssize_t>(msg.size())) return false;
+        while (true) {
+            pollfd p{socket_.get(), POLLIN, 0};
+            const int ready = ::poll(&p, 1, std::max(1, remainingMs(deadline)));
+            if (ready < 0 && errno == EINTR) continue;
+            if (ready <= 0) return false;
+            char buf[8];
+            const ssize_t n = ::recv(socket_.get(), buf, sizeof buf, 0);
+            if (n < 0 && errno == EINTR) continue;
+            if (n != 4) return false;
+            *answer = static_cast<int32_t>(protocol::getU32(buf));
+            return true;
+        }
+    }
+
+    std::mutex mutex_;
+    Fd socket_;
+    pid_t pid_ = -1;
+    std::string program_;
+};
+
+ReaderService& service() {
+    static ReaderService s;
+    return s;
 }
 
 pid_t forkReader(const std::string& path, ReadMode mode, int in, int out) {
@@ -124,22 +301,46 @@ pid_t forkReader(const std::string& path, ReadMode mode, int in, int out) {
     return pid;
 }
 
-// Waits for the child until the deadline; kills it when it overruns. True when
-// it ended by itself with exit code 0.
-bool reap(pid_t pid, std::chrono::steady_clock::time_point deadline) {
-    int status = 0;
+struct Collected {
+    std::string bytes;
+    bool overran = false;
+    bool tooLarge = false;
+};
+
+// Reads the reply until its end, the deadline or the size limit.
+Collected collect(int fd, Clock::time_point deadline) {
+    Collected c;
+    constexpr size_t kChunk = size_t{1} << 16;
     while (true) {
-        const pid_t r = ::waitpid(pid, &status, WNOHANG);
-        if (r == pid) return WIFEXITED(status) && WEXITSTATUS(status) == 0;
-        if (r < 0 && errno != EINTR) return false;
-        if (std::chrono::steady_clock::now() >= deadline) {
-            ::kill(pid, SIGKILL);
-            while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-            }
-            return false;
+        const int left = remainingMs(deadline);
+        if (left <= 0) {
+            c.overran = true;
+            return c;
         }
-        ::usleep(1000);
+        pollfd p{fd, POLLIN, 0};
+        const int ready = ::poll(&p, 1, std::min(left, 1000));
+        if (ready < 0 && errno == EINTR) continue;
+        if (ready <= 0) continue;
+        const size_t have = c.bytes.size();
+        c.bytes.resize(have + kChunk);
+        const ssize_t n = ::read(fd, c.bytes.data() + have, kChunk);
+        c.bytes.resize(have + static_cast<size_t>(std::max<ssize_t>(n, 0)));
+        if (n < 0 && (errno == EINTR || errno == EAGAIN)) continue;
+        if (n <= 0) return c;  // end of the reply (or a read error: the reply is then short)
+        if (c.bytes.size() > kMaxReply) {
+            c.tooLarge = true;
+            return c;
+        }
     }
+}
+
+ReadReply judge(const Collected& c, bool clean) {
+    if (c.overran) return damaged("the reader overran its time limit");
+    if (c.tooLarge) return damaged("the reader's reply is too large");
+    if (!clean) return damaged("the reader ended abnormally");
+    auto decoded = decodeReply(c.bytes);
+    if (!decoded) return damaged("the reader's reply is malformed");
+    return std::move(*decoded);
 }
 
 }  // namespace
@@ -154,50 +355,43 @@ void setReaderOptions(const ReaderOptions& options) {
     optionsStore() = options;
 }
 
+pid_t readerServiceProcess() { return service().pid(); }
+
 ReadReply readInChild(const std::string& path, ReadMode mode) {
     const auto options = readerOptions();
-    const auto deadline = std::chrono::steady_clock::now() + options.timeLimit;
+    const auto deadline = Clock::now() + options.timeLimit;
+    const std::string program = options.forkOnly ? std::string() : findProgram(options);
+
+    if (!program.empty() && options.service) {
+        Fd in;
+        const pid_t child = service().start(program, path, mode, options.timeLimit, in);
+        const auto c = collect(in.get(), deadline);
+        in.reset();
+        // A whole reply is the child's last act; anything else, and it is stopped.
+        auto reply = judge(c, true);
+        if (reply.status == ReadStatus::Damaged && decodeReply(c.bytes) == std::nullopt)
+            (void)service().finish(child, true, deadline);
+        return reply;
+    }
+
     int fds[2];
     // Close-on-exec, so that children started meanwhile by other threads do
     // not hold the pipe open.
     if (::pipe2(fds, O_CLOEXEC) != 0) cannotStart(path, errno);
     Fd in(fds[0]), out(fds[1]);
-    const std::string program = options.forkOnly ? std::string() : findProgram(options);
-    const pid_t pid = program.empty() ? forkReader(path, mode, in.get(), out.get())
-                                      : spawnProgram(program, path, mode, out.get());
-    out.reset();
-
-    std::string reply;
-    bool overran = false, tooLarge = false;
-    std::vector<char> buf(1 << 16);
-    while (true) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-            deadline - std::chrono::steady_clock::now());
-        if (left.count() <= 0) {
-            overran = true;
-            break;
-        }
-        pollfd p{in.get(), POLLIN, 0};
-        const int ready = ::poll(&p, 1, static_cast<int>(std::min<int64_t>(left.count(), 1000)));
-        if (ready < 0 && errno == EINTR) continue;
-        if (ready <= 0) continue;
-        const ssize_t n = ::read(in.get(), buf.data(), buf.size());
-        if (n < 0 && (errno == EINTR || errno == EAGAIN)) continue;
-        if (n <= 0) break;  // end of the reply (or a read error: the reply is then short)
-        reply.append(buf.data(), static_cast<size_t>(n));
-        if (reply.size() > kMaxReply) {
-            tooLarge = true;
-            break;
-        }
+    pid_t pid = -1;
+    if (program.empty()) {
+        pid = forkReader(path, mode, in.get(), out.get());
+    } else {
+        pid = spawn(program, {mode == ReadMode::Database ? "--database" : "--workgroup", "--", path}, -1,
+                    out.get());
+        if (pid < 0) cannotStart(path, -pid);
     }
+    out.reset();
+    const auto c = collect(in.get(), deadline);
     in.reset();
-    const bool clean = reap(pid, overran || tooLarge ? std::chrono::steady_clock::now() : deadline);
-    if (overran) return damaged("the reader overran its time limit");
-    if (tooLarge) return damaged("the reader's reply is too large");
-    if (!clean) return damaged("the reader ended abnormally");
-    auto decoded = decodeReply(reply);
-    if (!decoded) return damaged("the reader's reply is malformed");
-    return std::move(*decoded);
+    const bool clean = reap(pid, c.overran || c.tooLarge ? Clock::now() : deadline);
+    return judge(c, clean);
 }
 
 }  // namespace jet::mdb

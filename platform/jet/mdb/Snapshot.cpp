@@ -12,6 +12,7 @@ constexpr std::string_view kTrailer = "\x04END";
 
 class Writer {
 public:
+    void reserve(size_t n) { out_.reserve(n); }
     void raw(std::string_view s) { out_.append(s); }
     void u8(uint8_t v) { out_.push_back(static_cast<char>(v)); }
     void u32(uint32_t v) {
@@ -211,6 +212,7 @@ TableData readTable(Reader& r) {
 
 std::string encodeReply(const ReadReply& reply) {
     Writer w;
+    w.reserve(size_t{1} << 16);  // most replies fit: one allocation
     w.raw(kMagic);
     w.u8(static_cast<uint8_t>(reply.status));
     w.str(reply.detail);

@@ -1,6 +1,7 @@
 // Damaged, truncated and foreign files fail with a clear error and never
 // crash or hang the test process; so does a reader process that misbehaves.
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/stat.h>
 
 #include <atomic>
@@ -140,7 +141,7 @@ TEST(MdbDamagedFile, DamagedWorkgroupIsNoWorkgroup) {
 // loops stay in the reader process.
 TEST(MdbDamagedFile, HundredsOfRandomDamagesNeverEscapeTheReader) {
     REQUIRE_FIXTURES();
-    mdbtest::ReaderOptionsScope limit({"", std::chrono::milliseconds(3000), false});
+    mdbtest::ReaderOptionsScope limit({"", std::chrono::milliseconds(3000), false, true});
     struct Source {
         std::string bytes;
         size_t page;
@@ -242,7 +243,7 @@ TEST_P(MdbBadReader, BecomesDamaged) {
     REQUIRE_FIXTURES();
     testsupport::TempDir dir;
     const auto program = script(dir, GetParam().name, GetParam().body);
-    mdbtest::ReaderOptionsScope options({program, std::chrono::milliseconds(700), false});
+    mdbtest::ReaderOptionsScope options({program, std::chrono::milliseconds(700), false, false});
     const auto started = Clock::now();
     EXPECT_EQ(outcome(testsupport::fixture("jackcess/adox_jet4.mdb")), textOf(Err::Damaged));
     EXPECT_LT(Clock::now() - started, std::chrono::seconds(5));
@@ -268,10 +269,38 @@ INSTANTIATE_TEST_SUITE_P(Programs, MdbBadReader, ::testing::ValuesIn(kReaderCase
 TEST(MdbReader, AMissingReaderProgramIsReported) {
     REQUIRE_FIXTURES();
     testsupport::TempDir dir;
-    mdbtest::ReaderOptionsScope options({dir.file("no-such-reader"), std::chrono::milliseconds(2000), false});
+    mdbtest::ReaderOptionsScope options({dir.file("no-such-reader"), std::chrono::milliseconds(2000), false, false});
     const auto file = testsupport::fixture("jackcess/adox_jet4.mdb");
     const auto got = outcome(file);
     EXPECT_EQ(got.rfind("Cannot read the file '" + file + "'", 0), 0u) << got;
+    // Likewise when the program cannot serve.
+    mdbtest::ReaderOptionsScope serving({dir.file("no-such-reader"), std::chrono::milliseconds(2000), false, true});
+    const auto again = outcome(file);
+    EXPECT_EQ(again.rfind("Cannot read the file '" + file + "'", 0), 0u) << again;
+}
+
+// The reader service forks a child per file; a child that overruns is killed
+// and the read is Damaged; a service that has gone is started again.
+TEST(MdbReader, TheServiceOutlivesOverrunsAndItsOwnEnd) {
+    REQUIRE_FIXTURES();
+    const auto file = testsupport::fixture("mdbtestdata/nwind.mdb");
+    {
+        mdbtest::ReaderOptionsScope hurry({"", std::chrono::milliseconds(1), false, true});
+        EXPECT_EQ(outcome(file), textOf(Err::Damaged));
+    }
+    EXPECT_EQ(outcome(file), "");
+    const pid_t first = jet::mdb::readerServiceProcess();
+    ASSERT_GT(first, 0);
+    ::kill(first, SIGKILL);
+    EXPECT_EQ(outcome(file), "");
+    const pid_t second = jet::mdb::readerServiceProcess();
+    EXPECT_GT(second, 0);
+    EXPECT_NE(second, first);
+    // Reading the same file in a child of its own each time gives the same catalog.
+    jet::Catalog a, b;
+    a.ActiveConnection(mdbtest::connectionString(file));
+    b.ActiveConnection(mdbtest::connectionString(file));
+    EXPECT_EQ(readEverything(a), readEverything(b));
 }
 
 // Without the reader program the provider reads in a forked copy of itself,
@@ -282,7 +311,7 @@ TEST(MdbReader, AForkedReaderGivesTheSameCatalog) {
     jet::Catalog spawned;
     spawned.ActiveConnection(mdbtest::connectionString(file));
     const size_t viaProgram = readEverything(spawned);
-    mdbtest::ReaderOptionsScope options({"", std::chrono::milliseconds(10000), true});
+    mdbtest::ReaderOptionsScope options({"", std::chrono::milliseconds(10000), true, true});
     jet::Catalog forked;
     forked.ActiveConnection(mdbtest::connectionString(file));
     EXPECT_EQ(readEverything(forked), viaProgram);
