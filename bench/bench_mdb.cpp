@@ -33,17 +33,20 @@ size_t readCatalog(const std::string& file) {
         auto cols = t.Columns();
         for (int32_t k = 0; k < cols.Count(); ++k) {
             auto col = cols.Item(k);
-            n += col.Name().size() + static_cast<size_t>(col.Type() + col.DefinedSize() + col.Attributes() +
-                                                          col.Precision() + col.NumericScale());
+            n += col.Name().size() +
+                 static_cast<size_t>(col.Type() + col.DefinedSize() + col.Attributes() +
+                                     col.Precision() + col.NumericScale());
             auto props = col.Properties();
             for (int p : {0, 1, 2, 5, 6, 12, 13}) n += jet::toText(props.Item(p).Value()).size();
         }
         auto idx = t.Indexes();
         for (int32_t k = 0; k < idx.Count(); ++k) {
             auto x = idx.Item(k);
-            n += x.Name().size() + static_cast<size_t>(x.Unique() + x.PrimaryKey() + x.IndexNulls());
+            n +=
+                x.Name().size() + static_cast<size_t>(x.Unique() + x.PrimaryKey() + x.IndexNulls());
             auto xc = x.Columns();
-            for (int32_t m = 0; m < xc.Count(); ++m) n += xc.Item(m).Name().size() + static_cast<size_t>(xc.Item(m).SortOrder());
+            for (int32_t m = 0; m < xc.Count(); ++m)
+                n += xc.Item(m).Name().size() + static_cast<size_t>(xc.Item(m).SortOrder());
         }
         auto keys = t.Keys();
         for (int32_t k = 0; k < keys.Count(); ++k) {
@@ -51,7 +54,8 @@ size_t readCatalog(const std::string& file) {
             n += key.Name().size() + key.RelatedTable().size() +
                  static_cast<size_t>(key.Type() + key.UpdateRule() + key.DeleteRule());
             auto kc = key.Columns();
-            for (int32_t m = 0; m < kc.Count(); ++m) n += kc.Item(m).Name().size() + kc.Item(m).RelatedColumn().size();
+            for (int32_t m = 0; m < kc.Count(); ++m)
+                n += kc.Item(m).Name().size() + kc.Item(m).RelatedColumn().size();
         }
     }
     auto views = c.Views();
@@ -62,7 +66,8 @@ size_t readCatalog(const std::string& file) {
         n += cmd.CommandText().size();
         auto ps = cmd.Parameters();
         for (int32_t k = 0; k < ps.Count(); ++k)
-            n += ps.Item(k).Name().size() + static_cast<size_t>(ps.Item(k).Type() + ps.Item(k).Size());
+            n += ps.Item(k).Name().size() +
+                 static_cast<size_t>(ps.Item(k).Type() + ps.Item(k).Size());
     }
     return n;
 }
@@ -107,7 +112,8 @@ int main(int argc, char** argv) {
         std::printf("nwind.mdb, %d runs each\n", runs);
         std::printf("  catalog read whole : %8.2f ms per run\n", ours / runs);
         std::printf("  mdb-schema         : %8.2f ms per run\n", theirs / runs);
-        std::printf("  ratio (ours / mdb-schema): %.2f  (target <= 1.00)   [%zu]\n", ours / theirs, check % 10);
+        std::printf("  ratio (ours / mdb-schema): %.2f  (target <= 1.00)   [%zu]\n", ours / theirs,
+                    check % 10);
         return 0;
     } catch (const jet::Error& e) {
         std::fprintf(stderr, "%s\n", e.description().c_str());

@@ -176,7 +176,9 @@ public:
     }
     [[nodiscard]] std::optional<int64_t> number(int col) const { return parseNumber(text(col)); }
     // The raw bytes of a memo or OLE column.
-    [[nodiscard]] std::string blob(int col) const { return col < 0 ? std::string() : longValue(col); }
+    [[nodiscard]] std::string blob(int col) const {
+        return col < 0 ? std::string() : longValue(col);
+    }
     [[nodiscard]] std::string raw(int col) const {
         if (col < 0) return {};
         const auto* c = static_cast<MdbColumn*>(g_ptr_array_index(table_->columns, col));
@@ -184,7 +186,8 @@ public:
         const auto start = static_cast<size_t>(c->cur_value_start);
         const auto len = static_cast<size_t>(c->cur_value_len);
         const auto page = static_cast<size_t>(mdb_->fmt->pg_size);
-        if (c->cur_value_start < 0 || start > page || len > page - start) malformed("value outside its page");
+        if (c->cur_value_start < 0 || start > page || len > page - start)
+            malformed("value outside its page");
         return std::string(reinterpret_cast<const char*>(mdb_->pg_buf) + start, len);
     }
 
@@ -233,7 +236,8 @@ private:
                 if (mdb_find_pg_row(mdb_, static_cast<int>(pointer), &buf, &off, &len) != 0)
                     malformed("memo page unreadable");
                 const auto page = static_cast<size_t>(mdb_->fmt->pg_size);
-                if (off < 0 || static_cast<size_t>(off) > page || len > page - static_cast<size_t>(off))
+                if (off < 0 || static_cast<size_t>(off) > page ||
+                    len > page - static_cast<size_t>(off))
                     malformed("memo row outside its page");
                 std::string row(static_cast<const char*>(buf) + off, len);
                 if (single) {
@@ -263,7 +267,8 @@ private:
 // array of MdbProperties, one per column (and one without a name for the object).
 struct PropsFree {
     void operator()(GPtrArray* a) const {
-        for (unsigned i = 0; i < a->len; ++i) mdb_free_props(static_cast<MdbProperties*>(g_ptr_array_index(a, i)));
+        for (unsigned i = 0; i < a->len; ++i)
+            mdb_free_props(static_cast<MdbProperties*>(g_ptr_array_index(a, i)));
         g_ptr_array_free(a, TRUE);
     }
 };
@@ -271,7 +276,6 @@ using PropsPtr = std::shared_ptr<GPtrArray>;
 
 struct ObjectRow {
     int32_t id = 0;
-    int32_t parentId = 0;
     std::string name;
     int32_t type = 0;
     uint32_t flags = 0;
@@ -350,7 +354,10 @@ struct RawLogicalIndex {
 class Reader {
 public:
     Reader(MdbHandle* mdb, uint64_t pageCount, ReadMode mode)
-        : mdb_(mdb), pageCount_(pageCount), mode_(mode), jet4_(mdb->f->jet_version != MDB_VER_JET3) {}
+        : mdb_(mdb),
+          pageCount_(pageCount),
+          mode_(mode),
+          jet4_(mdb->f->jet_version != MDB_VER_JET3) {}
 
     ReadReply run() {
         ReadReply reply;
@@ -390,7 +397,8 @@ private:
     // The definition page of a table of the file (0 when there is none).
     [[nodiscard]] uint32_t tablePage(const char* name) const {
         for (const auto& o : objects_)
-            if (o.type == kObjTable && o.name == name) return static_cast<uint32_t>(o.id) & 0x00FFFFFFu;
+            if (o.type == kObjTable && o.name == name)
+                return static_cast<uint32_t>(o.id) & 0x00FFFFFFu;
         return 0;
     }
 
@@ -432,7 +440,9 @@ private:
                 for (size_t q = body + 6 + u16(body + 4); q < end;) {
                     if (end - q < 8) bad();
                     const size_t entry = u16(q);
-                    if (entry < 8 || entry > end - q || u16(q + 6) > entry - 8 || u16(q + 4) >= names) bad();
+                    if (entry < 8 || entry > end - q || u16(q + 6) > entry - 8 ||
+                        u16(q + 4) >= names)
+                        bad();
                     q += entry;
                 }
             }
@@ -444,14 +454,13 @@ private:
     // by libmdb's catalog reader so that a damaged one cannot loop for ever.
     void readObjects() {
         SystemTable t(mdb_, "MSysObjects", 2, maxRows());
-        const int id = t.require("Id"), parent = t.require("ParentId"), name = t.require("Name"),
-                  type = t.require("Type"), flags = t.require("Flags");
+        const int id = t.require("Id"), name = t.require("Name"), type = t.require("Type"),
+                  flags = t.require("Flags");
         const int props = t.find("LvProp");
-        for (int c : {id, parent, name, type, flags}) t.bind(c);
+        for (int c : {id, name, type, flags}) t.bind(c);
         while (t.next()) {
             ObjectRow o;
             o.id = static_cast<int32_t>(t.number(id).value_or(0));
-            o.parentId = static_cast<int32_t>(t.number(parent).value_or(0));
             o.name = t.text(name);
             o.type = static_cast<int32_t>(t.number(type).value_or(0));
             o.flags = static_cast<uint32_t>(t.number(flags).value_or(0));
@@ -563,7 +572,8 @@ private:
     // Foreign keys from enforced relationships, on the referencing table. A
     // relationship without referential integrity is no key (Jet keeps no index
     // for it).
-    static void attachForeignKeys(std::vector<TableData>& tables, std::vector<RelationshipRow> rows) {
+    static void attachForeignKeys(std::vector<TableData>& tables,
+                                  std::vector<RelationshipRow> rows) {
         std::stable_sort(rows.begin(), rows.end(), [](const auto& a, const auto& b) {
             if (a.name != b.name) return a.name < b.name;
             return a.position < b.position;
@@ -578,10 +588,11 @@ private:
                 k.type = keytype::Foreign;
                 k.relatedTable = first.referencedObject;
                 k.updateRule = (first.grbit & kRelCascadeUpdates) ? rule::Cascade : rule::None;
-                k.deleteRule = (first.grbit & kRelCascadeDeletes)  ? rule::Cascade
-                               : (first.grbit & kRelCascadeNull) ? rule::SetNull
-                                                                 : rule::None;
-                for (size_t r = i; r < j; ++r) k.columns.push_back({rows[r].column, rows[r].referencedColumn});
+                k.deleteRule = (first.grbit & kRelCascadeDeletes) ? rule::Cascade
+                               : (first.grbit & kRelCascadeNull)  ? rule::SetNull
+                                                                  : rule::None;
+                for (size_t r = i; r < j; ++r)
+                    k.columns.push_back({rows[r].column, rows[r].referencedColumn});
                 for (auto& t : tables) {
                     if (t.type != "LINK" && t.name == first.object) {
                         t.keys.push_back(std::move(k));
@@ -597,7 +608,8 @@ private:
         if (len == 0) return {};
         if (len > 1024) malformed("name too long");
         std::vector<char> out(len * 3 + 8, '\0');
-        mdb_unicode2ascii(mdb_, reinterpret_cast<const char*>(src), len, out.data(), out.size() - 1);
+        mdb_unicode2ascii(mdb_, reinterpret_cast<const char*>(src), len, out.data(),
+                          out.size() - 1);
         return std::string(out.data(), strnlen(out.data(), out.size()));
     }
 
@@ -616,7 +628,8 @@ private:
     }
 
     // A property of a column from the object's property blob; null when absent.
-    static const char* property(const GPtrArray* props, const std::string& column, const char* key) {
+    static const char* property(const GPtrArray* props, const std::string& column,
+                                const char* key) {
         if (!props) return nullptr;
         for (unsigned i = 0; i < props->len; ++i) {
             const auto* p = static_cast<MdbProperties*>(g_ptr_array_index(props, i));
@@ -628,20 +641,37 @@ private:
 
     static bool yes(const char* v) { return v && (g_ascii_strcasecmp(v, "yes") == 0); }
 
-    ColumnData makeColumn(const RawColumn& rc, const GPtrArray* entry, uint32_t lastAutoNumber) const {
+    ColumnData makeColumn(const RawColumn& rc, const GPtrArray* entry,
+                          uint32_t lastAutoNumber) const {
         ColumnData c;
         c.name = rc.name;
         const bool fixed = (rc.flags & kColFixed) != 0;
         int32_t size = 0;  // n of the types sized by their definition
         switch (rc.type) {
-            case MDB_BOOL: c.type = adtype::Boolean; break;
-            case MDB_BYTE: c.type = adtype::UnsignedTinyInt; break;
-            case MDB_INT: c.type = adtype::SmallInt; break;
-            case MDB_LONGINT: c.type = adtype::Integer; break;
-            case MDB_MONEY: c.type = adtype::Currency; break;
-            case MDB_FLOAT: c.type = adtype::Single; break;
-            case MDB_DOUBLE: c.type = adtype::Double; break;
-            case MDB_DATETIME: c.type = adtype::Date; break;
+            case MDB_BOOL:
+                c.type = adtype::Boolean;
+                break;
+            case MDB_BYTE:
+                c.type = adtype::UnsignedTinyInt;
+                break;
+            case MDB_INT:
+                c.type = adtype::SmallInt;
+                break;
+            case MDB_LONGINT:
+                c.type = adtype::Integer;
+                break;
+            case MDB_MONEY:
+                c.type = adtype::Currency;
+                break;
+            case MDB_FLOAT:
+                c.type = adtype::Single;
+                break;
+            case MDB_DOUBLE:
+                c.type = adtype::Double;
+                break;
+            case MDB_DATETIME:
+                c.type = adtype::Date;
+                break;
             case MDB_BINARY:
                 c.type = fixed ? adtype::Binary : adtype::VarBinary;
                 size = rc.size;
@@ -651,13 +681,25 @@ private:
                 // Jet 4 sizes text in bytes of UCS-2; the definition counts characters.
                 size = jet4_ ? rc.size / 2 : rc.size;
                 break;
-            case MDB_OLE: c.type = adtype::LongVarBinary; break;
-            case MDB_MEMO: c.type = adtype::LongVarWChar; break;
-            case MDB_REPID: c.type = adtype::GUID; break;
-            case MDB_NUMERIC: c.type = adtype::Numeric; break;
+            case MDB_OLE:
+                c.type = adtype::LongVarBinary;
+                break;
+            case MDB_MEMO:
+                c.type = adtype::LongVarWChar;
+                break;
+            case MDB_REPID:
+                c.type = adtype::GUID;
+                break;
+            case MDB_NUMERIC:
+                c.type = adtype::Numeric;
+                break;
             // Access's own large binary type (MSysAccessObjects.Data).
-            case 0x11: c.type = adtype::LongVarBinary; break;
-            default: c.type = 0; break;  // a type Jet 3 / Jet 4 do not define
+            case 0x11:
+                c.type = adtype::LongVarBinary;
+                break;
+            default:
+                c.type = 0;
+                break;  // a type Jet 3 / Jet 4 do not define
         }
         const auto facts = typeFacts(c.type);
         c.definedSize = size ? size : facts.definedSize;
@@ -699,7 +741,7 @@ private:
     TableData readTable(const ObjectRow& o) {
         TableData t;
         t.name = o.name;
-        t.type = startsWithMSys(o.name) ? "SYSTEM TABLE"
+        t.type = startsWithMSys(o.name)     ? "SYSTEM TABLE"
                  : (o.flags & kSystemFlags) ? "ACCESS TABLE"
                                             : "TABLE";
         const GPtrArray* entry = o.props.get();
@@ -709,17 +751,20 @@ private:
         const uint16_t numCols = d.u16(f->tab_num_cols_offset);
         const uint32_t numIdx = d.u32(f->tab_num_idxs_offset);
         const uint32_t numReal = d.u32(f->tab_num_ridxs_offset);
-        if (numCols > 4096 || numIdx > 4096 || numReal > 4096) malformed(o.name + ": counts out of range");
+        if (numCols > 4096 || numIdx > 4096 || numReal > 4096)
+            malformed(o.name + ": counts out of range");
         size_t pos = f->tab_cols_start_offset + size_t{numReal} * f->tab_ridx_entry_size;
 
         std::vector<RawColumn> cols(numCols);
         for (auto& rc : cols) {
             const auto* e = d.at(pos, f->tab_col_entry_size);
             rc.type = e[0];
-            rc.number = static_cast<uint16_t>(e[f->col_num_offset] | (e[f->col_num_offset + 1] << 8));
+            rc.number =
+                static_cast<uint16_t>(e[f->col_num_offset] | (e[f->col_num_offset + 1] << 8));
             rc.flags = e[f->col_flags_offset];
             rc.extraFlags = jet4_ ? e[f->col_flags_offset + 1] : 0;
-            rc.size = static_cast<uint16_t>(e[f->col_size_offset] | (e[f->col_size_offset + 1] << 8));
+            rc.size =
+                static_cast<uint16_t>(e[f->col_size_offset] | (e[f->col_size_offset + 1] << 8));
             // Precision comes first, then scale (libmdb's offsets name them the
             // other way round).
             rc.precision = e[jet4_ ? 11 : 9];
@@ -749,15 +794,17 @@ private:
         for (auto& li : logical) {
             const auto* e = d.at(pos, logicalSize) + logicalSkip;
             li.realIndex = static_cast<uint32_t>(e[4]) | (static_cast<uint32_t>(e[5]) << 8) |
-                           (static_cast<uint32_t>(e[6]) << 16) | (static_cast<uint32_t>(e[7]) << 24);
+                           (static_cast<uint32_t>(e[6]) << 16) |
+                           (static_cast<uint32_t>(e[7]) << 24);
             li.relSide = e[8];
             li.kind = e[19];
             pos += logicalSize;
         }
         for (auto& li : logical) li.name = readName(d, pos);
 
-        std::stable_sort(cols.begin(), cols.end(),
-                         [](const RawColumn& a, const RawColumn& b) { return a.number < b.number; });
+        std::stable_sort(cols.begin(), cols.end(), [](const RawColumn& a, const RawColumn& b) {
+            return a.number < b.number;
+        });
         std::unordered_map<uint16_t, std::string> byNumber;
         for (const auto& rc : cols) {
             t.columns.push_back(makeColumn(rc, entry, lastAuto));

@@ -85,9 +85,9 @@ void applyHeaderMask(std::string& page) {
 
 std::optional<HeaderInfo> parseHeader(std::string page) {
     if (page.size() < kHeaderMaskOffset + 128) return std::nullopt;
-    if (page[0] != 0 || (page.compare(4, 15, "Standard Jet DB") != 0 &&
-                         page.compare(4, 15, "Standard ACE DB") != 0 &&
-                         page.compare(4, 13, "Jet System DB") != 0))
+    if (page[0] != 0 ||
+        (page.compare(4, 15, "Standard Jet DB") != 0 &&
+         page.compare(4, 15, "Standard ACE DB") != 0 && page.compare(4, 13, "Jet System DB") != 0))
         return std::nullopt;
     HeaderInfo info;
     info.version = static_cast<unsigned char>(page[0x14]);

@@ -4,5 +4,4 @@
 #include <glib.h>
 #include <iconv.h>
 #include <locale.h>
-
 #include <mdbtools.h>

@@ -41,7 +41,8 @@ public:
             p.sid = a.sid;
             (a.isGroup ? groups_ : users_).push_back(std::move(p));
         }
-        auto bySid = [](std::vector<PrincipalData>& list, const std::string& sid) -> PrincipalData* {
+        auto bySid = [](std::vector<PrincipalData>& list,
+                        const std::string& sid) -> PrincipalData* {
             if (sid.empty()) return nullptr;
             for (auto& p : list)
                 if (p.sid == sid) return &p;
@@ -117,11 +118,11 @@ public:
     }
 
     [[nodiscard]] int32_t getPermissions(PrincipalKind kind, std::string_view principal,
-                                         std::string_view objectName,
-                                         int32_t objectType) override {
+                                         std::string_view objectName, int32_t objectType) override {
         checkOpen();
         if (!workgroup_) raise(Err::NoWorkgroup);
-        const auto principals = kind == PrincipalKind::User ? workgroup_->users() : workgroup_->groups();
+        const auto principals =
+            kind == PrincipalKind::User ? workgroup_->users() : workgroup_->groups();
         const PrincipalData* who = nullptr;
         for (const auto& p : principals)
             if (text::equalNoCase(p.name, principal)) {
@@ -158,13 +159,21 @@ private:
     const SnapshotObject* findObject(std::string_view name, int32_t objectType) const {
         int32_t wanted = 0;
         switch (objectType) {
-            case objtype::Database: wanted = objtype::Database; break;
-            case objtype::Table: wanted = objtype::Table; break;
+            case objtype::Database:
+                wanted = objtype::Database;
+                break;
+            case objtype::Table:
+                wanted = objtype::Table;
+                break;
             // Jet keeps views and procedures alike, as saved queries.
             case objtype::View:
-            case objtype::Procedure: wanted = objtype::Procedure; break;
-            case objtype::Column: raise(Err::NotSupported);
-            default: raise(Err::InvalidArgument);
+            case objtype::Procedure:
+                wanted = objtype::Procedure;
+                break;
+            case objtype::Column:
+                raise(Err::NotSupported);
+            default:
+                raise(Err::InvalidArgument);
         }
         for (const auto& o : snapshot_.objects) {
             if (o.objectType != wanted) continue;

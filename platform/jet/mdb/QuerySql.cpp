@@ -46,21 +46,36 @@ std::string joinList(const std::vector<std::string>& items, const char* sep = ",
 // Parameter types by Jet data type code, named as a PARAMETERS clause names them.
 std::string parameterType(int32_t code) {
     switch (code) {
-        case 1: return "Bit";
-        case 2: return "Byte";
-        case 3: return "Short";
-        case 4: return "Long";
-        case 5: return "Currency";
-        case 6: return "IEEESingle";
-        case 7: return "IEEEDouble";
-        case 8: return "DateTime";
-        case 9: return "Binary";
-        case 10: return "Text ( 255 )";
-        case 11: return "LongBinary";
-        case 12: return "LongText";
-        case 15: return "Guid";
-        case 16: return "Decimal";
-        default: return "Value";
+        case 1:
+            return "Bit";
+        case 2:
+            return "Byte";
+        case 3:
+            return "Short";
+        case 4:
+            return "Long";
+        case 5:
+            return "Currency";
+        case 6:
+            return "IEEESingle";
+        case 7:
+            return "IEEEDouble";
+        case 8:
+            return "DateTime";
+        case 9:
+            return "Binary";
+        case 10:
+            return "Text ( 255 )";
+        case 11:
+            return "LongBinary";
+        case 12:
+            return "LongText";
+        case 15:
+            return "Guid";
+        case 16:
+            return "Decimal";
+        default:
+            return "Value";
     }
 }
 
@@ -170,13 +185,27 @@ public:
             sql += "PARAMETERS " + joinList(decl) + ";" + kNewline;
         }
         switch (kind_) {
-            case qkind::Union: sql += unionText(); break;
-            case qkind::Crosstab: sql += crosstabText(); break;
-            case qkind::Update: sql += updateText(); break;
-            case qkind::Delete: sql += deleteText(); break;
-            case qkind::Append: sql += appendText(); break;
-            case qkind::MakeTable: sql += selectText(true); break;
-            default: sql += selectText(false); break;
+            case qkind::Union:
+                sql += unionText();
+                break;
+            case qkind::Crosstab:
+                sql += crosstabText();
+                break;
+            case qkind::Update:
+                sql += updateText();
+                break;
+            case qkind::Delete:
+                sql += deleteText();
+                break;
+            case qkind::Append:
+                sql += appendText();
+                break;
+            case qkind::MakeTable:
+                sql += selectText(true);
+                break;
+            default:
+                sql += selectText(false);
+                break;
         }
         if (flags_ & kOwnerAccess) sql += std::string(kNewline) + "WITH OWNERACCESS OPTION";
         sql += ";";
@@ -346,7 +375,8 @@ private:
         std::string s = "UPDATE " + joinList(fromTables());
         if (const auto* r = rows_.first(qattr::RemoteDb)) s += remoteDb(r->name1, r->expression);
         std::vector<std::string> sets;
-        for (const auto* r : rows_.all(qattr::Column)) sets.push_back(r->name2 + " = " + r->expression);
+        for (const auto* r : rows_.all(qattr::Column))
+            sets.push_back(r->name2 + " = " + r->expression);
         s += std::string(kNewline) + "SET " + joinList(sets);
         return s + expressionClause(qattr::Where, "WHERE ");
     }

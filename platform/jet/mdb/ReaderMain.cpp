@@ -51,7 +51,8 @@ void quietOutput() {
 bool sendAnswer(int32_t value) {
     std::string out;
     protocol::putU32(out, static_cast<uint32_t>(value));
-    return ::send(STDIN_FILENO, out.data(), out.size(), MSG_NOSIGNAL) == static_cast<ssize_t>(out.size());
+    return ::send(STDIN_FILENO, out.data(), out.size(), MSG_NOSIGNAL) ==
+           static_cast<ssize_t>(out.size());
 }
 
 // A child of the service: reads one file and ends.
@@ -124,7 +125,8 @@ int serve() {
         }
         const auto size = static_cast<size_t>(n);
         bool answered = false;
-        if (buf[0] == protocol::kRead && size >= 6 && replyFd >= 0 && !(msg.msg_flags & MSG_TRUNC)) {
+        if (buf[0] == protocol::kRead && size >= 6 && replyFd >= 0 &&
+            !(msg.msg_flags & MSG_TRUNC)) {
             const auto mode = static_cast<ReadMode>(buf[1]);
             const uint32_t limitMs = protocol::getU32(buf.data() + 2);
             const std::string path = buf.substr(6, size - 6);

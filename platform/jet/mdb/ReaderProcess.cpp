@@ -96,7 +96,8 @@ ReadReply damaged(std::string why) {
 }
 
 int remainingMs(Clock::time_point deadline) {
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+    const auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
     return static_cast<int>(std::clamp<int64_t>(left, 0, 1 << 30));
 }
 
@@ -131,6 +132,9 @@ bool reap(pid_t pid, Clock::time_point deadline) {
     while (true) {
         const pid_t r = ::waitpid(pid, &status, WNOHANG);
         if (r == pid) return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+        // A program that ignores SIGCHLD has its children reaped for it: the
+        // end is then unknown, and the reply alone decides.
+        if (r < 0 && errno == ECHILD) return true;
         if (r < 0 && errno != EINTR) return false;
         if (Clock::now() >= deadline) {
             ::kill(pid, SIGKILL);
@@ -200,19 +204,17 @@ public:
     }
 
 private:
-    bool running(const std::string& program) {
-        if (socket_.get() < 0 || program != program_) return false;
-        int status = 0;
-        if (::waitpid(pid_, &status, WNOHANG) == 0) return true;
-        socket_.reset();
-        pid_ = -1;
-        return false;
+    // A service that has ended shows in the next exchange, which then starts
+    // it afresh.
+    bool running(const std::string& program) const {
+        return socket_.get() >= 0 && program == program_;
     }
 
     void launch(const std::string& program, const std::string& path) {
         stop();
         int sv[2];
-        if (::socketpair(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0, sv) != 0) cannotStart(path, errno);
+        if (::socketpair(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0, sv) != 0)
+            cannotStart(path, errno);
         Fd mine(sv[0]), theirs(sv[1]);
         const pid_t pid = spawn(program, {"--serve"}, theirs.get(), -1);
         if (pid < 0) cannotStart(path, -pid);
@@ -383,8 +385,9 @@ ReadReply readInChild(const std::string& path, ReadMode mode) {
     if (program.empty()) {
         pid = forkReader(path, mode, in.get(), out.get());
     } else {
-        pid = spawn(program, {mode == ReadMode::Database ? "--database" : "--workgroup", "--", path}, -1,
-                    out.get());
+        pid =
+            spawn(program, {mode == ReadMode::Database ? "--database" : "--workgroup", "--", path},
+                  -1, out.get());
         if (pid < 0) cannotStart(path, -pid);
     }
     out.reset();

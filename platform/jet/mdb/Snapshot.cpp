@@ -57,8 +57,7 @@ public:
     [[nodiscard]] bool ok() const { return ok_; }
     [[nodiscard]] bool atEnd() const { return pos_ == in_.size(); }
     bool raw(std::string_view expected) {
-        if (!need(expected.size()) || in_.substr(pos_, expected.size()) != expected)
-            return fail();
+        if (!need(expected.size()) || in_.substr(pos_, expected.size()) != expected) return fail();
         pos_ += expected.size();
         return true;
     }
@@ -89,11 +88,17 @@ public:
     }
     Variant variant() {
         switch (u8()) {
-            case 0: return Variant{};
-            case 1: return Variant{boolean()};
-            case 2: return Variant{i32()};
-            case 3: return Variant{str()};
-            default: fail(); return Variant{};
+            case 0:
+                return Variant{};
+            case 1:
+                return Variant{boolean()};
+            case 2:
+                return Variant{i32()};
+            case 3:
+                return Variant{str()};
+            default:
+                fail();
+                return Variant{};
         }
     }
     // A count of entries of at least `minBytes` each: more than the bytes left

@@ -87,10 +87,11 @@ int32_t adoTypeOf(const std::string& text, int32_t* size) {
         *size = std::stoi(m[2]);
     }
     static const std::map<std::string, int32_t> kTypes = {
-        {"Boolean", 11},  {"Byte", 17},     {"Integer", 2},        {"Long Integer", 3},
-        {"Currency", 6},  {"Single", 4},    {"Double", 5},         {"DateTime", 7},
-        {"Text", 202},    {"Memo/Hyperlink", 203}, {"OLE", 205},   {"Replication ID", 72},
-        {"Numeric", 131}, {"Binary", 204},
+        {"Boolean", 11},         {"Byte", 17},    {"Integer", 2},
+        {"Long Integer", 3},     {"Currency", 6}, {"Single", 4},
+        {"Double", 5},           {"DateTime", 7}, {"Text", 202},
+        {"Memo/Hyperlink", 203}, {"OLE", 205},    {"Replication ID", 72},
+        {"Numeric", 131},        {"Binary", 204},
     };
     auto it = kTypes.find(base);
     return it == kTypes.end() ? -1 : it->second;
@@ -152,7 +153,8 @@ std::vector<std::pair<std::string, int32_t>> indexColumns(const std::string& lis
 
 TEST_P(MdbStructure, IndexesAndPrimaryKeysMatchMdbSchema) {
     const auto schema = run("mdb-schema --indexes " + shellQuote(file_) + " mysql");
-    static const std::regex indexLine(R"(^ALTER TABLE `(.+)` ADD (UNIQUE )?INDEX `(.+)` \((.*)\);$)");
+    static const std::regex indexLine(
+        R"(^ALTER TABLE `(.+)` ADD (UNIQUE )?INDEX `(.+)` \((.*)\);$)");
     static const std::regex pkLine(R"(^ALTER TABLE `(.+)` ADD PRIMARY KEY \((.*)\);$)");
     std::map<std::string, std::map<std::string, OracleIndex>> indexes;
     std::map<std::string, std::vector<std::pair<std::string, int32_t>>> primary;
@@ -177,7 +179,8 @@ TEST_P(MdbStructure, IndexesAndPrimaryKeysMatchMdbSchema) {
             const auto x = list.Item(i);
             std::vector<std::pair<std::string, int32_t>> cols;
             auto c = x.Columns();
-            for (int32_t k = 0; k < c.Count(); ++k) cols.emplace_back(c.Item(k).Name(), c.Item(k).SortOrder());
+            for (int32_t k = 0; k < c.Count(); ++k)
+                cols.emplace_back(c.Item(k).Name(), c.Item(k).SortOrder());
             if (x.PrimaryKey()) {
                 gotPrimary = cols;
                 EXPECT_EQ(x.IndexNulls(), jet::indexnulls::Disallow);
@@ -220,7 +223,8 @@ TEST_P(MdbStructure, ForeignKeysMatchMSysRelationshipsAndEachHasItsIndex) {
         w.table = r[col("szObject")];
         w.related = r[col("szReferencedObject")];
         w.grbit = std::stoi(r[col("grbit")]);
-        w.columns[std::stoi(r[col("icolumn")])] = {r[col("szColumn")], r[col("szReferencedColumn")]};
+        w.columns[std::stoi(r[col("icolumn")])] = {r[col("szColumn")],
+                                                   r[col("szReferencedColumn")]};
     }
     size_t checked = 0;
     for (const auto& [name, w] : want) {
@@ -252,15 +256,15 @@ TEST_P(MdbStructure, ForeignKeysMatchMSysRelationshipsAndEachHasItsIndex) {
     EXPECT_GT(checked, 0u);
 }
 
-INSTANTIATE_TEST_SUITE_P(Fixtures, MdbStructure, ::testing::ValuesIn(kStructureFiles),
-                         [](const auto& p) {
-                             std::string n = p.param;
-                             n = n.substr(n.find('/') + 1);
-                             n.erase(std::remove_if(n.begin(), n.end(),
-                                                    [](char c) { return !std::isalnum(static_cast<unsigned char>(c)); }),
-                                     n.end());
-                             return n;
-                         });
+INSTANTIATE_TEST_SUITE_P(
+    Fixtures, MdbStructure, ::testing::ValuesIn(kStructureFiles), [](const auto& p) {
+        std::string n = p.param;
+        n = n.substr(n.find('/') + 1);
+        n.erase(std::remove_if(n.begin(), n.end(),
+                               [](char c) { return !std::isalnum(static_cast<unsigned char>(c)); }),
+                n.end());
+        return n;
+    });
 
 // What the files hold beyond what mdbtools shows: relationship indexes by name,
 // the referenced side's bookkeeping entries left out, counters and their seed.
@@ -274,7 +278,8 @@ TEST(MdbCatalog, IndexTestHoldsItsIndexesKeysAndRules) {
         return out;
     };
     const auto t1 = c.Tables().Item("Table1");
-    EXPECT_EQ(names(t1), (std::vector<std::string>{"id", "PrimaryKey", "Table2Table1", "Table3Table1"}));
+    EXPECT_EQ(names(t1),
+              (std::vector<std::string>{"id", "PrimaryKey", "Table2Table1", "Table3Table1"}));
     EXPECT_EQ(names(c.Tables().Item("Table2")), (std::vector<std::string>{"id", "PrimaryKey"}));
     auto keys = t1.Keys();
     ASSERT_EQ(keys.Count(), 3);
@@ -315,7 +320,8 @@ class MdbColumnFacts : public ::testing::TestWithParam<ColumnCase> {};
 TEST_P(MdbColumnFacts, TypeSizeAndAttributes) {
     REQUIRE_FIXTURES();
     const auto& k = GetParam();
-    auto c = catalogOf(testsupport::fixture(k.file)).Tables().Item(k.table).Columns().Item(k.column);
+    auto c =
+        catalogOf(testsupport::fixture(k.file)).Tables().Item(k.table).Columns().Item(k.column);
     EXPECT_EQ(c.Type(), k.type);
     EXPECT_EQ(c.DefinedSize(), k.definedSize);
     EXPECT_EQ(c.Precision(), k.precision);
@@ -372,7 +378,8 @@ std::map<std::string, std::map<std::string, std::string>> mdbProp(const std::str
             current = l.substr(6);
         } else if (!l.empty() && l[0] == '\t') {
             const auto colon = l.find(": ");
-            if (colon != std::string::npos) out[current][l.substr(1, colon - 1)] = l.substr(colon + 2);
+            if (colon != std::string::npos)
+                out[current][l.substr(1, colon - 1)] = l.substr(colon + 2);
         }
     }
     return out;
@@ -424,10 +431,8 @@ TEST_P(MdbProperties, ColumnPropertiesMatchMdbProp) {
 // Jet 4 files only: for Jet 3 files mdb-prop shows the table's own block and
 // none of the columns'.
 const PropCase kPropCases[] = {
-    {"jackcess/testUnicodeCompV2003.mdb", "Table"},
-    {"jackcess/fixedTextTestV2000.mdb", "users"},
-    {"jackcess/indexTestV2000.mdb", "Table1"},
-    {"jackcess/testPromotionV2000.mdb", "jobDB1"},
+    {"jackcess/testUnicodeCompV2003.mdb", "Table"}, {"jackcess/fixedTextTestV2000.mdb", "users"},
+    {"jackcess/indexTestV2000.mdb", "Table1"},      {"jackcess/testPromotionV2000.mdb", "jobDB1"},
     {"jackcess/fixedNumericTestV2000.mdb", "test"},
 };
 
@@ -442,10 +447,21 @@ TEST(MdbCatalog, Jet3ColumnPropertiesOfNorthwind) {
     auto qty = c.Tables().Item("Order Details").Columns().Item("Quantity");
     EXPECT_EQ(qty.Properties().Item(jet::prop::Default).Value(), jet::Variant{std::string("1")});
     EXPECT_EQ(qty.Attributes() & jet::kColumnNullable, 0);
-    EXPECT_EQ(c.Tables().Item("Categories").Columns().Item("Picture").Properties().Item(jet::prop::Description).Value(),
+    EXPECT_EQ(c.Tables()
+                  .Item("Categories")
+                  .Columns()
+                  .Item("Picture")
+                  .Properties()
+                  .Item(jet::prop::Description)
+                  .Value(),
               jet::Variant{std::string("A picture representing the food category.")});
-    EXPECT_EQ(c.Tables().Item("Categories").Columns().Item("CategoryName").Properties().Item(
-                  jet::prop::CompressedUnicode).Value(),
+    EXPECT_EQ(c.Tables()
+                  .Item("Categories")
+                  .Columns()
+                  .Item("CategoryName")
+                  .Properties()
+                  .Item(jet::prop::CompressedUnicode)
+                  .Value(),
               jet::Variant{false});
 }
 
@@ -500,7 +516,8 @@ const QueryCase kQueryCases[] = {
      "WHERE ((([Table2].[col1]) Is Not Null));"},
     {"AppendQuery", false,
      "INSERT INTO Table3 ( col2, col2, col3 )\r\nSELECT [Table1].[col2], [Table2].[col2], "
-     "[Table2].[col3]\r\nFROM Table3, Table1 INNER JOIN Table2 ON [Table1].[col1]=[Table2].[col1];"},
+     "[Table2].[col3]\r\nFROM Table3, Table1 INNER JOIN Table2 ON "
+     "[Table1].[col1]=[Table2].[col1];"},
     {"DeleteQuery", false,
      "DELETE Table1.col1, Table1.col2, Table1.col3\r\nFROM Table1\r\n"
      "WHERE (((Table1.col1)>\"blah\"));"},
@@ -540,7 +557,8 @@ class MdbQueries : public ::testing::TestWithParam<const char*> {};
 TEST_P(MdbQueries, EveryKindHasItsTextCollectionAndParameters) {
     REQUIRE_FIXTURES();
     auto c = catalogOf(testsupport::fixture(GetParam()));
-    EXPECT_EQ(c.Views().Count() + c.Procedures().Count(), static_cast<int32_t>(std::size(kQueryCases)));
+    EXPECT_EQ(c.Views().Count() + c.Procedures().Count(),
+              static_cast<int32_t>(std::size(kQueryCases)));
     for (const auto& q : kQueryCases) {
         SCOPED_TRACE(q.name);
         const std::string text = q.view ? c.Views().Item(q.name).Command().CommandText()
@@ -559,7 +577,8 @@ TEST_P(MdbQueries, EveryKindHasItsTextCollectionAndParameters) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Fixtures, MdbQueries,
-                         ::testing::Values("jackcess/queryTestV2000.mdb", "jackcess/queryTestV1997.mdb"),
+                         ::testing::Values("jackcess/queryTestV2000.mdb",
+                                           "jackcess/queryTestV1997.mdb"),
                          [](const auto& p) { return std::string(p.index == 0 ? "Jet4" : "Jet3"); });
 
 // mdb-queries renders every query as a plain SELECT of its columns, tables and
@@ -574,7 +593,8 @@ TEST(MdbCatalog, QueryPartsAgreeWithMdbQueries) {
         for (const auto& name : lines(run("mdb-queries -1 " + shellQuote(file)))) {
             SCOPED_TRACE(name);
             const auto theirs = run("mdb-queries " + shellQuote(file) + " " + shellQuote(name));
-            static const std::regex shape(R"(^SELECT (.*) FROM (.*?)(?: WHERE (.*?))?(?: ORDER BY (.*?))? *\n?$)");
+            static const std::regex shape(
+                R"(^SELECT (.*) FROM (.*?)(?: WHERE (.*?))?(?: ORDER BY (.*?))? *\n?$)");
             std::smatch m;
             if (!std::regex_match(theirs, m, shape) || m[1].str().empty()) continue;
             std::string ours;
@@ -630,7 +650,8 @@ TEST(MdbCatalog, EmptyDatabaseHasOnlySystemTables) {
     REQUIRE_FIXTURES();
     auto c = catalogOf(testsupport::fixture("jackcess/adox_jet4.mdb"));
     auto t = c.Tables();
-    for (int32_t i = 0; i < t.Count(); ++i) EXPECT_EQ(t.Item(i).Type(), "SYSTEM TABLE") << t.Item(i).Name();
+    for (int32_t i = 0; i < t.Count(); ++i)
+        EXPECT_EQ(t.Item(i).Type(), "SYSTEM TABLE") << t.Item(i).Name();
     EXPECT_EQ(c.Views().Count(), 0);
     EXPECT_EQ(c.Procedures().Count(), 0);
     EXPECT_THROW((void)c.Users(), jet::Error);

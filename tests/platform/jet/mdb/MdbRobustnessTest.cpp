@@ -34,13 +34,14 @@ size_t readEverything(jet::Catalog& c) {
         auto cols = t.Columns();
         for (int32_t k = 0; k < cols.Count(); ++k) {
             auto col = cols.Item(k);
-            n += static_cast<size_t>(col.Type() + col.DefinedSize() + col.Attributes() + col.Precision() +
-                                     col.NumericScale());
+            n += static_cast<size_t>(col.Type() + col.DefinedSize() + col.Attributes() +
+                                     col.Precision() + col.NumericScale());
             auto p = col.Properties();
             for (int32_t q = 0; q < p.Count(); ++q) n += jet::toText(p.Item(q).Value()).size();
         }
         auto idx = t.Indexes();
-        for (int32_t k = 0; k < idx.Count(); ++k) n += static_cast<size_t>(idx.Item(k).Columns().Count());
+        for (int32_t k = 0; k < idx.Count(); ++k)
+            n += static_cast<size_t>(idx.Item(k).Columns().Count());
         auto keys = t.Keys();
         for (int32_t k = 0; k < keys.Count(); ++k) n += keys.Item(k).RelatedTable().size();
     }
@@ -82,7 +83,8 @@ TEST_P(MdbDamagedFile, FailsWithAClearError) {
     testsupport::TempDir dir;
     const auto file = dir.file(k.name);
     testsupport::writeFile(file, bytes);
-    const auto want = k.expected == Err::UnknownFormat ? textOf(k.expected, {file}) : textOf(k.expected);
+    const auto want =
+        k.expected == Err::UnknownFormat ? textOf(k.expected, {file}) : textOf(k.expected);
     EXPECT_EQ(outcome(file), want);
 }
 
@@ -90,15 +92,19 @@ const DamageCase kDamageCases[] = {
     {"empty.mdb", "jackcess/adox_jet4.mdb", [](std::string& b) { b.clear(); }, Err::UnknownFormat},
     {"text-file.mdb", "jackcess/adox_jet4.mdb", [](std::string& b) { b = "not a database\n"; },
      Err::UnknownFormat},
-    {"truncated-header.mdb", "jackcess/adox_jet4.mdb", [](std::string& b) { b.resize(100); }, Err::Damaged},
-    {"truncated-mid-page.mdb", "jackcess/indexTestV2000.mdb", [](std::string& b) { b.resize(b.size() / 2 + 77); },
+    {"truncated-header.mdb", "jackcess/adox_jet4.mdb", [](std::string& b) { b.resize(100); },
      Err::Damaged},
-    {"truncated-before-catalog.mdb", "jackcess/indexTestV2000.mdb", [](std::string& b) { b.resize(2 * 4096); },
+    {"truncated-mid-page.mdb", "jackcess/indexTestV2000.mdb",
+     [](std::string& b) { b.resize(b.size() / 2 + 77); }, Err::Damaged},
+    {"truncated-before-catalog.mdb", "jackcess/indexTestV2000.mdb",
+     [](std::string& b) { b.resize(2 * 4096); }, Err::Damaged},
+    {"truncated-jet3.mdb", "mdbtestdata/nwind.mdb", [](std::string& b) { b.resize(40 * 2048); },
      Err::Damaged},
-    {"truncated-jet3.mdb", "mdbtestdata/nwind.mdb", [](std::string& b) { b.resize(40 * 2048); }, Err::Damaged},
-    {"unknown-version.mdb", "jackcess/adox_jet4.mdb", [](std::string& b) { b[0x14] = 0x7F; }, Err::Damaged},
+    {"unknown-version.mdb", "jackcess/adox_jet4.mdb", [](std::string& b) { b[0x14] = 0x7F; },
+     Err::Damaged},
     {"catalog-page-zeroed.mdb", "jackcess/queryTestV2000.mdb",
-     [](std::string& b) { std::fill(b.begin() + 2 * 4096, b.begin() + 3 * 4096, '\0'); }, Err::Damaged},
+     [](std::string& b) { std::fill(b.begin() + 2 * 4096, b.begin() + 3 * 4096, '\0'); },
+     Err::Damaged},
     {"catalog-page-garbage.mdb", "mdbtestdata/nwind.mdb",
      [](std::string& b) {
          std::mt19937 r(7);
@@ -106,7 +112,8 @@ const DamageCase kDamageCases[] = {
      },
      Err::Damaged},
     {"table-definition-zeroed.mdb", "jackcess/testUnicodeCompV2003.mdb",
-     [](std::string& b) { std::fill(b.begin() + 53 * 4096, b.begin() + 54 * 4096, '\0'); }, Err::Damaged},
+     [](std::string& b) { std::fill(b.begin() + 53 * 4096, b.begin() + 54 * 4096, '\0'); },
+     Err::Damaged},
 };
 
 INSTANTIATE_TEST_SUITE_P(Copies, MdbDamagedFile, ::testing::ValuesIn(kDamageCases),
@@ -132,7 +139,8 @@ TEST(MdbDamagedFile, DamagedWorkgroupIsNoWorkgroup) {
     bytes.resize(bytes.size() / 3 + 5);
     const auto wg = dir.file("truncated.mdw");
     testsupport::writeFile(wg, bytes);
-    EXPECT_EQ(outcome(testsupport::fixture("jackcess/adox_jet4.mdb"), wg), textOf(Err::WorkgroupInvalid, {wg}));
+    EXPECT_EQ(outcome(testsupport::fixture("jackcess/adox_jet4.mdb"), wg),
+              textOf(Err::WorkgroupInvalid, {wg}));
 }
 
 // A few hundred copies of the fixtures, each damaged at random (seeded, so a
@@ -167,7 +175,8 @@ TEST(MdbDamagedFile, HundredsOfRandomDamagesNeverEscapeTheReader) {
         switch (i % 4) {
             case 0: {
                 const int flips = 1 + static_cast<int>(rng() % 24);
-                for (int k = 0; k < flips; ++k) b[rng() % span] ^= static_cast<char>(1 + rng() % 255);
+                for (int k = 0; k < flips; ++k)
+                    b[rng() % span] ^= static_cast<char>(1 + rng() % 255);
                 break;
             }
             case 1: {
@@ -178,7 +187,8 @@ TEST(MdbDamagedFile, HundredsOfRandomDamagesNeverEscapeTheReader) {
             }
             case 2: {
                 const size_t p = 1 + rng() % (span / src.page - 1);
-                for (size_t k = p * src.page; k < (p + 1) * src.page; ++k) b[k] = static_cast<char>(rng());
+                for (size_t k = p * src.page; k < (p + 1) * src.page; ++k)
+                    b[k] = static_cast<char>(rng());
                 break;
             }
             default:
@@ -195,7 +205,8 @@ TEST(MdbDamagedFile, HundredsOfRandomDamagesNeverEscapeTheReader) {
     const auto started = Clock::now();
     for (unsigned w = 0; w < std::max(2u, std::thread::hardware_concurrency()); ++w) {
         workers.emplace_back([&] {
-            for (int i = next++; i < kCopies; i = next++) results[static_cast<size_t>(i)] = outcome(files[static_cast<size_t>(i)]);
+            for (int i = next++; i < kCopies; i = next++)
+                results[static_cast<size_t>(i)] = outcome(files[static_cast<size_t>(i)]);
         });
     }
     for (auto& t : workers) t.join();
@@ -225,7 +236,8 @@ TEST(MdbDamagedFile, HundredsOfRandomDamagesNeverEscapeTheReader) {
 
 // --- The reader process itself misbehaving ----------------------------------------------
 
-std::string script(const testsupport::TempDir& dir, const std::string& name, const std::string& body) {
+std::string script(const testsupport::TempDir& dir, const std::string& name,
+                   const std::string& body) {
     const auto path = dir.file(name);
     testsupport::writeFile(path, "#!/bin/sh\n" + body + "\n");
     ::chmod(path.c_str(), 0755);
@@ -269,12 +281,14 @@ INSTANTIATE_TEST_SUITE_P(Programs, MdbBadReader, ::testing::ValuesIn(kReaderCase
 TEST(MdbReader, AMissingReaderProgramIsReported) {
     REQUIRE_FIXTURES();
     testsupport::TempDir dir;
-    mdbtest::ReaderOptionsScope options({dir.file("no-such-reader"), std::chrono::milliseconds(2000), false, false});
+    mdbtest::ReaderOptionsScope options(
+        {dir.file("no-such-reader"), std::chrono::milliseconds(2000), false, false});
     const auto file = testsupport::fixture("jackcess/adox_jet4.mdb");
     const auto got = outcome(file);
     EXPECT_EQ(got.rfind("Cannot read the file '" + file + "'", 0), 0u) << got;
     // Likewise when the program cannot serve.
-    mdbtest::ReaderOptionsScope serving({dir.file("no-such-reader"), std::chrono::milliseconds(2000), false, true});
+    mdbtest::ReaderOptionsScope serving(
+        {dir.file("no-such-reader"), std::chrono::milliseconds(2000), false, true});
     const auto again = outcome(file);
     EXPECT_EQ(again.rfind("Cannot read the file '" + file + "'", 0), 0u) << again;
 }

@@ -53,8 +53,8 @@ std::string withPassword(std::string bytes, const std::u16string& password, bool
         }
     } else {
         for (size_t i = 0; i < 20; ++i)
-            page[jet::mdb::kPasswordOffset + i] =
-                static_cast<char>(i < password.size() ? static_cast<unsigned char>(password[i]) : 0);
+            page[jet::mdb::kPasswordOffset + i] = static_cast<char>(
+                i < password.size() ? static_cast<unsigned char>(password[i]) : 0);
     }
     jet::mdb::applyHeaderMask(page);
     return page + bytes.substr(4096);
@@ -85,16 +85,17 @@ TEST_P(MdbPasswordCases, CheckedFromTheHeader) {
     const auto& k = GetParam();
     testsupport::TempDir dir;
     const auto file = dir.file("secret.mdb");
-    testsupport::writeFile(file, withPassword(testsupport::readFile(testsupport::fixture(k.fixture)),
-                                              k.stored, k.jet4));
+    testsupport::writeFile(
+        file,
+        withPassword(testsupport::readFile(testsupport::fixture(k.fixture)), k.stored, k.jet4));
     EXPECT_EQ(jet::mdb::readHeader(file)->password, k.storedUtf8);
     const auto base = mdbtest::connectionString(file);
     jet::Catalog c;
     EXPECT_EQ(errorOf([&] { c.ActiveConnection(base); }), textOf(Err::BadDatabasePassword));
     EXPECT_EQ(errorOf([&] { c.ActiveConnection(base + ";Jet OLEDB:Database Password=wrong"); }),
               textOf(Err::BadDatabasePassword));
-    c.ActiveConnection(base + ";Jet OLEDB:Database Password=" +
-                       jet::quoteConnectionValue(k.storedUtf8));
+    c.ActiveConnection(base +
+                       ";Jet OLEDB:Database Password=" + jet::quoteConnectionValue(k.storedUtf8));
     EXPECT_GT(c.Tables().Count(), 0);
 }
 
@@ -132,13 +133,20 @@ TEST(MdbReadOnly, EveryChangeFailsAndLeavesTheFileAsItWas) {
     for (const char* sql : {"DROP TABLE Orders", "CREATE TABLE T (a TEXT)", "DELETE FROM Orders",
                             "CREATE USER bob pw", "not even SQL"})
         EXPECT_EQ(errorOf([&] { (void)conn.Execute(sql); }), readOnly) << sql;
-    auto prop = c.Tables().Item("Orders").Columns().Item("ShipName").Properties().Item(
-        jet::prop::Description);
+    auto prop = c.Tables()
+                    .Item("Orders")
+                    .Columns()
+                    .Item("ShipName")
+                    .Properties()
+                    .Item(jet::prop::Description);
     EXPECT_EQ(errorOf([&] { prop.Value(jet::Variant{std::string("new")}); }), readOnly);
-    EXPECT_EQ(errorOf([&] { c.Users().Item("admin").SetPermissions("Orders", 1, jet::access::Grant, 0); }),
+    EXPECT_EQ(errorOf([&] {
+                  c.Users().Item("admin").SetPermissions("Orders", 1, jet::access::Grant, 0);
+              }),
               readOnly);
-    EXPECT_EQ(errorOf([&] { c.Groups().Item("Users").SetPermissions("", 3, jet::access::Revoke, 0); }),
-              readOnly);
+    EXPECT_EQ(
+        errorOf([&] { c.Groups().Item("Users").SetPermissions("", 3, jet::access::Revoke, 0); }),
+        readOnly);
 
     auto workgroup = jet::openWorkgroup(wg);
     EXPECT_EQ(errorOf([&] { workgroup->createUser("bob", "pw", "pid"); }), readOnly);
@@ -156,8 +164,11 @@ TEST(MdbReadOnly, WriteAccessIsRefusedAtOpen) {
     REQUIRE_FIXTURES();
     jet::Connection conn;
     conn.Mode(jet::ConnectMode::ReadWrite);
-    EXPECT_EQ(errorOf([&] { conn.Open(mdbtest::connectionString(testsupport::fixture("jackcess/adox_jet4.mdb"))); }),
-              textOf(Err::ReadOnly));
+    EXPECT_EQ(
+        errorOf([&] {
+            conn.Open(mdbtest::connectionString(testsupport::fixture("jackcess/adox_jet4.mdb")));
+        }),
+        textOf(Err::ReadOnly));
     jet::Connection reading;
     reading.Mode(jet::ConnectMode::Read);
     reading.Open(mdbtest::connectionString(testsupport::fixture("jackcess/adox_jet4.mdb")));
@@ -167,7 +178,8 @@ TEST(MdbReadOnly, WriteAccessIsRefusedAtOpen) {
 TEST(MdbReadOnly, AClosedSessionRefusesEveryCall) {
     REQUIRE_FIXTURES();
     jet::OpenRequest r;
-    r.props = jet::parseConnectionString(mdbtest::connectionString(testsupport::fixture("jackcess/adox_jet4.mdb")));
+    r.props = jet::parseConnectionString(
+        mdbtest::connectionString(testsupport::fixture("jackcess/adox_jet4.mdb")));
     auto backend = jet::openBackend(r);
     backend->close();
     const auto closed = textOf(Err::ObjectClosed);
@@ -203,7 +215,8 @@ TEST(MdbWorkgroup, UsersGroupsAndMembershipsMatchTheFile) {
     }
 
     auto c = jet::Catalog();
-    c.ActiveConnection(mdbtest::connectionString(testsupport::fixture("jackcess/adox_jet4.mdb"), wg));
+    c.ActiveConnection(
+        mdbtest::connectionString(testsupport::fixture("jackcess/adox_jet4.mdb"), wg));
     std::set<std::string> gotUsers, gotGroups;
     auto u = c.Users();
     for (int32_t i = 0; i < u.Count(); ++i) {
@@ -238,11 +251,13 @@ TEST(MdbWorkgroup, LogOnNeedsAUserOfTheFile) {
     c.ActiveConnection(mdbtest::connectionString(db, wg) + ";User ID=Miguel;Password=whatever");
     EXPECT_GT(c.Users().Count(), 0);
     c.ActiveConnection(mdbtest::connectionString(db, wg) + ";User ID=MIGUEL");
-    EXPECT_EQ(errorOf([&] { c.ActiveConnection(mdbtest::connectionString(db, wg) + ";User ID=nobody"); }),
-              textOf(Err::LogonFailed));
+    EXPECT_EQ(
+        errorOf([&] { c.ActiveConnection(mdbtest::connectionString(db, wg) + ";User ID=nobody"); }),
+        textOf(Err::LogonFailed));
     // A group is no account to log on with.
-    EXPECT_EQ(errorOf([&] { c.ActiveConnection(mdbtest::connectionString(db, wg) + ";User ID=Admins"); }),
-              textOf(Err::LogonFailed));
+    EXPECT_EQ(
+        errorOf([&] { c.ActiveConnection(mdbtest::connectionString(db, wg) + ";User ID=Admins"); }),
+        textOf(Err::LogonFailed));
 }
 
 TEST(MdbWorkgroup, ADatabaseIsNoWorkgroup) {
@@ -270,7 +285,7 @@ TEST_P(MdbRightsTable, MapsJetBitsToAdoxRights) {
 using namespace jet::right;
 const RightsCase kRightsCases[] = {
     {0, jet::objtype::Table, None},
-    {0x14, jet::objtype::Table, Read | ReadDesign},          // read data (with read design)
+    {0x14, jet::objtype::Table, Read | ReadDesign},  // read data (with read design)
     {0x1000C, jet::objtype::Procedure, ReadDesign | WriteDesign | Drop},
     {0x20 | 0x40 | 0x80, jet::objtype::View, Insert | Update | Delete},
     {0xE0000, jet::objtype::Table, ReadPermissions | WritePermissions | WriteOwner},
@@ -288,8 +303,9 @@ class MdbPermissions : public ::testing::Test {
 protected:
     void SetUp() override {
         REQUIRE_FIXTURES();
-        catalog_.ActiveConnection(mdbtest::connectionString(testsupport::fixture("mdbtestdata/nwind.mdb"),
-                                                            testsupport::fixture("workgroup/system.mdw")));
+        catalog_.ActiveConnection(
+            mdbtest::connectionString(testsupport::fixture("mdbtestdata/nwind.mdb"),
+                                      testsupport::fixture("workgroup/system.mdw")));
     }
     jet::Catalog catalog_;
 };
@@ -306,8 +322,10 @@ TEST_F(MdbPermissions, FromMSysACEsThroughTheWorkgroupSids) {
               jet::mdb::adoxRights(0xE, jet::objtype::Database));
     EXPECT_EQ(catalog_.Groups().Item("Admins").GetPermissions("Orders", jet::objtype::Table), 0);
     EXPECT_EQ(catalog_.Users().Item("Miguel").GetPermissions("Orders", jet::objtype::Table), 0);
-    const int32_t viaView = catalog_.Users().Item("admin").GetPermissions("Invoices", jet::objtype::View);
-    EXPECT_EQ(catalog_.Users().Item("admin").GetPermissions("invoices", jet::objtype::Procedure), viaView);
+    const int32_t viaView =
+        catalog_.Users().Item("admin").GetPermissions("Invoices", jet::objtype::View);
+    EXPECT_EQ(catalog_.Users().Item("admin").GetPermissions("invoices", jet::objtype::Procedure),
+              viaView);
 }
 
 TEST_F(MdbPermissions, RightsAgreeWithTheAccessEntriesOfMdbExport) {
@@ -316,12 +334,16 @@ TEST_F(MdbPermissions, RightsAgreeWithTheAccessEntriesOfMdbExport) {
     std::map<std::string, int64_t> idOf;
     const auto objects = mdbtest::exportTable(db, "MSysObjects");
     const auto& head = objects[0];
-    const auto at = [&](const char* n) { return std::find(head.begin(), head.end(), n) - head.begin(); };
+    const auto at = [&](const char* n) {
+        return std::find(head.begin(), head.end(), n) - head.begin();
+    };
     for (size_t i = 1; i < objects.size(); ++i)
-        if (objects[i][at("Type")] == "1") idOf[objects[i][at("Name")]] = std::stoll(objects[i][at("Id")]);
+        if (objects[i][at("Type")] == "1")
+            idOf[objects[i][at("Name")]] = std::stoll(objects[i][at("Id")]);
     std::map<int64_t, int32_t> usersMask;  // Users group is SID 02 01
     for (const auto& r : mdbtest::exportTable(db, "MSysACEs", true))
-        if (r.size() >= 3 && r[1] == "0201") usersMask[std::stoll(r[0])] |= static_cast<int32_t>(std::stoll(r[2]));
+        if (r.size() >= 3 && r[1] == "0201")
+            usersMask[std::stoll(r[0])] |= static_cast<int32_t>(std::stoll(r[2]));
     size_t compared = 0;
     auto tables = catalog_.Tables();
     for (int32_t i = 0; i < tables.Count(); ++i) {
@@ -347,7 +369,8 @@ TEST_F(MdbPermissions, UnknownPrincipalsObjectsAndTypesFail) {
               textOf(Err::PermissionObjectNotFound, {"Orders", "4"}));
     EXPECT_EQ(errorOf([&] { (void)admin.GetPermissions("Orders", jet::objtype::Column); }),
               textOf(Err::NotSupported));
-    EXPECT_EQ(errorOf([&] { (void)admin.GetPermissions("Orders", 42); }), textOf(Err::InvalidArgument));
+    EXPECT_EQ(errorOf([&] { (void)admin.GetPermissions("Orders", 42); }),
+              textOf(Err::InvalidArgument));
 }
 
 // A workgroup without SIDs (a store workgroup) gives no rights on a Jet database.
@@ -373,15 +396,21 @@ private:
 TEST(MdbPermissionsWithoutSids, GiveNoRightsAndUnknownNamesStillFail) {
     REQUIRE_FIXTURES();
     jet::OpenRequest r;
-    r.props = jet::parseConnectionString(mdbtest::connectionString(testsupport::fixture("mdbtestdata/nwind.mdb")));
+    r.props = jet::parseConnectionString(
+        mdbtest::connectionString(testsupport::fixture("mdbtestdata/nwind.mdb")));
     auto wg = std::make_shared<SidlessWorkgroup>();
     auto backend = jet::mdb::open(r, wg);
-    EXPECT_EQ(backend->getPermissions(jet::PrincipalKind::User, "admin", "", jet::objtype::Database), 0);
-    EXPECT_EQ(backend->getPermissions(jet::PrincipalKind::Group, "users", "Orders", jet::objtype::Table), 0);
-    EXPECT_EQ(errorOf([&] { (void)backend->getPermissions(jet::PrincipalKind::User, "nobody", "", 3); }),
-              textOf(Err::AccountNotFound, {"nobody"}));
-    EXPECT_EQ(errorOf([&] { (void)backend->getPermissions(jet::PrincipalKind::Group, "admin", "", 3); }),
-              textOf(Err::AccountNotFound, {"admin"}));
+    EXPECT_EQ(
+        backend->getPermissions(jet::PrincipalKind::User, "admin", "", jet::objtype::Database), 0);
+    EXPECT_EQ(
+        backend->getPermissions(jet::PrincipalKind::Group, "users", "Orders", jet::objtype::Table),
+        0);
+    EXPECT_EQ(
+        errorOf([&] { (void)backend->getPermissions(jet::PrincipalKind::User, "nobody", "", 3); }),
+        textOf(Err::AccountNotFound, {"nobody"}));
+    EXPECT_EQ(
+        errorOf([&] { (void)backend->getPermissions(jet::PrincipalKind::Group, "admin", "", 3); }),
+        textOf(Err::AccountNotFound, {"admin"}));
     // The accounts are read again when the workgroup changes.
     const auto before = backend->catalog();
     EXPECT_EQ(backend->catalog(), before);

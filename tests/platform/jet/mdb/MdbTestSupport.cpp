@@ -11,7 +11,7 @@ namespace mdbtest {
 
 std::string run(const std::string& command) {
     std::unique_ptr<FILE, int (*)(FILE*)> pipe(::popen((command + " 2>/dev/null").c_str(), "r"),
-                                                &::pclose);
+                                               &::pclose);
     if (!pipe) throw std::runtime_error("cannot run " + command);
     std::string out;
     std::array<char, 65536> buf{};
@@ -92,8 +92,8 @@ std::vector<std::vector<std::string>> parseCsv(const std::string& text) {
 
 std::vector<std::vector<std::string>> exportTable(const std::string& file, const std::string& table,
                                                   bool hexBinary) {
-    return parseCsv(run(std::string("mdb-export ") + (hexBinary ? "-b hex " : "") + shellQuote(file) +
-                        " " + shellQuote(table)));
+    return parseCsv(run(std::string("mdb-export ") + (hexBinary ? "-b hex " : "") +
+                        shellQuote(file) + " " + shellQuote(table)));
 }
 
 std::string connectionString(const std::string& database, const std::string& workgroup) {

@@ -43,9 +43,10 @@ const SqlCase kCases[] = {
      qkind::Select,
      "SELECT DISTINCTROW *\r\nFROM Orders;"},
     {"top percent, aliases that need brackets, descending order",
-     {row(Type, "", "", "", 1), row(Flag, "25", "", "", 0x10 | 0x20), row(Table, "Order Details", "OD"),
-      row(Column, "Unit Price", "", "OD.UnitPrice"), row(Column, "", "", "OD.Qty"),
-      row(OrderBy, "D", "", "OD.UnitPrice"), row(OrderBy, "", "", "OD.Qty")},
+     {row(Type, "", "", "", 1), row(Flag, "25", "", "", 0x10 | 0x20),
+      row(Table, "Order Details", "OD"), row(Column, "Unit Price", "", "OD.UnitPrice"),
+      row(Column, "", "", "OD.Qty"), row(OrderBy, "D", "", "OD.UnitPrice"),
+      row(OrderBy, "", "", "OD.Qty")},
      qkind::Select,
      "SELECT TOP 25 PERCENT OD.UnitPrice AS [Unit Price], OD.Qty\r\nFROM [Order Details] AS OD\r\n"
      "ORDER BY OD.UnitPrice DESC, OD.Qty;"},
@@ -61,26 +62,29 @@ const SqlCase kCases[] = {
       row(Column, "", "", "A.x"), row(Join, "A", "C", "A.id = C.id", 2),
       row(Join, "C", "B", "C.id = B.id", 1), row(Join, "C", "B", "C.k = B.k", 1)},
      qkind::Select,
-     "SELECT A.x\r\nFROM (A LEFT JOIN C ON A.id = C.id) INNER JOIN B ON (C.id = B.id) AND (C.k = B.k);"},
+     "SELECT A.x\r\nFROM (A LEFT JOIN C ON A.id = C.id) INNER JOIN B ON (C.id = B.id) AND (C.k = "
+     "B.k);"},
     {"a table joined under an alias, a table left out of every join",
      {row(Type, "", "", "", 1), row(Table, "T"), row(Table, "U"), row(Table, "T", "T_1"),
       row(Column, "", "", "T_1.v"), row(Join, "T", "T_1", "T.p = T_1.id", 3)},
      qkind::Select,
      "SELECT T_1.v\r\nFROM U, T RIGHT JOIN T AS T_1 ON T.p = T_1.id;"},
     {"parameters of every kind Jet stores, names bracketed",
-     {row(Type, "", "", "", 1), row(Parameter, "From Date", "", "", 8), row(Parameter, "Who", "", "", 10),
-      row(Parameter, "Forms!F!N", "", "", 4), row(Parameter, "Odd", "", "", 99), row(Table, "T"),
-      row(Column, "", "", "T.a")},
+     {row(Type, "", "", "", 1), row(Parameter, "From Date", "", "", 8),
+      row(Parameter, "Who", "", "", 10), row(Parameter, "Forms!F!N", "", "", 4),
+      row(Parameter, "Odd", "", "", 99), row(Table, "T"), row(Column, "", "", "T.a")},
      qkind::Select,
      "PARAMETERS [From Date] DateTime, [Who] Text ( 255 ), [Forms!F!N] Long, [Odd] Value;\r\n"
      "SELECT T.a\r\nFROM T;"},
     {"update with a join",
-     {row(Type, "", "", "", 4), row(Table, "A"), row(Table, "B"), row(Join, "A", "B", "A.id=B.id", 1),
-      row(Column, "", "A.x", "B.y"), row(Column, "", "[A].[z]", "\"k\""), row(Where, "", "", "B.y>0")},
+     {row(Type, "", "", "", 4), row(Table, "A"), row(Table, "B"),
+      row(Join, "A", "B", "A.id=B.id", 1), row(Column, "", "A.x", "B.y"),
+      row(Column, "", "[A].[z]", "\"k\""), row(Where, "", "", "B.y>0")},
      qkind::Update,
      "UPDATE A INNER JOIN B ON A.id=B.id\r\nSET A.x = B.y, [A].[z] = \"k\"\r\nWHERE B.y>0;"},
     {"delete",
-     {row(Type, "", "", "", 5), row(Table, "T"), row(Column, "", "", "T.*"), row(Where, "", "", "T.a=1")},
+     {row(Type, "", "", "", 5), row(Table, "T"), row(Column, "", "", "T.*"),
+      row(Where, "", "", "T.a=1")},
      qkind::Delete,
      "DELETE T.*\r\nFROM T\r\nWHERE T.a=1;"},
     {"append into another database with target columns",
@@ -103,12 +107,14 @@ const SqlCase kCases[] = {
      qkind::Crosstab,
      "TRANSFORM Sum(T.v) AS Total\r\nSELECT T.r\r\nFROM T\r\nGROUP BY T.r\r\nPIVOT T.c;"},
     {"union without ALL keeps its parts in order, order by after them",
-     {row(Type, "", "", "", 9), row(Flag, "", "", "", 3), row(Table, "", "X7YZ_____2", " SELECT b FROM U;"),
+     {row(Type, "", "", "", 9), row(Flag, "", "", "", 3),
+      row(Table, "", "X7YZ_____2", " SELECT b FROM U;"),
       row(Table, "", "X7YZ_____1", "SELECT a FROM T\r\n"), row(OrderBy, "", "", "a")},
      qkind::Union,
      "SELECT a FROM T\r\nUNION SELECT b FROM U\r\nORDER BY a;"},
     {"union all",
-     {row(Type, "", "", "", 9), row(Flag, "", "", "", 1), row(Table, "", "X7YZ_____1", "SELECT a FROM T"),
+     {row(Type, "", "", "", 9), row(Flag, "", "", "", 1),
+      row(Table, "", "X7YZ_____1", "SELECT a FROM T"),
       row(Table, "", "X7YZ_____2", "SELECT b FROM U")},
      qkind::Union,
      "SELECT a FROM T\r\nUNION ALL SELECT b FROM U;"},
@@ -140,10 +146,11 @@ TEST(QuerySql, RowsOfOneAttributeFollowTheirOrderValue) {
 
 // The clause is written so that the rule both providers share reads it back.
 TEST(QuerySql, ParametersClauseReadsBackThroughTheSharedRule) {
-    const auto built = buildQuerySql({row(Type, "", "", "", 4), row(Parameter, "User Name", "", "", 10),
-                                      row(Parameter, "Forms!Dlg!Start", "", "", 8),
-                                      row(Parameter, "Pic", "", "", 11), row(Parameter, "Amount", "", "", 5),
-                                      row(Table, "T"), row(Column, "", "T.a", "[User Name]")});
+    const auto built =
+        buildQuerySql({row(Type, "", "", "", 4), row(Parameter, "User Name", "", "", 10),
+                       row(Parameter, "Forms!Dlg!Start", "", "", 8),
+                       row(Parameter, "Pic", "", "", 11), row(Parameter, "Amount", "", "", 5),
+                       row(Table, "T"), row(Column, "", "T.a", "[User Name]")});
     EXPECT_TRUE(built.hasParameters);
     const auto params = parametersOf(built.sql);
     ASSERT_EQ(params.size(), 4u);

@@ -81,7 +81,7 @@ TEST(Snapshot, FlippedBytesDecodeOrFailWithoutHarm) {
         }
     }
     std::string huge = bytes.substr(0, 6 + 1 + 4 + 2 + 4);  // magic, status, detail, version
-    huge += std::string("\xff\xff\xff\x7f", 4);               // a table count far beyond the bytes
+    huge += std::string("\xff\xff\xff\x7f", 4);             // a table count far beyond the bytes
     EXPECT_FALSE(decodeReply(huge).has_value());
 }
 
