@@ -272,14 +272,14 @@ struct PropsFree {
         g_ptr_array_free(a, TRUE);
     }
 };
-using PropsPtr = std::shared_ptr<GPtrArray>;
+using PropsPtr = std::unique_ptr<GPtrArray, PropsFree>;
 
 struct ObjectRow {
     int32_t id = 0;
     std::string name;
     int32_t type = 0;
     uint32_t flags = 0;
-    PropsPtr props;
+    std::string props;  // the raw property blob of a table, parsed when it is read
 };
 
 // Bytes of one table definition, its pages joined (continuation pages carry an
@@ -370,7 +370,7 @@ public:
             return reply;
         }
         readQueries(reply.snapshot);
-        readAces(reply.snapshot);
+        if (mode_ == ReadMode::Database) readAces(reply.snapshot);
         auto relationships = readRelationships();
         for (const auto& o : objects_) {
             if (o.type == kObjTable) {
@@ -464,14 +464,7 @@ private:
             o.name = t.text(name);
             o.type = static_cast<int32_t>(t.number(type).value_or(0));
             o.flags = static_cast<uint32_t>(t.number(flags).value_or(0));
-            if (o.type == kObjTable) {
-                std::string blob = t.blob(props);
-                if (!blob.empty()) {
-                    checkPropertyBlob(blob, o.name);
-                    if (GPtrArray* parsed = mdb_kkd_to_props(mdb_, blob.data(), blob.size()))
-                        o.props = PropsPtr(parsed, PropsFree{});
-                }
-            }
+            if (o.type == kObjTable) o.props = t.blob(props);
             objects_.push_back(std::move(o));
         }
     }
@@ -744,7 +737,15 @@ private:
         t.type = startsWithMSys(o.name)     ? "SYSTEM TABLE"
                  : (o.flags & kSystemFlags) ? "ACCESS TABLE"
                                             : "TABLE";
-        const GPtrArray* entry = o.props.get();
+        // Parsed per table and let go after it, so that the read never holds
+        // the properties of every table at once.
+        PropsPtr parsed;
+        if (!o.props.empty()) {
+            checkPropertyBlob(o.props, o.name);
+            std::string blob = o.props;  // libmdb takes a mutable buffer
+            parsed.reset(mdb_kkd_to_props(mdb_, blob.data(), blob.size()));
+        }
+        const GPtrArray* entry = parsed.get();
         const Tdef d(mdb_, static_cast<uint32_t>(o.id) & 0x00FFFFFFu, pageCount_);
         const auto* f = mdb_->fmt;
         const uint32_t lastAuto = d.u32(f->tab_num_rows_offset + 4u);

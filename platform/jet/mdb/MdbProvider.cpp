@@ -8,7 +8,10 @@
 // no documentation describes), so logOn only checks that the user exists.
 // Permissions come from the database's MSysACEs, matched to principals by the
 // SIDs the workgroup file keeps; a store workgroup keeps no SIDs, so its users
-// and groups have no rights on a Jet database (GetPermissions gives 0).
+// and groups have no rights on a Jet database (GetPermissions gives 0). Jet 4
+// databases store the SIDs of MSysACEs encoded with a key of their own that no
+// documentation describes: they match no workgroup SID byte for byte, and so
+// give 0 too; Jet 3 databases store them plain.
 #include <algorithm>
 #include <string>
 
@@ -226,7 +229,8 @@ std::shared_ptr<Backend> open(const OpenRequest& request, std::shared_ptr<Workgr
         request.props.databasePassword.value_or(std::string()) != header->password)
         raise(Err::BadDatabasePassword);
     if (request.mode == ConnectMode::ReadWrite) raise(Err::ReadOnly);
-    auto reply = readInChild(path, ReadMode::Database);
+    // Access entries matter only to a workgroup's users and groups.
+    auto reply = readInChild(path, workgroup ? ReadMode::Database : ReadMode::Schema);
     if (reply.status != ReadStatus::Ok) raise(Err::Damaged);
     return std::make_shared<MdbBackend>(std::move(reply.snapshot), std::move(workgroup));
 }

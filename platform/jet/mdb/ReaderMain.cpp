@@ -1,6 +1,6 @@
 // The reader process: reads Jet files through libmdb, away from the program,
 // so that libmdb's faults on damaged files end here.
-//   parabase-mdb-reader --database|--workgroup -- <file>
+//   parabase-mdb-reader --database|--schema|--workgroup -- <file>
 //       reads one file and writes the reply (Snapshot.h) to standard output
 //   parabase-mdb-reader --serve
 //       the reader service (ReaderProtocol.h) on the socket at standard input
@@ -130,7 +130,8 @@ int serve() {
             const auto mode = static_cast<ReadMode>(buf[1]);
             const uint32_t limitMs = protocol::getU32(buf.data() + 2);
             const std::string path = buf.substr(6, size - 6);
-            if (mode == ReadMode::Database || mode == ReadMode::Workgroup) {
+            if (mode == ReadMode::Database || mode == ReadMode::Workgroup ||
+                mode == ReadMode::Schema) {
                 const pid_t pid = ::fork();
                 if (pid == 0) readOne(path, mode, limitMs, replyFd);
                 if (pid > 0) live.insert(pid);
@@ -155,6 +156,8 @@ int main(int argc, char** argv) {
     ReadMode mode;
     if (std::strcmp(argv[1], "--database") == 0)
         mode = ReadMode::Database;
+    else if (std::strcmp(argv[1], "--schema") == 0)
+        mode = ReadMode::Schema;
     else if (std::strcmp(argv[1], "--workgroup") == 0)
         mode = ReadMode::Workgroup;
     else

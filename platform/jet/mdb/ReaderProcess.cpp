@@ -303,6 +303,18 @@ pid_t forkReader(const std::string& path, ReadMode mode, int in, int out) {
     return pid;
 }
 
+const char* modeArgument(ReadMode mode) {
+    switch (mode) {
+        case ReadMode::Database:
+            return "--database";
+        case ReadMode::Schema:
+            return "--schema";
+        case ReadMode::Workgroup:
+            break;
+    }
+    return "--workgroup";
+}
+
 struct Collected {
     std::string bytes;
     bool overran = false;
@@ -385,9 +397,7 @@ ReadReply readInChild(const std::string& path, ReadMode mode) {
     if (program.empty()) {
         pid = forkReader(path, mode, in.get(), out.get());
     } else {
-        pid =
-            spawn(program, {mode == ReadMode::Database ? "--database" : "--workgroup", "--", path},
-                  -1, out.get());
+        pid = spawn(program, {modeArgument(mode), "--", path}, -1, out.get());
         if (pid < 0) cannotStart(path, -pid);
     }
     out.reset();

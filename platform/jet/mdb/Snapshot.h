@@ -15,7 +15,9 @@
 
 namespace jet::mdb {
 
-enum class ReadMode : uint8_t { Database = 1, Workgroup = 2 };
+// Database: the schema and what permissions are read from; Schema: the schema
+// alone (no workgroup to ask permissions of); Workgroup: accounts and memberships.
+enum class ReadMode : uint8_t { Database = 1, Workgroup = 2, Schema = 3 };
 
 enum class ReadStatus : uint8_t {
     Ok = 0,
