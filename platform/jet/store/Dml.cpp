@@ -166,6 +166,23 @@ std::string tableName(const Parsed& p, size_t& i, Translator& tr) {
 
 }  // namespace
 
+std::optional<std::string> StoreDatabase::dmlTable(const Parsed& p, const Dml& d) {
+    const auto& toks = p.tokens;
+    size_t i = d.first + 1;
+    switch (d.kind) {
+        case Dml::Kind::Update: break;
+        case Dml::Kind::Delete: i = findTop(toks, i, d.last, "FROM") + 1; break;
+        case Dml::Kind::Insert:
+            if (i >= d.last || !isKw(toks[i], "INTO")) return std::nullopt;
+            ++i;
+            break;
+        case Dml::Kind::Select: return std::nullopt;
+    }
+    if (i >= d.last || (toks[i].kind != TokKind::Name && toks[i].kind != TokKind::Word))
+        return std::nullopt;
+    return toks[i].text;
+}
+
 int64_t StoreDatabase::counterNext(const TableDef& t, const ColumnDef& c) {
     auto& s = db_->cached("SELECT NextValue FROM MSysCounters WHERE TableId=? AND ColumnName=?");
     s.args(t.id, text::fold(c.name));
@@ -205,6 +222,7 @@ int32_t StoreDatabase::dml(const Parsed& p, const Dml& d) {
         }
         case Dml::Kind::Update: {
             TableDef& t = requireTable(tableName(p, i, tr));
+            armTriggers(t);
             if (i >= end || !isKw(toks[i], "SET")) tr.error(i, "expected SET");
             ++i;
             const size_t where = findTop(toks, i, end, "WHERE");
@@ -232,6 +250,7 @@ int32_t StoreDatabase::dml(const Parsed& p, const Dml& d) {
             if (from >= end) tr.error(i, "expected FROM");
             i = from + 1;
             TableDef& t = requireTable(tableName(p, i, tr));
+            armTriggers(t);
             text = "DELETE FROM " + sql::ident(t.name);
             if (i < end) {
                 if (!isKw(toks[i], "WHERE")) tr.error(i, "expected WHERE");
@@ -244,6 +263,7 @@ int32_t StoreDatabase::dml(const Parsed& p, const Dml& d) {
             if (i >= end || !isKw(toks[i], "INTO")) tr.error(i, "expected INTO");
             ++i;
             TableDef& t = requireTable(tableName(p, i, tr));
+            armTriggers(t);
             std::vector<const ColumnDef*> cols;
             if (i < end && isSym(toks[i], "(")) {
                 size_t close = i + 1;

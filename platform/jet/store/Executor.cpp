@@ -157,13 +157,17 @@ void StoreDatabase::alterColumn(const AlterColumn& s, Work& w) {
                          c.precision != old->precision || c.scale != old->scale;
     if (retyped) {
         // Jet keeps the fields of a relationship as they are (drop it first).
-        for (const auto& [key, other] : model_.tables)
-            for (const auto& fk : other.foreignKeys)
-                for (const auto& kc : fk.columns)
-                    if ((&other == &t && text::equalNoCase(kc.name, old->name)) ||
-                        (text::equalNoCase(fk.relatedTable, t.name) &&
-                         text::equalNoCase(kc.relatedColumn, old->name)))
-                        raise(Err::FieldInRelationship, {old->name});
+        for (const auto& fk : t.foreignKeys)
+            for (const auto& kc : fk.columns)
+                if (text::equalNoCase(kc.name, old->name))
+                    raise(Err::FieldInRelationship, {old->name});
+        for (const auto& [key, n] : model_.referrersOf(t.name))
+            if (const TableDef* child = model_.tableByKey(key))
+                for (const auto& fk : child->foreignKeys)
+                    if (text::equalNoCase(fk.relatedTable, t.name))
+                        for (const auto& kc : fk.columns)
+                            if (text::equalNoCase(kc.relatedColumn, old->name))
+                                raise(Err::FieldInRelationship, {old->name});
     }
     const bool populated = hasRows(t);
     if (c.autoIncrement && !old->autoIncrement && populated)
@@ -229,20 +233,20 @@ void StoreDatabase::dropColumn(const DropColumn& s, Work& w) {
 
 void StoreDatabase::dropTable(const DropTable& s, Work& w) {
     TableDef& t = requireTable(s.name);
-    for (const auto& [key, other] : model_.tables) {
-        if (&other == &t) continue;
-        for (const auto& fk : other.foreignKeys)
-            if (text::equalNoCase(fk.relatedTable, t.name))
-                raise(Err::TableInRelationship, {t.name, other.name});
-    }
+    const std::string key = text::fold(t.name);
+    for (const auto& [other, n] : model_.referrersOf(t.name))
+        if (const TableDef* child = model_.tableByKey(other); child && other != key)
+            raise(Err::TableInRelationship, {t.name, child->name});
     for (const auto& fk : t.foreignKeys) w.retrigger.insert(text::fold(fk.relatedTable));
+    // SQLite drops the table's triggers with it.
     db_->exec("DROP TABLE " + sql::ident(t.name));
     forgetTriggers(t);
+    armed_.erase(key);
     dropPermissions(objtype::Table, t.name);
     w.removed.insert(t.id);
-    const std::string key = text::fold(t.name);
     w.touched.erase(key);
     w.retrigger.erase(key);
+    for (const auto& fk : t.foreignKeys) model_.forgetRelationship(t.name, fk);
     model_.tables.erase(key);
 }
 
@@ -335,9 +339,7 @@ void StoreDatabase::addConstraint(TableDef& t, const ConstraintSpec& c, const st
     if (!keyed) raise(Err::NoUniqueIndex);
     if (t.index(name) || t.foreignKey(name)) raise(Err::IndexExists, {name, t.name});
     // Relationship names are the database's, not one table's.
-    for (const auto& [key, other] : model_.tables)
-        for (const auto& fk : other.foreignKeys)
-            if (text::equalNoCase(fk.name, name)) raise(Err::ObjectExists, {name});
+    if (model_.relationshipExists(name)) raise(Err::ObjectExists, {name});
     ForeignKeyDef fk;
     fk.name = name;
     fk.relatedTable = r.name;
@@ -363,6 +365,7 @@ void StoreDatabase::addConstraint(TableDef& t, const ConstraintSpec& c, const st
     ix.foreign = true;
     ix.columns = indexColumns();
     addIndex(t, std::move(ix), w);
+    model_.noteRelationship(t.name, fk);
     t.foreignKeys.push_back(std::move(fk));
     w.retrigger.insert(text::fold(r.name));
 }
@@ -385,8 +388,10 @@ void StoreDatabase::dropIndex(TableDef& t, const std::string& name, Work& w) {
     if (ix->unique) {
         // The key a relationship refers to stays while another unique index
         // on the same columns could take its place.
-        for (const auto& [key, child] : model_.tables)
-            for (const auto& fk : child.foreignKeys) {
+        for (const auto& [key, n] : model_.referrersOf(t.name)) {
+            const TableDef* child = model_.tableByKey(key);
+            if (!child) continue;
+            for (const auto& fk : child->foreignKeys) {
                 if (!text::equalNoCase(fk.relatedTable, t.name)) continue;
                 std::vector<std::string> related;
                 for (const auto& kc : fk.columns) related.push_back(kc.relatedColumn);
@@ -397,6 +402,7 @@ void StoreDatabase::dropIndex(TableDef& t, const std::string& name, Work& w) {
                         other = true;
                 if (!other) raise(Err::IndexInRelationship);
             }
+        }
     }
     db_->exec("DROP INDEX IF EXISTS " + sql::ident(sqlIndexName(t, *ix)));
     const std::string stored = ix->name;
@@ -409,6 +415,7 @@ void StoreDatabase::dropConstraint(const DropConstraint& s, Work& w) {
     if (ForeignKeyDef* fk = t.foreignKey(s.name)) {
         const std::string name = fk->name;
         w.retrigger.insert(text::fold(fk->relatedTable));
+        model_.forgetRelationship(t.name, *fk);
         std::erase_if(t.foreignKeys,
                       [&](const ForeignKeyDef& k) { return text::equalNoCase(k.name, name); });
         if (IndexDef* ix = t.index(name); ix && ix->foreign) {

@@ -80,9 +80,56 @@ TableDef* Model::table(std::string_view name) {
     auto it = tables.find(text::fold(name));
     return it == tables.end() ? nullptr : &it->second;
 }
+TableDef* Model::tableByKey(const std::string& key) {
+    auto it = tables.find(key);
+    return it == tables.end() ? nullptr : &it->second;
+}
 QueryDef* Model::query(std::string_view name) {
     auto it = queries.find(text::fold(name));
     return it == queries.end() ? nullptr : &it->second;
+}
+
+bool changesRows(const ForeignKeyDef& fk) {
+    const auto changes = [](int32_t r) {
+        return r == rule::Cascade || r == rule::SetNull || r == rule::SetDefault;
+    };
+    return changes(fk.updateRule) || changes(fk.deleteRule);
+}
+
+const std::map<std::string, int>& Model::referrersOf(std::string_view table) const {
+    static const std::map<std::string, int> kNone;
+    auto it = referrers.find(text::fold(table));
+    return it == referrers.end() ? kNone : it->second;
+}
+
+bool Model::relationshipExists(std::string_view name) const {
+    return relationshipNames.count(text::fold(name)) != 0;
+}
+
+void Model::noteRelationship(std::string_view table, const ForeignKeyDef& fk) {
+    ++referrers[text::fold(fk.relatedTable)][text::fold(table)];
+    ++relationshipNames[text::fold(fk.name)];
+}
+
+void Model::forgetRelationship(std::string_view table, const ForeignKeyDef& fk) {
+    // Counted down, never below zero: a second key on the same pair of tables
+    // keeps the entry.
+    const auto down = [](auto& map, auto it) {
+        if (it != map.end() && --it->second <= 0) map.erase(it);
+    };
+    auto r = referrers.find(text::fold(fk.relatedTable));
+    if (r != referrers.end()) {
+        down(r->second, r->second.find(text::fold(table)));
+        if (r->second.empty()) referrers.erase(r);
+    }
+    down(relationshipNames, relationshipNames.find(text::fold(fk.name)));
+}
+
+void Model::indexRelationships() {
+    referrers.clear();
+    relationshipNames.clear();
+    for (const auto& [key, t] : tables)
+        for (const auto& fk : t.foreignKeys) noteRelationship(t.name, fk);
 }
 
 void createDatabaseMetadata(sql::Db& db) {
@@ -229,6 +276,7 @@ Model loadModel(sql::Db& db) {
             m.queries.emplace(std::move(key), std::move(q));
         }
     }
+    m.indexRelationships();
     return m;
 }
 

@@ -73,13 +73,33 @@ struct QueryDef {
     bool view = false;
 };
 
+// True when a relationship's rules change rows of its table when the related
+// row changes (cascade, set null, set default), not only refuse the change.
+[[nodiscard]] bool changesRows(const ForeignKeyDef& fk);
+
 // Everything keyed by the case-folded name.
 struct Model {
     std::map<std::string, TableDef> tables;
     std::map<std::string, QueryDef> queries;
+    // The relationships indexed, so that no statement looks through every
+    // table: the related table -> the tables whose keys refer to it, with the
+    // number of such keys; and every relationship name with its count. Made
+    // by loadModel; whoever adds or removes a foreign key of a table in
+    // `tables` calls noteRelationship / forgetRelationship.
+    std::map<std::string, std::map<std::string, int>> referrers;
+    std::map<std::string, int> relationshipNames;
 
     [[nodiscard]] TableDef* table(std::string_view name);
     [[nodiscard]] QueryDef* query(std::string_view name);
+    // The table of a folded name (a key of `tables`), or nullptr.
+    [[nodiscard]] TableDef* tableByKey(const std::string& key);
+    // Folded names of the tables with a key that refers to `table` (the table
+    // itself included when it refers to itself), in folded-name order.
+    [[nodiscard]] const std::map<std::string, int>& referrersOf(std::string_view table) const;
+    [[nodiscard]] bool relationshipExists(std::string_view name) const;
+    void noteRelationship(std::string_view table, const ForeignKeyDef& fk);
+    void forgetRelationship(std::string_view table, const ForeignKeyDef& fk);
+    void indexRelationships();
 };
 
 // Makes the metadata tables of a new database (inside the caller's transaction).

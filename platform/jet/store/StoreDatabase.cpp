@@ -59,18 +59,13 @@ StoreDatabase::StoreDatabase(const OpenRequest& request, std::shared_ptr<Workgro
             break;
         case ConnectMode::Unknown: readOnly_ = !can; break;
     }
-    db_ = std::make_unique<sql::Db>(path_, readOnly_ ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE);
-    sqlite3_busy_timeout(db_->handle(), 5000);
+    db_ = connect();
     if (!isStoreDatabase(*db_)) raise(Err::UnknownFormat, {path_});
     if (auto hash = databaseProperty(*db_, "PasswordHash")) {
         if (!verifyPassword(*hash, request.props.databasePassword.value_or("")))
             raise(Err::BadDatabasePassword);
     }
-    // Cascades may reach the same table again (self-relationships). Each
-    // statement is its own transaction: NORMAL syncs at the critical moments
-    // without the cost of FULL on every commit.
-    db_->exec("PRAGMA recursive_triggers = ON; PRAGMA synchronous = NORMAL; PRAGMA cache_size = -16384;");
-    registerFunctions(db_->handle());
+    if (!readOnly_) dropStoredTriggers();
     db_->exec("BEGIN");
     try {
         model_ = loadModel(*db_);
@@ -84,6 +79,34 @@ StoreDatabase::StoreDatabase(const OpenRequest& request, std::shared_ptr<Workgro
 }
 
 StoreDatabase::~StoreDatabase() = default;
+
+std::unique_ptr<sql::Db> StoreDatabase::connect() const {
+    auto db =
+        std::make_unique<sql::Db>(path_, readOnly_ ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE);
+    sqlite3_busy_timeout(db->handle(), 5000);
+    // Cascades may reach the same table again (self-relationships). Each
+    // statement is its own transaction; FULL syncs the journal before every
+    // commit, so that a power loss cannot leave a damaged file (a store of
+    // 2,000 tables still takes some 250 statements a second).
+    db->exec(
+        "PRAGMA recursive_triggers = ON; PRAGMA synchronous = FULL; PRAGMA cache_size = -16384;");
+    registerFunctions(db->handle());
+    return db;
+}
+
+void StoreDatabase::dropStoredTriggers() {
+    std::vector<std::string> names;
+    {
+        auto s = db_->prepare(
+            "SELECT name FROM main.sqlite_master WHERE type = 'trigger' AND name GLOB 'jettr_*'");
+        while (s.step()) names.push_back(s.text(0));
+    }
+    if (names.empty()) return;
+    sql::Transaction tx(*db_);
+    // Another session may be dropping them at the same time.
+    for (const auto& n : names) db_->exec("DROP TRIGGER IF EXISTS main." + sql::ident(n));
+    tx.commit();
+}
 
 void StoreDatabase::create(const std::string& path, const std::string& password) {
     std::error_code ec;
@@ -122,19 +145,42 @@ void StoreDatabase::checkWritable() const {
     if (readOnly_) raise(Err::ReadOnly);
 }
 
-void StoreDatabase::sync() {
-    auto& version = db_->cached("PRAGMA data_version");
+namespace {
+
+int64_t dataVersion(sql::Db& db) {
+    auto& version = db.cached("PRAGMA data_version");
     const int64_t dv = version.step() ? version.integer(0) : 0;
     version.reset();
+    return dv;
+}
+
+}  // namespace
+
+bool StoreDatabase::changedOutside() { return dataVersion(*db_) != dataVersion_; }
+
+void StoreDatabase::sync() {
+    int64_t dv = dataVersion(*db_);
     if (!stale_ && dv == dataVersion_) return;
-    const bool outside = sqlite3_get_autocommit(db_->handle()) != 0;
-    if (outside) db_->exec("BEGIN");
+    if (dv != dataVersion_) {
+        // The triggers may follow a schema another connection changed; SQLite
+        // keeps one whose table that connection dropped and puts it on any
+        // later table of the name. A new connection starts without them.
+        if (!triggers_.empty()) {
+            auto fresh = connect();
+            db_ = std::move(fresh);
+            triggers_.clear();
+            dv = dataVersion(*db_);
+        }
+        armed_.clear();
+    }
+    db_->exec("BEGIN");
     try {
         model_ = loadModel(*db_);
-        triggersLoaded_ = false;
-        if (outside) db_->exec("COMMIT");
+        // A rollback took back the triggers the failed change made.
+        if (stale_) loadTriggers();
+        db_->exec("COMMIT");
     } catch (...) {
-        if (outside) sqlite3_exec(db_->handle(), "ROLLBACK", nullptr, nullptr, nullptr);
+        sqlite3_exec(db_->handle(), "ROLLBACK", nullptr, nullptr, nullptr);
         throw;
     }
     stale_ = false;
@@ -151,13 +197,19 @@ void StoreDatabase::finish(Work& w) {
         saveTable(*db_, it->second);
         trig.insert(key);
         for (const auto& fk : it->second.foreignKeys) trig.insert(text::fold(fk.relatedTable));
-        for (const auto& [otherKey, other] : model_.tables)
-            for (const auto& fk : other.foreignKeys)
-                if (text::equalNoCase(fk.relatedTable, it->second.name)) trig.insert(otherKey);
+        for (const auto& [child, n] : model_.referrersOf(key)) trig.insert(child);
     }
+    // Only the triggers this session made are kept in step; a table that an
+    // armed table's triggers now reach is armed as well.
     for (const auto& key : trig) {
-        auto it = model_.tables.find(key);
-        if (it != model_.tables.end()) regenerateTriggers(it->second);
+        const TableDef* t = model_.tableByKey(key);
+        if (!t) continue;
+        if (armed_.count(key)) {
+            regenerateTriggers(*t);
+            armReached(*t);
+        } else if (reachedByArmed(*t)) {
+            armTriggers(*t);
+        }
     }
 }
 
@@ -199,11 +251,14 @@ std::shared_ptr<const CatalogData> StoreDatabase::catalog() {
 int32_t StoreDatabase::execute(std::string_view sqlText) {
     checkOpen();
     const Parsed p = parseStatement(sqlText);
-    if (const auto* d = std::get_if<Dml>(&p.statement); d && d->kind == Dml::Kind::Select) {
+    const auto* d = std::get_if<Dml>(&p.statement);
+    if (d && d->kind == Dml::Kind::Select) {
         sync();
         return dml(p, *d);
     }
     checkWritable();
+    if (d)
+        if (auto table = dmlTable(p, *d)) armBeforeWrite(*table);
     if (isAccountStatement(p.statement)) {
         accounts(p.statement);
         return -1;
@@ -271,23 +326,79 @@ void StoreDatabase::setCounter(const TableDef& t, const ColumnDef& c, int64_t ne
 }
 
 void StoreDatabase::loadTriggers() {
-    if (triggersLoaded_) return;
-    triggersLoaded_ = true;
     triggers_.clear();
-    auto s = db_->prepare("SELECT name, sql FROM sqlite_master WHERE type = 'trigger'");
-    while (s.step()) triggers_.emplace(s.text(0), s.text(1));
+    armed_.clear();
+    // A table whose rules need no trigger is left out; it is armed again when
+    // written or reached (its own triggers change nothing else).
+    auto s =
+        db_->prepare("SELECT name, tbl_name, sql FROM sqlite_temp_master WHERE type = 'trigger'");
+    while (s.step()) {
+        triggers_.emplace(s.text(0), s.text(2));
+        armed_.insert(text::fold(s.text(1)));
+    }
+}
+
+void StoreDatabase::armBeforeWrite(std::string_view table) {
+    sync();
+    const TableDef* t = model_.table(table);
+    if (!t || armed_.count(text::fold(t->name))) return;
+    db_->exec("BEGIN");
+    try {
+        armTriggers(*t);
+        db_->exec("COMMIT");
+    } catch (...) {
+        sqlite3_exec(db_->handle(), "ROLLBACK", nullptr, nullptr, nullptr);
+        loadTriggers();
+        throw;
+    }
+}
+
+void StoreDatabase::armTriggers(const TableDef& t) {
+    std::vector<const TableDef*> todo{&t};
+    while (!todo.empty()) {
+        const TableDef* x = todo.back();
+        todo.pop_back();
+        if (!armed_.insert(text::fold(x->name)).second) continue;
+        regenerateTriggers(*x);
+        for (const auto& [key, n] : model_.referrersOf(x->name)) {
+            if (armed_.count(key)) continue;
+            const TableDef* child = model_.tableByKey(key);
+            if (!child) continue;
+            for (const auto& fk : child->foreignKeys)
+                if (changesRows(fk) && text::equalNoCase(fk.relatedTable, x->name)) {
+                    todo.push_back(child);
+                    break;
+                }
+        }
+    }
+}
+
+void StoreDatabase::armReached(const TableDef& t) {
+    for (const auto& [key, n] : model_.referrersOf(t.name)) {
+        if (armed_.count(key)) continue;
+        const TableDef* child = model_.tableByKey(key);
+        if (!child) continue;
+        for (const auto& fk : child->foreignKeys)
+            if (changesRows(fk) && text::equalNoCase(fk.relatedTable, t.name)) {
+                armTriggers(*child);
+                break;
+            }
+    }
+}
+
+bool StoreDatabase::reachedByArmed(const TableDef& t) const {
+    for (const auto& fk : t.foreignKeys)
+        if (changesRows(fk) && armed_.count(text::fold(fk.relatedTable))) return true;
+    return false;
 }
 
 void StoreDatabase::forgetTriggers(const TableDef& t) {
-    loadTriggers();
     const std::string prefix = triggerName(t, "");
     for (auto it = triggers_.lower_bound(prefix); it != triggers_.end() && it->first.rfind(prefix, 0) == 0;)
         it = triggers_.erase(it);
 }
 
 void StoreDatabase::regenerateTriggers(const TableDef& t) {
-    loadTriggers();
-
     const std::string T = sql::ident(t.name);
     std::string bi, bu, bd, ai, au, ad;
     // Required columns and columns of indexes that refuse nulls. New counters
@@ -335,7 +446,10 @@ void StoreDatabase::regenerateTriggers(const TableDef& t) {
                       "(" + changed + ") AND " + notNull + " AND " + missing);
     }
     // Relationships that refer to this table: restrict or carry changes over.
-    for (const auto& [key, child] : model_.tables) {
+    for (const auto& [key, count] : model_.referrersOf(t.name)) {
+        const TableDef* c = model_.tableByKey(key);
+        if (!c) continue;
+        const TableDef& child = *c;
         for (const auto& fk : child.foreignKeys) {
             if (!text::equalNoCase(fk.relatedTable, t.name)) continue;
             const std::string C = sql::ident(child.name);
@@ -395,22 +509,26 @@ void StoreDatabase::regenerateTriggers(const TableDef& t) {
         }
     }
     // Only triggers whose text changes are made again: every DDL statement
-    // costs SQLite a pass over its schema table.
+    // costs SQLite a pass over its schema table. TEMP triggers belong to this
+    // connection; the body's unqualified names find the main tables (the
+    // only TEMP table is the provider's own MSysRebuild).
     const auto make = [&](std::string_view sfx, std::string_view when, const std::string& body) {
         const std::string name = triggerName(t, sfx);
-        const std::string text = body.empty() ? std::string()
-                                              : "CREATE TRIGGER " + sql::ident(name) + " " +
-                                                    std::string(when) + " ON " + T +
-                                                    " FOR EACH ROW BEGIN\n" + body + "END";
+        // From the name on, as SQLite keeps it after "CREATE TRIGGER ".
+        const std::string tail = body.empty() ? std::string()
+                                              : sql::ident(name) + " " + std::string(when) +
+                                                    " ON main." + T + " FOR EACH ROW BEGIN\n" +
+                                                    body + "END";
+        const std::string kept = tail.empty() ? std::string() : "CREATE TRIGGER " + tail;
         auto it = triggers_.find(name);
-        if (it != triggers_.end() && it->second == text) return;
+        if (it != triggers_.end() && it->second == kept) return;
         if (it != triggers_.end()) {
-            db_->exec("DROP TRIGGER IF EXISTS " + sql::ident(name));
+            db_->exec("DROP TRIGGER IF EXISTS temp." + sql::ident(name));
             triggers_.erase(it);
         }
-        if (text.empty()) return;
-        db_->exec(text);
-        triggers_.emplace(name, text);
+        if (kept.empty()) return;
+        db_->exec("CREATE TEMP TRIGGER " + tail);
+        triggers_.emplace(name, kept);
     };
     make("bi", "BEFORE INSERT", bi);
     make("bu", "BEFORE UPDATE", bu);

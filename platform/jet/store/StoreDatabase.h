@@ -2,8 +2,16 @@
 // The store provider's session on one database file (a jet::Backend). Every
 // statement and property or permission write runs in one SQLite transaction:
 // it succeeds whole or leaves file and session as they were.
+//
+// Jet's rules on rows (required columns, DISALLOW NULL, relationships with
+// their cascades) are SQLite triggers that the session derives from its model
+// and keeps in SQLite's TEMP schema, never in the file: a table's are made
+// before the first statement of the session that writes its rows, together
+// with those of every table they can change in turn, and are kept in step
+// with later schema changes. A session that only reads makes none.
 #include <map>
 #include <memory>
+#include <optional>
 #include <set>
 #include <string>
 
@@ -44,12 +52,21 @@ private:
 
     void checkOpen() const;
     void checkWritable() const;
-    // Reads the model again when another connection changed the file.
+    // A new SQLite connection on the file, set up for the provider.
+    [[nodiscard]] std::unique_ptr<sql::Db> connect() const;
+    // Reads the model again when another connection changed the file or a
+    // change failed. Called outside a transaction: a session holding triggers
+    // starts on a new SQLite connection when another one changed the file.
     void sync();
+    // True when another connection committed since the last sync().
+    [[nodiscard]] bool changedOutside();
     // Runs `body` inside one transaction; on failure nothing stays changed.
     template <class F>
     auto inTransaction(F&& body);
     void finish(Work& w);
+    // Files made by earlier versions keep the triggers in the file: a session
+    // that may write drops them, so that no rule runs twice.
+    void dropStoredTriggers();
 
     // --- statements (Executor.cpp) ---------------------------------------------
     int32_t run(const Parsed& p, Work& w);
@@ -68,6 +85,11 @@ private:
     void databasePassword(const AlterDatabasePassword& s);
     void grantRevoke(const GrantRevoke& s);
     int32_t dml(const Parsed& p, const Dml& d);
+    // The table a row-changing statement names, when it names one.
+    [[nodiscard]] static std::optional<std::string> dmlTable(const Parsed& p, const Dml& d);
+    // Makes the triggers a write on `table` needs before the statement's own
+    // transaction, so that a refused row does not take them back with it.
+    void armBeforeWrite(std::string_view table);
     // Counters are numbered by the inserts themselves: the next value of one,
     // and moving them on after `rows` rows were added past row id `lastRow`.
     [[nodiscard]] int64_t counterNext(const TableDef& t, const ColumnDef& c);
@@ -80,7 +102,16 @@ private:
     // column as `sources` says (an SQL expression over the old table per new
     // column), then puts indexes back.
     void rebuild(const TableDef& to, const std::vector<std::string>& sources);
+    // Makes the triggers of `t` again where their text changed.
     void regenerateTriggers(const TableDef& t);
+    // Makes the triggers of `t` and of every table they can change in turn,
+    // where this session has not made them yet.
+    void armTriggers(const TableDef& t);
+    // Arms the tables whose rows the triggers of armed `t` can change.
+    void armReached(const TableDef& t);
+    // True when the rows of `t` can be changed by the triggers of an armed table.
+    [[nodiscard]] bool reachedByArmed(const TableDef& t) const;
+    // Reads this session's triggers back from SQLite (after a rollback).
     void loadTriggers();
     // Triggers go with their table when SQLite drops it.
     void forgetTriggers(const TableDef& t);
@@ -110,27 +141,32 @@ private:
     uint64_t snapshotGeneration_ = 0;
     uint64_t snapshotWorkgroup_ = 0;
     std::vector<TableData> systemTables_;
-    // The provider's triggers as they stand in the file: name -> SQL text,
-    // read when first needed.
+    // This session's triggers: name -> SQL text as SQLite keeps it.
     std::map<std::string, std::string> triggers_;
-    bool triggersLoaded_ = false;
+    // Folded names of the tables whose triggers this session made. Closed:
+    // whatever an armed table's triggers change is armed too.
+    std::set<std::string> armed_;
 };
 
 template <class F>
 inline auto StoreDatabase::inTransaction(F&& body) {
-    sql::Transaction tx(*db_);
-    try {
+    for (;;) {
         sync();
-        Work w;
-        auto result = body(w);
-        finish(w);
-        tx.commit();
-        ++generation_;
-        return result;
-    } catch (...) {
-        // The session's model may hold part of the failed change: read it again.
-        stale_ = true;
-        throw;
+        sql::Transaction tx(*db_);
+        try {
+            // Another connection wrote between sync() and the lock: look again.
+            if (changedOutside()) continue;
+            Work w;
+            auto result = body(w);
+            finish(w);
+            tx.commit();
+            ++generation_;
+            return result;
+        } catch (...) {
+            // The session's model may hold part of the failed change: read it again.
+            stale_ = true;
+            throw;
+        }
     }
 }
 
