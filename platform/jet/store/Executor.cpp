@@ -77,6 +77,8 @@ int32_t StoreDatabase::run(const Parsed& p, Work& w) {
     if (auto* a = std::get_if<DropIndex>(&st)) dropIndex(requireTable(a->table), a->name, w);
     if (auto* a = std::get_if<CreateQuery>(&st)) createQuery(*a);
     if (auto* a = std::get_if<DropQuery>(&st)) dropQuery(*a);
+    w.catalogSame = std::holds_alternative<AlterDatabasePassword>(st) ||
+                     std::holds_alternative<GrantRevoke>(st) || std::holds_alternative<Dml>(st);
     if (auto* a = std::get_if<AlterDatabasePassword>(&st)) databasePassword(*a);
     if (auto* a = std::get_if<GrantRevoke>(&st)) grantRevoke(*a);
     if (auto* a = std::get_if<Dml>(&st)) return dml(p, *a);
@@ -536,7 +538,8 @@ void StoreDatabase::accounts(const Statement& st) {
         for (const auto& n : du->names)
             if (!principalExists(PrincipalKind::User, n)) raise(Err::AccountNotFound, {n});
         for (const auto& n : du->names) wg.dropUser(n);
-        inTransaction([&](Work&) -> int32_t {
+        inTransaction([&](Work& w) -> int32_t {
+            w.catalogSame = true;
             for (const auto& n : du->names) dropPrincipalPermissions(PrincipalKind::User, n);
             return 0;
         });
@@ -544,7 +547,8 @@ void StoreDatabase::accounts(const Statement& st) {
         for (const auto& n : dg->names)
             if (!principalExists(PrincipalKind::Group, n)) raise(Err::AccountNotFound, {n});
         for (const auto& n : dg->names) wg.dropGroup(n);
-        inTransaction([&](Work&) -> int32_t {
+        inTransaction([&](Work& w) -> int32_t {
+            w.catalogSame = true;
             for (const auto& n : dg->names) dropPrincipalPermissions(PrincipalKind::Group, n);
             return 0;
         });

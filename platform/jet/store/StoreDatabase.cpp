@@ -704,7 +704,8 @@ void StoreDatabase::setPermissions(PrincipalKind kind, std::string_view principa
     checkOpen();
     workgroup();
     checkWritable();
-    inTransaction([&](Work&) -> int32_t {
+    inTransaction([&](Work& w) -> int32_t {
+        w.catalogSame = true;
         if (!principalExists(kind, principal)) raise(Err::AccountNotFound, {principal});
         const std::string object = permissionObject(objectName, objectType);
         applyPermission(kind, principal, object, objectType, action, rights);

@@ -48,6 +48,9 @@ private:
         std::set<std::string> touched;  // folded names of tables to store again
         std::set<int64_t> removed;      // ids of dropped tables
         std::set<std::string> retrigger;  // folded names whose triggers to make again
+        // Rows, permissions or the password changed, nothing the catalog
+        // shows: its snapshot stays.
+        bool catalogSame = false;
     };
 
     void checkOpen() const;
@@ -160,7 +163,7 @@ inline auto StoreDatabase::inTransaction(F&& body) {
             auto result = body(w);
             finish(w);
             tx.commit();
-            ++generation_;
+            if (!w.catalogSame) ++generation_;
             return result;
         } catch (...) {
             // The session's model may hold part of the failed change: read it again.
