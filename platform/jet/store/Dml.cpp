@@ -222,6 +222,8 @@ int32_t StoreDatabase::dml(const Parsed& p, const Dml& d) {
         }
         case Dml::Kind::Update: {
             TableDef& t = requireTable(tableName(p, i, tr));
+            // Made before the transaction already, unless the session has
+            // started afresh since; then here.
             armTriggers(t);
             if (i >= end || !isKw(toks[i], "SET")) tr.error(i, "expected SET");
             ++i;
