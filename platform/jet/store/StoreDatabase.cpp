@@ -219,8 +219,10 @@ std::shared_ptr<const CatalogData> StoreDatabase::catalog() {
     checkOpen();
     sync();
     const uint64_t wv = workgroup_ ? workgroup_->version() : 0;
-    if (snapshot_ && snapshotGeneration_ == generation_ && snapshotWorkgroup_ == wv)
+    if (snapshot_ && snapshotWorkgroup_ == wv &&
+        (snapshotGeneration_ == generation_ || patchSnapshot()))
         return snapshot_;
+    pendingColumns_.clear();
     auto d = std::make_shared<CatalogData>();
     d->tables.reserve(model_.tables.size() + systemTables_.size());
     for (const auto& [key, t] : model_.tables) d->tables.push_back(tableData(t));
@@ -600,6 +602,41 @@ void StoreDatabase::setColumnProperty(std::string_view table, std::string_view c
         w.touched.insert(text::fold(t.name));
         return 0;
     });
+    // Remembered for the next catalog read, when the handles of this call are gone.
+    if (snapshot_ && snapshotGeneration_ + pendingColumns_.size() + 1 == generation_)
+        pendingColumns_.emplace_back(text::fold(table), std::string(column));
+    else
+        pendingColumns_.clear();
+}
+
+// A script sets thousands of column properties one by one, reading the catalog
+// between them; rebuilding the whole snapshot after each would cost time in
+// proportion to the schema. When only property writes came after the snapshot
+// and no handle shares it any more, the changed columns are brought up to date
+// in place. Returns false when the snapshot must be made anew.
+bool StoreDatabase::patchSnapshot() {
+    const auto pending = std::move(pendingColumns_);
+    pendingColumns_.clear();
+    if (pending.empty() || snapshotGeneration_ + pending.size() != generation_ ||
+        snapshot_.use_count() != 1)
+        return false;
+    for (const auto& [tableKey, column] : pending) {
+        const auto t = model_.tables.find(tableKey);
+        if (t == model_.tables.end()) return false;
+        const ColumnDef* c = t->second.column(column);
+        if (!c) return false;
+        ColumnData* target = nullptr;
+        for (auto& td : snapshot_->tables) {
+            if (!text::equalNoCase(td.name, t->second.name)) continue;
+            for (auto& cd : td.columns)
+                if (text::equalNoCase(cd.name, c->name)) target = &cd;
+            break;
+        }
+        if (!target) return false;
+        *target = columnData(*c);
+    }
+    snapshotGeneration_ = generation_;
+    return true;
 }
 
 // --- permissions ----------------------------------------------------------------------------

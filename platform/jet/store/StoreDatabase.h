@@ -106,6 +106,8 @@ private:
     // column), then puts indexes back.
     void rebuild(const TableDef& to, const std::vector<std::string>& sources);
     // Makes the triggers of `t` again where their text changed.
+    // Brings the columns of the property writes since the snapshot up to date in it.
+    [[nodiscard]] bool patchSnapshot();
     void regenerateTriggers(const TableDef& t);
     // Makes the triggers of `t` and of every table they can change in turn,
     // where this session has not made them yet.
@@ -140,7 +142,11 @@ private:
     bool stale_ = false;
     int64_t dataVersion_ = 0;
     uint64_t generation_ = 1;
-    std::shared_ptr<const CatalogData> snapshot_;
+    // Made here and handed out as const; patched in place only while nobody
+    // else holds it (see setColumnProperty).
+    std::shared_ptr<CatalogData> snapshot_;
+    // (folded table name, column name) of each property write since the snapshot.
+    std::vector<std::pair<std::string, std::string>> pendingColumns_;
     uint64_t snapshotGeneration_ = 0;
     uint64_t snapshotWorkgroup_ = 0;
     std::vector<TableData> systemTables_;

@@ -57,6 +57,27 @@ TEST(StoreProperties, TextValuesConvertToThePropertysType) {
     EXPECT_EQ(storetest::dump(db.cat), before);
 }
 
+TEST(StoreProperties, WritesShowInLaterReadsWhetherOrNotOldHandlesAreHeld) {
+    Db db(kTable);
+    auto column = [&] { return db.cat.Tables().Item("T").Columns().Item("Name"); };
+    // Nothing held between write and read: the snapshot is brought up to date in place.
+    column().Properties().Item(2).Value(std::string("first"));
+    EXPECT_EQ(jet::toText(column().Properties().Item(2).Value()), "first");
+    // A handle held across the write keeps what it read; a fresh read sees the write.
+    const auto held = column();
+    column().Properties().Item(2).Value(std::string("second"));
+    EXPECT_EQ(jet::toText(held.Properties().Item(2).Value()), "first");
+    EXPECT_EQ(jet::toText(column().Properties().Item(2).Value()), "second");
+    // The nullable property changes the attributes as well.
+    column().Properties().Item(3).Value(std::string("0"));
+    EXPECT_EQ(column().Attributes() & 2, 0);
+    // The same, as another connection reads it.
+    jet::Catalog other;
+    other.ActiveConnection(jet::testing::storeConnectionString(db.path));
+    EXPECT_EQ(jet::toText(other.Tables().Item("T").Columns().Item("Name").Properties().Item(2).Value()),
+              "second");
+}
+
 TEST(StoreProperties, SeedOfACounterSetsTheNextValueAndPropertiesSurviveReopen) {
     Db db(kTable);
     db.exec("INSERT INTO [T] ([Name]) VALUES ('a')");
