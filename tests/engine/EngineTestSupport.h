@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <ostream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -16,6 +17,24 @@
 #include "jet/testing/MemoryCatalog.h"
 
 namespace enginetest {
+
+// An element's name and code, for comparing lists of elements in one line.
+struct Entry {
+    std::string name;
+    int32_t action;
+    bool operator==(const Entry&) const = default;
+};
+
+inline std::ostream& operator<<(std::ostream& os, const Entry& e) {
+    return os << "{" << e.name << ", " << e.action << "}";
+}
+
+template <class List>
+std::vector<Entry> entries(const List& list) {
+    std::vector<Entry> out;
+    for (const auto& e : list) out.push_back({e.Name, e.Action});
+    return out;
+}
 
 using namespace jet;
 

@@ -11,23 +11,6 @@ using namespace engine;
 
 namespace {
 
-struct Entry {
-    std::string name;
-    int32_t action;
-    bool operator==(const Entry&) const = default;
-};
-
-std::ostream& operator<<(std::ostream& os, const Entry& e) {
-    return os << "{" << e.name << ", " << e.action << "}";
-}
-
-template <class List>
-std::vector<Entry> entries(const List& list) {
-    std::vector<Entry> out;
-    for (const auto& e : list) out.push_back({e.Name, e.Action});
-    return out;
-}
-
 // A table T whose every key has an index of its name, unless `indexes` says otherwise.
 TableData keyedTable(std::vector<KeyData> keys, std::optional<std::vector<std::string>> indexes = {}) {
     TableData t = makeTable("T", {col("ID"), col("A"), col("B"), col("C")});

@@ -15,23 +15,6 @@ ParameterData param(std::string name, int32_t type = adtype::Integer, int32_t si
     return ParameterData{std::move(name), type, size};
 }
 
-struct Entry {
-    std::string name;
-    int32_t action;
-    bool operator==(const Entry&) const = default;
-};
-
-std::ostream& operator<<(std::ostream& os, const Entry& e) {
-    return os << "{" << e.name << ", " << e.action << "}";
-}
-
-template <class List>
-std::vector<Entry> entries(const List& list) {
-    std::vector<Entry> out;
-    for (const auto& e : list) out.push_back({e.Name, e.Action});
-    return out;
-}
-
 }  // namespace
 
 struct TextCase {
