@@ -13,6 +13,18 @@ void readSide(const jet::Index& x, TIndexProps& side) {
     side.Unique = x.Unique();
 }
 
+// An index that only `side` has: its own half and columns, and an empty column
+// list on the other half. The caller marks the table.
+void listOneSided(const jet::Index& x, CompareSide side, TIndex& e) {
+    TIndexProps& own = side == csSource ? e.Source : e.Destination;
+    TIndexProps& other = side == csSource ? e.Destination : e.Source;
+    e.Action = side == csSource ? acOnlyInSource : acOnlyInDestination;
+    e.Name = x.Name();
+    readSide(x, own);
+    CollectIndexColumns(x.Columns(), side, e);
+    other.Columns.Clear();
+}
+
 }  // namespace
 
 void CollectIndexColumns(const jet::Collection<jet::IndexColumn>& columns, CompareSide side,
@@ -33,23 +45,7 @@ void CollectIndexColumns(const jet::Collection<jet::IndexColumn>& columns, Compa
 void CollectIndexes(const jet::Collection<jet::Index>& indexes, CompareSide side, TTable& table) {
     const int32_t n = indexes.Count();
     table.Indexes.Redim(n);
-    for (int32_t i = 0; i < n; ++i) {
-        const jet::Index x = indexes.Item(i);
-        TIndex& e = table.Indexes[i + 1];
-        if (side == csSource) {
-            e.Action = acOnlyInSource;
-            e.Name = x.Name();
-            readSide(x, e.Source);
-            CollectIndexColumns(x.Columns(), csSource, e);
-            e.Destination.Columns.Clear();
-        } else {
-            e.Action = acOnlyInDestination;
-            e.Name = x.Name();
-            readSide(x, e.Destination);
-            CollectIndexColumns(x.Columns(), csDestination, e);
-            e.Source.Columns.Clear();
-        }
-    }
+    for (int32_t i = 0; i < n; ++i) listOneSided(indexes.Item(i), side, table.Indexes[i + 1]);
 }
 
 void CompareIndexColumns(const jet::Collection<jet::IndexColumn>& source,
@@ -114,11 +110,7 @@ void CompareIndexes(const jet::Collection<jet::Index>& source,
                 CompareIndexColumns(s.Columns(), d.Columns(), true, e);
             } else {
                 table.Action = acDifferent;
-                e.Action = acOnlyInSource;
-                e.Name = s.Name();
-                readSide(s, e.Source);
-                CollectIndexColumns(s.Columns(), csSource, e);
-                e.Destination.Columns.Clear();
+                listOneSided(s, csSource, e);
             }
         }
         return;
@@ -131,11 +123,7 @@ void CompareIndexes(const jet::Collection<jet::Index>& source,
         if (sources.contains(d.Name())) continue;
         TIndex& e = list.Append();
         table.Action = acDifferent;
-        e.Action = acOnlyInDestination;
-        e.Name = d.Name();
-        readSide(d, e.Destination);
-        CollectIndexColumns(d.Columns(), csDestination, e);
-        e.Source.Columns.Clear();
+        listOneSided(d, csDestination, e);
     }
 }
 

@@ -20,6 +20,18 @@ void readSide(const jet::Key& x, TKeyProps& side) {
     side.DeleteRule = toInt16(x.DeleteRule());
 }
 
+// A key that only `side` has: its own half and columns, and an empty column
+// list on the other half. The caller marks the table.
+void listOneSided(const jet::Key& x, CompareSide side, TKey& e) {
+    TKeyProps& own = side == csSource ? e.Source : e.Destination;
+    TKeyProps& other = side == csSource ? e.Destination : e.Source;
+    e.Action = side == csSource ? acOnlyInSource : acOnlyInDestination;
+    e.Name = x.Name();
+    readSide(x, own);
+    CollectKeyColumns(x.Columns(), side, e);
+    other.Columns.Clear();
+}
+
 // The keys of one side that take part in the comparison: a key needs an index
 // of its name on its table, and a unique key that shares its name with a
 // foreign key of the same table is that foreign key's shadow and stays out.
@@ -79,20 +91,7 @@ void CollectKeys(const jet::Collection<jet::Key>& keys, const jet::Collection<je
     for (int32_t i = 0; i < n; ++i) {
         const jet::Key k = keys.Item(i);
         if (!indexNames.contains(k.Name())) continue;
-        TKey& e = table.Keys.Append();
-        if (side == csSource) {
-            e.Action = acOnlyInSource;
-            e.Name = k.Name();
-            readSide(k, e.Source);
-            CollectKeyColumns(k.Columns(), csSource, e);
-            e.Destination.Columns.Clear();
-        } else {
-            e.Action = acOnlyInDestination;
-            e.Name = k.Name();
-            readSide(k, e.Destination);
-            CollectKeyColumns(k.Columns(), csDestination, e);
-            e.Source.Columns.Clear();
-        }
+        listOneSided(k, side, table.Keys.Append());
     }
 }
 
@@ -164,11 +163,7 @@ void CompareKeys(const jet::Collection<jet::Key>& sourceKeys,
                 CompareKeyColumns(s.Columns(), d.Columns(), true, e);
             } else {
                 table.Action = acDifferent;
-                e.Action = acOnlyInSource;
-                e.Name = s.Name();
-                readSide(s, e.Source);
-                CollectKeyColumns(s.Columns(), csSource, e);
-                e.Destination.Columns.Clear();
+                listOneSided(s, csSource, e);
             }
         }
         return;
@@ -181,11 +176,7 @@ void CompareKeys(const jet::Collection<jet::Key>& sourceKeys,
         if (src.first.contains(d.Name())) continue;
         TKey& e = table.Keys.Append();
         table.Action = acDifferent;
-        e.Action = acOnlyInDestination;
-        e.Name = d.Name();
-        readSide(d, e.Destination);
-        CollectKeyColumns(d.Columns(), csDestination, e);
-        e.Source.Columns.Clear();
+        listOneSided(d, csDestination, e);
     }
 }
 
