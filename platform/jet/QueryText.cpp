@@ -1,6 +1,7 @@
 #include "jet/QueryText.h"
 
 #include <cctype>
+#include <limits>
 #include <string>
 
 #include "text/CaseFold.h"
@@ -201,9 +202,16 @@ std::vector<ParameterData> parametersOf(std::string_view sql) {
             ++r.i;
             r.skipSpace();
             const auto n = r.word();
+            // The text is the user's (or a file's): a length too long for 32 bits
+            // stops at the largest one rather than overflowing.
             int32_t size = 0;
-            for (char c : n)
-                if (std::isdigit(static_cast<unsigned char>(c))) size = size * 10 + (c - '0');
+            for (char c : n) {
+                if (!std::isdigit(static_cast<unsigned char>(c))) continue;
+                const int digit = c - '0';
+                size = size > (std::numeric_limits<int32_t>::max() - digit) / 10
+                           ? std::numeric_limits<int32_t>::max()
+                           : size * 10 + digit;
+            }
             if (p.type == 202 || p.type == 128 || p.type == 204) p.size = size;
             while (r.i < r.s.size() && r.s[r.i] != ')') ++r.i;
             if (r.i < r.s.size()) ++r.i;

@@ -43,4 +43,12 @@ TEST(QueryText, ReadsParameters) {
     EXPECT_TRUE(jet::parametersOf("SELECT 1").empty());
 }
 
+TEST(QueryText, ALengthTooLongForThirtyTwoBitsStopsAtTheLargest) {
+    const auto ps = jet::parametersOf(
+        "PARAMETERS [a] Text (2147483647), [b] Text (2147483648), [c] Binary "
+        "(99999999999999999999); SELECT 1");
+    ASSERT_EQ(ps.size(), 3u);
+    for (const auto& p : ps) EXPECT_EQ(p.size, 2147483647) << p.name;
+}
+
 }  // namespace
