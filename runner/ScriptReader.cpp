@@ -87,8 +87,12 @@ std::vector<std::string> splitLines(std::string_view text) {
 std::vector<std::string> readScriptLines(const std::string& path) {
     if (path.empty()) throw RunnerError("No script file was named.");
     std::error_code ec;
-    if (std::filesystem::is_directory(path, ec))
+    const auto status = std::filesystem::status(path, ec);
+    if (std::filesystem::is_directory(status))
         throw RunnerError("Cannot open the script file '" + path + "': it is a folder.");
+    // A FIFO would wait for a writer and a device may never end.
+    if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status))
+        throw RunnerError("Cannot open the script file '" + path + "': it is not a file.");
     std::ifstream in(path, std::ios::binary);
     if (!in)
         throw RunnerError("Cannot open the script file '" + path + "': " + std::strerror(errno) +

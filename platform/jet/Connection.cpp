@@ -13,7 +13,9 @@ namespace jet {
 FileKind probeFile(const std::string& path) {
     std::error_code ec;
     if (path.empty() || !std::filesystem::exists(path, ec)) return FileKind::Missing;
-    if (std::filesystem::is_directory(path, ec)) return FileKind::Unreadable;
+    // Only a regular file is read: opening a FIFO would wait for a writer, and a
+    // device may never end.
+    if (!std::filesystem::is_regular_file(path, ec)) return FileKind::Unreadable;
     std::ifstream in(path, std::ios::binary);
     if (!in) return FileKind::Unreadable;
     char head[20] = {};

@@ -1,6 +1,7 @@
 // CScriptRunner on store databases: scripts of every statement and block line
 // the generator writes, line ends, failures and how the run answers them.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <functional>
 
@@ -512,6 +513,11 @@ TEST_F(StoreFixture, ADatabaseThatDoesNotOpenFailsTheRun) {
     r.ScriptFile(scriptPath);
     EXPECT_THROW((void)r.RunScript(), jet::Error);
     r.ConnectionString(storeConnectionString(database, "", "ann", ""));  // no workgroup for ann
+    EXPECT_THROW((void)r.RunScript(), jet::Error);
+    // A FIFO is refused at once rather than waited on.
+    const std::string fifo = dir.file("fifo.sdb");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    r.ConnectionString(storeConnectionString(fifo));
     EXPECT_THROW((void)r.RunScript(), jet::Error);
 }
 

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "TestSupport.h"
 #include "runner/RunnerError.h"
@@ -54,7 +55,11 @@ TEST(ScriptReader, ReadsAFile) {
 
 TEST(ScriptReader, FailsClearlyWhenThereIsNoFile) {
     testsupport::TempDir dir;
-    for (const std::string& path : {std::string(), dir.file("missing.psx"), dir.path().string()}) {
+    // Neither may be read: the FIFO would wait for a writer, the device never ends.
+    const std::string fifo = dir.file("fifo.psx");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    for (const std::string& path : {std::string(), dir.file("missing.psx"), dir.path().string(),
+                                    fifo, std::string("/dev/zero")}) {
         try {
             (void)runner::readScriptLines(path);
             ADD_FAILURE() << "read '" << path << "'";
