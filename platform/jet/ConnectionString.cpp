@@ -3,7 +3,6 @@
 #include "jet/Error.h"
 #include "jet/Variant.h"
 #include "text/CaseFold.h"
-#include "text/Trim.h"
 
 namespace jet {
 
@@ -41,7 +40,7 @@ void assign(ConnectionProperties& p, std::string_view key, std::string value) {
 
 ConnectionProperties parseConnectionString(std::string_view text) {
     ConnectionProperties props;
-    bool sawProvider = false, sawDataSource = false;
+    bool sawProvider = false;
     size_t i = 0;
     while (i <= text.size()) {
         // One segment: up to the next ";" outside quotes.
@@ -93,14 +92,13 @@ ConnectionProperties parseConnectionString(std::string_view text) {
             value = std::string(trimBlanks(text.substr(eq + 1, next - eq - 1)));
         }
         if (text::equalNoCase(key, "Provider")) sawProvider = true;
-        if (text::equalNoCase(key, "Data Source")) sawDataSource = true;
         assign(props, key, std::move(value));
         if (next >= text.size()) break;
         i = next + 1;
     }
     if (!sawProvider || !text::equalNoCase(trimBlanks(props.provider), kJetProvider))
         raise(Err::ProviderNotFound, {sawProvider ? props.provider : std::string("(none)")});
-    if (!sawDataSource || props.dataSource.empty()) raise(Err::NoDataSource);
+    if (props.dataSource.empty()) raise(Err::NoDataSource);
     return props;
 }
 
