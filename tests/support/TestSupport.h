@@ -23,8 +23,8 @@ private:
 // path when it is missing.
 [[nodiscard]] std::filesystem::path fixturesDir();
 
-// The path of one fixture ("jackcess/indexTestV2000.mdb"); calls GTEST_SKIP
-// through the macro below when the folder is missing.
+// The path of one fixture ("jackcess/indexTestV2000.mdb"). It names no real
+// file when the folder is missing: call REQUIRE_FIXTURES() first.
 [[nodiscard]] std::string fixture(const std::string& relative);
 
 std::string readFile(const std::string& path);

@@ -38,7 +38,8 @@ private:
 // An unbound catalog carrying `plan`: bind it with ActiveConnection as usual.
 [[nodiscard]] Catalog faultyCatalog(std::shared_ptr<const FaultPlan> plan);
 
-// Binds `catalog` and installs the plan in one step.
+// Installs a plan of `faults` on `catalog`, bound or not, and returns it so that
+// a test can read its hits.
 std::shared_ptr<FaultPlan> injectFaults(Catalog& catalog, std::vector<Fault> faults);
 
 }  // namespace jet::testing
