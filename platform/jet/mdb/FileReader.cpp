@@ -514,7 +514,7 @@ private:
             if (o.type != kObjQuery) continue;
             auto it = byObject.find(o.id);
             auto built = buildQuerySql(it == byObject.end() ? std::vector<QueryRow>{} : it->second);
-            s.queries.push_back({o.name, built.kind, built.hasParameters, std::move(built.sql)});
+            s.queries.push_back({o.name, std::move(built.sql)});
         }
     }
 

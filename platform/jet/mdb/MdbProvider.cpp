@@ -20,7 +20,6 @@
 #include "jet/QueryText.h"
 #include "jet/mdb/JetHeader.h"
 #include "jet/mdb/JetRights.h"
-#include "jet/mdb/QuerySql.h"
 #include "jet/mdb/ReaderProcess.h"
 #include "text/CaseFold.h"
 #include "text/Trim.h"
@@ -90,10 +89,6 @@ private:
     std::vector<PrincipalData> users_;
     std::vector<PrincipalData> groups_;
 };
-
-bool isViewKind(int32_t kind) {
-    return kind == qkind::Select || kind == qkind::Crosstab || kind == qkind::Union;
-}
 
 class MdbBackend final : public Backend {
 public:
@@ -194,7 +189,9 @@ private:
             QueryData d;
             d.name = q.name;
             d.commandText = std::string(text::trimWhite(q.sql));
-            if (isViewKind(q.kind) && !q.hasParameters) {
+            // The rule the store follows too, so that a query copied between the
+            // two kinds of file stays a view or stays a procedure.
+            if (isViewQuery(d.commandText)) {
                 data->views.push_back(std::move(d));
             } else {
                 d.parameters = parametersOf(d.commandText);

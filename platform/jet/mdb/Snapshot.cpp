@@ -7,7 +7,7 @@ namespace jet::mdb {
 
 namespace {
 
-constexpr std::string_view kMagic = "PBMDB\x01";
+constexpr std::string_view kMagic = "PBMDB\x02";
 constexpr std::string_view kTrailer = "\x04END";
 
 class Writer {
@@ -226,8 +226,6 @@ std::string encodeReply(const ReadReply& reply) {
     w.list(s.tables, [&](const TableData& t) { writeTable(w, t); });
     w.list(s.queries, [&](const SnapshotQuery& q) {
         w.str(q.name);
-        w.i32(q.kind);
-        w.boolean(q.hasParameters);
         w.str(q.sql);
     });
     w.list(s.objects, [&](const SnapshotObject& o) {
@@ -264,11 +262,9 @@ std::optional<ReadReply> decodeReply(std::string_view bytes) {
     auto& s = reply.snapshot;
     s.jetVersion = r.i32();
     for (uint32_t n = r.count(20); n > 0 && r.ok(); --n) s.tables.push_back(readTable(r));
-    for (uint32_t n = r.count(13); n > 0 && r.ok(); --n) {
+    for (uint32_t n = r.count(8); n > 0 && r.ok(); --n) {
         SnapshotQuery q;
         q.name = r.str();
-        q.kind = r.i32();
-        q.hasParameters = r.boolean();
         q.sql = r.str();
         s.queries.push_back(std::move(q));
     }

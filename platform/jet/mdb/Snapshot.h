@@ -26,13 +26,10 @@ enum class ReadStatus : uint8_t {
     NoAccounts = 3,  // read as a workgroup, but the file holds no MSysAccounts
 };
 
-// A saved query: its Jet kind (the type code of MSysQueries: 1 select, 2 make
-// table, 3 append, 4 update, 5 delete, 6 crosstab, 7 data definition, 8 pass
-// through, 9 union), whether it declares parameters, and its SQL text.
+// A saved query and its SQL text; view or procedure, and the parameters, follow
+// from the text (jet/QueryText.h).
 struct SnapshotQuery {
     std::string name;
-    int32_t kind = 1;
-    bool hasParameters = false;
     std::string sql;
 };
 

@@ -13,6 +13,8 @@
 #include "TestSupport.h"
 #include "jet/Catalog.h"
 #include "jet/Error.h"
+#include "jet/mdb/Snapshot.h"
+#include "jet/testing/StoreBuilder.h"
 #include "text/CaseFold.h"
 
 namespace {
@@ -644,6 +646,55 @@ TEST(MdbCatalog, NorthwindQueriesAreSortedIntoViewsAndProcedures) {
     EXPECT_EQ(c.Views().Item("Ten Most Expensive Products").Command().CommandText(),
               "SELECT DISTINCTROW TOP 10 Products.ProductName AS TenMostExpensiveProducts, "
               "Products.UnitPrice\r\nFROM Products\r\nORDER BY Products.UnitPrice DESC;");
+}
+
+// A query lands in the collection its text says, by the rule the store follows:
+// a pass-through query that returns rows is a view in either kind of file, so
+// that a copy made by a synchronisation compares equal. A stand-in reader hands
+// the provider the queries.
+TEST(MdbCatalog, QueriesAreViewsOrProceduresAsInTheStore) {
+    REQUIRE_FIXTURES();
+    struct Query {
+        const char* name;
+        const char* sql;
+    };
+    const Query queries[] = {
+        {"Remote", "SELECT * FROM Customers"},
+        {"RemoteChange", "UPDATE Customers SET a = 1"},
+        {"Asks", "PARAMETERS [n] Long;\r\nSELECT * FROM Customers WHERE a = [n]"},
+        {"Both", "SELECT a FROM Customers UNION SELECT a FROM Customers"},
+    };
+    testsupport::TempDir dir;
+    jet::mdb::ReadReply reply;
+    std::string ddl = "CREATE TABLE Customers (a LONG);";
+    for (const auto& q : queries) {
+        reply.snapshot.queries.push_back({q.name, q.sql});
+        ddl += std::string("CREATE PROCEDURE ") + q.name + " AS " + q.sql + ";";
+    }
+    const auto replyFile = dir.file("reply.bin");
+    testsupport::writeFile(replyFile, jet::mdb::encodeReply(reply));
+    const auto store = dir.file("copy.sdb");
+    jet::testing::buildStore(store, ddl);
+
+    const mdbtest::ReaderOptionsScope reader(
+        {mdbtest::script(dir, "reader", "cat " + shellQuote(replyFile)),
+         std::chrono::milliseconds(5000), false, false});
+    auto jetFile = catalogOf(testsupport::fixture("jackcess/adox_jet4.mdb"));
+    auto storeFile = catalogOf(store);
+    auto isView = [](const jet::Catalog& c, const char* name) {
+        auto views = c.Views();
+        for (int32_t i = 0; i < views.Count(); ++i)
+            if (text::equalNoCase(views.Item(i).Name(), name)) return true;
+        return false;
+    };
+    for (const auto& q : queries) {
+        SCOPED_TRACE(q.name);
+        EXPECT_EQ(isView(jetFile, q.name), isView(storeFile, q.name));
+    }
+    EXPECT_TRUE(isView(jetFile, "Remote"));
+    EXPECT_FALSE(isView(jetFile, "RemoteChange"));
+    EXPECT_EQ(jetFile.Procedures().Item("Asks").Command().Parameters().Count(), 1);
+    EXPECT_EQ(jetFile.Views().Count() + jetFile.Procedures().Count(), 4);
 }
 
 TEST(MdbCatalog, EmptyDatabaseHasOnlySystemTables) {

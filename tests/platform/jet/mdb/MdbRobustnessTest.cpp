@@ -2,7 +2,6 @@
 // crash or hang the test process; so does a reader process that misbehaves.
 #include <gtest/gtest.h>
 #include <signal.h>
-#include <sys/stat.h>
 
 #include <atomic>
 #include <chrono>
@@ -236,14 +235,6 @@ TEST(MdbDamagedFile, HundredsOfRandomDamagesNeverEscapeTheReader) {
 
 // --- The reader process itself misbehaving ----------------------------------------------
 
-std::string script(const testsupport::TempDir& dir, const std::string& name,
-                   const std::string& body) {
-    const auto path = dir.file(name);
-    testsupport::writeFile(path, "#!/bin/sh\n" + body + "\n");
-    ::chmod(path.c_str(), 0755);
-    return path;
-}
-
 struct ReaderCase {
     const char* name;
     const char* body;
@@ -254,7 +245,7 @@ class MdbBadReader : public ::testing::TestWithParam<ReaderCase> {};
 TEST_P(MdbBadReader, BecomesDamaged) {
     REQUIRE_FIXTURES();
     testsupport::TempDir dir;
-    const auto program = script(dir, GetParam().name, GetParam().body);
+    const auto program = mdbtest::script(dir, GetParam().name, GetParam().body);
     mdbtest::ReaderOptionsScope options({program, std::chrono::milliseconds(700), false, false});
     const auto started = Clock::now();
     EXPECT_EQ(outcome(testsupport::fixture("jackcess/adox_jet4.mdb")), textOf(Err::Damaged));

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "TestSupport.h"
 #include "jet/mdb/ReaderProcess.h"
 
 namespace mdbtest {
@@ -23,6 +24,11 @@ std::vector<std::vector<std::string>> exportTable(const std::string& file, const
                                                   bool hexBinary = false);
 
 std::string connectionString(const std::string& database, const std::string& workgroup = "");
+
+// An executable shell script `name` in `dir` running `body`: a stand-in for the
+// reader program. Returns its path.
+std::string script(const testsupport::TempDir& dir, const std::string& name,
+                   const std::string& body);
 
 class ReaderOptionsScope {
 public:

@@ -38,7 +38,7 @@ ReadReply sampleReply() {
     k.columns.push_back({"CustomerID", "CustomerID"});
     t.keys.push_back(k);
     s.tables.push_back(t);
-    s.queries.push_back({"Q", 4, true, "PARAMETERS [a] Long;\r\nUPDATE T SET x = [a];"});
+    s.queries.push_back({"Q", "PARAMETERS [a] Long;\r\nUPDATE T SET x = [a];"});
     s.objects.push_back({"Orders", 1, 23});
     s.aces.push_back({23, "0301", 0xFFFFF});
     s.accounts.push_back({"admin", "0301", false});
