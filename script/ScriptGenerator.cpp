@@ -435,7 +435,11 @@ void ScriptGenerator::scriptAlterTable(const TTable& t, int32_t d, TScript& out)
         bool present = true;
 
         if (o_.SkipAutoIncrementColumns && g.AutoIncrement) {
-            if (c.Action == generating || rename) present = false;
+            // Not added: indexes and keys on it must not be written either.
+            if (c.Action == generating || rename) {
+                noteMissingColumn(t.Name, newName);
+                present = false;
+            }
         } else if (rename) {
             const std::string type = typeText(g);
             if (type.empty()) {

@@ -457,6 +457,26 @@ const Case kKeyCases[] = {
      },
      options(), 0, false, st("CREATE TABLE [N]\r\n(\r\n[a] INTEGER\r\n);"),
      columns("N;a;13;0\r\nN;a;2;\r\n"), 3},
+    // A skipped auto-increment column is not added, so nothing may be built on it.
+    {"SkippedNewCounterLeavesOutWhatUsesIt",
+     [] {
+         return withTables(
+             {table("T", acDifferent, true,
+                    {both("a", integer(), integer(), acEqual), sourceOnly("ID", counter())}, {},
+                    {index("PrimaryKey", acOnlyInSource, indexHalf({{"ID", 1}}, true, true), {})}),
+              table("C", acDifferent, true, {both("tid", integer(), integer(), acEqual)},
+                    {key("TC", acOnlyInSource, foreignHalf("T", {{"tid", "ID"}}), {})})});
+     },
+     options([](ScriptOptions& o) { o.SkipAutoIncrementColumns = true; }), 0, false, "", "", 2},
+    {"SkippedRenamedCounterLeavesOutItsIndex",
+     [] {
+         return withTables({table("T", acDifferent, true,
+                                  {both("ID", counter(), counter(), acEqual, "Nr")}, {},
+                                  {index("ix", acDifferent, indexHalf({{"ID", 1}}),
+                                         indexHalf({{"Nr", 1}}))})});
+     },
+     options([](ScriptOptions& o) { o.SkipAutoIncrementColumns = true; }), 0, true,
+     st("DROP INDEX [ix] ON [T];"), "", 1},
 };
 
 INSTANTIATE_TEST_SUITE_P(Keys, Generate, ::testing::ValuesIn(kKeyCases), caseName);
