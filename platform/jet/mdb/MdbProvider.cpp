@@ -119,8 +119,10 @@ public:
                                          std::string_view objectName, int32_t objectType) override {
         checkOpen();
         if (!workgroup_) raise(Err::NoWorkgroup);
-        const auto principals =
-            kind == PrincipalKind::User ? workgroup_->users() : workgroup_->groups();
+        // The accounts the catalog already holds: read from the workgroup again
+        // only when it has changed, not on every call of the permission pass.
+        const auto data = catalog();
+        const auto& principals = kind == PrincipalKind::User ? data->users : data->groups;
         const PrincipalData* who = nullptr;
         for (const auto& p : principals)
             if (text::equalNoCase(p.name, principal)) {
