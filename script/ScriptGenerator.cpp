@@ -74,8 +74,6 @@ std::string bracket(std::string_view name) {
     return s;
 }
 
-std::string quoteName(std::string_view name) { return bracket(name); }
-
 const char* kindWord(int32_t kind) {
     switch (kind) {
         case okView:
@@ -96,10 +94,11 @@ const char* cannotCarry() {
            "file cannot carry";
 }
 
+// The passes note what they leave out in the generator's report, not in
+// their own TScript, so only the texts are appended.
 void append(TScript& to, const TScript& from) {
     to.Statements += from.Statements;
     to.Blocks += from.Blocks;
-    to.Report.insert(to.Report.end(), from.Report.begin(), from.Report.end());
 }
 
 }  // namespace
@@ -230,8 +229,8 @@ TScript ScriptGenerator::ScriptCreateKeys(int32_t direction) {
             if (isBlank(half.RelatedTable)) continue;
             const std::string related = text::fold(half.RelatedTable);
             if (droppedTables_.count(related) || leftOutTables_.count(related)) {
-                note("Foreign key " + quoteName(k.Name) + " of table " + quoteName(t.Name) +
-                     " left out: it refers to table " + quoteName(half.RelatedTable) +
+                note("Foreign key " + bracket(k.Name) + " of table " + bracket(t.Name) +
+                     " left out: it refers to table " + bracket(half.RelatedTable) +
                      (droppedTables_.count(related) ? ", which the script drops."
                                                     : ", which the script leaves out."));
                 continue;
@@ -249,9 +248,9 @@ TScript ScriptGenerator::ScriptCreateKeys(int32_t direction) {
                 if (missing) break;
             }
             if (missing) {
-                note("Foreign key " + quoteName(k.Name) + " of table " + quoteName(t.Name) +
-                     " left out: it uses column " + quoteName(*missing) + " of table " +
-                     quoteName(*missingTable) + ", which the script leaves out.");
+                note("Foreign key " + bracket(k.Name) + " of table " + bracket(t.Name) +
+                     " left out: it uses column " + bracket(*missing) + " of table " +
+                     bracket(*missingTable) + ", which the script leaves out.");
                 continue;
             }
             append(out, ScriptKeyConstraints(ti, ki, keep ? targetSide : generatingSide));
@@ -360,7 +359,7 @@ TScript ScriptGenerator::scriptTable(int32_t index, int32_t d) {
 
 namespace {
 std::string noTypeSentence(const TTable& t, const TColumn& c, const TColumnProps& g) {
-    return "Column " + quoteName(c.Name) + " of table " + quoteName(t.Name) +
+    return "Column " + bracket(c.Name) + " of table " + bracket(t.Name) +
            " left out: its data type (code " + std::to_string(g.Type) +
            ") has no Jet SQL type text.";
 }
@@ -387,7 +386,7 @@ void ScriptGenerator::scriptCreateTable(const TTable& t, int32_t index, int32_t 
         types[static_cast<size_t>(j)] = std::move(type);
     }
     if (lines.empty()) {
-        note("Table " + quoteName(t.Name) +
+        note("Table " + bracket(t.Name) +
              " left out: none of its columns has a Jet SQL type text.");
         leftOutTables_.insert(text::fold(t.Name));
         leftOutObjects_.emplace(1, index);
@@ -506,14 +505,14 @@ void ScriptGenerator::columnLines(std::string& block, const TTable& t, const std
         return;
     }
     if (!fitsBlockField(column)) {
-        note("Properties of column " + quoteName(column) + " of table " + quoteName(t.Name) +
+        note("Properties of column " + bracket(column) + " of table " + bracket(t.Name) +
              " left out: the column's name " + cannotCarry() + ".");
         return;
     }
     const std::string head = t.Name + ";" + column;
     if (!isBlank(g.Default)) {
         if (hasLineBreak(g.Default))
-            note("Default value of column " + quoteName(column) + " of table " + quoteName(t.Name) +
+            note("Default value of column " + bracket(column) + " of table " + bracket(t.Name) +
                  " left out: it holds a line break, which the script file cannot carry.");
         else
             block += head + ";1;" + g.Default + "\r\n";
@@ -523,7 +522,7 @@ void ScriptGenerator::columnLines(std::string& block, const TTable& t, const std
     }
     block += head + ";13;" + (g.AllowZeroLength ? "-1" : "0") + "\r\n";
     if (hasLineBreak(g.Description))
-        note("Description of column " + quoteName(column) + " of table " + quoteName(t.Name) +
+        note("Description of column " + bracket(column) + " of table " + bracket(t.Name) +
              " left out: it holds a line break, which the script file cannot carry.");
     else
         block += head + ";2;" + g.Description + "\r\n";
@@ -532,7 +531,7 @@ void ScriptGenerator::columnLines(std::string& block, const TTable& t, const std
 std::string ScriptGenerator::wrapColumnBlock(const TTable& t, std::string lines) {
     if (tableNameUnfit_) {
         tableNameUnfit_ = false;
-        note("Column properties of table " + quoteName(t.Name) + " left out: the table's name " +
+        note("Column properties of table " + bracket(t.Name) + " left out: the table's name " +
              cannotCarry() + ".");
         return {};
     }
@@ -564,8 +563,8 @@ TScript ScriptGenerator::scriptIndexes(int32_t index, int32_t d) {
                 break;
             }
         if (missing) {
-            note("Index " + quoteName(ix.Name) + " of table " + quoteName(t.Name) +
-                 " left out: it uses column " + quoteName(*missing) +
+            note("Index " + bracket(ix.Name) + " of table " + bracket(t.Name) +
+                 " left out: it uses column " + bracket(*missing) +
                  ", which the script leaves out.");
             continue;
         }
@@ -611,7 +610,7 @@ TScript ScriptGenerator::scriptQuery(int32_t kind, int32_t index, int32_t d) {
     }
     if (action != acDifferent && action != generatingOnly(d)) return out;
     if (!fitsStatementBody(body)) {
-        note(std::string(kindWord(kind)) + " " + quoteName(name) +
+        note(std::string(kindWord(kind)) + " " + bracket(name) +
              " left out: a line of its text reads \"RUN\" or a block marker, which the script "
              "runner would take for its own.");
         if (action != acDifferent) leftOutObjects_.emplace(isView ? 5 : 4, index);
@@ -747,8 +746,8 @@ TScript ScriptGenerator::scriptPrincipal(int32_t kind, int32_t index, int32_t d)
         // A new object gets its rights only when the script creates it.
         if (objectAction == created && !objectSelected) continue;
         if (objectAction == created && leftOutObjects_.count({e.ObjectType, e.ObjectIndex})) {
-            note("Permissions of " + std::string(kindWord(kind)) + " " + quoteName(p.Name) +
-                 " on " + quoteName(e.ObjectName) +
+            note("Permissions of " + std::string(kindWord(kind)) + " " + bracket(p.Name) +
+                 " on " + bracket(e.ObjectName) +
                  " left out: the script leaves that object out.");
             continue;
         }
@@ -757,8 +756,8 @@ TScript ScriptGenerator::scriptPrincipal(int32_t kind, int32_t index, int32_t d)
             continue;
         }
         if (!fitsBlockField(e.ObjectName)) {
-            note("Permissions of " + std::string(kindWord(kind)) + " " + quoteName(p.Name) +
-                 " on " + quoteName(e.ObjectName) + " left out: the object's name " +
+            note("Permissions of " + std::string(kindWord(kind)) + " " + bracket(p.Name) +
+                 " on " + bracket(e.ObjectName) + " left out: the object's name " +
                  cannotCarry() + ".");
             continue;
         }
@@ -766,7 +765,7 @@ TScript ScriptGenerator::scriptPrincipal(int32_t kind, int32_t index, int32_t d)
                  std::to_string(e.Rights) + "\r\n";
     }
     if (principalLinesLost)
-        note("Permissions of " + std::string(kindWord(kind)) + " " + quoteName(p.Name) +
+        note("Permissions of " + std::string(kindWord(kind)) + " " + bracket(p.Name) +
              " left out: its name " + cannotCarry() + ".");
     if (!isBlank(lines)) {
         out.Blocks = isUser ? "<JET:USERS>\r\n" + lines + "</JET:USERS>\r\n\r\n"
