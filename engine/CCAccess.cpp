@@ -49,7 +49,7 @@ void countTables(const jet::Catalog& catalog, int32_t& total) {
     const auto tables = catalog.Tables();
     const int32_t n = tables.Count();
     for (int32_t i = 0; i < n; ++i)
-        if (text::equalNoCase(tables.Item(i).Type(), "TABLE")) ++total;
+        if (detail::isTable(tables.Item(i))) ++total;
 }
 
 }  // namespace

@@ -16,13 +16,13 @@ int16_t toInt16(int32_t value) {
     return static_cast<int16_t>(value);
 }
 
+bool isTable(const jet::Table& entry) { return text::equalNoCase(entry.Type(), "TABLE"); }
+
 namespace {
 
 constexpr std::string_view kColumnsFailed = "Error Occured While Comparing Columns...";
 constexpr std::string_view kIndexesFailed = "Error Occured While Comparing Indexes...";
 constexpr std::string_view kKeysFailed = "Error Occured While Comparing Keys...";
-
-bool isTable(const jet::Table& entry) { return text::equalNoCase(entry.Type(), "TABLE"); }
 
 // Partners are ordinary tables only: a table is never paired with a view or a
 // linked table of the same name.

@@ -65,6 +65,10 @@ void deferred(std::optional<Failure>& held, Step&& step) {
 
 // --- Tables (and, per table, columns, indexes, keys) -------------------------
 
+// An ordinary table (Type "TABLE" in any letter case): the only entries of a
+// Tables collection that are counted, visited and paired.
+[[nodiscard]] bool isTable(const jet::Table& entry);
+
 void CompareTables(const jet::Collection<jet::Table>& source,
                    const jet::Collection<jet::Table>& destination, bool reverse,
                    TComparisonResult& result, const Options& options, Progress& progress);
