@@ -5,6 +5,7 @@
 
 #include "EngineTestSupport.h"
 #include "TestSupport.h"
+#include "jet/ConnectionString.h"
 #include "jet/Error.h"
 #include "jet/testing/StoreBuilder.h"
 #include "text/CaseFold.h"
@@ -15,9 +16,11 @@ using namespace engine;
 namespace {
 
 std::string jetConnection(const std::string& file, const std::string& workgroup = "") {
-    std::string s = "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + file;
-    if (!workgroup.empty()) s += ";Jet OLEDB:System database=" + workgroup;
-    return s;
+    jet::ConnectionProperties p;
+    p.provider = std::string(jet::kJetProvider);
+    p.dataSource = file;
+    if (!workgroup.empty()) p.systemDatabase = workgroup;
+    return jet::buildConnectionString(p);
 }
 
 // Runs the comparison; skips the test when the Jet file provider cannot read
