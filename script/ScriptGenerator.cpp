@@ -499,11 +499,6 @@ void ScriptGenerator::scriptAlterTable(const TTable& t, int32_t d, TScript& out)
 
 void ScriptGenerator::columnLines(std::string& block, const TTable& t, const std::string& column,
                                   const TColumnProps& g, const TColumnProps* target) {
-    if (!fitsBlockField(t.Name)) {
-        // Reported once for the table, by wrapColumnBlock.
-        tableNameUnfit_ = true;
-        return;
-    }
     if (!fitsBlockField(column)) {
         note("Properties of column " + bracket(column) + " of table " + bracket(t.Name) +
              " left out: the column's name " + cannotCarry() + ".");
@@ -529,13 +524,12 @@ void ScriptGenerator::columnLines(std::string& block, const TTable& t, const std
 }
 
 std::string ScriptGenerator::wrapColumnBlock(const TTable& t, std::string lines) {
-    if (tableNameUnfit_) {
-        tableNameUnfit_ = false;
+    if (lines.empty()) return {};
+    if (!fitsBlockField(t.Name)) {
         note("Column properties of table " + bracket(t.Name) + " left out: the table's name " +
              cannotCarry() + ".");
         return {};
     }
-    if (lines.empty()) return {};
     return "<JET:COLUMNS>\r\n" + lines + "</JET:COLUMNS>\r\n\r\n";
 }
 

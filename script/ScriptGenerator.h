@@ -80,6 +80,8 @@ private:
     void columnLines(std::string& block, const engine::TTable& table, const std::string& column,
                      const engine::TColumnProps& side,
                      const engine::TColumnProps* target = nullptr);
+    // The <JET:COLUMNS> block of a table's lines; none, reported, when the
+    // table's name cannot stand in a block line.
     [[nodiscard]] std::string wrapColumnBlock(const engine::TTable& table, std::string lines);
     void noteMissingColumn(const std::string& table, const std::string& column);
     [[nodiscard]] bool isMissingColumn(const std::string& table, const std::string& column) const;
@@ -98,8 +100,6 @@ private:
     std::set<std::pair<std::string, std::string>> missingColumns_;
     // (permission object type, element index) of new objects left out.
     std::set<std::pair<int32_t, int32_t>> leftOutObjects_;
-    // Set by columnLines when the table's name cannot stand in a block line.
-    bool tableNameUnfit_ = false;
 };
 
 }  // namespace script
