@@ -134,14 +134,10 @@ TScript ScriptGenerator::GenerateScript(ScriptDirection direction) {
         if (o_.IncludeIndexes) {
             for (int32_t i = 1; i <= r_.Tables.UBound(); ++i) {
                 const TTable& t = r_.Tables[i];
-                if (!keepsTargetDefinition(t, d)) {
-                    append(out, ScriptObject(okTable, i, d, smIndexStatements));
-                } else if (o_.IncludeKeys) {
-                    // The opposite direction writes the target's own indexes back.
-                    append(out, ScriptObject(okTable, i, opposite, smIndexStatements));
-                }
-                // Without keys the drop pass could not tell foreign-key indexes
-                // apart, so such a table's indexes were left standing.
+                if (!rebuildsIndexes(t, d)) continue;
+                // The opposite direction writes the target's own indexes back.
+                append(out, ScriptObject(okTable, i, keepsTargetDefinition(t, d) ? opposite : d,
+                                         smIndexStatements));
             }
         }
     }
@@ -161,6 +157,12 @@ bool ScriptGenerator::keepsTargetDefinition(const TTable& t, int32_t direction) 
     if (!o_.IncludeTables || !t.Selected) return true;
     // A selected table found only on the target and not dropped stays as it is.
     return t.Action == targetOnly(direction) && !o_.DropOppositeObjects;
+}
+
+bool ScriptGenerator::rebuildsIndexes(const TTable& t, int32_t direction) const {
+    // Without keys the drop pass could not tell a kept table's foreign-key
+    // indexes apart, so its indexes are left standing.
+    return o_.IncludeKeys || !keepsTargetDefinition(t, direction);
 }
 
 // ---------------------------------------------------------------------------
@@ -186,8 +188,7 @@ std::string ScriptGenerator::ScriptDropIndexes(int32_t direction) {
     std::string out;
     if (direction != 0 && direction != 1) return out;
     for (const TTable& t : r_.Tables) {
-        // Without keys compared, a kept table's indexes are not written back.
-        if (!o_.IncludeKeys && keepsTargetDefinition(t, direction)) continue;
+        if (!rebuildsIndexes(t, direction)) continue;
         for (const TIndex& ix : t.Indexes) {
             if (ix.Action != acEqual && ix.Action != acDifferent &&
                 ix.Action != targetOnly(direction))
@@ -740,9 +741,8 @@ TScript ScriptGenerator::scriptPrincipal(int32_t kind, int32_t index, int32_t d)
         // A new object gets its rights only when the script creates it.
         if (objectAction == created && !objectSelected) continue;
         if (objectAction == created && leftOutObjects_.count({e.ObjectType, e.ObjectIndex})) {
-            note("Permissions of " + std::string(kindWord(kind)) + " " + bracket(p.Name) +
-                 " on " + bracket(e.ObjectName) +
-                 " left out: the script leaves that object out.");
+            note("Permissions of " + std::string(kindWord(kind)) + " " + bracket(p.Name) + " on " +
+                 bracket(e.ObjectName) + " left out: the script leaves that object out.");
             continue;
         }
         if (!principalFits) {
@@ -750,9 +750,8 @@ TScript ScriptGenerator::scriptPrincipal(int32_t kind, int32_t index, int32_t d)
             continue;
         }
         if (!fitsBlockField(e.ObjectName)) {
-            note("Permissions of " + std::string(kindWord(kind)) + " " + bracket(p.Name) +
-                 " on " + bracket(e.ObjectName) + " left out: the object's name " +
-                 cannotCarry() + ".");
+            note("Permissions of " + std::string(kindWord(kind)) + " " + bracket(p.Name) + " on " +
+                 bracket(e.ObjectName) + " left out: the object's name " + cannotCarry() + ".");
             continue;
         }
         lines += p.Name + ";" + e.ObjectName + ";" + std::to_string(e.ObjectType) + action +

@@ -75,6 +75,9 @@ private:
 
     [[nodiscard]] std::string typeText(const engine::TColumnProps& side) const;
     [[nodiscard]] bool keepsTargetDefinition(const engine::TTable& table, int32_t direction) const;
+    // Whether the table's indexes are dropped and written again (one answer
+    // for both passes, so that no index is dropped and left out).
+    [[nodiscard]] bool rebuildsIndexes(const engine::TTable& table, int32_t direction) const;
     // `target`: the column's properties on the target when the lines go to
     // that same column (so that a default it has and should not is cleared).
     void columnLines(std::string& block, const engine::TTable& table, const std::string& column,
