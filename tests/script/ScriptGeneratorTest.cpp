@@ -470,10 +470,9 @@ const Case kKeyCases[] = {
      options([](ScriptOptions& o) { o.SkipAutoIncrementColumns = true; }), 0, false, "", "", 2},
     {"SkippedRenamedCounterLeavesOutItsIndex",
      [] {
-         return withTables({table("T", acDifferent, true,
-                                  {both("ID", counter(), counter(), acEqual, "Nr")}, {},
-                                  {index("ix", acDifferent, indexHalf({{"ID", 1}}),
-                                         indexHalf({{"Nr", 1}}))})});
+         return withTables(
+             {table("T", acDifferent, true, {both("ID", counter(), counter(), acEqual, "Nr")}, {},
+                    {index("ix", acDifferent, indexHalf({{"ID", 1}}), indexHalf({{"Nr", 1}}))})});
      },
      options([](ScriptOptions& o) { o.SkipAutoIncrementColumns = true; }), 0, true,
      st("DROP INDEX [ix] ON [T];"), "", 1},
