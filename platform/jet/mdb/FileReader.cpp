@@ -101,6 +101,26 @@ bool startsWithMSys(const std::string& name) {
            std::tolower(static_cast<unsigned char>(name[3])) == 's';
 }
 
+// Little-endian integers of the file's structures; callers check the bounds.
+uint16_t le16(const void* at) {
+    const auto* p = static_cast<const unsigned char*>(at);
+    return static_cast<uint16_t>(p[0] | (p[1] << 8));
+}
+uint32_t le32(const void* at) {
+    const auto* p = static_cast<const unsigned char*>(at);
+    return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
+           (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
+}
+
+// Text as the file stores it (the code page in Jet 3, UCS-2, compressed or not,
+// in Jet 4), as UTF-8.
+std::string utf8Text(MdbHandle* mdb, const void* src, size_t len) {
+    if (len == 0) return {};
+    std::vector<char> out(len * 3 + 8, '\0');
+    mdb_unicode2ascii(mdb, static_cast<const char*>(src), len, out.data(), out.size() - 1);
+    return std::string(out.data(), strnlen(out.data(), out.size()));
+}
+
 std::optional<int64_t> parseNumber(std::string_view s) {
     if (s.empty()) return std::nullopt;
     int64_t v = 0;
@@ -199,9 +219,7 @@ private:
 
     [[nodiscard]] std::string memoText(int col) const {
         const std::string bytes = longValue(col);
-        std::vector<char> out(bytes.size() * 3 + 8, '\0');
-        mdb_unicode2ascii(mdb_, bytes.data(), bytes.size(), out.data(), out.size() - 1);
-        return std::string(out.data(), strnlen(out.data(), out.size()));
+        return utf8Text(mdb_, bytes.data(), bytes.size());
     }
 
     // The bytes of a memo or OLE value: kept in the row itself, in one row of a
@@ -211,13 +229,7 @@ private:
         const std::string field = raw(col);
         if (field.empty()) return {};
         if (field.size() < 12) malformed("memo field too short");
-        const auto u32 = [](const std::string& b, size_t at) {
-            return static_cast<uint32_t>(static_cast<unsigned char>(b[at])) |
-                   (static_cast<uint32_t>(static_cast<unsigned char>(b[at + 1])) << 8) |
-                   (static_cast<uint32_t>(static_cast<unsigned char>(b[at + 2])) << 16) |
-                   (static_cast<uint32_t>(static_cast<unsigned char>(b[at + 3])) << 24);
-        };
-        const uint32_t head = u32(field, 0);
+        const uint32_t head = le32(field.data());
         const size_t length = head & 0x3FFFFFFFu;
         if (length > kMaxMemo) malformed("memo too long");
         std::string bytes;
@@ -225,7 +237,7 @@ private:
             if (length > field.size() - 12) malformed("memo longer than its field");
             bytes = field.substr(12, length);
         } else {
-            uint32_t pointer = u32(field, 4);
+            uint32_t pointer = le32(field.data() + 4);
             const bool single = (head & 0x40000000u) != 0;
             std::set<uint32_t> seen;
             while (bytes.size() < length) {
@@ -246,7 +258,7 @@ private:
                     break;
                 }
                 if (row.size() <= 4) malformed("memo chain row too short");
-                pointer = u32(row, 0);
+                pointer = le32(row.data());
                 bytes.append(row, 4, std::min(row.size() - 4, length - bytes.size()));
                 if (bytes.size() < length && pointer == 0) malformed("memo chain ends early");
             }
@@ -306,16 +318,8 @@ public:
         need(at, 1);
         return bytes_[at];
     }
-    [[nodiscard]] uint16_t u16(size_t at) const {
-        need(at, 2);
-        return static_cast<uint16_t>(bytes_[at] | (bytes_[at + 1] << 8));
-    }
-    [[nodiscard]] uint32_t u32(size_t at) const {
-        need(at, 4);
-        return static_cast<uint32_t>(bytes_[at]) | (static_cast<uint32_t>(bytes_[at + 1]) << 8) |
-               (static_cast<uint32_t>(bytes_[at + 2]) << 16) |
-               (static_cast<uint32_t>(bytes_[at + 3]) << 24);
-    }
+    [[nodiscard]] uint16_t u16(size_t pos) const { return le16(at(pos, 2)); }
+    [[nodiscard]] uint32_t u32(size_t pos) const { return le32(at(pos, 4)); }
     [[nodiscard]] const unsigned char* at(size_t at, size_t len) const {
         need(at, len);
         return bytes_.data() + at;
@@ -416,11 +420,8 @@ private:
     static void checkPropertyBlob(const std::string& b, const std::string& object) {
         const auto* p = reinterpret_cast<const unsigned char*>(b.data());
         const size_t n = b.size();
-        auto u16 = [&](size_t at) { return static_cast<size_t>(p[at] | (p[at + 1] << 8)); };
-        auto u32 = [&](size_t at) {
-            return static_cast<size_t>(p[at] | (p[at + 1] << 8) | (p[at + 2] << 16)) |
-                   (static_cast<size_t>(p[at + 3]) << 24);
-        };
+        auto u16 = [&](size_t at) { return size_t{le16(p + at)}; };
+        auto u32 = [&](size_t at) { return size_t{le32(p + at)}; };
         const auto bad = [&] { malformed(object + ": property blob damaged"); };
         if (n < 4 || (std::memcmp(p, "MR2", 4) != 0 && std::memcmp(p, "KKD", 4) != 0)) bad();
         size_t names = 0;
@@ -597,15 +598,6 @@ private:
         }
     }
 
-    std::string decodeName(const unsigned char* src, size_t len) {
-        if (len == 0) return {};
-        if (len > 1024) malformed("name too long");
-        std::vector<char> out(len * 3 + 8, '\0');
-        mdb_unicode2ascii(mdb_, reinterpret_cast<const char*>(src), len, out.data(),
-                          out.size() - 1);
-        return std::string(out.data(), strnlen(out.data(), out.size()));
-    }
-
     std::string readName(const Tdef& d, size_t& pos) {
         size_t len = 0;
         if (jet4_) {
@@ -615,7 +607,8 @@ private:
             len = d.u8(pos);
             pos += 1;
         }
-        auto name = decodeName(d.at(pos, len), len);
+        if (len > 1024) malformed("name too long");
+        auto name = utf8Text(mdb_, d.at(pos, len), len);
         pos += len;
         return name;
     }
@@ -760,12 +753,10 @@ private:
         for (auto& rc : cols) {
             const auto* e = d.at(pos, f->tab_col_entry_size);
             rc.type = e[0];
-            rc.number =
-                static_cast<uint16_t>(e[f->col_num_offset] | (e[f->col_num_offset + 1] << 8));
+            rc.number = le16(e + f->col_num_offset);
             rc.flags = e[f->col_flags_offset];
             rc.extraFlags = jet4_ ? e[f->col_flags_offset + 1] : 0;
-            rc.size =
-                static_cast<uint16_t>(e[f->col_size_offset] | (e[f->col_size_offset + 1] << 8));
+            rc.size = le16(e + f->col_size_offset);
             // Precision comes first, then scale (libmdb's offsets name them the
             // other way round).
             rc.precision = e[jet4_ ? 11 : 9];
@@ -783,7 +774,7 @@ private:
             const auto* e = d.at(pos, realSize);
             for (int k = 0; k < 10; ++k) {
                 const auto* c = e + realSkip + 3 * k;
-                const auto num = static_cast<uint16_t>(c[0] | (c[1] << 8));
+                const uint16_t num = le16(c);
                 if (num != 0xFFFF) ri.columns.emplace_back(num, c[2] == 0x01);
             }
             ri.flags = e[flagsAt];
@@ -794,9 +785,7 @@ private:
         std::vector<RawLogicalIndex> logical(numIdx);
         for (auto& li : logical) {
             const auto* e = d.at(pos, logicalSize) + logicalSkip;
-            li.realIndex = static_cast<uint32_t>(e[4]) | (static_cast<uint32_t>(e[5]) << 8) |
-                           (static_cast<uint32_t>(e[6]) << 16) |
-                           (static_cast<uint32_t>(e[7]) << 24);
+            li.realIndex = le32(e + 4);
             li.relSide = e[8];
             li.kind = e[19];
             pos += logicalSize;
