@@ -465,7 +465,8 @@ private:
             o.name = t.text(name);
             o.type = static_cast<int32_t>(t.number(type).value_or(0));
             o.flags = static_cast<uint32_t>(t.number(flags).value_or(0));
-            if (o.type == kObjTable) o.props = t.blob(props);
+            // A workgroup's accounts need no table's properties.
+            if (o.type == kObjTable && mode_ != ReadMode::Workgroup) o.props = t.blob(props);
             objects_.push_back(std::move(o));
         }
     }
