@@ -13,7 +13,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <chrono>
 #include <cstring>
 #include <set>
 #include <string>
@@ -66,18 +65,13 @@ bool sendAnswer(int32_t value) {
     ::_exit(ok ? 0 : 3);
 }
 
-int32_t finish(std::set<pid_t>& live, pid_t pid, bool kill, uint32_t waitMs) {
+// Kills a live child and reaps it: its wait status, or -1 when it is none.
+int32_t killChild(std::set<pid_t>& live, pid_t pid) {
     if (!live.count(pid)) return -1;
+    ::kill(pid, SIGKILL);
     int status = 0;
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(waitMs);
-    pid_t r = 0;
-    while (!kill && (r = ::waitpid(pid, &status, WNOHANG)) == 0 &&
-           std::chrono::steady_clock::now() < deadline)
-        ::usleep(200);
-    if (r != pid) {
-        ::kill(pid, SIGKILL);
-        while ((r = ::waitpid(pid, &status, 0)) < 0 && errno == EINTR) {
-        }
+    pid_t r;
+    while ((r = ::waitpid(pid, &status, 0)) < 0 && errno == EINTR) {
     }
     live.erase(pid);
     return r == pid ? status : -1;
@@ -96,7 +90,7 @@ int serve() {
     std::string buf(protocol::kMaxPath + 16, '\0');
     while (true) {
         // Children that ended are reaped here, whether or not the program
-        // asks to finish them.
+        // asks to kill them.
         for (pid_t done; (done = ::waitpid(-1, nullptr, WNOHANG)) > 0;) live.erase(done);
         pollfd p{STDIN_FILENO, POLLIN, 0};
         if (::poll(&p, 1, 50) == 0) continue;
@@ -137,14 +131,14 @@ int serve() {
                 if (pid > 0) live.insert(pid);
                 answered = sendAnswer(pid > 0 ? pid : -errno);
             }
-        } else if (buf[0] == protocol::kFinish && size == 10) {
-            const auto pid = static_cast<pid_t>(protocol::getU32(buf.data() + 2));
-            answered = sendAnswer(finish(live, pid, buf[1] != 0, protocol::getU32(buf.data() + 6)));
+        } else if (buf[0] == protocol::kKill && size == 5) {
+            const auto pid = static_cast<pid_t>(protocol::getU32(buf.data() + 1));
+            answered = sendAnswer(killChild(live, pid));
         }
         if (replyFd >= 0) ::close(replyFd);
         if (!answered && !sendAnswer(-1)) break;
     }
-    for (pid_t pid : std::set<pid_t>(live)) finish(live, pid, true, 0);
+    for (pid_t pid : std::set<pid_t>(live)) killChild(live, pid);
     return 0;
 }
 

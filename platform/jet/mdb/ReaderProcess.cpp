@@ -180,22 +180,15 @@ public:
         cannotStart(path, ECONNRESET);
     }
 
-    // Ends a child: waits for it until the deadline (not at all with `kill`),
-    // then kills it. True when it ended by itself with exit code 0.
-    bool finish(pid_t child, bool kill, Clock::time_point deadline) {
+    // Has the service kill a child that is still reading.
+    void kill(pid_t child) {
         std::string msg;
-        msg.push_back(static_cast<char>(protocol::kFinish));
-        msg.push_back(static_cast<char>(kill ? 1 : 0));
+        msg.push_back(static_cast<char>(protocol::kKill));
         protocol::putU32(msg, static_cast<uint32_t>(child));
-        protocol::putU32(msg, static_cast<uint32_t>(remainingMs(deadline)));
         std::lock_guard lock(mutex_);
         int32_t status = -1;
-        // The service answers once the wait is over: allow it that long and a little.
-        if (socket_.get() < 0 || !exchange(msg, -1, deadline + kServiceAnswer, &status)) {
-            stop();
-            return false;
-        }
-        return status >= 0 && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+        if (socket_.get() < 0 || !exchange(msg, -1, Clock::now() + kServiceAnswer, &status))
+            stop();  // gone or stuck: its children go with it
     }
 
     pid_t pid() {
@@ -384,7 +377,7 @@ ReadReply readInChild(const std::string& path, ReadMode mode) {
         // A whole reply is the child's last act; anything else, and it is stopped.
         auto reply = judge(c, true);
         if (reply.status == ReadStatus::Damaged && decodeReply(c.bytes) == std::nullopt)
-            (void)service().finish(child, true, deadline);
+            service().kill(child);
         return reply;
     }
 

@@ -9,11 +9,10 @@
 //
 //   Read    [1][mode u8][time limit ms u32][path bytes]  + SCM_RIGHTS(reply fd)
 //           answer [i32: the child's pid, or -errno when it cannot fork]
-//   Finish  [2][kill u8][pid i32][wait ms u32]
-//           The service waits up to `wait` ms for the child to end by itself
-//           (kills it at once when `kill` is set, or when the wait runs out),
-//           reaps it and answers [i32: its wait status, or -1 for no such child].
-// The service reaps children that end by themselves; the program asks to finish
+//   Kill    [2][pid i32]
+//           The service kills the child, reaps it and answers [i32: its wait
+//           status, or -1 for no such child].
+// The service reaps children that end by themselves; the program asks to kill
 // only a child it has to stop, and only the service kills, so a process id is
 // never signalled after it was reaped.
 #include <cstdint>
@@ -23,7 +22,7 @@
 namespace jet::mdb::protocol {
 
 inline constexpr uint8_t kRead = 1;
-inline constexpr uint8_t kFinish = 2;
+inline constexpr uint8_t kKill = 2;
 inline constexpr size_t kMaxPath = 16384;
 
 inline void putU32(std::string& out, uint32_t v) {
