@@ -647,10 +647,16 @@ Workgroup& StoreDatabase::workgroup() {
 }
 
 bool StoreDatabase::principalExists(PrincipalKind kind, std::string_view name) {
-    const auto list = kind == PrincipalKind::User ? workgroup().users() : workgroup().groups();
-    for (const auto& p : list)
-        if (text::equalNoCase(p.name, name)) return true;
-    return false;
+    Workgroup& wg = workgroup();
+    const uint64_t version = wg.version();
+    if (principalsVersion_ != version) {
+        userNames_.clear();
+        groupNames_.clear();
+        for (const auto& p : wg.users()) userNames_.insert(text::fold(p.name));
+        for (const auto& p : wg.groups()) groupNames_.insert(text::fold(p.name));
+        principalsVersion_ = version;
+    }
+    return (kind == PrincipalKind::User ? userNames_ : groupNames_).count(text::fold(name)) != 0;
 }
 
 std::string StoreDatabase::permissionObject(std::string_view name, int32_t type) {

@@ -128,6 +128,9 @@ private:
 
     // --- accounts and permissions -------------------------------------------------
     Workgroup& workgroup();
+    // Looks the name up among the workgroup's accounts as last read; they are
+    // read again only when the workgroup's version changes (the engine asks
+    // for every principal's rights on every object).
     [[nodiscard]] bool principalExists(PrincipalKind kind, std::string_view name);
     // The object a permission names, by type; throws Err::PermissionObjectNotFound.
     [[nodiscard]] std::string permissionObject(std::string_view name, int32_t type);
@@ -150,6 +153,11 @@ private:
     uint64_t snapshotGeneration_ = 0;
     uint64_t snapshotWorkgroup_ = 0;
     std::vector<TableData> systemTables_;
+    // Folded names of the workgroup's users and groups, and the version they
+    // were read at (none before the first look-up).
+    std::set<std::string> userNames_;
+    std::set<std::string> groupNames_;
+    std::optional<uint64_t> principalsVersion_;
     // This session's triggers: name -> SQL text as SQLite keeps it.
     std::map<std::string, std::string> triggers_;
     // Folded names of the tables whose triggers this session made. Closed:

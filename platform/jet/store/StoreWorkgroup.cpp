@@ -53,7 +53,7 @@ StoreWorkgroup::StoreWorkgroup(const std::string& path) : path_(path) {
             raise(Err::WorkgroupInvalid, {path});
         auto s = db_->prepare("SELECT Value FROM MSysWorkgroup WHERE Property='Format'");
         if (!s.step() || s.text(0) != kWorkgroupFormat) raise(Err::WorkgroupInvalid, {path});
-        dataVersion_ = db_->scalar("PRAGMA data_version");
+        dataVersion_ = dataVersion();
     } catch (const Error&) {
         // A damaged file or a database of another kind: not a workgroup.
         raise(Err::WorkgroupInvalid, {path});
@@ -89,14 +89,21 @@ void StoreWorkgroup::writable() const {
     if (readOnly_) raise(Err::ReadOnly);
 }
 
+int64_t StoreWorkgroup::dataVersion() const {
+    auto& s = db_->cached("PRAGMA data_version");
+    const int64_t dv = s.step() ? s.integer(0) : 0;
+    s.reset();
+    return dv;
+}
+
 void StoreWorkgroup::changed() {
     ++version_;
-    dataVersion_ = db_->scalar("PRAGMA data_version");
+    dataVersion_ = dataVersion();
 }
 
 uint64_t StoreWorkgroup::version() const {
     // Another connection's change shows as a new data_version on ours.
-    const int64_t dv = db_->scalar("PRAGMA data_version");
+    const int64_t dv = dataVersion();
     if (dv != dataVersion_) {
         dataVersion_ = dv;
         ++version_;

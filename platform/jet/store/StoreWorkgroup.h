@@ -41,6 +41,8 @@ private:
     // Row id of an account of the kind; 0 when there is none.
     [[nodiscard]] int64_t accountId(std::string_view name, bool group);
     void changed();
+    // SQLite's count of the file's changes by other connections.
+    [[nodiscard]] int64_t dataVersion() const;
 
     std::string path_;
     bool readOnly_ = false;

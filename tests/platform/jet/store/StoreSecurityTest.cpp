@@ -241,6 +241,31 @@ CREATE USER [ann];
     EXPECT_EQ(db.cat.Groups().Item("Staff").GetPermissions("T", objtype::Table), 0);
 }
 
+// A session looks accounts up in what it last read of the workgroup; an
+// account another connection makes or drops counts at once.
+TEST(StoreSecurity, AccountsChangedByAnotherConnectionCountForPermissions) {
+    Db db("CREATE TABLE [T] ([A] LONG)", true);
+    auto* backend = db.conn.backend().get();
+    const auto rightsOf = [&](const char* user) {
+        return backend->getPermissions(jet::PrincipalKind::User, user, "T", jet::objtype::Table);
+    };
+    const auto notFound = [&](const char* user) {
+        return jet::makeError(jet::Err::AccountNotFound, {user}).description();
+    };
+    EXPECT_EQ(rightsOf("admin"), 0);
+    EXPECT_EQ(errorOf([&] { (void)rightsOf("late"); }).description(), notFound("late"));
+    jet::Connection other;
+    other.Open(storeConnectionString(db.path, db.workgroup));
+    other.Execute("CREATE USER [late]");
+    EXPECT_EQ(rightsOf("LATE"), 0);
+    db.exec("GRANT SELECT ON TABLE [T] TO [late]");
+    EXPECT_EQ(rightsOf("late"), jet::right::Read);
+    other.Execute("DROP USER [late]");
+    EXPECT_EQ(errorOf([&] { (void)rightsOf("late"); }).description(), notFound("late"));
+    EXPECT_EQ(errorOf([&] { db.exec("GRANT SELECT ON TABLE [T] TO [late]"); }).description(),
+              notFound("late"));
+}
+
 TEST(StoreSecurity, ReadModeRefusesEveryChangeBeforeTouchingAnything) {
     Db db("CREATE TABLE [T] ([A] LONG); CREATE USER [ann]", true);
     db.conn.Close();
