@@ -1,6 +1,9 @@
 #include "jet/store/Sqlite.h"
 
+#include <unistd.h>
+
 #include <cstring>
+#include <filesystem>
 
 #include "jet/Error.h"
 
@@ -74,6 +77,13 @@ void fail(sqlite3* db, int rc, std::string_view context) {
     text += ": ";
     text += msg;
     raise(Err::General, {text});
+}
+
+bool canWrite(const std::string& path) {
+    if (::access(path.c_str(), W_OK) != 0) return false;
+    auto dir = std::filesystem::path(path).parent_path();
+    if (dir.empty()) dir = ".";
+    return ::access(dir.c_str(), W_OK) == 0;
 }
 
 std::string ident(std::string_view name) {

@@ -26,6 +26,10 @@ namespace jet::store::sql {
 // Throws the jet::Error an SQLite failure stands for.
 [[noreturn]] void fail(sqlite3* db, int rc, std::string_view context = {});
 
+// True when this process may change the file at `path`: the file and its
+// folder, where SQLite writes the journal, must both be writable.
+[[nodiscard]] bool canWrite(const std::string& path);
+
 // "name" with inner double quotes doubled: an SQLite identifier.
 [[nodiscard]] std::string ident(std::string_view name);
 // 'text' with inner single quotes doubled: an SQLite string literal, for DDL

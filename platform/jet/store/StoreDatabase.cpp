@@ -1,7 +1,5 @@
 #include "jet/store/StoreDatabase.h"
 
-#include <unistd.h>
-
 #include <filesystem>
 
 #include "jet/Error.h"
@@ -13,14 +11,6 @@
 namespace jet::store {
 
 namespace {
-
-bool canWrite(const std::string& path) {
-    if (::access(path.c_str(), W_OK) != 0) return false;
-    // SQLite writes its journal beside the file.
-    auto dir = std::filesystem::path(path).parent_path();
-    if (dir.empty()) dir = ".";
-    return ::access(dir.c_str(), W_OK) == 0;
-}
 
 std::string triggerName(const TableDef& t, std::string_view suffix) {
     return "jettr_" + std::to_string(t.id) + "_" + std::string(suffix);
@@ -50,7 +40,7 @@ std::string pairs(const std::vector<KeyColumnData>& cols, std::string_view child
 
 StoreDatabase::StoreDatabase(const OpenRequest& request, std::shared_ptr<Workgroup> workgroup)
     : path_(request.props.dataSource), workgroup_(std::move(workgroup)) {
-    const bool can = canWrite(path_);
+    const bool can = sql::canWrite(path_);
     switch (request.mode) {
         case ConnectMode::Read: readOnly_ = true; break;
         case ConnectMode::ReadWrite:

@@ -1,7 +1,5 @@
 #include "jet/store/StoreWorkgroup.h"
 
-#include <unistd.h>
-
 #include <filesystem>
 
 #include "jet/Error.h"
@@ -21,13 +19,6 @@ CREATE TABLE MSysGroupMembers(Id INTEGER PRIMARY KEY, UserId INTEGER NOT NULL,
   GroupId INTEGER NOT NULL, UNIQUE(UserId, GroupId));
 )sql";
 
-bool canWrite(const std::string& path) {
-    if (::access(path.c_str(), W_OK) != 0) return false;
-    auto dir = std::filesystem::path(path).parent_path();
-    if (dir.empty()) dir = ".";
-    return ::access(dir.c_str(), W_OK) == 0;
-}
-
 void insertAccount(sql::Db& db, std::string_view name, bool group, std::string_view password,
                    std::string_view pid) {
     auto& s = db.cached(
@@ -44,7 +35,7 @@ void insertAccount(sql::Db& db, std::string_view name, bool group, std::string_v
 StoreWorkgroup::StoreWorkgroup(const std::string& path) : path_(path) {
     std::error_code ec;
     if (!std::filesystem::is_regular_file(path, ec)) raise(Err::WorkgroupMissing, {path});
-    readOnly_ = !canWrite(path);
+    readOnly_ = !sql::canWrite(path);
     try {
         db_ = std::make_unique<sql::Db>(path, readOnly_ ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE);
         sqlite3_busy_timeout(db_->handle(), 5000);
