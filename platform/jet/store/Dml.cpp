@@ -156,6 +156,14 @@ std::string converted(const std::string& e, const ColumnDef& c) {
            ", " + std::to_string(c.precision) + ", " + std::to_string(c.scale) + ", 1, '', '')";
 }
 
+// Runs a translated statement with its values bound in order.
+void runBound(sql::Db& db, const std::string& text, const std::vector<sql::Value>& params) {
+    auto stmt = db.prepare(text);
+    for (size_t k = 0; k < params.size(); ++k) stmt.bind(static_cast<int>(k + 1), params[k]);
+    while (stmt.step()) {
+    }
+}
+
 // A table name at token i (bracketed or bare); advances i.
 std::string tableName(const Parsed& p, size_t& i, Translator& tr) {
     const Token& t = p.tokens[i];
@@ -216,10 +224,9 @@ int32_t StoreDatabase::dml(const Parsed& p, const Dml& d) {
     size_t i = d.first + 1;
     const size_t end = d.last;
     switch (d.kind) {
-        case Dml::Kind::Select: {
-            text = (tr.expr(d.first, end));
+        case Dml::Kind::Select:
+            text = tr.expr(d.first, end);
             break;
-        }
         case Dml::Kind::Update: {
             TableDef& t = requireTable(tableName(p, i, tr));
             // Made before the transaction already, unless the session has
@@ -244,7 +251,6 @@ int32_t StoreDatabase::dml(const Parsed& p, const Dml& d) {
             }
             text = "UPDATE " + sql::ident(t.name) + " SET " + sets;
             if (where < end) text += " WHERE " + tr.expr(where + 1, end);
-            text = (text);
             break;
         }
         case Dml::Kind::Delete: {
@@ -258,7 +264,6 @@ int32_t StoreDatabase::dml(const Parsed& p, const Dml& d) {
                 if (!isKw(toks[i], "WHERE")) tr.error(i, "expected WHERE");
                 text += " WHERE " + tr.expr(i + 1, end);
             }
-            text = (text);
             break;
         }
         case Dml::Kind::Insert: {
@@ -371,21 +376,15 @@ int32_t StoreDatabase::dml(const Parsed& p, const Dml& d) {
                 }
             }
             const int64_t lastRow = db_->scalar("SELECT max(rowid) FROM " + sql::ident(t.name));
-            text = "INSERT INTO " + sql::ident(t.name) + " (" + names + ") SELECT " + values +
-                   " FROM (" + source + ") AS s";
-            auto stmt = db_->prepare(text);
-            for (size_t k = 0; k < params.size(); ++k) stmt.bind(static_cast<int>(k + 1), params[k]);
-            while (stmt.step()) {
-            }
+            runBound(*db_, "INSERT INTO " + sql::ident(t.name) + " (" + names + ") SELECT " +
+                               values + " FROM (" + source + ") AS s",
+                     params);
             const int64_t rows = db_->changes();
             advanceCounters(t, numbered, rows, lastRow);
             return static_cast<int32_t>(rows);
         }
     }
-    auto stmt = db_->prepare(text);
-    for (size_t k = 0; k < params.size(); ++k) stmt.bind(static_cast<int>(k + 1), params[k]);
-    while (stmt.step()) {
-    }
+    runBound(*db_, text, params);
     if (d.kind == Dml::Kind::Select) return -1;
     return static_cast<int32_t>(db_->changes());
 }
