@@ -105,9 +105,10 @@ private:
     // column as `sources` says (an SQL expression over the old table per new
     // column), then puts indexes back.
     void rebuild(const TableDef& to, const std::vector<std::string>& sources);
-    // Makes the triggers of `t` again where their text changed.
-    // Brings the columns of the property writes since the snapshot up to date in it.
+    // Brings the columns of the property writes since the snapshot up to date
+    // in it; false when the snapshot must be made anew.
     [[nodiscard]] bool patchSnapshot();
+    // Makes the triggers of `t` again where their text changed.
     void regenerateTriggers(const TableDef& t);
     // Makes the triggers of `t` and of every table they can change in turn,
     // where this session has not made them yet.
