@@ -280,17 +280,26 @@ Model loadModel(sql::Db& db) {
     return m;
 }
 
-void deleteTable(sql::Db& db, int64_t id) {
+namespace {
+
+// The rows of a table's definition, written again whole by saveTable.
+void deleteDefinition(sql::Db& db, int64_t id) {
     for (const char* sqlText : {
              "DELETE FROM MSysColumns WHERE TableId=?",
              "DELETE FROM MSysIndexes WHERE TableId=?",
              "DELETE FROM MSysIndexColumns WHERE TableId=?",
              "DELETE FROM MSysRelationships WHERE TableId=?",
              "DELETE FROM MSysRelationshipColumns WHERE TableId=?",
-             "DELETE FROM MSysCounters WHERE TableId=?",
-             "DELETE FROM MSysTables WHERE Id=?",
          })
         db.cached(sqlText).args(id).run();
+}
+
+}  // namespace
+
+void deleteTable(sql::Db& db, int64_t id) {
+    deleteDefinition(db, id);
+    db.cached("DELETE FROM MSysCounters WHERE TableId=?").args(id).run();
+    db.cached("DELETE FROM MSysTables WHERE Id=?").args(id).run();
 }
 
 void saveTable(sql::Db& db, TableDef& t) {
@@ -299,14 +308,7 @@ void saveTable(sql::Db& db, TableDef& t) {
         t.id = sqlite3_last_insert_rowid(db.handle());
     } else {
         db.cached("UPDATE MSysTables SET Name=? WHERE Id=?").args(t.name, t.id).run();
-        for (const char* sqlText : {
-                 "DELETE FROM MSysColumns WHERE TableId=?",
-                 "DELETE FROM MSysIndexes WHERE TableId=?",
-                 "DELETE FROM MSysIndexColumns WHERE TableId=?",
-                 "DELETE FROM MSysRelationships WHERE TableId=?",
-                 "DELETE FROM MSysRelationshipColumns WHERE TableId=?",
-             })
-            db.cached(sqlText).args(t.id).run();
+        deleteDefinition(db, t.id);
     }
     auto& col = db.cached(
         "INSERT INTO MSysColumns(TableId, Ordinal, Name, Type, Size, Precision, Scale, Required, "
