@@ -1,27 +1,16 @@
 // The Jet SQL statements the store accepts: DDL, account and permission
 // statements, and the plain DML a synchronisation needs.
-#include <charconv>
-#include <cstring>
+#include <algorithm>
 
 #include "jet/Error.h"
 #include "jet/Types.h"
 #include "jet/store/Statement.h"
+#include "text/CaseFold.h"
 #include "text/Trim.h"
 
 namespace jet::store {
 
 namespace {
-
-bool asciiEqualNoCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        char x = a[i], y = b[i];
-        if (x >= 'a' && x <= 'z') x = static_cast<char>(x - 32);
-        if (y >= 'a' && y <= 'z') y = static_cast<char>(y - 32);
-        if (x != y) return false;
-    }
-    return true;
-}
 
 struct TypeRow {
     std::string_view name;
@@ -127,7 +116,7 @@ private:
         return t;
     }
     static bool isKw(const Token& t, std::string_view kw) {
-        return t.kind == TokKind::Word && asciiEqualNoCase(t.text, kw);
+        return t.kind == TokKind::Word && text::equalNoCase(t.text, kw);
     }
     bool atKw(std::string_view kw, size_t ahead = 0) const { return isKw(peek(ahead), kw); }
     bool acceptKw(std::string_view kw) {
@@ -279,14 +268,14 @@ private:
         std::string word = t.text;
         const TypeRow* row = nullptr;
         // Two-word names: NATIONAL CHAR[ACTER] [VARYING], CHARACTER VARYING, DOUBLE PRECISION.
-        if (asciiEqualNoCase(word, "NATIONAL")) {
+        if (text::equalNoCase(word, "NATIONAL")) {
             next();
             const Token& w = peek();
             if (!isKw(w, "CHAR") && !isKw(w, "CHARACTER")) error(w, "expected CHAR after NATIONAL");
             word = w.text;
         }
         for (const auto& r : kTypes)
-            if (asciiEqualNoCase(r.name, word)) row = &r;
+            if (text::equalNoCase(r.name, word)) row = &r;
         if (!row) error(t, "unknown data type");
         const size_t begin = t.begin;
         next();
@@ -660,7 +649,7 @@ private:
             if (t.kind != TokKind::Word) error(t, "expected a privilege");
             const PrivilegeRow* row = nullptr;
             for (const auto& r : kPrivileges)
-                if (asciiEqualNoCase(r.name, t.text)) row = &r;
+                if (text::equalNoCase(r.name, t.text)) row = &r;
             if (!row) error(t, "unknown privilege");
             next();
             if (row->rights == right::Full) acceptKw("PRIVILEGES");
