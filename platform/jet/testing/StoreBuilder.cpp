@@ -1,7 +1,5 @@
 #include "jet/testing/StoreBuilder.h"
 
-#include <sqlite3.h>
-
 #include <atomic>
 #include <cctype>
 #include <filesystem>
@@ -11,6 +9,7 @@
 #include "jet/Connection.h"
 #include "jet/ConnectionString.h"
 #include "jet/Error.h"
+#include "jet/store/Sqlite.h"
 #include "text/Trim.h"
 
 namespace jet::testing {
@@ -167,36 +166,17 @@ void buildWorkgroup(const std::string& path, std::string_view jetSql) {
 }
 
 std::vector<Row> storeRows(const std::string& path, const std::string& query) {
-    sqlite3* db = nullptr;
+    store::sql::Db db(path, SQLITE_OPEN_READONLY);
+    auto stmt = db.prepare(query);
     std::vector<Row> rows;
-    if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
-        const std::string msg = db ? sqlite3_errmsg(db) : "out of memory";
-        sqlite3_close(db);
-        raise(Err::FileNotReadable, {path, msg});
-    }
-    sqlite3_stmt* st = nullptr;
-    if (sqlite3_prepare_v2(db, query.c_str(), -1, &st, nullptr) != SQLITE_OK) {
-        const std::string msg = sqlite3_errmsg(db);
-        sqlite3_close(db);
-        raise(Err::General, {msg});
-    }
-    int rc;
-    while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
+    while (stmt.step()) {
         Row r;
-        for (int i = 0; i < sqlite3_column_count(st); ++i) {
-            if (sqlite3_column_type(st, i) == SQLITE_NULL) {
-                r.emplace_back(std::nullopt);
-            } else {
-                const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(st, i));
-                r.emplace_back(std::string(p, static_cast<size_t>(sqlite3_column_bytes(st, i))));
-            }
+        for (int i = 0; i < stmt.columns(); ++i) {
+            if (stmt.isNull(i)) r.emplace_back(std::nullopt);
+            else r.emplace_back(stmt.text(i));
         }
         rows.push_back(std::move(r));
     }
-    const std::string msg = rc == SQLITE_DONE ? "" : sqlite3_errmsg(db);
-    sqlite3_finalize(st);
-    sqlite3_close(db);
-    if (!msg.empty()) raise(Err::General, {msg});
     return rows;
 }
 
