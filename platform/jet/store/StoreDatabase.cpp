@@ -425,14 +425,8 @@ void StoreDatabase::regenerateTriggers(const TableDef& t) {
             notNull += "NEW." + n + " IS NOT NULL";
             changed += "NEW." + n + " IS NOT OLD." + n;
         }
-        std::string match;
-        for (size_t i = 0; i < fk.columns.size(); ++i) {
-            if (i) match += " AND ";
-            match += "p." + sql::ident(fk.columns[i].relatedColumn) + " = NEW." +
-                     sql::ident(fk.columns[i].name);
-        }
         const std::string missing = "NOT EXISTS (SELECT 1 FROM " + sql::ident(fk.relatedTable) +
-                                    " AS p WHERE " + match + ")";
+                                    " AS p WHERE " + pairs(fk.columns, "NEW.", "p.") + ")";
         bi += raiseIf(Err::NoRelatedRecord, {fk.relatedTable}, notNull + " AND " + missing);
         bu += raiseIf(Err::NoRelatedRecord, {fk.relatedTable},
                       "(" + changed + ") AND " + notNull + " AND " + missing);
@@ -454,23 +448,11 @@ void StoreDatabase::regenerateTriggers(const TableDef& t) {
             }
             const std::string related =
                 "EXISTS (SELECT 1 FROM " + C + " AS c WHERE " + oldMatch + ")";
-            std::string plainMatch;
-            for (size_t i = 0; i < fk.columns.size(); ++i) {
-                if (i) plainMatch += " AND ";
-                plainMatch += sql::ident(fk.columns[i].name) + " = OLD." +
-                              sql::ident(fk.columns[i].relatedColumn);
-            }
+            const std::string plainMatch = pairs(fk.columns, "", "OLD.");
+            const std::string setNew = pairs(fk.columns, "", "NEW.", " = ", ", ");
             std::string setNull;
-            std::string setNew;
-            for (size_t i = 0; i < fk.columns.size(); ++i) {
-                if (i) {
-                    setNull += ", ";
-                    setNew += ", ";
-                }
-                setNull += sql::ident(fk.columns[i].name) + " = NULL";
-                setNew += sql::ident(fk.columns[i].name) + " = NEW." +
-                          sql::ident(fk.columns[i].relatedColumn);
-            }
+            for (size_t i = 0; i < fk.columns.size(); ++i)
+                setNull += (i ? ", " : "") + sql::ident(fk.columns[i].name) + " = NULL";
             switch (fk.updateRule) {
                 case rule::Cascade:
                     au += "UPDATE " + C + " SET " + setNew + " WHERE (" + keyChanged + ") AND " +
