@@ -194,9 +194,7 @@ void StoreDatabase::alterColumn(const AlterColumn& s, Work& w) {
         col = c;
     }
     rebuild(to, sources);
-    if (c.required && db_->scalar("SELECT EXISTS(SELECT 1 FROM " + sql::ident(t.name) + " WHERE " +
-                                  sql::ident(c.name) + " IS NULL)"))
-        raise(Err::NullNotAllowed, {c.name});
+    if (c.required && hasNull(t, c.name)) raise(Err::NullNotAllowed, {c.name});
     const bool wasCounter = old->autoIncrement;
     const int32_t oldSeed = old->seed;
     t = std::move(to);
@@ -292,9 +290,7 @@ void StoreDatabase::addConstraint(TableDef& t, const ConstraintSpec& c, const st
     switch (c.kind) {
         case ConstraintSpec::Kind::NotNull:
             for (const auto& n : cols) {
-                if (db_->scalar("SELECT EXISTS(SELECT 1 FROM " + sql::ident(t.name) + " WHERE " +
-                                sql::ident(n) + " IS NULL)"))
-                    raise(Err::NullNotAllowed, {n});
+                if (hasNull(t, n)) raise(Err::NullNotAllowed, {n});
                 t.column(n)->required = true;
             }
             w.touched.insert(text::fold(t.name));

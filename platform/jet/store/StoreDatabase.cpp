@@ -311,6 +311,11 @@ bool StoreDatabase::hasRows(const TableDef& t) {
     return db_->scalar("SELECT EXISTS(SELECT 1 FROM " + sql::ident(t.name) + ")") != 0;
 }
 
+bool StoreDatabase::hasNull(const TableDef& t, std::string_view column) {
+    return db_->scalar("SELECT EXISTS(SELECT 1 FROM " + sql::ident(t.name) + " WHERE " +
+                       sql::ident(column) + " IS NULL)") != 0;
+}
+
 void StoreDatabase::setCounter(const TableDef& t, const ColumnDef& c, int64_t next) {
     db_->cached("INSERT OR REPLACE INTO MSysCounters(TableId, ColumnName, NextValue) VALUES(?,?,?)")
         .args(t.id, text::fold(c.name), next)
@@ -548,9 +553,7 @@ void StoreDatabase::setColumnProperty(std::string_view table, std::string_view c
             case prop::Hyperlink: c->hyperlink = asBool(); break;
             case prop::Nullable: {
                 const bool required = !asBool();
-                if (required && db_->scalar("SELECT EXISTS(SELECT 1 FROM " + sql::ident(t.name) +
-                                            " WHERE " + sql::ident(c->name) + " IS NULL)"))
-                    raise(Err::NullNotAllowed, {c->name});
+                if (required && hasNull(t, c->name)) raise(Err::NullNotAllowed, {c->name});
                 c->required = required;
                 break;
             }

@@ -123,6 +123,8 @@ private:
     void forgetTriggers(const TableDef& t);
     void createSqlIndex(const TableDef& t, const IndexDef& ix);
     [[nodiscard]] bool hasRows(const TableDef& t);
+    // True when a row of `t` holds a null in `column`.
+    [[nodiscard]] bool hasNull(const TableDef& t, std::string_view column);
     void setCounter(const TableDef& t, const ColumnDef& c, int64_t next);
     void dropPermissions(int32_t objectType, std::string_view object);
     void dropPrincipalPermissions(PrincipalKind kind, std::string_view principal);
