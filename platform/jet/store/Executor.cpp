@@ -482,98 +482,89 @@ void StoreDatabase::grantRevoke(const GrantRevoke& s) {
     }
 }
 
+namespace {
+
+std::string_view nameOf(const Account& a) { return a.name; }
+std::string_view nameOf(const std::string& n) { return n; }
+
+// True when the name of items[i] stands earlier in the list too.
+template <class T>
+bool repeated(const std::vector<T>& items, size_t i) {
+    for (size_t k = 0; k < i; ++k)
+        if (text::equalNoCase(nameOf(items[k]), nameOf(items[i]))) return true;
+    return false;
+}
+
+// Applies `change` to each item in turn; when one fails, `undo` takes back
+// the ones done before it, so that the statement changes nothing.
+template <class T, class Change, class Undo>
+void allOrNothing(const std::vector<T>& items, Change change, Undo undo) {
+    size_t done = 0;
+    try {
+        for (; done < items.size(); ++done) change(items[done]);
+    } catch (...) {
+        while (done > 0) {
+            try {
+                undo(items[--done]);
+            } catch (...) {
+            }
+        }
+        throw;
+    }
+}
+
+}  // namespace
+
 void StoreDatabase::accounts(const Statement& st) {
     Workgroup& wg = workgroup();
-    const auto exists = [&](std::string_view name) {
-        return principalExists(PrincipalKind::User, name) ||
-               principalExists(PrincipalKind::Group, name);
+    // Names are checked first, so that a statement that cannot succeed
+    // changes nothing.
+    const auto checkNew = [&](const std::vector<Account>& list) {
+        for (size_t i = 0; i < list.size(); ++i) {
+            const std::string& n = list[i].name;
+            if (principalExists(PrincipalKind::User, n) ||
+                principalExists(PrincipalKind::Group, n) || repeated(list, i))
+                raise(Err::AccountExists, {n});
+        }
     };
-    // Several accounts in one statement: checked first, and what was done is
-    // undone when a later one fails.
-    if (auto* s = std::get_if<CreateUsers>(&st)) {
-        for (size_t i = 0; i < s->users.size(); ++i) {
-            if (exists(s->users[i].name)) raise(Err::AccountExists, {s->users[i].name});
-            for (size_t k = 0; k < i; ++k)
-                if (text::equalNoCase(s->users[k].name, s->users[i].name))
-                    raise(Err::AccountExists, {s->users[i].name});
-        }
-        size_t done = 0;
-        try {
-            for (; done < s->users.size(); ++done)
-                wg.createUser(s->users[done].name, s->users[done].password, s->users[done].pid);
-        } catch (...) {
-            for (size_t k = 0; k < done; ++k) {
-                try {
-                    wg.dropUser(s->users[k].name);
-                } catch (...) {
-                }
+    const auto drop = [&](PrincipalKind kind, const std::vector<std::string>& names) {
+        for (size_t i = 0; i < names.size(); ++i)
+            if (!principalExists(kind, names[i]) || repeated(names, i))
+                raise(Err::AccountNotFound, {names[i]});
+        // The rights go in the database's transaction, which commits only
+        // once the accounts are gone: a failed drop leaves them in place.
+        inTransaction([&](Work& w) -> int32_t {
+            w.catalogSame = true;
+            for (const auto& n : names) {
+                dropPrincipalPermissions(kind, n);
+                if (kind == PrincipalKind::User) wg.dropUser(n);
+                else wg.dropGroup(n);
             }
-            throw;
-        }
-    } else if (auto* g = std::get_if<CreateGroups>(&st)) {
-        for (size_t i = 0; i < g->groups.size(); ++i) {
-            if (exists(g->groups[i].name)) raise(Err::AccountExists, {g->groups[i].name});
-            for (size_t k = 0; k < i; ++k)
-                if (text::equalNoCase(g->groups[k].name, g->groups[i].name))
-                    raise(Err::AccountExists, {g->groups[i].name});
-        }
-        size_t done = 0;
-        try {
-            for (; done < g->groups.size(); ++done)
-                wg.createGroup(g->groups[done].name, g->groups[done].pid);
-        } catch (...) {
-            for (size_t k = 0; k < done; ++k) {
-                try {
-                    wg.dropGroup(g->groups[k].name);
-                } catch (...) {
-                }
-            }
-            throw;
-        }
+            return 0;
+        });
+    };
+    if (auto* cu = std::get_if<CreateUsers>(&st)) {
+        checkNew(cu->users);
+        allOrNothing(
+            cu->users, [&](const Account& a) { wg.createUser(a.name, a.password, a.pid); },
+            [&](const Account& a) { wg.dropUser(a.name); });
+    } else if (auto* cg = std::get_if<CreateGroups>(&st)) {
+        checkNew(cg->groups);
+        allOrNothing(
+            cg->groups, [&](const Account& a) { wg.createGroup(a.name, a.pid); },
+            [&](const Account& a) { wg.dropGroup(a.name); });
     } else if (auto* du = std::get_if<DropUsers>(&st)) {
-        for (const auto& n : du->names)
-            if (!principalExists(PrincipalKind::User, n)) raise(Err::AccountNotFound, {n});
-        for (const auto& n : du->names) wg.dropUser(n);
-        inTransaction([&](Work& w) -> int32_t {
-            w.catalogSame = true;
-            for (const auto& n : du->names) dropPrincipalPermissions(PrincipalKind::User, n);
-            return 0;
-        });
+        drop(PrincipalKind::User, du->names);
     } else if (auto* dg = std::get_if<DropGroups>(&st)) {
-        for (const auto& n : dg->names)
-            if (!principalExists(PrincipalKind::Group, n)) raise(Err::AccountNotFound, {n});
-        for (const auto& n : dg->names) wg.dropGroup(n);
-        inTransaction([&](Work& w) -> int32_t {
-            w.catalogSame = true;
-            for (const auto& n : dg->names) dropPrincipalPermissions(PrincipalKind::Group, n);
-            return 0;
-        });
+        drop(PrincipalKind::Group, dg->names);
     } else if (auto* am = std::get_if<AddMembers>(&st)) {
-        size_t done = 0;
-        try {
-            for (; done < am->users.size(); ++done) wg.addMember(am->users[done], am->group);
-        } catch (...) {
-            for (size_t k = 0; k < done; ++k) {
-                try {
-                    wg.removeMember(am->users[k], am->group);
-                } catch (...) {
-                }
-            }
-            throw;
-        }
+        allOrNothing(
+            am->users, [&](const std::string& u) { wg.addMember(u, am->group); },
+            [&](const std::string& u) { wg.removeMember(u, am->group); });
     } else if (auto* rm = std::get_if<RemoveMembers>(&st)) {
-        size_t done = 0;
-        try {
-            for (; done < rm->users.size(); ++done) wg.removeMember(rm->users[done], rm->group);
-        } catch (...) {
-            for (size_t k = 0; k < done; ++k) {
-                try {
-                    wg.addMember(rm->users[k], rm->group);
-                } catch (...) {
-                }
-            }
-            throw;
-        }
+        allOrNothing(
+            rm->users, [&](const std::string& u) { wg.removeMember(u, rm->group); },
+            [&](const std::string& u) { wg.addMember(u, rm->group); });
     } else if (auto* ap = std::get_if<AlterUserPassword>(&st)) {
         auto* own = dynamic_cast<StoreWorkgroup*>(&wg);
         if (!own) raise(Err::ReadOnly);

@@ -63,6 +63,8 @@ TEST(StoreSecurity, AccountStatementsAsTheGeneratorWritesThem) {
         {"CREATE GROUP [ANN]", jet::Err::AccountExists},
         {"CREATE USER [x], [X]", jet::Err::AccountExists},
         {"DROP USER [nobody]", jet::Err::AccountNotFound},
+        {"DROP USER [ann], [ANN]", jet::Err::AccountNotFound},  // gone after the first
+        {"DROP GROUP [Staff], [staff]", jet::Err::AccountNotFound},
         {"DROP GROUP [ann]", jet::Err::AccountNotFound},
         {"ADD USER [ann] TO [Nogroup]", jet::Err::AccountNotFound},
         {"ADD USER [ann] TO [Staff]", jet::Err::AlreadyMember},
