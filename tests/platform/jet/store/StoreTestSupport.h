@@ -23,6 +23,13 @@ inline std::string framed(std::string_view statement) {
 // failed statement changed nothing.
 std::string dump(const jet::Catalog& cat);
 
+// The start of an error's text, up to its first argument: what every
+// description of that error begins with.
+inline std::string textOf(jet::Err id) {
+    const std::string text(jet::errorEntry(id).text);
+    return text.substr(0, text.find('%'));
+}
+
 // The error a call throws; fails the test when it throws none.
 template <class F>
 jet::Error errorOf(F&& f) {

@@ -11,13 +11,8 @@ namespace {
 
 using storetest::Db;
 using storetest::errorOf;
+using storetest::textOf;
 using Rows = std::vector<jet::testing::Row>;
-
-// The start of an error's text, up to its first argument.
-std::string textOf(jet::Err id) {
-    const std::string text(jet::errorEntry(id).text);
-    return text.substr(0, text.find('%'));
-}
 
 const char* kChain = R"(
 CREATE TABLE [A] ([ID] LONG CONSTRAINT [PK_A] PRIMARY KEY, [Name] TEXT(10));
