@@ -89,6 +89,9 @@ public:
 void BM_EngineAlone(benchmark::State& state) {
     const int n = static_cast<int>(state.range(0));
     const Pair p{database(n, false), database(n, true)};
+    // One comparison first, untimed: whichever benchmark runs first would
+    // otherwise pay for the process's first use of the case-folding tables.
+    (void)engineOver(p)->CompareDatabases();
     for (auto _ : state) {
         auto e = engineOver(p);
         e->SourceDatabaseConnectionString("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=s");
@@ -103,6 +106,7 @@ void BM_ThroughTheSession(benchmark::State& state) {
     PlainView view;
     wizard::CompareSession session(
         view, [&p] { return engineOver(p); }, [](const std::string&) {});
+    session.CmdCompare_Click({{"s", "", "", ""}, {"d", "", "", ""}});
     for (auto _ : state) {
         session.CmdCompare_Click({{"s", "", "", ""}, {"d", "", "", ""}});
         if (!session.Compared()) state.SkipWithError("the comparison did not run");
