@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <string_view>
 #include <vector>
 
@@ -58,6 +59,12 @@ void wrapLine(const report::Document& preview, std::string line, int32_t width, 
         return;
     }
     Chars s(std::move(line));
+    // The width of the first j characters of what is left (all of it beyond
+    // its end), measured in one pass per piece.
+    std::vector<double> widths = preview.TextWidths(s.text());
+    auto prefixWidth = [&](size_t j) {
+        return widths.empty() ? 0.0 : widths[std::min(j, widths.size()) - 1];
+    };
     // Position 1 doubles as "no blank found": a blank at the very start of a
     // line is never a place to break.
     size_t b = 1;
@@ -67,10 +74,11 @@ void wrapLine(const report::Document& preview, std::string line, int32_t width, 
         // fit (else it was cut): nothing changes any more.
         if (j > s.length() + 1) break;
         if (s.blankAt(j)) b = j;
-        if (preview.TextWidth(s.left(j)) > width) {
+        if (prefixWidth(j) > width) {
             if (b == 1) b = j;
             out.push_back(s.left(b - 1));
             s = Chars(s.from(b));
+            widths = preview.TextWidths(s.text());
             b = 1;
             if (!all) break;
             j = 1;  // on with the second character of the rest

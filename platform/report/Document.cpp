@@ -7,6 +7,15 @@
 
 namespace report {
 
+std::vector<double> TextMetrics::prefixWidths(std::string_view utf8, const Font& font) const {
+    std::vector<double> out;
+    for (size_t i = 1; i <= utf8.size(); ++i)
+        // At the end of each character: the next byte is no continuation byte.
+        if (i == utf8.size() || (static_cast<unsigned char>(utf8[i]) & 0xC0) != 0x80)
+            out.push_back(width(utf8.substr(0, i), font));
+    return out;
+}
+
 int32_t PageFormat::printableWidth() const {
     const int32_t sheet = orientation == Orientation::Landscape ? paper.height : paper.width;
     return std::max<int32_t>(0, sheet - margins.left - margins.right);
@@ -80,6 +89,10 @@ void Document::NewPage() {
 double Document::TextWidth(std::string_view text) const { return metrics_->width(text, font_); }
 
 double Document::TextHeight(std::string_view text) const { return metrics_->height(text, font_); }
+
+std::vector<double> Document::TextWidths(std::string_view text) const {
+    return metrics_->prefixWidths(text, font_);
+}
 
 namespace {
 

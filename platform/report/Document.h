@@ -45,6 +45,10 @@ public:
     [[nodiscard]] virtual double width(std::string_view utf8, const Font& font) const = 0;
     // The height of one line of the text (the same for every text of a font).
     [[nodiscard]] virtual double height(std::string_view utf8, const Font& font) const = 0;
+    // The widths of the first 1, 2, … n characters (code points) of the text,
+    // in order. Measured one by one here; a metrics may do it in one pass.
+    [[nodiscard]] virtual std::vector<double> prefixWidths(std::string_view utf8,
+                                                           const Font& font) const;
 };
 
 enum class Orientation : int32_t { Portrait = 1, Landscape = 2 };
@@ -175,6 +179,8 @@ public:
 
     [[nodiscard]] double TextWidth(std::string_view text) const;
     [[nodiscard]] double TextHeight(std::string_view text) const;
+    // TextWidth of the first 1, 2, … n characters of the text.
+    [[nodiscard]] std::vector<double> TextWidths(std::string_view text) const;
 
     // Paper, orientation and margins, for every page of the document.
     [[nodiscard]] const report::PageFormat& PageFormat() const { return format_; }

@@ -12,6 +12,7 @@
 #include <QPrinter>
 #include <QSaveFile>
 #include <QScreen>
+#include <QTextLayout>
 #include <algorithm>
 #include <cmath>
 
@@ -100,12 +101,41 @@ void applyFormat(QPagedPaintDevice& device, const report::PageFormat& format) {
 
 }  // namespace
 
+const QFontMetricsF& QtTextMetrics::metricsFor(const report::Font& font) const {
+    if (!font_ || !(*font_ == font)) {
+        metrics_.emplace(qtFont(font));
+        font_ = font;
+    }
+    return *metrics_;
+}
+
 double QtTextMetrics::width(std::string_view utf8, const report::Font& font) const {
-    return QFontMetricsF(qtFont(font)).horizontalAdvance(qtText(utf8));
+    return metricsFor(font).horizontalAdvance(qtText(utf8));
 }
 
 double QtTextMetrics::height(std::string_view, const report::Font& font) const {
-    return QFontMetricsF(qtFont(font)).height();
+    return metricsFor(font).height();
+}
+
+std::vector<double> QtTextMetrics::prefixWidths(std::string_view utf8,
+                                                const report::Font& font) const {
+    const QString text = qtText(utf8);
+    QTextLayout layout(text, qtFont(font));
+    QTextOption option;
+    option.setWrapMode(QTextOption::NoWrap);
+    layout.setTextOption(option);
+    layout.beginLayout();
+    QTextLine line = layout.createLine();
+    if (line.isValid()) line.setLineWidth(1e9);
+    layout.endLayout();
+    std::vector<double> out;
+    out.reserve(static_cast<size_t>(text.size()));
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        // The end of each character: a surrogate pair is one.
+        if (text.at(i).isHighSurrogate() && i + 1 < text.size()) continue;
+        out.push_back(line.isValid() ? line.cursorToX(static_cast<int>(i + 1)) : 0.0);
+    }
+    return out;
 }
 
 QFont qtFont(const report::Font& font) {

@@ -6,9 +6,11 @@
 // device. GUI thread only.
 #include <QColor>
 #include <QFont>
+#include <QFontMetricsF>
 #include <QImage>
 #include <QPageLayout>
 #include <QString>
+#include <optional>
 
 #include "report/Document.h"
 #include "ui/ImageLookup.h"
@@ -25,6 +27,15 @@ class QtTextMetrics : public report::TextMetrics {
 public:
     [[nodiscard]] double width(std::string_view utf8, const report::Font& font) const override;
     [[nodiscard]] double height(std::string_view utf8, const report::Font& font) const override;
+    // From one shaping of the whole text.
+    [[nodiscard]] std::vector<double> prefixWidths(std::string_view utf8,
+                                                   const report::Font& font) const override;
+
+private:
+    // Layout measures many texts in one font in a row.
+    [[nodiscard]] const QFontMetricsF& metricsFor(const report::Font& font) const;
+    mutable std::optional<report::Font> font_;
+    mutable std::optional<QFontMetricsF> metrics_;
 };
 
 // The font as drawn in a painter whose unit is the twip.

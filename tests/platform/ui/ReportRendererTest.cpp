@@ -9,6 +9,7 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
+#include <algorithm>
 #include <filesystem>
 
 #include "TestSupport.h"
@@ -109,6 +110,14 @@ TEST_F(ReportRendererTest, QtMetricsMeasureInTwips) {
     EXPECT_NEAR(metrics.width("Comparison", large), 2 * w, w * 0.05);
     EXPECT_GT(metrics.width("Comparison", bold), w);
     EXPECT_EQ(metrics.width("", small), 0);
+    // Widths of every beginning of a text, from one pass: as measured alone.
+    const std::vector<double> prefixes = metrics.prefixWidths("Comparison", small);
+    ASSERT_EQ(prefixes.size(), 10u);
+    EXPECT_TRUE(std::is_sorted(prefixes.begin(), prefixes.end()));
+    EXPECT_NEAR(prefixes[3], metrics.width("Comp", small), 20);
+    EXPECT_NEAR(prefixes.back(), w, 20);
+    EXPECT_EQ(metrics.prefixWidths("\xC3\xA9 \xF0\x9F\x98\x80", small).size(), 3u);
+    EXPECT_TRUE(metrics.prefixWidths("", small).empty());
     const double h = metrics.height("x", small);
     EXPECT_GT(h, 200);  // a line is taller than the font's size
     EXPECT_LT(h, 400);
