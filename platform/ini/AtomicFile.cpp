@@ -68,6 +68,13 @@ bool writeFileAtomically(const std::string& path, std::string_view bytes) {
         ::unlink(temporary.c_str());
         return false;
     }
+    // The rename itself on disk too; a folder that cannot be synced does not
+    // undo a write that took place.
+    const std::string folder = target.has_parent_path() ? target.parent_path().string() : ".";
+    if (const int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); dir >= 0) {
+        (void)::fsync(dir);
+        ::close(dir);
+    }
     return true;
 }
 
