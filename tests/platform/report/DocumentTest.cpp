@@ -216,7 +216,9 @@ TEST_F(DocumentTest, MeasuresInTheCurrentFont) {
     EXPECT_EQ(doc.TextWidth("abc"), 300);
     EXPECT_EQ(doc.TextWidth("\xC3\xA9t\xC3\xA9"), 600);  // characters, not bytes
     EXPECT_EQ(doc.TextHeight(""), 200);
-    EXPECT_EQ(doc.TextWidths("a\xC3\xA9" "b"), (std::vector<double>{100, 350, 450}));
+    EXPECT_EQ(doc.TextWidths("a\xC3\xA9"
+                             "b"),
+              (std::vector<double>{100, 350, 450}));
     EXPECT_TRUE(doc.TextWidths("").empty());
 }
 
