@@ -20,9 +20,13 @@
 // outlive it. The passes read the record only. Later passes learn from earlier
 // ones what the script leaves out (so that nothing refers to it), which is why
 // the passes are members and GenerateScript starts them afresh.
+#include <array>
 #include <cstdint>
+#include <map>
+#include <optional>
 #include <set>
 #include <string>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -65,6 +69,14 @@ public:
     [[nodiscard]] const std::vector<std::string>& Report() const { return report_; }
 
 private:
+    // A relationship of the target side: the table that holds it and its key.
+    struct Referrer {
+        const engine::TTable* table;
+        const engine::TKey* key;
+    };
+    // What a column of the target holds after the table statements.
+    enum class ColumnFate { Present, LeftOut, Dropped, Absent };
+
     [[nodiscard]] TScript scriptTable(int32_t index, int32_t direction);
     void scriptCreateTable(const engine::TTable& table, int32_t index, int32_t direction,
                            TScript& out);
@@ -78,6 +90,27 @@ private:
     // Whether the table's indexes are dropped and written again (one answer
     // for both passes, so that no index is dropped and left out).
     [[nodiscard]] bool rebuildsIndexes(const engine::TTable& table, int32_t direction) const;
+    // The target's relationships that refer to a table (by folded name).
+    [[nodiscard]] const std::vector<Referrer>& referrersOf(const std::string& foldedTable,
+                                                           int32_t direction);
+    // The target relationship that keeps an index of the target in place: the
+    // relationship's own index, or the unique index it refers to.
+    [[nodiscard]] std::optional<Referrer> pinnedBy(const engine::TTable& table,
+                                                   const engine::TIndex& index, int32_t direction);
+    [[nodiscard]] const engine::TTable* findTable(const std::string& name) const;
+    [[nodiscard]] const engine::TPrincipal* findGroup(const std::string& name) const;
+    // Whether the table stands on the target once the table statements ran.
+    [[nodiscard]] bool tableAfterScript(const engine::TTable& table, int32_t direction) const;
+    [[nodiscard]] ColumnFate columnAfterScript(const engine::TTable& table,
+                                               const std::string& column, int32_t direction) const;
+    // Whether the table has a unique index on exactly these columns (folded and
+    // sorted) once the index statements ran.
+    [[nodiscard]] bool uniqueKeyAfterScript(const engine::TTable& table,
+                                            const std::vector<std::string>& columns,
+                                            int32_t direction) const;
+    // Why a foreign key cannot be written, or "" when it can.
+    [[nodiscard]] std::string keyObstacle(const engine::TTable& table,
+                                          const engine::TKeyProps& half, int32_t direction) const;
     // `target`: the column's properties on the target when the lines go to
     // that same column (so that a default it has and should not is cleared).
     void columnLines(std::string& block, const engine::TTable& table, const std::string& column,
@@ -103,6 +136,17 @@ private:
     std::set<std::pair<std::string, std::string>> missingColumns_;
     // (permission object type, element index) of new objects left out.
     std::set<std::pair<int32_t, int32_t>> leftOutObjects_;
+    // (folded table name, folded name) of columns and indexes the script drops.
+    std::set<std::pair<std::string, std::string>> droppedColumns_;
+    std::set<std::pair<std::string, std::string>> droppedIndexes_;
+    // Folded table name: the column sets (folded, sorted) of the unique indexes
+    // the index statements write.
+    std::map<std::string, std::vector<std::vector<std::string>>> writtenUniqueKeys_;
+
+    // Folded table name: its position in the record (the first of that name).
+    std::unordered_map<std::string, int32_t> tableByName_;
+    // Per direction, built on first use.
+    std::array<std::optional<std::unordered_map<std::string, std::vector<Referrer>>>, 2> referrers_;
 };
 
 }  // namespace script
