@@ -46,8 +46,10 @@ public:
 
     // Drops every foreign key of the target side. Other directions: "".
     [[nodiscard]] std::string ScriptDropKeys(int32_t direction);
-    // Drops every index of the target side but those of foreign keys. Other
-    // directions: "".
+    // Drops every index of the target side but those of foreign keys. With
+    // keys not scripted the target's relationships stay: equal indexes and
+    // those a relationship holds or refers to stay too (the changed ones
+    // reported). Other directions: "".
     [[nodiscard]] std::string ScriptDropIndexes(int32_t direction);
     // One element: kind an engine::ObjectKind, index its position in its array;
     // mode (tables only) a ScriptMode. A non-zero direction counts as 1.
@@ -55,7 +57,10 @@ public:
                                        int32_t mode);
     // Re-creates the foreign keys: of changed tables from the generating side,
     // of the tables whose target definition stays (not selected, or kept
-    // target-only tables) from the target side. Other directions: empty.
+    // target-only tables) from the target side. One that the target could not
+    // take after the earlier passes (its related table, a column on either
+    // end, or a unique index on the related columns missing) is left out and
+    // reported. Other directions: empty.
     [[nodiscard]] TScript ScriptCreateKeys(int32_t direction);
     // The ADD CONSTRAINT statement of one key from one side (an
     // engine::CompareSide); empty for another side, a key without columns or of
