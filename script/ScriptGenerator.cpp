@@ -1,6 +1,5 @@
 #include "script/ScriptGenerator.h"
 
-#include <algorithm>
 #include <array>
 #include <stdexcept>
 #include <string_view>
@@ -111,20 +110,17 @@ const std::string& generatingName(const TColumn& c, int32_t direction) {
     return direction == 0 ? c.Name : c.DestinationName;
 }
 
-// Two lists name the same columns, in any order, when these are equal.
-template <class List, class Name>
-std::vector<std::string> columnSet(const List& columns, Name name) {
-    std::vector<std::string> set;
-    for (const auto& c : columns) set.push_back(text::fold(name(c)));
-    std::sort(set.begin(), set.end());
-    return set;
-}
-std::vector<std::string> indexColumnSet(const TIndexProps& x) {
-    return columnSet(x.Columns, [](const TIndexColumn& c) -> const std::string& { return c.Name; });
-}
-std::vector<std::string> relatedColumnSet(const TKeyProps& k) {
-    return columnSet(k.Columns,
-                     [](const TKeyColumn& c) -> const std::string& { return c.RelatedColumn; });
+// Whether an index is on the columns a relationship refers to, in any order
+// (as the target matches them).
+bool onRelatedColumns(const TIndexProps& x, const TKeyProps& key) {
+    if (x.Columns.UBound() != key.Columns.UBound()) return false;
+    for (const TKeyColumn& k : key.Columns) {
+        bool found = false;
+        for (const TIndexColumn& c : x.Columns)
+            if (text::equalNoCase(c.Name, k.RelatedColumn)) found = true;
+        if (!found) return false;
+    }
+    return true;
 }
 
 std::string bracketList(const TKeyProps& k) {
@@ -168,7 +164,7 @@ TScript ScriptGenerator::GenerateScript(ScriptDirection direction) {
     leftOutObjects_.clear();
     droppedColumns_.clear();
     droppedIndexes_.clear();
-    writtenUniqueKeys_.clear();
+    writtenIndexes_.clear();
 
     const int32_t d = direction;
     const int32_t opposite = d == 1 ? 0 : 1;
@@ -270,7 +266,7 @@ std::string ScriptGenerator::ScriptDropIndexes(int32_t direction) {
                     continue;
                 }
             }
-            droppedIndexes_.emplace(text::fold(t.Name), text::fold(ix.Name));
+            droppedIndexes_.insert(&ix);
             out += "DROP INDEX ";
             out += bracket(ix.Name);
             out += " ON ";
@@ -312,14 +308,12 @@ TScript ScriptGenerator::ScriptCreateKeys(int32_t direction) {
 std::string ScriptGenerator::keyObstacle(const TTable& t, const TKeyProps& half,
                                          int32_t direction) const {
     const TTable* related = findTable(half.RelatedTable);
-    if (related && !tableAfterScript(*related, direction)) {
-        const std::string name = text::fold(related->Name);
+    if (related && !tableAfterScript(*related, direction))
         return "it refers to table " + bracket(half.RelatedTable) +
-               (droppedTables_.count(name)   ? ", which the script drops."
-                : leftOutTables_.count(name) ? ", which the script leaves out."
-                                             : ", which the script does not create: it is not "
-                                               "selected.");
-    }
+               (droppedTables_.count(related)   ? ", which the script drops."
+                : leftOutTables_.count(related) ? ", which the script leaves out."
+                                                : ", which the script does not create: it is not "
+                                                  "selected.");
     for (const TKeyColumn& c : half.Columns) {
         const std::string* column = &c.Name;
         const TTable* owner = &t;
@@ -343,7 +337,7 @@ std::string ScriptGenerator::keyObstacle(const TTable& t, const TKeyProps& half,
         }
     }
     // The key a relationship refers to must be unique.
-    if (related && !uniqueKeyAfterScript(*related, relatedColumnSet(half), direction))
+    if (related && !uniqueKeyAfterScript(*related, half, direction))
         return "table " + bracket(related->Name) + " will have no unique index on " +
                bracketList(half) + ", which the relationship needs.";
     return {};
@@ -403,7 +397,7 @@ TScript ScriptGenerator::ScriptObject(int32_t kind, int32_t index, int32_t direc
                 if (mode == smTableStatements && o_.DropOppositeObjects) {
                     out.Statements = "DROP TABLE " + bracket(t.Name) + ";";
                     out.Statements += kRun;
-                    droppedTables_.insert(text::fold(t.Name));
+                    droppedTables_.insert(&t);
                 }
                 return out;
             }
@@ -449,8 +443,7 @@ const TPrincipal* ScriptGenerator::findGroup(const std::string& name) const {
 }
 
 bool ScriptGenerator::tableAfterScript(const TTable& t, int32_t direction) const {
-    const std::string name = text::fold(t.Name);
-    if (droppedTables_.count(name) || leftOutTables_.count(name)) return false;
+    if (droppedTables_.count(&t) || leftOutTables_.count(&t)) return false;
     if (t.Action == generatingOnly(direction)) return o_.IncludeTables && t.Selected;
     return true;
 }
@@ -458,38 +451,36 @@ bool ScriptGenerator::tableAfterScript(const TTable& t, int32_t direction) const
 ScriptGenerator::ColumnFate ScriptGenerator::columnAfterScript(const TTable& t,
                                                                const std::string& column,
                                                                int32_t direction) const {
-    const std::pair<std::string, std::string> key{text::fold(t.Name), text::fold(column)};
-    const bool dropped = droppedColumns_.count(key) != 0;
     // A kept table has its target columns; a written one the generating
     // side's, less those left out, and what the script did not drop.
     const bool written = !keepsTargetDefinition(t, direction);
+    bool dropped = false;
     for (const TColumn& c : t.Columns) {
         if (written && onGenerating(c.Action, direction) &&
             text::equalNoCase(generatingName(c, direction), column))
-            return missingColumns_.count(key) ? ColumnFate::LeftOut : ColumnFate::Present;
-        if (!dropped && onTarget(c.Action, direction) &&
-            text::equalNoCase(targetName(c, direction), column))
-            return ColumnFate::Present;
+            return isMissingColumn(t.Name, column) ? ColumnFate::LeftOut : ColumnFate::Present;
+        if (onTarget(c.Action, direction) && text::equalNoCase(targetName(c, direction), column)) {
+            if (!droppedColumns_.count(&c)) return ColumnFate::Present;
+            dropped = true;
+        }
     }
     return dropped ? ColumnFate::Dropped : ColumnFate::Absent;
 }
 
-bool ScriptGenerator::uniqueKeyAfterScript(const TTable& t, const std::vector<std::string>& columns,
+bool ScriptGenerator::uniqueKeyAfterScript(const TTable& t, const TKeyProps& key,
                                            int32_t direction) const {
     // Without indexes in the record there is nothing to go by.
     if (!o_.IncludeIndexes) return true;
-    const std::string table = text::fold(t.Name);
     for (const TIndex& ix : t.Indexes) {
-        if (!onTarget(ix.Action, direction)) continue;
-        const TIndexProps& x = targetHalf(ix, direction);
-        if ((x.Unique || x.PrimaryKey) && !droppedIndexes_.count({table, text::fold(ix.Name)}) &&
-            indexColumnSet(x) == columns)
-            return true;
+        // As written by the script, or as the target has it when not dropped.
+        const TIndexProps* x = nullptr;
+        if (const auto w = writtenIndexes_.find(&ix); w != writtenIndexes_.end())
+            x = w->second;
+        else if (onTarget(ix.Action, direction) && !droppedIndexes_.count(&ix))
+            x = &targetHalf(ix, direction);
+        if (x && (x->Unique || x->PrimaryKey) && onRelatedColumns(*x, key)) return true;
     }
-    const auto written = writtenUniqueKeys_.find(table);
-    return written != writtenUniqueKeys_.end() &&
-           std::find(written->second.begin(), written->second.end(), columns) !=
-               written->second.end();
+    return false;
 }
 
 const std::vector<ScriptGenerator::Referrer>& ScriptGenerator::referrersOf(
@@ -522,9 +513,8 @@ std::optional<ScriptGenerator::Referrer> ScriptGenerator::pinnedBy(const TTable&
     // it stands, none of them may go.
     const TIndexProps& x = targetHalf(ix, direction);
     if (!x.Unique && !x.PrimaryKey) return std::nullopt;
-    const std::vector<std::string> columns = indexColumnSet(x);
     for (const Referrer& by : referrersOf(text::fold(t.Name), direction))
-        if (relatedColumnSet(targetHalf(*by.key, direction)) == columns) return by;
+        if (onRelatedColumns(x, targetHalf(*by.key, direction))) return by;
     return std::nullopt;
 }
 
@@ -569,7 +559,7 @@ void ScriptGenerator::scriptCreateTable(const TTable& t, int32_t index, int32_t 
     if (lines.empty()) {
         note("Table " + bracket(t.Name) +
              " left out: none of its columns has a Jet SQL type text.");
-        leftOutTables_.insert(text::fold(t.Name));
+        leftOutTables_.insert(&t);
         leftOutObjects_.emplace(1, index);
         return;
     }
@@ -637,7 +627,7 @@ void ScriptGenerator::scriptAlterTable(const TTable& t, int32_t d, TScript& out)
                 out.Statements += kRun;
                 out.Statements += alter + " DROP COLUMN " + bracket(oldName) + ";";
                 out.Statements += kRun;
-                droppedColumns_.emplace(text::fold(t.Name), text::fold(oldName));
+                droppedColumns_.insert(&c);  // under its old name
             }
         } else {
             const TColumnProps& s = c.Source;
@@ -651,7 +641,7 @@ void ScriptGenerator::scriptAlterTable(const TTable& t, int32_t d, TScript& out)
             if (differs && c.Action == target) {
                 out.Statements += alter + " DROP COLUMN " + bracket(c.Name) + ";";
                 out.Statements += kRun;
-                droppedColumns_.emplace(text::fold(t.Name), text::fold(c.Name));
+                droppedColumns_.insert(&c);
             } else if (differs && (paired || c.Action == generating)) {
                 // An equal column whose precision or scale differs (not compared)
                 // is altered like a changed one.
@@ -719,7 +709,7 @@ std::string ScriptGenerator::wrapColumnBlock(const TTable& t, std::string lines)
 TScript ScriptGenerator::scriptIndexes(int32_t index, int32_t d) {
     const TTable& t = r_.Tables[index];
     TScript out;
-    if (leftOutTables_.count(text::fold(t.Name))) return out;
+    if (leftOutTables_.count(&t)) return out;
     const int32_t n = t.Indexes.UBound();
     // With keys not scripted the drop pass leaves the target's relationship
     // indexes standing; a primary one among them rules out another.
@@ -785,8 +775,7 @@ TScript ScriptGenerator::scriptIndexes(int32_t index, int32_t d) {
             s += " WITH IGNORE NULL";
         s += ';';
         s += kRun;
-        if (g.Unique || g.PrimaryKey)
-            writtenUniqueKeys_[text::fold(t.Name)].push_back(indexColumnSet(g));
+        writtenIndexes_.emplace(&ix, &g);
     }
     return out;
 }

@@ -22,11 +22,11 @@
 // the passes are members and GenerateScript starts them afresh.
 #include <array>
 #include <cstdint>
-#include <map>
 #include <optional>
 #include <set>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 #include <utility>
 #include <vector>
 
@@ -108,11 +108,10 @@ private:
     [[nodiscard]] bool tableAfterScript(const engine::TTable& table, int32_t direction) const;
     [[nodiscard]] ColumnFate columnAfterScript(const engine::TTable& table,
                                                const std::string& column, int32_t direction) const;
-    // Whether the table has a unique index on exactly these columns (folded and
-    // sorted) once the index statements ran.
+    // Whether the table has a unique index on the columns that a relationship
+    // refers to once the index statements ran.
     [[nodiscard]] bool uniqueKeyAfterScript(const engine::TTable& table,
-                                            const std::vector<std::string>& columns,
-                                            int32_t direction) const;
+                                            const engine::TKeyProps& key, int32_t direction) const;
     // Why a foreign key cannot be written, or "" when it can.
     [[nodiscard]] std::string keyObstacle(const engine::TTable& table,
                                           const engine::TKeyProps& half, int32_t direction) const;
@@ -133,20 +132,19 @@ private:
     bool matchColumnsBox_;
 
     std::vector<std::string> report_;
-    // Folded names of tables the script drops, and of new tables it leaves out.
-    std::set<std::string> droppedTables_;
-    std::set<std::string> leftOutTables_;
+    // Tables the script drops, and new tables it leaves out.
+    std::unordered_set<const engine::TTable*> droppedTables_;
+    std::unordered_set<const engine::TTable*> leftOutTables_;
     // (folded table name, folded column name) of columns the target will lack
     // because the script leaves them out.
     std::set<std::pair<std::string, std::string>> missingColumns_;
     // (permission object type, element index) of new objects left out.
     std::set<std::pair<int32_t, int32_t>> leftOutObjects_;
-    // (folded table name, folded name) of columns and indexes the script drops.
-    std::set<std::pair<std::string, std::string>> droppedColumns_;
-    std::set<std::pair<std::string, std::string>> droppedIndexes_;
-    // Folded table name: the column sets (folded, sorted) of the unique indexes
-    // the index statements write.
-    std::map<std::string, std::vector<std::vector<std::string>>> writtenUniqueKeys_;
+    // Columns (under their target name) and indexes of the target that the
+    // script drops; indexes it writes, with the half written.
+    std::unordered_set<const engine::TColumn*> droppedColumns_;
+    std::unordered_set<const engine::TIndex*> droppedIndexes_;
+    std::unordered_map<const engine::TIndex*, const engine::TIndexProps*> writtenIndexes_;
 
     // Folded table name: its position in the record (the first of that name).
     std::unordered_map<std::string, int32_t> tableByName_;
