@@ -266,7 +266,9 @@ std::string ScriptGenerator::ScriptDropIndexes(int32_t direction) {
                     continue;
                 }
             }
-            droppedIndexes_.insert(&ix);
+            // Only a unique index can serve a relationship later on.
+            if (const TIndexProps& x = targetHalf(ix, direction); x.Unique || x.PrimaryKey)
+                droppedIndexes_.insert(&ix);
             out += "DROP INDEX ";
             out += bracket(ix.Name);
             out += " ON ";
@@ -775,7 +777,7 @@ TScript ScriptGenerator::scriptIndexes(int32_t index, int32_t d) {
             s += " WITH IGNORE NULL";
         s += ';';
         s += kRun;
-        writtenIndexes_.emplace(&ix, &g);
+        if (g.Unique || g.PrimaryKey) writtenIndexes_.emplace(&ix, &g);
     }
     return out;
 }

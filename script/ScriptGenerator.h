@@ -140,8 +140,8 @@ private:
     std::set<std::pair<std::string, std::string>> missingColumns_;
     // (permission object type, element index) of new objects left out.
     std::set<std::pair<int32_t, int32_t>> leftOutObjects_;
-    // Columns (under their target name) and indexes of the target that the
-    // script drops; indexes it writes, with the half written.
+    // Columns (under their target name) and unique indexes of the target that
+    // the script drops; unique indexes it writes, with the half written.
     std::unordered_set<const engine::TColumn*> droppedColumns_;
     std::unordered_set<const engine::TIndex*> droppedIndexes_;
     std::unordered_map<const engine::TIndex*, const engine::TIndexProps*> writtenIndexes_;
