@@ -713,12 +713,14 @@ TScript ScriptGenerator::scriptIndexes(int32_t index, int32_t d) {
     TScript out;
     if (leftOutTables_.count(&t)) return out;
     const int32_t n = t.Indexes.UBound();
-    // With keys not scripted the drop pass leaves the target's relationship
-    // indexes standing; a primary one among them rules out another.
+    // With keys not scripted the drop pass leaves equal indexes and the
+    // target's relationship indexes standing; a primary one among them rules
+    // out another.
     const TIndex* keptPrimary = nullptr;
     if (!o_.IncludeKeys)
         for (const TIndex& ix : t.Indexes)
-            if (ix.Action == targetOnly(d) && targetHalf(ix, d).PrimaryKey && pinnedBy(t, ix, d))
+            if (onTarget(ix.Action, d) && targetHalf(ix, d).PrimaryKey &&
+                (ix.Action == acEqual || pinnedBy(t, ix, d)))
                 keptPrimary = &ix;
     for (int32_t i = 1; i <= n; ++i) {
         const TIndex& ix = t.Indexes[i];
@@ -739,7 +741,7 @@ TScript ScriptGenerator::scriptIndexes(int32_t index, int32_t d) {
             }
         }
         const TIndexProps& g = generatingHalf(ix, d);
-        if (g.PrimaryKey && keptPrimary) {
+        if (g.PrimaryKey && keptPrimary && keptPrimary != &ix) {
             note("Index " + bracket(ix.Name) + " of table " + bracket(t.Name) +
                  " left out: the table keeps its primary index " + bracket(keptPrimary->Name) +
                  ".");

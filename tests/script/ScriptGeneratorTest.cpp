@@ -463,6 +463,21 @@ const Case kKeyCases[] = {
      // PrimaryKey and ux stand for the relationships CP and CX, PK_P cannot
      // join PrimaryKey, and CP stays CP's own index.
      st("DROP INDEX [ix] ON [P];") + st("CREATE INDEX [ix] ON [P] ([code] DESC);"), "", 4},
+    {"WithoutKeysAChangedPrimaryIndexStandsAlone",
+     [] {
+         return withTables({
+             table("P", acDifferent, true, {both("id", integer(), integer(), acEqual)}, {},
+                   // Primary on the target only, referred to; the other side's
+                   // primary index has another name.
+                   {index("PrimaryKey", acDifferent, indexHalf({{"id", 1}}, true),
+                          indexHalf({{"id", 1}}, true, true)),
+                    index("PK2", acOnlyInSource, indexHalf({{"id", 2}}, true, true), {})}),
+             table("C", acEqual, false, {both("pid", integer(), integer(), acEqual)},
+                   {key("CP", acEqual, foreignHalf("P", {{"pid", "id"}}),
+                        foreignHalf("P", {{"pid", "id"}}))}),
+         });
+     },
+     options([](ScriptOptions& o) { o.IncludeKeys = false; }), 0, false, "", "", 2},
     {"KeptTargetOnlyTableGetsItsIndexesAndKeysBack",
      [] {
          return withTables({table(
