@@ -410,12 +410,15 @@ void QAnchor::SyncAnchorList() {
     host::ControlCollection& controls = site_.ParentControls();
 
     // A record whose position no longer holds its control is looked up again by
-    // its key; it goes only when no control has that key any more.
+    // its key; it goes only when no control has that key any more. One whose
+    // control cannot be fetched just now stays as it is.
+    const std::int32_t before = controls.Count();
     for (std::size_t i = 1; i <= upperBound();) {
         TAnchorEntry& r = records_[i];
+        const bool inRange = r.ControlIndex >= 1 && r.ControlIndex < before;
         const host::ObjectRef c = fetch(r.ControlIndex);
         if (c) currentControl_ = c;
-        if (c && ControlKey(c) == r.Key) {
+        if ((c && ControlKey(c) == r.Key) || (!c && inRange)) {
             ++i;
             continue;
         }
