@@ -100,6 +100,9 @@ std::optional<std::int32_t> keyIndex(const std::string& text) {
 
 QAnchor::QAnchor(host::Site& site, subclass::MSubclass& module) : site_(site), module_(module) {}
 
+QAnchor::QAnchor(std::shared_ptr<host::Site> site, subclass::MSubclass& module)
+    : siteOwner_(std::move(site)), site_(*siteOwner_), module_(module) {}
+
 QAnchor::~QAnchor() = default;
 
 const std::vector<std::string>& QAnchor::savedPropertyNames() {

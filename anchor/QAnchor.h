@@ -14,6 +14,7 @@
 // none. Control geometry is in each container's scale units.
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -44,6 +45,8 @@ class QAnchor : public subclass::ISubclass {
 public:
     // The site and the module must outlive the control.
     QAnchor(host::Site& site, subclass::MSubclass& module);
+    // A control that keeps its site alive as long as it lives itself.
+    QAnchor(std::shared_ptr<host::Site> site, subclass::MSubclass& module);
     ~QAnchor() override;
 
     // ---- life ----
@@ -75,6 +78,8 @@ public:
     void setMinFormWidth(std::int32_t value);
     [[nodiscard]] std::int32_t MaxFormWidth() const { return maxFormWidth_; }
     void setMaxFormWidth(std::int32_t value);
+    // The saved anchor list set as a form's saved data sets it (no change report).
+    void setSavedAnchorList(std::string text) { anchorList_ = std::move(text); }
     // The property browser's entry for the property page: reads "", takes nothing.
     [[nodiscard]] std::string Anchor() const { return {}; }
     void setAnchor(const std::string& /*value*/) {}
@@ -149,6 +154,7 @@ private:
     [[nodiscard]] float ClientWidth(host::Hwnd hwnd) const;
     void EnforceFormLimits();
 
+    std::shared_ptr<host::Site> siteOwner_;
     host::Site& site_;
     subclass::MSubclass& module_;
 
