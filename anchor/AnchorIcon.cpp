@@ -18,8 +18,8 @@ QPixmap anchorIcon(int size) {
     QPen pen(QColor(0x20, 0x30, 0x50), 2.4, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
     p.setPen(pen);
     p.setBrush(Qt::NoBrush);
-    p.drawEllipse(QPointF(16, 6.5), 2.6, 2.6);  // ring
-    p.drawLine(QPointF(16, 9.2), QPointF(16, 26));   // shank
+    p.drawEllipse(QPointF(16, 6.5), 2.6, 2.6);             // ring
+    p.drawLine(QPointF(16, 9.2), QPointF(16, 26));         // shank
     p.drawLine(QPointF(10.5, 12.5), QPointF(21.5, 12.5));  // stock
     QPainterPath arms;
     arms.moveTo(6, 18);

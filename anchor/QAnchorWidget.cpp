@@ -142,20 +142,20 @@ void QAnchorWidget::setEnabled(bool value) {
     letting("Enabled", [&] { core_->setEnabled(value); });
 }
 
-#define ANCHOR_LIMIT(Name)                                                           \
-    int QAnchorWidget::Name() const {                                                \
-        if (!sited_) {                                                               \
-            const host::Value v = pending(#Name, std::int32_t{0});                   \
-            return std::get<std::int32_t>(v);                                        \
-        }                                                                            \
-        return core_->Name();                                                        \
-    }                                                                                \
-    void QAnchorWidget::set##Name(int value) {                                       \
-        if (!sited_) {                                                               \
-            pending_.put(#Name, std::int32_t{value});                                \
-            return;                                                                  \
-        }                                                                            \
-        letting(#Name, [&] { core_->set##Name(value); });                            \
+#define ANCHOR_LIMIT(Name)                                         \
+    int QAnchorWidget::Name() const {                              \
+        if (!sited_) {                                             \
+            const host::Value v = pending(#Name, std::int32_t{0}); \
+            return std::get<std::int32_t>(v);                      \
+        }                                                          \
+        return core_->Name();                                      \
+    }                                                              \
+    void QAnchorWidget::set##Name(int value) {                     \
+        if (!sited_) {                                             \
+            pending_.put(#Name, std::int32_t{value});              \
+            return;                                                \
+        }                                                          \
+        letting(#Name, [&] { core_->set##Name(value); });          \
     }
 ANCHOR_LIMIT(MinFormHeight)
 ANCHOR_LIMIT(MaxFormHeight)
@@ -193,8 +193,8 @@ void QAnchorWidget::setFirstWidth(double value) {
 }
 
 QString QAnchorWidget::Anchor() const {
-    const std::string list = sited_ ? core_->anchorList()
-                                    : std::get<std::string>(pending("Anchor", std::string()));
+    const std::string list =
+        sited_ ? core_->anchorList() : std::get<std::string>(pending("Anchor", std::string()));
     return QString::fromStdString(list).replace(QLatin1Char('\r'), QLatin1Char('\n'));
 }
 
@@ -224,8 +224,9 @@ void QAnchorWidget::AnchorControl(QWidget* control, bool AnchorLeft, bool Anchor
     site();
     const host::ObjectRef object =
         control == nullptr ? nullptr : host::qt::QtWindows::instance().objectFor(control);
-    letting("AnchorControl",
-            [&] { core_->AnchorControl(object, AnchorLeft, AnchorTop, AnchorRight, AnchorBottom); });
+    letting("AnchorControl", [&] {
+        core_->AnchorControl(object, AnchorLeft, AnchorTop, AnchorRight, AnchorBottom);
+    });
 }
 
 void QAnchorWidget::ContainerResized() {

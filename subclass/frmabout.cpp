@@ -43,8 +43,8 @@ std::int32_t DesktopShell::ShellExecute(std::int32_t, const std::string& operati
     QUrl url(target);
     if (url.scheme().size() < 2) {
         // A file name: relative to the folder given, and it must exist.
-        QFileInfo info(directory.empty() ? target
-                                         : QDir(QString::fromStdString(directory)).filePath(target));
+        QFileInfo info(
+            directory.empty() ? target : QDir(QString::fromStdString(directory)).filePath(target));
         if (!info.dir().exists()) return 3;
         if (!info.exists()) return 2;
         url = QUrl::fromLocalFile(info.absoluteFilePath());
@@ -102,7 +102,8 @@ frmabout::frmabout(const AboutTexts& texts, QWidget* parent, Shell* shell)
     Shape1->setGeometry(ui::twipsRect(120, 2175, 5160, 1425));
 
     Label11 = label(u"Label11"_s, u"Feedback :"_s, this, 240, 2310, 1335, 255);
-    Feedback = link(u"Feedback"_s, u"feedback@example.org"_s, u"mailto:feedback@example.org"_s, 2310);
+    Feedback =
+        link(u"Feedback"_s, u"feedback@example.org"_s, u"mailto:feedback@example.org"_s, 2310);
     Label9 = label(u"Label9"_s, u"Information :"_s, this, 240, 2640, 1335, 255);
     Info = link(u"Info"_s, u"info@example.org"_s, u"mailto:info@example.org"_s, 2640);
     Label7 = label(u"Label7"_s, u"Support :"_s, this, 240, 2970, 1335, 255);

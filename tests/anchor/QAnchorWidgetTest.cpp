@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QtUiPlugin/QDesignerCustomWidgetInterface>
 #include <QDesignerFormEditorInterface>
 #include <QDesignerTaskMenuExtension>
 #include <QExtensionManager>
@@ -12,6 +11,7 @@
 #include <QLibrary>
 #include <QPluginLoader>
 #include <QTest>
+#include <QtUiPlugin/QDesignerCustomWidgetInterface>
 #include <filesystem>
 #include <map>
 
@@ -41,9 +41,7 @@ void resizeClient(QWidget& form, int width, int height) {
     settle();
 }
 
-std::string here(const char* file) {
-    return (std::filesystem::current_path() / file).string();
-}
+std::string here(const char* file) { return (std::filesystem::current_path() / file).string(); }
 
 // The modal hook answered by the test for as long as it lives.
 struct ModalScript {
@@ -309,8 +307,7 @@ TEST(PropAnchorPage, ShowsTheListAndSwitchesEdgesWithTheBars) {
     EXPECT_TRUE(dialog.applyButton()->isEnabled());
     dialog.grab().save(QString::fromStdString(here("PropAnchor-edited.png")));
     QTest::mouseClick(dialog.applyButton(), Qt::LeftButton);
-    EXPECT_EQ(d.control->Anchor(),
-              u"Grid\n1111\nCmdOK\n1010\nCmdCancel\n0011\nQAnchor1\n1100\n"_s);
+    EXPECT_EQ(d.control->Anchor(), u"Grid\n1111\nCmdOK\n1010\nCmdCancel\n0011\nQAnchor1\n1100\n"_s);
     EXPECT_EQ(d.site->changes.back(), "Anchorit");
     EXPECT_FALSE(dialog.applyButton()->isEnabled());
 }
@@ -323,60 +320,6 @@ TEST(PropAnchorPage, CancelWritesNothing) {
     QTest::mouseClick(dialog.page->ARight, Qt::LeftButton);
     dialog.buttons->button(QDialogButtonBox::Cancel)->click();
     EXPECT_EQ(d.control->control().anchorList(), before);
-}
-
-TEST(FrmAbout, ShowsTheControlsTextsAndOpensItsLinks) {
-    ui::testing::qtApplication();
-    struct Shell : subclass::Shell {
-        std::int32_t ShellExecute(std::int32_t owner, const std::string& operation,
-                                  const std::string& file, const std::string&,
-                                  const std::string&, std::int32_t show) override {
-            calls.push_back(file + " " + operation + " " + std::to_string(show) + " " +
-                            std::to_string(owner));
-            return result;
-        }
-        std::vector<std::string> calls;
-        std::int32_t result = 42;
-    } shell;
-    subclass::frmabout box(subclass::AboutTexts::anchor(), nullptr, &shell);
-    box.show();
-    settle();
-    EXPECT_EQ(box.windowTitle(), u"About Orvel! Anchor Control"_s);
-    EXPECT_EQ(box.ControlName->text(), u"Orvel! Anchor Control"_s);
-    EXPECT_EQ(box.Build->text(), u"Version 2.0"_s);
-    EXPECT_EQ(box.Label11->text(), u"Feedback :"_s);
-    EXPECT_EQ(box.Label9->text(), u"Information :"_s);
-    EXPECT_EQ(box.Label7->text(), u"Support :"_s);
-    EXPECT_EQ(box.Label5->text(), u"Web Site :"_s);
-    EXPECT_EQ(box.Ok->text(), u"OK"_s);
-    EXPECT_EQ(box.WSite->text(), u"http://www.example.org"_s);
-    for (QLabel* l : {box.Feedback, box.Info, box.Support, box.WSite}) {
-        EXPECT_TRUE(l->property("Tag").toString().contains(u"example.org"_s));
-        // Every text fits its label.
-        EXPECT_LE(l->sizeHint().width(), l->width()) << l->objectName().toStdString();
-    }
-    for (QLabel* l : {box.ControlName, box.Build, box.SubControlName, box.Label6, box.Label8,
-                      box.Label11, box.Label9, box.Label7, box.Label5})
-        EXPECT_LE(l->sizeHint().width(), l->width()) << l->objectName().toStdString();
-    box.grab().save(QString::fromStdString(here("frmabout.png")));
-
-    QTest::mouseClick(box.Support, Qt::LeftButton);
-    QTest::mouseClick(box.WSite, Qt::LeftButton);
-    EXPECT_EQ(shell.calls, (std::vector<std::string>{"mailto:support@example.org open 1 0",
-                                                     "http://www.example.org open 1 0"}));
-    EXPECT_FALSE(box.lastFailure());
-    shell.result = 31;
-    QTest::mouseClick(box.Feedback, Qt::LeftButton);
-    ASSERT_TRUE(box.lastFailure());
-    EXPECT_EQ(box.lastFailure()->source, "Bollard2.GShell");
-    EXPECT_TRUE(box.isVisible());  // no message, the box stays
-    QTest::mouseClick(box.Ok, Qt::LeftButton);
-    EXPECT_FALSE(box.isVisible());
-    EXPECT_EQ(box.result(), QDialog::Accepted);
-
-    subclass::frmabout other(subclass::AboutTexts::resizer(), nullptr, &shell);
-    EXPECT_EQ(other.windowTitle(), u"About Orvel! Resizer Control"_s);
-    EXPECT_EQ(other.WSite->text(), u"http://www.example.org/"_s);
 }
 
 // Designer's side, without Designer: the plugin loaded from its file.
@@ -420,14 +363,12 @@ TEST(DesignerPlugin, LoadsAndCreatesTheControlAndItsPage) {
     plugin->initialize(&core);
     EXPECT_TRUE(plugin->isInitialized());
     DesignForm d;
-    auto* menu =
-        qt_extension<QDesignerTaskMenuExtension*>(core.extensionManager(), d.control);
+    auto* menu = qt_extension<QDesignerTaskMenuExtension*>(core.extensionManager(), d.control);
     ASSERT_NE(menu, nullptr);
     ASSERT_NE(menu->preferredEditAction(), nullptr);
     EXPECT_EQ(menu->preferredEditAction()->text(), u"Edit Anchor..."_s);
     EXPECT_EQ(menu->taskActions().size(), 2);
-    EXPECT_EQ(qt_extension<QDesignerTaskMenuExtension*>(core.extensionManager(), button),
-              nullptr);
+    EXPECT_EQ(qt_extension<QDesignerTaskMenuExtension*>(core.extensionManager(), button), nullptr);
     int pages = 0;
     ModalScript script([&](QDialog& dialog) {
         auto* page = dynamic_cast<anchor::PropAnchorDialog*>(&dialog);
