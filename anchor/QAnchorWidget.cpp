@@ -111,7 +111,7 @@ host::Value QAnchorWidget::pending(const char* name, host::Value fallback) const
     return const_cast<host::MemoryBag&>(pending_).ReadProperty(name, fallback);
 }
 
-void QAnchorWidget::letting(const char* what, const std::function<void()>& let) {
+void QAnchorWidget::runLet(const char* what, const std::function<void()>& let) {
     // A property set has no caller to tell of a failure but the log.
     try {
         let();
@@ -139,7 +139,7 @@ void QAnchorWidget::setEnabled(bool value) {
         pending_.put("Enabled", value);
         return;
     }
-    letting("Enabled", [&] { core_->setEnabled(value); });
+    runLet("Enabled", [&] { core_->setEnabled(value); });
 }
 
 #define ANCHOR_LIMIT(Name)                                         \
@@ -155,7 +155,7 @@ void QAnchorWidget::setEnabled(bool value) {
             pending_.put(#Name, std::int32_t{value});              \
             return;                                                \
         }                                                          \
-        letting(#Name, [&] { core_->set##Name(value); });          \
+        runLet(#Name, [&] { core_->set##Name(value); });           \
     }
 ANCHOR_LIMIT(MinFormHeight)
 ANCHOR_LIMIT(MaxFormHeight)
@@ -181,7 +181,7 @@ void QAnchorWidget::setFirstHeight(double value) {
         pending_.put("FirstHeight", static_cast<float>(value));
         return;
     }
-    letting("FirstHeight", [&] { core_->setFirstHeight(whole(value)); });
+    runLet("FirstHeight", [&] { core_->setFirstHeight(whole(value)); });
 }
 
 void QAnchorWidget::setFirstWidth(double value) {
@@ -189,7 +189,7 @@ void QAnchorWidget::setFirstWidth(double value) {
         pending_.put("FirstWidth", static_cast<float>(value));
         return;
     }
-    letting("FirstWidth", [&] { core_->setFirstWidth(whole(value)); });
+    runLet("FirstWidth", [&] { core_->setFirstWidth(whole(value)); });
 }
 
 QString QAnchorWidget::Anchor() const {
@@ -210,13 +210,13 @@ void QAnchorWidget::setAnchor(const QString& value) {
 QString QAnchorWidget::Anchorit() {
     if (!sited_) return {};
     QString text;
-    letting("Anchorit", [&] { text = QString::fromStdString(core_->Anchorit()); });
+    runLet("Anchorit", [&] { text = QString::fromStdString(core_->Anchorit()); });
     return text;
 }
 
 void QAnchorWidget::setAnchorit(const QString& value) {
     if (!sited_) return;  // not a saved property: nothing to keep for later
-    letting("Anchorit", [&] { core_->setAnchorit(value.toStdString()); });
+    runLet("Anchorit", [&] { core_->setAnchorit(value.toStdString()); });
 }
 
 void QAnchorWidget::AnchorControl(QWidget* control, bool AnchorLeft, bool AnchorTop,
@@ -224,13 +224,12 @@ void QAnchorWidget::AnchorControl(QWidget* control, bool AnchorLeft, bool Anchor
     site();
     const host::ObjectRef object =
         control == nullptr ? nullptr : host::qt::QtWindows::instance().objectFor(control);
-    letting("AnchorControl", [&] {
-        core_->AnchorControl(object, AnchorLeft, AnchorTop, AnchorRight, AnchorBottom);
-    });
+    runLet("AnchorControl",
+           [&] { core_->AnchorControl(object, AnchorLeft, AnchorTop, AnchorRight, AnchorBottom); });
 }
 
 void QAnchorWidget::ContainerResized() {
-    letting("ContainerResized", [&] { core_->ContainerResized(); });
+    runLet("ContainerResized", [&] { core_->ContainerResized(); });
 }
 
 }  // namespace anchor

@@ -113,7 +113,7 @@ protected:
 private:
     void init(std::unique_ptr<host::qt::WidgetSite> site);
     [[nodiscard]] host::Value pending(const char* name, host::Value fallback) const;
-    void letting(const char* what, const std::function<void()>& let);
+    void runLet(const char* what, const std::function<void()>& let);
 
     std::shared_ptr<host::qt::WidgetSite> site_;
     std::shared_ptr<QAnchor> core_;

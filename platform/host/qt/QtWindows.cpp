@@ -116,7 +116,12 @@ bool QtWindows::eventFilter(QObject* watched, QEvent* event) {
         const auto packed =
             static_cast<LParam>((static_cast<std::uint32_t>(widget->height() & 0xFFFF) << 16) |
                                 static_cast<std::uint32_t>(widget->width() & 0xFFFF));
+        // The handlers move the form's controls: one repaint when they are
+        // done instead of one invalidation per control.
+        const bool updating = widget->updatesEnabled();
+        if (updating) widget->setUpdatesEnabled(false);
         send(hwnd, WM_SIZE, kind, packed);
+        if (updating && (widget = widgetOf(hwnd)) != nullptr) widget->setUpdatesEnabled(true);
     }
     applyLimits(hwnd);
     return false;

@@ -10,7 +10,9 @@
 // those messages (and when a control reports a changed property) the bridge asks
 // the chain with WM_GETMINMAXINFO and a WM_SIZING of an empty rectangle, and
 // makes the answers the window's maximum and minimum size (outer sizes, less the
-// frame). A widget's own minimum and maximum still hold.
+// frame). A widget's own minimum and maximum still hold. While WM_SIZE is
+// handled the form's updates are off, so that it repaints once afterwards
+// rather than once for each control moved.
 #include <QObject>
 #include <QPointer>
 #include <QSize>

@@ -1,7 +1,10 @@
 #include "host/qt/WidgetObject.h"
 
+#include <QMetaProperty>
 #include <QVariant>
 #include <algorithm>
+#include <array>
+#include <unordered_map>
 
 #include "host/Scale.h"
 #include "host/qt/QtWindows.h"
@@ -14,7 +17,7 @@ namespace {
 int toPixels(double value, double unit) { return static_cast<int>(roundHalfEven(value / unit)); }
 
 std::optional<std::int32_t> indexOf(const QWidget* w) {
-    const QVariant v = w->property("Index");
+    const QVariant v = WidgetObject::setting(w, WidgetObject::Setting::Index);
     if (!v.isValid()) return std::nullopt;
     bool ok = false;
     const int i = v.toInt(&ok);
@@ -26,9 +29,30 @@ std::optional<std::int32_t> indexOf(const QWidget* w) {
 
 WidgetObject::WidgetObject(QWidget* widget, Kind kind) : widget_(widget), kind_(kind) {}
 
+QVariant WidgetObject::setting(const QObject* object, Setting which) {
+    static const char* const names[] = {"Index", "ScaleMode", "container"};
+    const char* name = names[static_cast<int>(which)];
+    // Most widgets carry no dynamic property, and looking a name up among a
+    // class's properties costs more than placing the widget: remember, per
+    // class, where (whether) it has one.
+    if (!object->dynamicPropertyNames().isEmpty() && object->dynamicPropertyNames().contains(name))
+        return object->property(name);
+    static std::unordered_map<const QMetaObject*, std::array<int, 3>> classes;
+    const QMetaObject* meta = object->metaObject();
+    auto it = classes.find(meta);
+    if (it == classes.end()) {
+        std::array<int, 3> indexes{};
+        for (int i = 0; i < 3; ++i)
+            indexes[static_cast<std::size_t>(i)] = meta->indexOfProperty(names[i]);
+        it = classes.emplace(meta, indexes).first;
+    }
+    const int index = it->second[static_cast<std::size_t>(which)];
+    return index < 0 ? QVariant() : meta->property(index).read(object);
+}
+
 double WidgetObject::unitsPerPixel(const QWidget* container) {
     if (container != nullptr) {
-        const QVariant mode = container->property("ScaleMode");
+        const QVariant mode = setting(container, Setting::ScaleMode);
         if (mode.isValid() && mode.toInt() == kScalePixels) return 1.0;
     }
     return ui::kTwipsPerPixel;
@@ -176,7 +200,7 @@ std::optional<Hwnd> WidgetObject::hwnd() const {
 
 std::optional<std::int32_t> WidgetObject::ScaleMode() const {
     if (!widget_) return std::nullopt;
-    const QVariant mode = widget_->property("ScaleMode");
+    const QVariant mode = setting(widget_, Setting::ScaleMode);
     if (mode.isValid()) return mode.toInt();
     // Forms have a scale (twips); frames and most controls have none.
     if (kind_ == Kind::Form || widget_->isWindow()) return kScaleTwips;

@@ -40,6 +40,11 @@ public:
     // widget's own coordinates, along each axis.
     [[nodiscard]] static double unitsPerPixel(const QWidget* container);
 
+    // The host's settings a widget may carry, as dynamic properties or as
+    // properties of its class: "Index", "ScaleMode", "container".
+    enum class Setting { Index, ScaleMode, Container };
+    [[nodiscard]] static QVariant setting(const QObject* object, Setting which);
+
 protected:
     QPointer<QWidget> widget_;
     Kind kind_;

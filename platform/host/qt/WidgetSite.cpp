@@ -14,7 +14,10 @@ namespace host::qt {
 
 namespace {
 
-constexpr qint64 kYieldIntervalMs = 15;
+// A pass yields at most once per slice; calls closer together than a burst
+// gap belong to one pass.
+constexpr qint64 kYieldSliceMs = 15;
+constexpr qint64 kBurstGapMs = 5;
 
 bool isControlName(const QString& name) {
     return !name.isEmpty() && !name.startsWith(QLatin1String("qt_"));
@@ -22,7 +25,7 @@ bool isControlName(const QString& name) {
 
 bool isContainer(const QWidget* w) {
     if (const auto* own = dynamic_cast<const HostWidget*>(w)) return own->isContainer();
-    const QVariant flag = w->property("container");
+    const QVariant flag = WidgetObject::setting(w, WidgetObject::Setting::Container);
     if (flag.isValid()) return flag.toBool();
     const char* cls = w->metaObject()->className();
     if (qstrcmp(cls, "QWidget") == 0 || qstrcmp(cls, "QFrame") == 0 ||
@@ -110,9 +113,14 @@ float WidgetSite::TwipsPerPixelX() { return static_cast<float>(ui::kTwipsPerPixe
 float WidgetSite::TwipsPerPixelY() { return static_cast<float>(ui::kTwipsPerPixel); }
 
 void WidgetSite::DoEvents() {
-    if (sinceYield_.isValid() && sinceYield_.elapsed() < kYieldIntervalMs) return;
+    // A pass that runs long lets the window breathe every slice; a short one
+    // never stops, and events pending when it started wait for it to end.
+    const qint64 now = clock_.isValid() ? clock_.elapsed() : (clock_.start(), 0);
+    if (now - lastCall_ > kBurstGapMs) sliceStart_ = now;
+    lastCall_ = now;
+    if (now - sliceStart_ < kYieldSliceMs) return;
     QCoreApplication::processEvents();
-    sinceYield_.start();
+    sliceStart_ = lastCall_ = clock_.elapsed();
 }
 
 std::int32_t WidgetSite::MsgBox(const std::string& text, std::int32_t style,

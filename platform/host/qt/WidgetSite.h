@@ -10,8 +10,9 @@
 //   other controls or into separate windows. The list is taken afresh whenever
 //   the count is asked for.
 // - A changed property asks the form's window for its size limits again.
-// - Yielding lets pending events run, at most once per 15 ms of a pass, so that
-//   a long pass keeps the window alive without paying for it on every record.
+// - Yielding lets pending events run once a pass has run 15 ms since it began
+//   or last yielded (calls less than 5 ms apart are one pass), so that a long
+//   pass keeps the window alive without paying for it on every record.
 // - Message boxes go through the modal hook (Modal.h).
 #include <QElapsedTimer>
 #include <QPointer>
@@ -71,7 +72,9 @@ private:
     FormControls controls_{*this};
     QPointer<QWidget> parentWidget_;
     ObjectRef parentObject_;
-    QElapsedTimer sinceYield_;
+    QElapsedTimer clock_;
+    qint64 lastCall_ = -1000;
+    qint64 sliceStart_ = 0;
 };
 
 }  // namespace host::qt
