@@ -227,6 +227,35 @@ TEST(AnchorRecords, AnchorControlAppendsAControlItHasNoRecordFor) {
     EXPECT_FLOAT_EQ(rig.record("Late")->BaseWidth, 300);
 }
 
+TEST(AnchorRecords, ArrayIndexesAreNotLimitedTo16Bits) {
+    Rig rig;
+    auto big = rig.form->add("Big", 300, 300, 600, 300);
+    big->index = 40000;
+    QAnchor& a = rig.load([](host::MemoryBag& bag) {
+        bag.put("Anchor", anchorText({{"Big(40000)", "0110"}}));
+    });
+    rig.show();
+    EXPECT_EQ(keyed(a), (std::vector<Keyed>{{"Big(40000)", 1, "0110"}}));
+    rig.resize(500, 300);
+    EXPECT_FLOAT_EQ(big->left, 1800);
+}
+
+TEST(AnchorRecords, AnchorControlOnAControlNotOnTheFormNeverMovesTheForm) {
+    Rig rig;
+    rig.form->add("C", 300, 300, 600, 300);
+    QAnchor& a = rig.load();
+    rig.show();
+    auto stranger = std::make_shared<FakeControl>("Stranger");
+    stranger->left = 9000;
+    stranger->width = 100;
+    a.AnchorControl(stranger, true, true, true, true);
+    // Its record names no position of the form (0 would be the form itself).
+    EXPECT_EQ(rig.record("Stranger")->ControlIndex, 0);
+    rig.resize(500, 300);
+    EXPECT_EQ(rig.form->clientWidth(), 500);
+    EXPECT_EQ(stranger->moves, 0);
+}
+
 TEST(AnchorRecords, AnchorControlOnALineTakesItsEndPoints) {
     Rig rig;
     auto line = rig.form->addLine("Rule", 300, 600, 3300, 900);

@@ -53,6 +53,10 @@ private:
 
 }  // namespace
 
+void watchResizeEnd(QWidget* form) {
+    if (form != nullptr) ResizeEndWatcher::watch(form);
+}
+
 DesignerSite::DesignerSite(QWidget* control, std::map<std::string, std::string> aliases)
     : WidgetSite(control), aliases_(std::move(aliases)) {}
 
@@ -66,8 +70,7 @@ QWidget* DesignerSite::formWidget() const {
 }
 
 void DesignerSite::Sited() {
-    if (formWindow() != nullptr)
-        if (QWidget* form = formWidget()) ResizeEndWatcher::watch(form);
+    if (formWindow() != nullptr) watchResizeEnd(formWidget());
 }
 
 bool DesignerSite::UserMode() { return formWindow() == nullptr; }

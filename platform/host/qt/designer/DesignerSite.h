@@ -15,6 +15,10 @@ class QDesignerFormWindowInterface;
 
 namespace host::qt {
 
+// Sends WM_EXITSIZEMOVE to `form`'s window when a resize of it made while a
+// mouse button was down ends with the button's release. Once per form.
+void watchResizeEnd(QWidget* form);
+
 class DesignerSite : public WidgetSite {
 public:
     // `aliases` maps a reported name that is not a saved property to the saved
