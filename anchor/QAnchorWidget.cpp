@@ -53,6 +53,10 @@ void QAnchorWidget::init(std::unique_ptr<host::qt::WidgetSite> site) {
     setObjectName(u"QAnchor1"_s);
     setFixedSize(kFaceSize, kFaceSize);
     site_ = std::move(site);
+    makeCore();
+}
+
+void QAnchorWidget::makeCore() {
     core_ = std::make_shared<QAnchor>(site_, module());
     core_->AfterResize = [this](float x, float y) { emit AfterResize(x, y); };
     core_->showAbout = [this] { About(); };
@@ -67,12 +71,13 @@ QAnchorWidget::~QAnchorWidget() {
 QSize QAnchorWidget::sizeHint() const { return {kFaceSize, kFaceSize}; }
 
 void QAnchorWidget::site() {
-    if (sited_ || site_->formWidget() == nullptr) return;
+    QWidget* form = site_->formWidget();
+    if (sited_ || form == nullptr || !form->isAncestorOf(this)) return;
     sited_ = true;
+    sitedForm_ = form;
     if (!deferred_ || site_->UserMode()) {
         // Made at run time: until the program or its saved form says otherwise,
         // the form's size now is the size it was designed at.
-        const QWidget* form = site_->formWidget();
         if (!pending_.contains("FirstHeight"))
             pending_.put("FirstHeight", static_cast<float>(form->height()));
         if (!pending_.contains("FirstWidth"))
@@ -92,12 +97,30 @@ void QAnchorWidget::site() {
     if (site_->UserMode()) hide();
 }
 
+void QAnchorWidget::unsite() {
+    // Taken off its form (a designer's delete keeps it for undo): it lets the
+    // form go, keeping its saved values for the next form it is put on.
+    pending_.clear();
+    core_->WriteProperties(pending_);
+    core_->AfterResize = nullptr;
+    core_->showAbout = nullptr;
+    core_->Terminate();
+    makeCore();
+    sited_ = false;
+    sitedForm_ = nullptr;
+}
+
 bool QAnchorWidget::event(QEvent* e) {
-    if (e->type() == QEvent::ParentChange && !sited_) {
-        if (deferred_)
-            QTimer::singleShot(0, this, [this] { site(); });
-        else
-            site();
+    if (e->type() == QEvent::ParentChange) {
+        QWidget* form = site_->formWidget();
+        if (sited_ && (form != sitedForm_ || form == nullptr || !form->isAncestorOf(this)))
+            unsite();
+        if (!sited_) {
+            if (deferred_)
+                QTimer::singleShot(0, this, [this] { site(); });
+            else
+                site();
+        }
     }
     return QWidget::event(e);
 }

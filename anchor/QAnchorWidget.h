@@ -22,6 +22,9 @@
 // A control made at run time takes the form's client size at that moment as
 // its design size, until its saved form or the program sets one.
 //
+// Taken off its form it lets the form go; put on a form again it sites itself
+// afresh with the values it had.
+//
 // It shows its icon in the designer and hides itself at run time.
 #include <QPointer>
 #include <QString>
@@ -112,6 +115,8 @@ protected:
 
 private:
     void init(std::unique_ptr<host::qt::WidgetSite> site);
+    void makeCore();
+    void unsite();
     [[nodiscard]] host::Value pending(const char* name, host::Value fallback) const;
     void runLet(const char* what, const std::function<void()>& let);
 
@@ -120,6 +125,7 @@ private:
     host::MemoryBag pending_;  // saved values set before the control is sited
     bool sited_ = false;
     bool deferred_ = false;
+    QPointer<QWidget> sitedForm_;
     QPointer<subclass::frmabout> about_;
 };
 

@@ -192,6 +192,32 @@ TEST_F(AnchoredFormTest, AnchorControlAnchorsAControlAddedByTheProgram) {
     EXPECT_EQ(late->geometry(), QRect(400, 280, 50, 20));
 }
 
+TEST_F(AnchoredFormTest, TakenOffItsFormItLetsTheFormGoAndComesBackWithItsValues) {
+    QAnchorWidget* a = ui.QAnchor1;
+    a->setEnabled(true);
+    form.show();
+    settle();
+    auto& windows = host::qt::QtWindows::instance();
+    const host::Hwnd hwnd = windows.handleOf(&form);
+    const host::ProcId subclassed = windows.GetWindowProc(hwnd);
+    a->setParent(nullptr);
+    EXPECT_FALSE(a->sited());
+    EXPECT_NE(windows.GetWindowProc(hwnd), subclassed);
+    EXPECT_EQ(form.minimumSize(), QSize(0, 0));
+    resizeClient(form, 660, 490);
+    EXPECT_EQ(geometry(), kDesign);  // nobody lays it out any more
+    resizeClient(form, 560, 410);
+    a->setParent(&form);
+    ASSERT_TRUE(a->sited());
+    EXPECT_EQ(a->MinFormWidth(), 8400);
+    EXPECT_TRUE(a->Enabled());
+    EXPECT_TRUE(a->Anchor().startsWith(u"RTBox\n1101\n"_s));
+    settle();  // its first position message
+    resizeClient(form, 660, 490);
+    EXPECT_EQ(geometry(), kGrown);
+    delete a;
+}
+
 TEST(QAnchorWidget, IsMadeByItsProgrammaticIdentifier) {
     ui::testing::qtApplication();
     QWidget form;

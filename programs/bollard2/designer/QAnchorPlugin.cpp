@@ -21,7 +21,7 @@ QAnchorPlugin::QAnchorPlugin(QObject* parent) : QObject(parent) {}
 
 QString QAnchorPlugin::name() const { return u"anchor::QAnchorWidget"_s; }
 QString QAnchorPlugin::group() const { return u"Bollard2"_s; }
-QString QAnchorPlugin::toolTip() const { return u"Orvel! Anchor Control"_s; }
+QString QAnchorPlugin::toolTip() const { return u"Orvel! Anchor Control v2.0"_s; }
 QString QAnchorPlugin::whatsThis() const {
     return u"Keeps each control of the form at fixed distances from the edges chosen for it, "
            u"and the form between a minimum and a maximum size."_s;
