@@ -99,23 +99,40 @@ CatalogData database(int tables, bool changed) {
         t.columns[0].attributes = kColumnFixed;
         t.columns.push_back(column("ParentID", adtype::Integer));
         for (int c = 2; c < 20; ++c)
-            t.columns.push_back(c % 3 == 0 ? column("Amount" + std::to_string(c), adtype::Double)
-                                           : column("Text" + std::to_string(c), adtype::VarWChar, 50));
-        t.indexes.push_back({"PrimaryKey", true, true, indexnulls::Disallow, {{"ID", kSortAscending}}});
-        t.indexes.push_back({"ByText", false, false, indexnulls::Allow,
+            t.columns.push_back(c % 3 == 0
+                                    ? column("Amount" + std::to_string(c), adtype::Double)
+                                    : column("Text" + std::to_string(c), adtype::VarWChar, 50));
+        t.indexes.push_back(
+            {"PrimaryKey", true, true, indexnulls::Disallow, {{"ID", kSortAscending}}});
+        t.indexes.push_back({"ByText",
+                             false,
+                             false,
+                             indexnulls::Allow,
                              {{"Text2", kSortAscending}, {"Text4", kSortDescending}}});
-        t.keys.push_back({"PrimaryKey", keytype::Primary, "", rule::None, rule::None, {{"ID", ""}}});
+        t.keys.push_back(
+            {"PrimaryKey", keytype::Primary, "", rule::None, rule::None, {{"ID", ""}}});
         if (i > 0) {
             const std::string fk = "FK" + std::to_string(i);
-            t.indexes.push_back({fk, false, false, indexnulls::Allow, {{"ParentID", kSortAscending}}});
-            t.keys.push_back({fk, keytype::Foreign, tableName(i - 1), rule::Cascade, rule::None,
+            t.indexes.push_back(
+                {fk, false, false, indexnulls::Allow, {{"ParentID", kSortAscending}}});
+            t.keys.push_back({fk,
+                              keytype::Foreign,
+                              tableName(i - 1),
+                              rule::Cascade,
+                              rule::None,
                               {{"ParentID", "ID"}}});
         }
         if (changed && i % 10 == 0) {
             switch ((i / 10) % 4) {
-                case 0: t.columns[5].type = adtype::LongVarWChar; break;
-                case 1: t.columns.push_back(column("Added", adtype::Integer)); break;
-                case 2: t.indexes[1].unique = true; break;
+                case 0:
+                    t.columns[5].type = adtype::LongVarWChar;
+                    break;
+                case 1:
+                    t.columns.push_back(column("Added", adtype::Integer));
+                    break;
+                case 2:
+                    t.indexes[1].unique = true;
+                    break;
                 case 3:
                     if (t.keys.size() > 1) t.keys[1].deleteRule = rule::Cascade;
                     break;
@@ -132,7 +149,8 @@ std::string databaseSql(int tables, bool changed) {
     for (int i = 0; i < tables; ++i) {
         const std::string name = tableName(i);
         const int variant = changed && i % 10 == 0 ? (i / 10) % 4 : -1;
-        sql += "CREATE TABLE " + name + " (ID COUNTER CONSTRAINT PrimaryKey PRIMARY KEY, ParentID LONG";
+        sql += "CREATE TABLE " + name +
+               " (ID COUNTER CONSTRAINT PrimaryKey PRIMARY KEY, ParentID LONG";
         if (i > 0)
             sql += " CONSTRAINT FK" + std::to_string(i) + " REFERENCES " + tableName(i - 1) +
                    " (ID) ON UPDATE CASCADE" + (variant == 3 ? " ON DELETE CASCADE" : "");
@@ -140,12 +158,13 @@ std::string databaseSql(int tables, bool changed) {
             if (c % 3 == 0)
                 sql += ", Amount" + std::to_string(c) + " DOUBLE";
             else
-                sql += ", Text" + std::to_string(c) + (variant == 0 && c == 5 ? " MEMO" : " TEXT(50)");
+                sql +=
+                    ", Text" + std::to_string(c) + (variant == 0 && c == 5 ? " MEMO" : " TEXT(50)");
         }
         if (variant == 1) sql += ", Added LONG";
         sql += ");\n";
-        sql += std::string("CREATE ") + (variant == 2 ? "UNIQUE " : "") + "INDEX ByText ON " + name +
-               " (Text2, Text4 DESC);\n";
+        sql += std::string("CREATE ") + (variant == 2 ? "UNIQUE " : "") + "INDEX ByText ON " +
+               name + " (Text2, Text4 DESC);\n";
     }
     return sql;
 }

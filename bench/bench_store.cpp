@@ -34,9 +34,10 @@ double seconds(Clock::time_point since) {
 std::string tableSql(int i) {
     const std::string t = "[T" + std::to_string(i) + "]";
     const std::string parent = "[T" + std::to_string(i == 0 ? 0 : i - 1) + "]";
-    std::string s = "CREATE TABLE " + t + "\r\n(\r\n[ID] COUNTER NOT NULL,\r\n[Parent] INTEGER,\r\n";
-    const char* types[] = {"TEXT(50)", "MEMO", "DOUBLE", "DATETIME", "CURRENCY", "YESNO", "SMALLINT",
-                           "DECIMAL(18,4)", "BYTE", "GUID"};
+    std::string s =
+        "CREATE TABLE " + t + "\r\n(\r\n[ID] COUNTER NOT NULL,\r\n[Parent] INTEGER,\r\n";
+    const char* types[] = {"TEXT(50)", "MEMO",     "DOUBLE",        "DATETIME", "CURRENCY",
+                           "YESNO",    "SMALLINT", "DECIMAL(18,4)", "BYTE",     "GUID"};
     for (int c = 2; c < 20; ++c)
         s += "[C" + std::to_string(c) + "] " + types[c % 10] + (c < 19 ? ",\r\n" : "\r\n");
     s += ", CONSTRAINT [PrimaryKey] PRIMARY KEY ([ID]), CONSTRAINT [FK" + std::to_string(i) +
@@ -58,14 +59,16 @@ long readAll(const jet::Catalog& cat) {
             n += static_cast<long>(col.Name().size()) + col.Type() + col.DefinedSize() +
                  col.NumericScale() + col.Precision() + col.Attributes();
             auto props = col.Properties();
-            for (int p : {0, 1, 2, 5, 6, 12, 13}) n += static_cast<long>(jet::toText(props.Item(p).Value()).size());
+            for (int p : {0, 1, 2, 5, 6, 12, 13})
+                n += static_cast<long>(jet::toText(props.Item(p).Value()).size());
         }
         auto ix = t.Indexes();
         for (int k = 0; k < ix.Count(); ++k) {
             auto x = ix.Item(k);
             n += static_cast<long>(x.Name().size()) + x.IndexNulls() + x.PrimaryKey() + x.Unique();
             auto xc = x.Columns();
-            for (int c = 0; c < xc.Count(); ++c) n += static_cast<long>(xc.Item(c).Name().size()) + xc.Item(c).SortOrder();
+            for (int c = 0; c < xc.Count(); ++c)
+                n += static_cast<long>(xc.Item(c).Name().size()) + xc.Item(c).SortOrder();
         }
         auto keys = t.Keys();
         for (int k = 0; k < keys.Count(); ++k) {
@@ -74,11 +77,13 @@ long readAll(const jet::Catalog& cat) {
                  key.UpdateRule() + key.DeleteRule();
             auto kc = key.Columns();
             for (int c = 0; c < kc.Count(); ++c)
-                n += static_cast<long>(kc.Item(c).Name().size() + kc.Item(c).RelatedColumn().size());
+                n +=
+                    static_cast<long>(kc.Item(c).Name().size() + kc.Item(c).RelatedColumn().size());
         }
     }
     auto views = cat.Views();
-    for (int i = 0; i < views.Count(); ++i) n += static_cast<long>(views.Item(i).Command().CommandText().size());
+    for (int i = 0; i < views.Count(); ++i)
+        n += static_cast<long>(views.Item(i).Command().CommandText().size());
     auto procs = cat.Procedures();
     for (int i = 0; i < procs.Count(); ++i) {
         auto cmd = procs.Item(i).Command();
@@ -123,18 +128,22 @@ int main(int argc, char** argv) {
             const std::string t = "[T" + std::to_string(i) + "]";
             conn.Execute(tableSql(i));
             conn.Execute("CREATE INDEX [IxC2] ON " + t + " ([C2] ASC);");
-            conn.Execute("CREATE UNIQUE INDEX [IxC12] ON " + t + " ([C12] ASC,[C3] DESC) WITH IGNORE NULL;");
+            conn.Execute("CREATE UNIQUE INDEX [IxC12] ON " + t +
+                         " ([C12] ASC,[C3] DESC) WITH IGNORE NULL;");
             statements += 3;
         }
         for (int i = 0; i < 20; ++i) {
-            conn.Execute("CREATE PROCEDURE [Q" + std::to_string(i) + "] AS SELECT * FROM [T" + std::to_string(i) + "]");
-            conn.Execute("CREATE PROCEDURE [P" + std::to_string(i) + "] AS PARAMETERS [p] LONG; DELETE FROM [T" +
-                         std::to_string(i) + "] WHERE [ID] = [p]");
+            conn.Execute("CREATE PROCEDURE [Q" + std::to_string(i) + "] AS SELECT * FROM [T" +
+                         std::to_string(i) + "]");
+            conn.Execute("CREATE PROCEDURE [P" + std::to_string(i) +
+                         "] AS PARAMETERS [p] LONG; DELETE FROM [T" + std::to_string(i) +
+                         "] WHERE [ID] = [p]");
             statements += 2;
         }
         const double build = seconds(start);
-        std::printf("build: %ld statements in %.2f s = %.0f statements/s (%d tables x 20 columns)\n",
-                    statements, build, static_cast<double>(statements) / build, tables);
+        std::printf(
+            "build: %ld statements in %.2f s = %.0f statements/s (%d tables x 20 columns)\n",
+            statements, build, static_cast<double>(statements) / build, tables);
         conn.Close();
 
         // A fresh session, as the engine has: open, then read everything.
@@ -148,8 +157,10 @@ int main(int argc, char** argv) {
         start = Clock::now();
         (void)readAll(cat);
         const double second = seconds(start);
-        std::printf("catalog: open %.3f s, full read %.3f s (first, snapshot built), %.3f s (again) [%ld]\n",
-                    open, first, second, n);
+        std::printf(
+            "catalog: open %.3f s, full read %.3f s (first, snapshot built), %.3f s (again) "
+            "[%ld]\n",
+            open, first, second, n);
 
         // The runner's column-property lines: one property set through the
         // catalog, the catalog read again between them.
@@ -161,7 +172,11 @@ int main(int argc, char** argv) {
             const int writes = std::min(tables, 200);
             start = Clock::now();
             for (int i = 0; i < writes; ++i)
-                pcat.Tables().Item("T" + std::to_string(i)).Columns().Item("C2").Properties()
+                pcat.Tables()
+                    .Item("T" + std::to_string(i))
+                    .Columns()
+                    .Item("C2")
+                    .Properties()
                     .Item(jet::prop::Description)
                     .Value(jet::Variant("note " + std::to_string(i)));
             std::printf("column property: %d writes, %.2f ms each\n", writes,
@@ -215,26 +230,28 @@ int main(int argc, char** argv) {
         // One ALTER COLUMN on 100,000 rows.
         jet::Connection c2;
         c2.Open(jet::testing::storeConnectionString(path));
-        c2.Execute("CREATE TABLE [Big] ([ID] LONG CONSTRAINT [PK] PRIMARY KEY, [Val] LONG, [Txt] TEXT(40))");
+        c2.Execute(
+            "CREATE TABLE [Big] ([ID] LONG CONSTRAINT [PK] PRIMARY KEY, [Val] LONG, [Txt] "
+            "TEXT(40))");
         c2.Execute("CREATE INDEX [IxVal] ON [Big] ([Val])");
         start = Clock::now();
         for (int i = 1; i <= 3125; ++i)
-            c2.Execute("INSERT INTO [Big] VALUES (" + std::to_string(i) + ", " + std::to_string(i * 7) +
-                       ", 'row number " + std::to_string(i) + "')");
+            c2.Execute("INSERT INTO [Big] VALUES (" + std::to_string(i) + ", " +
+                       std::to_string(i * 7) + ", 'row number " + std::to_string(i) + "')");
         const double inserts = seconds(start);
         std::printf("insert: 3125 single-row statements in %.2f s = %.0f statements/s\n", inserts,
                     3125 / inserts);
         for (int rows = 3125; rows < 100000; rows *= 2)
-            c2.Execute("INSERT INTO [Big] ([ID], [Val], [Txt]) SELECT [ID] + " + std::to_string(rows) +
-                       ", [Val], [Txt] FROM [Big]");
+            c2.Execute("INSERT INTO [Big] ([ID], [Val], [Txt]) SELECT [ID] + " +
+                       std::to_string(rows) + ", [Val], [Txt] FROM [Big]");
         start = Clock::now();
         c2.Execute("ALTER TABLE [Big] ALTER COLUMN [Val] DOUBLE;");
         const double alter = seconds(start);
         start = Clock::now();
         c2.Execute("ALTER TABLE [Big] ALTER COLUMN [Txt] TEXT(20);");
         const double alterText = seconds(start);
-        std::printf("alter column on 100000 rows: LONG->DOUBLE %.3f s, TEXT(40)->TEXT(20) %.3f s\n", alter,
-                    alterText);
+        std::printf("alter column on 100000 rows: LONG->DOUBLE %.3f s, TEXT(40)->TEXT(20) %.3f s\n",
+                    alter, alterText);
     } catch (const jet::Error& e) {
         std::fprintf(stderr, "failed: %s\n", e.description().c_str());
         return 1;

@@ -7,6 +7,7 @@ here=$(cd "$(dirname "$0")/.." && pwd)
 packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev
+  qt6-tools-dev libqt6opengl6-dev
   libsqlite3-dev sqlite3
   mdbtools mdbtools-dev
   libsodium-dev libicu-dev

@@ -1,0 +1,273 @@
+// The anchor records against the form's controls: keys, look-ups, the sync,
+// the default list, the design-time Anchorit and AnchorControl.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "AnchorRig.h"
+
+namespace {
+
+using anchor::QAnchor;
+using anchor::testing::anchorText;
+using anchor::testing::Rig;
+using host::model::FakeControl;
+
+struct Keyed {
+    std::string key;
+    std::int32_t index;
+    std::string flags;
+};
+
+std::vector<Keyed> keyed(const QAnchor& a) {
+    std::vector<Keyed> out;
+    for (std::size_t i = 1; i < a.records().size(); ++i) {
+        const auto& r = a.records()[i];
+        out.push_back(
+            {r.Key, r.ControlIndex, r.AnchorLeft + r.AnchorTop + r.AnchorRight + r.AnchorBottom});
+    }
+    return out;
+}
+
+bool operator==(const Keyed& a, const Keyed& b) {
+    return a.key == b.key && a.index == b.index && a.flags == b.flags;
+}
+void PrintTo(const Keyed& k, std::ostream* os) { *os << k.key << "@" << k.index << ":" << k.flags; }
+
+// A form with a control array Page(0) … Page(2) between two plain controls.
+struct ArrayForm : Rig {
+    ArrayForm() {
+        rig_add("CmdSave");
+        for (int i = 0; i < 3; ++i) {
+            auto p = form->add("Page", 0, 0, 100, 100);
+            p->index = i;
+        }
+        rig_add("CmdClose");
+    }
+    void rig_add(const char* name) { form->add(name, 0, 0, 100, 100); }
+};
+
+struct FindCase {
+    const char* key;
+    std::int32_t position;
+};
+
+class FindControl : public ::testing::TestWithParam<FindCase> {};
+
+// The look-up, seen through what a parsed record resolves to.
+TEST_P(FindControl, ResolvesAKeyToItsPositionOrToNone) {
+    ArrayForm f;
+    QAnchor& a = f.load(
+        [&](host::MemoryBag& bag) { bag.put("Anchor", std::string(GetParam().key) + "\r1111\r"); });
+    f.site.userMode = false;
+    // Parse without the sync: the design-time get parses first, so look at
+    // what the first parse gave through AnchorControl's table instead.
+    a.AnchorControl(nullptr, true, true, true, true);
+    ASSERT_GE(a.records().size(), 2u);
+    EXPECT_EQ(a.records()[1].ControlIndex, GetParam().position);
+}
+
+INSTANTIATE_TEST_SUITE_P(Keys, FindControl,
+                         ::testing::Values(FindCase{"CmdSave", 1}, FindCase{"CmdClose", 5},
+                                           FindCase{"Page(0)", 2}, FindCase{"Page(2)", 4},
+                                           FindCase{"Page( 1 )", 3},
+                                           // The array's name alone finds its first member.
+                                           FindCase{"Page", 2}, FindCase{"Page(7)", 0},
+                                           // Exact, case-sensitive.
+                                           FindCase{"cmdsave", 0}, FindCase{"CmdSave ", 0},
+                                           // Malformed keys name no control (and raise nothing).
+                                           FindCase{"Page(", 0}, FindCase{"Page(x)", 0},
+                                           FindCase{"Page)1(", 0}, FindCase{"Page()", 0},
+                                           FindCase{"CmdSave(1)", 0}, FindCase{"", 0}));
+
+TEST(AnchorRecords, ControlKeysNameArrayMembersByTheirIndex) {
+    Rig rig;
+    auto page = rig.form->add("Page", 0, 0, 10, 10);
+    page->index = 3;
+    auto minus = rig.form->add("Plain", 0, 0, 10, 10);
+    minus->index = -1;  // no array
+    auto unnamed = rig.form->add("X", 0, 0, 10, 10);
+    unnamed->name.reset();
+    rig.site.userMode = false;
+    QAnchor& a = rig.load();
+    EXPECT_EQ(a.Anchorit(), anchorText({{"Page(3)", "1100"}, {"Plain", "1100"}, {"", "1100"}}));
+}
+
+TEST(AnchorRecords, TheDefaultListHasAnEntryForEveryControlWithAReadableVisible) {
+    Rig rig;
+    rig.form->add("Shown", 0, 0, 10, 10);
+    rig.form->add("Hidden", 0, 0, 10, 10)->visible = false;
+    rig.form->add("NoVisible", 0, 0, 10, 10)->visible.reset();
+    rig.site.userMode = false;
+    QAnchor& a = rig.load();
+    EXPECT_EQ(a.Anchorit(), anchorText({{"Shown", "1100"}, {"Hidden", "1100"}}));
+    // The default text is what the next get parses.
+    EXPECT_EQ(a.Anchorit(), anchorText({{"Shown", "1100"}, {"Hidden", "1100"}}));
+}
+
+TEST(AnchorRecords, TheDesignTimeGetDropsDeletedControlsAndAddsNewOnes) {
+    Rig rig;
+    auto a1 = rig.form->add("A", 0, 0, 10, 10);
+    auto b1 = rig.form->add("B", 0, 0, 10, 10);
+    auto c1 = rig.form->add("C", 0, 0, 10, 10);
+    rig.site.userMode = false;
+    QAnchor& a = rig.load([](host::MemoryBag& bag) {
+        bag.put("Anchor", anchorText({{"A", "0011"}, {"B", "1111"}, {"C", "0110"}}));
+    });
+    rig.form->remove(b1);
+    rig.form->add("New", 0, 0, 10, 10);
+    // The survivors keep their flags although their positions moved.
+    EXPECT_EQ(a.Anchorit(), anchorText({{"A", "0011"}, {"C", "0110"}, {"New", "1100"}}));
+    EXPECT_EQ(keyed(a),
+              (std::vector<Keyed>{{"A", 1, "0011"}, {"C", 2, "0110"}, {"New", 3, "1100"}}));
+    (void)a1;
+    (void)c1;
+}
+
+TEST(AnchorRecords, AControlDeletedAtRunTimeLeavesTheOthersTheirFlags) {
+    Rig rig;
+    auto first = rig.form->add("First", 300, 300, 600, 300);
+    auto gone = rig.form->add("Gone", 300, 900, 600, 300);
+    auto last = rig.form->add("Last", 300, 1500, 600, 300);
+    QAnchor& a = rig.load([](host::MemoryBag& bag) {
+        bag.put("Anchor", anchorText({{"First", "0110"}, {"Gone", "0110"}, {"Last", "0110"}}));
+    });
+    rig.show();
+    rig.form->remove(gone);
+    rig.resize(500, 300);
+    EXPECT_EQ(keyed(a), (std::vector<Keyed>{{"First", 1, "0110"}, {"Last", 2, "0110"}}));
+    EXPECT_FLOAT_EQ(last->left, 1800);
+    EXPECT_FLOAT_EQ(first->left, 1800);
+    // At run time the text stays as loaded.
+    EXPECT_EQ(a.anchorList(), anchorText({{"First", "0110"}, {"Gone", "0110"}, {"Last", "0110"}}));
+}
+
+TEST(AnchorRecords, TheSyncKeepsRecordOrderAndAppendsNewControlsInCollectionOrder) {
+    Rig rig;
+    rig.form->add("B", 0, 0, 10, 10);
+    rig.form->add("A", 0, 0, 10, 10);
+    rig.form->add("Z", 0, 0, 10, 10);
+    rig.form->add("Y", 0, 0, 10, 10);
+    QAnchor& a = rig.load([](host::MemoryBag& bag) {
+        bag.put("Anchor", anchorText({{"A", "0101"}, {"B", "1010"}, {"Nowhere", "1111"}}));
+    });
+    rig.show();
+    EXPECT_EQ(keyed(a),
+              (std::vector<Keyed>{
+                  {"A", 2, "0101"}, {"B", 1, "1010"}, {"Z", 3, "1100"}, {"Y", 4, "1100"}}));
+}
+
+TEST(AnchorRecords, TwoEntriesWithOneKeyBothSurvive) {
+    Rig rig;
+    rig.form->add("A", 0, 0, 10, 10);
+    QAnchor& a = rig.load([](host::MemoryBag& bag) {
+        bag.put("Anchor", anchorText({{"A", "1100"}, {"A", "0011"}}));
+    });
+    rig.show();
+    EXPECT_EQ(keyed(a), (std::vector<Keyed>{{"A", 1, "1100"}, {"A", 1, "0011"}}));
+}
+
+TEST(AnchorRecords, AnArraysNameAloneIsDroppedForTheMembersOwnKey) {
+    ArrayForm f;
+    QAnchor& a = f.load([](host::MemoryBag& bag) {
+        bag.put("Anchor", anchorText({{"Page", "1111"}, {"Page(1)", "0011"}}));
+    });
+    f.show();
+    const auto k = keyed(a);
+    ASSERT_GE(k.size(), 1u);
+    EXPECT_EQ(k[0], (Keyed{"Page(1)", 3, "0011"}));
+    for (std::size_t i = 1; i < k.size(); ++i) EXPECT_EQ(k[i].flags, "1100") << k[i].key;
+    EXPECT_EQ(k.size(), 5u);
+}
+
+TEST(AnchorRecords, MalformedKeysAndLineFeedsResolveToNothingWithoutAnError) {
+    Rig rig;
+    auto c = rig.form->add("C", 300, 300, 600, 300);
+    QAnchor& a = rig.load([](host::MemoryBag& bag) {
+        bag.put("Anchor", std::string("Foo(\r1111\rC(x)\r1111\rC\r\n0110\r\n"));
+    });
+    rig.show();
+    EXPECT_TRUE(a.initialised());
+    // "C" was misread (a line feed as its left flag): centred horizontally.
+    EXPECT_EQ(keyed(a), (std::vector<Keyed>{{"C", 1, "\n011"}}));
+    rig.resize(500, 300);
+    EXPECT_FLOAT_EQ(c->left, 1050);
+}
+
+TEST(AnchorRecords, AnchorControlSetsTheFlagsOfAKnownControlAndLaysOutAtOnce) {
+    Rig rig;
+    auto c = rig.form->add("C", 300, 300, 600, 300);
+    QAnchor& a = rig.load([](host::MemoryBag& bag) {
+        bag.put("Anchor", anchorText({{"C", "1100"}}));
+    });
+    rig.show();
+    rig.resize(500, 300);
+    EXPECT_FLOAT_EQ(c->left, 300);
+    a.AnchorControl(rig.form->Item(1), false, true, true, false);
+    // Recorded where it stands now, so the next growth moves it.
+    EXPECT_EQ(keyed(a), (std::vector<Keyed>{{"C", 1, "0110"}}));
+    EXPECT_FLOAT_EQ(rig.record("C")->BaseLeft, 300);
+    EXPECT_FLOAT_EQ(rig.record("C")->ContainerFirstWidth, 500);
+    rig.resize(600, 300);
+    EXPECT_FLOAT_EQ(c->left, 1800);
+    // The text is not rebuilt by it.
+    EXPECT_EQ(a.anchorList(), anchorText({{"C", "1100"}}));
+}
+
+TEST(AnchorRecords, AnchorControlAppendsAControlItHasNoRecordFor) {
+    Rig rig;
+    rig.form->add("C", 300, 300, 600, 300);
+    QAnchor& a = rig.load([](host::MemoryBag& bag) {
+        bag.put("Anchor", anchorText({{"C", "1100"}}));
+    });
+    auto late = rig.form->add("Late", 900, 900, 300, 300);
+    a.AnchorControl(late, true, true, true, true);  // before the first show
+    EXPECT_EQ(keyed(a), (std::vector<Keyed>{{"C", 1, "1100"}, {"Late", 2, "1111"}}));
+    EXPECT_FLOAT_EQ(rig.record("Late")->BaseWidth, 300);
+}
+
+TEST(AnchorRecords, ArrayIndexesAreNotLimitedTo16Bits) {
+    Rig rig;
+    auto big = rig.form->add("Big", 300, 300, 600, 300);
+    big->index = 40000;
+    QAnchor& a = rig.load([](host::MemoryBag& bag) {
+        bag.put("Anchor", anchorText({{"Big(40000)", "0110"}}));
+    });
+    rig.show();
+    EXPECT_EQ(keyed(a), (std::vector<Keyed>{{"Big(40000)", 1, "0110"}}));
+    rig.resize(500, 300);
+    EXPECT_FLOAT_EQ(big->left, 1800);
+}
+
+TEST(AnchorRecords, AnchorControlOnAControlNotOnTheFormNeverMovesTheForm) {
+    Rig rig;
+    rig.form->add("C", 300, 300, 600, 300);
+    QAnchor& a = rig.load();
+    rig.show();
+    auto stranger = std::make_shared<FakeControl>("Stranger");
+    stranger->left = 9000;
+    stranger->width = 100;
+    a.AnchorControl(stranger, true, true, true, true);
+    // Its record names no position of the form (0 would be the form itself).
+    EXPECT_EQ(rig.record("Stranger")->ControlIndex, 0);
+    rig.resize(500, 300);
+    EXPECT_EQ(rig.form->clientWidth(), 500);
+    EXPECT_EQ(stranger->moves, 0);
+}
+
+TEST(AnchorRecords, AnchorControlOnALineTakesItsEndPoints) {
+    Rig rig;
+    auto line = rig.form->addLine("Rule", 300, 600, 3300, 900);
+    QAnchor& a = rig.load();
+    rig.show();
+    a.AnchorControl(line, true, true, true, false);
+    const auto* r = rig.record("Rule");
+    EXPECT_FLOAT_EQ(r->BaseLeft, 300);
+    EXPECT_FLOAT_EQ(r->BaseWidth, 3000);
+    EXPECT_FLOAT_EQ(r->BaseHeight, 300);
+    rig.resize(500, 300);
+    EXPECT_FLOAT_EQ(line->x2, 4800);
+}
+
+}  // namespace
