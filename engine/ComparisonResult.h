@@ -7,6 +7,7 @@
 //
 // Every array holds its elements at 1 … UBound(); element 0 is never filled and
 // never read, and UBound() == 0 means the array holds nothing.
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -35,12 +36,31 @@ enum CompareSide : int32_t {
 
 // A 1-based array in the record's convention. Index access is bounds-checked
 // (std::out_of_range), so a bad element index is a failure, never a stray read.
+//
+// A moved-from array is a valid empty one (UBound() == 0). Its storage may then
+// lack element 0 until it grows again, which nothing can observe: element 0 is
+// never read.
 template <class T>
 class ElementArray {
 public:
     ElementArray() : items_(1) {}
+    ElementArray(const ElementArray&) = default;
+    ElementArray& operator=(const ElementArray&) = default;
+    ElementArray(ElementArray&& other) noexcept : items_(std::move(other.items_)) {
+        other.items_.clear();
+    }
+    ElementArray& operator=(ElementArray&& other) noexcept {
+        if (this != &other) {
+            items_ = std::move(other.items_);
+            other.items_.clear();
+        }
+        return *this;
+    }
+    ~ElementArray() = default;
 
-    [[nodiscard]] int32_t UBound() const { return static_cast<int32_t>(items_.size()) - 1; }
+    [[nodiscard]] int32_t UBound() const {
+        return items_.empty() ? 0 : static_cast<int32_t>(items_.size()) - 1;
+    }
     [[nodiscard]] bool empty() const { return items_.size() <= 1; }
 
     T& operator[](int32_t i) { return items_.at(static_cast<size_t>(i)); }
@@ -51,17 +71,23 @@ public:
     // Grows or shrinks to upper bound ub, keeping the elements that remain.
     void RedimPreserve(int32_t ub) { items_.resize(static_cast<size_t>(ub < 0 ? 0 : ub) + 1); }
     // Appends a fresh element and returns it (its index is the new UBound()).
-    T& Append() { return items_.emplace_back(); }
+    T& Append() {
+        if (items_.empty()) items_.emplace_back();  // element 0 of a moved-from array
+        return items_.emplace_back();
+    }
     // Back to holding only element 0.
     void Clear() { Redim(0); }
 
     // Iteration over the elements 1 … UBound().
-    auto begin() { return items_.begin() + 1; }
+    auto begin() { return items_.empty() ? items_.end() : items_.begin() + 1; }
     auto end() { return items_.end(); }
-    auto begin() const { return items_.begin() + 1; }
+    auto begin() const { return items_.empty() ? items_.end() : items_.begin() + 1; }
     auto end() const { return items_.end(); }
 
-    bool operator==(const ElementArray&) const = default;
+    // Equal when elements 1 … UBound() are.
+    bool operator==(const ElementArray& other) const {
+        return std::equal(begin(), end(), other.begin(), other.end());
+    }
 
 private:
     std::vector<T> items_;

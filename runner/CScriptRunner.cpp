@@ -8,7 +8,10 @@
 #include "jet/Error.h"
 #include "jet/Types.h"
 #include "runner/LineGrammar.h"
+#include "runner/RunnerError.h"
 #include "runner/ScriptReader.h"
+#include "runner/StatementMask.h"
+#include "text/Trim.h"
 
 namespace runner {
 
@@ -50,6 +53,7 @@ bool CScriptRunner::RunScript() {
     std::optional<jet::Catalog> catalog(std::in_place);
 
     std::string gathered;
+    size_t firstTextLine = 0;  // of the gathered text's first non-blank line; 0: none
     bool columns = false, users = false, groups = false;
 
     connection.Mode(jet::ConnectMode::ReadWrite);
@@ -60,6 +64,20 @@ bool CScriptRunner::RunScript() {
 
     bool result = true;
     bool declined = false;
+    // Shows the statement and asks the owner whether to go on; false stops the run.
+    const auto failed = [&](const std::string& statement, int32_t number,
+                            const std::string& description) {
+        bool go = false;
+        if (events_) {
+            events_->ShowStatement(maskPasswords(statement));
+            events_->OnError(number, description, go);
+        }
+        if (!go) {
+            result = false;
+            declined = true;
+        }
+        return go;
+    };
     const std::vector<std::string> lines = readScriptLines(scriptFile_);
 
     for (size_t i = 0; i < lines.size() && !declined; ++i) {
@@ -71,18 +89,10 @@ bool CScriptRunner::RunScript() {
                 try {
                     command->Execute();
                 } catch (const jet::Error& e) {
-                    bool go = false;
-                    if (events_) {
-                        events_->ShowStatement(command->CommandText());
-                        events_->OnError(e.number(), e.description(), go);
-                    }
-                    if (!go) {
-                        result = false;
-                        declined = true;
-                        break;
-                    }
+                    if (!failed(command->CommandText(), e.number(), e.description())) break;
                 }
                 gathered.clear();
+                firstTextLine = 0;
                 break;
             }
             case LineKind::OpenColumns:
@@ -110,11 +120,21 @@ bool CScriptRunner::RunScript() {
                     applyPermission(*catalog, line, lineNumber, jet::PrincipalKind::User);
                 else if (groups)
                     applyPermission(*catalog, line, lineNumber, jet::PrincipalKind::Group);
-                else
+                else {
+                    if (firstTextLine == 0 && !text::trimWhite(line).empty())
+                        firstTextLine = lineNumber;
                     gathered += line + kLineBreak;
+                }
                 break;
         }
     }
+    // Statement text that no RUN line follows was never run: a file cut short or
+    // half copied. It fails like a statement, so that the user decides.
+    if (!declined && firstTextLine != 0)
+        (void)failed(gathered, kErrTextAfterLastRun,
+                     "Line " + std::to_string(firstTextLine) +
+                         " of the script file: the statement text from this line to the end "
+                         "of the file has no RUN line after it and was not run.");
 
     command.reset();
     catalog.reset();

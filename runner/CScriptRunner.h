@@ -14,7 +14,8 @@ namespace runner {
 class ScriptRunnerEvents {
 public:
     virtual ~ScriptRunnerEvents() = default;
-    // A statement failed: its text, to be shown to the user before OnError.
+    // A statement failed: its text, to be shown to the user before OnError, with
+    // the values of a PASSWORD clause masked (see StatementMask.h).
     virtual void ShowStatement(const std::string& statement) { (void)statement; }
     // Raised once for every failed statement. ErrNo and ErrDesc are copies;
     // Continue arrives false, and set to true the run goes on with the next line.
@@ -38,7 +39,9 @@ public:
 
     // Runs the whole file. True: the end of the file was reached (every failed
     // statement on the way was let pass by OnError). False: OnError left
-    // Continue false and the run stopped at that statement. Throws jet::Error
+    // Continue false and the run stopped at that statement. Non-blank statement
+    // text after the last RUN line fails like a statement (kErrTextAfterLastRun,
+    // naming its first line) once the end of the file is reached. Throws jet::Error
     // when the database does not open, a block line is refused or closing fails
     // after the end of the file; RunnerError when the script file cannot be
     // read or a block line holds a field that is not a whole number. On every

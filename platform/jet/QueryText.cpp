@@ -128,6 +128,30 @@ bool topLevelKeyword(Reader r, std::string_view kw, std::string_view stopAt = {}
     }
 }
 
+// A parameter's name: one part, [bracketed] or bare, with its brackets removed;
+// or a reference of parts joined by "!" or "." (Forms![Dialog]![Date]), kept
+// whole as it is written, brackets and all.
+std::string parameterName(Reader& r) {
+    r.skipSpace();
+    const size_t start = r.i;
+    size_t end = start;
+    size_t parts = 0;
+    std::string single;
+    // The parts and their separators stand together, as in an expression.
+    while (r.i < r.s.size() && !std::isspace(static_cast<unsigned char>(r.s[r.i]))) {
+        const size_t partStart = r.i;
+        std::string part = r.name();
+        if (r.i == partStart) break;  // no part stands here
+        if (parts++ == 0) single = std::move(part);
+        end = r.i;
+        if (r.i >= r.s.size() || (r.s[r.i] != '!' && r.s[r.i] != '.')) break;
+        ++r.i;
+    }
+    r.i = end;
+    if (parts <= 1) return single;
+    return std::string(r.s.substr(start, end - start));
+}
+
 struct TypeRow {
     std::string_view name;
     int32_t type;
@@ -135,19 +159,19 @@ struct TypeRow {
 
 // Jet SQL type names of a PARAMETERS clause and their ADO codes.
 constexpr TypeRow kParameterTypes[] = {
-    {"BIT", 11},        {"YESNO", 11},       {"LOGICAL", 11},     {"BOOLEAN", 11},
-    {"BYTE", 17},       {"TINYINT", 17},     {"SHORT", 2},        {"SMALLINT", 2},
-    {"INTEGER2", 2},    {"LONG", 3},         {"INT", 3},          {"INTEGER", 3},
-    {"INTEGER4", 3},    {"COUNTER", 3},      {"AUTOINCREMENT", 3}, {"CURRENCY", 6},
-    {"MONEY", 6},       {"SINGLE", 4},       {"IEEESINGLE", 4},   {"REAL", 4},
-    {"FLOAT4", 4},      {"DOUBLE", 5},       {"IEEEDOUBLE", 5},   {"FLOAT", 5},
-    {"FLOAT8", 5},      {"NUMBER", 5},       {"NUMERIC", 131},    {"DECIMAL", 131},
-    {"DATETIME", 7},    {"DATE", 7},         {"TIME", 7},         {"TIMESTAMP", 7},
-    {"TEXT", 202},      {"CHAR", 202},       {"VARCHAR", 202},    {"STRING", 202},
-    {"ALPHANUMERIC", 202}, {"NCHAR", 202},   {"NVARCHAR", 202},   {"LONGTEXT", 203},
-    {"MEMO", 203},      {"NOTE", 203},       {"NTEXT", 203},      {"LONGCHAR", 203},
-    {"BINARY", 128},    {"VARBINARY", 204},  {"LONGBINARY", 205}, {"OLEOBJECT", 205},
-    {"GENERAL", 205},   {"IMAGE", 205},      {"GUID", 72},        {"UNIQUEIDENTIFIER", 72},
+    {"BIT", 11},           {"YESNO", 11},      {"LOGICAL", 11},      {"BOOLEAN", 11},
+    {"BYTE", 17},          {"TINYINT", 17},    {"SHORT", 2},         {"SMALLINT", 2},
+    {"INTEGER2", 2},       {"LONG", 3},        {"INT", 3},           {"INTEGER", 3},
+    {"INTEGER4", 3},       {"COUNTER", 3},     {"AUTOINCREMENT", 3}, {"CURRENCY", 6},
+    {"MONEY", 6},          {"SINGLE", 4},      {"IEEESINGLE", 4},    {"REAL", 4},
+    {"FLOAT4", 4},         {"DOUBLE", 5},      {"IEEEDOUBLE", 5},    {"FLOAT", 5},
+    {"FLOAT8", 5},         {"NUMBER", 5},      {"NUMERIC", 131},     {"DECIMAL", 131},
+    {"DATETIME", 7},       {"DATE", 7},        {"TIME", 7},          {"TIMESTAMP", 7},
+    {"TEXT", 202},         {"CHAR", 202},      {"VARCHAR", 202},     {"STRING", 202},
+    {"ALPHANUMERIC", 202}, {"NCHAR", 202},     {"NVARCHAR", 202},    {"LONGTEXT", 203},
+    {"MEMO", 203},         {"NOTE", 203},      {"NTEXT", 203},       {"LONGCHAR", 203},
+    {"BINARY", 128},       {"VARBINARY", 204}, {"LONGBINARY", 205},  {"OLEOBJECT", 205},
+    {"GENERAL", 205},      {"IMAGE", 205},     {"GUID", 72},         {"UNIQUEIDENTIFIER", 72},
     {"VALUE", 12},
 };
 
@@ -190,10 +214,10 @@ std::vector<ParameterData> parametersOf(std::string_view sql) {
     Reader r{sql};
     if (!r.keyword("PARAMETERS")) return out;
     while (!r.atEnd()) {
-        if (r.s[r.i] == ';') break;
         ParameterData p;
-        p.name = r.name();
+        p.name = parameterName(r);
         const auto typeName = r.word();
+        if (p.name.empty() && typeName.empty()) break;  // not a clause we can read further
         p.type = 12;
         for (const auto& row : kParameterTypes)
             if (text::equalNoCase(row.name, typeName)) p.type = row.type;
@@ -218,10 +242,11 @@ std::vector<ParameterData> parametersOf(std::string_view sql) {
         } else if (p.type == 202) {
             p.size = 255;  // TEXT without a length holds 255 characters
         }
-        if (p.name.empty() && typeName.empty()) break;  // not a clause we can read further
         out.push_back(std::move(p));
+        // A comma leads to the next parameter; ";" or anything else ends the clause.
         r.skipSpace();
-        if (r.i < r.s.size() && r.s[r.i] == ',') ++r.i;
+        if (r.i >= r.s.size() || r.s[r.i] != ',') break;
+        ++r.i;
     }
     return out;
 }

@@ -31,9 +31,12 @@ enum class QueryKind {
 // View or procedure, by the rule above.
 [[nodiscard]] bool isViewQuery(std::string_view sql);
 
-// The parameters a PARAMETERS clause declares, in order: name (brackets
-// removed), ADO type code and size (the length for Text(n), else 0). A text
-// without the clause has none; a type the table does not know is adVariant (12).
+// The parameters a PARAMETERS clause declares, in order: name, ADO type code and
+// size (the length for Text(n), else 0). A name of one part loses its brackets
+// ([Start Date] is "Start Date"); a reference of parts joined by "!" or "."
+// ([Forms]![Dialog]![Date]) is kept as written. A text without the clause has
+// none; a type the table does not know is adVariant (12). The clause ends at
+// ";", at the end of the text, or at anything but a comma after a parameter.
 [[nodiscard]] std::vector<ParameterData> parametersOf(std::string_view sql);
 
 }  // namespace jet

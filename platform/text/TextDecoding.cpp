@@ -45,12 +45,36 @@ std::string fromWindows1252(std::string_view bytes) {
     return out;
 }
 
+// UTF-16 text after its byte order mark, in the byte order the mark gave.
+std::string fromUtf16(std::string_view bytes, bool bigEndian) {
+    if (bytes.size() % 2 != 0)
+        throw DecodeError("The file ends in the middle of a UTF-16 character.");
+    std::u16string wide(bytes.size() / 2, u'\0');
+    for (size_t i = 0; i < wide.size(); ++i) {
+        const auto a = static_cast<unsigned char>(bytes[2 * i]);
+        const auto b = static_cast<unsigned char>(bytes[2 * i + 1]);
+        wide[i] = static_cast<char16_t>(bigEndian ? (a << 8) | b : (b << 8) | a);
+    }
+    // Every UTF-16 code unit becomes at most three UTF-8 bytes.
+    std::string out(wide.size() * 3, '\0');
+    int32_t outLength = 0;
+    UErrorCode status = U_ZERO_ERROR;
+    u_strToUTF8(out.data(), static_cast<int32_t>(out.size()), &outLength, wide.data(),
+                static_cast<int32_t>(wide.size()), &status);
+    // A lone surrogate: the file is damaged or not UTF-16 at all.
+    if (U_FAILURE(status)) throw DecodeError("The file is not valid UTF-16 text.");
+    out.resize(static_cast<size_t>(outLength));
+    return out;
+}
+
 }  // namespace
 
 std::string decodeText(std::string_view bytes) {
     // ICU counts in 32-bit lengths.
     if (bytes.size() > static_cast<size_t>(std::numeric_limits<int32_t>::max() / 3))
         throw DecodeError("The file is too large to be read.");
+    if (bytes.starts_with("\xFF\xFE")) return fromUtf16(bytes.substr(2), false);
+    if (bytes.starts_with("\xFE\xFF")) return fromUtf16(bytes.substr(2), true);
     if (isValidUtf8(bytes)) {
         if (bytes.starts_with("\xEF\xBB\xBF")) bytes.remove_prefix(3);
         return std::string(bytes);

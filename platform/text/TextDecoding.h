@@ -1,7 +1,8 @@
 #pragma once
-// Reading text files the one way every program does: the bytes are taken as
-// UTF-8 and, when they are not valid UTF-8, as Windows-1252 (files made on
-// Windows); a UTF-8 byte order mark at the start is dropped. CR LF, LF and CR
+// Reading text files the one way every program does: a file that starts with a
+// UTF-16 byte order mark (either byte order) is UTF-16; any other is taken as
+// UTF-8 and, when it is not valid UTF-8, as Windows-1252 (files made on
+// Windows). Byte order marks are dropped. CR LF, LF and CR
 // each end a line; the terminator is not part of the line, and a terminator at
 // the very end of the text does not start another (empty) line.
 #include <stdexcept>
@@ -11,7 +12,8 @@
 
 namespace text {
 
-// A text that cannot be decoded at all (too large, or no converter).
+// A text that cannot be decoded at all (too large, no converter, or UTF-16
+// cut in the middle of a character or holding a lone surrogate).
 class DecodeError : public std::runtime_error {
 public:
     explicit DecodeError(const std::string& message) : std::runtime_error(message) {}

@@ -293,12 +293,37 @@ const std::string kFailing = stmt("CREATE TABLE [T] ([x] INTEGER);");  // T exis
 INSTANTIATE_TEST_SUITE_P(
     Cases, RunnerScripts,
     ::testing::Values(
-        ScriptCase{"blankLinesAndTextAfterTheLastRun",
+        // Text after the last RUN line is never run; the user is asked about it.
+        ScriptCase{"textAfterTheLastRunLetPass",
                    "\r\n\r\nCREATE TABLE [A]\r\n\r\n([x] INTEGER)\r\n\r\n\r\nRUN\r\n"
                    "CREATE TABLE [Never] ([x] INTEGER);\r\n",
+                   {true},
+                   Outcome::Succeeds,
+                   1,
+                   false,
+                   {"A"},
+                   {"Never"}},
+        ScriptCase{"textAfterTheLastRunDeclined",
+                   kMakeA + "CREATE TABLE [Never]",
+                   {false},
+                   Outcome::Declined,
+                   1,
+                   false,
+                   {"A"},
+                   {"Never"}},
+        ScriptCase{"blankLinesAfterTheLastRun",
+                   kMakeA + "  \r\n\t\r\n\r\n \t ",
                    {},
                    Outcome::Succeeds,
                    0,
+                   false,
+                   {"A"},
+                   {}},
+        ScriptCase{"textBeforeTheBlocksAtTheEnd",
+                   kMakeA + "CREATE TABLE [Never]\r\n" + block("COLUMNS", "A;x;2;d\r\n"),
+                   {true},
+                   Outcome::Succeeds,
+                   1,
                    false,
                    {"A"},
                    {"Never"}},
@@ -311,14 +336,22 @@ INSTANTIATE_TEST_SUITE_P(
                    {"A"},
                    {}},
         ScriptCase{"emptyFile", "", {}, Outcome::Succeeds, 0, false, {"T"}, {}},
-        ScriptCase{"noRunLineChangesNothing",
+        ScriptCase{"noRunLineRunsNothingAndAsks",
                    "CREATE TABLE [A] ([x] INTEGER);\r\n",
+                   {},
+                   Outcome::Declined,
+                   1,
+                   false,
+                   {},
+                   {"A"}},
+        ScriptCase{"onlyBlocksNeedNoRunLine",
+                   block("COLUMNS", "T;Name;2;d\r\n"),
                    {},
                    Outcome::Succeeds,
                    0,
                    false,
-                   {},
-                   {"A"}},
+                   {"T"},
+                   {}},
         ScriptCase{"failingStatementGoOn",
                    kMakeA + kFailing + kMakeB,
                    {true},
@@ -462,6 +495,73 @@ TEST_F(StoreFixture, TheFailedStatementIsShownAsGatheredWithItsError) {
     EXPECT_EQ(events.errors[0].first, want.number());
     EXPECT_LT(events.errors[0].first, 0);  // HRESULTs are negative
     EXPECT_EQ(events.errors[0].second, want.description());
+}
+
+TEST_F(StoreFixture, TextAfterTheLastRunIsShownAndNamesItsFirstLine) {
+    Recorder events;
+    events.answers = {true};
+    // Lines 1-4 are a statement and its separator; line 5 is blank, 6 and 7 cut short.
+    EXPECT_TRUE(run(kMakeA + "\r\nCREATE TABLE [B]\r\n([x] INT", &events));
+    ASSERT_EQ(events.statements.size(), 1u);
+    EXPECT_EQ(events.statements[0], "\r\n\r\nCREATE TABLE [B]\r\n([x] INT\r\n");
+    ASSERT_EQ(events.errors.size(), 1u);
+    EXPECT_EQ(events.errors[0].first, runner::kErrTextAfterLastRun);
+    EXPECT_LT(events.errors[0].first, 0);
+    EXPECT_TRUE(events.errors[0].second.starts_with("Line 6 of the script file: "))
+        << events.errors[0].second;
+    EXPECT_FALSE(has(catalog().Tables(), "B"));
+    // Without anyone to ask, the run fails.
+    EXPECT_FALSE(run(kMakeB + "DROP TABLE [T]", nullptr));
+    EXPECT_TRUE(has(catalog().Tables(), "T"));
+}
+
+TEST_F(StoreFixture, UTF16ScriptsWithAByteOrderMarkAreApplied) {
+    const std::string script = stmt("CREATE TABLE [Caf\xC3\xA9] ([x] INTEGER);") +
+                               stmt("CREATE TABLE [\xE2\x82\xAC] ([x] INTEGER);");
+    // The script as UTF-16 code units (all of it is in the basic plane).
+    std::u16string units;
+    for (size_t i = 0; i < script.size();) {
+        const auto c = static_cast<unsigned char>(script[i]);
+        if (c < 0x80) {
+            units += static_cast<char16_t>(c);
+            i += 1;
+        } else if (c < 0xE0) {
+            units += static_cast<char16_t>(((c & 0x1F) << 6) | (script[i + 1] & 0x3F));
+            i += 2;
+        } else {
+            units += static_cast<char16_t>(((c & 0x0F) << 12) | ((script[i + 1] & 0x3F) << 6) |
+                                           (script[i + 2] & 0x3F));
+            i += 3;
+        }
+    }
+    for (const bool bigEndian : {false, true}) {
+        SCOPED_TRACE(bigEndian ? "big-endian" : "little-endian");
+        std::string bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+        for (const char16_t u : units) {
+            const char hi = static_cast<char>(u >> 8), lo = static_cast<char>(u & 0xFF);
+            bytes += bigEndian ? std::string{hi, lo} : std::string{lo, hi};
+        }
+        Recorder events;
+        EXPECT_TRUE(run(bytes, &events));
+        EXPECT_TRUE(events.errors.empty());
+        const auto tables = catalog().Tables();
+        EXPECT_TRUE(has(tables, "Caf\xC3\xA9"));
+        EXPECT_TRUE(has(tables, "\xE2\x82\xAC"));
+        EXPECT_TRUE(
+            run(stmt("DROP TABLE [Caf\xC3\xA9]") + stmt("DROP TABLE [\xE2\x82\xAC]"), nullptr));
+    }
+}
+
+TEST_F(WorkgroupFixture, TheStatementShownKeepsPasswordsHidden) {
+    Recorder events;
+    events.answers = {true, true};
+    // ann has no password, so "wrong" is not her old one; and she exists already.
+    EXPECT_TRUE(run(
+        stmt("ALTER USER [ann] PASSWORD s3cret wrong") + stmt("CREATE USER [ann] hidden pid1234"),
+        &events));
+    ASSERT_EQ(events.statements.size(), 2u);
+    EXPECT_EQ(events.statements[0], "ALTER USER [ann] PASSWORD ***** *****\r\n\r\n");
+    EXPECT_EQ(events.statements[1], "\r\nCREATE USER [ann] ***** pid1234\r\n\r\n");
 }
 
 TEST_F(StoreFixture, WithoutEventsTheFirstFailureEndsTheRun) {

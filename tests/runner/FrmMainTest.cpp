@@ -11,6 +11,7 @@
 #include "jet/Error.h"
 #include "jet/testing/StoreBuilder.h"
 #include "runner/FrmMain.h"
+#include "runner/RunnerError.h"
 #include "ui/testing/QtTestApplication.h"
 #include "ui/testing/ScriptedServices.h"
 
@@ -384,6 +385,34 @@ TEST_F(FrmMainRun, AnsweringNoStopsTheRunAndReportsFailure) {
     services.verify();
     EXPECT_FALSE(hasTable("A"));
     EXPECT_TRUE(window.CmdRun->isEnabled());
+}
+
+// A file cut short: its last statement has no RUN line. The user sees the text
+// (passwords hidden) and is asked, as for a failed statement.
+TEST_F(FrmMainRun, TextAfterTheLastRunIsShownAndTheUserAsked) {
+    testsupport::writeFile(script,
+                           "CREATE TABLE [A] ([x] INTEGER);\r\nRUN\r\n"
+                           "ALTER DATABASE PASSWORD s3cret NULL\r\n");
+    services.expectBox({u"ALTER DATABASE PASSWORD ***** *****\r\n"_s,
+                        Buttons::OkOnly,
+                        Icon::None,
+                        {},
+                        Answer::Ok,
+                        {}});
+    services.expectBox({u"An error occured : \r\n"_s +
+                            QString::number(runner::kErrTextAfterLastRun) +
+                            u"-Line 3 of the script file: the statement text from this line to "
+                            u"the end of the file has no RUN line after it and was not run."
+                            u"\r\n\r\nContinue?"_s,
+                        Buttons::YesNo,
+                        Icon::Exclamation,
+                        u"Error!"_s,
+                        Answer::No,
+                        {}});
+    services.expectBox(kFailed);
+    window.CmdRun_Click();
+    services.verify();
+    EXPECT_TRUE(hasTable("A"));
 }
 
 TEST_F(FrmMainRun, ARunThatFailsWithAnErrorReportsFailure) {

@@ -15,6 +15,7 @@
 #include <unordered_map>
 
 #include "jet/Types.h"
+#include "jet/mdb/JetHeader.h"
 #include "jet/mdb/MdbApi.h"
 #include "jet/mdb/QuerySql.h"
 
@@ -357,11 +358,12 @@ struct RawLogicalIndex {
 
 class Reader {
 public:
-    Reader(MdbHandle* mdb, uint64_t pageCount, ReadMode mode)
+    Reader(MdbHandle* mdb, uint64_t pageCount, ReadMode mode, std::optional<uint32_t> sidKey)
         : mdb_(mdb),
           pageCount_(pageCount),
           mode_(mode),
-          jet4_(mdb->f->jet_version != MDB_VER_JET3) {}
+          jet4_(mdb->f->jet_version != MDB_VER_JET3),
+          sidKey_(sidKey) {}
 
     ReadReply run() {
         ReadReply reply;
@@ -478,17 +480,31 @@ private:
                   group = accounts.require("FGroup");
         accounts.bind(name);
         accounts.bind(group);
+        std::vector<SnapshotAccount> read;
+        std::vector<std::string> sids;  // as stored, one per account read
         while (accounts.next()) {
             SnapshotAccount a;
             a.name = accounts.text(name);
-            a.sid = hex(accounts.raw(sid));
             a.isGroup = accounts.number(group).value_or(0) != 0;
-            if (!a.name.empty()) s.accounts.push_back(std::move(a));
+            if (a.name.empty()) continue;
+            sids.push_back(accounts.raw(sid));
+            read.push_back(std::move(a));
+        }
+        // A workgroup whose SIDs are masked like a database's is unmasked with its
+        // own key, so that its accounts match the access entries of databases.
+        const bool masked = sidKey_ && sidsLookMasked(sids, *sidKey_);
+        const auto plain = [&](const std::string& raw) {
+            return hex(masked ? unmaskSid(raw, *sidKey_) : raw);
+        };
+        for (size_t i = 0; i < read.size(); ++i) {
+            read[i].sid = plain(sids[i]);
+            s.accounts.push_back(std::move(read[i]));
         }
         SystemTable groups(mdb_, "MSysGroups", tablePage("MSysGroups"), maxRows());
         if (groups.present()) {
             const int g = groups.require("GroupSID"), u = groups.require("UserSID");
-            while (groups.next()) s.memberships.push_back({hex(groups.raw(g)), hex(groups.raw(u))});
+            while (groups.next())
+                s.memberships.push_back({plain(groups.raw(g)), plain(groups.raw(u))});
         }
         return true;
     }
@@ -529,7 +545,8 @@ private:
         while (t.next()) {
             SnapshotAce a;
             a.objectId = static_cast<int32_t>(t.number(id).value_or(0));
-            a.sid = hex(t.raw(sid));
+            const std::string raw = t.raw(sid);
+            a.sid = hex(sidKey_ ? unmaskSid(raw, *sidKey_) : raw);
             a.mask = static_cast<int32_t>(t.number(acm).value_or(0));
             s.aces.push_back(std::move(a));
         }
@@ -836,6 +853,7 @@ private:
     uint64_t pageCount_;
     ReadMode mode_;
     bool jet4_;
+    std::optional<uint32_t> sidKey_;  // the file's SID mask (see JetHeader.h)
     std::vector<ObjectRow> objects_;
 };
 
@@ -856,10 +874,11 @@ std::optional<std::string> precheck(std::string_view head, uint64_t size, uint64
     return std::nullopt;
 }
 
-ReadReply readOpened(MdbHandle* mdb, uint64_t pageCount, ReadMode mode) {
+ReadReply readOpened(MdbHandle* mdb, uint64_t pageCount, ReadMode mode, std::string_view head) {
     MdbPtr owner(mdb);
     try {
-        return Reader(mdb, pageCount, mode).run();
+        const auto header = parseHeader(std::string(head));
+        return Reader(mdb, pageCount, mode, header ? header->sidKey : std::nullopt).run();
     } catch (const Malformed& e) {
         ReadReply r;
         r.status = ReadStatus::Damaged;
@@ -893,7 +912,7 @@ ReadReply readJetFile(const std::string& path, ReadMode mode) noexcept {
             return failed(ReadStatus::Damaged, *why);
         MdbHandle* mdb = mdb_open(path.c_str(), MDB_NOFLAGS);
         if (!mdb) return failed(ReadStatus::NotJet, "libmdb cannot open the file");
-        return readOpened(mdb, pages, mode);
+        return readOpened(mdb, pages, mode, head);
     } catch (const std::exception& e) {
         return failed(ReadStatus::Damaged, e.what());
     } catch (...) {
@@ -910,7 +929,7 @@ ReadReply readJetBuffer(std::string_view bytes, ReadMode mode) noexcept {
         std::vector<char> copy(bytes.begin(), bytes.end());
         MdbHandle* mdb = mdb_open_buffer(copy.data(), copy.size(), MDB_NOFLAGS);
         if (!mdb) return failed(ReadStatus::NotJet, "libmdb cannot open the buffer");
-        return readOpened(mdb, pages, mode);
+        return readOpened(mdb, pages, mode, bytes.substr(0, kJet4Page));
     } catch (const std::exception& e) {
         return failed(ReadStatus::Damaged, e.what());
     } catch (...) {

@@ -17,24 +17,25 @@ constexpr int kNewestVersion = 6;
 
 size_t maskedLength(int version) { return version == 0 ? 126 : 128; }
 
-// The RC4 key stream of the header key (key bytes little-endian).
-std::array<unsigned char, 128> keyStream() {
+// The first `n` bytes of the RC4 key stream of a 32-bit key (key bytes
+// little-endian).
+std::string rc4Stream(uint32_t key32, size_t n) {
     std::array<unsigned char, 256> s{};
     for (int i = 0; i < 256; ++i) s[i] = static_cast<unsigned char>(i);
-    const unsigned char key[4] = {static_cast<unsigned char>(kHeaderKey & 0xFF),
-                                  static_cast<unsigned char>((kHeaderKey >> 8) & 0xFF),
-                                  static_cast<unsigned char>((kHeaderKey >> 16) & 0xFF),
-                                  static_cast<unsigned char>((kHeaderKey >> 24) & 0xFF)};
+    const unsigned char key[4] = {static_cast<unsigned char>(key32 & 0xFF),
+                                  static_cast<unsigned char>((key32 >> 8) & 0xFF),
+                                  static_cast<unsigned char>((key32 >> 16) & 0xFF),
+                                  static_cast<unsigned char>((key32 >> 24) & 0xFF)};
     for (int i = 0, j = 0; i < 256; ++i) {
         j = (j + s[i] + key[i % 4]) & 0xFF;
         std::swap(s[i], s[j]);
     }
-    std::array<unsigned char, 128> out{};
-    for (size_t n = 0, i = 0, j = 0; n < out.size(); ++n) {
+    std::string out(n, '\0');
+    for (size_t k = 0, i = 0, j = 0; k < n; ++k) {
         i = (i + 1) & 0xFF;
         j = (j + s[i]) & 0xFF;
         std::swap(s[i], s[j]);
-        out[n] = s[(s[i] + s[j]) & 0xFF];
+        out[k] = static_cast<char>(s[(s[i] + s[j]) & 0xFF]);
     }
     return out;
 }
@@ -78,7 +79,7 @@ void applyHeaderMask(std::string& page) {
     const int version = static_cast<unsigned char>(page[0x14]);
     const size_t len = maskedLength(version);
     if (page.size() < kHeaderMaskOffset + len) return;
-    static const auto stream = keyStream();
+    static const std::string stream = rc4Stream(kHeaderKey, 128);
     for (size_t i = 0; i < len; ++i)
         page[kHeaderMaskOffset + i] = static_cast<char>(page[kHeaderMaskOffset + i] ^ stream[i]);
 }
@@ -109,13 +110,22 @@ std::optional<HeaderInfo> parseHeader(std::string page) {
                                    static_cast<unsigned char>((whole >> 8) & 0xFF),
                                    static_cast<unsigned char>((whole >> 16) & 0xFF),
                                    static_cast<unsigned char>((whole >> 24) & 0xFF)};
-    std::array<unsigned char, 40> field{};
-    for (size_t i = 0; i < field.size(); ++i) field[i] = p[kPasswordOffset + i] ^ mask[i % 4];
-    for (size_t i = 0; i + 1 < field.size(); i += 2) {
-        uint32_t unit = field[i] | (field[i + 1] << 8);
+    // The password region: 40 bytes under the date's mask, then 40 as they stand.
+    std::array<unsigned char, 80> region{};
+    for (size_t i = 0; i < region.size(); ++i)
+        region[i] = i < 40 ? p[kPasswordOffset + i] ^ mask[i % 4] : p[kPasswordOffset + i];
+    uint32_t sidKey = static_cast<uint32_t>(p[kCreationDateOffset]) |
+                      static_cast<uint32_t>(p[kCreationDateOffset + 1]) << 8 |
+                      static_cast<uint32_t>(p[kCreationDateOffset + 2]) << 16 |
+                      static_cast<uint32_t>(p[kCreationDateOffset + 3]) << 24;
+    for (size_t i = 0; i < 40; ++i) sidKey ^= static_cast<uint32_t>(region[2 * i]) << (i % 24);
+    info.sidKey = sidKey;
+    // The password: up to 20 UCS-2 units of the masked half.
+    for (size_t i = 0; i + 1 < 40; i += 2) {
+        uint32_t unit = region[i] | (region[i + 1] << 8);
         if (unit == 0) break;
-        if (unit >= 0xD800 && unit < 0xDC00 && i + 3 < field.size()) {
-            const uint32_t low = field[i + 2] | (field[i + 3] << 8);
+        if (unit >= 0xD800 && unit < 0xDC00 && i + 3 < 40) {
+            const uint32_t low = region[i + 2] | (region[i + 3] << 8);
             if (low >= 0xDC00 && low < 0xE000) {
                 unit = 0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00);
                 i += 2;
@@ -124,6 +134,23 @@ std::optional<HeaderInfo> parseHeader(std::string page) {
         appendUtf8(info.password, unit);
     }
     return info;
+}
+
+std::string unmaskSid(std::string_view sid, uint32_t key) {
+    const std::string stream = rc4Stream(key, sid.size());
+    std::string out(sid);
+    for (size_t i = 0; i < out.size(); ++i) out[i] = static_cast<char>(out[i] ^ stream[i]);
+    return out;
+}
+
+bool sidsLookMasked(const std::vector<std::string>& sids, uint32_t key) {
+    const std::string_view admin = kAdminUserSid;
+    bool plain = false, masked = false;
+    for (const auto& sid : sids) {
+        plain = plain || sid == admin;
+        masked = masked || (sid.size() == admin.size() && unmaskSid(sid, key) == admin);
+    }
+    return masked && !plain;
 }
 
 std::optional<HeaderInfo> readHeader(const std::string& path) {

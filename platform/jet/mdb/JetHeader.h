@@ -4,8 +4,17 @@
 // with a fixed RC4 key stream; the password field at 0x42 (20 bytes of the code
 // page in Jet 3, 20 UCS-2 characters in Jet 4) is in Jet 4 further XOR-ed with
 // the four bytes of the whole part of the creation date kept at 0x72.
+//
+// Jet 4 and later also mask the SIDs they store (MSysACEs.SID, MSysObjects.Owner)
+// with the RC4 key stream of a key derived from that header: the four bytes at
+// 0x72, with byte 2i of the password region (the 40 masked bytes, then 40 as
+// they stand) XOR-ed in shifted left by i mod 24, for i = 0 … 39. The stream
+// starts afresh for every SID. Jet 3 stores SIDs as they are.
+#include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <vector>
 
 namespace jet::mdb {
 
@@ -13,9 +22,13 @@ inline constexpr size_t kHeaderMaskOffset = 0x18;
 inline constexpr size_t kPasswordOffset = 0x42;
 inline constexpr size_t kCreationDateOffset = 0x72;
 
+// The well-known SID of the workgroup's admin user, as bytes.
+inline constexpr char kAdminUserSid[] = "\x03\x01";
+
 struct HeaderInfo {
-    int version = 0;       // 0 Jet 3, 1 Jet 4, 2 and up ACE
-    std::string password;  // UTF-8; empty when the database has none
+    int version = 0;                 // 0 Jet 3, 1 Jet 4, 2 and up ACE
+    std::string password;            // UTF-8; empty when the database has none
+    std::optional<uint32_t> sidKey;  // the key that masks stored SIDs; none in Jet 3
 };
 
 // XORs the header mask into a copy of the first page (in place); applying it
@@ -27,6 +40,13 @@ void applyHeaderMask(std::string& page);
 // names a version no engine wrote, or carries no Jet signature ("Standard Jet
 // DB", "Standard ACE DB", or "Jet System DB" of a workgroup file).
 [[nodiscard]] std::optional<HeaderInfo> parseHeader(std::string page);
+
+// A stored SID unmasked with `key` (and a plain one masked: the mask is an XOR).
+[[nodiscard]] std::string unmaskSid(std::string_view sid, uint32_t key);
+
+// True when the SIDs of a workgroup's accounts are masked with `key`: none of
+// them is the admin user's well-known SID, and one becomes it when unmasked.
+[[nodiscard]] bool sidsLookMasked(const std::vector<std::string>& sids, uint32_t key);
 
 // Reads the first page of a file; null when it cannot be read or is no Jet file.
 [[nodiscard]] std::optional<HeaderInfo> readHeader(const std::string& path);

@@ -9,9 +9,8 @@
 // Permissions come from the database's MSysACEs, matched to principals by the
 // SIDs the workgroup file keeps; a store workgroup keeps no SIDs, so its users
 // and groups have no rights on a Jet database (GetPermissions gives 0). Jet 4
-// databases store the SIDs of MSysACEs encoded with a key of their own that no
-// documentation describes: they match no workgroup SID byte for byte, and so
-// give 0 too; Jet 3 databases store them plain.
+// databases store those SIDs masked with a key derived from their header; the
+// reader unmasks them (see JetHeader.h), so Jet 3 and Jet 4 files match alike.
 #include <algorithm>
 #include <string>
 

@@ -42,7 +42,8 @@ struct SnapshotObject {
     int32_t id = 0;
 };
 
-// SIDs are kept as lower-case hexadecimal text of the bytes in the file.
+// SIDs are kept as lower-case hexadecimal text of their bytes, unmasked where
+// the file masks them (Jet 4 and later).
 struct SnapshotAce {
     int32_t objectId = 0;
     std::string sid;

@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <ostream>
+#include <string>
+#include <vector>
+
 #include "jet/QueryText.h"
 
 namespace {
@@ -42,6 +46,60 @@ TEST(QueryText, ReadsParameters) {
     EXPECT_EQ(ps[4].type, 12);
     EXPECT_TRUE(jet::parametersOf("SELECT 1").empty());
 }
+
+struct Param {
+    std::string name;
+    int32_t type;
+    int32_t size;
+    bool operator==(const Param&) const = default;
+};
+
+void PrintTo(const Param& p, std::ostream* os) {
+    *os << "{\"" << p.name << "\", " << p.type << ", " << p.size << "}";
+}
+
+struct ClauseCase {
+    const char* sql;
+    std::vector<Param> params;
+};
+
+void PrintTo(const ClauseCase& c, std::ostream* os) { *os << c.sql; }
+
+class ParameterClauses : public ::testing::TestWithParam<ClauseCase> {};
+
+TEST_P(ParameterClauses, ReadEveryParameterWithItsWholeName) {
+    const auto& c = GetParam();
+    std::vector<Param> got;
+    for (const auto& p : jet::parametersOf(c.sql)) got.push_back({p.name, p.type, p.size});
+    EXPECT_EQ(got, c.params) << c.sql;
+}
+
+const ClauseCase kClauses[] = {
+    // Form references, as Access writes them in its SQL view.
+    {"PARAMETERS [Forms]![Sales by Year Dialog]![BeginningDate] DateTime, [Forms]![Sales by "
+     "Year Dialog]![EndingDate] DateTime;\r\nSELECT 1",
+     {{"[Forms]![Sales by Year Dialog]![BeginningDate]", 7, 0},
+      {"[Forms]![Sales by Year Dialog]![EndingDate]", 7, 0}}},
+    {"PARAMETERS [a] Long, [Forms]![D]![B] DateTime, [c] Text(10); SELECT 1",
+     {{"a", 3, 0}, {"[Forms]![D]![B]", 7, 0}, {"c", 202, 10}}},
+    // Bare parts, mixed parts and "." between parts.
+    {"PARAMETERS Forms!D!B Short, Forms![My Dialog].Date Long; SELECT 1",
+     {{"Forms!D!B", 2, 0}, {"Forms![My Dialog].Date", 3, 0}}},
+    // Brackets around the whole reference: one part (the file provider writes this).
+    {"PARAMETERS [Forms!Sales by Year Dialog!BeginningDate] DateTime; SELECT 1",
+     {{"Forms!Sales by Year Dialog!BeginningDate", 7, 0}}},
+    {"PARAMETERS [Start Date] DateTime, [End  Date ] Currency; SELECT 1",
+     {{"Start Date", 7, 0}, {"End  Date ", 6, 0}}},
+    // No ";": the clause ends with the text, or at the first thing that is not a comma.
+    {"PARAMETERS [a] Long, [b]![c] Text", {{"a", 3, 0}, {"[b]![c]", 202, 255}}},
+    {"PARAMETERS [a] Long\r\nSELECT * FROM T WHERE x=[a], y", {{"a", 3, 0}}},
+    {"  parameters [a]   Text ( 20 ) ,\r\n  [b] Value ;SELECT 1", {{"a", 202, 20}, {"b", 12, 0}}},
+    {"PARAMETERS [p] Unknown, [q] Bit; SELECT 1", {{"p", 12, 0}, {"q", 11, 0}}},
+    {"PARAMETERS ; SELECT 1", {}},
+    {"SELECT [Forms]![D]![B] FROM T", {}},
+};
+
+INSTANTIATE_TEST_SUITE_P(Clauses, ParameterClauses, ::testing::ValuesIn(kClauses));
 
 TEST(QueryText, ALengthTooLongForThirtyTwoBitsStopsAtTheLargest) {
     const auto ps = jet::parametersOf(

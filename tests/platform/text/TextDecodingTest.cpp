@@ -42,4 +42,31 @@ TEST(TextDecoding, ReadsInvalidUtf8AsWindows1252) {
     EXPECT_EQ(text::decodeText("\xC3\xA9\xE9"), "\xC3\x83\xC2\xA9\xC3\xA9");
 }
 
+TEST(TextDecoding, ReadsUtf16AfterItsByteOrderMark) {
+    // "RUN é€" and a surrogate pair (U+1F600) in either byte order.
+    EXPECT_EQ(text::decodeText(std::string("\xFF\xFER\0U\0N\0 \0\xE9\0\xAC\x20"
+                                           "\x3D\xD8\x00\xDE\r\0\n\0",
+                                           22)),
+              "RUN \xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80\r\n");
+    EXPECT_EQ(text::decodeText(std::string("\xFE\xFF\0R\0U\0N\0 \0\xE9\x20\xAC", 14)),
+              "RUN \xC3\xA9\xE2\x82\xAC");
+    EXPECT_EQ(text::decodeText("\xFF\xFE"), "");
+}
+
+TEST(TextDecoding, DamagedUtf16FailsClearly) {
+    const std::string cases[] = {
+        std::string("\xFF\xFER\0U\0N", 7),         // cut in the middle of a character
+        std::string("\xFF\xFER\0\x3D\xD8U\0", 8),  // a high surrogate alone
+        std::string("\xFE\xFF\xDC\x00", 4),        // a low surrogate alone
+    };
+    for (const auto& bytes : cases) {
+        try {
+            (void)text::decodeText(bytes);
+            ADD_FAILURE() << "decoded " << bytes.size() << " bytes";
+        } catch (const text::DecodeError& e) {
+            EXPECT_NE(std::string(e.what()).find("UTF-16"), std::string::npos);
+        }
+    }
+}
+
 }  // namespace

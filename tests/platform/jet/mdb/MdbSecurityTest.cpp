@@ -4,7 +4,10 @@
 
 #include <cstring>
 #include <map>
+#include <ostream>
 #include <set>
+#include <string>
+#include <vector>
 
 #include "MdbTestSupport.h"
 #include "TestSupport.h"
@@ -371,6 +374,111 @@ TEST_F(MdbPermissions, UnknownPrincipalsObjectsAndTypesFail) {
               textOf(Err::NotSupported));
     EXPECT_EQ(errorOf([&] { (void)admin.GetPermissions("Orders", 42); }),
               textOf(Err::InvalidArgument));
+}
+
+// --- Jet 4 SIDs ---------------------------------------------------------------------
+
+// Jet 4 files mask the SIDs of their access entries with a key of their header.
+// Unmasked, the admin user (03 01) and the Users group (02 01) of any workgroup
+// hold the rights Access gave them on each user table.
+struct Jet4SidCase {
+    const char* fixture;
+    uint32_t sidKey;
+    const char* table;
+    int32_t adminMask;  // Jet access bits of MSysACEs
+    int32_t usersMask;
+};
+
+void PrintTo(const Jet4SidCase& c, std::ostream* os) { *os << c.fixture; }
+
+class MdbJet4Sids : public ::testing::TestWithParam<Jet4SidCase> {};
+
+TEST_P(MdbJet4Sids, AreUnmaskedAndMatchTheWorkgroup) {
+    REQUIRE_FIXTURES();
+    const auto& k = GetParam();
+    const auto file = testsupport::fixture(k.fixture);
+    const auto header = jet::mdb::readHeader(file);
+    ASSERT_TRUE(header.has_value());
+    ASSERT_TRUE(header->sidKey.has_value());
+    EXPECT_EQ(*header->sidKey, k.sidKey);
+
+    jet::Catalog c;
+    c.ActiveConnection(
+        mdbtest::connectionString(file, testsupport::fixture("workgroup/system.mdw")));
+    const int32_t admin = c.Users().Item("admin").GetPermissions(k.table, jet::objtype::Table);
+    const int32_t users = c.Groups().Item("Users").GetPermissions(k.table, jet::objtype::Table);
+    EXPECT_NE(admin, 0);
+    EXPECT_NE(users, 0);
+    EXPECT_EQ(admin, jet::mdb::adoxRights(k.adminMask, jet::objtype::Table));
+    EXPECT_EQ(users, jet::mdb::adoxRights(k.usersMask, jet::objtype::Table));
+    // Users hold rights on the database object of every file too.
+    EXPECT_NE(c.Groups().Item("Users").GetPermissions("", jet::objtype::Database), 0);
+}
+
+const Jet4SidCase kJet4SidCases[] = {
+    {"jackcess/queryTestV2000.mdb", 0x42c2c20c, "Table1", 0xFFEFF, 0xFFEFF},
+    {"jackcess/indexTestV2000.mdb", 0xee38b83c, "Table2", 0xFFEFF, 0xFFEFF},
+    {"jackcess/testIndexPropertiesV2000.mdb", 0x75ff76ea, "TableIgnoreNulls1", 0xFFEFF, 0xFFEFF},
+    {"jackcess/compIndexTestV2000.mdb", 0x2d4fae92, "Table1", 0xF00FE, 0xFFEFF},
+    {"jackcess/fixedNumericTestV2000.mdb", 0x67e77082, "test", 0xFFEFF, 0xFFEFF},
+    {"jackcess/fixedTextTestV2000.mdb", 0x7c2cfbd0, "users", 0xFFEFF, 0xFFEFF},
+    {"jackcess/testUnicodeCompV2003.mdb", 0x9ce9da8a, "Table", 0xFFEFF, 0xFFEFF},
+    {"jackcess/testPromotionV2000.mdb", 0x7a4d7eba, "jobDB1", 0xFFEFF, 0xFFEFF},
+    {"jackcess/delColTestV2000.mdb", 0x75ff76ea, "Table1", 0xFFEFF, 0xFFEFF},
+};
+
+INSTANTIATE_TEST_SUITE_P(Fixtures, MdbJet4Sids, ::testing::ValuesIn(kJet4SidCases),
+                         [](const auto& p) {
+                             std::string n = p.param.fixture;
+                             n = n.substr(n.find('/') + 1);
+                             return n.substr(0, n.find('.'));
+                         });
+
+TEST(MdbJet4SidsKey, Jet3FilesHaveNoMask) {
+    REQUIRE_FIXTURES();
+    for (const char* f :
+         {"mdbtestdata/nwind.mdb", "jackcess/queryTestV1997.mdb", "workgroup/system.mdw"})
+        EXPECT_FALSE(jet::mdb::readHeader(testsupport::fixture(f))->sidKey.has_value()) << f;
+}
+
+// The empty database made through ADOX has no user table, but its own objects
+// carry entries of the well-known SIDs: admin and Users on the database.
+TEST(MdbJet4SidsKey, AnEmptyJet4DatabaseGrantsTheWellKnownAccounts) {
+    REQUIRE_FIXTURES();
+    jet::Catalog c;
+    c.ActiveConnection(mdbtest::connectionString(testsupport::fixture("jackcess/adox_jet4.mdb"),
+                                                 testsupport::fixture("workgroup/system.mdw")));
+    EXPECT_EQ(c.Users().Item("admin").GetPermissions("", jet::objtype::Database),
+              jet::mdb::adoxRights(0x6000E, jet::objtype::Database));
+    EXPECT_EQ(c.Groups().Item("Users").GetPermissions("", jet::objtype::Database),
+              jet::mdb::adoxRights(0xE, jet::objtype::Database));
+}
+
+struct MaskedAccountsCase {
+    const char* what;
+    std::vector<std::string> sids;
+    bool masked;
+};
+
+// Whether a workgroup's account SIDs are masked is told by the admin user's
+// well-known SID: stored plain, or only once unmasked.
+TEST(MdbJet4SidsKey, AWorkgroupIsUnmaskedOnlyWhenItsAdminSidIsMasked) {
+    const uint32_t key = 0x42c2c20c;
+    const auto mask = [&](std::string sid) { return jet::mdb::unmaskSid(sid, key); };
+    const std::string admin("\x03\x01", 2), users("\x02\x01", 2);
+    const MaskedAccountsCase cases[] = {
+        {"plain", {users, admin, "\x01\xdb\x87\x93"}, false},
+        {"masked", {mask(users), mask(admin), mask("\x01\xdb\x87\x93")}, true},
+        {"plain admin beside a masked one", {admin, mask(admin)}, false},
+        {"no admin either way", {users, mask(users)}, false},
+        {"no accounts", {}, false},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(jet::mdb::sidsLookMasked(c.sids, key), c.masked) << c.what;
+    // The mask is an XOR: applied twice it gives the SID back; it depends on the key.
+    EXPECT_EQ(mask(mask(admin)), admin);
+    EXPECT_NE(mask(admin), jet::mdb::unmaskSid(admin, key + 1));
+    EXPECT_EQ(jet::mdb::unmaskSid("", key), "");
 }
 
 // A workgroup without SIDs (a store workgroup) gives no rights on a Jet database.
