@@ -109,6 +109,9 @@ void StoreDatabase::createTable(const CreateTable& s, Work& w) {
     checkReserved(s.name);
     if (model_.table(s.name)) raise(Err::TableExists, {s.name});
     if (model_.query(s.name)) raise(Err::ObjectExists, {s.name});
+    if (s.columns.size() > limit::ColumnsPerTable) raise(Err::TooManyFields);
+    for (const auto& cs : s.columns)
+        if (cs.defaultValue) checkDefault(*cs.defaultValue, "CREATE TABLE");
     TableDef t;
     t.name = s.name;
     std::string decl;
@@ -133,6 +136,8 @@ void StoreDatabase::createTable(const CreateTable& s, Work& w) {
 void StoreDatabase::addColumn(const AddColumn& s, Work& w) {
     TableDef& t = requireTable(s.table);
     if (t.column(s.column.name)) raise(Err::FieldExists, {s.column.name, t.name});
+    if (t.columns.size() >= limit::ColumnsPerTable) raise(Err::TooManyFields);
+    if (s.column.defaultValue) checkDefault(*s.column.defaultValue, "ALTER TABLE");
     const ColumnDef c = columnFrom(s.column);
     if (c.autoIncrement && hasRows(t)) {
         // Existing rows are numbered in their order, as Jet does.
@@ -159,6 +164,7 @@ void StoreDatabase::alterColumn(const AlterColumn& s, Work& w) {
     TableDef& t = requireTable(s.table);
     ColumnDef* old = t.column(s.column.name);
     if (!old) raise(Err::FieldNotFound, {s.column.name, t.name});
+    if (s.column.defaultValue) checkDefault(*s.column.defaultValue, "ALTER TABLE");
     // A new definition of type, size, nullability and compression; the
     // column's other properties stay.
     const ColumnDef fresh = columnFrom(s.column);
@@ -269,8 +275,16 @@ void StoreDatabase::dropTable(const DropTable& s, Work& w) {
 
 // --- keys and indexes -------------------------------------------------------------------
 
+size_t StoreDatabase::indexCount(const TableDef& t) const {
+    size_t n = t.indexes.size();
+    for (const auto& [child, keys] : model_.referrersOf(t.name)) n += static_cast<size_t>(keys);
+    return n;
+}
+
 void StoreDatabase::addIndex(TableDef& t, IndexDef ix, Work& w) {
     if (t.index(ix.name)) raise(Err::IndexExists, {ix.name, t.name});
+    if (ix.columns.size() > limit::ColumnsPerIndex) raise(Err::TooManyIndexFields);
+    if (indexCount(t) >= limit::IndexesPerTable) raise(Err::TooManyIndexes, {t.name});
     if (ix.primary)
         for (const auto& other : t.indexes)
             if (other.primary) raise(Err::PrimaryKeyExists, {t.name});
@@ -356,6 +370,9 @@ void StoreDatabase::addConstraint(TableDef& t, const ConstraintSpec& c, const st
     if (t.index(name) || t.foreignKey(name)) raise(Err::IndexExists, {name, t.name});
     // Relationship names are the database's, not one table's.
     if (model_.relationshipExists(name)) raise(Err::ObjectExists, {name});
+    // Jet keeps an index entry for the relationship on the related table too.
+    const size_t own = &r == &t ? 1 : 0;  // a table that refers to itself
+    if (indexCount(r) + own >= limit::IndexesPerTable) raise(Err::TooManyIndexes, {r.name});
     ForeignKeyDef fk;
     fk.name = name;
     fk.relatedTable = r.name;

@@ -5,6 +5,7 @@
 #include "jet/Error.h"
 #include "jet/QueryText.h"
 #include "jet/store/Convert.h"
+#include "jet/store/Names.h"
 #include "jet/store/Password.h"
 #include "text/CaseFold.h"
 
@@ -85,6 +86,10 @@ std::unique_ptr<sql::Db> StoreDatabase::connect() const {
     db->exec(
         "PRAGMA recursive_triggers = ON; PRAGMA synchronous = FULL; PRAGMA cache_size = -16384;");
     registerFunctions(db->handle());
+    // A double-quoted word is a name, never a text: one that names nothing
+    // fails instead of passing as a value.
+    sqlite3_db_config(db->handle(), SQLITE_DBCONFIG_DQS_DML, 0, nullptr);
+    sqlite3_db_config(db->handle(), SQLITE_DBCONFIG_DQS_DDL, 0, nullptr);
     return db;
 }
 
@@ -530,6 +535,8 @@ void StoreDatabase::setColumnProperty(std::string_view table, std::string_view c
                                       const Variant& value) {
     checkOpen();
     if (position < 0 || position >= prop::Count) raise(Err::ItemNotFound);
+    checkNameText(table);
+    checkNameText(column);
     checkWritable();
     const std::string propName(kColumnPropertyNames[static_cast<size_t>(position)]);
     inTransaction([&](Work& w) -> int32_t {
@@ -691,6 +698,8 @@ std::string StoreDatabase::permissionObject(std::string_view name, int32_t type)
 int32_t StoreDatabase::getPermissions(PrincipalKind kind, std::string_view principal,
                                       std::string_view objectName, int32_t objectType) {
     checkOpen();
+    checkNameText(principal);
+    checkNameText(objectName);
     sync();
     if (!principalExists(kind, principal)) raise(Err::AccountNotFound, {principal});
     const std::string object = permissionObject(objectName, objectType);
@@ -751,6 +760,8 @@ void StoreDatabase::setPermissions(PrincipalKind kind, std::string_view principa
     checkOpen();
     workgroup();
     checkWritable();
+    checkNameText(principal);
+    checkNameText(objectName);
     inTransaction([&](Work& w) -> int32_t {
         w.catalogSame = true;
         if (!principalExists(kind, principal)) raise(Err::AccountNotFound, {principal});
