@@ -187,14 +187,14 @@ public:
     // The FROM list: tables, joins (nested in parentheses as Jet writes them)
     // and their ON conditions. The tables go into `scope` first, so that ON
     // conditions may name any of them.
-    std::string fromList(size_t& i, Scope& scope) {
+    std::string fromList(size_t& i, Scope& scope, size_t nesting) {
         const size_t start = i;
-        collectTables(i, scope, 0);
+        collectTables(i, scope, nesting);
         size_t k = start;
-        std::string out = joined(k, scope);
+        std::string out = joined(k, scope, nesting);
         while (isSym(k, ",")) {
             ++k;
-            out += ", " + joined(k, scope);
+            out += ", " + joined(k, scope, nesting);
         }
         if (k != i) error(k, "unexpected text in the FROM clause");
         return out;
@@ -204,7 +204,7 @@ public:
     void collectTables(size_t& i, Scope& scope, size_t nesting) {
         do {
             collectJoined(i, scope, nesting);
-        } while (nesting == 0 && isSym(i, ",") && (++i, true));
+        } while (isSym(i, ",") && (++i, true));
     }
     void collectJoined(size_t& i, Scope& scope, size_t nesting) {
         collectOne(i, scope, nesting);
@@ -257,20 +257,20 @@ public:
     }
 
     // Second pass: the text, with the scope complete.
-    std::string joined(size_t& i, const Scope& scope) {
-        std::string out = one(i, scope);
+    std::string joined(size_t& i, const Scope& scope, size_t nesting) {
+        std::string out = one(i, scope, nesting);
         while (atJoin(i)) {
             out += " " + skipJoinWords(i);
-            out += one(i, scope);
+            out += one(i, scope, nesting);
             expectKw(i, "ON");
-            out += " ON " + expr(i, scope).text;
+            out += " ON " + expr(i, scope, nesting).text;
         }
         return out;
     }
-    std::string one(size_t& i, const Scope& scope) {
+    std::string one(size_t& i, const Scope& scope, size_t nesting) {
         if (isSym(i, "(")) {
             ++i;
-            std::string out = "(" + joined(i, scope) + ")";
+            std::string out = "(" + joined(i, scope, nesting + 1) + ")";
             expectSym(i, ")");
             return out;
         }
@@ -301,7 +301,7 @@ public:
         std::string fromText;
         if (isKw(from, "FROM")) {
             ++after;
-            fromText = fromList(after, scope);
+            fromText = fromList(after, scope, nesting);
         }
         do {
             if (isSym(i, "*")) {

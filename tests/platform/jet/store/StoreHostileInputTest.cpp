@@ -221,6 +221,11 @@ std::vector<Hostile> hostileStatements() {
          "DELETE FROM [T] WHERE [A] IN " + repeat("(SELECT [X] FROM [R] WHERE [X] IN ", 60) +
              "(1)" + repeat(")", 60),
          Err::QueryTooComplex},
+        {"NestedSubqueriesInJoins",
+         "DELETE FROM [T] WHERE EXISTS " +
+             repeat("(SELECT * FROM [T] AS a INNER JOIN [R] AS b ON EXISTS ", 60) +
+             "(SELECT * FROM [R])" + repeat(")", 60),
+         Err::QueryTooComplex},
         {"LongOperatorChain", "UPDATE [T] SET [A] = 1" + repeat(" + 1", 600), Err::QueryTooComplex},
         {"StatementOf64001Characters", memoUpdate(64001), Err::StatementTooLong},
         {"StatementOf64001NonAsciiCharacters", memoUpdate(64001, "\xC3\xA9"),
