@@ -120,9 +120,9 @@ INSERT INTO [T] VALUES (2, 'b', NULL);
             } catch (const jet::Error& e) {
                 outcome = e.description().substr(0, 40);
             }
-            const double ms = std::chrono::duration<double, std::milli>(
-                                  std::chrono::steady_clock::now() - start)
-                                  .count();
+            const double ms =
+                std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+                    .count();
             const long long cpp = gPeak.load() - before;
             const long long lite = sqlite3_memory_highwater(0) - sqliteBefore;
             const double multiple =
