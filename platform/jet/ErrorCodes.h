@@ -3,6 +3,7 @@
 // HRESULT-style values of the OLE DB family (signed 32-bit); texts may carry the
 // placeholders %1 … %9, filled by jet::raise / jet::makeError. Nothing else in the
 // project writes these numbers or texts: add a row here when a new failure needs one.
+#include <cstddef>
 #include <cstdint>
 #include <string_view>
 
@@ -80,7 +81,31 @@ enum class Err {
     ReaderFailed,
     // Store provider.
     FieldInRelationship,
+    // Jet's rules and limits on names and statements.
+    InvalidName,
+    TooManyFields,
+    TooManyIndexFields,
+    TooManyIndexes,
+    StatementTooLong,
+    QueryTooComplex,
+    UndefinedFunction,
+    TooFewParameters,
 };
+
+// Jet's limits, which the store provider keeps (the texts below name them).
+namespace limit {
+inline constexpr size_t NameLength = 64;  // characters (UTF-16 code units)
+inline constexpr size_t ColumnsPerTable = 255;
+inline constexpr size_t ColumnsPerIndex = 10;
+// Every index of a table counts, and so does the entry Jet keeps on a table
+// for each enforced relationship that refers to it.
+inline constexpr size_t IndexesPerTable = 32;
+inline constexpr size_t StatementLength = 64000;  // characters
+// Parentheses, subqueries and function calls inside each other; and the
+// depth of an expression's tree (operators in a row count one level each).
+inline constexpr size_t NestingDepth = 50;
+inline constexpr size_t ExpressionDepth = 500;
+}  // namespace limit
 
 struct ErrorEntry {
     Err id;
@@ -105,6 +130,7 @@ inline constexpr int32_t InvalidConnection = static_cast<int32_t>(0x800A0E7D);
 inline constexpr int32_t ProviderNotFound = static_cast<int32_t>(0x800A0E7A);
 inline constexpr int32_t TypeMismatch = static_cast<int32_t>(0x80020005);
 inline constexpr int32_t CantConvertValue = static_cast<int32_t>(0x80040E07);
+inline constexpr int32_t ParameterMissing = static_cast<int32_t>(0x80040E10);
 }  // namespace hr
 
 inline constexpr ErrorEntry kErrorTable[] = {
@@ -211,6 +237,19 @@ inline constexpr ErrorEntry kErrorTable[] = {
      "Cannot read the file '%1': the Jet file reader could not be started (%2)."},
     {Err::FieldInRelationship, hr::Fail,
      "Cannot change field '%1'. It is part of one or more relationships."},
+    {Err::InvalidName, hr::Fail,
+     "'%1' is not a valid name. Make sure that it does not include invalid characters or "
+     "punctuation and that it is not too long."},
+    {Err::TooManyFields, hr::Fail, "Too many fields defined."},
+    {Err::TooManyIndexFields, hr::Fail, "Cannot have more than 10 fields in an index."},
+    {Err::TooManyIndexes, hr::Fail,
+     "The operation failed. There are too many indexes on table '%1'. Delete some of the "
+     "indexes on the table and try the operation again."},
+    {Err::StatementTooLong, hr::Fail,
+     "The SQL statement is too long: it has %1 characters, and a statement may have at most %2."},
+    {Err::QueryTooComplex, hr::Fail, "Query is too complex."},
+    {Err::UndefinedFunction, hr::Fail, "Undefined function '%1' in expression."},
+    {Err::TooFewParameters, hr::ParameterMissing, "Too few parameters. Expected %1."},
 };
 
 [[nodiscard]] const ErrorEntry& errorEntry(Err id);

@@ -49,6 +49,23 @@ bool sameColumnSet(const std::vector<std::string>& a, const std::vector<IndexCol
     return true;
 }
 
+// The index a new relationship's index shares, as Jet keeps both in one
+// physical index: one on the same columns in the same order, all ascending;
+// a primary key first, then a unique index, then any other. Null when none.
+const IndexDef* sharedIndex(const TableDef& t, const std::vector<IndexColumnData>& cols) {
+    const IndexDef* best = nullptr;
+    const auto rank = [](const IndexDef& ix) { return ix.primary ? 2 : ix.unique ? 1 : 0; };
+    for (const auto& ix : t.indexes) {
+        if (ix.foreign || ix.columns.size() != cols.size()) continue;
+        bool same = true;
+        for (size_t i = 0; i < cols.size() && same; ++i)
+            same = text::equalNoCase(ix.columns[i].name, cols[i].name) &&
+                   ix.columns[i].sortOrder == cols[i].sortOrder;
+        if (same && (!best || rank(ix) > rank(*best))) best = &ix;
+    }
+    return best;
+}
+
 // A name for an unnamed constraint, free among the table's indexes.
 std::string freeIndexName(TableDef& t, std::string base) {
     std::string name = base;
@@ -70,7 +87,8 @@ int32_t StoreDatabase::run(const Parsed& p, Work& w) {
     if (auto* a = std::get_if<AddColumn>(&st)) addColumn(*a, w);
     if (auto* a = std::get_if<AlterColumn>(&st)) alterColumn(*a, w);
     if (auto* a = std::get_if<DropColumn>(&st)) dropColumn(*a, w);
-    if (auto* a = std::get_if<AddConstraint>(&st)) addConstraint(requireTable(a->table), a->constraint, "", w);
+    if (auto* a = std::get_if<AddConstraint>(&st))
+        addConstraint(requireTable(a->table), a->constraint, "", w);
     if (auto* a = std::get_if<DropConstraint>(&st)) dropConstraint(*a, w);
     if (auto* a = std::get_if<DropTable>(&st)) dropTable(*a, w);
     if (auto* a = std::get_if<CreateIndex>(&st)) createIndex(*a, w);
@@ -78,7 +96,7 @@ int32_t StoreDatabase::run(const Parsed& p, Work& w) {
     if (auto* a = std::get_if<CreateQuery>(&st)) createQuery(*a);
     if (auto* a = std::get_if<DropQuery>(&st)) dropQuery(*a);
     w.catalogSame = std::holds_alternative<AlterDatabasePassword>(st) ||
-                     std::holds_alternative<GrantRevoke>(st) || std::holds_alternative<Dml>(st);
+                    std::holds_alternative<GrantRevoke>(st) || std::holds_alternative<Dml>(st);
     if (auto* a = std::get_if<AlterDatabasePassword>(&st)) databasePassword(*a);
     if (auto* a = std::get_if<GrantRevoke>(&st)) grantRevoke(*a);
     if (auto* a = std::get_if<Dml>(&st)) return dml(p, *a);
@@ -91,6 +109,9 @@ void StoreDatabase::createTable(const CreateTable& s, Work& w) {
     checkReserved(s.name);
     if (model_.table(s.name)) raise(Err::TableExists, {s.name});
     if (model_.query(s.name)) raise(Err::ObjectExists, {s.name});
+    if (s.columns.size() > limit::ColumnsPerTable) raise(Err::TooManyFields);
+    for (const auto& cs : s.columns)
+        if (cs.defaultValue) checkDefault(*cs.defaultValue, "CREATE TABLE");
     TableDef t;
     t.name = s.name;
     std::string decl;
@@ -115,6 +136,8 @@ void StoreDatabase::createTable(const CreateTable& s, Work& w) {
 void StoreDatabase::addColumn(const AddColumn& s, Work& w) {
     TableDef& t = requireTable(s.table);
     if (t.column(s.column.name)) raise(Err::FieldExists, {s.column.name, t.name});
+    if (t.columns.size() >= limit::ColumnsPerTable) raise(Err::TooManyFields);
+    if (s.column.defaultValue) checkDefault(*s.column.defaultValue, "ALTER TABLE");
     const ColumnDef c = columnFrom(s.column);
     if (c.autoIncrement && hasRows(t)) {
         // Existing rows are numbered in their order, as Jet does.
@@ -141,6 +164,7 @@ void StoreDatabase::alterColumn(const AlterColumn& s, Work& w) {
     TableDef& t = requireTable(s.table);
     ColumnDef* old = t.column(s.column.name);
     if (!old) raise(Err::FieldNotFound, {s.column.name, t.name});
+    if (s.column.defaultValue) checkDefault(*s.column.defaultValue, "ALTER TABLE");
     // A new definition of type, size, nullability and compression; the
     // column's other properties stay.
     const ColumnDef fresh = columnFrom(s.column);
@@ -184,13 +208,12 @@ void StoreDatabase::alterColumn(const AlterColumn& s, Work& w) {
         }
         const bool sameType = col.type == c.type && col.size == c.size &&
                               col.precision == c.precision && col.scale == c.scale;
-        sources.push_back(sameType ? sql::ident(col.name)
-                                   : "jet_convert(" + sql::ident(col.name) + ", " +
-                                         std::to_string(c.type) + ", " + std::to_string(c.size) +
-                                         ", " + std::to_string(c.precision) + ", " +
-                                         std::to_string(c.scale) + ", 0, " +
-                                         sql::literal(col.name) + ", " +
-                                         sql::literal(s.column.type.text) + ")");
+        sources.push_back(
+            sameType ? sql::ident(col.name)
+                     : "jet_convert(" + sql::ident(col.name) + ", " + std::to_string(c.type) +
+                           ", " + std::to_string(c.size) + ", " + std::to_string(c.precision) +
+                           ", " + std::to_string(c.scale) + ", 0, " + sql::literal(col.name) +
+                           ", " + sql::literal(s.column.type.text) + ")");
         col = c;
     }
     rebuild(to, sources);
@@ -252,8 +275,16 @@ void StoreDatabase::dropTable(const DropTable& s, Work& w) {
 
 // --- keys and indexes -------------------------------------------------------------------
 
+size_t StoreDatabase::indexCount(const TableDef& t) const {
+    size_t n = t.indexes.size();
+    for (const auto& [child, keys] : model_.referrersOf(t.name)) n += static_cast<size_t>(keys);
+    return n;
+}
+
 void StoreDatabase::addIndex(TableDef& t, IndexDef ix, Work& w) {
     if (t.index(ix.name)) raise(Err::IndexExists, {ix.name, t.name});
+    if (ix.columns.size() > limit::ColumnsPerIndex) raise(Err::TooManyIndexFields);
+    if (indexCount(t) >= limit::IndexesPerTable) raise(Err::TooManyIndexes, {t.name});
     if (ix.primary)
         for (const auto& other : t.indexes)
             if (other.primary) raise(Err::PrimaryKeyExists, {t.name});
@@ -266,7 +297,8 @@ void StoreDatabase::addIndex(TableDef& t, IndexDef ix, Work& w) {
         anyNull += sql::ident(c->name) + " IS NULL";
     }
     if ((ix.primary || ix.nulls == indexnulls::Disallow) && !anyNull.empty() &&
-        db_->scalar("SELECT EXISTS(SELECT 1 FROM " + sql::ident(t.name) + " WHERE " + anyNull + ")"))
+        db_->scalar("SELECT EXISTS(SELECT 1 FROM " + sql::ident(t.name) + " WHERE " + anyNull +
+                    ")"))
         raise(Err::IndexNullNotAllowed);
     createSqlIndex(t, ix);
     t.indexes.push_back(std::move(ix));
@@ -338,6 +370,9 @@ void StoreDatabase::addConstraint(TableDef& t, const ConstraintSpec& c, const st
     if (t.index(name) || t.foreignKey(name)) raise(Err::IndexExists, {name, t.name});
     // Relationship names are the database's, not one table's.
     if (model_.relationshipExists(name)) raise(Err::ObjectExists, {name});
+    // Jet keeps an index entry for the relationship on the related table too.
+    const size_t own = &r == &t ? 1 : 0;  // a table that refers to itself
+    if (indexCount(r) + own >= limit::IndexesPerTable) raise(Err::TooManyIndexes, {r.name});
     ForeignKeyDef fk;
     fk.name = name;
     fk.relatedTable = r.name;
@@ -362,6 +397,13 @@ void StoreDatabase::addConstraint(TableDef& t, const ConstraintSpec& c, const st
     ix.name = name;
     ix.foreign = true;
     ix.columns = indexColumns();
+    // A one-to-one relationship's index is unique: it shares the unique index
+    // already on its columns. Only an index made before the relationship is
+    // shared; one made after it gets a physical index of its own.
+    if (const IndexDef* shared = sharedIndex(t, ix.columns)) {
+        ix.unique = shared->unique;
+        ix.nulls = shared->nulls;
+    }
     addIndex(t, std::move(ix), w);
     model_.noteRelationship(t.name, fk);
     t.foreignKeys.push_back(std::move(fk));
@@ -418,7 +460,8 @@ void StoreDatabase::dropConstraint(const DropConstraint& s, Work& w) {
                       [&](const ForeignKeyDef& k) { return text::equalNoCase(k.name, name); });
         if (IndexDef* ix = t.index(name); ix && ix->foreign) {
             db_->exec("DROP INDEX IF EXISTS " + sql::ident(sqlIndexName(t, *ix)));
-            std::erase_if(t.indexes, [&](const IndexDef& i) { return text::equalNoCase(i.name, name); });
+            std::erase_if(t.indexes,
+                          [&](const IndexDef& i) { return text::equalNoCase(i.name, name); });
         }
         w.touched.insert(text::fold(t.name));
         return;
@@ -454,8 +497,10 @@ void StoreDatabase::databasePassword(const AlterDatabasePassword& s) {
     const auto current = databaseProperty(*db_, "PasswordHash");
     const std::string old = s.oldPassword.value_or("");
     if (current ? !verifyPassword(*current, old) : !old.empty()) raise(Err::BadDatabasePassword);
-    if (!s.newPassword || s.newPassword->empty()) setDatabaseProperty(*db_, "PasswordHash", std::nullopt);
-    else setDatabaseProperty(*db_, "PasswordHash", hashPassword(*s.newPassword));
+    if (!s.newPassword || s.newPassword->empty())
+        setDatabaseProperty(*db_, "PasswordHash", std::nullopt);
+    else
+        setDatabaseProperty(*db_, "PasswordHash", hashPassword(*s.newPassword));
 }
 
 void StoreDatabase::grantRevoke(const GrantRevoke& s) {
@@ -537,8 +582,10 @@ void StoreDatabase::accounts(const Statement& st) {
             w.catalogSame = true;
             for (const auto& n : names) {
                 dropPrincipalPermissions(kind, n);
-                if (kind == PrincipalKind::User) wg.dropUser(n);
-                else wg.dropGroup(n);
+                if (kind == PrincipalKind::User)
+                    wg.dropUser(n);
+                else
+                    wg.dropGroup(n);
             }
             return 0;
         });

@@ -4,6 +4,7 @@
 
 #include "jet/Error.h"
 #include "jet/Types.h"
+#include "jet/store/Names.h"
 #include "jet/store/Statement.h"
 #include "text/CaseFold.h"
 #include "text/Trim.h"
@@ -23,40 +24,62 @@ struct TypeRow {
 // Jet's type names and synonyms. TEXT and CHAR without a size hold 255
 // characters; BINARY and VARBINARY without one 510 bytes.
 constexpr TypeRow kTypes[] = {
-    {"BIT", adtype::Boolean, false, 0, 0},       {"LOGICAL", adtype::Boolean, false, 0, 0},
-    {"LOGICAL1", adtype::Boolean, false, 0, 0},  {"YESNO", adtype::Boolean, false, 0, 0},
-    {"BOOLEAN", adtype::Boolean, false, 0, 0},   {"BYTE", adtype::UnsignedTinyInt, false, 0, 0},
+    {"BIT", adtype::Boolean, false, 0, 0},
+    {"LOGICAL", adtype::Boolean, false, 0, 0},
+    {"LOGICAL1", adtype::Boolean, false, 0, 0},
+    {"YESNO", adtype::Boolean, false, 0, 0},
+    {"BOOLEAN", adtype::Boolean, false, 0, 0},
+    {"BYTE", adtype::UnsignedTinyInt, false, 0, 0},
     {"TINYINT", adtype::UnsignedTinyInt, false, 0, 0},
     {"INTEGER1", adtype::UnsignedTinyInt, false, 0, 0},
-    {"SHORT", adtype::SmallInt, false, 0, 0},    {"SMALLINT", adtype::SmallInt, false, 0, 0},
-    {"INTEGER2", adtype::SmallInt, false, 0, 0}, {"LONG", adtype::Integer, false, 0, 0},
-    {"INT", adtype::Integer, false, 0, 0},       {"INTEGER", adtype::Integer, false, 0, 0},
-    {"INTEGER4", adtype::Integer, false, 0, 0},  {"COUNTER", adtype::Integer, true, 0, 0},
+    {"SHORT", adtype::SmallInt, false, 0, 0},
+    {"SMALLINT", adtype::SmallInt, false, 0, 0},
+    {"INTEGER2", adtype::SmallInt, false, 0, 0},
+    {"LONG", adtype::Integer, false, 0, 0},
+    {"INT", adtype::Integer, false, 0, 0},
+    {"INTEGER", adtype::Integer, false, 0, 0},
+    {"INTEGER4", adtype::Integer, false, 0, 0},
+    {"COUNTER", adtype::Integer, true, 0, 0},
     {"AUTOINCREMENT", adtype::Integer, true, 0, 0},
-    {"IDENTITY", adtype::Integer, true, 0, 0},   {"CURRENCY", adtype::Currency, false, 0, 0},
-    {"MONEY", adtype::Currency, false, 0, 0},    {"SINGLE", adtype::Single, false, 0, 0},
-    {"REAL", adtype::Single, false, 0, 0},       {"FLOAT4", adtype::Single, false, 0, 0},
-    {"IEEESINGLE", adtype::Single, false, 0, 0}, {"DOUBLE", adtype::Double, false, 0, 0},
-    {"FLOAT", adtype::Double, false, 0, 0},      {"FLOAT8", adtype::Double, false, 0, 0},
-    {"IEEEDOUBLE", adtype::Double, false, 0, 0}, {"NUMBER", adtype::Double, false, 0, 0},
-    {"DATETIME", adtype::Date, false, 0, 0},     {"DATE", adtype::Date, false, 0, 0},
-    {"TIME", adtype::Date, false, 0, 0},         {"TIMESTAMP", adtype::Date, false, 0, 0},
-    {"TEXT", adtype::VarWChar, false, 255, 255}, {"VARCHAR", adtype::VarWChar, false, 255, 255},
+    {"IDENTITY", adtype::Integer, true, 0, 0},
+    {"CURRENCY", adtype::Currency, false, 0, 0},
+    {"MONEY", adtype::Currency, false, 0, 0},
+    {"SINGLE", adtype::Single, false, 0, 0},
+    {"REAL", adtype::Single, false, 0, 0},
+    {"FLOAT4", adtype::Single, false, 0, 0},
+    {"IEEESINGLE", adtype::Single, false, 0, 0},
+    {"DOUBLE", adtype::Double, false, 0, 0},
+    {"FLOAT", adtype::Double, false, 0, 0},
+    {"FLOAT8", adtype::Double, false, 0, 0},
+    {"IEEEDOUBLE", adtype::Double, false, 0, 0},
+    {"NUMBER", adtype::Double, false, 0, 0},
+    {"DATETIME", adtype::Date, false, 0, 0},
+    {"DATE", adtype::Date, false, 0, 0},
+    {"TIME", adtype::Date, false, 0, 0},
+    {"TIMESTAMP", adtype::Date, false, 0, 0},
+    {"TEXT", adtype::VarWChar, false, 255, 255},
+    {"VARCHAR", adtype::VarWChar, false, 255, 255},
     {"STRING", adtype::VarWChar, false, 255, 255},
     {"ALPHANUMERIC", adtype::VarWChar, false, 255, 255},
     {"NVARCHAR", adtype::VarWChar, false, 255, 255},
-    {"CHAR", adtype::WChar, false, 255, 255},    {"CHARACTER", adtype::WChar, false, 255, 255},
-    {"NCHAR", adtype::WChar, false, 255, 255},   {"LONGTEXT", adtype::LongVarWChar, false, 0, 0},
+    {"CHAR", adtype::WChar, false, 255, 255},
+    {"CHARACTER", adtype::WChar, false, 255, 255},
+    {"NCHAR", adtype::WChar, false, 255, 255},
+    {"LONGTEXT", adtype::LongVarWChar, false, 0, 0},
     {"LONGCHAR", adtype::LongVarWChar, false, 0, 0},
-    {"MEMO", adtype::LongVarWChar, false, 0, 0}, {"NOTE", adtype::LongVarWChar, false, 0, 0},
+    {"MEMO", adtype::LongVarWChar, false, 0, 0},
+    {"NOTE", adtype::LongVarWChar, false, 0, 0},
     {"NTEXT", adtype::LongVarWChar, false, 0, 0},
-    {"BINARY", adtype::Binary, false, 510, 510}, {"VARBINARY", adtype::VarBinary, false, 510, 510},
+    {"BINARY", adtype::Binary, false, 510, 510},
+    {"VARBINARY", adtype::VarBinary, false, 510, 510},
     {"LONGBINARY", adtype::LongVarBinary, false, 0, 0},
     {"OLEOBJECT", adtype::LongVarBinary, false, 0, 0},
     {"GENERAL", adtype::LongVarBinary, false, 0, 0},
-    {"IMAGE", adtype::LongVarBinary, false, 0, 0}, {"GUID", adtype::GUID, false, 0, 0},
+    {"IMAGE", adtype::LongVarBinary, false, 0, 0},
+    {"GUID", adtype::GUID, false, 0, 0},
     {"UNIQUEIDENTIFIER", adtype::GUID, false, 0, 0},
-    {"NUMERIC", adtype::Numeric, false, 0, 0},   {"DECIMAL", adtype::Numeric, false, 0, 0},
+    {"NUMERIC", adtype::Numeric, false, 0, 0},
+    {"DECIMAL", adtype::Numeric, false, 0, 0},
     {"DEC", adtype::Numeric, false, 0, 0},
 };
 
@@ -85,14 +108,24 @@ constexpr PrivilegeRow kPrivileges[] = {
     {"ALL", right::Full},
 };
 
+std::string upperWord(std::string_view word) {
+    std::string out(word);
+    for (auto& c : out)
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    return out;
+}
+
 class Parser {
 public:
-    explicit Parser(std::string_view sql) : sql_(sql), toks_(tokenize(sql)) {}
+    // The length is checked before the text is split into tokens.
+    explicit Parser(std::string_view sql)
+        : sql_(sql), toks_((checkStatementLength(sql), tokenize(sql))) {}
 
     Parsed run() {
         const Token& first = peek();
         if (first.kind == TokKind::End) raise(Err::NoCommandText);
         if (first.kind != TokKind::Word) invalid(first);
+        checkUtf8();
         Statement st = statement();
         Parsed p;
         p.sql = sql_;
@@ -111,12 +144,12 @@ private:
     }
     const Token& next() {
         const Token& t = peek();
-        if (t.kind == TokKind::Bad) error(t, t.text);
+        if (t.kind == TokKind::Bad) error(t, badTokenText(sql_, t));
         if (i_ < toks_.size() - 1) ++i_;
         return t;
     }
-    static bool isKw(const Token& t, std::string_view kw) {
-        return t.kind == TokKind::Word && text::equalNoCase(t.text, kw);
+    bool isKw(const Token& t, std::string_view kw) const {
+        return t.kind == TokKind::Word && text::equalNoCase(raw(sql_, t), kw);
     }
     bool atKw(std::string_view kw, size_t ahead = 0) const { return isKw(peek(ahead), kw); }
     bool acceptKw(std::string_view kw) {
@@ -127,10 +160,10 @@ private:
     void expectKw(std::string_view kw) {
         if (!acceptKw(kw)) error(peek(), "expected '" + std::string(kw) + "'");
     }
-    bool atSym(std::string_view s, size_t ahead = 0) const {
-        const Token& t = peek(ahead);
-        return t.kind == TokKind::Symbol && t.text == s;
+    bool isSym(const Token& t, std::string_view s) const {
+        return t.kind == TokKind::Symbol && raw(sql_, t) == s;
     }
+    bool atSym(std::string_view s, size_t ahead = 0) const { return isSym(peek(ahead), s); }
     bool acceptSym(std::string_view s) {
         if (!atSym(s)) return false;
         next();
@@ -141,10 +174,12 @@ private:
     }
     std::string name(std::string_view what) {
         const Token& t = peek();
-        if (t.kind == TokKind::Bad) error(t, t.text);
+        if (t.kind == TokKind::Bad) error(t, badTokenText(sql_, t));
         if (t.kind == TokKind::Name || t.kind == TokKind::Word) {
-            if (t.kind == TokKind::Name && t.text.empty()) error(t, "the name is empty");
-            return next().text;
+            std::string n = value(sql_, next());
+            if (n.empty()) error(t, "the name is empty");
+            checkName(n);
+            return n;
         }
         error(t, "expected " + std::string(what));
     }
@@ -156,18 +191,31 @@ private:
     }
     std::string secret(std::string_view what) {
         if (!secretAhead()) error(peek(), "expected " + std::string(what));
-        return next().text;
+        return value(sql_, next());
     }
 
     [[noreturn]] void error(const Token& t, const std::string& message) const {
         std::string what = message;
-        if (t.kind == TokKind::End) what += " at the end of the statement";
-        else if (t.kind != TokKind::Bad) what += ", found '" + std::string(sql_.substr(t.begin, t.end - t.begin)) + "'";
-        raise(Err::SyntaxError,
-              {kind_, std::to_string(position(sql_, t.begin)), what});
+        if (t.kind == TokKind::End)
+            what += " at the end of the statement";
+        else if (t.kind != TokKind::Bad)
+            what += ", found '" + printable(raw(sql_, t)) + "'";
+        raise(Err::SyntaxError, {kind_, std::to_string(position(sql_, t.begin)), what});
     }
     [[noreturn]] void invalid(const Token& t) const {
         raise(Err::InvalidStatement, {std::to_string(position(sql_, t.begin))});
+    }
+
+    // Text that is not UTF-8 stands for no name and no value: a name that
+    // holds it is not a valid name, any other token a syntax error.
+    void checkUtf8() {
+        if (isValidUtf8(sql_)) return;
+        for (const Token& t : toks_) {
+            if (isValidUtf8(raw(sql_, t))) continue;
+            if (t.kind == TokKind::Word || t.kind == TokKind::Name) checkNameText(value(sql_, t));
+            kind_ = upperWord(raw(sql_, toks_.front()));
+            error(t, "the text is not valid UTF-8");
+        }
     }
 
     // The statement ends here, with an optional ";".
@@ -211,6 +259,7 @@ private:
             next();
             q.body = std::string(text::trimWhite(sql_.substr(as.end)));
             if (q.body.empty()) error(peek(), "expected the query's SQL text");
+            oneStatement();
             return q;
         }
         if (acceptKw("USER")) {
@@ -241,13 +290,31 @@ private:
         error(peek(), "expected TABLE, INDEX, VIEW, PROCEDURE, USER or GROUP");
     }
 
+    // A query's body, from here on, is one statement: a ";" may end its
+    // PARAMETERS clause and the statement itself, nothing more. Text that
+    // does not split into tokens (a quote left open) runs to the end.
+    void oneStatement() const {
+        bool parameters = atKw("PARAMETERS");
+        for (size_t k = i_; toks_[k].kind != TokKind::End && toks_[k].kind != TokKind::Bad; ++k) {
+            if (!isSym(toks_[k], ";")) continue;
+            if (parameters) {
+                parameters = false;
+                continue;
+            }
+            if (toks_[k + 1].kind != TokKind::End)
+                error(toks_[k + 1], "unexpected text after the statement");
+        }
+    }
+
     Statement createTable() {
         CreateTable ct;
         ct.name = name("a table name");
         expectSym("(");
         do {
-            if (atConstraintStart()) ct.constraints.push_back(tableConstraint());
-            else ct.columns.push_back(columnSpec());
+            if (atConstraintStart())
+                ct.constraints.push_back(tableConstraint());
+            else
+                ct.columns.push_back(columnSpec());
         } while (acceptSym(","));
         expectSym(")");
         finish();
@@ -257,22 +324,21 @@ private:
 
     bool atConstraintStart() const {
         return atKw("CONSTRAINT") || (atKw("PRIMARY") && atKw("KEY", 1)) ||
-               (atKw("FOREIGN") && atKw("KEY", 1)) ||
-               (atKw("UNIQUE") && atSym("(", 1));
+               (atKw("FOREIGN") && atKw("KEY", 1)) || (atKw("UNIQUE") && atSym("(", 1));
     }
 
     TypeSpec typeSpec() {
         const Token& t = peek();
-        if (t.kind == TokKind::Bad) error(t, t.text);
+        if (t.kind == TokKind::Bad) error(t, badTokenText(sql_, t));
         if (t.kind != TokKind::Word) error(t, "expected a data type");
-        std::string word = t.text;
+        std::string_view word = raw(sql_, t);
         const TypeRow* row = nullptr;
         // Two-word names: NATIONAL CHAR[ACTER] [VARYING], CHARACTER VARYING, DOUBLE PRECISION.
         if (text::equalNoCase(word, "NATIONAL")) {
             next();
             const Token& w = peek();
             if (!isKw(w, "CHAR") && !isKw(w, "CHARACTER")) error(w, "expected CHAR after NATIONAL");
-            word = w.text;
+            word = raw(sql_, w);
         }
         for (const auto& r : kTypes)
             if (text::equalNoCase(r.name, word)) row = &r;
@@ -288,10 +354,11 @@ private:
         const auto number = [&](std::string_view what) -> int64_t {
             bool negative = acceptSym("-");
             const Token& n = peek();
-            if (n.kind != TokKind::Number || n.text.find_first_not_of("0123456789") != std::string::npos)
+            if (n.kind != TokKind::Number ||
+                raw(sql_, n).find_first_not_of("0123456789") != std::string_view::npos)
                 error(n, "expected " + std::string(what));
             int64_t v = 0;
-            for (char c : n.text) {
+            for (char c : raw(sql_, n)) {
                 v = v * 10 + (c - '0');
                 if (v > 0x7fffffffLL) error(n, "the number is too large");
             }
@@ -359,9 +426,12 @@ private:
         }
         while (atKw("ON")) {
             next();
-            if (acceptKw("UPDATE")) c.updateRule = ruleAction();
-            else if (acceptKw("DELETE")) c.deleteRule = ruleAction();
-            else error(peek(), "expected UPDATE or DELETE");
+            if (acceptKw("UPDATE"))
+                c.updateRule = ruleAction();
+            else if (acceptKw("DELETE"))
+                c.deleteRule = ruleAction();
+            else
+                error(peek(), "expected UPDATE or DELETE");
         }
     }
 
@@ -439,8 +509,10 @@ private:
             } else if (acceptKw("CONSTRAINT")) {
                 std::string n = name("a constraint name");
                 auto k = columnConstraint(std::move(n));
-                if (k.kind == ConstraintSpec::Kind::NotNull) c.notNull = true;
-                else c.constraints.push_back(std::move(k));
+                if (k.kind == ConstraintSpec::Kind::NotNull)
+                    c.notNull = true;
+                else
+                    c.constraints.push_back(std::move(k));
             } else if (atKw("PRIMARY") || atKw("UNIQUE") || atKw("REFERENCES")) {
                 c.constraints.push_back(columnConstraint({}));
             } else {
@@ -459,14 +531,14 @@ private:
         while (true) {
             const Token& t = peek();
             if (t.kind == TokKind::End || t.kind == TokKind::Bad) break;
-            if (depth == 0 && t.kind == TokKind::Symbol && (t.text == "," || t.text == ")" || t.text == ";"))
+            if (depth == 0 && (isSym(t, ",") || isSym(t, ")") || isSym(t, ";"))) break;
+            if (depth == 0 &&
+                (isKw(t, "NOT") || isKw(t, "NULL") || isKw(t, "WITH") || isKw(t, "CONSTRAINT") ||
+                 isKw(t, "PRIMARY") || isKw(t, "UNIQUE") || isKw(t, "REFERENCES")) &&
+                end > begin)
                 break;
-            if (depth == 0 && (isKw(t, "NOT") || isKw(t, "NULL") || isKw(t, "WITH") ||
-                               isKw(t, "CONSTRAINT") || isKw(t, "PRIMARY") ||
-                               isKw(t, "UNIQUE") || isKw(t, "REFERENCES")) && end > begin)
-                break;
-            if (t.kind == TokKind::Symbol && t.text == "(") ++depth;
-            if (t.kind == TokKind::Symbol && t.text == ")") --depth;
+            if (isSym(t, "(")) ++depth;
+            if (isSym(t, ")")) --depth;
             end = t.end;
             next();
         }
@@ -486,8 +558,10 @@ private:
             do {
                 IndexColumnData col;
                 col.name = name("a column name");
-                if (acceptKw("DESC")) col.sortOrder = kSortDescending;
-                else acceptKw("ASC");
+                if (acceptKw("DESC"))
+                    col.sortOrder = kSortDescending;
+                else
+                    acceptKw("ASC");
                 ci.columns.push_back(std::move(col));
             } while (acceptSym(","));
         }
@@ -649,7 +723,7 @@ private:
             if (t.kind != TokKind::Word) error(t, "expected a privilege");
             const PrivilegeRow* row = nullptr;
             for (const auto& r : kPrivileges)
-                if (text::equalNoCase(r.name, t.text)) row = &r;
+                if (text::equalNoCase(r.name, raw(sql_, t))) row = &r;
             if (!row) error(t, "unknown privilege");
             next();
             if (row->rights == right::Full) acceptKw("PRIVILEGES");
@@ -670,8 +744,10 @@ private:
         } else {
             error(peek(), "expected TABLE, OBJECT, CONTAINER or DATABASE");
         }
-        if (g.grant) expectKw("TO");
-        else expectKw("FROM");
+        if (g.grant)
+            expectKw("TO");
+        else
+            expectKw("FROM");
         g.principals = nameList("a user or group name");
         finish();
         return g;
@@ -680,23 +756,24 @@ private:
     Statement dml() {
         Dml d;
         const Token& t = peek();
-        if (isKw(t, "UPDATE")) d.kind = Dml::Kind::Update;
-        else if (isKw(t, "INSERT")) d.kind = Dml::Kind::Insert;
-        else if (isKw(t, "DELETE")) d.kind = Dml::Kind::Delete;
-        else d.kind = Dml::Kind::Select;
-        kind_ = t.text;
-        for (auto& c : kind_)
-            if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
+        if (isKw(t, "UPDATE"))
+            d.kind = Dml::Kind::Update;
+        else if (isKw(t, "INSERT"))
+            d.kind = Dml::Kind::Insert;
+        else if (isKw(t, "DELETE"))
+            d.kind = Dml::Kind::Delete;
+        else
+            d.kind = Dml::Kind::Select;
+        kind_ = upperWord(raw(sql_, t));
         d.first = i_;
         size_t last = toks_.size() - 1;  // the End token
         for (size_t k = i_; k < toks_.size(); ++k) {
             if (toks_[k].kind == TokKind::Bad) {
                 i_ = k;
-                error(toks_[k], toks_[k].text);
+                error(toks_[k], badTokenText(sql_, toks_[k]));
             }
         }
-        if (last > d.first && toks_[last - 1].kind == TokKind::Symbol && toks_[last - 1].text == ";")
-            --last;
+        if (last > d.first && isSym(toks_[last - 1], ";")) --last;
         d.last = last;
         i_ = toks_.size() - 1;
         return d;

@@ -40,10 +40,14 @@ std::optional<Error> fromMarker(std::string_view msg) {
     }
     std::vector<std::string_view> args(parts.begin() + 1, parts.end());
     switch (args.size()) {
-        case 0: return makeError(static_cast<Err>(id));
-        case 1: return makeError(static_cast<Err>(id), {args[0]});
-        case 2: return makeError(static_cast<Err>(id), {args[0], args[1]});
-        default: return makeError(static_cast<Err>(id), {args[0], args[1], args[2]});
+        case 0:
+            return makeError(static_cast<Err>(id));
+        case 1:
+            return makeError(static_cast<Err>(id), {args[0]});
+        case 2:
+            return makeError(static_cast<Err>(id), {args[0], args[1]});
+        default:
+            return makeError(static_cast<Err>(id), {args[0], args[1], args[2]});
     }
 }
 
@@ -68,6 +72,9 @@ void fail(sqlite3* db, int rc, std::string_view context) {
         raise(Err::DuplicateValues);
     if (primary == SQLITE_READONLY) raise(Err::ReadOnly);
     if (primary == SQLITE_CORRUPT || primary == SQLITE_NOTADB) raise(Err::Damaged);
+    // SQLite's own limits on a statement's nesting, below Jet's.
+    if (msg == "parser stack overflow" || msg.rfind("Expression tree is too large", 0) == 0)
+        raise(Err::QueryTooComplex);
     std::string text = "The store database reported an error";
     if (!context.empty()) {
         text += " (";
@@ -109,8 +116,8 @@ std::string literal(std::string_view text) {
 // --- Stmt ----------------------------------------------------------------------
 
 Stmt::Stmt(sqlite3* db, std::string_view text) : db_(db) {
-    const int rc = sqlite3_prepare_v2(db, text.data(), static_cast<int>(text.size()), &stmt_,
-                                      nullptr);
+    const int rc =
+        sqlite3_prepare_v2(db, text.data(), static_cast<int>(text.size()), &stmt_, nullptr);
     if (rc != SQLITE_OK) {
         sqlite3_finalize(stmt_);
         stmt_ = nullptr;
@@ -147,9 +154,15 @@ Stmt& Stmt::bindNull(int index) {
 
 Stmt& Stmt::bind(int index, const Value& v) {
     switch (v.kind) {
-        case Value::Kind::Null: sqlite3_bind_null(stmt_, index); break;
-        case Value::Kind::Integer: sqlite3_bind_int64(stmt_, index, v.i); break;
-        case Value::Kind::Real: sqlite3_bind_double(stmt_, index, v.r); break;
+        case Value::Kind::Null:
+            sqlite3_bind_null(stmt_, index);
+            break;
+        case Value::Kind::Integer:
+            sqlite3_bind_int64(stmt_, index, v.i);
+            break;
+        case Value::Kind::Real:
+            sqlite3_bind_double(stmt_, index, v.r);
+            break;
         case Value::Kind::Text:
             sqlite3_bind_text(stmt_, index, v.s.data(), static_cast<int>(v.s.size()),
                               SQLITE_TRANSIENT);
@@ -195,15 +208,19 @@ std::string Stmt::text(int col) const {
 }
 Value Stmt::value(int col) const {
     switch (sqlite3_column_type(stmt_, col)) {
-        case SQLITE_INTEGER: return Value::integer(sqlite3_column_int64(stmt_, col));
-        case SQLITE_FLOAT: return Value::real(sqlite3_column_double(stmt_, col));
-        case SQLITE_TEXT: return Value::text(text(col));
+        case SQLITE_INTEGER:
+            return Value::integer(sqlite3_column_int64(stmt_, col));
+        case SQLITE_FLOAT:
+            return Value::real(sqlite3_column_double(stmt_, col));
+        case SQLITE_TEXT:
+            return Value::text(text(col));
         case SQLITE_BLOB: {
             const auto* p = static_cast<const char*>(sqlite3_column_blob(stmt_, col));
             const int n = sqlite3_column_bytes(stmt_, col);
             return Value::blob(p ? std::string(p, static_cast<size_t>(n)) : std::string());
         }
-        default: return Value::null();
+        default:
+            return Value::null();
     }
 }
 int Stmt::columns() const { return sqlite3_column_count(stmt_); }

@@ -5,6 +5,7 @@
 #include "jet/Error.h"
 #include "jet/QueryText.h"
 #include "jet/store/Convert.h"
+#include "jet/store/Names.h"
 #include "jet/store/Password.h"
 #include "text/CaseFold.h"
 
@@ -42,12 +43,16 @@ StoreDatabase::StoreDatabase(const OpenRequest& request, std::shared_ptr<Workgro
     : path_(request.props.dataSource), workgroup_(std::move(workgroup)) {
     const bool can = sql::canWrite(path_);
     switch (request.mode) {
-        case ConnectMode::Read: readOnly_ = true; break;
+        case ConnectMode::Read:
+            readOnly_ = true;
+            break;
         case ConnectMode::ReadWrite:
             if (!can) raise(Err::ReadOnly);
             readOnly_ = false;
             break;
-        case ConnectMode::Unknown: readOnly_ = !can; break;
+        case ConnectMode::Unknown:
+            readOnly_ = !can;
+            break;
     }
     db_ = connect();
     if (!isStoreDatabase(*db_)) raise(Err::UnknownFormat, {path_});
@@ -81,6 +86,10 @@ std::unique_ptr<sql::Db> StoreDatabase::connect() const {
     db->exec(
         "PRAGMA recursive_triggers = ON; PRAGMA synchronous = FULL; PRAGMA cache_size = -16384;");
     registerFunctions(db->handle());
+    // A double-quoted word is a name, never a text: one that names nothing
+    // fails instead of passing as a value.
+    sqlite3_db_config(db->handle(), SQLITE_DBCONFIG_DQS_DML, 0, nullptr);
+    sqlite3_db_config(db->handle(), SQLITE_DBCONFIG_DQS_DDL, 0, nullptr);
     return db;
 }
 
@@ -261,7 +270,9 @@ int32_t StoreDatabase::execute(std::string_view sqlText) {
 // --- materialized schema -------------------------------------------------------------------
 
 void StoreDatabase::createSqlIndex(const TableDef& t, const IndexDef& ix) {
-    std::string s = ix.unique && !ix.foreign ? "CREATE UNIQUE INDEX " : "CREATE INDEX ";
+    // A relationship's index that is unique keeps its rows unique by itself
+    // once the index it shared is dropped, as Jet's physical index does.
+    std::string s = ix.unique ? "CREATE UNIQUE INDEX " : "CREATE INDEX ";
     s += sql::ident(sqlIndexName(t, ix)) + " ON " + sql::ident(t.name) + " (";
     std::string where;
     for (size_t i = 0; i < ix.columns.size(); ++i) {
@@ -391,7 +402,8 @@ bool StoreDatabase::reachedByArmed(const TableDef& t) const {
 
 void StoreDatabase::forgetTriggers(const TableDef& t) {
     const std::string prefix = triggerName(t, "");
-    for (auto it = triggers_.lower_bound(prefix); it != triggers_.end() && it->first.rfind(prefix, 0) == 0;)
+    for (auto it = triggers_.lower_bound(prefix);
+         it != triggers_.end() && it->first.rfind(prefix, 0) == 0;)
         it = triggers_.erase(it);
 }
 
@@ -494,10 +506,10 @@ void StoreDatabase::regenerateTriggers(const TableDef& t) {
     const auto make = [&](std::string_view sfx, std::string_view when, const std::string& body) {
         const std::string name = triggerName(t, sfx);
         // From the name on, as SQLite keeps it after "CREATE TRIGGER ".
-        const std::string tail = body.empty() ? std::string()
-                                              : sql::ident(name) + " " + std::string(when) +
-                                                    " ON main." + T + " FOR EACH ROW BEGIN\n" +
-                                                    body + "END";
+        const std::string tail = body.empty()
+                                     ? std::string()
+                                     : sql::ident(name) + " " + std::string(when) + " ON main." +
+                                           T + " FOR EACH ROW BEGIN\n" + body + "END";
         const std::string kept = tail.empty() ? std::string() : "CREATE TRIGGER " + tail;
         auto it = triggers_.find(name);
         if (it != triggers_.end() && it->second == kept) return;
@@ -519,10 +531,12 @@ void StoreDatabase::regenerateTriggers(const TableDef& t) {
 
 // --- column properties -------------------------------------------------------------------
 
-void StoreDatabase::setColumnProperty(std::string_view table, std::string_view column,
-                                      int position, const Variant& value) {
+void StoreDatabase::setColumnProperty(std::string_view table, std::string_view column, int position,
+                                      const Variant& value) {
     checkOpen();
     if (position < 0 || position >= prop::Count) raise(Err::ItemNotFound);
+    checkNameText(table);
+    checkNameText(column);
     checkWritable();
     const std::string propName(kColumnPropertyNames[static_cast<size_t>(position)]);
     inTransaction([&](Work& w) -> int32_t {
@@ -544,13 +558,27 @@ void StoreDatabase::setColumnProperty(std::string_view table, std::string_view c
             }
         };
         switch (position) {
-            case prop::Default: c->defaultValue = toText(value); break;
-            case prop::Description: c->description = toText(value); break;
-            case prop::ValidationText: c->validationText = toText(value); break;
-            case prop::ValidationRule: c->validationRule = toText(value); break;
-            case prop::CompressedUnicode: c->compressed = asBool(); break;
-            case prop::AllowZeroLength: c->allowZeroLength = asBool(); break;
-            case prop::Hyperlink: c->hyperlink = asBool(); break;
+            case prop::Default:
+                c->defaultValue = toText(value);
+                break;
+            case prop::Description:
+                c->description = toText(value);
+                break;
+            case prop::ValidationText:
+                c->validationText = toText(value);
+                break;
+            case prop::ValidationRule:
+                c->validationRule = toText(value);
+                break;
+            case prop::CompressedUnicode:
+                c->compressed = asBool();
+                break;
+            case prop::AllowZeroLength:
+                c->allowZeroLength = asBool();
+                break;
+            case prop::Hyperlink:
+                c->hyperlink = asBool();
+                break;
             case prop::Nullable: {
                 const bool required = !asBool();
                 if (required && hasNull(t, c->name)) raise(Err::NullNotAllowed, {c->name});
@@ -639,7 +667,8 @@ std::string StoreDatabase::permissionObject(std::string_view name, int32_t type)
         raise(Err::PermissionObjectNotFound, {name, std::to_string(type)});
     };
     switch (type) {
-        case objtype::Database: return "";
+        case objtype::Database:
+            return "";
         case objtype::Table: {
             if (model_.table(name)) return text::fold(name);
             for (const auto& s : systemTables_)
@@ -669,6 +698,8 @@ std::string StoreDatabase::permissionObject(std::string_view name, int32_t type)
 int32_t StoreDatabase::getPermissions(PrincipalKind kind, std::string_view principal,
                                       std::string_view objectName, int32_t objectType) {
     checkOpen();
+    checkNameText(principal);
+    checkNameText(objectName);
     sync();
     if (!principalExists(kind, principal)) raise(Err::AccountNotFound, {principal});
     const std::string object = permissionObject(objectName, objectType);
@@ -695,11 +726,18 @@ void StoreDatabase::applyPermission(PrincipalKind kind, std::string_view princip
     const auto bits = static_cast<uint32_t>(rights);
     uint32_t next = 0;
     switch (action) {
-        case access::Grant: next = current | bits; break;
-        case access::Set: next = bits; break;
+        case access::Grant:
+            next = current | bits;
+            break;
+        case access::Set:
+            next = bits;
+            break;
         case access::Deny:
-        case access::Revoke: next = current & ~bits; break;
-        default: raise(Err::InvalidArgument);
+        case access::Revoke:
+            next = current & ~bits;
+            break;
+        default:
+            raise(Err::InvalidArgument);
     }
     if (next == 0) {
         db_->cached(
@@ -717,11 +755,13 @@ void StoreDatabase::applyPermission(PrincipalKind kind, std::string_view princip
 }
 
 void StoreDatabase::setPermissions(PrincipalKind kind, std::string_view principal,
-                                   std::string_view objectName, int32_t objectType,
-                                   int32_t action, int32_t rights) {
+                                   std::string_view objectName, int32_t objectType, int32_t action,
+                                   int32_t rights) {
     checkOpen();
     workgroup();
     checkWritable();
+    checkNameText(principal);
+    checkNameText(objectName);
     inTransaction([&](Work& w) -> int32_t {
         w.catalogSame = true;
         if (!principalExists(kind, principal)) raise(Err::AccountNotFound, {principal});
@@ -738,8 +778,7 @@ void StoreDatabase::dropPermissions(int32_t objectType, std::string_view object)
         .run();
     if (objectType == objtype::Table) {
         const std::string prefix = key + ".";
-        db_->cached(
-               "DELETE FROM MSysPermissions WHERE ObjectType=? AND instr(ObjectName, ?)=1")
+        db_->cached("DELETE FROM MSysPermissions WHERE ObjectType=? AND instr(ObjectName, ?)=1")
             .args(objtype::Column, prefix)
             .run();
     }

@@ -45,8 +45,8 @@ public:
 private:
     // What one statement changed, for the metadata and the triggers.
     struct Work {
-        std::set<std::string> touched;  // folded names of tables to store again
-        std::set<int64_t> removed;      // ids of dropped tables
+        std::set<std::string> touched;    // folded names of tables to store again
+        std::set<int64_t> removed;        // ids of dropped tables
         std::set<std::string> retrigger;  // folded names whose triggers to make again
         // Rows, permissions or the password changed, nothing the catalog
         // shows: its snapshot stays.
@@ -88,6 +88,9 @@ private:
     void databasePassword(const AlterDatabasePassword& s);
     void grantRevoke(const GrantRevoke& s);
     int32_t dml(const Parsed& p, const Dml& d);
+    // Throws unless a DEFAULT value is an expression of constants and Jet's
+    // functions; `kind` names the statement in a syntax error.
+    void checkDefault(std::string_view defaultText, const std::string& kind) const;
     // The table a row-changing statement names, when it names one.
     [[nodiscard]] static std::optional<std::string> dmlTable(const Parsed& p, const Dml& d);
     // Makes the triggers a write on `table` needs before the statement's own
@@ -101,6 +104,9 @@ private:
 
     TableDef& requireTable(std::string_view name);
     void addIndex(TableDef& t, IndexDef ix, Work& w);
+    // The indexes Jet counts on a table: its own, and one for each
+    // relationship that refers to it.
+    [[nodiscard]] size_t indexCount(const TableDef& t) const;
     // Copies the rows of `from` into a SQLite table made for `to`, column by
     // column as `sources` says (an SQL expression over the old table per new
     // column), then puts indexes back.

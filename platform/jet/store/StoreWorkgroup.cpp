@@ -4,6 +4,7 @@
 
 #include "jet/Error.h"
 #include "jet/store/Model.h"
+#include "jet/store/Names.h"
 #include "jet/store/Password.h"
 #include "text/CaseFold.h"
 
@@ -24,8 +25,10 @@ void insertAccount(sql::Db& db, std::string_view name, bool group, std::string_v
     auto& s = db.cached(
         "INSERT INTO MSysAccounts(Folded, Name, IsGroup, PasswordHash, Sid) VALUES(?,?,?,?,?)");
     s.args(text::fold(name), name, group);
-    if (group) s.bindNull(4);
-    else s.bind(4, std::string_view(hashPassword(password)));
+    if (group)
+        s.bindNull(4);
+    else
+        s.bind(4, std::string_view(hashPassword(password)));
     s.bind(5, std::string_view(securityId(name, pid)));
     s.run();
 }
@@ -37,7 +40,8 @@ StoreWorkgroup::StoreWorkgroup(const std::string& path) : path_(path) {
     if (!std::filesystem::is_regular_file(path, ec)) raise(Err::WorkgroupMissing, {path});
     readOnly_ = !sql::canWrite(path);
     try {
-        db_ = std::make_unique<sql::Db>(path, readOnly_ ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE);
+        db_ = std::make_unique<sql::Db>(path,
+                                        readOnly_ ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE);
         sqlite3_busy_timeout(db_->handle(), 5000);
         if (db_->scalar("SELECT count(*) FROM sqlite_master WHERE type='table' AND "
                         "name='MSysWorkgroup'") == 0)
@@ -138,6 +142,8 @@ int64_t StoreWorkgroup::accountId(std::string_view name, bool group) {
 }
 
 void StoreWorkgroup::logOn(std::string_view user, std::string_view password) {
+    // Folded, a name that is not UTF-8 would stand for other names too.
+    if (!isValidUtf8(user)) raise(Err::LogonFailed);
     auto& s = db_->cached("SELECT PasswordHash FROM MSysAccounts WHERE Folded=? AND IsGroup=0");
     s.args(text::fold(user));
     std::string hash;
@@ -156,7 +162,9 @@ void StoreWorkgroup::createUser(std::string_view name, std::string_view password
     const int64_t id = sqlite3_last_insert_rowid(db_->handle());
     // As in Jet, every new user joins the Users group.
     if (const int64_t users = accountId("Users", true))
-        db_->cached("INSERT INTO MSysGroupMembers(UserId, GroupId) VALUES(?,?)").args(id, users).run();
+        db_->cached("INSERT INTO MSysGroupMembers(UserId, GroupId) VALUES(?,?)")
+            .args(id, users)
+            .run();
     tx.commit();
     changed();
 }
@@ -196,7 +204,9 @@ void StoreWorkgroup::addMember(std::string_view user, std::string_view group) {
     if (!u) raise(Err::AccountNotFound, {user});
     const int64_t g = accountId(group, true);
     if (!g) raise(Err::AccountNotFound, {group});
-    if (db_->cached("SELECT 1 FROM MSysGroupMembers WHERE UserId=? AND GroupId=?").args(u, g).step()) {
+    if (db_->cached("SELECT 1 FROM MSysGroupMembers WHERE UserId=? AND GroupId=?")
+            .args(u, g)
+            .step()) {
         db_->cached("SELECT 1 FROM MSysGroupMembers WHERE UserId=? AND GroupId=?").reset();
         raise(Err::AlreadyMember, {user, group});
     }
