@@ -16,7 +16,16 @@
 namespace wizard {
 
 // The eight text boxes of the Databases page, in the file's key order.
-enum class DatabaseField { SDBPath, SWFPath, SUName, SPassword, DDBPath, DWFPath, DUName, DPassword };
+enum class DatabaseField {
+    SDBPath,
+    SWFPath,
+    SUName,
+    SPassword,
+    DDBPath,
+    DWFPath,
+    DUName,
+    DPassword
+};
 
 // The controls a configuration file gives and takes: the window's text boxes
 // and check boxes. Setting a value behaves as a change of the control (its

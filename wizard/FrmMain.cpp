@@ -12,8 +12,8 @@
 #include "jet/Connection.h"
 #include "jet/Error.h"
 #include "ui/ButtonStrip.h"
-#include "ui/FileFilters.h"
 #include "ui/CheckBox.h"
+#include "ui/FileFilters.h"
 #include "ui/Frame.h"
 #include "ui/Label.h"
 #include "ui/LineHeader.h"
@@ -43,7 +43,9 @@ namespace wizard {
 
 namespace {
 
-QString qs(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
+QString qs(std::string_view s) {
+    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
+}
 std::string utf8(const QString& s) { return s.toStdString(); }
 
 // A control's place in twips, in its parent's inside.
@@ -169,12 +171,19 @@ void FrmMain::buildDatabasesPage() {
         const char* passwordName;
     };
     const Side sides[] = {
-        {SDBFrame, "SDBFrame", "Source Database", 90, 2220, SDBLabel, "SDBLabel", SDBPath,
-         "SDBPath", SDBOpen, "SDBOpen", Label1, "Label1", SWFPath, "SWFPath", SWFOpen, "SWFOpen",
-         Label2, "Label2", SUName, "SUName", Label3, "Label3", SPassword, "SPassword"},
-        {DDBFRame, "DDBFRame", "Destination Database", 2430, 2850, Label4, "Label4", DDBPath,
-         "DDBPath", DDBOpen, "DDBOpen", Label5, "Label5", DWFPath, "DWFPath", DWFOpen, "DWFOpen",
-         Label6, "Label6", DUName, "DUName", Label7, "Label7", DPassword, "DPassword"},
+        {SDBFrame,  "SDBFrame", "Source Database", 90,         2220,     SDBLabel, "SDBLabel",
+         SDBPath,   "SDBPath",  SDBOpen,           "SDBOpen",  Label1,   "Label1", SWFPath,
+         "SWFPath", SWFOpen,    "SWFOpen",         Label2,     "Label2", SUName,   "SUName",
+         Label3,    "Label3",   SPassword,         "SPassword"},
+        {DDBFRame,   "DDBFRame", "Destination Database",
+         2430,       2850,       Label4,
+         "Label4",   DDBPath,    "DDBPath",
+         DDBOpen,    "DDBOpen",  Label5,
+         "Label5",   DWFPath,    "DWFPath",
+         DWFOpen,    "DWFOpen",  Label6,
+         "Label6",   DUName,     "DUName",
+         Label7,     "Label7",   DPassword,
+         "DPassword"},
     };
     for (const Side& s : sides) {
         s.frame = named(new ui::Frame(QString::fromLatin1(s.caption), page),
@@ -219,7 +228,8 @@ void FrmMain::buildOptionsPage() {
     OFrame = named(new ui::Frame(u"Objects"_s, page), u"OFrame"_s);
     place(OFrame, 120, 90, 2700, 5190);
     int top = 390;
-    for (auto [c, name, caption] : std::initializer_list<std::tuple<ui::CheckBox**, const char*, std::string_view>>{
+    for (auto [c, name, caption] :
+         std::initializer_list<std::tuple<ui::CheckBox**, const char*, std::string_view>>{
              {&CTable, "CTable", kCaptionCTable},
              {&CIndex, "CIndex", kCaptionCIndex},
              {&CKey, "CKey", kCaptionCKey},
@@ -347,8 +357,8 @@ void FrmMain::buildBottom() {
         {CmdExit, "CmdExit", "Exit", "Exits Parabase...", 10080},
     };
     for (const ButtonDesign& b : buttons) {
-        b.button =
-            named(new ui::ToolButton(QString::fromLatin1(b.caption), this), QString::fromLatin1(b.name));
+        b.button = named(new ui::ToolButton(QString::fromLatin1(b.caption), this),
+                         QString::fromLatin1(b.name));
         if (b.tip) b.button->setToolTip(QString::fromLatin1(b.tip));
         place(b.button, b.left, 7050, b.left < 7000 ? 1080 : 1200, 390);
     }
@@ -452,10 +462,10 @@ void FrmMain::ShowPage() {
     HeaderTop->Caption(qs(texts->header));
 
     ui::PictureBox* page = Page[static_cast<size_t>(n - 1)];
-    const PagePlace at = PlacePage(
-        ui::pixelsToTwips(Bar->width()), ui::pixelsToTwips(HeaderTop->y()),
-        ui::pixelsToTwips(HeaderTop->height()), ui::pixelsToTwips(width()),
-        ui::pixelsToTwips(HeaderBottom->y()));
+    const PagePlace at =
+        PlacePage(ui::pixelsToTwips(Bar->width()), ui::pixelsToTwips(HeaderTop->y()),
+                  ui::pixelsToTwips(HeaderTop->height()), ui::pixelsToTwips(width()),
+                  ui::pixelsToTwips(HeaderBottom->y()));
     place(page, static_cast<int>(at.left), static_cast<int>(at.top), static_cast<int>(at.width),
           static_cast<int>(at.height));
     if (n >= 2) {
@@ -489,8 +499,8 @@ void FrmMain::CmdExit_Click() {
 }
 
 void FrmMain::CmdHelp_Click() {
-    (void)MFunctions::ShellEx(desktopShell(context_), context_.programFolder + "/Parabase1.html", 10, "", "", "open",
-                              0);
+    (void)MFunctions::ShellEx(desktopShell(context_), context_.programFolder + "/Parabase1.html",
+                              10, "", "", "open", 0);
 }
 
 void FrmMain::CmdAbout_Click() {

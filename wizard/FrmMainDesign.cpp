@@ -14,15 +14,15 @@ std::vector<AnchorEntry> makeEntries() {
     add("1111", {"Page(0)", "Page(1)", "Page(2)", "Page(3)", "Page(4)", "LabelWelcome", "DDBFRame",
                  "MGrid", "CFrame", "TxtDetail"});
     add("1101", {"OFrame"});
-    add("1110", {"PTop",    "CLabel1",  "CLabel2",    "HeaderTop", "SDBFrame",  "SDBPath",
-                 "SWFPath", "SUName",   "SPassword",  "DDBPath",   "DWFPath",   "DUName",
-                 "DPassword", "CTable", "CIndex",     "CKey",      "CProcedure", "CView",
-                 "CUser",   "CGroup",   "SFRame",     "DObject",   "IIncSeed",  "SAIncrement",
-                 "CISeed",  "CMatch",   "CDescLabel", "CompFrame", "ProcessLabel", "PBar",
+    add("1110", {"PTop",      "CLabel1", "CLabel2",    "HeaderTop", "SDBFrame",     "SDBPath",
+                 "SWFPath",   "SUName",  "SPassword",  "DDBPath",   "DWFPath",      "DUName",
+                 "DPassword", "CTable",  "CIndex",     "CKey",      "CProcedure",   "CView",
+                 "CUser",     "CGroup",  "SFRame",     "DObject",   "IIncSeed",     "SAIncrement",
+                 "CISeed",    "CMatch",  "CDescLabel", "CompFrame", "ProcessLabel", "PBar",
                  "TBar"});
-    add("1100", {"SBar",   "Bar",    "Label1", "Label2",   "Label3",  "Label4",   "Label5",
+    add("1100", {"SBar",   "Bar",    "Label1", "Label2",   "Label3",    "Label4",  "Label5",
                  "Label6", "Label7", "Label8", "SDBLabel", "CompLabel", "MenuPop", "VD",
-                 "S1",     "SFS",    "UnSFS",  "MGridImg", "Dlg",      "Anchor"});
+                 "S1",     "SFS",    "UnSFS",  "MGridImg", "Dlg",       "Anchor"});
     add("1011", {"HeaderBottom"});
     add("1001", {"CmdHelp", "CmdAbout", "CmdLoad", "CmdSave", "CmdPrinterSetup"});
     add("0011", {"CmdBack", "CmdNext", "CmdExit"});

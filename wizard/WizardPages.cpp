@@ -19,8 +19,8 @@ constexpr std::array<PageText, kPageCount> kPages{{
      "customize the script generation...",
      "Options", true, true},
     {"Compare process...",
-     "If you're ready, you can begin compare by simply pressing the 'Compare' button...",
-     "Compare", true, true},
+     "If you're ready, you can begin compare by simply pressing the 'Compare' button...", "Compare",
+     true, true},
     {"Results Page...",
      "At this page, you can browse through the results and create the synchronization scripts to "
      "make those two databases equal...",
@@ -43,8 +43,8 @@ bool PageNavigator::Bar_ButtonClick(int button) {
     return true;
 }
 
-PagePlace PlacePage(double barWidth, double headerTopTop, double headerTopHeight,
-                    double innerWidth, double headerBottomTop) {
+PagePlace PlacePage(double barWidth, double headerTopTop, double headerTopHeight, double innerWidth,
+                    double headerBottomTop) {
     const double top = headerTopTop + headerTopHeight;
     return {barWidth, top, innerWidth - barWidth, headerBottomTop - top};
 }

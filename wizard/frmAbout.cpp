@@ -22,8 +22,7 @@ void place(QWidget* w, int left, int top, int width, int height) {
 
 }  // namespace
 
-frmAbout::frmAbout(ProgramContext& context, QWidget* parent)
-    : QDialog(parent), context_(context) {
+frmAbout::frmAbout(ProgramContext& context, QWidget* parent) : QDialog(parent), context_(context) {
     setObjectName(u"frmAbout"_s);
     setWindowTitle(u"About Orvel! Parabase Application"_s);
     QFont font(u"Verdana"_s);
@@ -110,8 +109,9 @@ MFunctions::Shell desktopShell(ProgramContext& context) {
 }
 
 void frmAbout::openLink(const ui::Label* link) {
-    (void)MFunctions::ShellEx(desktopShell(context_), link->property("Tag").toString().toStdString(), 10, "", "",
-                              "open", 0);
+    (void)MFunctions::ShellEx(desktopShell(context_),
+                              link->property("Tag").toString().toStdString(), 10, "", "", "open",
+                              0);
 }
 
 void frmAbout::Sales_Click() { openLink(Sales); }

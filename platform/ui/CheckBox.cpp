@@ -76,7 +76,8 @@ QSize CheckBox::minimumSizeHint() const {
 int CheckBox::heightForWidth(int width) const {
     if (!wordWrap_) return QCheckBox::heightForWidth(width);
     const QRect r = captionRect(width, 1 << 20);
-    const QRect text = fontMetrics().boundingRect(r, Qt::TextWordWrap | Qt::AlignLeft, this->text());
+    const QRect text =
+        fontMetrics().boundingRect(r, Qt::TextWordWrap | Qt::AlignLeft, this->text());
     return std::max(QCheckBox::sizeHint().height(), text.height() + 2);
 }
 

@@ -22,7 +22,8 @@ int main(int argc, char** argv) {
     wizard::ProgramContext context(services, preview);
     context.programFolder = QCoreApplication::applicationDirPath().toStdString();
     context.settingsFile = wizard::DefaultSettingsFile();
-    context.programName = QFileInfo(QCoreApplication::applicationFilePath()).baseName().toStdString();
+    context.programName =
+        QFileInfo(QCoreApplication::applicationFilePath()).baseName().toStdString();
 
     wizard::FrmMain window(context);
     if (window.Ended()) return 1;

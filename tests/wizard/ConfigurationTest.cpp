@@ -104,8 +104,10 @@ TEST_F(ConfigurationTest, SavesEveryKeyInItsOrderTextsAsTheyStand) {
 
 TEST_F(ConfigurationTest, ASavedFileLoadsBackEveryControl) {
     Controls saved;
-    saved.texts = {{DatabaseField::SDBPath, "/a b/dev.sdb"}, {DatabaseField::SPassword, "pw;x=y"},
-                   {DatabaseField::DUName, "Admin"},         {DatabaseField::DPassword, "p\"q"}};
+    saved.texts = {{DatabaseField::SDBPath, "/a b/dev.sdb"},
+                   {DatabaseField::SPassword, "pw;x=y"},
+                   {DatabaseField::DUName, "Admin"},
+                   {DatabaseField::DPassword, "p\"q"}};
     saved.options.SetValue(OptionBox::CTable, 0);  // Indexes and Keys follow
     saved.options.SetValue(OptionBox::CGroup, 0);
     saved.options.SetValue(OptionBox::CMatch, 1);
@@ -122,14 +124,16 @@ TEST_F(ConfigurationTest, ASavedFileLoadsBackEveryControl) {
 }
 
 TEST_F(ConfigurationTest, SavingKeepsWhatOthersAddedAndReplacesOurKeys) {
-    write("; notes by hand\r\n[Mine]\r\nColour=blue\r\n[Options]\r\nCompareTables=0\r\nExtra=7\r\n");
+    write(
+        "; notes by hand\r\n[Mine]\r\nColour=blue\r\n[Options]\r\nCompareTables=0\r\nExtra=7\r\n");
     chmod(path.c_str(), 0644);
     Controls c;
     ASSERT_EQ(wizard::SaveConfiguration(path, c), SaveOutcome::Saved);
     const std::string text = testsupport::readFile(path);
-    EXPECT_EQ(text.find("; notes by hand\r\n[Mine]\r\nColour=blue\r\n[Options]\r\nCompareTables=1\r\n"
-                        "Extra=7\r\n"),
-              0u)
+    EXPECT_EQ(
+        text.find("; notes by hand\r\n[Mine]\r\nColour=blue\r\n[Options]\r\nCompareTables=1\r\n"
+                  "Extra=7\r\n"),
+        0u)
         << text;
     EXPECT_NE(text.find("MatchColumnsMaintainingTheirOrders=0"), std::string::npos);
     struct stat st {};
@@ -156,12 +160,11 @@ TEST_P(SaveRefuses, AFileThatIsNoIniTextAndLeavesItAsItWas) {
 
 INSTANTIATE_TEST_SUITE_P(
     Files, SaveRefuses,
-    ::testing::Values(
-        RefusedFile{"Database", std::string("\0\1\0\0Standard Jet DB\0", 20)},
-        RefusedFile{"Script", "CREATE TABLE [A] ([x] LONG)\r\n\r\nRUN\r\n\r\n"},
-        RefusedFile{"TextWithoutKeys", "Just some notes\r\nabout the shop\r\n"},
-        RefusedFile{"ValueWithoutKey", "[General]\r\n=1.1.0\r\n"},
-        RefusedFile{"OpenSection", "[General\r\nVersion=1.1.0\r\n"}),
+    ::testing::Values(RefusedFile{"Database", std::string("\0\1\0\0Standard Jet DB\0", 20)},
+                      RefusedFile{"Script", "CREATE TABLE [A] ([x] LONG)\r\n\r\nRUN\r\n\r\n"},
+                      RefusedFile{"TextWithoutKeys", "Just some notes\r\nabout the shop\r\n"},
+                      RefusedFile{"ValueWithoutKey", "[General]\r\n=1.1.0\r\n"},
+                      RefusedFile{"OpenSection", "[General\r\nVersion=1.1.0\r\n"}),
     [](const auto& p) { return std::string(p.param.name); });
 
 TEST(ConfigurationFiles, WritableAsConfigurationTakesNewFilesAndIniText) {
@@ -234,8 +237,7 @@ INSTANTIATE_TEST_SUITE_P(
         VersionCase{"OtherMajor", "2.0.0", LoadOutcome::OtherVersion, false, false, false},
         VersionCase{"MajorZero", "0.9.9", LoadOutcome::OtherVersion, false, false, false},
         // One digit a part: in "1.10.0" the build's place holds ".".
-        VersionCase{"TwoDigitMinor", "1.10.0", LoadOutcome::UnreadableVersion, false, false,
-                    false},
+        VersionCase{"TwoDigitMinor", "1.10.0", LoadOutcome::UnreadableVersion, false, false, false},
         VersionCase{"Short", "1.1", LoadOutcome::UnreadableVersion, false, false, false},
         VersionCase{"Empty", "", LoadOutcome::UnreadableVersion, false, false, false},
         VersionCase{"NoVersion", nullptr, LoadOutcome::UnreadableVersion, false, false, false},
@@ -294,16 +296,16 @@ INSTANTIATE_TEST_SUITE_P(Values, OptionValues,
 TEST_F(ConfigurationTest, EachKeyTakesEffectAtOnceWithTheRulesItSetsOff) {
     // Tables off turns Indexes and Keys off; Indexes on then turns Tables on,
     // whose rule turns Keys on; the file's Keys=0 then turns Keys off alone.
-    write("[General]\r\nVersion=1.0.6\r\n[Database]\r\nSourceDBFile=/d.sdb\r\n"
-          "[Options]\r\nCompareTables=0\r\nCompareIndexes=1\r\nCompareKeys=0\r\n");
+    write(
+        "[General]\r\nVersion=1.0.6\r\n[Database]\r\nSourceDBFile=/d.sdb\r\n"
+        "[Options]\r\nCompareTables=0\r\nCompareIndexes=1\r\nCompareKeys=0\r\n");
     Controls c;
     ASSERT_EQ(wizard::LoadConfiguration(path, c).outcome, LoadOutcome::Loaded);
-    EXPECT_EQ(c.events,
-              (Events{"SDBPath:/d.sdb", "CTable=0", "CIndex=0", "invalidate", "CKey=0",
-                      "invalidate", "invalidate", "CIndex=1", "CTable=1", "CKey=1", "invalidate",
-                      "invalidate", "invalidate", "CKey=0", "invalidate",
-                      // Missing keys read as 1; the seed key is too new for 1.0.6.
-                      "DObject=1", "IIncSeed=1"}));
+    EXPECT_EQ(c.events, (Events{"SDBPath:/d.sdb", "CTable=0", "CIndex=0", "invalidate", "CKey=0",
+                                "invalidate", "invalidate", "CIndex=1", "CTable=1", "CKey=1",
+                                "invalidate", "invalidate", "invalidate", "CKey=0", "invalidate",
+                                // Missing keys read as 1; the seed key is too new for 1.0.6.
+                                "DObject=1", "IIncSeed=1"}));
     EXPECT_EQ(c.options.Value(OptionBox::CTable), 1);
     EXPECT_EQ(c.options.Value(OptionBox::CIndex), 1);
     EXPECT_EQ(c.options.Value(OptionBox::CKey), 0);

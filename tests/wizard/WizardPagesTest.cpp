@@ -75,11 +75,12 @@ TEST(FrmMainDesign, EveryControlKeepsTheEdgesItWasDesignedFor) {
         std::vector<const char*> controls;
     };
     const Want wants[] = {
-        {"1111", {"Page(0)", "Page(4)", "LabelWelcome", "DDBFRame", "MGrid", "CFrame",
-                  "TxtDetail"}},
+        {"1111",
+         {"Page(0)", "Page(4)", "LabelWelcome", "DDBFRame", "MGrid", "CFrame", "TxtDetail"}},
         {"1101", {"OFrame"}},
-        {"1110", {"PTop", "HeaderTop", "SDBFrame", "SPassword", "DPassword", "CTable", "SFRame",
-                  "CMatch", "CDescLabel", "CompFrame", "ProcessLabel", "PBar", "TBar"}},
+        {"1110",
+         {"PTop", "HeaderTop", "SDBFrame", "SPassword", "DPassword", "CTable", "SFRame", "CMatch",
+          "CDescLabel", "CompFrame", "ProcessLabel", "PBar", "TBar"}},
         {"1100", {"SBar", "Bar", "Label1", "Label8", "SDBLabel", "CompLabel", "Anchor"}},
         {"1011", {"HeaderBottom"}},
         {"1001", {"CmdHelp", "CmdAbout", "CmdLoad", "CmdSave", "CmdPrinterSetup"}},
@@ -127,8 +128,8 @@ TEST(CompareLogReport, EndsTheLastPageWithAFooterInTheButtonFaceColour) {
     EXPECT_EQ(r.doc.Font(), (report::Font{"DejaVu Sans", 9, true}));
     EXPECT_EQ(r.doc.describe(),
               (Lines{"text -250,0 \"Comparison Details Report\" #B0B0B0 bold",
-                     "text 0,200 \"\" #B0B0B0 bold", "text 0,400 \"ab\" bold", "text 0,600 \"cd\" bold",
-                     "text 700,1800 \"Page 1\" #8000000F bold"}));
+                     "text 0,200 \"\" #B0B0B0 bold", "text 0,400 \"ab\" bold",
+                     "text 0,600 \"cd\" bold", "text 700,1800 \"Page 1\" #8000000F bold"}));
 }
 
 TEST(CompareLogReport, WrapsLongLinesAndBreaksPages) {
@@ -141,14 +142,14 @@ TEST(CompareLogReport, WrapsLongLinesAndBreaksPages) {
     // The first line wraps at its last blank that fits (20 characters).
     // After "line 5" at 1400 the next line might not fit: the wrapping
     // routine closes the page, and the report's own check closes it once more.
-    EXPECT_EQ(r.doc.describe(),
-              (Lines{"text -250,0 \"Comparison Details Report\" #B0B0B0",
-                     "text 0,200 \"\" #B0B0B0", "text 0,400 \"Compare process\"", "text 0,600 \" started...\"",
-                     "text 0,800 \"line 1\"", "text 0,1000 \"line 2\"", "text 0,1200 \"line 3\"",
-                     "text 0,1400 \"line 4\"", "text 700,1800 \"Page 1\" #B0B0B0",
-                     "text 700,1800 \"Page 1\" #8000000F", "page 2", "text 0,0 \"line 5\"",
-                     "text 0,200 \"line 6\"", "text 0,400 \"\"",
-                     "text 700,1800 \"Page 2\" #8000000F"}));
+    EXPECT_EQ(
+        r.doc.describe(),
+        (Lines{"text -250,0 \"Comparison Details Report\" #B0B0B0", "text 0,200 \"\" #B0B0B0",
+               "text 0,400 \"Compare process\"", "text 0,600 \" started...\"",
+               "text 0,800 \"line 1\"", "text 0,1000 \"line 2\"", "text 0,1200 \"line 3\"",
+               "text 0,1400 \"line 4\"", "text 700,1800 \"Page 1\" #B0B0B0",
+               "text 700,1800 \"Page 1\" #8000000F", "page 2", "text 0,0 \"line 5\"",
+               "text 0,200 \"line 6\"", "text 0,400 \"\"", "text 700,1800 \"Page 2\" #8000000F"}));
 }
 
 }  // namespace
