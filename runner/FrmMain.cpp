@@ -10,6 +10,7 @@
 #include "jet/Connection.h"
 #include "runner/RunnerSettings.h"
 #include "text/Trim.h"
+#include "ui/FileFilters.h"
 #include "ui/Twips.h"
 
 using namespace Qt::StringLiterals;
@@ -202,11 +203,11 @@ void FrmMain::pickFile(const QString& title, const QString& filter, QLineEdit* t
 }
 
 void FrmMain::CmdDFile_Click() {
-    pickFile(u"Open database file..."_s, u"MSAccess database file (*.mdb)|*.mdb|"_s, DBFile);
+    pickFile(u"Open database file..."_s, ui::databaseFilter(), DBFile);
 }
 
 void FrmMain::CmdWFile_Click() {
-    pickFile(u"Open workgroup file..."_s, u"MSAccess workgroup file (*.mdw)|*.mdw|"_s, WFile);
+    pickFile(u"Open workgroup file..."_s, ui::workgroupFilter(), WFile);
 }
 
 void FrmMain::CmdSFile_Click() {

@@ -12,6 +12,7 @@ packages=(
   libsodium-dev libicu-dev
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
+  poppler-utils
 )
 
 sudo=""

@@ -66,8 +66,8 @@ std::shared_ptr<Backend> openChecked(const OpenRequest& request) {
     std::shared_ptr<Workgroup> workgroup;
     if (props.systemDatabase && !props.systemDatabase->empty())
         workgroup = openWorkgroup(*props.systemDatabase);
-    auto backend = kind == FileKind::Jet ? mdb::open(request, workgroup)
-                                         : store::open(request, workgroup);
+    auto backend =
+        kind == FileKind::Jet ? mdb::open(request, workgroup) : store::open(request, workgroup);
     const std::string user = props.userId.value_or("");
     if (workgroup) {
         workgroup->logOn(user.empty() ? std::string("admin") : user, props.password.value_or(""));
@@ -80,6 +80,8 @@ std::shared_ptr<Backend> openChecked(const OpenRequest& request) {
 }  // namespace
 
 std::shared_ptr<Backend> openBackend(const OpenRequest& request) { return openChecked(request); }
+
+std::string Connection::Version() { return "2.8"; }
 
 Connection::~Connection() {
     if (backend_) {

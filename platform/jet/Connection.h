@@ -22,6 +22,11 @@ public:
     Connection(Connection&&) noexcept = default;
     Connection& operator=(Connection&&) noexcept = default;
 
+    // The version of the data-access interface this layer offers, as
+    // "major.minor" ("2.8"). Programs that need a minimum version read it at
+    // start-up; it names the interface, not a build, and never fails.
+    [[nodiscard]] static std::string Version();
+
     // The access asked for at the next Open; ReadWrite makes Open fail with
     // Err::ReadOnly on a database that cannot be changed.
     void Mode(ConnectMode mode) { mode_ = mode; }

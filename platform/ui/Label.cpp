@@ -2,11 +2,21 @@
 
 #include <QMouseEvent>
 
+using namespace Qt::StringLiterals;
+
 namespace ui {
 
-Label::Label(const QString& caption, QWidget* parent) : QLabel(caption, parent) {
+Label::Label(const QString& caption, QWidget* parent) : QLabel(parent) {
     // Captions are plain text: "<" in a name shows as it is.
     setTextFormat(Qt::PlainText);
+    Caption(caption);
+}
+
+void Label::Caption(const QString& caption) {
+    caption_ = caption;
+    QString shown = caption;
+    shown.replace(u"\r\n"_s, u"\n"_s).replace(u'\r', u'\n');
+    setText(shown);
 }
 
 void Label::Link(bool link) {

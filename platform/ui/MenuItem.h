@@ -12,6 +12,8 @@ public:
     MenuItem(const QString& name, const QString& caption, QObject* parent);
 
     [[nodiscard]] QString Caption() const { return text(); }
+    [[nodiscard]] bool Enabled() const { return isEnabled(); }
+    void Enabled(bool enabled) { setEnabled(enabled); }
 
     Event<> Click;
 };

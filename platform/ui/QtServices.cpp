@@ -5,7 +5,12 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QPageSetupDialog>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
 #include <QUrl>
+
+#include "ui/ReportRenderer.h"
 
 using namespace Qt::StringLiterals;
 
@@ -144,6 +149,27 @@ bool QtServices::OpenWithDesktop(const QString& fileOrAddress) {
     const QUrl url = info.exists() ? QUrl::fromLocalFile(info.absoluteFilePath())
                                    : QUrl::fromUserInput(fileOrAddress);
     return url.isValid() && QDesktopServices::openUrl(url);
+}
+
+QPrinter& QtServices::printer() {
+    if (!printer_) printer_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    return *printer_;
+}
+
+std::optional<report::PageFormat> QtServices::ShowPageSetup(const report::PageFormat& current) {
+    QPrinter& p = printer();
+    (void)p.setPageLayout(qtPageLayout(current));
+    QPageSetupDialog dialog(&p, parentWidget());
+    const ArrowWhileShown arrow(busy_ > 0);
+    if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+    return pageFormatOf(p.pageLayout());
+}
+
+void QtServices::ShowPreview(const report::Document& document, const ImageLookup* images) {
+    const std::unique_ptr<QPrintPreviewDialog> dialog(
+        makePreviewDialog(document, printer(), images, parentWidget()));
+    const ArrowWhileShown arrow(busy_ > 0);
+    dialog->exec();
 }
 
 void QtServices::pushBusy() {

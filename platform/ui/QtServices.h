@@ -1,10 +1,14 @@
 #pragma once
 // ui::Services on the desktop: QMessageBox, QFileDialog, the application's
-// override cursor, QCoreApplication::processEvents and QDesktopServices.
+// override cursor, QCoreApplication::processEvents, QDesktopServices, and
+// QPageSetupDialog and QPrintPreviewDialog on the program's one QPrinter.
 #include <QPointer>
 #include <QWidget>
+#include <memory>
 
 #include "ui/Services.h"
+
+class QPrinter;
 
 namespace ui {
 
@@ -21,6 +25,13 @@ public:
     [[nodiscard]] std::optional<QString> ShowSave(const FileDialog& dialog) override;
     void DoEvents() override;
     [[nodiscard]] bool OpenWithDesktop(const QString& fileOrAddress) override;
+    [[nodiscard]] std::optional<report::PageFormat> ShowPageSetup(
+        const report::PageFormat& current) override;
+    void ShowPreview(const report::Document& document, const ImageLookup* images) override;
+
+    // The program's printer: every report is printed on it, and the page
+    // set-up dialog sets it up. Made at first use.
+    [[nodiscard]] QPrinter& printer();
 
 protected:
     Answer showMessage(const Message& message) override;
@@ -33,6 +44,7 @@ private:
 
     QPointer<QWidget> parent_;
     int busy_ = 0;
+    std::unique_ptr<QPrinter> printer_;
 };
 
 }  // namespace ui

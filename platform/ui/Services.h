@@ -1,7 +1,8 @@
 #pragma once
 // What every window needs of the desktop, behind one interface so that tests
 // can answer it: message boxes, open and save dialogs, the busy pointer,
-// yielding to pending events and opening a file or address with the desktop.
+// yielding to pending events, opening a file or address with the desktop, the
+// page set-up dialog and the print preview of a report.
 // QtServices (QtServices.h) shows them for real; ui::testing::ScriptedServices
 // answers them from a test's script. Everything runs on the GUI thread.
 #include <QString>
@@ -9,7 +10,11 @@
 #include <optional>
 #include <vector>
 
+#include "report/Document.h"
+
 namespace ui {
+
+class ImageLookup;
 
 // Button sets, icons and answers of a message box, numbered as the forms knew them.
 enum class Buttons {
@@ -81,6 +86,16 @@ public:
     // Opens a file or an address with the desktop's program for it; false when
     // the desktop could not.
     [[nodiscard]] virtual bool OpenWithDesktop(const QString& fileOrAddress) = 0;
+
+    // The page set-up dialog of the program's printer, opened with `current`:
+    // the paper, orientation and margins chosen, or nothing when cancelled.
+    [[nodiscard]] virtual std::optional<report::PageFormat> ShowPageSetup(
+        const report::PageFormat& current) = 0;
+
+    // Shows a finished report in the print preview, from which the user prints
+    // it on the program's printer; returns when the preview is closed. Pictures
+    // whose files are missing come from `images` (may be null).
+    virtual void ShowPreview(const report::Document& document, const ImageLookup* images) = 0;
 
 protected:
     virtual Answer showMessage(const Message& message) = 0;

@@ -126,25 +126,20 @@ void TreeGrid::mouseDoubleClickEvent(QMouseEvent* event) {
 }
 
 bool TreeGrid::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == header_->viewport()) {
+    const QEvent::Type type = event->type();
+    if (watched == header_->viewport() &&
+        (type == QEvent::MouseButtonPress || type == QEvent::MouseButtonRelease ||
+         type == QEvent::MouseButtonDblClick)) {
         // Presses on the header are the grid's too (they find no row).
-        auto* mouse = static_cast<QMouseEvent*>(event);
-        switch (event->type()) {
-            case QEvent::MouseButtonPress:
-                raiseMouse(MouseDown, header_->viewport(), mouse);
-                break;
-            case QEvent::MouseButtonRelease:
-                raiseMouse(MouseUp, header_->viewport(), mouse);
-                break;
-            case QEvent::MouseButtonDblClick:
-                if (mouse->button() == Qt::LeftButton) {
-                    const QPoint at = gridPoint(header_->viewport(), mouse->position().toPoint());
-                    const grid::CellHit hit = CellFromPoint(at.x(), at.y());
-                    DblClick(hit.row, hit.column);
-                }
-                break;
-            default:
-                break;
+        const auto* mouse = static_cast<const QMouseEvent*>(event);
+        if (type == QEvent::MouseButtonPress) {
+            raiseMouse(MouseDown, header_->viewport(), mouse);
+        } else if (type == QEvent::MouseButtonRelease) {
+            raiseMouse(MouseUp, header_->viewport(), mouse);
+        } else if (mouse->button() == Qt::LeftButton) {
+            const QPoint at = gridPoint(header_->viewport(), mouse->position().toPoint());
+            const grid::CellHit hit = CellFromPoint(at.x(), at.y());
+            DblClick(hit.row, hit.column);
         }
     }
     return QTreeView::eventFilter(watched, event);

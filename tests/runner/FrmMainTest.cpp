@@ -252,9 +252,9 @@ TEST_F(FrmMainTest, PickersFillTheirBoxAndCancelKeepsIt) {
     };
     const Pick picks[] = {
         {window.CmdDFile, window.DBFile, u"Open database file..."_s,
-         u"MSAccess database file (*.mdb)|*.mdb|"_s},
+         u"MSAccess database file (*.mdb *.sdb)|*.mdb;*.sdb|"_s},
         {window.CmdWFile, window.WFile, u"Open workgroup file..."_s,
-         u"MSAccess workgroup file (*.mdw)|*.mdw|"_s},
+         u"MSAccess workgroup file (*.mdw *.sdw)|*.mdw;*.sdw|"_s},
         {window.CmdSFile, window.SFile, u"Open Parabase script file..."_s,
          u"Parabase script file (*.psx)|*.psx|"_s},
     };

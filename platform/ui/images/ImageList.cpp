@@ -66,6 +66,11 @@ const ImageList* imageListByName(QStringView name) {
     return nullptr;
 }
 
+QPixmap imageListPixmap(QStringView list, int position) {
+    const ImageList* images = imageListByName(list);
+    return images ? images->pixmap(position) : QPixmap();
+}
+
 QIcon glyphIcon(Glyph glyph) {
     QIcon icon;
     icon.addPixmap(QPixmap::fromImage(glyphImage(glyph, 1)));

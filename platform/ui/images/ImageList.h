@@ -56,6 +56,9 @@ private:
 [[nodiscard]] const ImageList& detailWindowIcons();  // "FrmImg"
 // A list by its name, or null.
 [[nodiscard]] const ImageList* imageListByName(QStringView name);
+// The picture at a position of a named list (what a report draws when its
+// bitmap file is missing); a null pixmap for an unknown list or position.
+[[nodiscard]] QPixmap imageListPixmap(QStringView list, int position);
 
 // A glyph as a picture of both densities (toolbar buttons, window icons).
 [[nodiscard]] QIcon glyphIcon(Glyph glyph);

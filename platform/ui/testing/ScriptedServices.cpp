@@ -27,8 +27,14 @@ void ScriptedServices::verify() {
     for (const ExpectedDialog& d : dialogs_)
         ADD_FAILURE() << "expected " << (d.save ? "save " : "open ") << describe(d.dialog)
                       << " was never shown";
+    if (!pageSetups_.empty())
+        ADD_FAILURE() << pageSetups_.size() << " expected page set-up dialog(s) never shown";
+    if (!previews_.empty())
+        ADD_FAILURE() << previews_.size() << " expected print preview(s) never shown";
     boxes_.clear();
     dialogs_.clear();
+    pageSetups_.clear();
+    previews_.clear();
 }
 
 Answer ScriptedServices::showMessage(const Message& message) {
@@ -79,6 +85,33 @@ std::optional<QString> ScriptedServices::ShowSave(const FileDialog& d) { return 
 bool ScriptedServices::OpenWithDesktop(const QString& fileOrAddress) {
     opened_.push_back(fileOrAddress);
     return openResult_;
+}
+
+}  // namespace ui::testing
+
+namespace ui::testing {
+
+std::optional<report::PageFormat> ScriptedServices::ShowPageSetup(
+    const report::PageFormat& current) {
+    pageSetupsShown_.push_back(current);
+    if (pageSetups_.empty()) {
+        ADD_FAILURE() << "unexpected page set-up dialog";
+        return std::nullopt;
+    }
+    auto answer = pageSetups_.front();
+    pageSetups_.pop_front();
+    return answer;
+}
+
+void ScriptedServices::ShowPreview(const report::Document& document, const ImageLookup*) {
+    previewsShown_.push_back(document);
+    if (previews_.empty()) {
+        ADD_FAILURE() << "unexpected print preview of \"" << document.DocumentTitle() << "\"";
+        return;
+    }
+    const ExpectedPreview next = std::move(previews_.front());
+    previews_.pop_front();
+    if (next.whileShown) next.whileShown(document);
 }
 
 }  // namespace ui::testing

@@ -224,6 +224,14 @@ TEST_F(Controls, RichTextSaveThatCannotWriteReportsItAndLeavesThingsAsTheyWere) 
     EXPECT_FALSE(std::filesystem::exists(dir.path() / "missing"));
 }
 
+TEST_F(Controls, LabelCaptionReadsBackExactlyAndShowsLineBreaks) {
+    const QString welcome = u"Hello and welcome.\r\n\r\nFollow 4 easy steps : <1>\nor\rmore"_s;
+    ui::Label label(welcome);
+    EXPECT_EQ(label.Caption(), welcome);
+    EXPECT_EQ(label.text(), u"Hello and welcome.\n\nFollow 4 easy steps : <1>\nor\nmore"_s);
+    EXPECT_EQ(label.textFormat(), Qt::PlainText);
+}
+
 TEST_F(Controls, LinkLabelClicksWithTheHandPointer) {
     ui::Label link(u"Visit the home page"_s);
     link.Link(true);
@@ -373,7 +381,8 @@ TEST_F(Controls, PopupMenuShowsAtAPointInTwipsAndRunsTheChosenItem) {
     int details = 0, selects = 0;
     vd->Click.connect([&] { ++details; });
     sfs->Click.connect([&] { ++selects; });
-    vd->setEnabled(false);
+    vd->Enabled(false);
+    EXPECT_FALSE(vd->Enabled());
 
     menu.PopupAt(&window, 1500, 750);
     EXPECT_TRUE(menu.isVisible());

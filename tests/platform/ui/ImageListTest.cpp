@@ -62,6 +62,10 @@ TEST_F(ImageLists, EachListHasItsPicturesInItsOrder) {
         }
     }
     EXPECT_EQ(ui::imageListByName(u"TBarImg"_s), nullptr);
+    EXPECT_EQ(ui::imageListPixmap(u"DGridImg"_s, 5).toImage(),
+              ui::detailGridImages().pixmap(5).toImage());
+    EXPECT_TRUE(ui::imageListPixmap(u"DGridImg"_s, 12).isNull());
+    EXPECT_TRUE(ui::imageListPixmap(u"TBarImg"_s, 0).isNull());
     EXPECT_TRUE(ui::imageListGlyphs(u"mgridimg"_s).empty());
 }
 

@@ -1,13 +1,18 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QDialog>
 #include <QLabel>
 #include <QMessageBox>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
 #include <QPushButton>
 #include <QTimer>
 #include <stdexcept>
 
+#include "report/testing/FixedTextMetrics.h"
 #include "ui/QtServices.h"
+#include "ui/ReportRenderer.h"
 #include "ui/testing/QtTestApplication.h"
 
 using namespace Qt::StringLiterals;
@@ -69,6 +74,57 @@ TEST(QtServices, BusyPointerIsTheWaitCursorButBoxesGetTheArrow) {
     } catch (const std::runtime_error&) {
     }
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+// Closes the modal dialog shown next, accepting or not, and keeps its class.
+struct DialogClose {
+    bool accept;
+    QString className;
+    void arm() {
+        QTimer::singleShot(0, [this] {
+            auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+            ASSERT_NE(dialog, nullptr);
+            className = QString::fromLatin1(dialog->metaObject()->className());
+            if (accept)
+                dialog->accept();
+            else
+                dialog->reject();
+        });
+    }
+};
+
+TEST(QtServices, PageSetupSetsUpTheProgramsPrinter) {
+    ui::testing::qtApplication();
+    ui::QtServices services(u"Parabase1"_s);
+    report::PageFormat landscape;
+    landscape.paper = report::Paper::Letter();
+    landscape.orientation = report::Orientation::Landscape;
+    DialogClose cancel{false, {}};
+    cancel.arm();
+    EXPECT_EQ(services.ShowPageSetup(landscape), std::nullopt);
+    EXPECT_EQ(cancel.className, u"QPageSetupDialog"_s);
+    DialogClose ok{true, {}};
+    ok.arm();
+    const auto chosen = services.ShowPageSetup(landscape);
+    ASSERT_TRUE(chosen);
+    EXPECT_EQ(chosen->orientation, report::Orientation::Landscape);
+    EXPECT_EQ(chosen->paper.code, report::Paper::Letter().code);
+    EXPECT_EQ(services.printer().pageLayout().orientation(), QPageLayout::Landscape);
+}
+
+TEST(QtServices, PreviewShowsTheReportOnTheProgramsPrinter) {
+    ui::testing::qtApplication();
+    ui::QtServices services(u"Parabase1"_s);
+    report::testing::FixedTextMetrics metrics;
+    report::Document doc(metrics);
+    doc.DocumentTitle("Comparison Details Report");
+    doc.PrintLine("line");
+    doc.Orientation(report::Orientation::Landscape);
+    DialogClose close{false, {}};
+    close.arm();
+    services.ShowPreview(doc, nullptr);
+    EXPECT_EQ(close.className, u"QPrintPreviewDialog"_s);
+    EXPECT_EQ(services.printer().pageLayout().orientation(), QPageLayout::Landscape);
 }
 
 }  // namespace

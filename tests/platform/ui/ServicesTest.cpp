@@ -3,6 +3,7 @@
 
 #include <stdexcept>
 
+#include "report/testing/FixedTextMetrics.h"
 #include "ui/Services.h"
 #include "ui/Twips.h"
 #include "ui/testing/ScriptedServices.h"
@@ -116,6 +117,58 @@ TEST(ClosedAnswer, IsTheBoxsCancelOrNo) {
     EXPECT_EQ(ui::closedAnswer(Buttons::YesNo), Answer::No);
     EXPECT_EQ(ui::closedAnswer(Buttons::YesNoCancel), Answer::Cancel);
     EXPECT_EQ(ui::closedAnswer(Buttons::AbortRetryIgnore), Answer::Abort);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(ScriptedServices, AnswersPageSetupAndRecordsPreviews) {
+    report::testing::FixedTextMetrics metrics;
+    report::Document doc(metrics);
+    doc.DocumentTitle("Comparison Details Report");
+    doc.PrintLine("line");
+    report::PageFormat landscape;
+    landscape.orientation = report::Orientation::Landscape;
+
+    ScriptedServices s(u"Parabase1"_s);
+    s.expectPageSetup(landscape);
+    s.expectPageSetup(std::nullopt);
+    int looked = 0;
+    s.expectPreview({[&](const report::Document& shown) {
+        ++looked;
+        EXPECT_EQ(shown.describe(), std::vector<std::string>{"text 0,0 \"line\""});
+    }});
+    EXPECT_EQ(s.ShowPageSetup(doc.PageFormat()), landscape);
+    EXPECT_EQ(s.ShowPageSetup(landscape), std::nullopt);
+    s.ShowPreview(doc, nullptr);
+    EXPECT_EQ(looked, 1);
+    ASSERT_EQ(s.previewsShown().size(), 1u);
+    EXPECT_EQ(s.previewsShown()[0].DocumentTitle(), "Comparison Details Report");
+    EXPECT_EQ(s.pageSetupsShown(), (std::vector<report::PageFormat>{doc.PageFormat(), landscape}));
+}
+
+TEST(ScriptedServices, FailsTheTestOnAnUnexpectedPreviewOrPageSetup) {
+    report::testing::FixedTextMetrics metrics;
+    report::Document doc(metrics);
+    EXPECT_NONFATAL_FAILURE(
+        {
+            ScriptedServices s(u"T"_s);
+            s.ShowPreview(doc, nullptr);
+        },
+        "unexpected print preview");
+    EXPECT_NONFATAL_FAILURE(
+        {
+            ScriptedServices s(u"T"_s);
+            (void)s.ShowPageSetup(doc.PageFormat());
+        },
+        "unexpected page set-up");
+    EXPECT_NONFATAL_FAILURE(
+        {
+            ScriptedServices s(u"T"_s);
+            s.expectPreview();
+        },
+        "never shown");
 }
 
 }  // namespace

@@ -367,6 +367,47 @@ TEST_F(TreeGridTest, RedrawOffMeansNoViewWorkAndOneRefreshWhenOn) {
     EXPECT_EQ(resets, 1);
 }
 
+// The programs expand and collapse inside the grid's own mouse events, with
+// the redraw switched off and on: the view is reset under the event's feet.
+TEST_F(TreeGridTest, HandlersMayRebuildTheViewInsideMouseEvents) {
+    fill();
+    grid.show();
+    QApplication::processEvents();
+    auto toggle = [&](int32_t row) {
+        g().Redraw(false);
+        const bool open = g().CellExtraIcon(row, 1) == 0;
+        for (int32_t r = row + 1; r <= g().Rows() && g().CellExtraIcon(r, 1) < 0; ++r)
+            g().RowVisible(r, open);
+        g().CellExtraIcon(row, 1, open ? 1 : 0);
+        g().Redraw(true);
+    };
+    grid.MouseDown.connect([&](int button, int, float x, float y) {
+        const CellHit hit = grid.CellFromPoint(qRound(x / 15), qRound(y / 15));
+        if (button == 1 && hit.column == 1 && hit.row > 0 &&
+            (g().CellExtraIcon(hit.row, 1) == 0 || g().CellExtraIcon(hit.row, 1) == 1) &&
+            x / 15 < g().CellIndent(hit.row, 1) + 16)
+            toggle(hit.row);
+    });
+    grid.DblClick.connect([&](int32_t row, int32_t column) {
+        if (row > 0 && column > 0 &&
+            (g().CellExtraIcon(row, column) == 0 || g().CellExtraIcon(row, column) == 1))
+            toggle(row);
+    });
+    ASSERT_EQ(grid.itemModel().rowCount(), 9);
+    QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, QPoint(8, 8));  // "Tables" glyph
+    EXPECT_EQ(grid.itemModel().rowCount(), 5);
+    EXPECT_EQ(g().CellExtraIcon(1, 1), 0);
+    // "Procedures" is now the second shown row; a double click on its name opens it.
+    QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, QPoint(60, 18 + 8));
+    QTest::mouseDClick(grid.viewport(), Qt::LeftButton, {}, QPoint(60, 18 + 8));
+    QTest::mouseRelease(grid.viewport(), Qt::LeftButton, {}, QPoint(60, 18 + 8));
+    EXPECT_EQ(g().CellExtraIcon(6, 1), 1);
+    EXPECT_TRUE(g().RowVisible(7));
+    EXPECT_EQ(grid.itemModel().rowCount(), 6);
+    EXPECT_EQ(g().SelectedRow(), 6);
+    QApplication::processEvents();
+}
+
 TEST_F(TreeGridTest, ScreenshotForAPersonsCheck) {
     fill();
     // A hidden row inside an expanded category (filtered out), and a wide name.
