@@ -10,6 +10,7 @@
 #include "detail/DetailView.h"
 #include "detail/FrmDetail.h"
 #include "engine/ComparisonResult.h"
+#include "ui/QtServices.h"
 
 namespace {
 
@@ -98,7 +99,8 @@ BENCHMARK(BM_ShowAndExpandModel)->Unit(benchmark::kMillisecond);
 void BM_ShowAndExpandWindow(benchmark::State& state) {
     application();
     Options options;
-    auto window = std::make_unique<detail::FrmDetail>(options);
+    ui::QtServices services(QStringLiteral("bench_detail"));
+    auto window = std::make_unique<detail::FrmDetail>(options, services);
     window->setAttribute(Qt::WA_DeleteOnClose, false);
     window->Differences(wideTable());
     window->show();

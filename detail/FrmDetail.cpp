@@ -1,14 +1,18 @@
 #include "detail/FrmDetail.h"
 
+#include <QCoreApplication>
 #include <QFont>
 #include <QPalette>
 #include <QResizeEvent>
 #include <QScrollBar>
 
+#include "detail/DetailReport.h"
+#include "ui/ImageLookup.h"
 #include "ui/Label.h"
 #include "ui/LineHeader.h"
 #include "ui/MultiLineTextBox.h"
 #include "ui/PictureBox.h"
+#include "ui/Services.h"
 #include "ui/ToolButton.h"
 #include "ui/TreeGrid.h"
 #include "ui/Twips.h"
@@ -22,6 +26,15 @@ namespace {
 
 QString fromUtf8(const std::string& s) { return QString::fromStdString(s); }
 
+// The report's pictures whose bitmap files are missing, from the program's lists.
+class ProgramImages : public ui::ImageLookup {
+public:
+    QPixmap picture(const QString& list, int index) const override {
+        const ui::ImageList* images = ui::imageListByName(list);
+        return images ? images->pixmap(index) : QPixmap();
+    }
+};
+
 template <class W>
 W* named(W* w, const char* name) {
     w->setObjectName(QString::fromLatin1(name));
@@ -30,11 +43,13 @@ W* named(W* w, const char* name) {
 
 }  // namespace
 
-FrmDetail::FrmDetail(const WizardOptions& options, QWidget* parent)
+FrmDetail::FrmDetail(const WizardOptions& options, ui::Services& services, QWidget* parent)
     : QWidget(parent),
       DGrid(named(new ui::TreeGrid(this), "DGrid")),
       DGridImg(&ui::detailGridImages()),
       FrmImg(&ui::detailWindowIcons()),
+      ReportImageFolder(QCoreApplication::applicationDirPath() + u"/Detail Images"_s),
+      services_(services),
       view_(DGrid->grid(), options) {
     setObjectName(u"FrmDetail"_s);
     setWindowTitle(u"Details"_s);
@@ -131,7 +146,18 @@ void FrmDetail::CmdExpand_Click() { view_.tree().ExpandAll(); }
 
 void FrmDetail::CmdCollapse_Click() { view_.tree().CollapseAll(); }
 
-void FrmDetail::CmdPrint_Click() {}
+void FrmDetail::CmdPrint_Click() {
+    if (!Preview) return;
+    DetailReportSource shown;
+    shown.caption = windowTitle().toStdString();
+    shown.kind = view_.DetailKind();
+    shown.action = view_.shownAction();
+    shown.sourceText = SCmdTxt->Text().toStdString();
+    shown.destinationText = DCmdTxt->Text().toStdString();
+    PrintDetailReport(*Preview, DGrid->grid(), ReportImageFolder.toStdString(), shown);
+    const ProgramImages images;
+    services_.ShowPreview(*Preview, &images);
+}
 
 void FrmDetail::DGrid_DblClick(int32_t Row, int32_t Col) { view_.DblClick(Row, Col); }
 

@@ -7,6 +7,7 @@
 // The wizard makes one window, sets Differences and Preview, calls
 // ShowDetails and shows it; a later request on the open window replaces what
 // it shows. Close deletes the window (and its copy) — hold it by QPointer.
+#include <QString>
 #include <QWidget>
 #include <cstdint>
 
@@ -14,6 +15,7 @@
 #include "detail/DetailView.h"
 #include "detail/WizardOptions.h"
 #include "engine/ComparisonResult.h"
+#include "report/Document.h"
 
 namespace ui {
 class ImageList;
@@ -21,6 +23,7 @@ class Label;
 class LineHeader;
 class MultiLineTextBox;
 class PictureBox;
+class Services;
 class ToolButton;
 class TreeGrid;
 }  // namespace ui
@@ -29,8 +32,8 @@ namespace detail {
 
 class FrmDetail : public QWidget {
 public:
-    // `options` (the wizard's check boxes) must outlive the window.
-    explicit FrmDetail(const WizardOptions& options, QWidget* parent = nullptr);
+    // `options` (the wizard's check boxes) and `services` must outlive the window.
+    FrmDetail(const WizardOptions& options, ui::Services& services, QWidget* parent = nullptr);
     ~FrmDetail() override;
 
     // The form's controls, named as their objectName.
@@ -48,6 +51,12 @@ public:
     // The grid's icons and the window's icon per kind.
     const ui::ImageList* DGridImg;
     const ui::ImageList* FrmImg;
+
+    // The wizard's print preview, lent for the report (never owned); Print
+    // does nothing while none is lent.
+    report::Document* Preview = nullptr;
+    // Where the report's numbered bitmaps are: "Detail Images" beside the program.
+    QString ReportImageFolder;
 
     // Replaces the window's copy of the result.
     void Differences(const engine::TComparisonResult& result);
@@ -78,6 +87,7 @@ private:
     // window).
     void placeControls();
 
+    ui::Services& services_;
     DetailView view_;
     layout::Mode mode_ = layout::Mode::Text;
 };

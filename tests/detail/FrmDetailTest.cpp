@@ -11,15 +11,20 @@
 
 #include "DetailTestSupport.h"
 #include "detail/FrmDetail.h"
+#include "ui/ImageLookup.h"
 #include "ui/Label.h"
 #include "ui/LineHeader.h"
 #include "ui/MultiLineTextBox.h"
 #include "ui/PictureBox.h"
+#include "ui/ReportRenderer.h"
 #include "ui/ToolButton.h"
 #include "ui/TreeGrid.h"
 #include "ui/Twips.h"
 #include "ui/images/ImageList.h"
 #include "ui/testing/QtTestApplication.h"
+#include "ui/testing/ScriptedServices.h"
+
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -86,7 +91,7 @@ protected:
     void SetUp() override {
         ui::testing::qtApplication();
         options.match = 1;
-        w = new FrmDetail(options);
+        w = new FrmDetail(options, services);
         w->Differences(sample());
     }
     void TearDown() override { delete w.data(); }
@@ -118,6 +123,7 @@ protected:
     }
 
     detailtest::Options options;
+    ui::testing::ScriptedServices services{u"Parabase1"_s};
     QPointer<FrmDetail> w;
 };
 
@@ -336,6 +342,63 @@ TEST_F(Window, Screenshots) {
     w->ShowDetails(okTable, 1);
     w->CmdExpand_Click();
     screenshot("FrmDetail-table-large.png");
+}
+
+}  // namespace
+
+namespace {
+
+class ListImages : public ui::ImageLookup {
+public:
+    QPixmap picture(const QString& list, int index) const override {
+        const ui::ImageList* images = ui::imageListByName(list);
+        return images ? images->pixmap(index) : QPixmap();
+    }
+};
+
+TEST_F(Window, PrintShowsTheReportInTheLentPreview) {
+    ui::QtTextMetrics metrics;
+    report::Document preview(metrics);
+    w->ShowDetails(okView, 1);
+    w->CmdPrint_Click();  // nothing lent yet: nothing to print on
+    EXPECT_TRUE(services.previewsShown().empty());
+
+    w->Preview = &preview;
+    w->ReportImageFolder = QStringLiteral(PARABASE_PROGRAM_DIR "/Detail Images");
+    services.expectPreview({[](const report::Document& d) {
+        EXPECT_EQ(d.DocumentTitle(), "Details of View (Current Product List) Report");
+    }});
+    QTest::mouseClick(w->CmdPrint, Qt::LeftButton);
+    services.verify();
+    ASSERT_EQ(services.previewsShown().size(), 1u);
+    const report::Document& shown = services.previewsShown()[0];
+    bool picture = false;
+    for (const std::string& line : shown.describe())
+        picture = picture || line.find("Detail Images/4.bmp\"") != std::string::npos;
+    EXPECT_TRUE(picture);
+
+    // A table, expanded, as a person would see it on paper.
+    w->ShowDetails(okTable, 1);
+    w->CmdExpand_Click();
+    services.expectPreview();
+    w->CmdPrint_Click();
+    services.verify();
+    const ListImages images;
+    for (int page = 0; page < 2; ++page) {
+        const QImage image = ui::renderPage(services.previewsShown().back(), page, 72, &images);
+        ASSERT_FALSE(image.isNull());
+        const auto file = std::filesystem::current_path() /
+                          ("FrmDetail-report-" + std::to_string(page + 1) + ".png");
+        EXPECT_TRUE(image.save(QString::fromStdString(file.string())));
+    }
+    // And a procedure with its texts.
+    w->ShowDetails(okProcedure, 1);
+    w->CmdExpand_Click();
+    services.expectPreview();
+    w->CmdPrint_Click();
+    const QImage image = ui::renderPage(services.previewsShown().back(), 0, 72, &images);
+    EXPECT_TRUE(image.save(QString::fromStdString(
+        (std::filesystem::current_path() / "FrmDetail-report-procedure.png").string())));
 }
 
 }  // namespace
