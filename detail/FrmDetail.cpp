@@ -30,8 +30,7 @@ QString fromUtf8(const std::string& s) { return QString::fromStdString(s); }
 class ProgramImages : public ui::ImageLookup {
 public:
     QPixmap picture(const QString& list, int index) const override {
-        const ui::ImageList* images = ui::imageListByName(list);
-        return images ? images->pixmap(index) : QPixmap();
+        return ui::imageListPixmap(list, index);
     }
 };
 

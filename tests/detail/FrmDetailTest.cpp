@@ -351,8 +351,7 @@ namespace {
 class ListImages : public ui::ImageLookup {
 public:
     QPixmap picture(const QString& list, int index) const override {
-        const ui::ImageList* images = ui::imageListByName(list);
-        return images ? images->pixmap(index) : QPixmap();
+        return ui::imageListPixmap(list, index);
     }
 };
 
