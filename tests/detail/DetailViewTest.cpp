@@ -631,3 +631,74 @@ TEST_F(Detail, AViewOf64KilobytesKeepsItsWholeText) {
 }
 
 }  // namespace
+
+namespace {
+
+// --- the grid's mouse, without a window
+
+struct PressCase {
+    const char* what;
+    int button;
+    float x, y;  // twips from the grid's top-left
+    ui::grid::Scroll scroll;
+    bool toggles;
+};
+
+void PrintTo(const PressCase& c, std::ostream* os) { *os << c.what; }
+
+class Press : public Detail, public ::testing::WithParamInterface<PressCase> {};
+
+// The first column's row (row 2, indent 18) is shown below the expanded group:
+// its glyph covers pixels 18 to 33 of column 1, and rows start below the
+// 18-pixel header.
+TEST_P(Press, TogglesANodeOnlyLeftOfItsGlyphsRightEdge) {
+    showTable(rb::table("T", acEqual, false, {rb::both("A", rb::integer(), rb::integer())}));
+    view.tree().ToggleRow(1);
+    const PressCase& c = GetParam();
+    EXPECT_EQ(view.MouseDown(c.button, 0, c.x, c.y, c.scroll), c.toggles);
+    EXPECT_EQ(view.tree().Glyph(2), c.toggles ? icon::Expanded : icon::Collapsed);
+    EXPECT_TRUE(grid.Redraw());
+}
+
+constexpr float px(double pixels) { return static_cast<float>(pixels * 15); }
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, Press,
+    ::testing::Values(PressCase{"the glyph's last pixel", 1, px(33), px(41), {}, true},
+                      PressCase{"a twip short of its right edge", 1, px(34) - 1, px(41), {}, true},
+                      PressCase{"its right edge", 1, px(34), px(41), {}, false},
+                      PressCase{"the indent left of it", 1, px(0), px(41), {}, true},
+                      PressCase{"the kind icon", 1, px(40), px(41), {}, false},
+                      PressCase{"the right button", 2, px(20), px(41), {}, false},
+                      PressCase{"the middle button", 4, px(20), px(41), {}, false},
+                      PressCase{"column 2", 1, px(300), px(41), {}, false},
+                      PressCase{"the header", 1, px(20), px(10), {}, false},
+                      PressCase{"below the rows", 1, px(20), px(200), {}, false},
+                      PressCase{
+                          "scrolled: the glyph's last pixel", 1, px(23), px(41), {10, 0}, true},
+                      PressCase{"scrolled: its right edge", 1, px(24), px(41), {10, 0}, false}));
+
+TEST_F(Detail, ADoubleClickDoesNotUndoWhatItsFirstPressToggled) {
+    showTable(rb::table("T", acEqual, false, {rb::both("A", rb::integer(), rb::integer())}));
+    ASSERT_TRUE(view.MouseDown(1, 0, px(8), px(27)));  // the group's glyph
+    EXPECT_FALSE(view.DblClick(1, 1));                 // the same double click
+    EXPECT_EQ(view.tree().Glyph(1), icon::Expanded);
+    EXPECT_TRUE(view.DblClick(1, 1));  // a double click of its own (no press before it)
+    EXPECT_EQ(view.tree().Glyph(1), icon::Collapsed);
+    // A press off the glyph, then its double click: toggled once, by the double click.
+    EXPECT_FALSE(view.MouseDown(1, 0, px(100), px(27)));
+    EXPECT_TRUE(view.DblClick(1, 1));
+    EXPECT_EQ(view.tree().Glyph(1), icon::Expanded);
+}
+
+TEST_F(Detail, ADoubleClickWhereNoGlyphIsDoesNothing) {
+    showTable(rb::table("T", acEqual, false, {rb::both("A", rb::integer(), rb::integer())}));
+    view.tree().ExpandAll();
+    for (auto [row, column] :
+         {std::pair{3, 1}, {2, 2}, {2, 3}, {2, 4}, {0, 1}, {2, 0}, {-1, 1}, {999, 1}, {2, 99}}) {
+        EXPECT_FALSE(view.DblClick(row, column)) << row << "," << column;
+    }
+    EXPECT_EQ(view.tree().Glyph(2), icon::Expanded);
+}
+
+}  // namespace
