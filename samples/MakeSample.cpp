@@ -25,7 +25,7 @@
 #include "jet/Variant.h"
 #include "jet/testing/StoreBuilder.h"
 #include "runner/LineGrammar.h"
-#include "runner/ScriptReader.h"
+#include "text/TextDecoding.h"
 
 namespace {
 
@@ -43,7 +43,7 @@ Sample readSample(const std::string& path) {
     bytes << in.rdbuf();
     Sample s;
     bool inBlock = false;
-    for (const std::string& line : runner::splitLines(runner::decodeScript(bytes.str()))) {
+    for (const std::string& line : text::splitLines(text::decodeText(bytes.str()))) {
         switch (runner::classifyLine(line)) {
             case runner::LineKind::OpenColumns:
                 inBlock = true;
