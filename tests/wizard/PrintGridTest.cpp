@@ -2,6 +2,7 @@
 
 #include "ReportTestSupport.h"
 #include "wizard/MFunctions.h"
+#include "wizard/PrintableGridModel.h"
 
 namespace {
 
@@ -186,3 +187,30 @@ TEST_F(PrintGridTest, AGridWithoutRowsPrintsTheHeaderOnly) {
 }
 
 }  // namespace
+
+// The windows print their real grid through its adapter: the same cells give
+// the same report as the table-held grid above.
+TEST_F(PrintGridTest, TheGridModelPrintsThroughItsAdapterAsItHoldsIt) {
+    grid.rows = {
+        {{{"Tables", 2, 0, 18}, {"hidden column"}, {"Error 448"}}},
+        {{{"hidden row"}, {}, {"x"}}, false},
+        {{{std::nullopt, 9}, {}, {""}}},
+    };
+    ui::grid::GridModel model;
+    for (const Column& column : grid.columns)
+        model.AddColumn(column.header, column.header, ui::grid::HeaderAlign::Left, -1, column.width,
+                        column.visible);
+    for (const Row& row : grid.rows) {
+        const int32_t n = model.AddRow(row.visible);
+        for (int32_t c = 1; c <= model.Columns(); ++c) {
+            const Cell& cell = row.cells.at(static_cast<size_t>(c - 1));
+            model.CellDetails(n, c, cell.text, ui::grid::align::Left, cell.icon, cell.indent,
+                              cell.extraIcon);
+        }
+    }
+    wizardtest::SmallReport fromModel;
+    PrintGrid(r.doc, grid, images, "/opt/parabase/Main Images");
+    PrintGrid(fromModel.doc, wizard::PrintableGridModel(model),
+              wizard::PrintableImages("MGridImg", 16), "/opt/parabase/Main Images");
+    EXPECT_EQ(fromModel.doc.describe(), r.doc.describe());
+}

@@ -80,4 +80,18 @@ QIcon glyphIcon(Glyph glyph) {
     return icon;
 }
 
+namespace {
+class ProgramImages final : public ImageLookup {
+public:
+    [[nodiscard]] QPixmap picture(const QString& list, int index) const override {
+        return imageListPixmap(list, index);
+    }
+};
+}  // namespace
+
+const ImageLookup& programImages() {
+    static const ProgramImages images;
+    return images;
+}
+
 }  // namespace ui

@@ -18,6 +18,7 @@
 #include <QStringView>
 #include <vector>
 
+#include "ui/ImageLookup.h"
 #include "ui/images/Glyphs.h"
 
 namespace ui {
@@ -59,6 +60,8 @@ private:
 // The picture at a position of a named list (what a report draws when its
 // bitmap file is missing); a null pixmap for an unknown list or position.
 [[nodiscard]] QPixmap imageListPixmap(QStringView list, int position);
+// The program's lists as a report's fallback pictures (imageListPixmap).
+[[nodiscard]] const ImageLookup& programImages();
 
 // A glyph as a picture of both densities (toolbar buttons, window icons).
 [[nodiscard]] QIcon glyphIcon(Glyph glyph);
