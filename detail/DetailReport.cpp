@@ -3,13 +3,9 @@
 #include "detail/DetailTree.h"
 #include "engine/ComparisonResult.h"
 #include "wizard/MFunctions.h"
+#include "wizard/PrintableGridModel.h"
 
 namespace detail {
-
-report::Font PrintableGridModel::Font() const {
-    const ui::grid::GridFont& f = grid_.Font();
-    return {f.name, f.size, f.bold};
-}
 
 namespace {
 
@@ -47,8 +43,8 @@ void PrintDetailReport(report::Document& Preview, const ui::grid::GridModel& gri
     Preview.PrintAligned(title, 2);
     Preview.PrintAligned("", 0);
 
-    const PrintableGridModel printable(grid);
-    const DetailImages images;
+    const wizard::PrintableGridModel printable(grid);
+    const wizard::PrintableImages images("DGridImg", 16);
     wizard::MFunctions::PrintGrid(Preview, printable, images, imageFolder);
 
     if (shown.kind != engine::okProcedure && shown.kind != engine::okView) return;

@@ -9,54 +9,8 @@
 
 #include "report/Document.h"
 #include "ui/grid/GridModel.h"
-#include "wizard/PrintableGrid.h"
 
 namespace detail {
-
-// The grid model read as a printable grid.
-class PrintableGridModel : public wizard::PrintableGrid {
-public:
-    // The grid must outlive the adapter.
-    explicit PrintableGridModel(const ui::grid::GridModel& grid) : grid_(grid) {}
-
-    [[nodiscard]] report::Font Font() const override;
-    [[nodiscard]] int32_t HeaderHeight() const override { return grid_.HeaderHeight(); }
-    [[nodiscard]] int32_t Columns() const override { return grid_.Columns(); }
-    [[nodiscard]] bool ColumnVisible(int32_t column) const override {
-        return grid_.ColumnVisible(column);
-    }
-    [[nodiscard]] int32_t ColumnWidth(int32_t column) const override {
-        return grid_.ColumnWidth(column);
-    }
-    [[nodiscard]] std::string ColumnHeader(int32_t column) const override {
-        return grid_.ColumnHeader(column);
-    }
-    [[nodiscard]] int32_t Rows() const override { return grid_.Rows(); }
-    [[nodiscard]] bool RowVisible(int32_t row) const override { return grid_.RowVisible(row); }
-    [[nodiscard]] int32_t RowHeight(int32_t row) const override { return grid_.RowHeight(row); }
-    [[nodiscard]] int32_t CellIndent(int32_t row, int32_t column) const override {
-        return grid_.CellIndent(row, column);
-    }
-    [[nodiscard]] int32_t CellExtraIcon(int32_t row, int32_t column) const override {
-        return grid_.CellExtraIcon(row, column);
-    }
-    [[nodiscard]] int32_t CellIcon(int32_t row, int32_t column) const override {
-        return grid_.CellIcon(row, column);
-    }
-    [[nodiscard]] std::optional<std::string> CellText(int32_t row, int32_t column) const override {
-        return grid_.CellText(row, column);
-    }
-
-private:
-    const ui::grid::GridModel& grid_;
-};
-
-// The detail grid's image list as printing reads it ("DGridImg", 16 pixels).
-class DetailImages : public wizard::PrintableImageList {
-public:
-    [[nodiscard]] std::string Name() const override { return "DGridImg"; }
-    [[nodiscard]] int32_t IconWidth() const override { return 16; }
-};
 
 // What the window shows besides its grid.
 struct DetailReportSource {

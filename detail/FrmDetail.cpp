@@ -7,7 +7,6 @@
 #include <QScrollBar>
 
 #include "detail/DetailReport.h"
-#include "ui/ImageLookup.h"
 #include "ui/Label.h"
 #include "ui/LineHeader.h"
 #include "ui/MultiLineTextBox.h"
@@ -25,14 +24,6 @@ namespace detail {
 namespace {
 
 QString fromUtf8(const std::string& s) { return QString::fromStdString(s); }
-
-// The report's pictures whose bitmap files are missing, from the program's lists.
-class ProgramImages : public ui::ImageLookup {
-public:
-    QPixmap picture(const QString& list, int index) const override {
-        return ui::imageListPixmap(list, index);
-    }
-};
 
 template <class W>
 W* named(W* w, const char* name) {
@@ -154,8 +145,7 @@ void FrmDetail::CmdPrint_Click() {
     shown.sourceText = SCmdTxt->Text().toStdString();
     shown.destinationText = DCmdTxt->Text().toStdString();
     PrintDetailReport(*Preview, DGrid->grid(), ReportImageFolder.toStdString(), shown);
-    const ProgramImages images;
-    services_.ShowPreview(*Preview, &images);
+    services_.ShowPreview(*Preview, &ui::programImages());
 }
 
 void FrmDetail::DGrid_DblClick(int32_t Row, int32_t Col) { view_.DblClick(Row, Col); }

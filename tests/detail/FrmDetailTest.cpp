@@ -348,13 +348,6 @@ TEST_F(Window, Screenshots) {
 
 namespace {
 
-class ListImages : public ui::ImageLookup {
-public:
-    QPixmap picture(const QString& list, int index) const override {
-        return ui::imageListPixmap(list, index);
-    }
-};
-
 TEST_F(Window, PrintShowsTheReportInTheLentPreview) {
     ui::QtTextMetrics metrics;
     report::Document preview(metrics);
@@ -382,7 +375,7 @@ TEST_F(Window, PrintShowsTheReportInTheLentPreview) {
     services.expectPreview();
     w->CmdPrint_Click();
     services.verify();
-    const ListImages images;
+    const ui::ImageLookup& images = ui::programImages();
     for (int page = 0; page < 2; ++page) {
         const QImage image = ui::renderPage(services.previewsShown().back(), page, 72, &images);
         ASSERT_FALSE(image.isNull());
