@@ -57,7 +57,7 @@ TComparisonResult differentDatabases(int32_t tables, int32_t queries, int32_t pr
                 h->UpdateRule = 1;
                 auto& kc = h->Columns.Append();
                 kc.Name = "Col2";
-                kc.RelatedColumn = "Col3";
+                kc.RelatedColumn = "Col2";
             }
         }
         for (int32_t i = 1; i <= 4; ++i) {
@@ -67,9 +67,11 @@ TComparisonResult differentDatabases(int32_t tables, int32_t queries, int32_t pr
             for (TIndexProps* h : {&index.Source, &index.Destination}) {
                 h->Unique = i == 2;
                 h->IndexNulls = static_cast<int16_t>(i % 3);
-                for (int32_t c = 1; c <= 2; ++c) {
+                // Index2 is the unique key on Col2 that the relationships refer
+                // to (the target refuses a relationship without one).
+                for (int32_t c = 1; c <= (i == 2 ? 1 : 2); ++c) {
                     auto& ic = h->Columns.Append();
-                    ic.Name = "Col" + std::to_string(c + i);
+                    ic.Name = "Col" + std::to_string(i == 2 ? 2 : c + i);
                     ic.SortOrder = static_cast<int16_t>(c);
                 }
             }

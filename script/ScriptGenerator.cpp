@@ -94,6 +94,44 @@ const char* cannotCarry() {
            "file cannot carry";
 }
 
+bool onTarget(int32_t action, int32_t direction) {
+    return action == acEqual || action == acDifferent || action == targetOnly(direction);
+}
+bool onGenerating(int32_t action, int32_t direction) {
+    return action == acEqual || action == acDifferent || action == generatingOnly(direction);
+}
+
+// A column's name on each side: a paired column carries the source's name in
+// Name and the destination's in DestinationName.
+const std::string& targetName(const TColumn& c, int32_t direction) {
+    return direction == 0 ? c.DestinationName : c.Name;
+}
+const std::string& generatingName(const TColumn& c, int32_t direction) {
+    return direction == 0 ? c.Name : c.DestinationName;
+}
+
+// Whether an index is on the columns a relationship refers to, in any order
+// (as the target matches them).
+bool onRelatedColumns(const TIndexProps& x, const TKeyProps& key) {
+    if (x.Columns.UBound() != key.Columns.UBound()) return false;
+    for (const TKeyColumn& k : key.Columns) {
+        bool found = false;
+        for (const TIndexColumn& c : x.Columns)
+            if (text::equalNoCase(c.Name, k.RelatedColumn)) found = true;
+        if (!found) return false;
+    }
+    return true;
+}
+
+std::string bracketList(const TKeyProps& k) {
+    std::string list;
+    for (const TKeyColumn& c : k.Columns) {
+        if (!list.empty()) list += ", ";
+        list += bracket(c.RelatedColumn);
+    }
+    return list;
+}
+
 // The passes note what they leave out in the generator's report, not in
 // their own TScript, so only the texts are appended.
 void append(TScript& to, const TScript& from) {
@@ -105,7 +143,10 @@ void append(TScript& to, const TScript& from) {
 
 ScriptGenerator::ScriptGenerator(const TComparisonResult& result, const ScriptOptions& options,
                                  bool matchColumnsBox)
-    : r_(result), o_(options), matchColumnsBox_(matchColumnsBox) {}
+    : r_(result), o_(options), matchColumnsBox_(matchColumnsBox) {
+    for (int32_t i = 1; i <= r_.Tables.UBound(); ++i)
+        tableByName_.emplace(text::fold(r_.Tables[i].Name), i);
+}
 
 // ---------------------------------------------------------------------------
 // Driver
@@ -121,6 +162,9 @@ TScript ScriptGenerator::GenerateScript(ScriptDirection direction) {
     leftOutTables_.clear();
     missingColumns_.clear();
     leftOutObjects_.clear();
+    droppedColumns_.clear();
+    droppedIndexes_.clear();
+    writtenIndexes_.clear();
 
     const int32_t d = direction;
     const int32_t opposite = d == 1 ? 0 : 1;
@@ -184,15 +228,26 @@ std::string ScriptGenerator::ScriptDropKeys(int32_t direction) {
     return out;
 }
 
+namespace {
+std::string standsSentence(const TTable& t, const TIndex& ix, const TTable& holder,
+                           const TKey& key) {
+    const std::string head =
+        "Index " + bracket(ix.Name) + " of table " + bracket(t.Name) + " left as it stands: ";
+    if (&holder == &t && text::equalNoCase(key.Name, ix.Name))
+        return head + "it belongs to relationship " + bracket(key.Name) +
+               ", and keys are not scripted.";
+    return head + "relationship " + bracket(key.Name) + " of table " + bracket(holder.Name) +
+           " depends on it, and keys are not scripted.";
+}
+}  // namespace
+
 std::string ScriptGenerator::ScriptDropIndexes(int32_t direction) {
     std::string out;
     if (direction != 0 && direction != 1) return out;
     for (const TTable& t : r_.Tables) {
         if (!rebuildsIndexes(t, direction)) continue;
         for (const TIndex& ix : t.Indexes) {
-            if (ix.Action != acEqual && ix.Action != acDifferent &&
-                ix.Action != targetOnly(direction))
-                continue;
+            if (!onTarget(ix.Action, direction)) continue;
             bool ofForeignKey = false;
             for (const TKey& k : t.Keys)
                 if (text::equalNoCase(k.Name, ix.Name)) {
@@ -200,6 +255,20 @@ std::string ScriptGenerator::ScriptDropIndexes(int32_t direction) {
                     break;
                 }
             if (ofForeignKey) continue;  // went with its key
+            if (!o_.IncludeKeys) {
+                // The target's relationships stay, and with them the indexes
+                // they hold or refer to; an equal index needs no change (and
+                // may be one of those, when keys were not compared).
+                if (ix.Action == acEqual) continue;
+                if (const auto by = pinnedBy(t, ix, direction)) {
+                    // A changed one is reported where it would be written again.
+                    if (ix.Action != acDifferent) note(standsSentence(t, ix, *by->table, *by->key));
+                    continue;
+                }
+            }
+            // Only a unique index can serve a relationship later on.
+            if (const TIndexProps& x = targetHalf(ix, direction); x.Unique || x.PrimaryKey)
+                droppedIndexes_.insert(&ix);
             out += "DROP INDEX ";
             out += bracket(ix.Name);
             out += " ON ";
@@ -218,9 +287,8 @@ TScript ScriptGenerator::ScriptCreateKeys(int32_t direction) {
     const int32_t targetSide = direction == 0 ? csDestination : csSource;
     for (int32_t ti = 1; ti <= r_.Tables.UBound(); ++ti) {
         const TTable& t = r_.Tables[ti];
+        if (!tableAfterScript(t, direction)) continue;
         const bool keep = keepsTargetDefinition(t, direction);
-        const std::string table = text::fold(t.Name);
-        if (droppedTables_.count(table) || leftOutTables_.count(table)) continue;
         for (int32_t ki = 1; ki <= t.Keys.UBound(); ++ki) {
             const TKey& k = t.Keys[ki];
             // A kept table gets back every foreign key the drop pass took from it.
@@ -228,36 +296,53 @@ TScript ScriptGenerator::ScriptCreateKeys(int32_t direction) {
             if (k.Action != acEqual && k.Action != acDifferent && k.Action != ownCode) continue;
             const TKeyProps& half = keep ? targetHalf(k, direction) : generatingHalf(k, direction);
             if (isBlank(half.RelatedTable)) continue;
-            const std::string related = text::fold(half.RelatedTable);
-            if (droppedTables_.count(related) || leftOutTables_.count(related)) {
+            if (const std::string obstacle = keyObstacle(t, half, direction); !obstacle.empty()) {
                 note("Foreign key " + bracket(k.Name) + " of table " + bracket(t.Name) +
-                     " left out: it refers to table " + bracket(half.RelatedTable) +
-                     (droppedTables_.count(related) ? ", which the script drops."
-                                                    : ", which the script leaves out."));
-                continue;
-            }
-            const std::string* missing = nullptr;
-            const std::string* missingTable = nullptr;
-            for (const TKeyColumn& c : half.Columns) {
-                if (isMissingColumn(t.Name, c.Name)) {
-                    missing = &c.Name;
-                    missingTable = &t.Name;
-                } else if (isMissingColumn(half.RelatedTable, c.RelatedColumn)) {
-                    missing = &c.RelatedColumn;
-                    missingTable = &half.RelatedTable;
-                }
-                if (missing) break;
-            }
-            if (missing) {
-                note("Foreign key " + bracket(k.Name) + " of table " + bracket(t.Name) +
-                     " left out: it uses column " + bracket(*missing) + " of table " +
-                     bracket(*missingTable) + ", which the script leaves out.");
+                     " left out: " + obstacle);
                 continue;
             }
             append(out, ScriptKeyConstraints(ti, ki, keep ? targetSide : generatingSide));
         }
     }
     return out;
+}
+
+std::string ScriptGenerator::keyObstacle(const TTable& t, const TKeyProps& half,
+                                         int32_t direction) const {
+    const TTable* related = findTable(half.RelatedTable);
+    if (related && !tableAfterScript(*related, direction))
+        return "it refers to table " + bracket(half.RelatedTable) +
+               (droppedTables_.count(related)   ? ", which the script drops."
+                : leftOutTables_.count(related) ? ", which the script leaves out."
+                                                : ", which the script does not create: it is not "
+                                                  "selected.");
+    for (const TKeyColumn& c : half.Columns) {
+        const std::string* column = &c.Name;
+        const TTable* owner = &t;
+        ColumnFate fate = columnAfterScript(t, c.Name, direction);
+        if (fate == ColumnFate::Present && related) {
+            column = &c.RelatedColumn;
+            owner = related;
+            fate = columnAfterScript(*related, c.RelatedColumn, direction);
+        }
+        if (fate == ColumnFate::Present) continue;
+        const std::string head =
+            "it uses column " + bracket(*column) + " of table " + bracket(owner->Name);
+        switch (fate) {
+            case ColumnFate::LeftOut:
+                return head + ", which the script leaves out.";
+            case ColumnFate::Dropped:
+                return head + ", which the script drops.";
+            default:
+                return head + ", which the target lacks and the script does not add" +
+                       (owner->Selected ? "." : ": that table is not selected.");
+        }
+    }
+    // The key a relationship refers to must be unique.
+    if (related && !uniqueKeyAfterScript(*related, half, direction))
+        return "table " + bracket(related->Name) + " will have no unique index on " +
+               bracketList(half) + ", which the relationship needs.";
+    return {};
 }
 
 TScript ScriptGenerator::ScriptKeyConstraints(int32_t tableIndex, int32_t keyIndex, int32_t side) {
@@ -314,7 +399,7 @@ TScript ScriptGenerator::ScriptObject(int32_t kind, int32_t index, int32_t direc
                 if (mode == smTableStatements && o_.DropOppositeObjects) {
                     out.Statements = "DROP TABLE " + bracket(t.Name) + ";";
                     out.Statements += kRun;
-                    droppedTables_.insert(text::fold(t.Name));
+                    droppedTables_.insert(&t);
                 }
                 return out;
             }
@@ -346,6 +431,93 @@ void ScriptGenerator::noteMissingColumn(const std::string& table, const std::str
 bool ScriptGenerator::isMissingColumn(const std::string& table, const std::string& column) const {
     if (missingColumns_.empty()) return false;
     return missingColumns_.count({text::fold(table), text::fold(column)}) != 0;
+}
+
+const TTable* ScriptGenerator::findTable(const std::string& name) const {
+    const auto it = tableByName_.find(text::fold(name));
+    return it == tableByName_.end() ? nullptr : &r_.Tables[it->second];
+}
+
+const TPrincipal* ScriptGenerator::findGroup(const std::string& name) const {
+    for (const TPrincipal& g : r_.Groups)
+        if (text::equalNoCase(g.Name, name)) return &g;
+    return nullptr;
+}
+
+bool ScriptGenerator::tableAfterScript(const TTable& t, int32_t direction) const {
+    if (droppedTables_.count(&t) || leftOutTables_.count(&t)) return false;
+    if (t.Action == generatingOnly(direction)) return o_.IncludeTables && t.Selected;
+    return true;
+}
+
+ScriptGenerator::ColumnFate ScriptGenerator::columnAfterScript(const TTable& t,
+                                                               const std::string& column,
+                                                               int32_t direction) const {
+    // A kept table has its target columns; a written one the generating
+    // side's, less those left out, and what the script did not drop.
+    const bool written = !keepsTargetDefinition(t, direction);
+    bool dropped = false;
+    for (const TColumn& c : t.Columns) {
+        if (written && onGenerating(c.Action, direction) &&
+            text::equalNoCase(generatingName(c, direction), column))
+            return isMissingColumn(t.Name, column) ? ColumnFate::LeftOut : ColumnFate::Present;
+        if (onTarget(c.Action, direction) && text::equalNoCase(targetName(c, direction), column)) {
+            if (!droppedColumns_.count(&c)) return ColumnFate::Present;
+            dropped = true;
+        }
+    }
+    return dropped ? ColumnFate::Dropped : ColumnFate::Absent;
+}
+
+bool ScriptGenerator::uniqueKeyAfterScript(const TTable& t, const TKeyProps& key,
+                                           int32_t direction) const {
+    // Without indexes in the record there is nothing to go by.
+    if (!o_.IncludeIndexes) return true;
+    for (const TIndex& ix : t.Indexes) {
+        // As written by the script, or as the target has it when not dropped.
+        const TIndexProps* x = nullptr;
+        if (const auto w = writtenIndexes_.find(&ix); w != writtenIndexes_.end())
+            x = w->second;
+        else if (onTarget(ix.Action, direction) && !droppedIndexes_.count(&ix))
+            x = &targetHalf(ix, direction);
+        if (x && (x->Unique || x->PrimaryKey) && onRelatedColumns(*x, key)) return true;
+    }
+    return false;
+}
+
+const std::vector<ScriptGenerator::Referrer>& ScriptGenerator::referrersOf(
+    const std::string& foldedTable, int32_t direction) {
+    auto& byTable = referrers_[direction == 0 ? 0 : 1];
+    if (!byTable) {
+        byTable.emplace();
+        for (const TTable& t : r_.Tables)
+            for (const TKey& k : t.Keys) {
+                const TKeyProps& half = targetHalf(k, direction);
+                if (!isBlank(half.RelatedTable))
+                    (*byTable)[text::fold(half.RelatedTable)].push_back({&t, &k});
+            }
+    }
+    static const std::vector<Referrer> none;
+    const auto it = byTable->find(foldedTable);
+    return it == byTable->end() ? none : it->second;
+}
+
+std::optional<ScriptGenerator::Referrer> ScriptGenerator::pinnedBy(const TTable& t,
+                                                                   const TIndex& ix,
+                                                                   int32_t direction) {
+    if (!onTarget(ix.Action, direction)) return std::nullopt;
+    for (const TKey& k : t.Keys)
+        if (text::equalNoCase(k.Name, ix.Name)) {
+            if (targetHalf(k, direction).Type == 2) return Referrer{&t, &k};
+            break;
+        }
+    // A relationship needs a unique index on the columns it refers to; while
+    // it stands, none of them may go.
+    const TIndexProps& x = targetHalf(ix, direction);
+    if (!x.Unique && !x.PrimaryKey) return std::nullopt;
+    for (const Referrer& by : referrersOf(text::fold(t.Name), direction))
+        if (onRelatedColumns(x, targetHalf(*by.key, direction))) return by;
+    return std::nullopt;
 }
 
 TScript ScriptGenerator::scriptTable(int32_t index, int32_t d) {
@@ -389,7 +561,7 @@ void ScriptGenerator::scriptCreateTable(const TTable& t, int32_t index, int32_t 
     if (lines.empty()) {
         note("Table " + bracket(t.Name) +
              " left out: none of its columns has a Jet SQL type text.");
-        leftOutTables_.insert(text::fold(t.Name));
+        leftOutTables_.insert(&t);
         leftOutObjects_.emplace(1, index);
         return;
     }
@@ -457,6 +629,7 @@ void ScriptGenerator::scriptAlterTable(const TTable& t, int32_t d, TScript& out)
                 out.Statements += kRun;
                 out.Statements += alter + " DROP COLUMN " + bracket(oldName) + ";";
                 out.Statements += kRun;
+                droppedColumns_.insert(&c);  // under its old name
             }
         } else {
             const TColumnProps& s = c.Source;
@@ -470,6 +643,7 @@ void ScriptGenerator::scriptAlterTable(const TTable& t, int32_t d, TScript& out)
             if (differs && c.Action == target) {
                 out.Statements += alter + " DROP COLUMN " + bracket(c.Name) + ";";
                 out.Statements += kRun;
+                droppedColumns_.insert(&c);
             } else if (differs && (paired || c.Action == generating)) {
                 // An equal column whose precision or scale differs (not compared)
                 // is altered like a changed one.
@@ -537,12 +711,20 @@ std::string ScriptGenerator::wrapColumnBlock(const TTable& t, std::string lines)
 TScript ScriptGenerator::scriptIndexes(int32_t index, int32_t d) {
     const TTable& t = r_.Tables[index];
     TScript out;
-    if (leftOutTables_.count(text::fold(t.Name))) return out;
-    const int32_t generating = generatingOnly(d);
+    if (leftOutTables_.count(&t)) return out;
     const int32_t n = t.Indexes.UBound();
+    // With keys not scripted the drop pass leaves equal indexes and the
+    // target's relationship indexes standing; a primary one among them rules
+    // out another.
+    const TIndex* keptPrimary = nullptr;
+    if (!o_.IncludeKeys)
+        for (const TIndex& ix : t.Indexes)
+            if (onTarget(ix.Action, d) && targetHalf(ix, d).PrimaryKey &&
+                (ix.Action == acEqual || pinnedBy(t, ix, d)))
+                keptPrimary = &ix;
     for (int32_t i = 1; i <= n; ++i) {
         const TIndex& ix = t.Indexes[i];
-        if (ix.Action != acEqual && ix.Action != acDifferent && ix.Action != generating) continue;
+        if (!onGenerating(ix.Action, d)) continue;
         bool ofForeignKey = false;
         for (const TKey& k : t.Keys)
             if (text::equalNoCase(k.Name, ix.Name)) {
@@ -550,7 +732,21 @@ TScript ScriptGenerator::scriptIndexes(int32_t index, int32_t d) {
                 break;
             }
         if (ofForeignKey) continue;  // comes with its key
+        if (!o_.IncludeKeys) {
+            // Not dropped, so not written again (as the drop pass decided).
+            if (ix.Action == acEqual) continue;
+            if (const auto by = pinnedBy(t, ix, d)) {
+                note(standsSentence(t, ix, *by->table, *by->key));
+                continue;
+            }
+        }
         const TIndexProps& g = generatingHalf(ix, d);
+        if (g.PrimaryKey && keptPrimary && keptPrimary != &ix) {
+            note("Index " + bracket(ix.Name) + " of table " + bracket(t.Name) +
+                 " left out: the table keeps its primary index " + bracket(keptPrimary->Name) +
+                 ".");
+            continue;
+        }
         const std::string* missing = nullptr;
         for (const TIndexColumn& c : g.Columns)
             if (isMissingColumn(t.Name, c.Name)) {
@@ -583,6 +779,7 @@ TScript ScriptGenerator::scriptIndexes(int32_t index, int32_t d) {
             s += " WITH IGNORE NULL";
         s += ';';
         s += kRun;
+        if (g.Unique || g.PrimaryKey) writtenIndexes_.emplace(&ix, &g);
     }
     return out;
 }
@@ -706,13 +903,20 @@ TScript ScriptGenerator::scriptPrincipal(int32_t kind, int32_t index, int32_t d)
     }
     const TPrincipalProps& g = generatingHalf(p, d);
     if (isUser)
-        for (const TMember& m : g.Members)
+        for (const TMember& m : g.Members) {
+            if (m.Action != created) continue;
             // CREATE USER already puts every new account in the group Users.
-            if (m.Action == created &&
-                !(p.Action == created && text::equalNoCase(m.Name, "Users"))) {
-                out.Statements += "ADD USER " + bracket(p.Name) + " TO " + bracket(m.Name);
-                out.Statements += kRun;
+            if (p.Action == created && text::equalNoCase(m.Name, "Users")) continue;
+            if (const TPrincipal* group = findGroup(m.Name);
+                group && group->Action == created && !(o_.IncludeGroups && group->Selected)) {
+                note("Membership of user " + bracket(p.Name) + " in group " + bracket(m.Name) +
+                     " left out: the script does not create that group: " +
+                     (o_.IncludeGroups ? "it is not selected." : "groups are not scripted."));
+                continue;
             }
+            out.Statements += "ADD USER " + bracket(p.Name) + " TO " + bracket(m.Name);
+            out.Statements += kRun;
+        }
 
     std::string lines;
     const bool principalFits = fitsBlockField(p.Name);

@@ -20,9 +20,13 @@
 // outlive it. The passes read the record only. Later passes learn from earlier
 // ones what the script leaves out (so that nothing refers to it), which is why
 // the passes are members and GenerateScript starts them afresh.
+#include <array>
 #include <cstdint>
+#include <optional>
 #include <set>
 #include <string>
+#include <unordered_map>
+#include <unordered_set>
 #include <utility>
 #include <vector>
 
@@ -42,8 +46,10 @@ public:
 
     // Drops every foreign key of the target side. Other directions: "".
     [[nodiscard]] std::string ScriptDropKeys(int32_t direction);
-    // Drops every index of the target side but those of foreign keys. Other
-    // directions: "".
+    // Drops every index of the target side but those of foreign keys. With
+    // keys not scripted the target's relationships stay: equal indexes and
+    // those a relationship holds or refers to stay too (the changed ones
+    // reported). Other directions: "".
     [[nodiscard]] std::string ScriptDropIndexes(int32_t direction);
     // One element: kind an engine::ObjectKind, index its position in its array;
     // mode (tables only) a ScriptMode. A non-zero direction counts as 1.
@@ -51,7 +57,10 @@ public:
                                        int32_t mode);
     // Re-creates the foreign keys: of changed tables from the generating side,
     // of the tables whose target definition stays (not selected, or kept
-    // target-only tables) from the target side. Other directions: empty.
+    // target-only tables) from the target side. One that the target could not
+    // take after the earlier passes (its related table, a column on either
+    // end, or a unique index on the related columns missing) is left out and
+    // reported. Other directions: empty.
     [[nodiscard]] TScript ScriptCreateKeys(int32_t direction);
     // The ADD CONSTRAINT statement of one key from one side (an
     // engine::CompareSide); empty for another side, a key without columns or of
@@ -65,6 +74,14 @@ public:
     [[nodiscard]] const std::vector<std::string>& Report() const { return report_; }
 
 private:
+    // A relationship of the target side: the table that holds it and its key.
+    struct Referrer {
+        const engine::TTable* table;
+        const engine::TKey* key;
+    };
+    // What a column of the target holds after the table statements.
+    enum class ColumnFate { Present, LeftOut, Dropped, Absent };
+
     [[nodiscard]] TScript scriptTable(int32_t index, int32_t direction);
     void scriptCreateTable(const engine::TTable& table, int32_t index, int32_t direction,
                            TScript& out);
@@ -78,6 +95,26 @@ private:
     // Whether the table's indexes are dropped and written again (one answer
     // for both passes, so that no index is dropped and left out).
     [[nodiscard]] bool rebuildsIndexes(const engine::TTable& table, int32_t direction) const;
+    // The target's relationships that refer to a table (by folded name).
+    [[nodiscard]] const std::vector<Referrer>& referrersOf(const std::string& foldedTable,
+                                                           int32_t direction);
+    // The target relationship that keeps an index of the target in place: the
+    // relationship's own index, or the unique index it refers to.
+    [[nodiscard]] std::optional<Referrer> pinnedBy(const engine::TTable& table,
+                                                   const engine::TIndex& index, int32_t direction);
+    [[nodiscard]] const engine::TTable* findTable(const std::string& name) const;
+    [[nodiscard]] const engine::TPrincipal* findGroup(const std::string& name) const;
+    // Whether the table stands on the target once the table statements ran.
+    [[nodiscard]] bool tableAfterScript(const engine::TTable& table, int32_t direction) const;
+    [[nodiscard]] ColumnFate columnAfterScript(const engine::TTable& table,
+                                               const std::string& column, int32_t direction) const;
+    // Whether the table has a unique index on the columns that a relationship
+    // refers to once the index statements ran.
+    [[nodiscard]] bool uniqueKeyAfterScript(const engine::TTable& table,
+                                            const engine::TKeyProps& key, int32_t direction) const;
+    // Why a foreign key cannot be written, or "" when it can.
+    [[nodiscard]] std::string keyObstacle(const engine::TTable& table,
+                                          const engine::TKeyProps& half, int32_t direction) const;
     // `target`: the column's properties on the target when the lines go to
     // that same column (so that a default it has and should not is cleared).
     void columnLines(std::string& block, const engine::TTable& table, const std::string& column,
@@ -95,14 +132,24 @@ private:
     bool matchColumnsBox_;
 
     std::vector<std::string> report_;
-    // Folded names of tables the script drops, and of new tables it leaves out.
-    std::set<std::string> droppedTables_;
-    std::set<std::string> leftOutTables_;
+    // Tables the script drops, and new tables it leaves out.
+    std::unordered_set<const engine::TTable*> droppedTables_;
+    std::unordered_set<const engine::TTable*> leftOutTables_;
     // (folded table name, folded column name) of columns the target will lack
     // because the script leaves them out.
     std::set<std::pair<std::string, std::string>> missingColumns_;
     // (permission object type, element index) of new objects left out.
     std::set<std::pair<int32_t, int32_t>> leftOutObjects_;
+    // Columns (under their target name) and unique indexes of the target that
+    // the script drops; unique indexes it writes, with the half written.
+    std::unordered_set<const engine::TColumn*> droppedColumns_;
+    std::unordered_set<const engine::TIndex*> droppedIndexes_;
+    std::unordered_map<const engine::TIndex*, const engine::TIndexProps*> writtenIndexes_;
+
+    // Folded table name: its position in the record (the first of that name).
+    std::unordered_map<std::string, int32_t> tableByName_;
+    // Per direction, built on first use.
+    std::array<std::optional<std::unordered_map<std::string, std::vector<Referrer>>>, 2> referrers_;
 };
 
 }  // namespace script

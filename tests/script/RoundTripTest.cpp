@@ -5,6 +5,8 @@
 
 #include <memory>
 #include <sstream>
+#include <tuple>
+#include <vector>
 
 #include "TestSupport.h"
 #include "engine/CCAccess.h"
@@ -382,6 +384,208 @@ TEST_P(RoundTrip, RenamesColumnsMatchedByPosition) {
 INSTANTIATE_TEST_SUITE_P(BothDirections, RoundTrip,
                          ::testing::Values(script::sdSourceToDestination,
                                            script::sdDestinationToSource));
+
+// Selections whose statements the target would refuse: the generator leaves
+// each of them out and says so, and the rest of the script runs without a
+// failed statement. Each pair is built so that both directions meet the case.
+struct LeftOutCase {
+    const char* name;
+    const char* source;
+    const char* destination;
+    // Account statements; a case without them has no workgroups.
+    const char* sourceWorkgroup = nullptr;
+    const char* destinationWorkgroup = nullptr;
+    // IncludeKeys while comparing and while writing the script.
+    bool compareKeys = true;
+    bool scriptKeys = true;
+    // Tables and groups left out of the selection; everything else is selected.
+    std::vector<std::string> unselected;
+    std::vector<std::string> reportToDestination;
+    std::vector<std::string> reportToSource;
+    // Whether the two databases compare equal afterwards.
+    bool equalAfter = false;
+};
+
+const LeftOutCase kLeftOutCases[] = {
+    {"PinnedIndexesWithKeysNotScripted",
+     R"(CREATE TABLE [P] ([id] LONG CONSTRAINT [PK_P] PRIMARY KEY, [code] TEXT(10), [note] TEXT(20));
+        CREATE UNIQUE INDEX [ixCode] ON [P] ([code]) WITH IGNORE NULL;
+        CREATE TABLE [C] ([id] LONG, [pid] LONG, [pcode] TEXT(10),
+          CONSTRAINT [CP] FOREIGN KEY ([pid]) REFERENCES [P] ([id]),
+          CONSTRAINT [CPcode] FOREIGN KEY ([pcode]) REFERENCES [P] ([code]));
+        CREATE INDEX [ixPid] ON [C] ([pid] DESC);)",
+     R"(CREATE TABLE [P] ([id] LONG CONSTRAINT [PrimaryKey] PRIMARY KEY, [code] TEXT(10), [note] TEXT(30));
+        CREATE UNIQUE INDEX [ixCode] ON [P] ([code]) WITH DISALLOW NULL;
+        CREATE TABLE [C] ([id] LONG, [pid] LONG, [pcode] TEXT(10),
+          CONSTRAINT [CP] FOREIGN KEY ([pid]) REFERENCES [P] ([id]),
+          CONSTRAINT [CPcode] FOREIGN KEY ([pcode]) REFERENCES [P] ([code]));
+        CREATE INDEX [ixPid] ON [C] ([pid] ASC);)",
+     nullptr,
+     nullptr,
+     true,
+     false,
+     {},
+     {"Index [PrimaryKey] of table [P] left as it stands: relationship [CP] of table [C] "
+      "depends on it, and keys are not scripted.",
+      "Index [ixCode] of table [P] left as it stands: relationship [CPcode] of table [C] "
+      "depends on it, and keys are not scripted.",
+      "Index [PK_P] of table [P] left out: the table keeps its primary index [PrimaryKey]."},
+     {"Index [PK_P] of table [P] left as it stands: relationship [CP] of table [C] depends on "
+      "it, and keys are not scripted.",
+      "Index [ixCode] of table [P] left as it stands: relationship [CPcode] of table [C] "
+      "depends on it, and keys are not scripted.",
+      "Index [PrimaryKey] of table [P] left out: the table keeps its primary index [PK_P]."}},
+    {"RelationshipIndexesStayWithKeysNotCompared",
+     R"(CREATE TABLE [P] ([id] LONG CONSTRAINT [PrimaryKey] PRIMARY KEY, [note] TEXT(20));
+        CREATE INDEX [ixNote] ON [P] ([note] ASC);
+        CREATE TABLE [C] ([id] LONG, [pid] LONG,
+          CONSTRAINT [CP] FOREIGN KEY ([pid]) REFERENCES [P] ([id]));)",
+     R"(CREATE TABLE [P] ([id] LONG CONSTRAINT [PrimaryKey] PRIMARY KEY, [note] TEXT(30));
+        CREATE INDEX [ixNote] ON [P] ([note] DESC);
+        CREATE TABLE [C] ([id] LONG, [pid] LONG,
+          CONSTRAINT [CP] FOREIGN KEY ([pid]) REFERENCES [P] ([id]));)",
+     nullptr,
+     nullptr,
+     false,
+     false,
+     {},
+     {},
+     {},
+     true},
+    {"ForeignKeysToWhatTheTargetWillLack",
+     R"(CREATE TABLE [New] ([id] LONG CONSTRAINT [PrimaryKey] PRIMARY KEY);
+        CREATE TABLE [R] ([id] LONG CONSTRAINT [PrimaryKey] PRIMARY KEY, [code] TEXT(10) CONSTRAINT [uqCode] UNIQUE);
+        CREATE TABLE [S] ([a] LONG CONSTRAINT [uqA] UNIQUE, [b] LONG);
+        CREATE TABLE [C] ([id] LONG, [nid] LONG, [rcode] TEXT(10), [sa] LONG, [sb] LONG,
+          CONSTRAINT [CNew] FOREIGN KEY ([nid]) REFERENCES [New] ([id]),
+          CONSTRAINT [CR] FOREIGN KEY ([rcode]) REFERENCES [R] ([code]),
+          CONSTRAINT [CSa] FOREIGN KEY ([sa]) REFERENCES [S] ([a]));)",
+     R"(CREATE TABLE [Old] ([id] LONG CONSTRAINT [PrimaryKey] PRIMARY KEY);
+        CREATE TABLE [R] ([id] LONG CONSTRAINT [PrimaryKey] PRIMARY KEY, [ref] TEXT(10) CONSTRAINT [uqRef] UNIQUE);
+        CREATE TABLE [S] ([a] LONG, [b] LONG CONSTRAINT [uqB] UNIQUE);
+        CREATE TABLE [C] ([id] LONG, [oid] LONG, [rref] TEXT(10), [sa] LONG, [sb] LONG,
+          CONSTRAINT [COld] FOREIGN KEY ([oid]) REFERENCES [Old] ([id]),
+          CONSTRAINT [CRref] FOREIGN KEY ([rref]) REFERENCES [R] ([ref]),
+          CONSTRAINT [CSb] FOREIGN KEY ([sb]) REFERENCES [S] ([b]));)",
+     nullptr,
+     nullptr,
+     true,
+     true,
+     {"New", "Old", "R", "S"},
+     {"Foreign key [CNew] of table [C] left out: it refers to table [New], which the script "
+      "does not create: it is not selected.",
+      "Foreign key [CR] of table [C] left out: it uses column [code] of table [R], which the "
+      "target lacks and the script does not add: that table is not selected.",
+      "Foreign key [CSa] of table [C] left out: table [S] will have no unique index on [a], "
+      "which the relationship needs."},
+     {"Foreign key [COld] of table [C] left out: it refers to table [Old], which the script "
+      "does not create: it is not selected.",
+      "Foreign key [CRref] of table [C] left out: it uses column [ref] of table [R], which the "
+      "target lacks and the script does not add: that table is not selected.",
+      "Foreign key [CSb] of table [C] left out: table [S] will have no unique index on [b], "
+      "which the relationship needs."}},
+    {"KeptForeignKeyOnADroppedColumn",
+     R"(CREATE TABLE [P] ([id] LONG CONSTRAINT [PrimaryKey] PRIMARY KEY, [ref] TEXT(10) CONSTRAINT [uqRef] UNIQUE);
+        CREATE TABLE [C] ([id] LONG, [pref] TEXT(10),
+          CONSTRAINT [CPref] FOREIGN KEY ([pref]) REFERENCES [P] ([ref]));)",
+     R"(CREATE TABLE [P] ([id] LONG CONSTRAINT [PrimaryKey] PRIMARY KEY, [code] TEXT(10) CONSTRAINT [uqCode] UNIQUE);
+        CREATE TABLE [C] ([id] LONG, [pcode] TEXT(10),
+          CONSTRAINT [CPcode] FOREIGN KEY ([pcode]) REFERENCES [P] ([code]));)",
+     nullptr,
+     nullptr,
+     true,
+     true,
+     {"C"},
+     {"Foreign key [CPcode] of table [C] left out: it uses column [code] of table [P], which "
+      "the script drops."},
+     {"Foreign key [CPref] of table [C] left out: it uses column [ref] of table [P], which "
+      "the script drops."}},
+    {"MembershipInAGroupTheScriptDoesNotCreate",
+     "",
+     "",
+     R"(CREATE USER [u]; CREATE GROUP [shared]; CREATE GROUP [fromSource]; CREATE GROUP [newSource];
+        ADD USER [u] TO [shared]; ADD USER [u] TO [fromSource]; ADD USER [u] TO [newSource];)",
+     R"(CREATE USER [u]; CREATE GROUP [shared]; CREATE GROUP [fromDestination]; CREATE GROUP [newDestination];
+        ADD USER [u] TO [shared]; ADD USER [u] TO [fromDestination]; ADD USER [u] TO [newDestination];)",
+     true,
+     true,
+     {"fromSource", "fromDestination"},
+     {"Membership of user [u] in group [fromSource] left out: the script does not create that "
+      "group: it is not selected."},
+     {"Membership of user [u] in group [fromDestination] left out: the script does not create "
+      "that group: it is not selected."}},
+};
+
+void PrintTo(const LeftOutCase& c, std::ostream* os) { *os << c.name; }
+
+class LeftOut : public ::testing::TestWithParam<std::tuple<LeftOutCase, script::ScriptDirection>> {
+};
+
+std::shared_ptr<engine::CCAccess> compareWithKeys(const Pair& p, bool keys) {
+    auto e = engine::CCAccess::create();
+    e->IncludeKeys(keys);
+    e->SourceDatabaseConnectionString(p.source.connection());
+    e->DestinationDatabaseConnnectionString(p.destination.connection());
+    EXPECT_TRUE(e->CompareDatabases());
+    return e;
+}
+
+bool isUnselected(const LeftOutCase& c, const std::string& name) {
+    for (const auto& n : c.unselected)
+        if (n == name) return true;
+    return false;
+}
+
+TEST_P(LeftOut, RunsWithoutAFailedStatementAndReportsWhatWasLeftOut) {
+    const auto& [c, direction] = GetParam();
+    testsupport::TempDir dir;
+    Pair p{
+        {dir.file("source.sdb"), c.sourceWorkgroup ? dir.file("source.sdw") : ""},
+        {dir.file("destination.sdb"), c.destinationWorkgroup ? dir.file("destination.sdw") : ""}};
+    try {
+        if (c.sourceWorkgroup) buildWorkgroup(p.source.workgroup, c.sourceWorkgroup);
+        if (c.destinationWorkgroup) buildWorkgroup(p.destination.workgroup, c.destinationWorkgroup);
+        buildStore(p.source.database, c.source, p.source.workgroup);
+        buildStore(p.destination.database, c.destination, p.destination.workgroup);
+    } catch (const jet::Error& e) {
+        FAIL() << "building the pair: " << e.description();
+    }
+    const Side& target = direction == script::sdSourceToDestination ? p.destination : p.source;
+
+    script::TScript s;
+    {
+        auto e = compareWithKeys(p, c.compareKeys);
+        ASSERT_NE(differences(e->Result()), "");
+        TComparisonResult r = e->Differences();
+        for (auto& t : r.Tables) t.Selected = !isUnselected(c, t.Name);
+        for (auto& u : r.Users) u.Selected = true;
+        for (auto& g : r.Groups) g.Selected = !isUnselected(c, g.Name);
+        e->Differences(r);
+        e->IncludeKeys(c.scriptKeys);
+        s = script::GenerateScript(*e, direction, false);
+    }
+    EXPECT_EQ(s.Report,
+              direction == script::sdSourceToDestination ? c.reportToDestination : c.reportToSource)
+        << script::ScriptFileText(s);
+    apply(s, target, dir.file("sync.psx"));
+    if (c.equalAfter) {
+        auto again = compareWithKeys(p, c.compareKeys);
+        EXPECT_EQ(differences(again->Result()), "") << script::ScriptFileText(s);
+    }
+}
+
+std::string leftOutName(
+    const ::testing::TestParamInfo<std::tuple<LeftOutCase, script::ScriptDirection>>& info) {
+    return std::string(std::get<0>(info.param).name) +
+           (std::get<1>(info.param) == script::sdSourceToDestination ? "_ToDestination"
+                                                                     : "_ToSource");
+}
+
+INSTANTIATE_TEST_SUITE_P(Selections, LeftOut,
+                         ::testing::Combine(::testing::ValuesIn(kLeftOutCases),
+                                            ::testing::Values(script::sdSourceToDestination,
+                                                              script::sdDestinationToSource)),
+                         leftOutName);
 
 }  // namespace
 

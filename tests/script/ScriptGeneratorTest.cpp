@@ -349,6 +349,29 @@ TComparisonResult related(bool parentSelected, bool childSelected) {
     });
 }
 
+// C, selected, refers to a new table that is not selected (New), to a column
+// that only the other side of an unselected table has (R.code), to a column
+// whose unique index only the other side has (S.a), and to a new selected
+// table (Q), the one reference the target can take.
+TComparisonResult targetWillLack() {
+    const auto eq = [](const char* n) { return both(n, integer(), integer(), acEqual); };
+    const auto pk = indexHalf({{"id", 1}}, true, true);
+    return withTables({
+        table("C", acDifferent, true, {eq("nid"), eq("rcode"), eq("sa"), eq("qid")},
+              {key("CN", acOnlyInSource, foreignHalf("New", {{"nid", "id"}}), {}),
+               key("CR", acOnlyInSource, foreignHalf("R", {{"rcode", "code"}}), {}),
+               key("CS", acOnlyInSource, foreignHalf("S", {{"sa", "a"}}), {}),
+               key("CQ", acOnlyInSource, foreignHalf("Q", {{"qid", "id"}}), {})}),
+        table("New", acOnlyInSource, false, {sourceOnly("id", integer())}, {},
+              {index("PrimaryKey", acOnlyInSource, pk, {})}),
+        table("R", acDifferent, false, {eq("id"), sourceOnly("code", integer())}),
+        table("S", acDifferent, false, {eq("a")}, {},
+              {index("ua", acOnlyInSource, indexHalf({{"a", 1}}, true), {})}),
+        table("Q", acOnlyInSource, true, {sourceOnly("id", integer())}, {},
+              {index("PrimaryKey", acOnlyInSource, pk, {})}),
+    });
+}
+
 const std::string kDropRelated = st("ALTER TABLE [C] DROP CONSTRAINT [PC];") +
                                  st("ALTER TABLE [C] DROP CONSTRAINT [OnlyDest];") +
                                  st("DROP INDEX [PrimaryKey] ON [P];") +
@@ -397,6 +420,64 @@ const Case kKeyCases[] = {
      },
      options([](ScriptOptions& o) { o.IncludeKeys = false; }), 0, false,
      st("DROP INDEX [is] ON [S];") + st("CREATE INDEX [is] ON [S] ([a] DESC);"), ""},
+    // Keys not scripted: the target's relationships stay, and so do the
+    // indexes they hold or refer to. Equal indexes need no change either (when
+    // keys were not compared, the record cannot tell which those are).
+    {"WithoutKeysEqualIndexesStay",
+     [] {
+         const auto i = indexHalf({{"a", 1}}, true, true);
+         return withTables(
+             {table("S", acDifferent, true, {both("a", integer(), integer(), acEqual)}, {},
+                    {index("PrimaryKey", acEqual, i, i),
+                     index("id", acDifferent, indexHalf({{"a", 2}}), indexHalf({{"a", 1}})),
+                     index("old", acOnlyInDestination, {}, indexHalf({{"a", 1}}))})});
+     },
+     options([](ScriptOptions& o) { o.IncludeKeys = false; }), 0, false,
+     st("DROP INDEX [id] ON [S];") + st("DROP INDEX [old] ON [S];") +
+         st("CREATE INDEX [id] ON [S] ([a] DESC);"),
+     ""},
+    {"WithoutKeysRelationshipIndexesStand",
+     [] {
+         const auto pk = indexHalf({{"id", 1}}, true, true);
+         const auto both2 = [](const char* n) { return both(n, integer(), integer(), acEqual); };
+         return withTables({
+             table("P", acDifferent, true, {both2("id"), both2("code")},
+                   {key("PrimaryKey", acOnlyInDestination, {}, keyHalf(1, {"id"})),
+                    key("PK_P", acOnlyInSource, keyHalf(1, {"id"}), {})},
+                   {index("PrimaryKey", acOnlyInDestination, {}, pk),
+                    index("PK_P", acOnlyInSource, pk, {}),
+                    index("ux", acDifferent, indexHalf({{"code", 1}}, true, false, 2),
+                          indexHalf({{"code", 1}}, true, false, 1)),
+                    index("ix", acDifferent, indexHalf({{"code", 2}}), indexHalf({{"code", 1}}))}),
+             table("C", acDifferent, true, {both2("pid"), both2("code")},
+                   {key("CP", acOnlyInDestination, {}, foreignHalf("P", {{"pid", "id"}})),
+                    key("CX", acEqual, foreignHalf("P", {{"code", "code"}}),
+                        foreignHalf("P", {{"code", "code"}}))},
+                   // CP is the relationship's index on the target, an
+                   // ordinary one on the other side.
+                   {index("CP", acDifferent, indexHalf({{"pid", 2}}), indexHalf({{"pid", 1}})),
+                    index("CX", acEqual, indexHalf({{"code", 1}}), indexHalf({{"code", 1}}))}),
+         });
+     },
+     options([](ScriptOptions& o) { o.IncludeKeys = false; }), 0, false,
+     // PrimaryKey and ux stand for the relationships CP and CX, PK_P cannot
+     // join PrimaryKey, and CP stays CP's own index.
+     st("DROP INDEX [ix] ON [P];") + st("CREATE INDEX [ix] ON [P] ([code] DESC);"), "", 4},
+    {"WithoutKeysAChangedPrimaryIndexStandsAlone",
+     [] {
+         return withTables({
+             table("P", acDifferent, true, {both("id", integer(), integer(), acEqual)}, {},
+                   // Primary on the target only, referred to; the other side's
+                   // primary index has another name.
+                   {index("PrimaryKey", acDifferent, indexHalf({{"id", 1}}, true),
+                          indexHalf({{"id", 1}}, true, true)),
+                    index("PK2", acOnlyInSource, indexHalf({{"id", 2}}, true, true), {})}),
+             table("C", acEqual, false, {both("pid", integer(), integer(), acEqual)},
+                   {key("CP", acEqual, foreignHalf("P", {{"pid", "id"}}),
+                        foreignHalf("P", {{"pid", "id"}}))}),
+         });
+     },
+     options([](ScriptOptions& o) { o.IncludeKeys = false; }), 0, false, "", "", 2},
     {"KeptTargetOnlyTableGetsItsIndexesAndKeysBack",
      [] {
          return withTables({table(
@@ -434,6 +515,43 @@ const Case kKeyCases[] = {
          o.IncludeIndexes = false;
      }),
      0, false, st("ALTER TABLE [B] DROP CONSTRAINT [BA];") + st("DROP TABLE [A];"), "", 1},
+    // A relationship needs its table, its columns on both ends, and a unique
+    // index on the columns it refers to, all on the target after the script.
+    {"ForeignKeysToWhatTheTargetWillLack", [] { return targetWillLack(); }, options(), 0, false,
+     st("CREATE TABLE [Q]\r\n(\r\n[id] INTEGER\r\n);") +
+         st("CREATE UNIQUE INDEX [PrimaryKey] ON [Q] ([id] ASC) WITH PRIMARY;") +
+         st("ALTER TABLE [C] ADD CONSTRAINT [CQ] FOREIGN KEY ([qid]) REFERENCES [Q] ([id]);"),
+     columns("Q;id;13;0\r\nQ;id;2;\r\n"), 3},
+    {"UniqueKeysUnknownWithoutIndexes", [] { return targetWillLack(); },
+     options([](ScriptOptions& o) { o.IncludeIndexes = false; }), 0, false,
+     st("CREATE TABLE [Q]\r\n(\r\n[id] INTEGER\r\n);") +
+         st("ALTER TABLE [C] ADD CONSTRAINT [CS] FOREIGN KEY ([sa]) REFERENCES [S] ([a]);") +
+         st("ALTER TABLE [C] ADD CONSTRAINT [CQ] FOREIGN KEY ([qid]) REFERENCES [Q] ([id]);"),
+     columns("Q;id;13;0\r\nQ;id;2;\r\n"), 2},
+    {"KeptForeignKeysOnDroppedColumnsLeftOut",
+     [] {
+         const auto pk = indexHalf({{"id", 1}}, true, true);
+         const auto eq = [](const char* n) { return both(n, integer(), integer(), acEqual); };
+         return withTables({
+             table("P", acDifferent, true,
+                   {eq("id"), destinationOnly("code", integer()),
+                    both("ref", text(10), text(20), acDifferent, "oldref")},
+                   {}, {index("PrimaryKey", acEqual, pk, pk)}),
+             table("C", acEqual, false, {eq("pcode"), eq("pref"), eq("pid")},
+                   {key("CC", acOnlyInDestination, {}, foreignHalf("P", {{"pcode", "code"}})),
+                    key("CR", acOnlyInDestination, {}, foreignHalf("P", {{"pref", "oldref"}})),
+                    key("CI", acOnlyInDestination, {}, foreignHalf("P", {{"pid", "id"}}))}),
+         });
+     },
+     options(), 0, true,
+     st("ALTER TABLE [C] DROP CONSTRAINT [CC];") + st("ALTER TABLE [C] DROP CONSTRAINT [CR];") +
+         st("ALTER TABLE [C] DROP CONSTRAINT [CI];") + st("DROP INDEX [PrimaryKey] ON [P];") +
+         st("ALTER TABLE [P] DROP COLUMN [code];") +
+         st("ALTER TABLE [P] ADD COLUMN [ref] TEXT(10);") + st("UPDATE [P] SET [ref]=[oldref];") +
+         st("ALTER TABLE [P] DROP COLUMN [oldref];") +
+         st("CREATE UNIQUE INDEX [PrimaryKey] ON [P] ([id] ASC) WITH PRIMARY;") +
+         st("ALTER TABLE [C] ADD CONSTRAINT [CI] FOREIGN KEY ([pid]) REFERENCES [P] ([id]);"),
+     columns("P;ref;13;0\r\nP;ref;2;\r\n"), 2},
     {"NewTableThenItsIndexesThenItsKeys",
      [] {
          return withTables({table(
@@ -777,6 +895,21 @@ TComparisonResult principals(std::initializer_list<TPrincipal> users,
 
 const TPrincipalProps kNone = principalSide({}, {});
 
+// A user who joins, on the generating side, a new group that is not selected,
+// a new selected one, one the target has, and one the record does not hold.
+TComparisonResult joiningGroups() {
+    return principals(
+        {principal(
+            "u", acDifferent, true,
+            principalSide({member("gNew", acOnlyInSource), member("gSel", acOnlyInSource),
+                           member("gOld", acOnlyInSource), member("gUnknown", acOnlyInSource)},
+                          {}),
+            principalSide({}, {}))},
+        {principal("gNew", acOnlyInSource, false, kNone, {}),
+         principal("gSel", acOnlyInSource, true, kNone, {}),
+         principal("gOld", acEqual, false, kNone, kNone)});
+}
+
 const Case kPrincipalCases[] = {
     {"EqualPrincipalsWriteNothing",
      [] {
@@ -878,6 +1011,14 @@ const Case kPrincipalCases[] = {
      },
      tablesOnly([](ScriptOptions& o) { o.IncludeTables = false; }), 0, false, "",
      "<JET:USERS>\r\nu;NewOn;1;2;2\r\nu;Old;1;2;3\r\nu;Vw;5;2;5\r\n</JET:USERS>\r\n\r\n"},
+    {"MembershipInAGroupTheScriptDoesNotCreateLeftOut", [] { return joiningGroups(); }, options(),
+     0, false,
+     st("CREATE GROUP [gSel]") + st("ADD USER [u] TO [gSel]") + st("ADD USER [u] TO [gOld]") +
+         st("ADD USER [u] TO [gUnknown]"),
+     "", 1},
+    {"MembershipsInNewGroupsLeftOutWithoutGroups", [] { return joiningGroups(); },
+     options([](ScriptOptions& o) { o.IncludeGroups = false; }), 0, false,
+     st("ADD USER [u] TO [gOld]") + st("ADD USER [u] TO [gUnknown]"), "", 2},
     {"NewUserIsInUsersAlready",
      [] {
          return principals(
