@@ -8,6 +8,7 @@
 #include <QToolButton>
 
 #include "anchor/QAnchorWidget.h"
+#include "detail/FrmDetail.h"
 #include "host/qt/Modal.h"
 #include "jet/Connection.h"
 #include "jet/Error.h"
@@ -106,6 +107,8 @@ FrmMain::FrmMain(ProgramContext& context, QWidget* parent)
 
 FrmMain::~FrmMain() {
     if (session_) session_->Shutdown();
+    // It reads this window's option boxes.
+    delete detail_.data();
 }
 
 void FrmMain::buildTop() {
@@ -491,6 +494,7 @@ void FrmMain::FillResults() {
 
 void FrmMain::CmdExit_Click() {
     if (session_) session_->Shutdown();
+    if (detail_) detail_->close();
     close();
     if (context_.endProgram)
         context_.endProgram();
@@ -751,6 +755,35 @@ void FrmMain::flushCompareView() {
     if (pendingMaximum_) PBar->Max(*std::exchange(pendingMaximum_, std::nullopt));
     if (pendingValue_) PBar->Value(*std::exchange(pendingValue_, std::nullopt));
 }
+
+// ---- the detail window ----
+
+detail::FrmDetail* FrmMain::Detail() const { return detail_.data(); }
+
+bool FrmMain::refusedWhileComparing() {
+    if (!session_ || !session_->Comparing()) return false;
+    context_.services.MsgBox(qs(kWaitForTheComparison), ui::Buttons::OkOnly, ui::Icon::Information,
+                             qs(kProgramTitle));
+    return true;
+}
+
+void FrmMain::ShowDetails(const engine::TComparisonResult& result, int32_t kind, int32_t index) {
+    if (refusedWhileComparing()) return;
+    if (!detail_) {
+        detail_ = new detail::FrmDetail(detailOptions_, context_.services);
+        detail_->ReportImageFolder = qs(context_.programFolder) + u"/Detail Images"_s;
+    }
+    detail_->Differences(result);
+    detail_->Preview = &MyPreview();
+    detail_->ShowDetails(kind, index);
+    detail_->show();
+    detail_->raise();
+    detail_->activateWindow();
+}
+
+int FrmMain::DetailOptions::CMatch() const { return window_.OptionValue(OptionBox::CMatch); }
+
+int FrmMain::DetailOptions::CISeed() const { return window_.OptionValue(OptionBox::CISeed); }
 
 // ---- failures ----
 

@@ -23,6 +23,8 @@
 #include <optional>
 #include <string>
 
+#include "detail/WizardOptions.h"
+#include "engine/ComparisonResult.h"
 #include "ui/Services.h"
 #include "wizard/CompareView.h"
 #include "wizard/Configuration.h"
@@ -32,6 +34,9 @@
 
 namespace anchor {
 class QAnchorWidget;
+}
+namespace detail {
+class FrmDetail;
 }
 
 namespace ui {
@@ -173,6 +178,14 @@ public:
     void DDBOpen_Click();
     void DWFOpen_Click();
 
+    // The detail request: the detail window (one instance, made when needed)
+    // gets its own copy of `result`, the print preview, and shows element
+    // `index` of kind `kind`, modeless and without an owner. Refused while a
+    // comparison runs.
+    void ShowDetails(const engine::TComparisonResult& result, int32_t kind, int32_t index);
+    // The detail window while it is open, else null.
+    [[nodiscard]] detail::FrmDetail* Detail() const;
+
     // The eight database fields as typed.
     [[nodiscard]] DatabaseSettings Settings() const;
     void SaveConfiguration(const std::string& FileName);
@@ -218,6 +231,20 @@ private:
     // lines and the progress.
     void flushCompareView();
 
+    // What the detail window reads of the option boxes, when it needs them.
+    class DetailOptions final : public detail::WizardOptions {
+    public:
+        explicit DetailOptions(const FrmMain& window) : window_(window) {}
+        [[nodiscard]] int CMatch() const override;
+        [[nodiscard]] int CISeed() const override;
+
+    private:
+        const FrmMain& window_;
+    };
+    // A request that must wait for the comparison: true (and the user told)
+    // while one runs.
+    [[nodiscard]] bool refusedWhileComparing();
+
     // ConfigurationControls
     [[nodiscard]] std::string FieldText(DatabaseField field) const override;
     void FieldText(DatabaseField field, const std::string& text) override;
@@ -230,6 +257,8 @@ private:
     std::unique_ptr<CompareSession> session_;
     LastUsedPath lastUsedPath_;
     bool ended_ = false;
+    DetailOptions detailOptions_{*this};
+    QPointer<detail::FrmDetail> detail_;
 
     // What the comparison has told the view and the window shows at its next
     // yield.

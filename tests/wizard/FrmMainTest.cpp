@@ -13,6 +13,7 @@
 
 #include "WindowRig.h"
 #include "anchor/QAnchorWidget.h"
+#include "detail/FrmDetail.h"
 #include "host/qt/Modal.h"
 #include "jet/CatalogData.h"
 #include "jet/Error.h"
@@ -796,6 +797,82 @@ TEST_F(FrmMainTest, PrintingAnEmptyLogGivesTheTitleAlone) {
         EXPECT_EQ(d.describe().size(), 2u);  // the title and the empty line
     }});
     f.CmdPrint_Click();
+}
+
+// ---- the detail window ----
+
+TEST_F(FrmMainTest, TheDetailRequestShowsTheElementInOneDetailWindow) {
+    FrmMain& f = w();
+    fillFields();
+    rig.services.expectBox(success());
+    f.CmdCompare_Click();
+    const engine::TComparisonResult result = f.Session()->Access()->Differences();
+    f.ShowDetails(result, engine::okTable, 2);
+    detail::FrmDetail* d = f.Detail();
+    ASSERT_NE(d, nullptr);
+    EXPECT_TRUE(d->isVisible());
+    EXPECT_EQ(d->parentWidget(), nullptr);  // modeless, no owner
+    EXPECT_EQ(d->DetailKind(), engine::okTable);
+    EXPECT_EQ(d->DetailIndex(), 2);
+    EXPECT_EQ(d->Preview, &rig.preview);
+    EXPECT_EQ(d->ReportImageFolder, QStringLiteral(PARABASE1_DIR "/Detail Images"));
+    // A further request refills the same window.
+    f.ShowDetails(result, engine::okView, 1);
+    EXPECT_EQ(f.Detail(), d);
+    EXPECT_EQ(d->DetailKind(), engine::okView);
+    // Closed, it goes; the next request makes a fresh one.
+    d->close();
+    settle();
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(f.Detail(), nullptr);
+    f.ShowDetails(result, engine::okTable, 1);
+    ASSERT_NE(f.Detail(), nullptr);
+    EXPECT_TRUE(f.Detail()->isVisible());
+}
+
+TEST_F(FrmMainTest, ADetailRequestWaitsForTheComparison) {
+    FrmMain& f = w();
+    fillFields();
+    rig.services.onYield = [&](int n) {
+        if (n != 2) return;
+        rig.services.expectBox(
+            box(u"The comparison is still running. Please wait until it has "
+                "finished."_s,
+                Icon::Information, u"Orvel! Parabase"_s));
+        f.ShowDetails(f.Session()->Access()->Differences(), engine::okTable, 1);
+        EXPECT_EQ(f.Detail(), nullptr);
+        rig.services.expectBox(success());
+    };
+    f.CmdCompare_Click();
+    rig.services.verify();
+}
+
+TEST_F(FrmMainTest, TheDetailWindowOutlivesTheMainWindowsPages) {
+    FrmMain& f = w();
+    f.show();
+    fillFields();
+    f.CMatch->Value(1);
+    rig.services.expectBox(success());
+    f.CmdCompare_Click();
+    f.ShowDetails(f.Session()->Access()->Differences(), engine::okTable, 1);
+    detail::FrmDetail* d = f.Detail();
+    ASSERT_NE(d, nullptr);
+    // The main window closes; the detail window stays and still prints on
+    // the program's preview and reads the options.
+    f.close();
+    settle();
+    EXPECT_FALSE(f.isVisible());
+    EXPECT_TRUE(d->isVisible());
+    rig.services.expectPreview(
+        {[](const report::Document& doc) { EXPECT_FALSE(doc.describe().empty()); }});
+    d->CmdPrint_Click();
+    rig.services.verify();
+    d->ShowDetails(engine::okTable, 1);
+    EXPECT_EQ(rig.programEnded, 0);
+    // Exit closes every window.
+    f.CmdExit_Click();
+    settle();
+    EXPECT_EQ(rig.programEnded, 1);
 }
 
 }  // namespace
