@@ -705,7 +705,12 @@ void FrmMain::SetLog(const std::string& text) {
 
 void FrmMain::AppendLog(const std::string& text) { pendingLog_ += qs(text); }
 
-void FrmMain::SetProcessLabel(const std::string& text) { ProcessLabel->Text(qs(text)); }
+void FrmMain::SetProcessLabel(const std::string& text) {
+    // Laying a line edit's text out costs as much as comparing a table: while
+    // a comparison runs only the text at the next yield is shown.
+    pendingLabel_ = text;
+    if (!session_ || !session_->Comparing()) flushCompareView();
+}
 
 void FrmMain::SetProgressMaximum(int32_t maximum) {
     pendingMaximum_ = maximum;
@@ -752,6 +757,7 @@ void FrmMain::flushCompareView() {
         const QString added = std::exchange(pendingLog_, QString());
         TxtDetail->Text(TxtDetail->Text() + added);
     }
+    if (pendingLabel_) ProcessLabel->Text(qs(*std::exchange(pendingLabel_, std::nullopt)));
     if (pendingMaximum_) PBar->Max(*std::exchange(pendingMaximum_, std::nullopt));
     if (pendingValue_) PBar->Value(*std::exchange(pendingValue_, std::nullopt));
 }

@@ -263,6 +263,7 @@ private:
     // What the comparison has told the view and the window shows at its next
     // yield.
     QString pendingLog_;
+    std::optional<std::string> pendingLabel_;
     std::optional<int32_t> pendingMaximum_;
     std::optional<int32_t> pendingValue_;
     QElapsedTimer sinceYield_;
