@@ -244,14 +244,14 @@ void FrmMain::buildOptionsPage() {
         top += 510;
     }
     SFRame = named(new ui::Frame(u"Scripting"_s, page), u"SFRame"_s);
-    place(SFRame, 2940, 90, 6390, 2700);
-    box(DObject, "DObject", kCaptionDObject, SFRame, 390, 690, true);
-    box(IIncSeed, "IIncSeed", kCaptionIIncSeed, SFRame, 1140, 690, true);
-    box(SAIncrement, "SAIncrement", kCaptionSAIncrement, SFRame, 1890, 690, true);
+    place(SFRame, 2940, 90, 6390, 2310);
+    box(DObject, "DObject", kCaptionDObject, SFRame, 360, 540, true);
+    box(IIncSeed, "IIncSeed", kCaptionIIncSeed, SFRame, 990, 540, true);
+    box(SAIncrement, "SAIncrement", kCaptionSAIncrement, SFRame, 1620, 540, true);
     CFrame = named(new ui::Frame(u"Comparison"_s, page), u"CFrame"_s);
-    place(CFrame, 2940, 2910, 6390, 2370);
-    box(CMatch, "CMatch", kCaptionCMatch, CFrame, 390, 690, true);
-    box(CISeed, "CISeed", kCaptionCISeed, CFrame, 1140, 690, true);
+    place(CFrame, 2940, 2520, 6390, 2760);
+    box(CMatch, "CMatch", kCaptionCMatch, CFrame, 360, 540, true);
+    box(CISeed, "CISeed", kCaptionCISeed, CFrame, 990, 540, true);
 }
 
 void FrmMain::buildComparePage() {

@@ -9,6 +9,8 @@
 #include <QLabel>
 
 #include "WindowRig.h"
+
+using namespace Qt::StringLiterals;
 #include "ui/ButtonStrip.h"
 #include "ui/CheckBox.h"
 #include "ui/PictureBox.h"
@@ -21,6 +23,45 @@ struct Size {
     const char* name;
     bool minimum;
 };
+
+std::string nameOf(const QWidget* w) { return w->objectName().toStdString(); }
+
+// Whether a control's text fits the place it was given.
+bool textFits(QWidget* w) {
+    if (auto* c = qobject_cast<QCheckBox*>(w)) {
+        const auto* box = static_cast<ui::CheckBox*>(c);
+        if (box->WordWrap()) return box->heightForWidth(box->width()) <= box->height();
+        return box->sizeHint().width() <= box->width();
+    }
+    if (auto* l = qobject_cast<QLabel*>(w)) {
+        if (l->wordWrap()) return l->heightForWidth(l->width()) <= l->height();
+        return l->sizeHint().width() <= l->width();
+    }
+    if (auto* b = qobject_cast<QAbstractButton*>(w)) {
+        const int icon = b->icon().isNull() ? 0 : b->iconSize().width() + 4;
+        return b->fontMetrics().horizontalAdvance(b->text()) + icon + 8 <= b->width();
+    }
+    return true;
+}
+
+// Every shown control of `parent` lies inside it, overlaps no sibling, and
+// shows its whole text; the same for the controls inside frames and pages.
+void expectLaidOut(QWidget* parent, const std::string& where) {
+    const QList<QWidget*> kids = parent->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
+    for (QWidget* k : kids) {
+        if (!k->isVisible() || k->objectName().isEmpty() || k->objectName() == u"SBar"_s) continue;
+        EXPECT_TRUE(parent->rect().contains(k->geometry()))
+            << nameOf(k) << " leaves " << nameOf(parent) << " " << where;
+        EXPECT_TRUE(textFits(k)) << nameOf(k) << " cuts its text " << where;
+        for (QWidget* other : kids) {
+            if (other == k || !other->isVisible() || other->objectName().isEmpty()) continue;
+            EXPECT_FALSE(k->geometry().intersects(other->geometry()))
+                << nameOf(k) << " overlaps " << nameOf(other) << " " << where;
+        }
+        if (qobject_cast<QGroupBox*>(k) || dynamic_cast<ui::PictureBox*>(k))
+            expectLaidOut(k, where);
+    }
+}
 
 class FrmMainLook : public ::testing::TestWithParam<Size> {};
 
@@ -37,6 +78,7 @@ TEST_P(FrmMainLook, EveryPageReadsWell) {
     for (int page = 1; page <= 5; ++page) {
         w.Bar->MarkCurrent(page);
         settle();
+        expectLaidOut(&w, "on page " + std::to_string(page) + " at " + GetParam().name);
         w.grab().save(QString::fromStdString(
             here("FrmMain-page" + std::to_string(page) + "-" + GetParam().name + ".png")));
     }
