@@ -63,6 +63,7 @@ struct Fakes {
     std::vector<std::string> opened;
     int enginesMade = 0;
     bool failEngines = false;
+    bool failBind = false;
 
     void install(wizard::ProgramContext& c) {
         c.makeEngine = [this] {
@@ -70,6 +71,7 @@ struct Fakes {
             ++enginesMade;
             auto e = engine::CCAccess::create();
             e->setCatalogFactory([this](engine::CompareSide side, const std::string&) {
+                if (failBind) throw jet::Error(-2147467259, "The catalog could not be read.");
                 return jet::testing::memoryCatalog(side == engine::csSource ? source : destination);
             });
             return e;
@@ -467,6 +469,23 @@ TEST_F(FrmMainTest, ASourceThatDoesNotOpenIsLoggedAndReported) {
     EXPECT_FALSE(f.Compared());
     EXPECT_EQ(f.ProcessLabel->Text(), QString());
     EXPECT_EQ(f.PBar->Value(), 0);
+}
+
+TEST_F(FrmMainTest, AComparisonThatFailsIsLoggedAndClaimsNoResult) {
+    FrmMain& f = w();
+    fillFields();
+    fakes.failBind = true;
+    rig.services.expectBox(
+        box(u"The catalog could not be read."_s, Icon::Critical, u"Orvel! Parabase"_s));
+    f.CmdCompare_Click();
+    rig.services.verify();
+    EXPECT_EQ(f.TxtDetail->Text(),
+              u"Compare process started...\r\nChecking database connections...\r\n"
+              "Error No : -2147467259\r\nError Description : The catalog could not be read.\r\n"
+              "Process stopped...\r\n"_s);
+    EXPECT_FALSE(f.Compared());
+    EXPECT_TRUE(f.CmdCompare->Enabled());
+    EXPECT_EQ(f.ProcessLabel->Text(), QString());
 }
 
 TEST_F(FrmMainTest, AFailingHandlerIsReportedAndTheProgramGoesOn) {
