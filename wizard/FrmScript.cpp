@@ -62,6 +62,10 @@ FrmScript::FrmScript(ui::Services& services, QWidget* parent)
         ui::twipsRect(kMargin, kMargin, kClientWidth - 2 * kMargin, kButtonTop - 2 * kMargin));
     Notes = named(new ui::MultiLineTextBox(this), "Notes");
     Notes->setReadOnly(true);
+    // Read, not edited: on the window's own colour, apart from the script.
+    QPalette notes = Notes->palette();
+    notes.setColor(QPalette::Base, notes.color(QPalette::Window));
+    Notes->setPalette(notes);
     Notes->setGeometry(ui::twipsRect(kMargin, kButtonTop - kMargin - kNotesHeight,
                                      kClientWidth - 2 * kMargin, kNotesHeight));
     Notes->hide();
