@@ -120,6 +120,18 @@ void TabStrip::setTabCaption(int tab, const QString& caption) {
     update();
 }
 
+QStringList TabStrip::TabCaptions() const {
+    QStringList list;
+    for (const QString& c : captions_) list.append(c);
+    return list;
+}
+
+void TabStrip::setTabCaptions(const QStringList& captions) {
+    setTabs(static_cast<int>(captions.size()));
+    for (int i = 0; i < captions.size(); ++i) captions_[static_cast<std::size_t>(i)] = captions[i];
+    update();
+}
+
 int TabStrip::pageOf(const QWidget* control) const {
     if (control == nullptr || control->parentWidget() != this || control->isWindow()) return -1;
     const QVariant page = control->property(kPageProperty);
@@ -241,12 +253,29 @@ void TabStrip::paintEvent(QPaintEvent*) {
     frame.lineWidth = style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, this);
     style()->drawPrimitive(QStyle::PE_FrameTabWidget, &frame, &p, this);
 
+    // The rows keep their height whatever the font: captions too tall for a
+    // row are drawn smaller, so that they stay inside their tabs.
+    QFont captionFont = font();
+    const double room = tabHeightPixels_ - 6;
+    const int textHeight = QFontMetrics(captionFont).height();
+    if (room > 0 && textHeight > room && captionFont.pointSizeF() > 0) {
+        captionFont.setPointSizeF(std::max(1.0, captionFont.pointSizeF() * room / textHeight));
+        p.setFont(captionFont);
+    }
+    const int margin = style()->pixelMetric(QStyle::PM_TabBarTabHSpace, nullptr, this) + 4;
     for (int tab = 0; tab < Tabs(); ++tab) {
         QStyleOptionTab option;
         option.initFrom(this);
+        option.fontMetrics = QFontMetrics(captionFont);
         option.shape = shapeOf(orientation_);
-        option.rect = tabRect(tab);
-        option.text = captions_[static_cast<std::size_t>(tab)];
+        const QRect where = tabRect(tab);
+        // Styles draw a tab of a bar from the bar's origin (those below and
+        // right of a page turned about it): each is drawn there and moved.
+        option.rect = QRect(QPoint(0, 0), where.size());
+        const bool across = orientation_ == 0 || orientation_ == 1;
+        option.text =
+            option.fontMetrics.elidedText(captions_[static_cast<std::size_t>(tab)], Qt::ElideRight,
+                                          (across ? where.width() : where.height()) - margin);
         const int column = tab % tabsPerRow_;
         const int last =
             std::min(Tabs() - 1, (tab / tabsPerRow_ + 1) * tabsPerRow_ - 1) % tabsPerRow_;
@@ -255,7 +284,18 @@ void TabStrip::paintEvent(QPaintEvent*) {
                           : column == last ? QStyleOptionTab::End
                                            : QStyleOptionTab::Middle;
         if (tab == current_) option.state |= QStyle::State_Selected;
+        // A tab bar's own edges clip what a style draws around a tab; here the
+        // page lies there, so the tab is clipped to itself and the two pixels
+        // by which a tab meets the page.
+        const QMargins meet = orientation_ == 0   ? QMargins(0, 0, 0, 2)
+                              : orientation_ == 1 ? QMargins(0, 2, 0, 0)
+                              : orientation_ == 2 ? QMargins(0, 0, 2, 0)
+                                                  : QMargins(2, 0, 0, 0);
+        p.save();
+        p.translate(where.topLeft());
+        p.setClipRect(option.rect.marginsAdded(meet));
         style()->drawControl(QStyle::CE_TabBarTab, &option, &p, this);
+        p.restore();
     }
 }
 

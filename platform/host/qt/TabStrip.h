@@ -15,6 +15,7 @@
 // with the style's tab elements; the row holding the tab shown lies next to
 // the page, as a tab strip's rows do.
 #include <QString>
+#include <QStringList>
 #include <QWidget>
 #include <vector>
 
@@ -29,6 +30,7 @@ class TabStrip : public QWidget, public HostWidget {
     Q_PROPERTY(int TabOrientation READ TabOrientation WRITE setTabOrientation)
     Q_PROPERTY(double TabHeight READ TabHeight WRITE setTabHeight)
     Q_PROPERTY(int Tab READ Tab WRITE setTab)
+    Q_PROPERTY(QStringList TabCaptions READ TabCaptions WRITE setTabCaptions)
 
 public:
     explicit TabStrip(QWidget* parent = nullptr);
@@ -50,6 +52,9 @@ public:
     void setTab(int tab);
     [[nodiscard]] QString TabCaption(int tab) const;
     void setTabCaption(int tab, const QString& caption);
+    // Every tab's caption at once; the number of tabs follows the list's.
+    [[nodiscard]] QStringList TabCaptions() const;
+    void setTabCaptions(const QStringList& captions);
 
     // The page a control of the strip belongs to; -1 for a widget that is not
     // one of its controls.
