@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <unordered_map>
 
 #include "host/Error.h"
 #include "host/Scale.h"
@@ -524,14 +525,38 @@ bool QResizer::tableInStep() {
     return true;
 }
 
+void QResizer::bringTableInStep() {
+    // The others keep their records, so that they are not re-based on where
+    // the last pass put them (rounded, or nowhere while the form was
+    // minimised).
+    host::ControlCollection& controls = site_.ParentControls();
+    const std::int32_t count = controls.Count();
+    std::vector<ResizeType> old = std::move(table_);
+    table_.assign(static_cast<std::size_t>(std::max(count, 0)), ResizeType{});
+    ++generation_;
+    std::unordered_map<const host::Object*, std::size_t> recorded;
+    for (std::size_t i = 1; i < old.size(); ++i)
+        if (const host::ObjectRef c = old[i].Control.lock()) recorded.emplace(c.get(), i);
+    for (std::int32_t i = 1; i < count; ++i) {
+        const host::ObjectRef c = controls.Item(i);
+        if (!c) continue;  // recorded once it can be fetched
+        const auto it = recorded.find(c.get());
+        if (it != recorded.end())
+            table_[static_cast<std::size_t>(i)] = old[it->second];
+        else
+            RecordControl(i, true);
+    }
+    recordedCount_ = count;
+}
+
 // ---------------------------------------------------------------- resize pass
 
 void QResizer::ResizeAll() {
     try {
-        // Controls added, removed or replaced since the table was recorded are
-        // recorded afresh, before the form is measured: against the size they
-        // were last laid out for.
-        if (!tableInStep()) RecordControls(false);
+        // Controls added, removed or replaced since the table was recorded:
+        // the table is rebuilt before the form is measured, so that a control
+        // recorded now is taken against the size it was last laid out for.
+        if (!tableInStep()) bringTableInStep();
 
         passOver([&] { currentClientHeight_ = host::CLng(ClientHeightTwips(formHwnd_)); });
         passOver([&] { currentClientWidth_ = host::CLng(ClientWidthTwips(formHwnd_)); });

@@ -17,7 +17,7 @@
 //
 // Each control has one record, matched to it by its position in the form's
 // collection and by the control itself: a table that no longer fits the
-// collection (a control added, removed or replaced) is recorded afresh before
+// collection (a control added, removed or replaced) is brought in step before
 // a pass, and a position that holds another control than the one recorded
 // there is never given that record's geometry.
 #include <cstdint>
@@ -168,6 +168,9 @@ private:
     [[nodiscard]] double ClientWidthTwips(host::Hwnd hwnd) const;
     // Whether every record still belongs to the control at its position.
     [[nodiscard]] bool tableInStep();
+    // Rebuilds the table for the collection as it is: each control keeps the
+    // record taken of it, one not recorded yet is recorded where it stands.
+    void bringTableInStep();
 
     // The resize pass.
     void ResizeAll();

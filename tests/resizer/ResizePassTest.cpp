@@ -351,6 +351,25 @@ TEST(ResizePass, AControlAddedSinceTheRecordingIsScaledFromWhereItWasPut) {
     expectAt(*a1, {300, 300, 3000, 600});
 }
 
+TEST(ResizePass, AControlAddedWhileTheFormIsMinimisedLeavesTheOthersTheirPlaces) {
+    Rig rig;
+    auto a1 = rig.add("A", 300, 300, 3000, 600, 8);
+    auto b = rig.add("B", 6000, 3000, 1500, 450, 8);
+    a1->grid = b->grid = 15;
+    rig.load();
+    rig.show();
+    rig.resize(0, 0);
+    expectAt(*b, {0, 0, 0, 0});
+    auto late = rig.add("Late", 4500, 4500, 1500, 450, 8);  // placed while minimised
+    rig.form->remove(a1);
+    rig.form->controls.insert(rig.form->controls.begin() + 1, a1);  // A now after B
+    rig.resize(600, 400);
+    expectAt(*a1, {300, 300, 3000, 600});
+    expectAt(*b, {6000, 3000, 1500, 450});
+    EXPECT_FLOAT_EQ(*b->fontSize, 8);
+    expectAt(*late, {4500, 4500, 1500, 450});
+}
+
 TEST(ResizePass, AnotherControlAtARecordedPositionIsNotGivenItsRecord) {
     Rig rig;
     auto first = rig.add("A", 300, 300, 3000, 600, 8);
