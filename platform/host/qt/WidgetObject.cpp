@@ -4,6 +4,7 @@
 #include <QVariant>
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <unordered_map>
 
 #include "host/Scale.h"
@@ -14,7 +15,13 @@ namespace host::qt {
 
 namespace {
 
-int toPixels(double value, double unit) { return static_cast<int>(roundHalfEven(value / unit)); }
+// Whole pixels; nothing for a value no widget can take (not finite, or beyond
+// the largest widget size either way), which the set then refuses.
+std::optional<int> toPixels(double value, double unit) {
+    const double px = roundHalfEven(value / unit);
+    if (!(px >= -QWIDGETSIZE_MAX && px <= QWIDGETSIZE_MAX)) return std::nullopt;
+    return static_cast<int>(px);
+}
 
 std::optional<std::int32_t> indexOf(const QWidget* w) {
     const QVariant v = WidgetObject::setting(w, WidgetObject::Setting::Index);
@@ -130,7 +137,7 @@ std::optional<float> WidgetObject::Get(Member m) const {
 bool WidgetObject::Set(Member m, float value) {
     if (!widget_) return false;
     if (m == Member::FontSize) {
-        if (!(value > 0)) return false;
+        if (!(value > 0) || !std::isfinite(value)) return false;
         QFont f = widget_->font();
         f.setPointSizeF(value);
         widget_->setFont(f);
@@ -141,7 +148,9 @@ bool WidgetObject::Set(Member m, float value) {
         // The outer size in twips; the widget's own size is the client area.
         const QSize frame =
             widget_->isWindow() ? widget_->frameGeometry().size() - widget_->size() : QSize(0, 0);
-        const int px = toPixels(value, ui::kTwipsPerPixel);
+        const auto pixels = toPixels(value, ui::kTwipsPerPixel);
+        if (!pixels) return false;
+        const int px = *pixels;
         switch (m) {
             case Member::Width:
                 widget_->resize(std::max(0, px - frame.width()), widget_->height());
@@ -160,7 +169,9 @@ bool WidgetObject::Set(Member m, float value) {
         }
     }
     const double unit = unitsPerPixel(widget_->parentWidget());
-    const int px = toPixels(value, unit);
+    const auto pixels = toPixels(value, unit);
+    if (!pixels) return false;
+    const int px = *pixels;
     switch (m) {
         case Member::Left:
             widget_->move(px, widget_->y());
@@ -182,8 +193,12 @@ bool WidgetObject::Set(Member m, float value) {
 bool WidgetObject::Move(float left, float top, float width, float height) {
     if (!widget_ || kind_ == Kind::Form || width < 0 || height < 0) return false;
     const double unit = unitsPerPixel(widget_->parentWidget());
-    widget_->setGeometry(toPixels(left, unit), toPixels(top, unit), toPixels(width, unit),
-                         toPixels(height, unit));
+    const auto l = toPixels(left, unit);
+    const auto t = toPixels(top, unit);
+    const auto w = toPixels(width, unit);
+    const auto h = toPixels(height, unit);
+    if (!l || !t || !w || !h) return false;
+    widget_->setGeometry(*l, *t, *w, *h);
     return true;
 }
 

@@ -43,7 +43,9 @@ void collect(QWidget* parent, std::vector<QWidget*>& out) {
         if (w == nullptr || w->isWindow()) continue;
         const bool named = isControlName(w->objectName());
         if (named) out.push_back(w);
-        if (!named || isContainer(w)) collect(w, out);
+        // Unnamed widgets are looked into; a widget's own parts (named "qt_…":
+        // a tab widget's bar with its scroll buttons) only when they hold pages.
+        if (w->objectName().isEmpty() || isContainer(w)) collect(w, out);
     }
 }
 

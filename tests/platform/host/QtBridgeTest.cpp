@@ -10,7 +10,11 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTabWidget>
+#include <QTest>
 #include <QVariant>
+#include <filesystem>
+#include <limits>
 #include <memory>
 #include <string>
 #include <vector>
@@ -19,6 +23,7 @@
 #include "host/qt/Modal.h"
 #include "host/qt/QtWindows.h"
 #include "host/qt/Shape.h"
+#include "host/qt/TabStrip.h"
 #include "host/qt/WidgetObject.h"
 #include "host/qt/WidgetSite.h"
 #include "subclass/MSubclass.h"
@@ -231,6 +236,13 @@ TEST_F(QtBridge, WidgetsAreHostObjectsInTwips) {
     EXPECT_TRUE(formObject->Set(Member::Height, 15.0f * (200 + frameSize.height())));
     EXPECT_EQ(form.height(), 200);
 
+    // Values no widget can take are refused, never converted.
+    EXPECT_FALSE(member->Set(Member::Left, std::numeric_limits<float>::quiet_NaN()));
+    EXPECT_FALSE(member->Set(Member::Top, 1e30f));
+    EXPECT_FALSE(member->Move(0, 0, std::numeric_limits<float>::infinity(), 15));
+    EXPECT_FALSE(member->Set(Member::FontSize, std::numeric_limits<float>::infinity()));
+    EXPECT_EQ(page->x(), 20);
+
     delete page;
     EXPECT_EQ(member->Name(), std::nullopt);  // gone: every member fails
     EXPECT_FALSE(member->Move(0, 0, 1, 1));
@@ -274,29 +286,130 @@ TEST_F(QtBridge, AFormsControlsAreItsNamedWidgetsInTreeOrder) {
     named(new QLabel(combo), "InsideACombo");               // another control's inside
     QWidget* dialog = named(new QDialog(&form), "Dialog");  // a window of its own
     named(new QLabel(dialog), "InDialog");
+
+    // A tab widget: its pages are looked into, its bar (with scroll buttons
+    // of its own) is not.
+    auto* tabWidget = static_cast<QTabWidget*>(named(new QTabWidget(&form), "TabWidget"));
+    QWidget* tabPage = named(new QWidget, "TabPage1");
+    named(new QLabel(tabPage), "OnTabPage");
+    tabWidget->addTab(tabPage, u"One"_s);
+    tabWidget->tabBar()->setUsesScrollButtons(true);
     named(new QPushButton(&form), "Last");
 
     std::vector<std::string> names;
     for (QWidget* w : host::qt::FormControls::controlsOf(&form))
         names.push_back(w->objectName().toStdString());
     EXPECT_EQ(names, (std::vector<std::string>{"First", "Frame1", "InFrame", "InWrapper", "Combo",
-                                               "Last"}));
+                                               "TabWidget", "TabPage1", "OnTabPage", "Last"}));
 
     // Through a control's site: position 0 is the form, and additions count.
     auto* control = named(new QWidget(&form), "Control");
     host::qt::WidgetSite site(control);
     host::ControlCollection& controls = site.ParentControls();
-    EXPECT_EQ(controls.Count(), 8);
+    EXPECT_EQ(controls.Count(), 11);
     EXPECT_TRUE(controls.Item(0)->IsForm());
     EXPECT_EQ(controls.Item(1)->Name(), "First");
-    EXPECT_EQ(controls.Item(7)->Name(), "Control");
-    EXPECT_EQ(controls.Item(8), nullptr);
+    EXPECT_EQ(controls.Item(10)->Name(), "Control");
+    EXPECT_EQ(controls.Item(11), nullptr);
     named(new QLabel(&form), "Added");
-    EXPECT_EQ(controls.Count(), 9);
+    EXPECT_EQ(controls.Count(), 12);
     EXPECT_EQ(site.Parent()->hwnd(), windows.handleOf(&form));
     EXPECT_EQ(site.ContainerHwnd(), windows.handleOf(&form));
     EXPECT_TRUE(site.UserMode());
     EXPECT_EQ(site.TwipsPerPixelX(), 15.0f);
+}
+
+TEST_F(QtBridge, ATabStripKeepsTheControlsOfItsHiddenPagesFarLeft) {
+    QWidget form;
+    form.resize(400, 300);
+    auto* strip = new host::qt::TabStrip(&form);
+    strip->setObjectName(u"Tabs"_s);
+    strip->setGeometry(10, 10, 300, 200);
+    strip->setTabCaptions({u"A"_s, u"B"_s, u"C"_s, u"D"_s});
+    strip->setTabsPerRow(2);
+    strip->setTabHeight(300);  // twips of the form: 20 pixels a row
+    auto* onFirst = new QLabel(u"First"_s, strip);
+    onFirst->setObjectName(u"OnFirst"_s);
+    onFirst->setGeometry(10, 50, 80, 20);
+    auto* onSecond = new QPushButton(u"Second"_s, strip);
+    onSecond->setObjectName(u"OnSecond"_s);
+    onSecond->setGeometry(10, 80, 80, 24);
+    strip->setPageOf(onSecond, 1);
+    auto* rule = new host::qt::Line(strip);
+    rule->setObjectName(u"Rule"_s);
+    rule->setPoints(150, 1800, 1500, 1800);
+    strip->setPageOf(rule, 1);
+
+    EXPECT_EQ(strip->pageOf(onFirst), 0);
+    EXPECT_EQ(strip->pageOf(&form), -1);
+    EXPECT_EQ(onFirst->x(), 10);
+    EXPECT_EQ(onSecond->x(), 10 - 5000);  // 75000 twips
+    EXPECT_DOUBLE_EQ(rule->X1(), 150 - 75000);
+    EXPECT_DOUBLE_EQ(rule->X2(), 1500 - 75000);
+    EXPECT_EQ(strip->rows(), 2);
+    EXPECT_EQ(strip->pageArea(), QRect(0, 40, 300, 160));
+
+    const host::ObjectRef object = windows.objectFor(strip);
+    EXPECT_EQ(object->TypeName(), "SSTab");
+    EXPECT_EQ(object->Tabs(), 4);
+    EXPECT_EQ(object->TabsPerRow(), 2);
+    EXPECT_EQ(object->TabOrientation(), 0);
+    EXPECT_EQ(object->Get(Member::TabHeight), 300.0f);
+    EXPECT_EQ(object->Get(Member::Left), 150.0f);
+    EXPECT_EQ(windows.objectFor(onSecond)->Container(), object);
+    EXPECT_EQ(windows.objectFor(onSecond)->Get(Member::Left), 150.0f - 75000);
+    std::vector<std::string> names;
+    for (QWidget* w : host::qt::FormControls::controlsOf(&form))
+        names.push_back(w->objectName().toStdString());
+    EXPECT_EQ(names, (std::vector<std::string>{"Tabs", "OnFirst", "OnSecond", "Rule"}));
+
+    // The row of the tab shown lies next to the page.
+    EXPECT_EQ(strip->tabRect(0), QRect(0, 20, 150, 20));
+    EXPECT_EQ(strip->tabRect(3), QRect(150, 0, 150, 20));
+    int previous = -1;
+    QObject::connect(strip, &host::qt::TabStrip::Click, [&](int p) { previous = p; });
+    QTest::mouseClick(strip, Qt::LeftButton, {}, strip->tabRect(3).center());
+    EXPECT_EQ(strip->Tab(), 3);
+    EXPECT_EQ(previous, 0);
+    EXPECT_EQ(strip->tabRect(3), QRect(150, 20, 150, 20));
+    EXPECT_EQ(strip->tabRect(0), QRect(0, 0, 150, 20));
+    EXPECT_EQ(onFirst->x(), 10 - 5000);
+    strip->setTab(1);
+    EXPECT_EQ(onSecond->x(), 10);
+    EXPECT_EQ(onFirst->x(), 10 - 5000);
+    EXPECT_DOUBLE_EQ(rule->X1(), 150);
+    strip->setTab(9);  // no such tab: nothing
+    EXPECT_EQ(strip->Tab(), 1);
+
+    // Other sides; the height is in the units of the strip's container.
+    strip->setTabOrientation(2);
+    EXPECT_EQ(strip->pageArea(), QRect(40, 0, 260, 200));
+    EXPECT_EQ(strip->tabRect(1), QRect(20, 100, 20, 100));
+    strip->setTabOrientation(7);
+    EXPECT_EQ(strip->TabOrientation(), 2);
+    form.setProperty("ScaleMode", 3);
+    EXPECT_DOUBLE_EQ(strip->TabHeight(), 20);
+}
+
+TEST_F(QtBridge, ATabStripDrawsItsRowsOnEachSide) {
+    QWidget form;
+    form.resize(660, 460);
+    for (int side = 0; side < 4; ++side) {
+        auto* strip = new host::qt::TabStrip(&form);
+        strip->setGeometry(10 + (side % 2) * 320, 10 + (side / 2) * 220, 310, 210);
+        strip->setTabCaptions({u"Tables"_s, u"Views"_s, u"Procedures"_s, u"Users"_s, u"Groups"_s});
+        strip->setTabsPerRow(3);
+        strip->setTabOrientation(side);
+        strip->setTab(side);
+        auto* label = new QLabel(u"Page %1"_s.arg(side), strip);
+        const QRect page = strip->pageArea();
+        label->setGeometry(page.x() + 10, page.y() + 10, 120, 20);
+    }
+    form.show();
+    QApplication::processEvents();
+    const QImage shot = form.grab().toImage();
+    shot.save(QString::fromStdString((std::filesystem::current_path() / "TabStrip.png").string()));
+    EXPECT_FALSE(shot.isNull());
 }
 
 TEST_F(QtBridge, MessageBoxesGoThroughTheModalHook) {
