@@ -33,7 +33,11 @@
 #include "wizard/CompareLogReport.h"
 #include "wizard/DataAccessCheck.h"
 #include "wizard/FrmMainDesign.h"
+#include "wizard/FrmScript.h"
 #include "wizard/MFunctions.h"
+#include "wizard/QtResultsControls.h"
+#include "wizard/ResultsTree.h"
+#include "wizard/SaveDialog.h"
 #include "wizard/WizardArt.h"
 #include "wizard/WizardTexts.h"
 #include "wizard/frmAbout.h"
@@ -109,6 +113,7 @@ FrmMain::~FrmMain() {
     if (session_) session_->Shutdown();
     // It reads this window's option boxes.
     delete detail_.data();
+    delete script_.data();
 }
 
 void FrmMain::buildTop() {
@@ -288,55 +293,16 @@ void FrmMain::buildResultsPage() {
     QWidget* page = Page[4];
     TBar = named(new ui::Toolbar(page), u"TBar"_s);
     place(TBar, 60, 30, 9330, 420);
+    AddResultsButtons(*TBar);
     MGrid = named(new ui::TreeGrid(page), u"MGrid"_s);
     place(MGrid, 120, 480, 9210, 4800);
     MGridImg = &ui::mainGridImages();
-    using ui::Glyph;
-    struct ToolButtonDesign {
-        const char* key;
-        const char* tip;
-        Glyph picture;
-        bool checked;
-    };
-    const ToolButtonDesign buttons[] = {
-        {"SHT", "Show/Hide Tables", Glyph::Table, true},
-        {"SHP", "Show/Hide Procedures", Glyph::Procedure, true},
-        {"SHV", "Show/Hide Views", Glyph::View, true},
-        {"SHU", "Show/Hide Users", Glyph::User, true},
-        {"SHG", "Show/Hide Groups", Glyph::Group, true},
-        {nullptr, nullptr, Glyph::Table, false},
-        {"SHE", "Show/Hide Equal Objects", Glyph::Equal, true},
-        {"SHD", "Show/Hide Different Objects", Glyph::Different, true},
-        {"SHES", "Show/Hide Objects Which Doesn't Exist At Source Database",
-         Glyph::OnlyInDestination, true},
-        {"SHED", "Show/Hide Objects Which Doesn't Exist At Destination Database",
-         Glyph::OnlyInSource, true},
-        {nullptr, nullptr, Glyph::Table, false},
-        {"SelAll", "Select All For Scripting", Glyph::SelectAll, false},
-        {"SelNone", "Unselect All For Scripting", Glyph::SelectNone, false},
-        {nullptr, nullptr, Glyph::Table, false},
-        {"Expand", "Expand All Items in Grid", Glyph::ExpandAll, false},
-        {"Collapse", "Collapse All Items in Grid", Glyph::CollapseAll, false},
-        {nullptr, nullptr, Glyph::Table, false},
-        {"SScript", "Create script to make destination database same as source database",
-         Glyph::ScriptToDestination, false},
-        {"DScript", "Create script to make source database same as destination database",
-         Glyph::ScriptToSource, false},
-        {nullptr, nullptr, Glyph::Table, false},
-        {"Print", "Print the comparison results", Glyph::Print, false},
-    };
-    for (const ToolButtonDesign& b : buttons) {
-        if (!b.key)
-            TBar->AddSeparator();
-        else
-            TBar->AddButton(QString::fromLatin1(b.key), QString::fromLatin1(b.tip),
-                            ui::glyphIcon(b.picture), b.checked);
-    }
-    MenuPop = new ui::PopupMenu(u"MenuPop"_s, u"PopUp"_s, this);
-    VD = MenuPop->AddItem(u"VD"_s, u"View Details..."_s);
-    S1 = MenuPop->AddItem(u"S1"_s, u"-"_s);
-    SFS = MenuPop->AddItem(u"SFS"_s, u"Select for scripting..."_s);
-    UnSFS = MenuPop->AddItem(u"UnSFS"_s, u"Unselect for scripting..."_s);
+    MenuPop = new ui::PopupMenu(qs(kMenuPopName), qs(kMenuPopCaption), this);
+    AddMenuPopEntries(*MenuPop);
+    VD = MenuEntry(*MenuPop, "VD");
+    S1 = MenuEntry(*MenuPop, "S1");
+    SFS = MenuEntry(*MenuPop, "SFS");
+    UnSFS = MenuEntry(*MenuPop, "UnSFS");
 }
 
 void FrmMain::buildBottom() {
@@ -415,8 +381,9 @@ void FrmMain::Form_Load() {
     pages_.PageNumber(0);
     // The bar raises its click for button 1, which shows page 1.
     Bar->MarkCurrent(1);
-    // The results grid is set up in its own right: its columns and settings.
-    MGrid->ImageList(MGridImg);
+    // The results grid's ten columns, its settings and its pictures.
+    ResultsTree::SetUpGrid(MGrid->grid());
+    SetUpResultsGrid(*MGrid);
 
     // The data-access layer is checked before the first engine needs it.
     const auto failure = context_.dataAccessVersion ? CheckDataAccess(context_.dataAccessVersion)
@@ -436,6 +403,13 @@ void FrmMain::Form_Load() {
     OptionRules& options = session_->Options();
     options.OnValueChanged([this](OptionBox box, int16_t value) { checkBox(box)->Value(value); });
     for (const OptionBox box : kOptionBoxes) checkBox(box)->Value(options.Value(box));
+
+    resultsControls_ = std::make_unique<QtResultsControls>(*TBar, *MGrid, *MenuPop);
+    results_ = std::make_unique<ResultsTree>(MGrid->grid(), *resultsControls_,
+                                             static_cast<ResultsView&>(*this), *session_);
+    results_->Preview = &MyPreview();
+    results_->ReportImageFolder = context_.programFolder + "/Main Images";
+    ConnectResults(*results_, *TBar, *MGrid, *MenuPop);
 }
 
 // ---- pages ----
@@ -485,9 +459,8 @@ void FrmMain::ShowPage() {
 }
 
 void FrmMain::FillResults() {
-    MGrid->grid().Redraw(false);
-    MGrid->grid().Clear();
-    MGrid->grid().Redraw(true);
+    // Filled from the engine's result and filtered (empty while a comparison runs).
+    if (results_) results_->ShowResults();
 }
 
 // ---- bottom buttons ----
@@ -495,6 +468,7 @@ void FrmMain::FillResults() {
 void FrmMain::CmdExit_Click() {
     if (session_) session_->Shutdown();
     if (detail_) detail_->close();
+    if (script_) script_->close();
     close();
     if (context_.endProgram)
         context_.endProgram();
@@ -588,11 +562,11 @@ void FrmMain::CmdLoad_Click() {
 void FrmMain::CmdSave_Click() {
     Dlg.title = u"Save configuration file..."_s;
     Dlg.filter = qs(kConfigurationFilter);
-    // Replacing a file is asked first.
-    Dlg.flags = ui::dlg::HideReadOnly | ui::dlg::OverwritePrompt;
+    Dlg.flags = ui::dlg::HideReadOnly;
     Dlg.fileName.clear();
     ApplyLastUsedPath();
-    if (const auto chosen = context_.services.ShowSave(Dlg)) {
+    // Replacing an existing file is asked first.
+    if (const auto chosen = ChooseFileToWrite(context_.services, Dlg)) {
         Dlg.fileName = *chosen;
         SaveConfiguration(utf8(*chosen));
         SaveLastUsedPath();
@@ -732,9 +706,7 @@ void FrmMain::SetCompareEnabled(bool enabled) {
 }
 
 void FrmMain::ResultsDropped() {
-    MGrid->grid().Redraw(false);
-    MGrid->grid().Clear();
-    MGrid->grid().Redraw(true);
+    if (results_) results_->Clear();
 }
 
 void FrmMain::MsgBox(const std::string& text, BoxIcon icon, const std::string& title) {
@@ -766,11 +738,28 @@ void FrmMain::flushCompareView() {
 
 detail::FrmDetail* FrmMain::Detail() const { return detail_.data(); }
 
+FrmScript* FrmMain::Script() const { return script_.data(); }
+
 bool FrmMain::refusedWhileComparing() {
     if (!session_ || !session_->Comparing()) return false;
-    context_.services.MsgBox(qs(kWaitForTheComparison), ui::Buttons::OkOnly, ui::Icon::Information,
+    context_.services.MsgBox(qs(kComparisonRunning), ui::Buttons::OkOnly, ui::Icon::Information,
                              qs(kProgramTitle));
     return true;
+}
+
+void FrmMain::ShowScript(const ScriptWindowText& script) {
+    if (refusedWhileComparing()) return;
+    if (!script_) script_ = new FrmScript(context_.services);
+    script_->Preview = &MyPreview();
+    script_->ShowScript(script);
+}
+
+std::string FrmMain::SourceDBPath() const { return utf8(SDBPath->Text()); }
+
+std::string FrmMain::DestinationDBPath() const { return utf8(DDBPath->Text()); }
+
+void FrmMain::ShowReport(const report::Document& document) {
+    context_.services.ShowPreview(document, &ui::programImages());
 }
 
 void FrmMain::ShowDetails(const engine::TComparisonResult& result, int32_t kind, int32_t index) {

@@ -30,6 +30,7 @@
 #include "wizard/Configuration.h"
 #include "wizard/LastUsedPath.h"
 #include "wizard/ProgramContext.h"
+#include "wizard/ResultsView.h"
 #include "wizard/WizardPages.h"
 
 namespace anchor {
@@ -60,7 +61,14 @@ class TreeGrid;
 
 namespace wizard {
 
-class FrmMain : public QWidget, private CompareView, private ConfigurationControls {
+class FrmScript;
+class QtResultsControls;
+class ResultsTree;
+
+class FrmMain : public QWidget,
+                private CompareView,
+                private ResultsView,
+                private ConfigurationControls {
 public:
     // `context` and what it refers to must outlive the window.
     explicit FrmMain(ProgramContext& context, QWidget* parent = nullptr);
@@ -178,13 +186,20 @@ public:
     void DDBOpen_Click();
     void DWFOpen_Click();
 
+    // The results page's logic; null only when start-up ended the program.
+    [[nodiscard]] ResultsTree* Results() { return results_.get(); }
+
     // The detail request: the detail window (one instance, made when needed)
     // gets its own copy of `result`, the print preview, and shows element
     // `index` of kind `kind`, modeless and without an owner. Refused while a
     // comparison runs.
-    void ShowDetails(const engine::TComparisonResult& result, int32_t kind, int32_t index);
-    // The detail window while it is open, else null.
+    void ShowDetails(const engine::TComparisonResult& result, int32_t kind, int32_t index) override;
+    // The script request's window: one instance, made when needed, refilled
+    // and shown modeless without an owner.
+    void ShowScript(const ScriptWindowText& script) override;
+    // The script and detail windows while they are open, else null.
     [[nodiscard]] detail::FrmDetail* Detail() const;
+    [[nodiscard]] FrmScript* Script() const;
 
     // The eight database fields as typed.
     [[nodiscard]] DatabaseSettings Settings() const;
@@ -225,8 +240,14 @@ private:
     void SetProgressValue(int32_t value) override;
     void SetCompareEnabled(bool enabled) override;
     void ResultsDropped() override;
+    // Also ResultsView's.
     void MsgBox(const std::string& text, BoxIcon icon, const std::string& title) override;
     void DoEvents() override;
+
+    // ResultsView
+    [[nodiscard]] std::string SourceDBPath() const override;
+    [[nodiscard]] std::string DestinationDBPath() const override;
+    void ShowReport(const report::Document& document) override;
     // Shows what the comparison left for the next repaint: the log's new
     // lines and the progress.
     void flushCompareView();
@@ -255,10 +276,13 @@ private:
     ProgramContext& context_;
     PageNavigator pages_;
     std::unique_ptr<CompareSession> session_;
+    std::unique_ptr<QtResultsControls> resultsControls_;
+    std::unique_ptr<ResultsTree> results_;
     LastUsedPath lastUsedPath_;
     bool ended_ = false;
     DetailOptions detailOptions_{*this};
     QPointer<detail::FrmDetail> detail_;
+    QPointer<FrmScript> script_;
 
     // What the comparison has told the view and the window shows at its next
     // yield.

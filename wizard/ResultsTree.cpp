@@ -21,8 +21,7 @@ using engine::TComparisonResult;
 using ui::grid::GridModel;
 
 constexpr const char* kProgramTitle = "Orvel! Parabase";
-constexpr const char* kBusy =
-    "A comparison is running. Please wait until it has finished, then try again.";
+constexpr const char* kBusy = kComparisonRunning;
 constexpr const char* kStale =
     "The results shown no longer match the comparison. Open the Results page again to "
     "refresh them, then try again.";

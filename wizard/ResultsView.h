@@ -16,6 +16,10 @@
 
 namespace wizard {
 
+// What a script or detail request says while a comparison runs.
+inline constexpr const char* kComparisonRunning =
+    "A comparison is running. Please wait until it has finished, then try again.";
+
 // Which entries of the grid's pop-up menu can be chosen.
 struct MenuState {
     bool VD = false;     // "View Details..."

@@ -51,10 +51,6 @@ inline constexpr std::string_view kCaptionSAIncrement =
 inline constexpr std::string_view kConfigurationFilter =
     "Parabase configuration file (*.pcf)|*.pcf|";
 
-// A script or detail request while a comparison runs.
-inline constexpr std::string_view kWaitForTheComparison =
-    "The comparison is still running. Please wait until it has finished.";
-
 // The boxes of a configuration save that did not happen.
 [[nodiscard]] inline std::string NotAConfigurationFileText(const std::string& fileName) {
     return "The file " + fileName +

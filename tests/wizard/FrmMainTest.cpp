@@ -35,6 +35,7 @@
 #include "ui/Toolbar.h"
 #include "ui/TreeGrid.h"
 #include "wizard/DatabaseSettings.h"
+#include "wizard/FrmScript.h"
 #include "wizard/frmAbout.h"
 
 using namespace Qt::StringLiterals;
@@ -529,6 +530,65 @@ TEST_F(FrmMainTest, AfterAComparisonAChangedFieldOrBoxDropsTheResult) {
     EXPECT_EQ(f.MGrid->grid().Rows(), 0);
 }
 
+TEST_F(FrmMainTest, DroppedResultsLeaveTheResultsPageAtOnce) {
+    FrmMain& f = w();
+    fillFields();
+    rig.services.expectBox(success());
+    f.CmdCompare_Click();
+    f.Bar->MarkCurrent(5);
+    EXPECT_EQ(f.MGrid->grid().Rows(), 5);  // Tables with A and B, Views with V
+    // A box changed while the grid is shown: the grid empties without a refill.
+    f.CKey->Value(0);
+    EXPECT_FALSE(f.Compared());
+    EXPECT_EQ(f.MGrid->grid().Rows(), 0);
+}
+
+TEST_F(FrmMainTest, ScriptRequestsFillOneScriptWindow) {
+    FrmMain& f = w();
+    fillFields();
+    rig.services.expectBox(success());
+    f.CmdCompare_Click();
+    f.Bar->MarkCurrent(5);
+    f.TBar->ButtonClick(19, u"DScript"_s);
+    wizard::FrmScript* script = f.Script();
+    ASSERT_NE(script, nullptr);
+    EXPECT_TRUE(script->isVisible());
+    EXPECT_EQ(script->parentWidget(), nullptr);
+    EXPECT_EQ(script->windowTitle(), u"Database Script (Destination->Source)"_s);
+    EXPECT_EQ(script->Preview, &rig.preview);
+    EXPECT_EQ(script->SourceDBPath, u"src.sdb"_s);
+    EXPECT_EQ(script->DestinationDBPath, u"dst.sdb"_s);
+    f.TBar->ButtonClick(18, u"SScript"_s);
+    EXPECT_EQ(f.Script(), script);
+    EXPECT_EQ(script->windowTitle(), u"Database Script (Source->Destination)"_s);
+    // Closed, it goes; Exit closes a script window that is open.
+    script->close();
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(f.Script(), nullptr);
+    f.TBar->ButtonClick(18, u"SScript"_s);
+    ASSERT_NE(f.Script(), nullptr);
+    f.CmdExit_Click();
+    EXPECT_FALSE(f.Script() && f.Script()->isVisible());
+}
+
+TEST_F(FrmMainTest, AScriptRequestWaitsForTheComparison) {
+    FrmMain& f = w();
+    fillFields();
+    rig.services.onYield = [&](int n) {
+        if (n != 2) return;
+        rig.services.expectBox(box(QString::fromLatin1(wizard::kComparisonRunning),
+                                   Icon::Information, u"Orvel! Parabase"_s));
+        // The results page shows nothing of the half-made result meanwhile.
+        f.Bar->MarkCurrent(5);
+        EXPECT_EQ(f.MGrid->grid().Rows(), 0);
+        f.TBar->ButtonClick(18, u"SScript"_s);
+        EXPECT_EQ(f.Script(), nullptr);
+        rig.services.expectBox(success());
+    };
+    f.CmdCompare_Click();
+    rig.services.verify();
+}
+
 TEST_F(FrmMainTest, TheOptionBoxesFollowTheirRulesWhenClicked) {
     FrmMain& f = w();
     f.Bar->MarkCurrent(3);
@@ -621,8 +681,7 @@ TEST_F(FrmMainTest, SavesAndLoadsAConfigurationThroughItsDialogs) {
     f.CTable->Value(0);
     const QString file = QString::fromStdString(rig.temp.file("shop.pcf"));
     const QString filter = u"Parabase configuration file (*.pcf)|*.pcf|"_s;
-    rig.services.expectSave(dialog(u"Save configuration file..."_s, filter,
-                                   ui::dlg::HideReadOnly | ui::dlg::OverwritePrompt),
+    rig.services.expectSave(dialog(u"Save configuration file..."_s, filter, ui::dlg::HideReadOnly),
                             file);
     QTest::mouseClick(f.CmdSave, Qt::LeftButton);
     rig.services.verify();
@@ -675,8 +734,15 @@ TEST_F(FrmMainTest, ASaveOverAFileThatIsNoConfigurationIsRefused) {
     testsupport::writeFile(file, std::string("SQLite format 3\0\0\1", 19));
     rig.services.expectSave(
         dialog(u"Save configuration file..."_s, u"Parabase configuration file (*.pcf)|*.pcf|"_s,
-               ui::dlg::HideReadOnly | ui::dlg::OverwritePrompt),
+               ui::dlg::HideReadOnly),
         QString::fromStdString(file));
+    rig.services.expectBox(
+        {QString::fromStdString(file) + u" already exists.\r\nDo you want to replace it?"_s,
+         Buttons::YesNo,
+         Icon::Exclamation,
+         u"Save configuration file..."_s,
+         Answer::Yes,
+         {}});
     rig.services.expectBox(box(QString::fromStdString("The file " + file +
                                                       " is not a configuration file. It was left "
                                                       "as it was; please choose another name."),
@@ -684,6 +750,30 @@ TEST_F(FrmMainTest, ASaveOverAFileThatIsNoConfigurationIsRefused) {
     f.CmdSave_Click();
     rig.services.verify();
     EXPECT_EQ(testsupport::readFile(file), std::string("SQLite format 3\0\0\1", 19));
+    EXPECT_EQ(f.SBar->PanelText(1), u"Configuration file : <None>"_s);
+}
+
+TEST_F(FrmMainTest, SavingOverAnExistingConfigurationAsksFirst) {
+    FrmMain& f = w();
+    const std::string file = rig.temp.file("shop.pcf");
+    testsupport::writeFile(file, "[General]\r\nVersion=1.1.0\r\n");
+    const QString name = QString::fromStdString(file);
+    ui::FileDialog d =
+        dialog(u"Save configuration file..."_s, u"Parabase configuration file (*.pcf)|*.pcf|"_s,
+               ui::dlg::HideReadOnly);
+    rig.services.expectSave(d, name);
+    rig.services.expectBox({name + u" already exists.\r\nDo you want to replace it?"_s,
+                            Buttons::YesNo,
+                            Icon::Exclamation,
+                            u"Save configuration file..."_s,
+                            Answer::No,
+                            {}});
+    // No: the dialog again, offering the name; then cancelled.
+    d.fileName = name;
+    rig.services.expectSave(d, std::nullopt);
+    f.CmdSave_Click();
+    rig.services.verify();
+    EXPECT_EQ(testsupport::readFile(file), "[General]\r\nVersion=1.1.0\r\n");
     EXPECT_EQ(f.SBar->PanelText(1), u"Configuration file : <None>"_s);
 }
 
@@ -854,10 +944,8 @@ TEST_F(FrmMainTest, ADetailRequestWaitsForTheComparison) {
     fillFields();
     rig.services.onYield = [&](int n) {
         if (n != 2) return;
-        rig.services.expectBox(
-            box(u"The comparison is still running. Please wait until it has "
-                "finished."_s,
-                Icon::Information, u"Orvel! Parabase"_s));
+        rig.services.expectBox(box(QString::fromLatin1(wizard::kComparisonRunning),
+                                   Icon::Information, u"Orvel! Parabase"_s));
         f.ShowDetails(f.Session()->Access()->Differences(), engine::okTable, 1);
         EXPECT_EQ(f.Detail(), nullptr);
         rig.services.expectBox(success());
