@@ -85,6 +85,37 @@ TEST_F(Controls, CheckBoxUserClicksGoBetweenOffAndOnAndFromGreyToOn) {
     }
 }
 
+TEST_F(Controls, AWrappingCheckBoxBreaksItsCaptionAndTakesClicksOnIt) {
+    const QString caption =
+        u"Drop the object when the object in the database which the script is being applied "
+        "doesn't exist on opposite database"_s;
+    ui::CheckBox box(caption);
+    const int oneLine = box.sizeHint().height();
+    EXPECT_FALSE(box.hasHeightForWidth());
+    box.WordWrap(true);
+    EXPECT_TRUE(box.hasHeightForWidth());
+    EXPECT_EQ(box.text(), caption);  // the caption itself is untouched
+    // Narrower boxes need more lines; a box wide enough needs one.
+    const int narrow = box.heightForWidth(200);
+    const int wider = box.heightForWidth(400);
+    EXPECT_GT(narrow, wider);
+    EXPECT_GT(wider, oneLine);
+    EXPECT_EQ(box.heightForWidth(4000), oneLine);
+    box.resize(300, box.heightForWidth(300));
+    box.show();
+    int clicks = 0;
+    box.Click.connect([&] { ++clicks; });
+    // On the caption's last line, far right: still the box's click.
+    QTest::mouseClick(&box, Qt::LeftButton, {}, QPoint(290, box.height() - 3));
+    EXPECT_EQ(box.Value(), 1);
+    EXPECT_EQ(clicks, 1);
+    box.Value(2);
+    QTest::mouseClick(&box, Qt::LeftButton, {}, QPoint(6, 6));
+    EXPECT_EQ(box.Value(), 1);
+    box.WordWrap(false);
+    EXPECT_FALSE(box.hasHeightForWidth());
+}
+
 TEST_F(Controls, CheckBoxClickMayCascadeToOtherBoxes) {
     // The option rules: switching one box off switches another off, whose own
     // handler runs in turn.
