@@ -7,6 +7,7 @@
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QLabel>
+#include <filesystem>
 
 #include "WindowRig.h"
 
@@ -14,6 +15,9 @@ using namespace Qt::StringLiterals;
 #include "ui/ButtonStrip.h"
 #include "ui/CheckBox.h"
 #include "ui/PictureBox.h"
+#include "ui/TextBox.h"
+#include "ui/ToolButton.h"
+#include "ui/Toolbar.h"
 
 namespace {
 
@@ -67,9 +71,31 @@ class FrmMainLook : public ::testing::TestWithParam<Size> {};
 
 TEST_P(FrmMainLook, EveryPageReadsWell) {
     WindowRig rig;
+    // Every page with something on it: the samples compared.
+    const std::filesystem::path samples = std::filesystem::path(PARABASE1_DIR) / "samples";
+    for (const char* name :
+         {"Development.sdb", "Development.sdw", "Production.sdb", "Production.sdw"})
+        std::filesystem::copy_file(samples / name, rig.temp.path() / name);
+    const auto file = [&](const char* name) {
+        return QString::fromStdString((rig.temp.path() / name).string());
+    };
     wizard::FrmMain& w = rig.window();
+    w.SDBPath->Text(file("Development.sdb"));
+    w.SWFPath->Text(file("Development.sdw"));
+    w.SUName->Text(u"admin"_s);
+    w.DDBPath->Text(file("Production.sdb"));
+    w.DWFPath->Text(file("Production.sdw"));
+    w.DUName->Text(u"admin"_s);
     w.show();
     settle();
+    rig.services.expectBox({u"Successfully compared databases!"_s,
+                            ui::Buttons::OkOnly,
+                            ui::Icon::Information,
+                            u"Orvel! Parabase"_s,
+                            ui::Answer::Ok,
+                            {}});
+    w.CmdCompare_Click();
+    rig.services.verify();
     if (GetParam().minimum) {
         w.resize(1, 1);
         settle();
@@ -77,6 +103,7 @@ TEST_P(FrmMainLook, EveryPageReadsWell) {
     }
     for (int page = 1; page <= 5; ++page) {
         w.Bar->MarkCurrent(page);
+        if (page == 5) w.TBar->ButtonClick(15, u"Expand"_s);
         settle();
         expectLaidOut(&w, "on page " + std::to_string(page) + " at " + GetParam().name);
         w.grab().save(QString::fromStdString(
