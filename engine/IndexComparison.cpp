@@ -108,6 +108,9 @@ void CompareIndexes(const jet::Collection<jet::Index>& source,
                 e.Name = d.Name();
                 readSide(d, e.Destination);
                 CompareIndexColumns(s.Columns(), d.Columns(), true, e);
+                // A pair that differs only in its columns still makes its table differ,
+                // or the table would read equal and never be scripted.
+                if (e.Action == acDifferent) table.Action = acDifferent;
             } else {
                 table.Action = acDifferent;
                 listOneSided(s, csSource, e);

@@ -161,6 +161,9 @@ void CompareKeys(const jet::Collection<jet::Key>& sourceKeys,
                 e.Name = d.Name();
                 readSide(d, e.Destination);
                 CompareKeyColumns(s.Columns(), d.Columns(), true, e);
+                // A pair that differs only in its columns still makes its table differ,
+                // or the table would read equal and never be scripted.
+                if (e.Action == acDifferent) table.Action = acDifferent;
             } else {
                 table.Action = acDifferent;
                 listOneSided(s, csSource, e);

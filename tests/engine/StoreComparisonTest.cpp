@@ -102,9 +102,9 @@ INSTANTIATE_TEST_SUITE_P(
                   // The store lists a unique index among the keys as well.
                   "Customers:1; Customers.key ByName:2; Customers.key ByName.dst Name:2;"
                   " Customers.index ByName:1"},
-        StoreCase{"a descending index column: the index differs, the table does not", base,
+        StoreCase{"a descending index column: the index differs, and so does its table", base,
                   base + "DROP INDEX ByName ON Customers; CREATE INDEX ByName ON Customers (Name DESC);",
-                  "Customers.index ByName:1; Customers.index ByName.src Name:1; Customers.index ByName.dst Name:1"},
+                  "Customers:1; Customers.index ByName:1; Customers.index ByName.src Name:1; Customers.index ByName.dst Name:1"},
         StoreCase{"a view's text", base,
                   base + "DROP VIEW Recent; CREATE VIEW Recent AS SELECT ID FROM Orders;", "view Recent:1"},
         StoreCase{"a procedure's parameter type", base,
