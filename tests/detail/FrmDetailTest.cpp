@@ -184,6 +184,16 @@ protected:
             EXPECT_EQ(c->geometry(), scaledDesign(layout::placeIn(mode, p), client)) << what;
             EXPECT_EQ(!c->isHidden(), layout::shownIn(mode, p)) << what;
             EXPECT_DOUBLE_EQ(c->font().pointSizeF(), scaledFont(client)) << what;
+            // Scaled apart, neighbours still neither overlap nor leave the window.
+            if (c->isHidden()) continue;
+            EXPECT_TRUE(w->rect().contains(c->geometry())) << what;
+            for (const layout::Place& q : layout::kDesign) {
+                QWidget* d = control(w, q.control);
+                if (d != c && !d->isHidden()) {
+                    EXPECT_FALSE(c->geometry().intersects(d->geometry()))
+                        << what << " / " << q.control;
+                }
+            }
         }
         EXPECT_DOUBLE_EQ(w->DGrid->zoom(), scaledFont(client) / layout::kFontSize) << when;
     }
