@@ -1,12 +1,13 @@
 #pragma once
 // The detail window's designed geometry in twips, without Qt: its client
-// size, every control's place in each of its two layouts, and the settings
-// of the proportional resizer that scales the window.
+// size and font, every control's place in each of its two layouts, and the
+// settings of the proportional resizer that scales the window.
 //
 // The window has two layouts. Views and procedures show the tree above the
 // two command texts; a table has no command texts, so its tree takes their
 // area too and they are hidden. Both are fixed designs: switching back and
-// forth, or showing table after table, always gives the same geometry.
+// forth, or showing table after table, always gives the same geometry (at
+// any other size, the same geometry scaled).
 #include <array>
 #include <stdexcept>
 #include <string_view>
@@ -31,6 +32,9 @@ enum class Mode {
 
 inline constexpr int kClientWidth = 8880;
 inline constexpr int kClientHeight = 5610;
+// Every control's font at the design size.
+inline constexpr const char* kFontName = "Verdana";
+inline constexpr double kFontSize = 8.25;
 
 // A control's place, by the control's name.
 struct Place {
@@ -78,9 +82,9 @@ inline constexpr std::array kDesign{
     return mode == Mode::Table ? p.inTableMode : p.inTextMode;
 }
 
-// The proportional resizer's settings on this window (twips; 0: no limit).
-// First* is the design size every control's place is scaled from; the
-// minimum is the window's outer size.
+// The proportional resizer's settings on this window (twips; 0: no limit),
+// as saved with it. First* is the design size every control's place is
+// scaled from; the minimum is the window's outer size, frame included.
 struct ResizerSettings {
     int MinFormHeight = 5910;
     int MinFormWidth = 9000;

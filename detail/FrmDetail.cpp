@@ -3,10 +3,9 @@
 #include <QCoreApplication>
 #include <QFont>
 #include <QPalette>
-#include <QResizeEvent>
-#include <QScrollBar>
 
 #include "detail/DetailReport.h"
+#include "resizer/QResizerWidget.h"
 #include "ui/Label.h"
 #include "ui/LineHeader.h"
 #include "ui/MultiLineTextBox.h"
@@ -31,6 +30,8 @@ W* named(W* w, const char* name) {
     return w;
 }
 
+QRect pixels(const layout::Rect& r) { return ui::twipsRect(r.left, r.top, r.width, r.height); }
+
 }  // namespace
 
 FrmDetail::FrmDetail(const WizardOptions& options, ui::Services& services, QWidget* parent)
@@ -44,8 +45,8 @@ FrmDetail::FrmDetail(const WizardOptions& options, ui::Services& services, QWidg
     setObjectName(u"FrmDetail"_s);
     setWindowTitle(u"Details"_s);
     setAttribute(Qt::WA_DeleteOnClose);
-    QFont font(u"Verdana"_s);
-    font.setPointSizeF(8.25);
+    QFont font(QString::fromLatin1(layout::kFontName));
+    font.setPointSizeF(layout::kFontSize);
     setFont(font);
 
     CmdExpand = named(new ui::ToolButton(u"Expand All"_s, this), "CmdExpand");
@@ -93,11 +94,39 @@ FrmDetail::FrmDetail(const WizardOptions& options, ui::Services& services, QWidg
     DGrid->MouseDown.connect(
         [this](int button, int shift, float x, float y) { DGrid_MouseDown(button, shift, x, y); });
 
+    // Every control at its designed place: the resizer takes these places,
+    // at the design size, as the ones it scales from.
+    for (const layout::Place& p : layout::kDesign)
+        if (QWidget* control =
+                findChild<QWidget*>(QString::fromUtf8(p.control), Qt::FindDirectChildrenOnly)) {
+            control->setGeometry(pixels(layout::placeIn(mode_, p)));
+            control->setVisible(layout::shownIn(mode_, p));
+        }
+    resize(ui::twipsToPixels(layout::kClientWidth), ui::twipsToPixels(layout::kClientHeight));
+
+    // The resizer's settings are the window's saved ones: given before it is
+    // sited, they are read as such, and nothing is enforced before the
+    // window is first shown.
+    QResizer1 = new resizer::QResizerWidget();
     const layout::ResizerSettings& r = layout::kResizer;
-    setMinimumSize(ui::twipsToPixels(r.FirstWidth), ui::twipsToPixels(r.FirstHeight));
-    resize(minimumSize());
+    QResizer1->setMinFormHeight(r.MinFormHeight);
+    QResizer1->setMinFormWidth(r.MinFormWidth);
+    QResizer1->setMaxFormHeight(r.MaxFormHeight);
+    QResizer1->setMaxFormWidth(r.MaxFormWidth);
+    QResizer1->setFirstHeight(r.FirstHeight);
+    QResizer1->setFirstWidth(r.FirstWidth);
+    QResizer1->setResizeFont(r.ResizeFont);
+    QResizer1->setEnabled(r.Enabled);
+    QResizer1->setWorkAtDesignTime(r.WorkAtDesignTime);
+    QResizer1->setSmartDetect(r.SmartDetect);
+    connect(
+        QResizer1, &resizer::QResizerWidget::BeforeResizeControl, this,
+        [this](QWidget*& control, float& left, float& top, float& height, float& width,
+               float& fontSize, bool&) { placeGrid(control, left, top, height, width, fontSize); },
+        Qt::DirectConnection);
+    QResizer1->setParent(this);
+
     Form_Load();
-    placeControls();
 }
 
 FrmDetail::~FrmDetail() = default;
@@ -124,7 +153,7 @@ void FrmDetail::ShowDetails(int32_t DType, int32_t Index) {
     }
     if (mode_ != head->mode) {
         mode_ = head->mode;
-        placeControls();
+        switchLayout();
     }
 }
 
@@ -151,33 +180,54 @@ void FrmDetail::CmdPrint_Click() {
 void FrmDetail::DGrid_DblClick(int32_t Row, int32_t Col) { view_.DblClick(Row, Col); }
 
 void FrmDetail::DGrid_MouseDown(int Button, int Shift, float x, float y) {
-    view_.MouseDown(Button, Shift, x, y,
-                    {DGrid->horizontalScrollBar()->value(), DGrid->verticalScrollBar()->value()});
+    view_.MouseDown(Button, Shift, x, y, DGrid->scroll());
 }
 
 // --- layout
 
-void FrmDetail::resizeEvent(QResizeEvent* event) {
-    QWidget::resizeEvent(event);
-    placeControls();
+void FrmDetail::switchLayout() {
+    for (const layout::Place& p : layout::kDesign)
+        if (QWidget* control =
+                findChild<QWidget*>(QString::fromUtf8(p.control), Qt::FindDirectChildrenOnly))
+            control->setVisible(layout::shownIn(mode_, p));
+    // Before the window is first shown the resizer has taken nothing yet: the
+    // grid goes to its designed place, from which it is scaled.
+    if (!QResizer1->control().initialised()) {
+        DGrid->setGeometry(pixels(layout::placeIn(mode_, layout::designOf("DGrid"))));
+        return;
+    }
+    // The resizer takes the window as it stands and lays it out at once; the
+    // grid gets the new layout's place in that pass (placeGrid).
+    QResizer1->ContainerResized();
 }
 
-void FrmDetail::placeControls() {
-    const double sx = static_cast<double>(width()) / ui::twipsToPixels(layout::kResizer.FirstWidth);
-    const double sy =
-        static_cast<double>(height()) / ui::twipsToPixels(layout::kResizer.FirstHeight);
-    // Edges are scaled, not sizes, so that controls designed edge to edge stay so.
-    auto x = [sx](int twips) { return qRound(ui::twipsToPixels(twips) * sx); };
-    auto y = [sy](int twips) { return qRound(ui::twipsToPixels(twips) * sy); };
-    for (const layout::Place& p : layout::kDesign) {
-        auto* control =
-            findChild<QWidget*>(QString::fromUtf8(p.control), Qt::FindDirectChildrenOnly);
-        if (!control) continue;
-        const layout::Rect r = layout::placeIn(mode_, p);
-        control->setGeometry(
-            QRect(QPoint(x(r.left), y(r.top)), QPoint(x(r.right()) - 1, y(r.bottom()) - 1)));
-        control->setVisible(layout::shownIn(mode_, p));
-    }
+void FrmDetail::placeGrid(QWidget*& control, float& left, float& top, float& height, float& width,
+                          float& fontSize) {
+    if (control != DGrid) return;
+    // The grid's place in either layout is always scaled from the design,
+    // never re-based where an earlier layout left it at another size: such a
+    // base comes back a pixel off, and its font, scaled for that size's
+    // proportions, shrinks with every switch made at other proportions. The
+    // arithmetic is the resizer's own, so the grid stays flush with the
+    // controls the resizer places.
+    const resizer::QResizer& r = QResizer1->control();
+    auto ratio = [](std::int32_t now, std::int32_t first) {
+        return first == 0
+                   ? 1.0
+                   : static_cast<double>(static_cast<float>(now)) / static_cast<float>(first);
+    };
+    const double rw = ratio(r.currentClientWidth(), r.FirstWidth());
+    const double rh = ratio(r.currentClientHeight(), r.FirstHeight());
+    const QRect design = pixels(layout::placeIn(mode_, layout::designOf("DGrid")));
+    auto scaled = [](int px, double by) {
+        return static_cast<float>(static_cast<float>(ui::pixelsToTwips(px)) * by);
+    };
+    left = scaled(design.x(), rw);
+    top = scaled(design.y(), rh);
+    width = scaled(design.width(), rw);
+    height = scaled(design.height(), rh);
+    const bool widthLarger = static_cast<float>(rw) > static_cast<float>(rh);
+    fontSize = static_cast<float>(static_cast<float>(layout::kFontSize) * (widthLarger ? rh : rw));
 }
 
 }  // namespace detail

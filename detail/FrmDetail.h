@@ -17,6 +17,9 @@
 #include "engine/ComparisonResult.h"
 #include "report/Document.h"
 
+namespace resizer {
+class QResizerWidget;
+}
 namespace ui {
 class ImageList;
 class Label;
@@ -48,6 +51,9 @@ public:
     ui::ToolButton* CmdCollapse;
     ui::ToolButton* CmdPrint;
     ui::ToolButton* CmdClose;
+    // Keeps every control, and its font, in proportion to the window, and the
+    // window no smaller than its minimum.
+    resizer::QResizerWidget* QResizer1;
     // The grid's icons and the window's icon per kind.
     const ui::ImageList* DGridImg;
     const ui::ImageList* FrmImg;
@@ -76,16 +82,15 @@ public:
     void DGrid_DblClick(int32_t Row, int32_t Col);
     void DGrid_MouseDown(int Button, int Shift, float x, float y);
 
-protected:
-    void resizeEvent(QResizeEvent* event) override;
-
 private:
     void Form_Load();
-    // Places every control for the present layout at the window's present
-    // size: the designed places scaled by the client size over the design
-    // size (the proportional resizer's work, done here until it sits on the
-    // window).
-    void placeControls();
+    // Shows the controls of the present layout and has the resizer lay the
+    // window out for it at the present size.
+    void switchLayout();
+    // The resizer's proposal for the grid, replaced by its place in the
+    // present layout scaled from the design.
+    void placeGrid(QWidget*& control, float& left, float& top, float& height, float& width,
+                   float& fontSize);
 
     ui::Services& services_;
     DetailView view_;

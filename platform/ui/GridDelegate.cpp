@@ -3,6 +3,7 @@
 #include <QPainter>
 
 #include "ui/GridItemModel.h"
+#include "ui/GridZoom.h"
 #include "ui/images/ImageList.h"
 
 namespace ui {
@@ -14,7 +15,7 @@ QSize GridDelegate::sizeHint(const QStyleOptionViewItem&, const QModelIndex& ind
     const grid::GridModel& g = items_.grid();
     const int32_t column = index.column() + 1;
     const int width = column <= g.Columns() ? g.ColumnWidth(column) : 0;
-    return {width, g.DefaultRowHeight()};
+    return {zoomedLength(width, zoom_), zoomedLength(g.DefaultRowHeight(), zoom_)};
 }
 
 void GridDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
@@ -30,23 +31,28 @@ void GridDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
     painter->setClipRect(option.rect);
     const QRect r = option.rect;
     const qreal ratio = painter->device()->devicePixelRatioF();
-    int x = r.left() + cell->indent;
+    auto zoomed = [this](int pixels) { return zoomedLength(pixels, zoom_); };
+    int x = r.left() + zoomed(cell->indent);
     auto drawImage = [&](int position, int left) {
         if (!images_ || !images_->contains(position)) return;
-        const int top = r.top() + (r.height() - images_->IconHeight()) / 2;
-        painter->drawPixmap(QPoint(left, top), images_->pixmap(position, ratio));
+        const QSize size(zoomed(images_->IconWidth()), zoomed(images_->IconHeight()));
+        const int top = r.top() + (r.height() - size.height()) / 2;
+        // Drawn larger, the picture comes from the high-density one.
+        painter->drawPixmap(QRect(QPoint(left, top), size),
+                            images_->pixmap(position, ratio * zoom_));
     };
-    const int slot = (images_ ? images_->IconWidth() : kGlyphSize) + 2;
+    const int slot = zoomed((images_ ? images_->IconWidth() : kGlyphSize) + 2);
     if (cell->extraIcon >= 0) {
         drawImage(cell->extraIcon, x);
         x += slot;
     }
     if (cell->icon >= 0) {
-        drawImage(cell->icon, x + 1);
+        drawImage(cell->icon, x + zoomed(1));
         x += slot;
     }
     if (cell->text && !cell->text->empty()) {
-        const QRect textRect(QPoint(x + 2, r.top()), QPoint(r.right() - 2, r.bottom()));
+        const QRect textRect(QPoint(x + zoomed(2), r.top()),
+                             QPoint(r.right() - zoomed(2), r.bottom()));
         if (textRect.width() > 0) {
             QString text = QString::fromStdString(*cell->text);
             // The grid draws one line; a line end shows as a blank.

@@ -3,6 +3,8 @@
 #include <QMouseEvent>
 #include <QStyle>
 
+#include "ui/GridZoom.h"
+
 namespace ui {
 
 GridHeader::GridHeader(const grid::GridModel& grid, QWidget* parent)
@@ -18,7 +20,7 @@ GridHeader::GridHeader(const grid::GridModel& grid, QWidget* parent)
 
 QSize GridHeader::sizeHint() const {
     QSize hint = QHeaderView::sizeHint();
-    hint.setHeight(grid_.HeaderHeight());
+    hint.setHeight(zoomedLength(grid_.HeaderHeight(), zoom_));
     return hint;
 }
 

@@ -1,7 +1,7 @@
 #pragma once
-// The tree grid's header: as high as the grid says, and asking before the
-// user resizes a column (by dragging or double-clicking the column's edge),
-// so that the grid's owner may refuse it.
+// The tree grid's header: as high as the grid says (times the grid's zoom),
+// and asking before the user resizes a column (by dragging or double-clicking
+// the column's edge), so that the grid's owner may refuse it.
 #include <QHeaderView>
 #include <functional>
 
@@ -17,6 +17,7 @@ public:
     // Asked with the column (from 1) whose right edge the user grabbed; false
     // refuses the resize.
     std::function<bool(int32_t column)> mayResize;
+    void setZoom(double zoom) { zoom_ = zoom; }
 
     [[nodiscard]] QSize sizeHint() const override;
     // The column (from 1) whose resize handle lies at x (viewport pixels), or 0.
@@ -30,6 +31,7 @@ private:
     [[nodiscard]] bool refused(QMouseEvent* event) const;
 
     const grid::GridModel& grid_;
+    double zoom_ = 1.0;
 };
 
 }  // namespace ui

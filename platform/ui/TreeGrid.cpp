@@ -2,10 +2,13 @@
 
 #include <QMouseEvent>
 #include <QScrollBar>
+#include <algorithm>
+#include <cmath>
 
 #include "ui/GridDelegate.h"
 #include "ui/GridHeader.h"
 #include "ui/GridItemModel.h"
+#include "ui/GridZoom.h"
 #include "ui/Twips.h"
 
 namespace ui {
@@ -30,12 +33,15 @@ int shiftCode(Qt::KeyboardModifiers modifiers) {
            (modifiers & Qt::AltModifier ? 4 : 0);
 }
 
-QFont qtFont(const grid::GridFont& font) {
+QFont qtFont(const grid::GridFont& font, double zoom) {
     QFont f(QString::fromStdString(font.name));
-    f.setPointSizeF(font.size);
+    f.setPointSizeF(font.size * zoom);
     f.setBold(font.bold);
     return f;
 }
+
+// Whole parts and the rest, for a distance that may lie before the start.
+int floorDiv(int a, int b) { return a / b - (a % b != 0 && (a < 0) != (b < 0) ? 1 : 0); }
 
 }  // namespace
 
@@ -66,7 +72,8 @@ TreeGrid::TreeGrid(QWidget* parent)
     setHorizontalScrollMode(ScrollPerPixel);
     header_->viewport()->installEventFilter(this);
     connect(header_, &QHeaderView::sectionResized, this, [this](int logical, int, int size) {
-        if (!syncing_ && logical < grid_.Columns()) grid_.ColumnWidth(logical + 1, size);
+        if (!syncing_ && logical < grid_.Columns())
+            grid_.ColumnWidth(logical + 1, static_cast<int32_t>(std::lround(size / zoom_)));
     });
     syncLook();
     syncColumns();
@@ -88,12 +95,51 @@ void TreeGrid::ImageList(const ui::ImageList* images) {
 // --- coordinates and mouse
 
 QPoint TreeGrid::gridPoint(const QWidget* child, QPoint point) const {
-    return child->mapTo(this, point) - contentsRect().topLeft();
+    const QPoint drawn = child->mapTo(this, point) - contentsRect().topLeft();
+    if (zoom_ == 1.0) return drawn;
+    const grid::Scroll at = scroll();
+    const int x = modelColumnsX(drawn.x() + horizontalScrollBar()->value()) - at.x;
+    const int header = header_->isHidden() ? 0 : header_->height();
+    if (drawn.y() < header)
+        return {x, floorDiv(drawn.y() * grid_.HeaderHeight(), std::max(header, 1))};
+    const int y =
+        grid_.HeaderHeight() + modelRowsY(drawn.y() - header + verticalScrollBar()->value()) - at.y;
+    return {x, y};
+}
+
+grid::Scroll TreeGrid::scroll() const {
+    const int x = horizontalScrollBar()->value();
+    const int y = verticalScrollBar()->value();
+    if (zoom_ == 1.0) return {x, y};
+    return {modelColumnsX(x), modelRowsY(y)};
+}
+
+int TreeGrid::modelRowsY(int y) const {
+    const int model = grid_.DefaultRowHeight();
+    const int drawn = zoomedLength(model, zoom_);
+    if (drawn <= 0 || model == drawn) return y;
+    const int rows = floorDiv(y, drawn);
+    return rows * model + (y - rows * drawn) * model / drawn;
+}
+
+int TreeGrid::modelColumnsX(int x) const {
+    if (zoom_ == 1.0) return x;
+    if (x < 0) return static_cast<int>(std::floor(x / zoom_));
+    int drawnLeft = 0;
+    int modelLeft = 0;
+    for (int32_t c = 1; c <= grid_.viewColumnCount() && c <= grid_.Columns(); ++c) {
+        if (!grid_.ColumnVisible(c)) continue;
+        const int drawn = header_->sectionSize(c - 1);
+        const int model = grid_.ColumnWidth(c);
+        if (x < drawnLeft + drawn) return modelLeft + (x - drawnLeft) * model / drawn;
+        drawnLeft += drawn;
+        modelLeft += model;
+    }
+    return modelLeft + static_cast<int>(std::floor((x - drawnLeft) / zoom_));
 }
 
 grid::CellHit TreeGrid::CellFromPoint(int x, int y) const {
-    return grid_.CellFromPoint(x, y,
-                               {horizontalScrollBar()->value(), verticalScrollBar()->value()});
+    return grid_.CellFromPoint(x, y, scroll());
 }
 
 void TreeGrid::raiseMouse(const Event<int, int, float, float>& event, const QWidget* source,
@@ -123,6 +169,28 @@ void TreeGrid::mouseDoubleClickEvent(QMouseEvent* event) {
     const QPoint at = gridPoint(viewport(), event->position().toPoint());
     const grid::CellHit hit = CellFromPoint(at.x(), at.y());
     DblClick(hit.row, hit.column);
+}
+
+void TreeGrid::changeEvent(QEvent* event) {
+    QTreeView::changeEvent(event);
+    if (event->type() != QEvent::FontChange || header_ == nullptr) return;
+    // The grid's own font set (syncLook) gives the zoom it already has.
+    const double size = font().pointSizeF();
+    const double model = grid_.Font().size;
+    if (size > 0 && model > 0) setZoom(size / model);
+}
+
+void TreeGrid::setZoom(double zoom) {
+    header_->setFont(font());
+    if (zoom == zoom_) return;
+    zoom_ = zoom;
+    delegate_->setZoom(zoom);
+    header_->setZoom(zoom);
+    syncColumns();
+    header_->updateGeometry();
+    scheduleDelayedItemsLayout();
+    updateGeometries();
+    viewport()->update();
 }
 
 bool TreeGrid::eventFilter(QObject* watched, QEvent* event) {
@@ -185,7 +253,8 @@ void TreeGrid::syncColumn(int32_t column) {
     if (column > items_->columnCount()) return;
     const int section = column - 1;
     header_->setSectionHidden(section, !grid_.ColumnVisible(column));
-    if (grid_.ColumnVisible(column)) header_->resizeSection(section, grid_.ColumnWidth(column));
+    if (grid_.ColumnVisible(column))
+        header_->resizeSection(section, zoomedLength(grid_.ColumnWidth(column), zoom_));
 }
 
 void TreeGrid::syncColumns() {
@@ -195,7 +264,7 @@ void TreeGrid::syncColumns() {
 }
 
 void TreeGrid::syncLook() {
-    const QFont font = qtFont(grid_.Font());
+    const QFont font = qtFont(grid_.Font(), zoom_);
     setFont(font);
     header_->setFont(font);
     header_->updateGeometry();

@@ -7,6 +7,15 @@
 // inside (the header's top-left, within the border); CellFromPoint takes
 // them, and the mouse events give them in twips (15 to the pixel).
 // While the model's redraw is off the view neither repaints nor re-reads.
+//
+// Zoom: a font set on the widget itself (a proportional resizer scaling it)
+// zooms the grid by that font's size over the model's: rows, header, columns,
+// indents and icons are drawn that many times larger, so that the larger text
+// fits them. The model keeps its own sizes (what prints from it does not
+// change), and every position the grid gives or takes (the events,
+// CellFromPoint, gridPoint, scroll) stays in the model's pixels, whole rows
+// and columns mapping to whole rows and columns: hit tests made against the
+// model hold at any zoom.
 #include <QTreeView>
 #include <memory>
 
@@ -38,6 +47,10 @@ public:
     // A point in the grid's pixels from a point in a child's (the viewport's,
     // the header's) own.
     [[nodiscard]] QPoint gridPoint(const QWidget* child, QPoint point) const;
+    // How far the rows are scrolled, in the model's pixels.
+    [[nodiscard]] grid::Scroll scroll() const;
+    // 1 while the widget's font is the model's.
+    [[nodiscard]] double zoom() const { return zoom_; }
 
     // Button: 1 left, 2 right, 4 middle. Shift: 1 Shift, 2 Ctrl, 4 Alt.
     // x and y: twips from the grid's top-left. The second press of a double
@@ -54,6 +67,7 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void changeEvent(QEvent* event) override;
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
 
 private:
@@ -70,14 +84,20 @@ private:
     void syncSelection();
     void raiseMouse(const Event<int, int, float, float>& event, const QWidget* source,
                     const QMouseEvent* mouse);
+    void setZoom(double zoom);
+    // A distance into the rows, or across the columns, as drawn, in the
+    // model's pixels.
+    [[nodiscard]] int modelRowsY(int y) const;
+    [[nodiscard]] int modelColumnsX(int x) const;
 
     grid::GridModel grid_;
     std::unique_ptr<GridItemModel> items_;  // after grid_: goes first
-    GridHeader* header_;
-    GridDelegate* delegate_;
+    GridHeader* header_ = nullptr;
+    GridDelegate* delegate_ = nullptr;
     const ui::ImageList* images_ = nullptr;
     bool syncing_ = false;
     bool inDoubleClick_ = false;
+    double zoom_ = 1.0;
 };
 
 }  // namespace ui

@@ -3,14 +3,21 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QHeaderView>
 #include <QPointer>
 #include <QScrollBar>
 #include <QTest>
 #include <algorithm>
+#include <cmath>
 #include <filesystem>
+#include <map>
+#include <variant>
 
 #include "DetailTestSupport.h"
 #include "detail/FrmDetail.h"
+#include "host/Scale.h"
+#include "resizer/QResizerWidget.h"
+#include "ui/GridItemModel.h"
 #include "ui/ImageLookup.h"
 #include "ui/Label.h"
 #include "ui/LineHeader.h"
@@ -31,6 +38,7 @@ namespace {
 using namespace engine;
 using detail::FrmDetail;
 using detail::layout::Mode;
+namespace layout = detail::layout;
 using Lines = std::vector<std::string>;
 
 // A small result: one table with a column of each kind, a key and an index;
@@ -86,28 +94,113 @@ TComparisonResult sample() {
     return r;
 }
 
+void settle() {
+    for (int i = 0; i < 3; ++i) QApplication::processEvents();
+}
+
+// Where the resizer puts a control designed at `twips` when the window's
+// client area is `client` pixels: each designed length (whole pixels) in
+// twips times the client over the design size, then whole pixels, halves to
+// even.
+QRect scaledDesign(const layout::Rect& twips, QSize client) {
+    const QRect design = ui::twipsRect(twips.left, twips.top, twips.width, twips.height);
+    const double rw = client.width() * 15.0 / layout::kClientWidth;
+    const double rh = client.height() * 15.0 / layout::kClientHeight;
+    auto px = [](int pixels, double ratio) {
+        return static_cast<int>(
+            host::roundHalfEven(static_cast<float>(pixels * 15 * ratio) / 15.0));
+    };
+    return {px(design.x(), rw), px(design.y(), rh), px(design.width(), rw),
+            px(design.height(), rh)};
+}
+
+// Every control's font at that size: the design font by the smaller ratio.
+double scaledFont(QSize client) {
+    const double rw = client.width() * 15.0 / layout::kClientWidth;
+    const double rh = client.height() * 15.0 / layout::kClientHeight;
+    const bool widthLarger = static_cast<float>(rw) > static_cast<float>(rh);
+    return static_cast<float>(static_cast<float>(layout::kFontSize) * (widthLarger ? rh : rw));
+}
+
+// What a person sees of each designed control.
+struct Shown {
+    QRect geometry;
+    bool visible = false;
+    double font = 0;
+    bool operator==(const Shown&) const = default;
+};
+void PrintTo(const Shown& s, std::ostream* os) {
+    *os << "(" << s.geometry.x() << "," << s.geometry.y() << " " << s.geometry.width() << "x"
+        << s.geometry.height() << (s.visible ? " shown" : " hidden") << " font " << s.font << ")";
+}
+
 class Window : public ::testing::Test {
 protected:
     void SetUp() override {
         ui::testing::qtApplication();
         options.match = 1;
-        w = new FrmDetail(options, services);
-        w->Differences(sample());
+        w = makeWindow();
     }
-    void TearDown() override { delete w.data(); }
+    void TearDown() override {
+        delete w.data();
+        delete other.data();
+    }
 
+    FrmDetail* makeWindow() {
+        auto* window = new FrmDetail(options, services);
+        window->Differences(sample());
+        return window;
+    }
     ui::grid::GridModel& grid() { return w->DGrid->grid(); }
     QRect twips(int left, int top, int width, int height) {
         return ui::twipsRect(left, top, width, height);
     }
     void showWindow() {
         w->show();
-        QApplication::processEvents();
+        settle();
     }
-    // Where row `row` (shown) lies in the grid's viewport.
+    // A client size; as small as the window goes for an empty one.
+    void resizeTo(FrmDetail* window, QSize client) {
+        window->resize(client.isEmpty() ? QSize(1, 1) : client);
+        settle();
+    }
+    QWidget* control(FrmDetail* window, std::string_view name) {
+        return window->findChild<QWidget*>(QString::fromUtf8(name.data(), name.size()));
+    }
+    std::map<std::string, Shown> shown(FrmDetail* window) {
+        std::map<std::string, Shown> out;
+        for (const layout::Place& p : layout::kDesign) {
+            QWidget* c = control(window, p.control);
+            out[std::string(p.control)] = {c->geometry(), !c->isHidden(), c->font().pointSizeF()};
+        }
+        return out;
+    }
+    // Every control where the design of `mode` puts it at the present size.
+    void expectLayout(Mode mode, const char* when) {
+        const QSize client = w->size();
+        for (const layout::Place& p : layout::kDesign) {
+            QWidget* c = control(w, p.control);
+            const std::string what = std::string(p.control) + ", " + when;
+            EXPECT_EQ(c->geometry(), scaledDesign(layout::placeIn(mode, p), client)) << what;
+            EXPECT_EQ(!c->isHidden(), layout::shownIn(mode, p)) << what;
+            EXPECT_DOUBLE_EQ(c->font().pointSizeF(), scaledFont(client)) << what;
+            // Scaled apart, neighbours still neither overlap nor leave the window.
+            if (c->isHidden()) continue;
+            EXPECT_TRUE(w->rect().contains(c->geometry())) << what;
+            for (const layout::Place& q : layout::kDesign) {
+                QWidget* d = control(w, q.control);
+                if (d != c && !d->isHidden()) {
+                    EXPECT_FALSE(c->geometry().intersects(d->geometry()))
+                        << what << " / " << q.control;
+                }
+            }
+        }
+        EXPECT_DOUBLE_EQ(w->DGrid->zoom(), scaledFont(client) / layout::kFontSize) << when;
+    }
+    // Where row `row` (shown) lies in the grid's viewport, `x` pixels in.
     QPoint rowPoint(int32_t row, int x) {
-        const int32_t position = grid().viewPosition(row);
-        return {x, position * grid().DefaultRowHeight() + grid().DefaultRowHeight() / 2};
+        const QModelIndex index = w->DGrid->itemModel().index(grid().viewPosition(row), 0);
+        return {x, w->DGrid->visualRect(index).center().y()};
     }
     // A real double click: press and release, then the double click and its release.
     void doubleClick(QPoint at) {
@@ -117,7 +210,7 @@ protected:
         QTest::mouseRelease(v, Qt::LeftButton, {}, at);
     }
     void screenshot(const char* name) {
-        QApplication::processEvents();
+        settle();
         const auto file = std::filesystem::current_path() / name;
         EXPECT_TRUE(w->grab().toImage().save(QString::fromStdString(file.string()))) << file;
     }
@@ -125,6 +218,7 @@ protected:
     detailtest::Options options;
     ui::testing::ScriptedServices services{u"Parabase1"_s};
     QPointer<FrmDetail> w;
+    QPointer<FrmDetail> other;
 };
 
 TEST_F(Window, LoadsWithItsColumnsAndControls) {
@@ -166,8 +260,25 @@ TEST_F(Window, LoadsWithItsColumnsAndControls) {
     EXPECT_EQ(w->Label2->Caption(), "Source");
     EXPECT_EQ(w->Label3->Caption(), "Destination");
     EXPECT_EQ(w->CmdHdr->Caption(), "Command Text");
+
+    // The resizer with the window's saved settings, and every control at its
+    // designed place, the window at its designed size, until it is shown.
+    resizer::QResizerWidget* r = w->QResizer1;
+    EXPECT_EQ(r->objectName(), "QResizer1");
+    EXPECT_TRUE(r->sited());
+    EXPECT_EQ(r->MinFormHeight(), 5910);
+    EXPECT_EQ(r->MinFormWidth(), 9000);
+    EXPECT_EQ(r->FirstHeight(), 5610);
+    EXPECT_EQ(r->FirstWidth(), 8880);
+    EXPECT_EQ(r->MaxFormHeight(), 0);
+    EXPECT_EQ(r->MaxFormWidth(), 0);
+    EXPECT_TRUE(r->ResizeFont());
+    EXPECT_TRUE(r->Enabled());
+    EXPECT_FALSE(r->WorkAtDesignTime());
+    EXPECT_FALSE(r->SmartDetect());
+    EXPECT_TRUE(r->isHidden());
     EXPECT_EQ(w->size(), QSize(592, 374));
-    EXPECT_EQ(w->minimumSize(), QSize(592, 374));
+    expectLayout(Mode::Text, "before the first show");
 }
 
 TEST_F(Window, AViewShowsItsTextsReadOnlyWithThePictureBetween) {
@@ -185,39 +296,133 @@ TEST_F(Window, AViewShowsItsTextsReadOnlyWithThePictureBetween) {
 }
 
 TEST_F(Window, ATableTakesTheCommandTextAreaAndGivesItBack) {
-    showWindow();
-    const QRect designed = twips(120, 600, 8625, 2040);
-    EXPECT_EQ(w->DGrid->geometry(), designed);
-    EXPECT_TRUE(w->DCmdTxt->isVisible());
-
+    // Before the first show, at the design size: the designed places.
+    EXPECT_EQ(w->DGrid->geometry(), twips(120, 600, 8625, 2040));
     w->ShowDetails(okTable, 1);
     EXPECT_EQ(w->layoutMode(), Mode::Table);
     EXPECT_EQ(w->DGrid->geometry(), twips(120, 600, 8650, 4480));
     for (QWidget* c : std::initializer_list<QWidget*>{w->SCmdTxt, w->DCmdTxt, w->Label2, w->Label3,
                                                       w->CmdHdr, w->PAction})
-        EXPECT_FALSE(c->isVisible()) << c->objectName().toStdString();
+        EXPECT_TRUE(c->isHidden()) << c->objectName().toStdString();
+
+    // Shown, the window is kept to its minimum, and every control scaled to it.
+    showWindow();
+    expectLayout(Mode::Table, "first shown");
     // A second table request leaves the geometry as it is.
     w->ShowDetails(okTable, 1);
-    EXPECT_EQ(w->DGrid->geometry(), twips(120, 600, 8650, 4480));
-
+    expectLayout(Mode::Table, "a second table");
     w->ShowDetails(okProcedure, 1);
     EXPECT_EQ(w->layoutMode(), Mode::Text);
-    EXPECT_EQ(w->DGrid->geometry(), designed);
-    EXPECT_TRUE(w->DCmdTxt->isVisible());
-    EXPECT_TRUE(w->PAction->isVisible());
+    expectLayout(Mode::Text, "a procedure after the tables");
 }
 
-TEST_F(Window, TheLayoutScalesWithTheWindowAndComesBackAtItsDesignSize) {
+// The window at sizes around its design, each layout in turn.
+struct SizeCase {
+    const char* name;
+    QSize client;  // empty: as small as the window goes
+};
+
+void PrintTo(const SizeCase& c, std::ostream* os) { *os << c.name; }
+
+class WindowAtSize : public Window, public ::testing::WithParamInterface<SizeCase> {};
+
+TEST_P(WindowAtSize, EachLayoutIsItsDesignScaled) {
     showWindow();
-    w->ShowDetails(okView, 1);
-    w->resize(888, 561);
-    QApplication::processEvents();
-    EXPECT_EQ(w->DGrid->geometry(), QRect(12, 60, 863, 204));
-    EXPECT_EQ(w->CmdClose->geometry().right(), 874);
-    w->resize(300, 200);  // below the minimum
-    QApplication::processEvents();
-    EXPECT_EQ(w->size(), QSize(592, 374));
-    EXPECT_EQ(w->DGrid->geometry(), twips(120, 600, 8625, 2040));
+    resizeTo(w, GetParam().client);
+    if (!GetParam().client.isEmpty()) {
+        ASSERT_EQ(w->size(), GetParam().client);
+    }
+    expectLayout(Mode::Text, "resized");
+    for (auto [kind, mode, when] : {std::tuple{okView, Mode::Text, "a view"},
+                                    {okTable, Mode::Table, "a table"},
+                                    {okProcedure, Mode::Text, "a procedure"},
+                                    {okTable, Mode::Table, "a table again"}}) {
+        w->ShowDetails(kind, 1);
+        settle();
+        expectLayout(mode, when);
+    }
+    // The grid's rows and header grow with its font.
+    const int row = w->DGrid->visualRect(w->DGrid->itemModel().index(0, 0)).height();
+    EXPECT_EQ(row, static_cast<int>(std::lround(18 * w->DGrid->zoom())));
+    EXPECT_EQ(w->DGrid->header()->height(), row);
+}
+
+INSTANTIATE_TEST_SUITE_P(Sizes, WindowAtSize,
+                         ::testing::Values(SizeCase{"Smallest", {}},
+                                           SizeCase{"HalfAsLargeAgain", {888, 561}},
+                                           SizeCase{"TwiceAsLarge", {1184, 748}},
+                                           SizeCase{"WideAndLow", {1300, 450}},
+                                           SizeCase{"NarrowAndTall", {640, 800}}),
+                         [](const ::testing::TestParamInfo<SizeCase>& c) { return c.param.name; });
+
+// Requests and resizes in any order end where a window that showed the last
+// element at once and was then sized ends: switching never drifts, whatever
+// the size it happens at.
+struct Sequence {
+    const char* name;
+    std::vector<std::variant<int32_t, QSize>> steps;  // a kind to show, or a client size
+};
+
+void PrintTo(const Sequence& c, std::ostream* os) { *os << c.name; }
+
+class SwitchedWindow : public Window, public ::testing::WithParamInterface<Sequence> {};
+
+TEST_P(SwitchedWindow, EndsAsAWindowThatShowedTheLastElementFirst) {
+    showWindow();
+    int32_t kind = -1;
+    QSize size;
+    for (const auto& step : GetParam().steps) {
+        if (const auto* k = std::get_if<int32_t>(&step)) {
+            kind = *k;
+            w->ShowDetails(kind, 1);
+            settle();
+        } else {
+            size = std::get<QSize>(step);
+            resizeTo(w, size);
+        }
+    }
+    other = makeWindow();
+    other->ShowDetails(kind, 1);
+    other->show();
+    settle();
+    resizeTo(other, size);
+    ASSERT_EQ(w->size(), other->size());
+    EXPECT_EQ(shown(w), shown(other));
+    EXPECT_DOUBLE_EQ(w->DGrid->zoom(), other->DGrid->zoom());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Sequences, SwitchedWindow,
+    ::testing::Values(Sequence{"TableViewTableProcedureHalfAsLargeAgain",
+                               {QSize(888, 561), okTable, okView, okTable, okProcedure}},
+                      Sequence{"TableViewTableProcedureAtTheSmallestSize",
+                               {okTable, okView, okTable, okProcedure, QSize()}},
+                      // Switched while maximised, then restored: the grid's font is the
+                      // others' again.
+                      Sequence{"SwitchedWhileLargeThenMadeSmallest",
+                               {QSize(1920, 1050), okView, okTable, QSize()}},
+                      Sequence{"SwitchedWhileWideThenTall",
+                               {QSize(1300, 450), okTable, QSize(640, 800), okProcedure, okTable}},
+                      Sequence{"SwitchedAtManySizes",
+                               {QSize(700, 500), okTable, QSize(1000, 420), okView, QSize(620, 900),
+                                okTable, QSize(1500, 1000), okProcedure, QSize(888, 561)}}),
+    [](const ::testing::TestParamInfo<Sequence>& c) { return c.param.name; });
+
+TEST_F(Window, TheMinimumSizeHolds) {
+    showWindow();
+    // The minimum is the outer size, frame included.
+    const QSize minimum(9000 / 15, 5910 / 15);
+    EXPECT_EQ(w->frameGeometry().size(), minimum);
+    w->ShowDetails(okProcedure, 1);
+    for (QSize asked : {QSize(300, 200), QSize(300, 700), QSize(900, 100), QSize(599, 393)}) {
+        resizeTo(w, asked);
+        const QSize outer = w->frameGeometry().size();
+        EXPECT_EQ(outer.width(),
+                  std::max(minimum.width(), asked.width() + outer.width() - w->width()));
+        EXPECT_EQ(outer.height(),
+                  std::max(minimum.height(), asked.height() + outer.height() - w->height()));
+        expectLayout(Mode::Text, "asked for less than the minimum");
+    }
 }
 
 TEST_F(Window, RequestsThatNameNoElementLeaveTheRestAsItWas) {
@@ -244,35 +449,58 @@ TEST_F(Window, ExpandAllAndCollapseAllButtons) {
     EXPECT_EQ(w->DGrid->model()->rowCount(), 3);
 }
 
-TEST_F(Window, APressOnAGlyphTogglesItsNodeOnlyWithinTheGlyph) {
+// The glyph's zone at a zoom where every length is whole: 1.5 and 2 times
+// the design. A glyph spans 16 of the model's pixels after its indent.
+struct GlyphCase {
+    const char* name;
+    QSize client;
+    int groupInside, groupOutside;  // the group row (indent 0)
+    int itemInside, itemOutside;    // an item row (indent 18)
+};
+
+void PrintTo(const GlyphCase& c, std::ostream* os) { *os << c.name; }
+
+class GlyphAtSize : public Window, public ::testing::WithParamInterface<GlyphCase> {};
+
+TEST_P(GlyphAtSize, APressTogglesANodeOnlyWithinItsGlyph) {
+    const GlyphCase& c = GetParam();
     showWindow();
+    resizeTo(w, c.client);
     w->ShowDetails(okTable, 1);
     QWidget* v = w->DGrid->viewport();
-    QTest::mouseClick(v, Qt::LeftButton, {}, rowPoint(1, 15));
+    QTest::mouseClick(v, Qt::LeftButton, {}, rowPoint(1, c.groupOutside));
+    EXPECT_EQ(grid().CellExtraIcon(1, 1), detail::icon::Collapsed);
+    QTest::mouseClick(v, Qt::LeftButton, {}, rowPoint(1, c.groupInside));
     EXPECT_EQ(grid().CellExtraIcon(1, 1), detail::icon::Expanded);
-    // The first column row sits one level in: its glyph spans 18 to 33.
-    QTest::mouseClick(v, Qt::LeftButton, {}, rowPoint(2, 34));
+    QTest::mouseClick(v, Qt::LeftButton, {}, rowPoint(2, c.itemOutside));
     EXPECT_EQ(grid().CellExtraIcon(2, 1), detail::icon::Collapsed);
-    QTest::mouseClick(v, Qt::RightButton, {}, rowPoint(2, 20));
+    QTest::mouseClick(v, Qt::RightButton, {}, rowPoint(2, c.itemInside));
     EXPECT_EQ(grid().CellExtraIcon(2, 1), detail::icon::Collapsed);
-    QTest::mouseClick(v, Qt::LeftButton, {}, rowPoint(2, 33));
+    QTest::mouseClick(v, Qt::LeftButton, {}, rowPoint(2, c.itemInside));
     EXPECT_EQ(grid().CellExtraIcon(2, 1), detail::icon::Expanded);
-    QTest::mouseClick(v, Qt::LeftButton, {}, rowPoint(1, 5));
+    QTest::mouseClick(v, Qt::LeftButton, {}, rowPoint(1, c.groupInside / 3));
     EXPECT_EQ(detailtest::rows(grid(), true), (Lines{"0 Columns", "0 Keys", "0 Indexes"}));
 }
 
+INSTANTIATE_TEST_SUITE_P(
+    Zooms, GlyphAtSize,
+    ::testing::Values(GlyphCase{"HalfAsLargeAgain", {888, 561}, 23, 24, 50, 51},
+                      GlyphCase{"TwiceAsLarge", {1184, 748}, 31, 32, 67, 68}),
+    [](const ::testing::TestParamInfo<GlyphCase>& c) { return c.param.name; });
+
 TEST_F(Window, TheGlyphIsFoundWhereColumnOneHasScrolledTo) {
     showWindow();
+    resizeTo(w, {888, 561});  // the grid drawn half as large again
     w->ShowDetails(okTable, 1);
     w->CmdExpand_Click();
     w->CmdCollapse_Click();
     grid().ColumnWidth(1, 700);  // wider than the grid, so that it scrolls
-    QApplication::processEvents();
+    settle();
     w->DGrid_MouseDown(1, 0, 15 * 5, 15 * 27);  // row 1 (header 18 + 9), column 1
     ASSERT_EQ(grid().CellExtraIcon(1, 1), detail::icon::Expanded);
     QScrollBar* bar = w->DGrid->horizontalScrollBar();
     ASSERT_GT(bar->maximum(), 0) << "the grid's columns are wider than the grid";
-    bar->setValue(10);
+    bar->setValue(15);  // 10 of the grid's own pixels
     // Row 2's glyph now ends 10 pixels further left: 23 lies on it, 24 not.
     w->DGrid_MouseDown(1, 0, 15 * 24, 15 * 45);
     EXPECT_EQ(grid().CellExtraIcon(2, 1), detail::icon::Collapsed);
@@ -326,22 +554,23 @@ TEST_F(Window, AWideTableAndALongViewShow) {
               1 + static_cast<int>(std::count(text.begin(), text.end(), '\n')));
 }
 
-// One picture per kind, at the design size and half as large again.
+// One picture per kind, at the smallest size (the design size, as far as
+// the minimum allows) and half as large again; one wide and low.
 TEST_F(Window, Screenshots) {
     showWindow();
-    w->ShowDetails(okTable, 1);
-    w->CmdExpand_Click();
-    screenshot("FrmDetail-table.png");
-    w->ShowDetails(okView, 1);
-    screenshot("FrmDetail-view.png");
-    w->ShowDetails(okProcedure, 1);
-    w->CmdExpand_Click();
-    screenshot("FrmDetail-procedure.png");
-    w->resize(888, 561);
-    screenshot("FrmDetail-procedure-large.png");
-    w->ShowDetails(okTable, 1);
-    w->CmdExpand_Click();
-    screenshot("FrmDetail-table-large.png");
+    for (auto [client, suffix] : {std::pair{QSize(), ""}, {QSize(888, 561), "-large"}}) {
+        resizeTo(w, client);
+        w->ShowDetails(okTable, 1);
+        w->CmdExpand_Click();
+        screenshot(("FrmDetail-table" + std::string(suffix) + ".png").c_str());
+        w->ShowDetails(okView, 1);
+        screenshot(("FrmDetail-view" + std::string(suffix) + ".png").c_str());
+        w->ShowDetails(okProcedure, 1);
+        w->CmdExpand_Click();
+        screenshot(("FrmDetail-procedure" + std::string(suffix) + ".png").c_str());
+    }
+    resizeTo(w, {1300, 450});
+    screenshot("FrmDetail-procedure-wide.png");
 }
 
 }  // namespace
@@ -391,6 +620,28 @@ TEST_F(Window, PrintShowsTheReportInTheLentPreview) {
     const QImage image = ui::renderPage(services.previewsShown().back(), 0, 72, &images);
     EXPECT_TRUE(image.save(QString::fromStdString(
         (std::filesystem::current_path() / "FrmDetail-report-procedure.png").string())));
+}
+
+// The report is the tree as the grid holds it, not as large as the window
+// draws it: the same at any size.
+TEST_F(Window, TheReportIsTheSameAtAnySize) {
+    ui::QtTextMetrics metrics;
+    report::Document preview(metrics);
+    w->Preview = &preview;
+    w->ReportImageFolder = QStringLiteral(PARABASE_PROGRAM_DIR "/Detail Images");
+    showWindow();
+    w->ShowDetails(okTable, 1);
+    w->CmdExpand_Click();
+    std::vector<std::vector<std::string>> printed;
+    for (QSize client : {QSize(), QSize(1184, 748), QSize(1300, 450)}) {
+        resizeTo(w, client);
+        services.expectPreview();
+        w->CmdPrint_Click();
+        services.verify();
+        printed.push_back(services.previewsShown().back().describe());
+    }
+    EXPECT_EQ(printed[1], printed[0]);
+    EXPECT_EQ(printed[2], printed[0]);
 }
 
 }  // namespace

@@ -408,6 +408,126 @@ TEST_F(TreeGridTest, HandlersMayRebuildTheViewInsideMouseEvents) {
     QApplication::processEvents();
 }
 
+// A font set on the widget (a proportional resizer scaling it) zooms the
+// grid: every length is drawn that many times larger, while the model and
+// every position the grid gives and takes keep the model's pixels.
+class ZoomedGrid : public TreeGridTest, public ::testing::WithParamInterface<double> {
+protected:
+    double zoom() const { return GetParam(); }
+    int drawn(int pixels) const { return static_cast<int>(std::lround(pixels * zoom())); }
+    void zoomIn() {
+        QFont f = grid.font();
+        f.setPointSizeF(g().Font().size * zoom());
+        grid.setFont(f);
+    }
+};
+
+TEST_P(ZoomedGrid, DrawsEveryLengthLargerAndLeavesTheModel) {
+    fill();
+    grid.resize(560, 120);
+    grid.show();
+    zoomIn();
+    QApplication::processEvents();
+    EXPECT_DOUBLE_EQ(grid.zoom(), zoom());
+    EXPECT_EQ(grid.visualRect(grid.itemModel().index(0, 0)).height(), drawn(18));
+    EXPECT_EQ(grid.header()->height(), drawn(18));
+    EXPECT_EQ(grid.header()->sectionSize(0), drawn(230));
+    EXPECT_EQ(grid.header()->sectionSize(2), drawn(50));
+    EXPECT_DOUBLE_EQ(grid.header()->font().pointSizeF(), grid.font().pointSizeF());
+    // The model keeps its sizes and font: what prints from it is unchanged.
+    EXPECT_EQ(g().DefaultRowHeight(), 18);
+    EXPECT_EQ(g().HeaderHeight(), 18);
+    EXPECT_EQ(g().ColumnWidth(1), 230);
+    EXPECT_DOUBLE_EQ(g().Font().size, 8.25);
+    // A change of the model's look keeps the zoom.
+    g().DefaultRowHeight(20);
+    QApplication::processEvents();
+    EXPECT_DOUBLE_EQ(grid.zoom(), zoom());
+    EXPECT_EQ(grid.visualRect(grid.itemModel().index(0, 0)).height(), drawn(20));
+    // The user's resize of a column reaches the model in its own pixels.
+    grid.header()->resizeSection(0, drawn(200));
+    EXPECT_EQ(g().ColumnWidth(1), 200);
+    // The model's font back on the widget: no zoom.
+    QFont f = grid.font();
+    f.setPointSizeF(g().Font().size);
+    grid.setFont(f);
+    EXPECT_DOUBLE_EQ(grid.zoom(), 1.0);
+    EXPECT_EQ(grid.header()->sectionSize(0), 200);
+}
+
+TEST_P(ZoomedGrid, PositionsStayTheModelsAndFindTheCellShown) {
+    fill();
+    grid.resize(560, 120);  // short enough to scroll
+    grid.show();
+    zoomIn();
+    QApplication::processEvents();
+    auto check = [&](const char* when) {
+        const ui::grid::Scroll at = grid.scroll();
+        // Within the columns: beyond them the model still finds the row.
+        const int columnsEnd = grid.header()->length() - grid.horizontalScrollBar()->value();
+        for (int x = 0; x < std::min(columnsEnd, 540); x += 7) {
+            for (int y = 0; y < 100; y += 5) {
+                const QPoint p(x, y);
+                const QModelIndex index = grid.indexAt(p);
+                const CellHit want{index.isValid() ? g().viewRow(index.row()) : 0,
+                                   index.isValid() ? index.column() + 1 : 0};
+                const QPoint model = inGrid(p);
+                ASSERT_EQ(grid.CellFromPoint(model.x(), model.y()), want)
+                    << when << ": viewport " << x << "," << y;
+                // The same through the model with the grid's scroll, as the
+                // programs' hit tests do.
+                EXPECT_EQ(g().CellFromPoint(model.x(), model.y(), at), want)
+                    << when << ": viewport " << x << "," << y;
+            }
+        }
+    };
+    check("at the top");
+    // Scrolled by whole rows, the model is scrolled by as many of its own.
+    grid.verticalScrollBar()->setValue(drawn(18));
+    EXPECT_EQ(grid.scroll().y, 18);
+    grid.verticalScrollBar()->setValue(drawn(18) + 5);  // not a whole row
+    check("scrolled down");
+    grid.horizontalScrollBar()->setValue(drawn(30));
+    check("scrolled down and right");
+    // The header band holds no row; its height is the model's.
+    EXPECT_EQ(inGrid(QPoint(0, 0)).y(), g().HeaderHeight());
+    EXPECT_EQ(grid.CellFromPoint(5, 5).row, 0);
+}
+
+TEST_P(ZoomedGrid, MouseEventsGiveTheModelsTwips) {
+    fill();
+    grid.show();
+    zoomIn();
+    QApplication::processEvents();
+    std::vector<std::pair<float, float>> downs;
+    grid.MouseDown.connect([&](int, int, float x, float y) { downs.emplace_back(x, y); });
+    // Along the first row: the presses the programs take for its glyph end
+    // where the glyph is drawn to end (a pixel later at an odd zoom).
+    const QRect first = grid.visualRect(grid.itemModel().index(0, 0));
+    int firstOff = -1;
+    for (int x = 0; x <= drawn(16) + 2 && firstOff < 0; ++x) {
+        downs.clear();
+        QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, QPoint(x, first.center().y()));
+        ASSERT_EQ(downs.size(), 1u);
+        if (!(downs[0].first / ui::kTwipsPerPixel < g().CellIndent(1, 1) + 16)) firstOff = x;
+        // In the model's twips, the row lies one model row below the header.
+        const int y = static_cast<int>(downs[0].second) / ui::kTwipsPerPixel;
+        EXPECT_GE(y, 18);
+        EXPECT_LT(y, 36);
+    }
+    if (std::round(zoom()) == zoom()) {
+        EXPECT_EQ(firstOff, drawn(16));
+    } else {
+        EXPECT_GE(firstOff, drawn(16));
+        EXPECT_LE(firstOff, drawn(16) + 1);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Zooms, ZoomedGrid, ::testing::Values(0.8, 1.0068, 1.5, 2.0),
+                         [](const ::testing::TestParamInfo<double>& zoom) {
+                             return "x" + std::to_string(static_cast<int>(zoom.param * 10000));
+                         });
+
 TEST_F(TreeGridTest, ScreenshotForAPersonsCheck) {
     fill();
     // A hidden row inside an expanded category (filtered out), and a wide name.
