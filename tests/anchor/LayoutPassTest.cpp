@@ -39,33 +39,44 @@ const AxisCase kVertical[] = {
     {"0", "0", 1650, 600}, {"1", "-", 1650, 600},
 };
 
-class EdgeFlags : public ::testing::TestWithParam<std::tuple<AxisCase, AxisCase>> {};
+// The form's scale mode, and how many twips one of its units holds: the same
+// table, in the form's own units.
+struct FormScale {
+    std::int32_t mode;
+    float twipsPerUnit;
+};
+const FormScale kFormScales[] = {{host::kScaleTwips, 1}, {host::kScalePixels, 15}};
+
+class EdgeFlags : public ::testing::TestWithParam<std::tuple<AxisCase, AxisCase, FormScale>> {};
 
 TEST_P(EdgeFlags, PlaceTheControlByTheGrowthOfItsContainer) {
-    const auto& [h, v] = GetParam();
+    const auto& [h, v, scale] = GetParam();
+    const float u = scale.twipsPerUnit;
     Rig rig;
-    auto c = rig.form->add("C", 1500, 1200, 1500, 600);
+    rig.form->scaleMode = scale.mode;
+    auto c = rig.form->add("C", 1500 / u, 1200 / u, 1500 / u, 600 / u);
     const std::string flags = std::string(h.near) + v.near + h.far + v.far;
     rig.load([&](host::MemoryBag& bag) { bag.put("Anchor", anchorText({{"C", flags}})); });
     rig.show();
     EXPECT_EQ(c->moves, 1);  // laid out once at first show, where nothing changed
-    EXPECT_FLOAT_EQ(c->left, 1500);
+    EXPECT_FLOAT_EQ(c->left, 1500 / u);
     rig.resize(500, 360);
-    EXPECT_FLOAT_EQ(c->left, h.position);
-    EXPECT_FLOAT_EQ(c->width, h.size);
-    EXPECT_FLOAT_EQ(c->top, v.position);
-    EXPECT_FLOAT_EQ(c->height, v.size);
+    EXPECT_FLOAT_EQ(c->left, h.position / u);
+    EXPECT_FLOAT_EQ(c->width, h.size / u);
+    EXPECT_FLOAT_EQ(c->top, v.position / u);
+    EXPECT_FLOAT_EQ(c->height, v.size / u);
     // Back to the design size gives the design geometry again.
     rig.resize(400, 300);
-    EXPECT_FLOAT_EQ(c->left, 1500);
-    EXPECT_FLOAT_EQ(c->top, 1200);
-    EXPECT_FLOAT_EQ(c->width, 1500);
-    EXPECT_FLOAT_EQ(c->height, 600);
+    EXPECT_FLOAT_EQ(c->left, 1500 / u);
+    EXPECT_FLOAT_EQ(c->top, 1200 / u);
+    EXPECT_FLOAT_EQ(c->width, 1500 / u);
+    EXPECT_FLOAT_EQ(c->height, 600 / u);
 }
 
 INSTANTIATE_TEST_SUITE_P(AllPairs, EdgeFlags,
                          ::testing::Combine(::testing::ValuesIn(kHorizontal),
-                                            ::testing::ValuesIn(kVertical)));
+                                            ::testing::ValuesIn(kVertical),
+                                            ::testing::ValuesIn(kFormScales)));
 
 TEST(LayoutPass, AShrinkingFormGivesANegativeSizeAsZeroWhenMoveRefusesIt) {
     Rig rig;
