@@ -3,6 +3,7 @@
 // re-basing, the yields and the event.
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -46,6 +47,9 @@ struct FormScale {
     float twipsPerUnit;
 };
 const FormScale kFormScales[] = {{host::kScaleTwips, 1}, {host::kScalePixels, 15}};
+
+void PrintTo(const AxisCase& c, std::ostream* os) { *os << '"' << c.near << c.far << '"'; }
+void PrintTo(const FormScale& s, std::ostream* os) { *os << "scale mode " << s.mode; }
 
 class EdgeFlags : public ::testing::TestWithParam<std::tuple<AxisCase, AxisCase, FormScale>> {};
 
