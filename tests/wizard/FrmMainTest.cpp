@@ -36,6 +36,7 @@
 #include "ui/TreeGrid.h"
 #include "wizard/DatabaseSettings.h"
 #include "wizard/FrmScript.h"
+#include "wizard/ResultsTree.h"
 #include "wizard/frmAbout.h"
 
 using namespace Qt::StringLiterals;
@@ -937,6 +938,39 @@ TEST_F(FrmMainTest, TheDetailRequestShowsTheElementInOneDetailWindow) {
     f.ShowDetails(result, engine::okTable, 1);
     ASSERT_NE(f.Detail(), nullptr);
     EXPECT_TRUE(f.Detail()->isVisible());
+}
+
+TEST_F(FrmMainTest, TheGridsMenuOpensWhereClickedAndViewDetailsShowsThatRow) {
+    FrmMain& f = w();
+    fillFields();
+    rig.services.expectBox(success());
+    f.CmdCompare_Click();
+    f.show();
+    f.Bar->MarkCurrent(5);
+    f.TBar->ButtonClick(15, u"Expand"_s);
+    settle();
+    // Shown: Tables, A, B, Views, V. A right click on B, on the page inside the window.
+    const QRect b = f.MGrid->visualRect(f.MGrid->model()->index(2, 0));
+    const QPoint at(40, b.center().y());
+    QTest::mouseClick(f.MGrid->viewport(), Qt::RightButton, {}, at);
+    settle();
+    const ui::grid::GridModel& grid = f.MGrid->grid();
+    ASSERT_EQ(grid.SelectedRow(), 3);
+    ASSERT_EQ(grid.CellText(3, wizard::col::Object), "B");
+    ASSERT_TRUE(f.MenuPop->lastPopupPoint().has_value());
+    EXPECT_LE((*f.MenuPop->lastPopupPoint() - f.MGrid->viewport()->mapTo(&f, at)).manhattanLength(),
+              2);
+    EXPECT_TRUE(f.VD->Enabled());
+    f.MenuPop->close();
+    f.VD->trigger();
+    detail::FrmDetail* d = f.Detail();
+    ASSERT_NE(d, nullptr);
+    EXPECT_TRUE(d->isVisible());
+    EXPECT_EQ(d->DetailKind(), engine::okTable);
+    EXPECT_EQ(d->DetailIndex(), ui::grid::itemDataToInt(grid.CellItemData(3, wizard::col::Index)));
+    EXPECT_EQ(f.Session()->Access()->Differences().Tables[d->DetailIndex()].Name, "B");
+    EXPECT_TRUE(d->windowTitle().contains(u"B"_s)) << d->windowTitle().toStdString();
+    rig.services.verify();
 }
 
 TEST_F(FrmMainTest, ADetailRequestWaitsForTheComparison) {
