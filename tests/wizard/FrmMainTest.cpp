@@ -572,6 +572,30 @@ TEST_F(FrmMainTest, ScriptRequestsFillOneScriptWindow) {
     EXPECT_FALSE(f.Script() && f.Script()->isVisible());
 }
 
+TEST_F(FrmMainTest, AResultsPageShownDuringTheComparisonFillsWhenItEnds) {
+    FrmMain& f = w();
+    fillFields();
+    rig.services.onYield = [&](int n) {
+        if (n == 2) f.Bar->MarkCurrent(5);
+    };
+    rig.services.expectBox(success([&] { EXPECT_EQ(f.MGrid->grid().Rows(), 0); }));
+    f.CmdCompare_Click();
+    rig.services.verify();
+    ASSERT_EQ(f.PageNumber(), 5);
+    EXPECT_EQ(f.MGrid->grid().Rows(), 5);         // Tables with A and B, Views with V
+    EXPECT_FALSE(f.MGrid->grid().RowVisible(2));  // filtered: the categories collapsed
+
+    // A comparison that cannot start leaves the page empty, as its engine is.
+    rig.services.onYield = {};
+    fakes.onOpen = [](const std::string&) { throw jet::Error(-2147467259, "Not a database."); };
+    rig.services.expectBox(
+        box(u"Can't connect to the source database.Please check your settings and try again!"_s,
+            Icon::Critical, u"Connection error!"_s));
+    f.CmdCompare_Click();
+    rig.services.verify();
+    EXPECT_EQ(f.MGrid->grid().Rows(), 0);
+}
+
 TEST_F(FrmMainTest, AScriptRequestWaitsForTheComparison) {
     FrmMain& f = w();
     fillFields();
