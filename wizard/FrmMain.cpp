@@ -670,6 +670,10 @@ void FrmMain::CmdCompare_Click() {
     if (!session_) return;
     session_->CmdCompare_Click(Settings());
     flushCompareView();
+    // The results page stays empty while a comparison runs; one the user
+    // opened meanwhile shows the result once the run is over (the page's own
+    // button does nothing while it is shown).
+    if (pages_.PageNumber() == 5 && !session_->Comparing()) FillResults();
 }
 
 void FrmMain::SetLog(const std::string& text) {

@@ -36,6 +36,7 @@
 #include "ui/TreeGrid.h"
 #include "wizard/DatabaseSettings.h"
 #include "wizard/FrmScript.h"
+#include "wizard/ResultsTree.h"
 #include "wizard/frmAbout.h"
 
 using namespace Qt::StringLiterals;
@@ -571,6 +572,30 @@ TEST_F(FrmMainTest, ScriptRequestsFillOneScriptWindow) {
     EXPECT_FALSE(f.Script() && f.Script()->isVisible());
 }
 
+TEST_F(FrmMainTest, AResultsPageShownDuringTheComparisonFillsWhenItEnds) {
+    FrmMain& f = w();
+    fillFields();
+    rig.services.onYield = [&](int n) {
+        if (n == 2) f.Bar->MarkCurrent(5);
+    };
+    rig.services.expectBox(success([&] { EXPECT_EQ(f.MGrid->grid().Rows(), 0); }));
+    f.CmdCompare_Click();
+    rig.services.verify();
+    ASSERT_EQ(f.PageNumber(), 5);
+    EXPECT_EQ(f.MGrid->grid().Rows(), 5);         // Tables with A and B, Views with V
+    EXPECT_FALSE(f.MGrid->grid().RowVisible(2));  // filtered: the categories collapsed
+
+    // A comparison that cannot start leaves the page empty, as its engine is.
+    rig.services.onYield = {};
+    fakes.onOpen = [](const std::string&) { throw jet::Error(-2147467259, "Not a database."); };
+    rig.services.expectBox(
+        box(u"Can't connect to the source database.Please check your settings and try again!"_s,
+            Icon::Critical, u"Connection error!"_s));
+    f.CmdCompare_Click();
+    rig.services.verify();
+    EXPECT_EQ(f.MGrid->grid().Rows(), 0);
+}
+
 TEST_F(FrmMainTest, AScriptRequestWaitsForTheComparison) {
     FrmMain& f = w();
     fillFields();
@@ -937,6 +962,39 @@ TEST_F(FrmMainTest, TheDetailRequestShowsTheElementInOneDetailWindow) {
     f.ShowDetails(result, engine::okTable, 1);
     ASSERT_NE(f.Detail(), nullptr);
     EXPECT_TRUE(f.Detail()->isVisible());
+}
+
+TEST_F(FrmMainTest, TheGridsMenuOpensWhereClickedAndViewDetailsShowsThatRow) {
+    FrmMain& f = w();
+    fillFields();
+    rig.services.expectBox(success());
+    f.CmdCompare_Click();
+    f.show();
+    f.Bar->MarkCurrent(5);
+    f.TBar->ButtonClick(15, u"Expand"_s);
+    settle();
+    // Shown: Tables, A, B, Views, V. A right click on B, on the page inside the window.
+    const QRect b = f.MGrid->visualRect(f.MGrid->model()->index(2, 0));
+    const QPoint at(40, b.center().y());
+    QTest::mouseClick(f.MGrid->viewport(), Qt::RightButton, {}, at);
+    settle();
+    const ui::grid::GridModel& grid = f.MGrid->grid();
+    ASSERT_EQ(grid.SelectedRow(), 3);
+    ASSERT_EQ(grid.CellText(3, wizard::col::Object), "B");
+    ASSERT_TRUE(f.MenuPop->lastPopupPoint().has_value());
+    EXPECT_LE((*f.MenuPop->lastPopupPoint() - f.MGrid->viewport()->mapTo(&f, at)).manhattanLength(),
+              2);
+    EXPECT_TRUE(f.VD->Enabled());
+    f.MenuPop->close();
+    f.VD->trigger();
+    detail::FrmDetail* d = f.Detail();
+    ASSERT_NE(d, nullptr);
+    EXPECT_TRUE(d->isVisible());
+    EXPECT_EQ(d->DetailKind(), engine::okTable);
+    EXPECT_EQ(d->DetailIndex(), ui::grid::itemDataToInt(grid.CellItemData(3, wizard::col::Index)));
+    EXPECT_EQ(f.Session()->Access()->Differences().Tables[d->DetailIndex()].Name, "B");
+    EXPECT_TRUE(d->windowTitle().contains(u"B"_s)) << d->windowTitle().toStdString();
+    rig.services.verify();
 }
 
 TEST_F(FrmMainTest, ADetailRequestWaitsForTheComparison) {
