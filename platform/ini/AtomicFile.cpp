@@ -24,7 +24,19 @@ bool writeAll(int fd, std::string_view bytes) {
     return true;
 }
 
+bool writable(const std::string& path, const struct stat& st) {
+    // A file without write permission bits is read-only for everyone, even
+    // for a user (such as root) whom the system would let write.
+    return S_ISREG(st.st_mode) && (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) != 0 &&
+           ::access(path.c_str(), W_OK) == 0;
+}
+
 }  // namespace
+
+bool isWritableFile(const std::string& path) {
+    struct stat st {};
+    return !path.empty() && ::stat(path.c_str(), &st) == 0 && writable(path, st);
+}
 
 bool writeFileAtomically(const std::string& path, std::string_view bytes) {
     namespace fs = std::filesystem;
@@ -38,13 +50,7 @@ bool writeFileAtomically(const std::string& path, std::string_view bytes) {
 
     struct stat existing {};
     const bool exists = ::stat(target.c_str(), &existing) == 0;
-    if (exists) {
-        if (!S_ISREG(existing.st_mode)) return false;
-        // A file without write permission bits is read-only for everyone,
-        // even for a user (such as root) whom the system would let write.
-        if ((existing.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) return false;
-        if (::access(target.c_str(), W_OK) != 0) return false;
-    }
+    if (exists && !writable(target.string(), existing)) return false;
 
     // A name of our own beside the target: created exclusively, so that two
     // writers never share one.

@@ -14,4 +14,8 @@ namespace ini {
 // file, its folder is missing, or any step of writing fails.
 [[nodiscard]] bool writeFileAtomically(const std::string& path, std::string_view bytes);
 
+// Whether the file at `path` is there and may be written as above: a regular
+// file (a symbolic link followed) with write permission for this user.
+[[nodiscard]] bool isWritableFile(const std::string& path);
+
 }  // namespace ini

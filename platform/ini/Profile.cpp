@@ -122,6 +122,13 @@ bool save(const std::string& path, const File& file) {
     return writeFileAtomically(path, bytes);
 }
 
+// A write that finds nothing to change answers as writing would: a file that
+// is there but cannot be written fails it (a missing one is not made).
+bool nothingToWrite(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) != 0 || isWritableFile(path);
+}
+
 bool holdsLineBreakOrNul(std::string_view s) {
     return s.find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos;
 }
@@ -166,7 +173,7 @@ bool writeValue(const std::string& path, std::string_view section, std::string_v
         Line& line = file.lines[found.front()];
         // The key keeps its spelling in the file.
         Line replaced = classify(line.name + "=" + std::string(value));
-        if (replaced.text == line.text) return true;
+        if (replaced.text == line.text) return nothingToWrite(path);
         line = std::move(replaced);
         return save(path, file);
     }
@@ -191,7 +198,7 @@ bool deleteKey(const std::string& path, std::string_view section, std::string_vi
     File file = load(path);
     if (file.unreadable) return false;
     const std::vector<size_t> found = file.keyLines(section, key);
-    if (found.empty()) return true;
+    if (found.empty()) return nothingToWrite(path);
     for (auto it = found.rbegin(); it != found.rend(); ++it)
         file.lines.erase(file.lines.begin() + static_cast<std::ptrdiff_t>(*it));
     return save(path, file);
@@ -201,7 +208,7 @@ bool deleteSection(const std::string& path, std::string_view section) {
     File file = load(path);
     if (file.unreadable) return false;
     const std::vector<size_t> starts = file.sectionStarts(section);
-    if (starts.empty()) return true;
+    if (starts.empty()) return nothingToWrite(path);
     for (auto it = starts.rbegin(); it != starts.rend(); ++it)
         file.lines.erase(file.lines.begin() + static_cast<std::ptrdiff_t>(*it),
                          file.lines.begin() + static_cast<std::ptrdiff_t>(file.partEnd(*it)));

@@ -30,12 +30,14 @@ namespace ini {
 // folder, missing folder) or when a name or the value could not be read back
 // as written: an empty name, a line break or NUL anywhere, "=" in a key, "]"
 // in a section, a key that would read as a comment or a section. Writing the
-// value a key already holds writes nothing and succeeds.
+// value a key already holds writes nothing, and fails only as any write to
+// that file would (a read-only file).
 [[nodiscard]] bool writeValue(const std::string& path, std::string_view section,
                               std::string_view key, std::string_view value);
 
 // Removes every line of Key in Section. True also when there was nothing to
-// remove (no file is made for it); false when the file cannot be written.
+// remove (no file is made for it); false when the file cannot be written,
+// whether or not there was anything to remove.
 [[nodiscard]] bool deleteKey(const std::string& path, std::string_view section,
                              std::string_view key);
 

@@ -62,6 +62,8 @@ TEST_F(cInifileTest, SuccessFollowsTheLastWriteOnly) {
     ini.Value("1");
     ASSERT_TRUE(ini.Success());
     ASSERT_EQ(::chmod(path.c_str(), 0444), 0);
+    ini.Value("1");  // the value it holds: still a write to a read-only file
+    EXPECT_FALSE(ini.Success());
     ini.Value("2");
     EXPECT_FALSE(ini.Success());
     EXPECT_EQ(ini.Value(), "1");  // nothing changed

@@ -164,10 +164,14 @@ TEST_F(ProfileTest, AReadOnlyFileReportsFailureAndChangesNothing) {
     EXPECT_FALSE(ini::writeValue(path, "User", "LastUsedPath", "/x/"));
     EXPECT_FALSE(ini::deleteKey(path, "General", "Version"));
     EXPECT_FALSE(ini::deleteSection(path, "Options"));
+    // Also when there would be nothing to change: the file cannot be written.
+    EXPECT_FALSE(ini::writeValue(path, "General", "Version", "1.1.0"));
+    EXPECT_FALSE(ini::deleteKey(path, "General", "Missing"));
+    EXPECT_FALSE(ini::deleteSection(path, "Missing"));
     EXPECT_EQ(readFile(path), kConfig);
-    // Writing what is there already changes nothing, and so fails nothing.
-    EXPECT_TRUE(ini::writeValue(path, "General", "Version", "1.1.0"));
     ASSERT_EQ(::chmod(path.c_str(), 0644), 0);
+    EXPECT_TRUE(ini::writeValue(path, "General", "Version", "1.1.0"));
+    EXPECT_EQ(readFile(path), kConfig);
     // Nor may a folder be written over.
     EXPECT_FALSE(ini::writeValue(dir.path().string(), "General", "Version", "1"));
 }
