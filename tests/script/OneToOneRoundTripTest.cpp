@@ -63,11 +63,10 @@ private:
     std::string last_;
 };
 
-// Copies `source` into a new empty store in `dir`; returns what still differs.
-std::string copyIntoEmptyStore(const std::string& source, const testsupport::TempDir& dir) {
-    const std::string copy = dir.file("copy.sdb");
-    jet::testing::buildStore(copy);
-    const std::string target = jet::testing::storeConnectionString(copy);
+// Brings the store `target` in line with `source` (compare, script, run);
+// returns what still differs.
+std::string sync(const std::string& source, const std::string& target,
+                 const testsupport::TempDir& dir) {
     script::TScript s;
     {
         auto e = compare(source, target);
@@ -90,6 +89,13 @@ std::string copyIntoEmptyStore(const std::string& source, const testsupport::Tem
     EXPECT_TRUE(run.RunScript());
     EXPECT_EQ(log.failures, "") << script::ScriptFileText(s);
     return differences(compare(source, target)->Result());
+}
+
+// Copies `source` into a new empty store in `dir`; returns what still differs.
+std::string copyIntoEmptyStore(const std::string& source, const testsupport::TempDir& dir) {
+    const std::string copy = dir.file("copy.sdb");
+    jet::testing::buildStore(copy);
+    return sync(source, jet::testing::storeConnectionString(copy), dir);
 }
 
 class OneToOneRealFile : public ::testing::TestWithParam<bool> {};
@@ -138,6 +144,27 @@ TEST(OneToOneStore, IntoAnEmptyStoreComparesEqual) {
         EXPECT_FALSE(cat.Tables().Item("Visit").Indexes().Item("PersonVisit").Unique());
     }
     EXPECT_EQ(copyIntoEmptyStore(jet::testing::storeConnectionString(source), dir), "");
+}
+
+// A store whose relationship came before the unique index on its columns
+// has a relationship index that is not unique; synced from one where it came
+// after, the script drops and re-adds the relationship, which then shares the
+// unique index as the source's does.
+TEST(OneToOneStore, SyncOfARelationshipMadeBeforeItsUniqueIndexComparesEqual) {
+    testsupport::TempDir dir;
+    const std::string tables =
+        "CREATE TABLE [P] ([ID] LONG CONSTRAINT [PrimaryKey] PRIMARY KEY);"
+        "CREATE TABLE [C] ([ID] LONG CONSTRAINT [PrimaryKey] PRIMARY KEY, [PID] LONG);";
+    const std::string index = "CREATE UNIQUE INDEX [UX] ON [C] ([PID]);";
+    const std::string relationship =
+        "ALTER TABLE [C] ADD CONSTRAINT [FK] FOREIGN KEY ([PID]) REFERENCES [P] ([ID]);";
+    const std::string source = dir.file("source.sdb"), target = dir.file("target.sdb");
+    jet::testing::buildStore(source, tables + index + relationship);
+    jet::testing::buildStore(target, tables + relationship + index);
+    const std::string from = jet::testing::storeConnectionString(source);
+    const std::string to = jet::testing::storeConnectionString(target);
+    EXPECT_EQ(differences(compare(from, to)->Result()), "table C 1: index FK (unique 1/0)\n");
+    EXPECT_EQ(sync(from, to, dir), "");
 }
 
 }  // namespace

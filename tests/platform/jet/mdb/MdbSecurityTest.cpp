@@ -91,7 +91,17 @@ TEST_P(MdbPasswordCases, CheckedFromTheHeader) {
     testsupport::writeFile(
         file,
         withPassword(testsupport::readFile(testsupport::fixture(k.fixture)), k.stored, k.jet4));
-    EXPECT_EQ(jet::mdb::readHeader(file)->password, k.storedUtf8);
+    const auto header = jet::mdb::readHeader(file);
+    ASSERT_TRUE(header.has_value());
+    EXPECT_EQ(header->password, k.storedUtf8);
+    if (k.jet4) {
+        // The password goes into the key that masks the file's SIDs: the low
+        // byte of its i-th unit shifted left by i.
+        uint32_t key = *jet::mdb::readHeader(testsupport::fixture(k.fixture))->sidKey;
+        for (size_t i = 0; i < k.stored.size(); ++i)
+            key ^= static_cast<uint32_t>(k.stored[i] & 0xFF) << i;
+        EXPECT_EQ(header->sidKey, key);
+    }
     const auto base = mdbtest::connectionString(file);
     jet::Catalog c;
     EXPECT_EQ(errorOf([&] { c.ActiveConnection(base); }), textOf(Err::BadDatabasePassword));
