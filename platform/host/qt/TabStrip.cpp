@@ -18,6 +18,8 @@ namespace host::qt {
 namespace {
 
 constexpr const char* kPageProperty = "TabPage";
+// Pixels kept clear between a caption and its tab's ends when room is short.
+constexpr int kCaptionEnd = 3;
 
 class TabStripObject : public WidgetObject {
 public:
@@ -216,6 +218,39 @@ QRect TabStrip::tabRect(int tab) const {
     }
 }
 
+QFont TabStrip::captionFont() const {
+    // The rows keep their height whatever the font: captions too tall for a
+    // row are drawn smaller, so that they stay inside their tabs.
+    QFont captions = font();
+    const double room = tabHeightPixels_ - 6;
+    const int textHeight = QFontMetrics(captions).height();
+    if (room > 0 && textHeight > room && captions.pointSizeF() > 0)
+        captions.setPointSizeF(std::max(1.0, captions.pointSizeF() * room / textHeight));
+    return captions;
+}
+
+int TabStrip::captionWidening(int tab) const {
+    // The style keeps half its tab spacing clear at either end of a caption:
+    // a caption that does not fit within that may run up to a few pixels of
+    // its tab's ends instead, before it is shortened.
+    const int spacing = style()->pixelMetric(QStyle::PM_TabBarTabHSpace, nullptr, this);
+    const QRect where = tabRect(tab);
+    const int length = orientation_ == 0 || orientation_ == 1 ? where.width() : where.height();
+    const int caption =
+        QFontMetrics(captionFont()).horizontalAdvance(captions_[static_cast<std::size_t>(tab)]);
+    return caption <= length - spacing ? 0 : std::max(0, spacing / 2 - kCaptionEnd);
+}
+
+QString TabStrip::shownCaption(int tab) const {
+    if (tab < 0 || tab >= Tabs()) return {};
+    const QRect where = tabRect(tab);
+    const int length = orientation_ == 0 || orientation_ == 1 ? where.width() : where.height();
+    const int spacing = style()->pixelMetric(QStyle::PM_TabBarTabHSpace, nullptr, this);
+    return QFontMetrics(captionFont())
+        .elidedText(captions_[static_cast<std::size_t>(tab)], Qt::ElideRight,
+                    length - spacing + 2 * captionWidening(tab));
+}
+
 bool TabStrip::event(QEvent* e) {
     if (e->type() == QEvent::ChildAdded) {
         QObject* child = static_cast<QChildEvent*>(e)->child();
@@ -253,29 +288,18 @@ void TabStrip::paintEvent(QPaintEvent*) {
     frame.lineWidth = style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, this);
     style()->drawPrimitive(QStyle::PE_FrameTabWidget, &frame, &p, this);
 
-    // The rows keep their height whatever the font: captions too tall for a
-    // row are drawn smaller, so that they stay inside their tabs.
-    QFont captionFont = font();
-    const double room = tabHeightPixels_ - 6;
-    const int textHeight = QFontMetrics(captionFont).height();
-    if (room > 0 && textHeight > room && captionFont.pointSizeF() > 0) {
-        captionFont.setPointSizeF(std::max(1.0, captionFont.pointSizeF() * room / textHeight));
-        p.setFont(captionFont);
-    }
-    const int margin = style()->pixelMetric(QStyle::PM_TabBarTabHSpace, nullptr, this) + 4;
+    const QFont captions = captionFont();
+    p.setFont(captions);
     for (int tab = 0; tab < Tabs(); ++tab) {
         QStyleOptionTab option;
         option.initFrom(this);
-        option.fontMetrics = QFontMetrics(captionFont);
+        option.fontMetrics = QFontMetrics(captions);
         option.shape = shapeOf(orientation_);
         const QRect where = tabRect(tab);
         // Styles draw a tab of a bar from the bar's origin (those below and
         // right of a page turned about it): each is drawn there and moved.
         option.rect = QRect(QPoint(0, 0), where.size());
-        const bool across = orientation_ == 0 || orientation_ == 1;
-        option.text =
-            option.fontMetrics.elidedText(captions_[static_cast<std::size_t>(tab)], Qt::ElideRight,
-                                          (across ? where.width() : where.height()) - margin);
+        option.text = shownCaption(tab);
         const int column = tab % tabsPerRow_;
         const int last =
             std::min(Tabs() - 1, (tab / tabsPerRow_ + 1) * tabsPerRow_ - 1) % tabsPerRow_;
@@ -294,7 +318,15 @@ void TabStrip::paintEvent(QPaintEvent*) {
         p.save();
         p.translate(where.topLeft());
         p.setClipRect(option.rect.marginsAdded(meet));
-        style()->drawControl(QStyle::CE_TabBarTab, &option, &p, this);
+        style()->drawControl(QStyle::CE_TabBarTabShape, &option, &p, this);
+        // The caption's box is widened at both ends where it needs the room,
+        // so that it stays centred on its tab.
+        const int widen = captionWidening(tab);
+        QStyleOptionTab label = option;
+        label.rect = orientation_ == 0 || orientation_ == 1
+                         ? option.rect.adjusted(-widen, 0, widen, 0)
+                         : option.rect.adjusted(0, -widen, 0, widen);
+        style()->drawControl(QStyle::CE_TabBarTabLabel, &label, &p, this);
         p.restore();
     }
 }

@@ -67,6 +67,11 @@ public:
     [[nodiscard]] QRect pageArea() const;
     // Where tab `tab` is drawn (pixels of the strip).
     [[nodiscard]] QRect tabRect(int tab) const;
+    // The font of the captions: the strip's, made smaller where a row is too
+    // low for it.
+    [[nodiscard]] QFont captionFont() const;
+    // The caption as tab `tab` shows it: whole where it fits, else shortened.
+    [[nodiscard]] QString shownCaption(int tab) const;
 
     [[nodiscard]] ObjectRef makeHostObject() override;
     [[nodiscard]] bool isContainer() const override { return true; }
@@ -87,6 +92,8 @@ private:
     // Puts a control where its page says: in place, or 75000 units left.
     void place(QWidget* control);
     [[nodiscard]] double bandPixels() const;
+    // How far a tab's caption may reach into the style's spacing at each end.
+    [[nodiscard]] int captionWidening(int tab) const;
 
     std::vector<QString> captions_;
     int tabsPerRow_ = 3;

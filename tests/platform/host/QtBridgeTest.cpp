@@ -412,6 +412,29 @@ TEST_F(QtBridge, ATabStripDrawsItsRowsOnEachSide) {
     EXPECT_FALSE(shot.isNull());
 }
 
+TEST_F(QtBridge, ATabShowsItsWholeCaptionWhereverItFits) {
+    QWidget form;
+    form.resize(400, 400);
+    auto* strip = new host::qt::TabStrip(&form);
+    strip->setTabCaptions({u"General"_s, u"Details"_s, u"Procedures"_s});
+    strip->setTabsPerRow(3);
+    const QFontMetrics metrics(strip->captionFont());
+    const int caption = metrics.horizontalAdvance(u"Procedures"_s);
+    // Each tab a little wider than its longest caption, along either side.
+    const int length = 3 * (caption + 12);
+    for (const int side : {0, 2}) {
+        strip->setTabOrientation(side);
+        strip->setGeometry(0, 0, side == 0 ? length : 300, side == 0 ? 300 : length);
+        for (int tab = 0; tab < 3; ++tab)
+            EXPECT_EQ(strip->shownCaption(tab).toStdString(), strip->TabCaption(tab).toStdString())
+                << side << " " << tab;
+        // Where even that is too little room, the caption is shortened.
+        strip->resize(side == 0 ? caption * 2 : 300, side == 0 ? 300 : caption * 2);
+        EXPECT_LT(metrics.horizontalAdvance(strip->shownCaption(2)), caption * 2 / 3) << side;
+        EXPECT_TRUE(strip->shownCaption(2).endsWith(QChar(0x2026))) << side;
+    }
+}
+
 TEST_F(QtBridge, MessageBoxesGoThroughTheModalHook) {
     QWidget form;
     host::qt::WidgetSite site(&form);
