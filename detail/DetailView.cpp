@@ -2,7 +2,6 @@
 
 #include <cmath>
 #include <utility>
-#include <vector>
 
 #include "detail/MFunctions.h"
 #include "text/CaseFold.h"
@@ -34,28 +33,25 @@ bool inRange(const ElementArray<T>& list, int32_t index) {
 // Walks the entries of a list both sides keep (a key's or an index's
 // columns, a procedure's parameters): each source entry with the first
 // destination entry of the same name as its partner, then every destination
-// entry no source entry took. A source entry that lacks a partner, whatever
-// its code says, stands as only in the source, so no entry is read past its
-// list's end and none is left out.
+// entry marked as only in the destination (the others have their partner in
+// the source). A source entry that lacks a partner, whatever its code says,
+// stands as only in the source, so no entry is read past its list's end.
 template <class Entry, class Add>
 void walkPairs(const ElementArray<Entry>& source, const ElementArray<Entry>& destination, Add add) {
     const int32_t sourceCount = source.UBound();
     const int32_t destinationCount = destination.UBound();
-    std::vector<bool> taken(static_cast<size_t>(std::max(destinationCount, 0)) + 1, false);
     for (int32_t j = 1; j <= sourceCount; ++j) {
         const Entry& s = source[j];
         int32_t partner = 0;
         for (int32_t m = 1; m <= destinationCount && partner == 0; ++m)
             if (text::equalNoCase(destination[m].Name, s.Name)) partner = m;
-        if (s.Action == acOnlyInSource || partner == 0) {
+        if (s.Action == acOnlyInSource || partner == 0)
             add(s, s, Presence::SourceOnly);
-        } else {
-            taken[static_cast<size_t>(partner)] = true;
+        else
             add(s, destination[partner], Presence::Both);
-        }
     }
     for (int32_t k = 1; k <= destinationCount; ++k)
-        if (!taken[static_cast<size_t>(k)])
+        if (destination[k].Action == acOnlyInDestination)
             add(destination[k], destination[k], Presence::DestinationOnly);
 }
 
