@@ -70,7 +70,7 @@ TEST(AtomicFile, APrivateFilesNewTextIsNeverReadableByOthers) {
     testsupport::writeFile(path, "old");
     ASSERT_EQ(::chmod(path.c_str(), 0600), 0);
     const int watch = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
-    ASSERT_GE(watch, 0);
+    if (watch < 0) GTEST_SKIP() << "inotify is not available here";
     ASSERT_GE(::inotify_add_watch(watch, dir.path().c_str(), IN_MODIFY | IN_ATTRIB), 0);
     ASSERT_TRUE(ini::writeFileAtomically(path, "Password=secret"));
 
