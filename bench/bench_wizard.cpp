@@ -90,8 +90,10 @@ QApplication& application() {
     static char name[] = "bench_wizard";
     static char* argv[] = {name, nullptr};
     if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    static QApplication app(argc, argv);
-    return app;
+    // Never destroyed: at exit Qt's own statics go first, and an application
+    // destroyed after them crashes the program after its figures.
+    static QApplication* app = new QApplication(argc, argv);
+    return *app;
 }
 
 void BM_EngineAlone(benchmark::State& state) {

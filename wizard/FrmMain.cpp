@@ -92,6 +92,9 @@ FrmMain::FrmMain(ProgramContext& context, QWidget* parent)
     LabelWelcome = named(new ui::Label(qs(kWelcomeText), Page[0]), u"LabelWelcome"_s);
     LabelWelcome->setWordWrap(true);
     LabelWelcome->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    // The label reaches the page's right edge; its text keeps the margin on
+    // that side that the label keeps on the left.
+    LabelWelcome->setContentsMargins(0, 0, ui::twipsToPixels(100), 0);
     buildDatabasesPage();
     buildOptionsPage();
     buildComparePage();

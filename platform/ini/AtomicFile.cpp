@@ -65,8 +65,10 @@ bool writeFileAtomically(const std::string& path, std::string_view bytes) {
     }
     if (fd < 0) return false;
 
-    bool ok = writeAll(fd, bytes);
-    if (ok && exists) ok = ::fchmod(fd, existing.st_mode & 07777) == 0;
+    // The permissions before the bytes: a private file's new text is never
+    // readable by others, not even while it is the temporary file.
+    bool ok = !exists || ::fchmod(fd, existing.st_mode & 07777) == 0;
+    if (ok) ok = writeAll(fd, bytes);
     if (ok) ok = ::fsync(fd) == 0;
     if (::close(fd) != 0) ok = false;
     if (ok) ok = ::rename(temporary.c_str(), target.c_str()) == 0;

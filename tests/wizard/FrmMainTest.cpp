@@ -400,6 +400,9 @@ TEST_F(FrmMainTest, PagesFollowTheWindowsSizeAndTheWelcomeTextItsPage) {
     EXPECT_EQ(label.topLeft(), QPoint(7, 7));
     EXPECT_EQ(label.right() + 1, f.Page[0]->width());
     EXPECT_EQ(label.bottom() + 1, f.Page[0]->height());
+    // Its text keeps the same margin from the page's right edge.
+    EXPECT_EQ(f.Page[0]->width() - (label.x() + f.LabelWelcome->contentsRect().right() + 1),
+              label.x());
     // The status bar spans the bottom edge.
     EXPECT_EQ(f.SBar->geometry(), QRect(0, 640 - f.SBar->height(), 900, f.SBar->height()));
 }
