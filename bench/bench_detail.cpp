@@ -77,8 +77,10 @@ QApplication& application() {
     static char name[] = "bench_detail";
     static char* argv[] = {name, nullptr};
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    static QApplication app(argc, argv);
-    return app;
+    // Never destroyed: at exit Qt's own statics go first, and an application
+    // destroyed after them crashes the program after its figures.
+    static QApplication* app = new QApplication(argc, argv);
+    return *app;
 }
 
 void BM_ShowAndExpandModel(benchmark::State& state) {
