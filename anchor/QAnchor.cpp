@@ -13,6 +13,11 @@ namespace anchor {
 
 namespace {
 
+using host::asBool;
+using host::asLong;
+using host::asSingle;
+using host::asString;
+
 using host::Member;
 
 constexpr const char* kLine = "Line";
@@ -25,53 +30,6 @@ void passOver(Step&& step) {
         step();
     } catch (...) {
     }
-}
-
-bool asBool(const host::Value& v) {
-    return std::visit(
-        [](const auto& x) -> bool {
-            using T = std::decay_t<decltype(x)>;
-            if constexpr (std::is_same_v<T, std::string>)
-                return x == "True" || x == "true" || x == "-1" || x == "1";
-            else
-                return x != 0;
-        },
-        v);
-}
-
-std::int32_t asLong(const host::Value& v) {
-    return std::visit(
-        [](const auto& x) -> std::int32_t {
-            using T = std::decay_t<decltype(x)>;
-            if constexpr (std::is_same_v<T, std::string>)
-                return static_cast<std::int32_t>(std::strtol(x.c_str(), nullptr, 10));
-            else if constexpr (std::is_same_v<T, bool>)
-                return x ? -1 : 0;
-            else if constexpr (std::is_same_v<T, float>)
-                return host::CLng(x);
-            else
-                return x;
-        },
-        v);
-}
-
-float asSingle(const host::Value& v) {
-    return std::visit(
-        [](const auto& x) -> float {
-            using T = std::decay_t<decltype(x)>;
-            if constexpr (std::is_same_v<T, std::string>)
-                return std::strtof(x.c_str(), nullptr);
-            else if constexpr (std::is_same_v<T, bool>)
-                return x ? -1.0f : 0.0f;
-            else
-                return static_cast<float>(x);
-        },
-        v);
-}
-
-std::string asString(const host::Value& v) {
-    if (const auto* s = std::get_if<std::string>(&v)) return *s;
-    return {};
 }
 
 // The whole number written between a key's brackets: blanks around it, a sign,

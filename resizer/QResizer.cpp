@@ -12,6 +12,9 @@ namespace resizer {
 
 namespace {
 
+using host::asBool;
+using host::asLong;
+
 using host::Member;
 
 constexpr const char* kLine = "Line";
@@ -44,34 +47,6 @@ public:
 private:
     bool& flag_;
 };
-
-bool asBool(const host::Value& v) {
-    return std::visit(
-        [](const auto& x) -> bool {
-            using T = std::decay_t<decltype(x)>;
-            if constexpr (std::is_same_v<T, std::string>)
-                return x == "True" || x == "true" || x == "-1" || x == "1";
-            else
-                return x != 0;
-        },
-        v);
-}
-
-std::int32_t asLong(const host::Value& v) {
-    return std::visit(
-        [](const auto& x) -> std::int32_t {
-            using T = std::decay_t<decltype(x)>;
-            if constexpr (std::is_same_v<T, std::string>)
-                return static_cast<std::int32_t>(std::strtol(x.c_str(), nullptr, 10));
-            else if constexpr (std::is_same_v<T, bool>)
-                return x ? -1 : 0;
-            else if constexpr (std::is_same_v<T, float>)
-                return host::CLng(x);
-            else
-                return x;
-        },
-        v);
-}
 
 // A left edge (or a line's X) on a hidden tab page stands 75000 to the left of
 // its place on the visible page.
