@@ -1,11 +1,7 @@
 #include "resizer/QResizerWidget.h"
 
-#include <QEvent>
 #include <QMetaMethod>
-#include <QPainter>
-#include <QTimer>
 
-#include "host/Error.h"
 #include "host/qt/Modal.h"
 #include "host/qt/QtWindows.h"
 #include "host/qt/WidgetObject.h"
@@ -14,16 +10,7 @@
 #include "subclass/frmabout.h"
 #include "ui/Twips.h"
 
-using namespace Qt::StringLiterals;
-
 namespace resizer {
-
-namespace {
-
-// The face keeps the size of its picture: 435 twips.
-constexpr int kFaceSize = 29;
-
-}  // namespace
 
 subclass::MSubclass& module() {
     static subclass::MSubclass* m =
@@ -31,26 +18,18 @@ subclass::MSubclass& module() {
     return *m;
 }
 
-QResizerWidget::QResizerWidget(QWidget* parent) : QWidget(parent) {
-    init(std::make_unique<host::qt::WidgetSite>(this));
+QResizerWidget::QResizerWidget(QWidget* parent) : ControlWidget(parent, "QResizer", &resizerIcon) {
+    makeCore();
     site();
 }
 
-QResizerWidget::QResizerWidget(QWidget* parent, const SiteFactory& makeSite) : QWidget(parent) {
-    deferred_ = true;
-    init(makeSite ? makeSite(this) : std::make_unique<host::qt::WidgetSite>(this));
-    QTimer::singleShot(0, this, [this] { site(); });
-}
-
-void QResizerWidget::init(std::unique_ptr<host::qt::WidgetSite> site) {
-    setObjectName(u"QResizer1"_s);
-    setFixedSize(kFaceSize, kFaceSize);
-    site_ = std::move(site);
+QResizerWidget::QResizerWidget(QWidget* parent, const SiteFactory& makeSite)
+    : ControlWidget(parent, "QResizer", &resizerIcon, makeSite) {
     makeCore();
 }
 
 void QResizerWidget::makeCore() {
-    core_ = std::make_shared<QResizer>(site_, module());
+    core_ = std::make_shared<QResizer>(sharedSite(), module());
     core_->AfterResize = [this](float x, float y) { emit AfterResize(x, y); };
     core_->showAbout = [this] { About(); };
     core_->BeforeResizeControl = [this](host::ObjectRef& control, float& left, float& top,
@@ -68,99 +47,39 @@ void QResizerWidget::makeCore() {
     };
 }
 
-QResizerWidget::~QResizerWidget() {
+void QResizerWidget::dropCore() {
     core_->AfterResize = nullptr;
     core_->BeforeResizeControl = nullptr;
     core_->showAbout = nullptr;
     core_->Terminate();
 }
 
-QSize QResizerWidget::sizeHint() const { return {kFaceSize, kFaceSize}; }
+QResizerWidget::~QResizerWidget() { dropCore(); }
 
-void QResizerWidget::site() {
-    QWidget* form = site_->formWidget();
-    if (sited_ || form == nullptr || !form->isAncestorOf(this)) return;
-    sited_ = true;
-    sitedForm_ = form;
-    if (!deferred_ || site_->UserMode()) {
-        // Made at run time: until the program or its saved form says otherwise,
-        // the form's size now is the size it was designed at.
-        if (!pending_.contains("FirstHeight"))
-            pending_.put("FirstHeight", std::int32_t{form->height() * ui::kTwipsPerPixel});
-        if (!pending_.contains("FirstWidth"))
-            pending_.put("FirstWidth", std::int32_t{form->width() * ui::kTwipsPerPixel});
-    }
-    try {
-        // Only a control placed new in a designer starts from its defaults.
-        if (deferred_ && pending_.empty() && !site_->UserMode())
-            core_->InitProperties();
-        else
-            core_->ReadProperties(pending_);
-    } catch (const host::Error& e) {
-        qWarning("QResizer: %s", e.what());
-    }
-    pending_.clear();
-    site_->Sited();
-    if (site_->UserMode()) hide();
-}
+void QResizerWidget::initProperties() { core_->InitProperties(); }
 
-void QResizerWidget::unsite() {
-    // Taken off its form (a designer's delete keeps it for undo): it lets the
-    // form go, keeping its saved values for the next form it is put on.
-    pending_.clear();
-    core_->WriteProperties(pending_);
-    core_->AfterResize = nullptr;
-    core_->BeforeResizeControl = nullptr;
-    core_->showAbout = nullptr;
-    core_->Terminate();
+void QResizerWidget::readProperties(host::PropertyBag& saved) { core_->ReadProperties(saved); }
+
+void QResizerWidget::release(host::PropertyBag& saved) {
+    core_->WriteProperties(saved);
+    dropCore();
     makeCore();
-    sited_ = false;
-    sitedForm_ = nullptr;
 }
 
-bool QResizerWidget::event(QEvent* e) {
-    if (e->type() == QEvent::ParentChange) {
-        QWidget* form = site_->formWidget();
-        if (sited_ && (form != sitedForm_ || form == nullptr || !form->isAncestorOf(this)))
-            unsite();
-        if (!sited_) {
-            if (deferred_)
-                QTimer::singleShot(0, this, [this] { site(); });
-            else
-                site();
-        }
-    }
-    return QWidget::event(e);
-}
-
-void QResizerWidget::paintEvent(QPaintEvent*) {
-    QPainter p(this);
-    p.drawPixmap(0, 0, resizerIcon(kFaceSize));
-}
-
-host::Value QResizerWidget::pending(const char* name, host::Value fallback) const {
-    return const_cast<host::MemoryBag&>(pending_).ReadProperty(name, fallback);
-}
-
-void QResizerWidget::runLet(const char* what, const std::function<void()>& let) {
-    // A property set has no caller to tell of a failure but the log.
-    try {
-        let();
-    } catch (const std::exception& e) {
-        qWarning("QResizer.%s: %s", what, e.what());
-    }
+host::Value QResizerWidget::designLength(int pixels) const {
+    return std::int32_t{pixels * ui::kTwipsPerPixel};
 }
 
 template <typename T>
 T QResizerWidget::saved(const char* name, T fallback, T (QResizer::*get)() const) const {
-    if (!sited_) return std::get<T>(pending(name, fallback));
+    if (!sited()) return std::get<T>(pending(name, fallback));
     return ((*core_).*get)();
 }
 
 template <typename T>
 void QResizerWidget::let(const char* name, T value, void (QResizer::*set)(T)) {
-    if (!sited_) {
-        pending_.put(name, value);
+    if (!sited()) {
+        keep(name, value);
         return;
     }
     runLet(name, [&] { ((*core_).*set)(value); });
