@@ -73,39 +73,32 @@ void QAnchorWidget::About() {
     host::qt::runModal(*box);
 }
 
-bool QAnchorWidget::Enabled() const {
-    if (!sited()) return std::get<bool>(pending("Enabled", true));
-    return core_->Enabled();
+bool QAnchorWidget::Enabled() const { return saved("Enabled", true, *core_, &QAnchor::Enabled); }
+void QAnchorWidget::setEnabled(bool value) { let("Enabled", value, *core_, &QAnchor::setEnabled); }
+int QAnchorWidget::MinFormHeight() const {
+    return saved("MinFormHeight", std::int32_t{0}, *core_, &QAnchor::MinFormHeight);
 }
-
-void QAnchorWidget::setEnabled(bool value) {
-    if (!sited()) {
-        keep("Enabled", value);
-        return;
-    }
-    runLet("Enabled", [&] { core_->setEnabled(value); });
+void QAnchorWidget::setMinFormHeight(int value) {
+    let("MinFormHeight", std::int32_t{value}, *core_, &QAnchor::setMinFormHeight);
 }
-
-#define ANCHOR_LIMIT(Name)                                         \
-    int QAnchorWidget::Name() const {                              \
-        if (!sited()) {                                            \
-            const host::Value v = pending(#Name, std::int32_t{0}); \
-            return std::get<std::int32_t>(v);                      \
-        }                                                          \
-        return core_->Name();                                      \
-    }                                                              \
-    void QAnchorWidget::set##Name(int value) {                     \
-        if (!sited()) {                                            \
-            keep(#Name, std::int32_t{value});                      \
-            return;                                                \
-        }                                                          \
-        runLet(#Name, [&] { core_->set##Name(value); });           \
-    }
-ANCHOR_LIMIT(MinFormHeight)
-ANCHOR_LIMIT(MaxFormHeight)
-ANCHOR_LIMIT(MinFormWidth)
-ANCHOR_LIMIT(MaxFormWidth)
-#undef ANCHOR_LIMIT
+int QAnchorWidget::MaxFormHeight() const {
+    return saved("MaxFormHeight", std::int32_t{0}, *core_, &QAnchor::MaxFormHeight);
+}
+void QAnchorWidget::setMaxFormHeight(int value) {
+    let("MaxFormHeight", std::int32_t{value}, *core_, &QAnchor::setMaxFormHeight);
+}
+int QAnchorWidget::MinFormWidth() const {
+    return saved("MinFormWidth", std::int32_t{0}, *core_, &QAnchor::MinFormWidth);
+}
+void QAnchorWidget::setMinFormWidth(int value) {
+    let("MinFormWidth", std::int32_t{value}, *core_, &QAnchor::setMinFormWidth);
+}
+int QAnchorWidget::MaxFormWidth() const {
+    return saved("MaxFormWidth", std::int32_t{0}, *core_, &QAnchor::MaxFormWidth);
+}
+void QAnchorWidget::setMaxFormWidth(int value) {
+    let("MaxFormWidth", std::int32_t{value}, *core_, &QAnchor::setMaxFormWidth);
+}
 
 double QAnchorWidget::savedFirstHeight() const {
     if (!sited()) return std::get<float>(pending("FirstHeight", 0.0f));

@@ -70,21 +70,6 @@ host::Value QResizerWidget::designLength(int pixels) const {
     return std::int32_t{pixels * ui::kTwipsPerPixel};
 }
 
-template <typename T>
-T QResizerWidget::saved(const char* name, T fallback, T (QResizer::*get)() const) const {
-    if (!sited()) return std::get<T>(pending(name, fallback));
-    return ((*core_).*get)();
-}
-
-template <typename T>
-void QResizerWidget::let(const char* name, T value, void (QResizer::*set)(T)) {
-    if (!sited()) {
-        keep(name, value);
-        return;
-    }
-    runLet(name, [&] { ((*core_).*set)(value); });
-}
-
 // ---- interface ----
 
 void QResizerWidget::About() {
@@ -94,59 +79,63 @@ void QResizerWidget::About() {
     host::qt::runModal(*box);
 }
 
-bool QResizerWidget::ResizeFont() const { return saved("ResizeFont", true, &QResizer::ResizeFont); }
-void QResizerWidget::setResizeFont(bool value) {
-    let("ResizeFont", value, &QResizer::setResizeFont);
+bool QResizerWidget::ResizeFont() const {
+    return saved("ResizeFont", true, *core_, &QResizer::ResizeFont);
 }
-bool QResizerWidget::Enabled() const { return saved("Enabled", true, &QResizer::Enabled); }
-void QResizerWidget::setEnabled(bool value) { let("Enabled", value, &QResizer::setEnabled); }
+void QResizerWidget::setResizeFont(bool value) {
+    let("ResizeFont", value, *core_, &QResizer::setResizeFont);
+}
+bool QResizerWidget::Enabled() const { return saved("Enabled", true, *core_, &QResizer::Enabled); }
+void QResizerWidget::setEnabled(bool value) {
+    let("Enabled", value, *core_, &QResizer::setEnabled);
+}
 int QResizerWidget::MinFormHeight() const {
-    return saved("MinFormHeight", std::int32_t{0}, &QResizer::MinFormHeight);
+    return saved("MinFormHeight", std::int32_t{0}, *core_, &QResizer::MinFormHeight);
 }
 void QResizerWidget::setMinFormHeight(int value) {
-    let("MinFormHeight", std::int32_t{value}, &QResizer::setMinFormHeight);
+    let("MinFormHeight", std::int32_t{value}, *core_, &QResizer::setMinFormHeight);
 }
 int QResizerWidget::MaxFormHeight() const {
-    return saved("MaxFormHeight", std::int32_t{0}, &QResizer::MaxFormHeight);
+    return saved("MaxFormHeight", std::int32_t{0}, *core_, &QResizer::MaxFormHeight);
 }
 void QResizerWidget::setMaxFormHeight(int value) {
-    let("MaxFormHeight", std::int32_t{value}, &QResizer::setMaxFormHeight);
+    let("MaxFormHeight", std::int32_t{value}, *core_, &QResizer::setMaxFormHeight);
 }
 int QResizerWidget::MinFormWidth() const {
-    return saved("MinFormWidth", std::int32_t{0}, &QResizer::MinFormWidth);
+    return saved("MinFormWidth", std::int32_t{0}, *core_, &QResizer::MinFormWidth);
 }
 void QResizerWidget::setMinFormWidth(int value) {
-    let("MinFormWidth", std::int32_t{value}, &QResizer::setMinFormWidth);
+    let("MinFormWidth", std::int32_t{value}, *core_, &QResizer::setMinFormWidth);
 }
 int QResizerWidget::MaxFormWidth() const {
-    return saved("MaxFormWidth", std::int32_t{0}, &QResizer::MaxFormWidth);
+    return saved("MaxFormWidth", std::int32_t{0}, *core_, &QResizer::MaxFormWidth);
 }
 void QResizerWidget::setMaxFormWidth(int value) {
-    let("MaxFormWidth", std::int32_t{value}, &QResizer::setMaxFormWidth);
+    let("MaxFormWidth", std::int32_t{value}, *core_, &QResizer::setMaxFormWidth);
 }
 int QResizerWidget::FirstHeight() const {
-    return saved("FirstHeight", std::int32_t{0}, &QResizer::FirstHeight);
+    return saved("FirstHeight", std::int32_t{0}, *core_, &QResizer::FirstHeight);
 }
 void QResizerWidget::setFirstHeight(int value) {
-    let("FirstHeight", std::int32_t{value}, &QResizer::setFirstHeight);
+    let("FirstHeight", std::int32_t{value}, *core_, &QResizer::setFirstHeight);
 }
 int QResizerWidget::FirstWidth() const {
-    return saved("FirstWidth", std::int32_t{0}, &QResizer::FirstWidth);
+    return saved("FirstWidth", std::int32_t{0}, *core_, &QResizer::FirstWidth);
 }
 void QResizerWidget::setFirstWidth(int value) {
-    let("FirstWidth", std::int32_t{value}, &QResizer::setFirstWidth);
+    let("FirstWidth", std::int32_t{value}, *core_, &QResizer::setFirstWidth);
 }
 bool QResizerWidget::WorkAtDesignTime() const {
-    return saved("WorkAtDesignTime", false, &QResizer::WorkAtDesignTime);
+    return saved("WorkAtDesignTime", false, *core_, &QResizer::WorkAtDesignTime);
 }
 void QResizerWidget::setWorkAtDesignTime(bool value) {
-    let("WorkAtDesignTime", value, &QResizer::setWorkAtDesignTime);
+    let("WorkAtDesignTime", value, *core_, &QResizer::setWorkAtDesignTime);
 }
 bool QResizerWidget::SmartDetect() const {
-    return saved("SmartDetect", false, &QResizer::SmartDetect);
+    return saved("SmartDetect", false, *core_, &QResizer::SmartDetect);
 }
 void QResizerWidget::setSmartDetect(bool value) {
-    let("SmartDetect", value, &QResizer::setSmartDetect);
+    let("SmartDetect", value, *core_, &QResizer::setSmartDetect);
 }
 
 void QResizerWidget::ContainerResized() {

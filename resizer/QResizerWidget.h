@@ -104,10 +104,6 @@ protected:
 private:
     void makeCore();
     void dropCore();
-    template <typename T>
-    [[nodiscard]] T saved(const char* name, T fallback, T (QResizer::*get)() const) const;
-    template <typename T>
-    void let(const char* name, T value, void (QResizer::*set)(T));
 
     std::shared_ptr<QResizer> core_;
     QPointer<subclass::frmabout> about_;

@@ -16,6 +16,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <variant>
 
 #include "host/Site.h"
 
@@ -55,12 +56,30 @@ protected:
     // A saved design length ("FirstHeight", "FirstWidth") of `pixels`.
     [[nodiscard]] virtual Value designLength(int pixels) const = 0;
 
+    // The site, for the control to hold.
     [[nodiscard]] const std::shared_ptr<WidgetSite>& sharedSite() const { return site_; }
     // A saved value set before the control is sited.
     [[nodiscard]] Value pending(const char* name, Value fallback) const;
     void keep(const char* name, Value value);
     // Runs a property set: it has no caller to tell of a failure but the log.
     void runLet(const char* what, const std::function<void()>& let);
+    // A saved property of `control`: its own once sited, else the value kept.
+    template <typename T, typename Control>
+    [[nodiscard]] T saved(const char* name, T fallback, const Control& control,
+                          T (Control::*get)() const) const {
+        if (!sited_) return std::get<T>(pending(name, fallback));
+        return (control.*get)();
+    }
+    // Sets it: on `control` once sited (a failure logged), else kept for the
+    // siting.
+    template <typename T, typename Control>
+    void let(const char* name, T value, Control& control, void (Control::*set)(T)) {
+        if (!sited_) {
+            keep(name, value);
+            return;
+        }
+        runLet(name, [&] { (control.*set)(value); });
+    }
 
     bool event(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
