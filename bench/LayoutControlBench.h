@@ -1,9 +1,10 @@
 #pragma once
 // What the layout controls' benchmarks share: the offscreen application, the
-// resizes a form goes through, and the timing of a control's pass from inside
-// the form's own WM_SIZE handling: two clients of the control's subclassing
-// module stand around the control (the one attached last runs first), so the
-// figure is the control's own work, without Qt's painting.
+// resizes a form goes through (a Qt one or the headless model's), and the
+// timing of a control's pass from inside the form's own WM_SIZE handling: two
+// clients of the control's subclassing module stand around the control (the
+// one attached last runs first), so the figure is the control's own work,
+// without Qt's painting.
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
@@ -14,6 +15,7 @@
 #include <memory>
 #include <string>
 
+#include "host/model/FakeObjects.h"
 #include "host/qt/QtWindows.h"
 #include "subclass/MSubclass.h"
 
@@ -39,6 +41,12 @@ inline void resizeSteps(QWidget& form) {
         form.resize(1000 + (r % 2 == 0 ? 120 : -40), 800 + (r % 3) * 30);
         QApplication::processEvents();
     }
+}
+
+// The same resizes of a form of the headless model.
+inline void resizeSteps(host::model::FakeForm& form) {
+    for (int r = 0; r < kResizes; ++r)
+        form.resizeClient(1000 + (r % 2 == 0 ? 120 : -40), 800 + (r % 3) * 30);
 }
 
 using Clock = std::chrono::steady_clock;

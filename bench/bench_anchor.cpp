@@ -25,7 +25,6 @@
 namespace {
 
 constexpr int kControls = 300;
-using bench::kResizes;
 const char* const kFlags[] = {"1100", "0011", "1111", "0110", "1001", "0000", "1010", "0101"};
 
 std::string anchorList() {
@@ -86,10 +85,7 @@ void BM_ModelLayoutPass(benchmark::State& state) {
     bag.put("FirstWidth", 1000.0f);
     control->ReadProperties(bag);
     desktop.SendMessage(form->window, host::WM_WINDOWPOSCHANGING, 0, 0);
-    for (auto _ : state) {
-        for (int r = 0; r < kResizes; ++r)
-            form->resizeClient(1000 + (r % 2 == 0 ? 120 : -40), 800 + (r % 3) * 30);
-    }
+    for (auto _ : state) bench::resizeSteps(*form);
     control->Terminate();
 }
 

@@ -27,7 +27,6 @@
 namespace {
 
 constexpr int kControls = 300;
-using bench::kResizes;
 
 // 300 controls: buttons, labels and text boxes on the form, every tenth
 // position a frame holding the next controls, so that both passes work.
@@ -114,10 +113,7 @@ void BM_ModelResizePass(benchmark::State& state) {
     bag.put("FirstWidth", std::int32_t{15000});
     control->ReadProperties(bag);
     desktop.SendMessage(form->window, host::WM_WINDOWPOSCHANGING, 0, 0);
-    for (auto _ : state) {
-        for (int r = 0; r < kResizes; ++r)
-            form->resizeClient(1000 + (r % 2 == 0 ? 120 : -40), 800 + (r % 3) * 30);
-    }
+    for (auto _ : state) bench::resizeSteps(*form);
     control->Terminate();
 }
 
