@@ -7,11 +7,17 @@
 #include <unordered_set>
 
 #include "host/Error.h"
+#include "host/FormLimits.h"
 #include "host/Scale.h"
 
 namespace anchor {
 
 namespace {
+
+using host::asBool;
+using host::asLong;
+using host::asSingle;
+using host::asString;
 
 using host::Member;
 
@@ -25,53 +31,6 @@ void passOver(Step&& step) {
         step();
     } catch (...) {
     }
-}
-
-bool asBool(const host::Value& v) {
-    return std::visit(
-        [](const auto& x) -> bool {
-            using T = std::decay_t<decltype(x)>;
-            if constexpr (std::is_same_v<T, std::string>)
-                return x == "True" || x == "true" || x == "-1" || x == "1";
-            else
-                return x != 0;
-        },
-        v);
-}
-
-std::int32_t asLong(const host::Value& v) {
-    return std::visit(
-        [](const auto& x) -> std::int32_t {
-            using T = std::decay_t<decltype(x)>;
-            if constexpr (std::is_same_v<T, std::string>)
-                return static_cast<std::int32_t>(std::strtol(x.c_str(), nullptr, 10));
-            else if constexpr (std::is_same_v<T, bool>)
-                return x ? -1 : 0;
-            else if constexpr (std::is_same_v<T, float>)
-                return host::CLng(x);
-            else
-                return x;
-        },
-        v);
-}
-
-float asSingle(const host::Value& v) {
-    return std::visit(
-        [](const auto& x) -> float {
-            using T = std::decay_t<decltype(x)>;
-            if constexpr (std::is_same_v<T, std::string>)
-                return std::strtof(x.c_str(), nullptr);
-            else if constexpr (std::is_same_v<T, bool>)
-                return x ? -1.0f : 0.0f;
-            else
-                return static_cast<float>(x);
-        },
-        v);
-}
-
-std::string asString(const host::Value& v) {
-    if (const auto* s = std::get_if<std::string>(&v)) return *s;
-    return {};
 }
 
 // The whole number written between a key's brackets: blanks around it, a sign,
@@ -114,14 +73,6 @@ const std::vector<std::string>& QAnchor::savedPropertyNames() {
 
 // ---------------------------------------------------------------- life
 
-void QAnchor::findFormHwnd() {
-    const host::ObjectRef parent = site_.Parent();
-    if (parent && parent->IsForm())
-        formHwnd_ = parent->hwnd().value_or(0);
-    else
-        formHwnd_ = site_.ContainerHwnd();
-}
-
 void QAnchor::attach() {
     const std::shared_ptr<ISubclass> self = shared_from_this();
     attached_ = true;
@@ -136,7 +87,7 @@ void QAnchor::InitProperties() {
     maxFormHeight_ = maxFormWidth_ = minFormHeight_ = minFormWidth_ = 0;
     initialised_ = false;
     anchorList_.clear();
-    findFormHwnd();
+    formHwnd_ = host::formWindow(site_);
     setFirstHeight(host::CLng(ClientHeight(formHwnd_)));
     setFirstWidth(host::CLng(ClientWidth(formHwnd_)));
     formHeight_ = firstHeight_;
@@ -154,7 +105,7 @@ void QAnchor::ReadProperties(host::PropertyBag& bag) {
     anchorList_ = asString(bag.ReadProperty("Anchor", std::string()));
     firstHeight_ = asSingle(bag.ReadProperty("FirstHeight", 0.0f));
     firstWidth_ = asSingle(bag.ReadProperty("FirstWidth", 0.0f));
-    findFormHwnd();
+    formHwnd_ = host::formWindow(site_);
     attach();
 }
 
@@ -269,11 +220,12 @@ host::LResult QAnchor::WindowProc(host::Hwnd /*hwnd*/, std::uint32_t iMsg, host:
                 break;
             case host::WM_GETMINMAXINFO:
                 if (enabled_ && initialised_ && lParam != 0)
-                    maxTrackingSize(*reinterpret_cast<host::MINMAXINFO*>(lParam));
+                    host::limitTracking(limits(), site_,
+                                        *reinterpret_cast<host::MINMAXINFO*>(lParam));
                 break;
             case host::WM_SIZING:
                 if (enabled_ && initialised_ && lParam != 0)
-                    sizeClamp(*reinterpret_cast<host::RECT*>(lParam));
+                    host::clampSizing(limits(), site_, *reinterpret_cast<host::RECT*>(lParam));
                 break;
             case host::WM_EXITSIZEMOVE:
                 if (!site_.UserMode()) retakeDesignSize();
@@ -303,27 +255,6 @@ void QAnchor::sizeChanged() {
     SyncAnchorList();
     RecordPositions();
     ResizeControls();
-}
-
-void QAnchor::maxTrackingSize(host::MINMAXINFO& info) const {
-    if (maxFormWidth_ > 0)
-        info.ptMaxTrackSize.x = host::CLng(maxFormWidth_ / site_.TwipsPerPixelX());
-    if (maxFormHeight_ > 0)
-        info.ptMaxTrackSize.y = host::CLng(maxFormHeight_ / site_.TwipsPerPixelY());
-}
-
-void QAnchor::sizeClamp(host::RECT& rect) const {
-    const double tx = site_.TwipsPerPixelX();
-    const double ty = site_.TwipsPerPixelY();
-    std::int32_t w = rect.right - rect.left;
-    std::int32_t h = rect.bottom - rect.top;
-    if (minFormWidth_ > 0 && w * tx < minFormWidth_) w = host::CLng(minFormWidth_ / tx);
-    if (minFormHeight_ > 0 && h * ty < minFormHeight_) h = host::CLng(minFormHeight_ / ty);
-    if (maxFormWidth_ > 0 && w * tx > maxFormWidth_) w = host::CLng(maxFormWidth_ / tx);
-    if (maxFormHeight_ > 0 && h * ty > maxFormHeight_) h = host::CLng(maxFormHeight_ / ty);
-    // Left and top stay, whichever edge is dragged.
-    rect.right = rect.left + w;
-    rect.bottom = rect.top + h;
 }
 
 void QAnchor::retakeDesignSize() {
@@ -757,24 +688,7 @@ void QAnchor::PlaceControl(std::size_t i) {
 void QAnchor::EnforceFormLimits() {
     const host::ObjectRef parent = site_.Parent();
     if (!parent || !parent->IsForm() || !enabled_) return;
-    // The limits are the form's outer size: compare that, and set it.
-    auto outer = [&](Member m) {
-        const auto v = parent->Get(m);
-        if (!v) throw host::Error(host::err::NotSupported);
-        return *v;
-    };
-    auto setOuter = [&](Member m, std::int32_t value) {
-        if (!parent->Set(m, static_cast<float>(value)))
-            throw host::Error(host::err::InvalidPropertyValue);
-    };
-    if (maxFormHeight_ > 0 && outer(Member::Height) > maxFormHeight_)
-        setOuter(Member::Height, maxFormHeight_);
-    if (minFormHeight_ > 0 && outer(Member::Height) < minFormHeight_)
-        setOuter(Member::Height, minFormHeight_);
-    if (maxFormWidth_ > 0 && outer(Member::Width) > maxFormWidth_)
-        setOuter(Member::Width, maxFormWidth_);
-    if (minFormWidth_ > 0 && outer(Member::Width) < minFormWidth_)
-        setOuter(Member::Width, minFormWidth_);
+    host::enforceLimits(limits(), *parent);
 }
 
 }  // namespace anchor

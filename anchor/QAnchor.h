@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "anchor/AnchorList.h"
+#include "host/FormLimits.h"
 #include "host/Site.h"
 #include "subclass/ISubclass.h"
 #include "subclass/MSubclass.h"
@@ -126,12 +127,12 @@ public:
     static const std::vector<std::string>& savedPropertyNames();
 
 private:
-    void findFormHwnd();
     void attach();
     void firstTimeSetUp();
     void sizeChanged();
-    void maxTrackingSize(host::MINMAXINFO& info) const;
-    void sizeClamp(host::RECT& rect) const;
+    [[nodiscard]] host::FormLimits limits() const {
+        return {minFormHeight_, maxFormHeight_, minFormWidth_, maxFormWidth_};
+    }
     void retakeDesignSize();
     [[nodiscard]] host::ObjectRef fetch(std::int32_t position);
     [[nodiscard]] std::size_t upperBound() const {

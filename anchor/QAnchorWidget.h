@@ -29,22 +29,18 @@
 #include <QPointer>
 #include <QString>
 #include <QWidget>
-#include <functional>
 #include <memory>
 
 #include "anchor/QAnchor.h"
-#include "host/Site.h"
+#include "host/qt/ControlWidget.h"
 
-namespace host::qt {
-class WidgetSite;
-}
 namespace subclass {
 class frmabout;
 }
 
 namespace anchor {
 
-class QAnchorWidget : public QWidget {
+class QAnchorWidget : public host::qt::ControlWidget {
     Q_OBJECT
     Q_PROPERTY(bool Enabled READ Enabled WRITE setEnabled)
     Q_PROPERTY(int MinFormHeight READ MinFormHeight WRITE setMinFormHeight)
@@ -57,8 +53,6 @@ class QAnchorWidget : public QWidget {
     Q_PROPERTY(QString Anchorit READ Anchorit WRITE setAnchorit DESIGNABLE false STORED false)
 
 public:
-    using SiteFactory = std::function<std::unique_ptr<host::qt::WidgetSite>(QWidget* control)>;
-
     explicit QAnchorWidget(QWidget* parent = nullptr);
     // For a designer: `makeSite` gives the control its site; siting waits for
     // the event loop.
@@ -98,34 +92,23 @@ public:
     [[nodiscard]] double savedFirstHeight() const;
     [[nodiscard]] double savedFirstWidth() const;
 
-    [[nodiscard]] bool sited() const { return sited_; }
-    // Sites the control now if it can (a parent and a form); done by itself
-    // otherwise.
-    void site();
     [[nodiscard]] QAnchor& control() { return *core_; }
-    [[nodiscard]] host::qt::WidgetSite& widgetSite() { return *site_; }
-    [[nodiscard]] QSize sizeHint() const override;
 
 signals:
     void AfterResize(float XScale, float YScale);
 
 protected:
-    bool event(QEvent* event) override;
-    void paintEvent(QPaintEvent* event) override;
+    void initProperties() override;
+    void readProperties(host::PropertyBag& saved) override;
+    void release(host::PropertyBag& saved) override;
+    // In client pixels.
+    [[nodiscard]] host::Value designLength(int pixels) const override;
 
 private:
-    void init(std::unique_ptr<host::qt::WidgetSite> site);
     void makeCore();
-    void unsite();
-    [[nodiscard]] host::Value pending(const char* name, host::Value fallback) const;
-    void runLet(const char* what, const std::function<void()>& let);
+    void dropCore();
 
-    std::shared_ptr<host::qt::WidgetSite> site_;
     std::shared_ptr<QAnchor> core_;
-    host::MemoryBag pending_;  // saved values set before the control is sited
-    bool sited_ = false;
-    bool deferred_ = false;
-    QPointer<QWidget> sitedForm_;
     QPointer<subclass::frmabout> about_;
 };
 

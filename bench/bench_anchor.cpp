@@ -1,10 +1,9 @@
 // The anchor control's layout pass: a form of 300 anchored controls resized
 // 100 times, through the Qt bridge (offscreen) and on the headless model.
 //
-// Through Qt the pass is timed from inside the form's own WM_SIZE handling:
-// two clients of the subclassing module stand around the control (the one
-// attached last runs first), so the figure is the control's sync, recording
-// and placing of 300 widgets, without Qt's painting.
+// Through Qt the pass is timed from inside the form's own WM_SIZE handling
+// (LayoutControlBench.h), so the figure is the control's sync, recording and
+// placing of 300 widgets, without Qt's painting.
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
@@ -14,6 +13,7 @@
 #include <memory>
 #include <string>
 
+#include "LayoutControlBench.h"
 #include "anchor/QAnchor.h"
 #include "anchor/QAnchorWidget.h"
 #include "host/model/Desktop.h"
@@ -24,38 +24,8 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
 constexpr int kControls = 300;
-constexpr int kResizes = 100;
 const char* const kFlags[] = {"1100", "0011", "1111", "0110", "1001", "0000", "1010", "0101"};
-
-QApplication& application() {
-    static QApplication* app = [] {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-        static int argc = 1;
-        static char name[] = "bench_anchor";
-        static char* argv[] = {name, nullptr};
-        return new QApplication(argc, argv);
-    }();
-    return *app;
-}
-
-class Stopwatch : public subclass::ISubclass {
-public:
-    explicit Stopwatch(bool start) : start_(start) { setMsgResponse(subclass::emrPostProcess); }
-    host::LResult WindowProc(host::Hwnd, std::uint32_t, host::WParam, host::LParam) override {
-        if (start_)
-            began = Clock::now();
-        else
-            total += Clock::now() - began;
-        return 0;
-    }
-    static inline Clock::time_point began;
-    static inline Clock::duration total{};
-
-private:
-    bool start_;
-};
 
 std::string anchorList() {
     std::string s;
@@ -64,7 +34,7 @@ std::string anchorList() {
 }
 
 void BM_QtLayoutPass(benchmark::State& state) {
-    application();
+    bench::application("bench_anchor");
     QWidget form;
     form.resize(1000, 800);
     for (int i = 0; i < kControls; ++i) {
@@ -74,36 +44,16 @@ void BM_QtLayoutPass(benchmark::State& state) {
         c->setObjectName(QStringLiteral("C%1").arg(i));
         c->setGeometry(10 + (i % 20) * 48, 10 + (i / 20) * 50, 44, 24);
     }
-    auto& windows = host::qt::QtWindows::instance();
-    const host::Hwnd hwnd = windows.handleOf(&form);
-    auto stop = std::make_shared<Stopwatch>(false);
-    anchor::module().AttachMessage(stop, hwnd, host::WM_SIZE);
-    auto* control = new anchor::QAnchorWidget(&form);
-    control->setAnchor(
-        QString::fromStdString(anchorList()).replace(QLatin1Char('\r'), QLatin1Char('\n')));
-    auto start = std::make_shared<Stopwatch>(true);
-    anchor::module().AttachMessage(start, hwnd, host::WM_SIZE);
-    form.show();
-    QApplication::processEvents();
-
-    std::int64_t passes = 0;
-    for (auto _ : state) {
-        Stopwatch::total = {};
-        for (int r = 0; r < kResizes; ++r) {
-            form.resize(1000 + (r % 2 == 0 ? 120 : -40), 800 + (r % 3) * 30);
-            QApplication::processEvents();
-        }
-        state.SetIterationTime(std::chrono::duration<double>(Stopwatch::total).count());
-        passes += kResizes;
-    }
-    state.counters["passes"] = static_cast<double>(passes);
-    anchor::module().DetachMessage(*start, hwnd, host::WM_SIZE);
-    anchor::module().DetachMessage(*stop, hwnd, host::WM_SIZE);
+    bench::timePasses(state, anchor::module(), form, [&] {
+        auto* control = new anchor::QAnchorWidget(&form);
+        control->setAnchor(
+            QString::fromStdString(anchorList()).replace(QLatin1Char('\r'), QLatin1Char('\n')));
+    });
 }
 
 // The same resizes, timed whole: Qt delivering each resize and repainting.
 void BM_QtResizeWithPainting(benchmark::State& state) {
-    application();
+    bench::application("bench_anchor");
     QWidget form;
     form.resize(1000, 800);
     for (int i = 0; i < kControls; ++i) {
@@ -116,12 +66,7 @@ void BM_QtResizeWithPainting(benchmark::State& state) {
         QString::fromStdString(anchorList()).replace(QLatin1Char('\r'), QLatin1Char('\n')));
     form.show();
     QApplication::processEvents();
-    for (auto _ : state) {
-        for (int r = 0; r < kResizes; ++r) {
-            form.resize(1000 + (r % 2 == 0 ? 120 : -40), 800 + (r % 3) * 30);
-            QApplication::processEvents();
-        }
-    }
+    for (auto _ : state) bench::resizeSteps(form);
 }
 
 // The control's rules alone, on the headless model.
@@ -140,10 +85,7 @@ void BM_ModelLayoutPass(benchmark::State& state) {
     bag.put("FirstWidth", 1000.0f);
     control->ReadProperties(bag);
     desktop.SendMessage(form->window, host::WM_WINDOWPOSCHANGING, 0, 0);
-    for (auto _ : state) {
-        for (int r = 0; r < kResizes; ++r)
-            form->resizeClient(1000 + (r % 2 == 0 ? 120 : -40), 800 + (r % 3) * 30);
-    }
+    for (auto _ : state) bench::resizeSteps(*form);
     control->Terminate();
 }
 

@@ -1,10 +1,9 @@
 // The resizer control's resize pass: a form of 300 controls resized 100 times,
 // through the Qt bridge (offscreen) and on the headless model.
 //
-// Through Qt the pass is timed from inside the form's own WM_SIZE handling:
-// two clients of the subclassing module stand around the control (the one
-// attached last runs first), so the figure is the control's check of its
-// table and its scaling of 300 widgets and their fonts, without Qt's painting.
+// Through Qt the pass is timed from inside the form's own WM_SIZE handling
+// (LayoutControlBench.h), so the figure is the control's check of its table
+// and its scaling of 300 widgets and their fonts, without Qt's painting.
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
@@ -16,6 +15,7 @@
 #include <memory>
 #include <string>
 
+#include "LayoutControlBench.h"
 #include "host/model/Desktop.h"
 #include "host/model/FakeObjects.h"
 #include "host/model/FakeSite.h"
@@ -26,37 +26,7 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
 constexpr int kControls = 300;
-constexpr int kResizes = 100;
-
-QApplication& application() {
-    static QApplication* app = [] {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-        static int argc = 1;
-        static char name[] = "bench_resizer";
-        static char* argv[] = {name, nullptr};
-        return new QApplication(argc, argv);
-    }();
-    return *app;
-}
-
-class Stopwatch : public subclass::ISubclass {
-public:
-    explicit Stopwatch(bool start) : start_(start) { setMsgResponse(subclass::emrPostProcess); }
-    host::LResult WindowProc(host::Hwnd, std::uint32_t, host::WParam, host::LParam) override {
-        if (start_)
-            began = Clock::now();
-        else
-            total += Clock::now() - began;
-        return 0;
-    }
-    static inline Clock::time_point began;
-    static inline Clock::duration total{};
-
-private:
-    bool start_;
-};
 
 // 300 controls: buttons, labels and text boxes on the form, every tenth
 // position a frame holding the next controls, so that both passes work.
@@ -92,44 +62,18 @@ void fill(QWidget& form) {
     }
 }
 
-void resizeSteps(QWidget& form) {
-    for (int r = 0; r < kResizes; ++r) {
-        form.resize(1000 + (r % 2 == 0 ? 120 : -40), 800 + (r % 3) * 30);
-        QApplication::processEvents();
-    }
-}
-
 void BM_QtResizePass(benchmark::State& state) {
-    application();
+    bench::application("bench_resizer");
     QWidget form;
     form.resize(1000, 800);
     fill(form);
-    auto& windows = host::qt::QtWindows::instance();
-    const host::Hwnd hwnd = windows.handleOf(&form);
-    auto stop = std::make_shared<Stopwatch>(false);
-    resizer::module().AttachMessage(stop, hwnd, host::WM_SIZE);
-    new resizer::QResizerWidget(&form);
-    auto start = std::make_shared<Stopwatch>(true);
-    resizer::module().AttachMessage(start, hwnd, host::WM_SIZE);
-    form.show();
-    QApplication::processEvents();
-
-    std::int64_t passes = 0;
-    for (auto _ : state) {
-        Stopwatch::total = {};
-        resizeSteps(form);
-        state.SetIterationTime(std::chrono::duration<double>(Stopwatch::total).count());
-        passes += kResizes;
-    }
-    state.counters["passes"] = static_cast<double>(passes);
-    resizer::module().DetachMessage(*start, hwnd, host::WM_SIZE);
-    resizer::module().DetachMessage(*stop, hwnd, host::WM_SIZE);
+    bench::timePasses(state, resizer::module(), form, [&] { new resizer::QResizerWidget(&form); });
 }
 
 // The same resizes, timed whole: Qt delivering each resize and repainting.
 // With the fonts left alone (state.range(0) 0) and scaled too (1).
 void BM_QtResizeWithPainting(benchmark::State& state) {
-    application();
+    bench::application("bench_resizer");
     QWidget form;
     form.resize(1000, 800);
     fill(form);
@@ -137,19 +81,19 @@ void BM_QtResizeWithPainting(benchmark::State& state) {
     control->setResizeFont(state.range(0) != 0);
     form.show();
     QApplication::processEvents();
-    for (auto _ : state) resizeSteps(form);
+    for (auto _ : state) bench::resizeSteps(form);
 }
 
 // The same form and resizes without the control: what Qt's own delivery and
 // painting take (the controls keep their places).
 void BM_QtResizeWithoutControl(benchmark::State& state) {
-    application();
+    bench::application("bench_resizer");
     QWidget form;
     form.resize(1000, 800);
     fill(form);
     form.show();
     QApplication::processEvents();
-    for (auto _ : state) resizeSteps(form);
+    for (auto _ : state) bench::resizeSteps(form);
 }
 
 // The control's rules alone, on the headless model.
@@ -169,10 +113,7 @@ void BM_ModelResizePass(benchmark::State& state) {
     bag.put("FirstWidth", std::int32_t{15000});
     control->ReadProperties(bag);
     desktop.SendMessage(form->window, host::WM_WINDOWPOSCHANGING, 0, 0);
-    for (auto _ : state) {
-        for (int r = 0; r < kResizes; ++r)
-            form->resizeClient(1000 + (r % 2 == 0 ? 120 : -40), 800 + (r % 3) * 30);
-    }
+    for (auto _ : state) bench::resizeSteps(*form);
     control->Terminate();
 }
 

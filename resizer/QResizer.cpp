@@ -6,11 +6,15 @@
 #include <unordered_map>
 
 #include "host/Error.h"
+#include "host/FormLimits.h"
 #include "host/Scale.h"
 
 namespace resizer {
 
 namespace {
+
+using host::asBool;
+using host::asLong;
 
 using host::Member;
 
@@ -44,34 +48,6 @@ public:
 private:
     bool& flag_;
 };
-
-bool asBool(const host::Value& v) {
-    return std::visit(
-        [](const auto& x) -> bool {
-            using T = std::decay_t<decltype(x)>;
-            if constexpr (std::is_same_v<T, std::string>)
-                return x == "True" || x == "true" || x == "-1" || x == "1";
-            else
-                return x != 0;
-        },
-        v);
-}
-
-std::int32_t asLong(const host::Value& v) {
-    return std::visit(
-        [](const auto& x) -> std::int32_t {
-            using T = std::decay_t<decltype(x)>;
-            if constexpr (std::is_same_v<T, std::string>)
-                return static_cast<std::int32_t>(std::strtol(x.c_str(), nullptr, 10));
-            else if constexpr (std::is_same_v<T, bool>)
-                return x ? -1 : 0;
-            else if constexpr (std::is_same_v<T, float>)
-                return host::CLng(x);
-            else
-                return x;
-        },
-        v);
-}
 
 // A left edge (or a line's X) on a hidden tab page stands 75000 to the left of
 // its place on the visible page.
@@ -115,14 +91,6 @@ const std::vector<std::string>& QResizer::savedPropertyNames() {
 
 bool QResizer::active() { return site_.UserMode() || workAtDesignTime_; }
 
-void QResizer::findFormHwnd() {
-    const host::ObjectRef parent = site_.Parent();
-    if (parent && parent->IsForm())
-        formHwnd_ = parent->hwnd().value_or(0);
-    else
-        formHwnd_ = site_.ContainerHwnd();
-}
-
 void QResizer::attach() {
     const std::shared_ptr<ISubclass> self = shared_from_this();
     attached_ = true;
@@ -139,7 +107,7 @@ void QResizer::InitProperties() {
     initialised_ = false;
     smartDetect_ = false;
     workAtDesignTime_ = false;
-    findFormHwnd();
+    formHwnd_ = host::formWindow(site_);
     setFirstHeight(host::CLng(ClientHeightTwips(formHwnd_)));
     setFirstWidth(host::CLng(ClientWidthTwips(formHwnd_)));
     currentClientHeight_ = firstHeight_;
@@ -159,7 +127,7 @@ void QResizer::ReadProperties(host::PropertyBag& bag) {
     firstWidth_ = asLong(bag.ReadProperty("FirstWidth", std::int32_t{0}));
     workAtDesignTime_ = asBool(bag.ReadProperty("WorkAtDesignTime", false));
     smartDetect_ = asBool(bag.ReadProperty("SmartDetect", false));
-    findFormHwnd();
+    formHwnd_ = host::formWindow(site_);
     attach();
 }
 
@@ -280,7 +248,8 @@ host::LResult QResizer::WindowProc(host::Hwnd /*hwnd*/, std::uint32_t iMsg, host
         switch (iMsg) {
             case host::WM_GETMINMAXINFO:
                 if (enabled_ && initialised_ && !busy_ && active() && lParam != 0)
-                    maxTrackingSize(*reinterpret_cast<host::MINMAXINFO*>(lParam));
+                    host::limitTracking(limits(), site_,
+                                        *reinterpret_cast<host::MINMAXINFO*>(lParam));
                 break;
             case host::WM_SIZE:
                 // Busy is not asked: a size change made by the limits is laid out.
@@ -294,7 +263,7 @@ host::LResult QResizer::WindowProc(host::Hwnd /*hwnd*/, std::uint32_t iMsg, host
                 break;
             case host::WM_SIZING:
                 if (enabled_ && !busy_ && active() && lParam != 0)
-                    sizeClamp(*reinterpret_cast<host::RECT*>(lParam));
+                    host::clampSizing(limits(), site_, *reinterpret_cast<host::RECT*>(lParam));
                 break;
             case host::WM_EXITSIZEMOVE:
                 if (!site_.UserMode()) {
@@ -323,52 +292,13 @@ void QResizer::firstTimeSetUp() {
     initialised_ = true;
 }
 
-void QResizer::maxTrackingSize(host::MINMAXINFO& info) const {
-    if (maxFormWidth_ > 0)
-        info.ptMaxTrackSize.x = host::CLng(maxFormWidth_ / site_.TwipsPerPixelX());
-    if (maxFormHeight_ > 0)
-        info.ptMaxTrackSize.y = host::CLng(maxFormHeight_ / site_.TwipsPerPixelY());
-}
-
-void QResizer::sizeClamp(host::RECT& rect) const {
-    const double tx = site_.TwipsPerPixelX();
-    const double ty = site_.TwipsPerPixelY();
-    std::int32_t w = rect.right - rect.left;
-    std::int32_t h = rect.bottom - rect.top;
-    if (minFormWidth_ > 0 && w * tx < minFormWidth_) w = host::CLng(minFormWidth_ / tx);
-    if (minFormHeight_ > 0 && h * ty < minFormHeight_) h = host::CLng(minFormHeight_ / ty);
-    if (maxFormWidth_ > 0 && w * tx > maxFormWidth_) w = host::CLng(maxFormWidth_ / tx);
-    if (maxFormHeight_ > 0 && h * ty > maxFormHeight_) h = host::CLng(maxFormHeight_ / ty);
-    // Left and top stay, whichever edge is dragged.
-    rect.right = rect.left + w;
-    rect.bottom = rect.top + h;
-}
-
 void QResizer::ApplyFormLimits() {
     busy_ = true;
     const ClearOnExit notBusy(busy_);
     if (!active()) return;
     const host::ObjectRef parent = site_.Parent();
     if (!parent || !parent->IsForm()) return;
-    // The limits are the form's outer size: compare that, and set it. Each
-    // test measures afresh, so it sees what the one before it did.
-    auto outer = [&](Member m) {
-        const auto v = parent->Get(m);
-        if (!v) throw host::Error(host::err::NotSupported);
-        return *v;
-    };
-    auto setOuter = [&](Member m, std::int32_t value) {
-        if (!parent->Set(m, static_cast<float>(value)))
-            throw host::Error(host::err::InvalidPropertyValue);
-    };
-    if (maxFormHeight_ > 0 && outer(Member::Height) > maxFormHeight_)
-        setOuter(Member::Height, maxFormHeight_);
-    if (minFormHeight_ > 0 && outer(Member::Height) < minFormHeight_)
-        setOuter(Member::Height, minFormHeight_);
-    if (maxFormWidth_ > 0 && outer(Member::Width) > maxFormWidth_)
-        setOuter(Member::Width, maxFormWidth_);
-    if (minFormWidth_ > 0 && outer(Member::Width) < minFormWidth_)
-        setOuter(Member::Width, minFormWidth_);
+    host::enforceLimits(limits(), *parent);
 }
 
 host::ObjectRef QResizer::fetch(std::int32_t position) {

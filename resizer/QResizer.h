@@ -26,6 +26,7 @@
 #include <string>
 #include <vector>
 
+#include "host/FormLimits.h"
 #include "host/Site.h"
 #include "subclass/ISubclass.h"
 #include "subclass/MSubclass.h"
@@ -151,12 +152,12 @@ public:
 
 private:
     [[nodiscard]] bool active();
-    void findFormHwnd();
     void attach();
     void firstTimeSetUp();
     void retake();
-    void maxTrackingSize(host::MINMAXINFO& info) const;
-    void sizeClamp(host::RECT& rect) const;
+    [[nodiscard]] host::FormLimits limits() const {
+        return {minFormHeight_, maxFormHeight_, minFormWidth_, maxFormWidth_};
+    }
     void ApplyFormLimits();
     [[nodiscard]] host::ObjectRef fetch(std::int32_t position);
 

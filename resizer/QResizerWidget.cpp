@@ -1,11 +1,7 @@
 #include "resizer/QResizerWidget.h"
 
-#include <QEvent>
 #include <QMetaMethod>
-#include <QPainter>
-#include <QTimer>
 
-#include "host/Error.h"
 #include "host/qt/Modal.h"
 #include "host/qt/QtWindows.h"
 #include "host/qt/WidgetObject.h"
@@ -14,16 +10,7 @@
 #include "subclass/frmabout.h"
 #include "ui/Twips.h"
 
-using namespace Qt::StringLiterals;
-
 namespace resizer {
-
-namespace {
-
-// The face keeps the size of its picture: 435 twips.
-constexpr int kFaceSize = 29;
-
-}  // namespace
 
 subclass::MSubclass& module() {
     static subclass::MSubclass* m =
@@ -31,26 +18,18 @@ subclass::MSubclass& module() {
     return *m;
 }
 
-QResizerWidget::QResizerWidget(QWidget* parent) : QWidget(parent) {
-    init(std::make_unique<host::qt::WidgetSite>(this));
+QResizerWidget::QResizerWidget(QWidget* parent) : ControlWidget(parent, "QResizer", &resizerIcon) {
+    makeCore();
     site();
 }
 
-QResizerWidget::QResizerWidget(QWidget* parent, const SiteFactory& makeSite) : QWidget(parent) {
-    deferred_ = true;
-    init(makeSite ? makeSite(this) : std::make_unique<host::qt::WidgetSite>(this));
-    QTimer::singleShot(0, this, [this] { site(); });
-}
-
-void QResizerWidget::init(std::unique_ptr<host::qt::WidgetSite> site) {
-    setObjectName(u"QResizer1"_s);
-    setFixedSize(kFaceSize, kFaceSize);
-    site_ = std::move(site);
+QResizerWidget::QResizerWidget(QWidget* parent, const SiteFactory& makeSite)
+    : ControlWidget(parent, "QResizer", &resizerIcon, makeSite) {
     makeCore();
 }
 
 void QResizerWidget::makeCore() {
-    core_ = std::make_shared<QResizer>(site_, module());
+    core_ = std::make_shared<QResizer>(sharedSite(), module());
     core_->AfterResize = [this](float x, float y) { emit AfterResize(x, y); };
     core_->showAbout = [this] { About(); };
     core_->BeforeResizeControl = [this](host::ObjectRef& control, float& left, float& top,
@@ -68,102 +47,27 @@ void QResizerWidget::makeCore() {
     };
 }
 
-QResizerWidget::~QResizerWidget() {
+void QResizerWidget::dropCore() {
     core_->AfterResize = nullptr;
     core_->BeforeResizeControl = nullptr;
     core_->showAbout = nullptr;
     core_->Terminate();
 }
 
-QSize QResizerWidget::sizeHint() const { return {kFaceSize, kFaceSize}; }
+QResizerWidget::~QResizerWidget() { dropCore(); }
 
-void QResizerWidget::site() {
-    QWidget* form = site_->formWidget();
-    if (sited_ || form == nullptr || !form->isAncestorOf(this)) return;
-    sited_ = true;
-    sitedForm_ = form;
-    if (!deferred_ || site_->UserMode()) {
-        // Made at run time: until the program or its saved form says otherwise,
-        // the form's size now is the size it was designed at.
-        if (!pending_.contains("FirstHeight"))
-            pending_.put("FirstHeight", std::int32_t{form->height() * ui::kTwipsPerPixel});
-        if (!pending_.contains("FirstWidth"))
-            pending_.put("FirstWidth", std::int32_t{form->width() * ui::kTwipsPerPixel});
-    }
-    try {
-        // Only a control placed new in a designer starts from its defaults.
-        if (deferred_ && pending_.empty() && !site_->UserMode())
-            core_->InitProperties();
-        else
-            core_->ReadProperties(pending_);
-    } catch (const host::Error& e) {
-        qWarning("QResizer: %s", e.what());
-    }
-    pending_.clear();
-    site_->Sited();
-    if (site_->UserMode()) hide();
-}
+void QResizerWidget::initProperties() { core_->InitProperties(); }
 
-void QResizerWidget::unsite() {
-    // Taken off its form (a designer's delete keeps it for undo): it lets the
-    // form go, keeping its saved values for the next form it is put on.
-    pending_.clear();
-    core_->WriteProperties(pending_);
-    core_->AfterResize = nullptr;
-    core_->BeforeResizeControl = nullptr;
-    core_->showAbout = nullptr;
-    core_->Terminate();
+void QResizerWidget::readProperties(host::PropertyBag& saved) { core_->ReadProperties(saved); }
+
+void QResizerWidget::release(host::PropertyBag& saved) {
+    core_->WriteProperties(saved);
+    dropCore();
     makeCore();
-    sited_ = false;
-    sitedForm_ = nullptr;
 }
 
-bool QResizerWidget::event(QEvent* e) {
-    if (e->type() == QEvent::ParentChange) {
-        QWidget* form = site_->formWidget();
-        if (sited_ && (form != sitedForm_ || form == nullptr || !form->isAncestorOf(this)))
-            unsite();
-        if (!sited_) {
-            if (deferred_)
-                QTimer::singleShot(0, this, [this] { site(); });
-            else
-                site();
-        }
-    }
-    return QWidget::event(e);
-}
-
-void QResizerWidget::paintEvent(QPaintEvent*) {
-    QPainter p(this);
-    p.drawPixmap(0, 0, resizerIcon(kFaceSize));
-}
-
-host::Value QResizerWidget::pending(const char* name, host::Value fallback) const {
-    return const_cast<host::MemoryBag&>(pending_).ReadProperty(name, fallback);
-}
-
-void QResizerWidget::runLet(const char* what, const std::function<void()>& let) {
-    // A property set has no caller to tell of a failure but the log.
-    try {
-        let();
-    } catch (const std::exception& e) {
-        qWarning("QResizer.%s: %s", what, e.what());
-    }
-}
-
-template <typename T>
-T QResizerWidget::saved(const char* name, T fallback, T (QResizer::*get)() const) const {
-    if (!sited_) return std::get<T>(pending(name, fallback));
-    return ((*core_).*get)();
-}
-
-template <typename T>
-void QResizerWidget::let(const char* name, T value, void (QResizer::*set)(T)) {
-    if (!sited_) {
-        pending_.put(name, value);
-        return;
-    }
-    runLet(name, [&] { ((*core_).*set)(value); });
+host::Value QResizerWidget::designLength(int pixels) const {
+    return std::int32_t{pixels * ui::kTwipsPerPixel};
 }
 
 // ---- interface ----
@@ -175,59 +79,63 @@ void QResizerWidget::About() {
     host::qt::runModal(*box);
 }
 
-bool QResizerWidget::ResizeFont() const { return saved("ResizeFont", true, &QResizer::ResizeFont); }
-void QResizerWidget::setResizeFont(bool value) {
-    let("ResizeFont", value, &QResizer::setResizeFont);
+bool QResizerWidget::ResizeFont() const {
+    return saved("ResizeFont", true, *core_, &QResizer::ResizeFont);
 }
-bool QResizerWidget::Enabled() const { return saved("Enabled", true, &QResizer::Enabled); }
-void QResizerWidget::setEnabled(bool value) { let("Enabled", value, &QResizer::setEnabled); }
+void QResizerWidget::setResizeFont(bool value) {
+    let("ResizeFont", value, *core_, &QResizer::setResizeFont);
+}
+bool QResizerWidget::Enabled() const { return saved("Enabled", true, *core_, &QResizer::Enabled); }
+void QResizerWidget::setEnabled(bool value) {
+    let("Enabled", value, *core_, &QResizer::setEnabled);
+}
 int QResizerWidget::MinFormHeight() const {
-    return saved("MinFormHeight", std::int32_t{0}, &QResizer::MinFormHeight);
+    return saved("MinFormHeight", std::int32_t{0}, *core_, &QResizer::MinFormHeight);
 }
 void QResizerWidget::setMinFormHeight(int value) {
-    let("MinFormHeight", std::int32_t{value}, &QResizer::setMinFormHeight);
+    let("MinFormHeight", std::int32_t{value}, *core_, &QResizer::setMinFormHeight);
 }
 int QResizerWidget::MaxFormHeight() const {
-    return saved("MaxFormHeight", std::int32_t{0}, &QResizer::MaxFormHeight);
+    return saved("MaxFormHeight", std::int32_t{0}, *core_, &QResizer::MaxFormHeight);
 }
 void QResizerWidget::setMaxFormHeight(int value) {
-    let("MaxFormHeight", std::int32_t{value}, &QResizer::setMaxFormHeight);
+    let("MaxFormHeight", std::int32_t{value}, *core_, &QResizer::setMaxFormHeight);
 }
 int QResizerWidget::MinFormWidth() const {
-    return saved("MinFormWidth", std::int32_t{0}, &QResizer::MinFormWidth);
+    return saved("MinFormWidth", std::int32_t{0}, *core_, &QResizer::MinFormWidth);
 }
 void QResizerWidget::setMinFormWidth(int value) {
-    let("MinFormWidth", std::int32_t{value}, &QResizer::setMinFormWidth);
+    let("MinFormWidth", std::int32_t{value}, *core_, &QResizer::setMinFormWidth);
 }
 int QResizerWidget::MaxFormWidth() const {
-    return saved("MaxFormWidth", std::int32_t{0}, &QResizer::MaxFormWidth);
+    return saved("MaxFormWidth", std::int32_t{0}, *core_, &QResizer::MaxFormWidth);
 }
 void QResizerWidget::setMaxFormWidth(int value) {
-    let("MaxFormWidth", std::int32_t{value}, &QResizer::setMaxFormWidth);
+    let("MaxFormWidth", std::int32_t{value}, *core_, &QResizer::setMaxFormWidth);
 }
 int QResizerWidget::FirstHeight() const {
-    return saved("FirstHeight", std::int32_t{0}, &QResizer::FirstHeight);
+    return saved("FirstHeight", std::int32_t{0}, *core_, &QResizer::FirstHeight);
 }
 void QResizerWidget::setFirstHeight(int value) {
-    let("FirstHeight", std::int32_t{value}, &QResizer::setFirstHeight);
+    let("FirstHeight", std::int32_t{value}, *core_, &QResizer::setFirstHeight);
 }
 int QResizerWidget::FirstWidth() const {
-    return saved("FirstWidth", std::int32_t{0}, &QResizer::FirstWidth);
+    return saved("FirstWidth", std::int32_t{0}, *core_, &QResizer::FirstWidth);
 }
 void QResizerWidget::setFirstWidth(int value) {
-    let("FirstWidth", std::int32_t{value}, &QResizer::setFirstWidth);
+    let("FirstWidth", std::int32_t{value}, *core_, &QResizer::setFirstWidth);
 }
 bool QResizerWidget::WorkAtDesignTime() const {
-    return saved("WorkAtDesignTime", false, &QResizer::WorkAtDesignTime);
+    return saved("WorkAtDesignTime", false, *core_, &QResizer::WorkAtDesignTime);
 }
 void QResizerWidget::setWorkAtDesignTime(bool value) {
-    let("WorkAtDesignTime", value, &QResizer::setWorkAtDesignTime);
+    let("WorkAtDesignTime", value, *core_, &QResizer::setWorkAtDesignTime);
 }
 bool QResizerWidget::SmartDetect() const {
-    return saved("SmartDetect", false, &QResizer::SmartDetect);
+    return saved("SmartDetect", false, *core_, &QResizer::SmartDetect);
 }
 void QResizerWidget::setSmartDetect(bool value) {
-    let("SmartDetect", value, &QResizer::setSmartDetect);
+    let("SmartDetect", value, *core_, &QResizer::setSmartDetect);
 }
 
 void QResizerWidget::ContainerResized() {

@@ -25,22 +25,18 @@
 // It shows its icon in the designer and hides itself at run time.
 #include <QPointer>
 #include <QWidget>
-#include <functional>
 #include <memory>
 
-#include "host/Site.h"
+#include "host/qt/ControlWidget.h"
 #include "resizer/QResizer.h"
 
-namespace host::qt {
-class WidgetSite;
-}
 namespace subclass {
 class frmabout;
 }
 
 namespace resizer {
 
-class QResizerWidget : public QWidget {
+class QResizerWidget : public host::qt::ControlWidget {
     Q_OBJECT
     Q_PROPERTY(bool ResizeFont READ ResizeFont WRITE setResizeFont)
     Q_PROPERTY(bool Enabled READ Enabled WRITE setEnabled)
@@ -54,8 +50,6 @@ class QResizerWidget : public QWidget {
     Q_PROPERTY(bool SmartDetect READ SmartDetect WRITE setSmartDetect)
 
 public:
-    using SiteFactory = std::function<std::unique_ptr<host::qt::WidgetSite>(QWidget* control)>;
-
     explicit QResizerWidget(QWidget* parent = nullptr);
     // For a designer: `makeSite` gives the control its site; siting waits for
     // the event loop.
@@ -88,13 +82,7 @@ public:
     void setSmartDetect(bool value);
     void ContainerResized();
 
-    [[nodiscard]] bool sited() const { return sited_; }
-    // Sites the control now if it can (a parent and a form); done by itself
-    // otherwise.
-    void site();
     [[nodiscard]] QResizer& control() { return *core_; }
-    [[nodiscard]] host::qt::WidgetSite& widgetSite() { return *site_; }
-    [[nodiscard]] QSize sizeHint() const override;
 
 signals:
     // Before each control is moved, with what it is about to get (twips of its
@@ -107,26 +95,17 @@ signals:
     void AfterResize(float XScale, float YScale);
 
 protected:
-    bool event(QEvent* event) override;
-    void paintEvent(QPaintEvent* event) override;
+    void initProperties() override;
+    void readProperties(host::PropertyBag& saved) override;
+    void release(host::PropertyBag& saved) override;
+    // In twips.
+    [[nodiscard]] host::Value designLength(int pixels) const override;
 
 private:
-    void init(std::unique_ptr<host::qt::WidgetSite> site);
     void makeCore();
-    void unsite();
-    [[nodiscard]] host::Value pending(const char* name, host::Value fallback) const;
-    void runLet(const char* what, const std::function<void()>& let);
-    template <typename T>
-    [[nodiscard]] T saved(const char* name, T fallback, T (QResizer::*get)() const) const;
-    template <typename T>
-    void let(const char* name, T value, void (QResizer::*set)(T));
+    void dropCore();
 
-    std::shared_ptr<host::qt::WidgetSite> site_;
     std::shared_ptr<QResizer> core_;
-    host::MemoryBag pending_;  // saved values set before the control is sited
-    bool sited_ = false;
-    bool deferred_ = false;
-    QPointer<QWidget> sitedForm_;
     QPointer<subclass::frmabout> about_;
 };
 

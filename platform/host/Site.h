@@ -19,6 +19,14 @@ namespace host {
 // A saved property's value: Boolean, Long, Single or String.
 using Value = std::variant<bool, std::int32_t, float, std::string>;
 
+// A saved value read as the property's own type, as a form's loader converts
+// it: a text "True", "true", "-1" or "1" is True; True is -1 as a number; a
+// Single becomes a Long rounded half to even; a number is no text.
+[[nodiscard]] bool asBool(const Value& v);
+[[nodiscard]] std::int32_t asLong(const Value& v);
+[[nodiscard]] float asSingle(const Value& v);
+[[nodiscard]] std::string asString(const Value& v);
+
 // The host form's saved properties of one control.
 class PropertyBag {
 public:

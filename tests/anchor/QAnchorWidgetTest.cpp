@@ -22,6 +22,7 @@
 #include "host/qt/Modal.h"
 #include "host/qt/QtWindows.h"
 #include "host/qt/WidgetSite.h"
+#include "host/qt/testing/ControlWidgetTesting.h"
 #include "subclass/frmabout.h"
 #include "ui/testing/QtTestApplication.h"
 #include "ui_AnchoredForm.h"
@@ -31,39 +32,13 @@ using namespace Qt::StringLiterals;
 namespace {
 
 using anchor::QAnchorWidget;
-
-void settle() {
-    for (int i = 0; i < 3; ++i) QApplication::processEvents();
-}
-
-void resizeClient(QWidget& form, int width, int height) {
-    form.resize(width, height);
-    settle();
-}
-
-std::string here(const char* file) { return (std::filesystem::current_path() / file).string(); }
-
-// The modal hook answered by the test for as long as it lives.
-struct ModalScript {
-    explicit ModalScript(std::function<int(QDialog&)> runner) {
-        host::qt::setModalRunner(std::move(runner));
-    }
-    ~ModalScript() { host::qt::setModalRunner({}); }
-};
-
-// A designer's site without Designer: user mode False.
-class DesignSite : public host::qt::WidgetSite {
-public:
-    using WidgetSite::WidgetSite;
-    bool UserMode() override { return false; }
-    void PropertyChanged(const std::string& name) override { changes.push_back(name); }
-    std::vector<std::string> changes;
-};
-
-// Made before any widget, which needs the application.
-struct WithApplication {
-    WithApplication() { ui::testing::qtApplication(); }
-};
+using host::qt::testing::Core;
+using host::qt::testing::DesignSite;
+using host::qt::testing::here;
+using host::qt::testing::ModalScript;
+using host::qt::testing::resizeClient;
+using host::qt::testing::settle;
+using host::qt::testing::WithApplication;
 
 class AnchoredFormTest : public ::testing::Test {
 protected:
@@ -347,11 +322,6 @@ TEST(PropAnchorPage, CancelWritesNothing) {
     dialog.buttons->button(QDialogButtonBox::Cancel)->click();
     EXPECT_EQ(d.control->control().anchorList(), before);
 }
-
-// Designer's side, without Designer: the plugin loaded from its file.
-struct Core : QDesignerFormEditorInterface {
-    Core() { setExtensionManager(new QExtensionManager(this)); }
-};
 
 TEST(DesignerPlugin, LoadsAndCreatesTheControlAndItsPage) {
     ui::testing::qtApplication();

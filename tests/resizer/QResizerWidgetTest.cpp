@@ -26,6 +26,7 @@
 #include "host/qt/QtWindows.h"
 #include "host/qt/TabStrip.h"
 #include "host/qt/WidgetSite.h"
+#include "host/qt/testing/ControlWidgetTesting.h"
 #include "resizer/QResizerWidget.h"
 #include "subclass/frmabout.h"
 #include "ui/testing/QtTestApplication.h"
@@ -35,32 +36,16 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
+using host::qt::testing::Core;
+using host::qt::testing::DesignSite;
+using host::qt::testing::here;
+using host::qt::testing::ModalScript;
+using host::qt::testing::resizeClient;
+using host::qt::testing::settle;
+using host::qt::testing::WithApplication;
 using resizer::QResizerWidget;
 
-void settle() {
-    for (int i = 0; i < 3; ++i) QApplication::processEvents();
-}
-
-void resizeClient(QWidget& form, int width, int height) {
-    form.resize(width, height);
-    settle();
-}
-
-std::string here(const char* file) { return (std::filesystem::current_path() / file).string(); }
-
 int half(double v) { return static_cast<int>(host::roundHalfEven(v)); }
-
-// The modal hook answered by the test for as long as it lives.
-struct ModalScript {
-    explicit ModalScript(std::function<int(QDialog&)> runner) {
-        host::qt::setModalRunner(std::move(runner));
-    }
-    ~ModalScript() { host::qt::setModalRunner({}); }
-};
-
-struct WithApplication {
-    WithApplication() { ui::testing::qtApplication(); }
-};
 
 struct Placed {
     QRect geometry;
@@ -313,20 +298,6 @@ TEST(QResizerWidget, AboutShowsTheBoxModallyAndOnlyOnce) {
     r->About();
     EXPECT_EQ(shown, 2);
 }
-
-// A designer's site without Designer: user mode False.
-class DesignSite : public host::qt::WidgetSite {
-public:
-    using WidgetSite::WidgetSite;
-    bool UserMode() override { return false; }
-    void PropertyChanged(const std::string& name) override { changes.push_back(name); }
-    std::vector<std::string> changes;
-};
-
-// Designer's side, without Designer: the plugin loaded from its file.
-struct Core : QDesignerFormEditorInterface {
-    Core() { setExtensionManager(new QExtensionManager(this)); }
-};
 
 QDesignerCustomWidgetInterface* loadPlugin(QPluginLoader& loader) {
     QObject* instance = loader.instance();

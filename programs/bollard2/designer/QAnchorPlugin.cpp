@@ -1,11 +1,8 @@
 #include "QAnchorPlugin.h"
 
 #include <QAction>
-#include <QDesignerFormEditorInterface>
 #include <QDesignerFormWindowCursorInterface>
 #include <QDesignerFormWindowInterface>
-#include <QExtensionManager>
-#include <QIcon>
 
 #include "anchor/AnchorIcon.h"
 #include "anchor/PropAnchorPage.h"
@@ -17,17 +14,17 @@ using namespace Qt::StringLiterals;
 
 namespace bollard2 {
 
-QAnchorPlugin::QAnchorPlugin(QObject* parent) : QObject(parent) {}
-
-QString QAnchorPlugin::name() const { return u"anchor::QAnchorWidget"_s; }
-QString QAnchorPlugin::group() const { return u"Bollard2"_s; }
-QString QAnchorPlugin::toolTip() const { return u"Orvel! Anchor Control v2.0"_s; }
-QString QAnchorPlugin::whatsThis() const {
-    return u"Keeps each control of the form at fixed distances from the edges chosen for it, "
-           u"and the form between a minimum and a maximum size."_s;
-}
-QString QAnchorPlugin::includeFile() const { return u"anchor/QAnchorWidget.h"_s; }
-QIcon QAnchorPlugin::icon() const { return QIcon(anchor::anchorIcon(32)); }
+QAnchorPlugin::QAnchorPlugin(QObject* parent)
+    : ControlPlugin(parent,
+                    {.className = u"anchor::QAnchorWidget"_s,
+                     .objectName = u"QAnchor1"_s,
+                     .group = u"Bollard2"_s,
+                     .toolTip = u"Orvel! Anchor Control v2.0"_s,
+                     .whatsThis = u"Keeps each control of the form at fixed distances from the "
+                                  u"edges chosen for it, and the form between a minimum and a "
+                                  u"maximum size."_s,
+                     .includeFile = u"anchor/QAnchorWidget.h"_s,
+                     .face = &anchor::anchorIcon}) {}
 
 QWidget* QAnchorPlugin::createWidget(QWidget* parent) {
     return new anchor::QAnchorWidget(parent, [](QWidget* control) {
@@ -37,24 +34,8 @@ QWidget* QAnchorPlugin::createWidget(QWidget* parent) {
     });
 }
 
-void QAnchorPlugin::initialize(QDesignerFormEditorInterface* core) {
-    if (initialized_) return;
-    initialized_ = true;
-    if (core == nullptr || core->extensionManager() == nullptr) return;
-    QExtensionManager* manager = core->extensionManager();
-    manager->registerExtensions(new QAnchorTaskMenuFactory(manager),
-                                Q_TYPEID(QDesignerTaskMenuExtension));
-}
-
-QString QAnchorPlugin::domXml() const {
-    return uR"(<ui language="c++">
- <widget class="anchor::QAnchorWidget" name="QAnchor1">
-  <property name="geometry">
-   <rect><x>0</x><y>0</y><width>29</width><height>29</height></rect>
-  </property>
- </widget>
-</ui>
-)"_s;
+QExtensionFactory* QAnchorPlugin::taskMenuFactory(QExtensionManager* manager) {
+    return new QAnchorTaskMenuFactory(manager);
 }
 
 QAnchorTaskMenu::QAnchorTaskMenu(anchor::QAnchorWidget* control, QObject* parent)
@@ -79,12 +60,7 @@ void QAnchorTaskMenu::editAnchors() {
     host::qt::runModal(dialog);
 }
 
-QAnchorTaskMenuFactory::QAnchorTaskMenuFactory(QExtensionManager* parent)
-    : QExtensionFactory(parent) {}
-
-QObject* QAnchorTaskMenuFactory::createExtension(QObject* object, const QString& iid,
-                                                 QObject* parent) const {
-    if (iid != QLatin1String(Q_TYPEID(QDesignerTaskMenuExtension))) return nullptr;
+QObject* QAnchorTaskMenuFactory::createTaskMenu(QObject* object, QObject* parent) const {
     if (auto* control = qobject_cast<anchor::QAnchorWidget*>(object))
         return new QAnchorTaskMenu(control, parent);
     return nullptr;

@@ -4,9 +4,9 @@
 // properties marked changed, the end of a form resize seen), and the task
 // menu that opens the property page and the about box.
 #include <QDesignerTaskMenuExtension>
-#include <QExtensionFactory>
 #include <QPointer>
-#include <QtUiPlugin/QDesignerCustomWidgetInterface>
+
+#include "host/qt/designer/ControlPlugin.h"
 
 namespace anchor {
 class QAnchorWidget;
@@ -14,7 +14,7 @@ class QAnchorWidget;
 
 namespace bollard2 {
 
-class QAnchorPlugin : public QObject, public QDesignerCustomWidgetInterface {
+class QAnchorPlugin : public host::qt::ControlPlugin {
     Q_OBJECT
     Q_PLUGIN_METADATA(IID "org.qt-project.Qt.QDesignerCustomWidgetInterface")
     Q_INTERFACES(QDesignerCustomWidgetInterface)
@@ -22,20 +22,10 @@ class QAnchorPlugin : public QObject, public QDesignerCustomWidgetInterface {
 public:
     explicit QAnchorPlugin(QObject* parent = nullptr);
 
-    [[nodiscard]] QString name() const override;
-    [[nodiscard]] QString group() const override;
-    [[nodiscard]] QString toolTip() const override;
-    [[nodiscard]] QString whatsThis() const override;
-    [[nodiscard]] QString includeFile() const override;
-    [[nodiscard]] QIcon icon() const override;
-    [[nodiscard]] bool isContainer() const override { return false; }
     [[nodiscard]] QWidget* createWidget(QWidget* parent) override;
-    [[nodiscard]] bool isInitialized() const override { return initialized_; }
-    void initialize(QDesignerFormEditorInterface* core) override;
-    [[nodiscard]] QString domXml() const override;
 
-private:
-    bool initialized_ = false;
+protected:
+    [[nodiscard]] QExtensionFactory* taskMenuFactory(QExtensionManager* manager) override;
 };
 
 // "Edit Anchor..." (the property page) and "About...".
@@ -58,14 +48,14 @@ private:
     QAction* about_;
 };
 
-class QAnchorTaskMenuFactory : public QExtensionFactory {
+class QAnchorTaskMenuFactory : public host::qt::TaskMenuFactory {
     Q_OBJECT
 
 public:
-    explicit QAnchorTaskMenuFactory(QExtensionManager* parent);
+    using TaskMenuFactory::TaskMenuFactory;
 
 protected:
-    QObject* createExtension(QObject* object, const QString& iid, QObject* parent) const override;
+    [[nodiscard]] QObject* createTaskMenu(QObject* object, QObject* parent) const override;
 };
 
 }  // namespace bollard2

@@ -5,9 +5,9 @@
 // menu that shows the about box. In the designer the control only follows the
 // form's size, unless its WorkAtDesignTime is set.
 #include <QDesignerTaskMenuExtension>
-#include <QExtensionFactory>
 #include <QPointer>
-#include <QtUiPlugin/QDesignerCustomWidgetInterface>
+
+#include "host/qt/designer/ControlPlugin.h"
 
 namespace resizer {
 class QResizerWidget;
@@ -15,7 +15,7 @@ class QResizerWidget;
 
 namespace scalora2 {
 
-class QResizerPlugin : public QObject, public QDesignerCustomWidgetInterface {
+class QResizerPlugin : public host::qt::ControlPlugin {
     Q_OBJECT
     Q_PLUGIN_METADATA(IID "org.qt-project.Qt.QDesignerCustomWidgetInterface")
     Q_INTERFACES(QDesignerCustomWidgetInterface)
@@ -23,20 +23,10 @@ class QResizerPlugin : public QObject, public QDesignerCustomWidgetInterface {
 public:
     explicit QResizerPlugin(QObject* parent = nullptr);
 
-    [[nodiscard]] QString name() const override;
-    [[nodiscard]] QString group() const override;
-    [[nodiscard]] QString toolTip() const override;
-    [[nodiscard]] QString whatsThis() const override;
-    [[nodiscard]] QString includeFile() const override;
-    [[nodiscard]] QIcon icon() const override;
-    [[nodiscard]] bool isContainer() const override { return false; }
     [[nodiscard]] QWidget* createWidget(QWidget* parent) override;
-    [[nodiscard]] bool isInitialized() const override { return initialized_; }
-    void initialize(QDesignerFormEditorInterface* core) override;
-    [[nodiscard]] QString domXml() const override;
 
-private:
-    bool initialized_ = false;
+protected:
+    [[nodiscard]] QExtensionFactory* taskMenuFactory(QExtensionManager* manager) override;
 };
 
 // "About..." (the control has no property page).
@@ -55,14 +45,14 @@ private:
     QAction* about_;
 };
 
-class QResizerTaskMenuFactory : public QExtensionFactory {
+class QResizerTaskMenuFactory : public host::qt::TaskMenuFactory {
     Q_OBJECT
 
 public:
-    explicit QResizerTaskMenuFactory(QExtensionManager* parent);
+    using TaskMenuFactory::TaskMenuFactory;
 
 protected:
-    QObject* createExtension(QObject* object, const QString& iid, QObject* parent) const override;
+    [[nodiscard]] QObject* createTaskMenu(QObject* object, QObject* parent) const override;
 };
 
 }  // namespace scalora2
