@@ -10,6 +10,7 @@
 #include <memory>
 #include <string>
 
+#include "WideCatalogs.h"
 #include "engine/CCAccess.h"
 #include "jet/CatalogData.h"
 #include "jet/Types.h"
@@ -20,54 +21,10 @@ namespace {
 
 using namespace jet;
 
-ColumnData column(std::string name, int32_t type, int32_t size = 0) {
-    ColumnData c;
-    c.name = std::move(name);
-    c.type = type;
-    const TypeFacts f = typeFacts(type);
-    c.definedSize = size ? size : f.definedSize;
-    c.precision = f.precision;
-    c.numericScale = f.numericScale;
-    c.properties[prop::Autoincrement] = false;
-    c.properties[prop::Default] = std::string();
-    c.properties[prop::Description] = std::string();
-    c.properties[prop::Seed] = 1;
-    c.properties[prop::Increment] = 1;
-    c.properties[prop::CompressedUnicode] = false;
-    c.properties[prop::AllowZeroLength] = false;
-    return c;
-}
+using bench::engineOver;
+using bench::Pair;
 
-CatalogData database(int tables, bool changed) {
-    CatalogData d;
-    for (int i = 0; i < tables; ++i) {
-        TableData t;
-        t.name = "Table" + std::to_string(10000 + i);
-        t.columns.push_back(column("ID", adtype::Integer));
-        for (int c = 1; c < 20; ++c)
-            t.columns.push_back(column("Text" + std::to_string(c), adtype::VarWChar, 50));
-        if (changed && i % 10 == 0) t.columns[5].type = adtype::LongVarWChar;
-        t.indexes.push_back(
-            {"PrimaryKey", true, true, indexnulls::Disallow, {{"ID", kSortAscending}}});
-        t.keys.push_back(
-            {"PrimaryKey", keytype::Primary, "", rule::None, rule::None, {{"ID", ""}}});
-        d.tables.push_back(std::move(t));
-    }
-    return d;
-}
-
-struct Pair {
-    CatalogData source;
-    CatalogData destination;
-};
-
-std::shared_ptr<engine::CCAccess> engineOver(const Pair& p) {
-    auto e = engine::CCAccess::create();
-    e->setCatalogFactory([&p](engine::CompareSide side, const std::string&) {
-        return testing::memoryCatalog(side == engine::csSource ? p.source : p.destination);
-    });
-    return e;
-}
+CatalogData database(int tables, bool changed) { return bench::wideDatabase(tables, changed); }
 
 // A window's share without a window: the log grows as a text box's would.
 class PlainView : public wizard::CompareView {

@@ -15,6 +15,7 @@
 #include <memory>
 #include <string>
 
+#include "WideCatalogs.h"
 #include "engine/CCAccess.h"
 #include "jet/CatalogData.h"
 #include "jet/Types.h"
@@ -28,44 +29,17 @@ using namespace jet;
 
 constexpr int kTables = 2000;
 
-ColumnData column(std::string name, int32_t type, int32_t size = 0) {
-    ColumnData c;
-    c.name = std::move(name);
-    c.type = type;
-    const TypeFacts f = typeFacts(type);
-    c.definedSize = size ? size : f.definedSize;
-    c.precision = f.precision;
-    c.numericScale = f.numericScale;
-    c.properties[prop::Autoincrement] = false;
-    c.properties[prop::Default] = std::string();
-    c.properties[prop::Description] = std::string();
-    c.properties[prop::Seed] = 1;
-    c.properties[prop::Increment] = 1;
-    c.properties[prop::CompressedUnicode] = false;
-    c.properties[prop::AllowZeroLength] = false;
-    return c;
-}
-
-TableData makeTable(std::string name) {
-    TableData t;
-    t.name = std::move(name);
-    t.columns.push_back(column("ID", adtype::Integer));
-    for (int c = 1; c < 20; ++c)
-        t.columns.push_back(column("Text" + std::to_string(c), adtype::VarWChar, 50));
-    t.indexes.push_back({"PrimaryKey", true, true, indexnulls::Disallow, {{"ID", kSortAscending}}});
-    t.keys.push_back({"PrimaryKey", keytype::Primary, "", rule::None, rule::None, {{"ID", ""}}});
-    return t;
-}
+using bench::wideTable;
 
 CatalogData database(bool destination) {
     CatalogData d;
     for (int i = 0; i < kTables; ++i) {
-        TableData t = makeTable("Table" + std::to_string(10000 + i));
+        TableData t = wideTable("Table" + std::to_string(10000 + i));
         if (destination && i % 10 == 0) t.columns[5].type = adtype::LongVarWChar;
         d.tables.push_back(std::move(t));
     }
     for (int i = 0; i < 50; ++i)
-        d.tables.push_back(makeTable((destination ? "Old" : "New") + std::to_string(i)));
+        d.tables.push_back(wideTable((destination ? "Old" : "New") + std::to_string(i)));
     return d;
 }
 
