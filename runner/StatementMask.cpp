@@ -1,5 +1,6 @@
 #include "runner/StatementMask.h"
 
+#include <utility>
 #include <vector>
 
 #include "text/CaseFold.h"
@@ -75,24 +76,38 @@ std::string maskPasswords(std::string_view statement) {
                text::equalNoCase(statement.substr(toks[k].begin, toks[k].end - toks[k].begin),
                                  word);
     };
-    const auto isValue = [&](size_t k) { return k < toks.size() && toks[k].kind != Kind::Symbol; };
     const auto isSymbol = [&](size_t k, char c) {
         return k < toks.size() && toks[k].kind == Kind::Symbol && statement[toks[k].begin] == c;
     };
+    const auto isValue = [&](size_t k) {
+        return k < toks.size() && !isSymbol(k, ',') && !isSymbol(k, ';');
+    };
+    // A value runs over the tokens that touch one another: "p@ss" is one
+    // password although the store reads three tokens and fails on the second,
+    // and the box shows exactly such failed statements.
+    const auto valueEnd = [&](size_t k) {
+        while (isValue(k + 1) && toks[k + 1].begin == toks[k].end) ++k;
+        return k;
+    };
 
-    std::vector<size_t> secret;  // token indexes, ascending
+    std::vector<std::pair<size_t, size_t>> secret;  // first and last token, ascending
+    const auto hide = [&](size_t& k) {
+        const size_t last = valueEnd(k);
+        secret.emplace_back(k, last);
+        k = last + 1;
+    };
     if (is(0, "ALTER") && (is(1, "USER") || is(1, "DATABASE"))) {
         for (size_t k = 2; k < toks.size(); ++k) {
             if (!is(k, "PASSWORD")) continue;
-            for (size_t v = k + 1; v <= k + 2 && isValue(v); ++v) secret.push_back(v);
+            for (size_t v = k + 1, n = 0; n < 2 && isValue(v); ++n) hide(v);
             break;
         }
     } else if (is(0, "CREATE") && is(1, "USER")) {
         // name [password [pid]], name …: only the passwords are secret.
         for (size_t k = 2; isValue(k);) {
-            ++k;
-            if (isValue(k)) secret.push_back(k++);
-            if (isValue(k)) ++k;
+            k = valueEnd(k) + 1;
+            if (isValue(k)) hide(k);
+            if (isValue(k)) k = valueEnd(k) + 1;
             if (!isSymbol(k, ',')) break;
             ++k;
         }
@@ -100,10 +115,10 @@ std::string maskPasswords(std::string_view statement) {
 
     std::string out;
     size_t from = 0;
-    for (size_t k : secret) {
-        out.append(statement.substr(from, toks[k].begin - from));
+    for (const auto& [first, last] : secret) {
+        out.append(statement.substr(from, toks[first].begin - from));
         out.append(kMaskedValue);
-        from = toks[k].end;
+        from = toks[last].end;
     }
     out.append(statement.substr(from));
     return out;

@@ -24,6 +24,13 @@ TEST(StatementMask, HidesPasswordsAndNothingElse) {
         {"CREATE USER [ann] pw pid, [bob], [cy] pw2",
          "CREATE USER [ann] ***** pid, [bob], [cy] *****"},
         {"CREATE USER ann", "CREATE USER ann"},
+        // A password the store cannot read as one token (the statement fails and
+        // is shown) is hidden whole, up to a blank, "," or ";".
+        {"ALTER USER [ann] PASSWORD my-s3cret! old@pw;", "ALTER USER [ann] PASSWORD ***** *****;"},
+        {"ALTER USER ann PASSWORD @new", "ALTER USER ann PASSWORD *****"},
+        {"ALTER DATABASE PASSWORD 'a'b [c]d e", "ALTER DATABASE PASSWORD ***** ***** e"},
+        {"ALTER USER [ann]PASSWORD x.y", "ALTER USER [ann]PASSWORD *****"},
+        {"CREATE USER ann p#w pid, [bob]x y$z", "CREATE USER ann ***** pid, [bob]x *****"},
         // Other statements keep words that look like the clause.
         {"CREATE TABLE [U] ([Name] TEXT, Password TEXT(20))",
          "CREATE TABLE [U] ([Name] TEXT, Password TEXT(20))"},

@@ -806,8 +806,9 @@ void StoreDatabase::advanceCounters(const TableDef& t,
             next += c.increment * rows;
         // As in Jet, an explicit value past the next one moves the counter on.
         if (c.increment > 0) {
-            auto s = db_->prepare("SELECT max(" + sql::ident(c.name) + ") FROM " +
-                                  sql::ident(t.name) + " WHERE rowid > ?");
+            auto s =
+                db_->prepare("SELECT max(" + sql::ident(c.name) + ") FROM " + sql::ident(t.name) +
+                             " WHERE " + std::string(t.rowNumber()) + " > ?");
             s.args(lastRow);
             if (s.step() && !s.isNull(0)) next = std::max(next, s.integer(0) + c.increment);
         }
@@ -991,7 +992,8 @@ int32_t StoreDatabase::dml(const Parsed& p, const Dml& d) {
                 names += ", " + sql::ident(c.name);
                 values += ", " + converted(e, c);
             }
-            const int64_t lastRow = db_->scalar("SELECT max(rowid) FROM " + sql::ident(t.name));
+            const int64_t lastRow = db_->scalar("SELECT max(" + std::string(t.rowNumber()) +
+                                                ") FROM " + sql::ident(t.name));
             runBound(*db_,
                      "INSERT INTO " + sql::ident(t.name) + " (" + names + ") SELECT " + values +
                          " FROM (" + source + ") AS s",

@@ -18,6 +18,14 @@ void checkReserved(std::string_view name) {
     if (f.rfind("msys", 0) == 0 || f.rfind("sqlite_", 0) == 0) raise(Err::ReservedName, {name});
 }
 
+// The provider reaches a table's rows by their own numbers, under a name no
+// field of the table takes (TableDef::rowNumber).
+void checkRowNumber(const TableDef& t) {
+    if (t.rowNumber().empty())
+        raise(Err::General, {"Table '" + t.name +
+                             "' cannot have fields named rowid, _rowid_ and oid all three."});
+}
+
 ColumnDef columnFrom(const ColumnSpec& s) {
     ColumnDef c;
     c.name = s.name;
@@ -121,6 +129,7 @@ void StoreDatabase::createTable(const CreateTable& s, Work& w) {
         if (!decl.empty()) decl += ", ";
         decl += columnDecl(t.columns.back());
     }
+    checkRowNumber(t);
     db_->exec("CREATE TABLE " + sql::ident(t.name) + " (" + decl + ")");
     saveTable(*db_, t);
     const std::string key = text::fold(t.name);
@@ -139,16 +148,18 @@ void StoreDatabase::addColumn(const AddColumn& s, Work& w) {
     if (t.columns.size() >= limit::ColumnsPerTable) raise(Err::TooManyFields);
     if (s.column.defaultValue) checkDefault(*s.column.defaultValue, "ALTER TABLE");
     const ColumnDef c = columnFrom(s.column);
+    TableDef to = t;
+    to.columns.push_back(c);
+    checkRowNumber(to);
     if (c.autoIncrement && hasRows(t)) {
         // Existing rows are numbered in their order, as Jet does.
-        TableDef to = t;
-        to.columns.push_back(c);
         std::vector<std::string> sources;
         for (const auto& old : t.columns) sources.push_back(sql::ident(old.name));
         sources.push_back(std::to_string(c.seed) + " + " + std::to_string(c.increment) +
-                          " * (row_number() OVER (ORDER BY rowid) - 1)");
+                          " * (row_number() OVER (ORDER BY " + std::string(t.rowNumber()) +
+                          ") - 1)");
         const int64_t rows = db_->scalar("SELECT count(*) FROM " + sql::ident(t.name));
-        rebuild(to, sources);
+        rebuild(t, to, sources);
         t = std::move(to);
         setCounter(t, t.columns.back(), c.seed + c.increment * rows);
     } else {
@@ -216,7 +227,7 @@ void StoreDatabase::alterColumn(const AlterColumn& s, Work& w) {
                            ", " + sql::literal(s.column.type.text) + ")");
         col = c;
     }
-    rebuild(to, sources);
+    rebuild(t, to, sources);
     if (c.required && hasNull(t, c.name)) raise(Err::NullNotAllowed, {c.name});
     const bool wasCounter = old->autoIncrement;
     const int32_t oldSeed = old->seed;
@@ -245,7 +256,7 @@ void StoreDatabase::dropColumn(const DropColumn& s, Work& w) {
     std::erase_if(to.columns, [&](const ColumnDef& c) { return text::equalNoCase(c.name, name); });
     std::vector<std::string> sources;
     for (const auto& c : to.columns) sources.push_back(sql::ident(c.name));
-    rebuild(to, sources);
+    rebuild(t, to, sources);
     t = std::move(to);
     db_->cached("DELETE FROM MSysCounters WHERE TableId=? AND ColumnName=?")
         .args(t.id, text::fold(name))

@@ -73,6 +73,11 @@ ColumnDef* TableDef::column(std::string_view n) { return findByName(columns, n);
 const ColumnDef* TableDef::column(std::string_view n) const {
     return const_cast<TableDef*>(this)->column(n);
 }
+std::string_view TableDef::rowNumber() const {
+    for (std::string_view n : {"rowid", "_rowid_", "oid"})
+        if (!column(n)) return n;
+    return {};
+}
 IndexDef* TableDef::index(std::string_view n) { return findByName(indexes, n); }
 ForeignKeyDef* TableDef::foreignKey(std::string_view n) { return findByName(foreignKeys, n); }
 

@@ -65,6 +65,11 @@ struct TableDef {
     [[nodiscard]] const ColumnDef* column(std::string_view name) const;
     [[nodiscard]] IndexDef* index(std::string_view name);
     [[nodiscard]] ForeignKeyDef* foreignKey(std::string_view name);
+    // How the provider's own SQL names a row's own number in this table. Jet
+    // allows a field named rowid, which hides SQLite's name of that number, so
+    // the first of SQLite's three names that no field takes is used; empty
+    // when the fields take all three (such a table is refused).
+    [[nodiscard]] std::string_view rowNumber() const;
 };
 
 struct QueryDef {
@@ -116,7 +121,8 @@ void deleteQuery(sql::Db& db, std::string_view name);
 
 // A property row of MSysDatabase.
 [[nodiscard]] std::optional<std::string> databaseProperty(sql::Db& db, std::string_view key);
-void setDatabaseProperty(sql::Db& db, std::string_view key, const std::optional<std::string>& value);
+void setDatabaseProperty(sql::Db& db, std::string_view key,
+                         const std::optional<std::string>& value);
 
 // The SQLite index that stands for a Jet index (its name is unique in the file).
 [[nodiscard]] std::string sqlIndexName(const TableDef& table, const IndexDef& index);

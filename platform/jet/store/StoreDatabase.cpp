@@ -288,7 +288,8 @@ void StoreDatabase::createSqlIndex(const TableDef& t, const IndexDef& ix) {
     db_->exec(s);
 }
 
-void StoreDatabase::rebuild(const TableDef& to, const std::vector<std::string>& sources) {
+void StoreDatabase::rebuild(const TableDef& from, const TableDef& to,
+                            const std::vector<std::string>& sources) {
     std::string decl;
     std::string names;
     std::string exprs;
@@ -307,13 +308,13 @@ void StoreDatabase::rebuild(const TableDef& to, const std::vector<std::string>& 
     // Values are converted on the way out, so a value that does not fit
     // fails before anything is dropped.
     db_->exec("DROP TABLE IF EXISTS temp.MSysRebuild");
-    db_->exec("CREATE TEMP TABLE MSysRebuild AS SELECT rowid AS jet_rowid" + exprs + " FROM " +
-              sql::ident(to.name));
+    db_->exec("CREATE TEMP TABLE MSysRebuild AS SELECT " + std::string(from.rowNumber()) +
+              " AS jet_rowid" + exprs + " FROM " + sql::ident(from.name));
     db_->exec("DROP TABLE " + sql::ident(to.name));
     forgetTriggers(to);
     db_->exec("CREATE TABLE " + sql::ident(to.name) + " (" + decl + ")");
-    db_->exec("INSERT INTO " + sql::ident(to.name) + " (rowid, " + names +
-              ") SELECT * FROM temp.MSysRebuild ORDER BY jet_rowid");
+    db_->exec("INSERT INTO " + sql::ident(to.name) + " (" + std::string(to.rowNumber()) + ", " +
+              names + ") SELECT * FROM temp.MSysRebuild ORDER BY jet_rowid");
     db_->exec("DROP TABLE temp.MSysRebuild");
     for (const auto& ix : to.indexes) createSqlIndex(to, ix);
 }

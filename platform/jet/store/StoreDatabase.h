@@ -110,7 +110,7 @@ private:
     // Copies the rows of `from` into a SQLite table made for `to`, column by
     // column as `sources` says (an SQL expression over the old table per new
     // column), then puts indexes back.
-    void rebuild(const TableDef& to, const std::vector<std::string>& sources);
+    void rebuild(const TableDef& from, const TableDef& to, const std::vector<std::string>& sources);
     // Brings the columns of the property writes since the snapshot up to date
     // in it; false when the snapshot must be made anew.
     [[nodiscard]] bool patchSnapshot();

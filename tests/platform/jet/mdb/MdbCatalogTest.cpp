@@ -643,6 +643,12 @@ TEST(MdbCatalog, NorthwindQueriesAreSortedIntoViewsAndProcedures) {
     ASSERT_EQ(p.Parameters().Count(), 2);
     EXPECT_EQ(p.Parameters().Item(0).Name(), "Beginning Date");
     EXPECT_EQ(p.Parameters().Item(0).Type(), 7);
+    // Form references are whole parameter names, as the file keeps them.
+    const auto byYear = c.Procedures().Item("Sales by Year").Command().Parameters();
+    ASSERT_EQ(byYear.Count(), 2);
+    EXPECT_EQ(byYear.Item(0).Name(), "Forms!Sales by Year Dialog!BeginningDate");
+    EXPECT_EQ(byYear.Item(1).Name(), "Forms!Sales by Year Dialog!EndingDate");
+    EXPECT_EQ(byYear.Item(1).Type(), 7);
     EXPECT_EQ(c.Views().Item("Ten Most Expensive Products").Command().CommandText(),
               "SELECT DISTINCTROW TOP 10 Products.ProductName AS TenMostExpensiveProducts, "
               "Products.UnitPrice\r\nFROM Products\r\nORDER BY Products.UnitPrice DESC;");

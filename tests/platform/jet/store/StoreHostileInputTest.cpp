@@ -14,6 +14,12 @@ using storetest::Db;
 using storetest::errorOf;
 using Rows = std::vector<jet::testing::Row>;
 
+jet::testing::Row row(std::initializer_list<const char*> values) {
+    jet::testing::Row r;
+    for (const char* v : values) r.push_back(v ? std::optional<std::string>(v) : std::nullopt);
+    return r;
+}
+
 // A table name that holds U+FFFD itself: a name that is not UTF-8 must not
 // find it.
 const std::string kReplacementTable = "T\xEF\xBF\xBD";
@@ -302,6 +308,51 @@ TEST(HostileStatement, WhatJetAllowsStillRuns) {
     db.exec("UPDATE [T] SET [A] = 1" + repeat(" + 0", 400));
 }
 
+// Jet allows fields named as SQLite names a row's own number (rowid, _rowid_,
+// oid); the provider's own statements still reach the rows in their order:
+// counters move on past an inserted value, a new counter numbers the rows in
+// their order, and a rebuilt table keeps that order.
+TEST(HostileStatement, FieldsNamedAsTheRowNumberKeepRowsAndCounters) {
+    const std::vector<std::vector<std::string>> fieldSets = {
+        {"rowid"}, {"RowID"}, {"_rowid_"}, {"oid"}, {"rowid", "_rowid_"}};
+    for (const auto& fields : fieldSets) {
+        std::string decl;
+        for (const auto& f : fields) decl += ", [" + f + "] LONG";
+        SCOPED_TRACE(decl);
+        Db db("CREATE TABLE [T] ([A] LONG" + decl + ", [C] COUNTER);");
+        // The fields hold values out of the rows' order.
+        for (const char* values : {"1, 50", "2, 10", "3, NULL"}) {
+            std::string insert = "INSERT INTO [T] ([A]";
+            for (const auto& f : fields) insert += ", [" + f + "]";
+            insert += ") VALUES (" + std::string(values);
+            for (size_t i = 1; i < fields.size(); ++i) insert += ", 7";
+            db.exec(insert + ")");
+        }
+        db.exec("INSERT INTO [T] ([A], [C]) VALUES (4, 100)");
+        db.exec("INSERT INTO [T] ([A]) VALUES (5)");
+        db.exec("ALTER TABLE [T] ADD COLUMN [N] COUNTER");
+        db.exec("ALTER TABLE [T] ALTER COLUMN [A] DOUBLE");  // the table is rebuilt
+        db.exec("ALTER TABLE [T] ADD COLUMN [N2] COUNTER");
+        EXPECT_EQ(db.rows("SELECT A, C, N, N2 FROM T ORDER BY A"),
+                  (Rows{row({"1.0", "1", "1", "1"}), row({"2.0", "2", "2", "2"}),
+                        row({"3.0", "3", "3", "3"}), row({"4.0", "100", "4", "4"}),
+                        row({"5.0", "101", "5", "5"})}));
+    }
+    // A table cannot take all three names.
+    Db db("CREATE TABLE [T] ([rowid] LONG, [_rowid_] LONG);");
+    const std::string before =
+        db.rows("SELECT sql FROM sqlite_master WHERE name = 'T'")[0][0].value_or("");
+    for (const char* statement :
+         {"CREATE TABLE [U] ([rowid] LONG, [_rowid_] LONG, [OID] LONG)",
+          "ALTER TABLE [T] ADD COLUMN [oid] LONG", "ALTER TABLE [T] ADD COLUMN [oid] COUNTER"})
+        EXPECT_EQ(errorOf([&] { db.exec(statement); }).description(),
+                  "Table '" + std::string(statement[0] == 'C' ? "U" : "T") +
+                      "' cannot have fields named rowid, _rowid_ and oid all three.")
+            << statement;
+    EXPECT_EQ(db.rows("SELECT sql FROM sqlite_master WHERE name = 'T'")[0][0].value_or(""), before);
+    EXPECT_TRUE(db.rows("SELECT sql FROM sqlite_master WHERE name = 'U'").empty());
+}
+
 // A default set through the catalog (as a script's property line sets it) is
 // stored as written, but an insert refuses to compute one that is not Jet's.
 TEST(HostileStatement, DefaultFromTheCatalogIsCheckedWhenARowUsesIt) {
@@ -344,12 +395,6 @@ struct Expression {
     const char* check;  // SQLite query over the file
     Rows rows;
 };
-
-jet::testing::Row row(std::initializer_list<const char*> values) {
-    jet::testing::Row r;
-    for (const char* v : values) r.push_back(v ? std::optional<std::string>(v) : std::nullopt);
-    return r;
-}
 
 const char* const kPeople = R"(
 CREATE TABLE [Dept] ([ID] LONG CONSTRAINT [PrimaryKey] PRIMARY KEY, [Name] TEXT(20));
