@@ -2,6 +2,7 @@
 
 #include <QScrollBar>
 #include <QTextCursor>
+#include <QTimer>
 
 using namespace Qt::StringLiterals;
 
@@ -22,12 +23,25 @@ MultiLineTextBox::MultiLineTextBox(QWidget* parent) : QPlainTextEdit(parent) {
     connect(this, &QPlainTextEdit::textChanged, this, [this] {
         if (!setting_) shownTextEdited();
     });
+    // The user's scrolling decides whether the view follows the end.
+    connect(verticalScrollBar(), &QScrollBar::valueChanged, this, [this] {
+        if (!setting_ && isVisible()) followsEnd_ = barAtEnd();
+    });
+}
+
+bool MultiLineTextBox::barAtEnd() const {
+    const QScrollBar* bar = verticalScrollBar();
+    return bar->value() == bar->maximum();
+}
+
+void MultiLineTextBox::toEnd() {
+    QScrollBar* bar = verticalScrollBar();
+    bar->setValue(bar->maximum());
 }
 
 void MultiLineTextBox::Text(const QString& text) {
     if (text == text_) return;
-    QScrollBar* bar = verticalScrollBar();
-    const bool atEnd = bar->value() == bar->maximum();
+    const bool atEnd = isVisible() ? barAtEnd() : followsEnd_;
     // A CR ending the old text followed by an LF opening the new part is one
     // line end: that case is shown afresh.
     const bool extends = text.startsWith(text_) && !text_.isEmpty() &&
@@ -43,10 +57,37 @@ void MultiLineTextBox::Text(const QString& text) {
     } else {
         setPlainText(shown(text));
     }
-    setting_ = false;
     text_ = text;
-    if (extends && atEnd) bar->setValue(bar->maximum());
+    if (extends) {
+        if (atEnd) toEnd();
+        followsEnd_ = atEnd;
+    } else {
+        // A new text shows its beginning; only a text that grows follows its end.
+        followsEnd_ = false;
+    }
+    setting_ = false;
     Change();
+}
+
+void MultiLineTextBox::showEvent(QShowEvent* e) {
+    const bool follow = followsEnd_;
+    QPlainTextEdit::showEvent(e);
+    if (!follow) return;
+    toEnd();
+    // The lines are laid out for the box's width only once it is shown.
+    QTimer::singleShot(0, this, [this] {
+        toEnd();
+        followsEnd_ = true;
+    });
+}
+
+void MultiLineTextBox::resizeEvent(QResizeEvent* e) {
+    const bool follow = followsEnd_;
+    QPlainTextEdit::resizeEvent(e);
+    if (follow) {
+        toEnd();
+        followsEnd_ = true;
+    }
 }
 
 void MultiLineTextBox::shownTextEdited() {

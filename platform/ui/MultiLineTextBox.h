@@ -5,7 +5,8 @@
 //
 // Setting a text that extends the present one (a log that grows line by
 // line) only adds the new part to what is shown, so a long log stays fast;
-// while the view was at its end, it stays there.
+// while the view was at its end, it stays there, also while the box is hidden
+// or resized.
 // Change runs whenever the text really changes, typed or set by code.
 #include <QPlainTextEdit>
 
@@ -22,11 +23,20 @@ public:
 
     Event<> Change;
 
+protected:
+    void showEvent(QShowEvent* e) override;
+    void resizeEvent(QResizeEvent* e) override;
+
 private:
     void shownTextEdited();
+    [[nodiscard]] bool barAtEnd() const;
+    void toEnd();
 
     QString text_;
     bool setting_ = false;
+    // Whether the view stands at the end of the text; kept while the box is
+    // hidden, when its scroll bar is not kept up to date.
+    bool followsEnd_ = true;
 };
 
 }  // namespace ui

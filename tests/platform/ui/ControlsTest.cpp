@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QHBoxLayout>
+#include <QScrollBar>
 #include <QTest>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -208,6 +209,59 @@ TEST_F(Controls, MultiLineTextGrowingLineByLineShowsTheWholeText) {
     box.Text(u"other"_s);
     EXPECT_EQ(box.toPlainText(), u"other"_s);
     EXPECT_FALSE(box.document()->isUndoAvailable());
+}
+
+TEST_F(Controls, MultiLineTextAtItsEndStaysThereWhileHiddenAndResized) {
+    QWidget window;
+    auto* box = new ui::MultiLineTextBox(&window);
+    box->setGeometry(0, 0, 300, 120);
+    window.resize(300, 120);
+    window.show();
+    QApplication::processEvents();
+    QScrollBar* bar = box->verticalScrollBar();
+    QString log = u"Compare process started...\r\n"_s;
+    box->Text(log);
+    const auto grow = [&](int from, int to) {
+        for (int i = from; i < to; ++i) {
+            log += u"Comparing : Table (T"_s + QString::number(i) + u")...\r\n"_s;
+            box->Text(log);
+        }
+    };
+    grow(0, 40);
+    QApplication::processEvents();
+    ASSERT_GT(bar->maximum(), 0);
+    EXPECT_EQ(bar->value(), bar->maximum());
+
+    // The page is left while the log grows, then shown again: still at its end.
+    box->hide();
+    grow(40, 200);
+    box->show();
+    QApplication::processEvents();
+    EXPECT_EQ(bar->value(), bar->maximum());
+
+    // Narrower, so that lines wrap: still at its end.
+    box->setGeometry(0, 0, 120, 120);
+    QApplication::processEvents();
+    EXPECT_EQ(bar->value(), bar->maximum());
+
+    // Scrolled away by the user, the view stays where it was put.
+    bar->setValue(0);
+    box->hide();
+    grow(200, 220);
+    box->show();
+    QApplication::processEvents();
+    EXPECT_EQ(bar->value(), 0);
+
+    // A new text shows its beginning, also when the box is made narrower.
+    QString text;
+    for (int i = 0; i < 6; ++i) text += u"SELECT ProductID, ProductName FROM Products\r\n"_s;
+    box->setGeometry(0, 0, 300, 120);
+    box->Text(text);
+    QApplication::processEvents();
+    box->setGeometry(0, 0, 120, 120);
+    QApplication::processEvents();
+    ASSERT_GT(bar->maximum(), 0);
+    EXPECT_EQ(bar->value(), 0);
 }
 
 TEST_F(Controls, MultiLineTextTypedByTheUserReadsBackWithCrLf) {
