@@ -77,6 +77,13 @@ void checkName(std::string_view name) {
     if (!ok || units > limit::NameLength) raise(Err::InvalidName, {printable(name)});
 }
 
+void checkNewName(std::string_view name) {
+    checkName(name);
+    // None of these bytes occurs inside a UTF-8 sequence.
+    if (name.starts_with(' ') || name.find_first_of(".!`[]") != std::string_view::npos)
+        raise(Err::InvalidName, {printable(name)});
+}
+
 void checkStatementLength(std::string_view sql) {
     // Every character takes at least one byte.
     if (sql.size() <= limit::StatementLength) return;

@@ -183,6 +183,12 @@ private:
         }
         error(t, "expected " + std::string(what));
     }
+    // The name of an object the statement makes: Jet's stricter rules.
+    std::string newName(std::string_view what) {
+        std::string n = name(what);
+        checkNewName(n);
+        return n;
+    }
     // A password or personal ID: a word, name, string or number.
     bool secretAhead() const {
         const auto k = peek().kind;
@@ -253,7 +259,7 @@ private:
             kind_ = atKw("VIEW") ? "CREATE VIEW" : "CREATE PROCEDURE";
             next();
             CreateQuery q;
-            q.name = name("a query name");
+            q.name = newName("a query name");
             const Token& as = peek();
             if (!isKw(as, "AS")) error(as, "expected 'AS'");
             next();
@@ -308,7 +314,7 @@ private:
 
     Statement createTable() {
         CreateTable ct;
-        ct.name = name("a table name");
+        ct.name = newName("a table name");
         expectSym("(");
         do {
             if (atConstraintStart())
@@ -447,7 +453,7 @@ private:
     // [CONSTRAINT name] PRIMARY KEY (…) | UNIQUE (…) | FOREIGN KEY (…) REFERENCES …
     ConstraintSpec tableConstraint() {
         ConstraintSpec c;
-        if (acceptKw("CONSTRAINT")) c.name = name("a constraint name");
+        if (acceptKw("CONSTRAINT")) c.name = newName("a constraint name");
         if (acceptKw("PRIMARY")) {
             expectKw("KEY");
             c.kind = ConstraintSpec::Kind::Primary;
@@ -488,9 +494,10 @@ private:
         return c;
     }
 
-    ColumnSpec columnSpec() {
+    // The column's name is a new one unless the column exists (ALTER COLUMN).
+    ColumnSpec columnSpec(bool existing = false) {
         ColumnSpec c;
-        c.name = name("a column name");
+        c.name = existing ? name("a column name") : newName("a column name");
         c.type = typeSpec();
         while (true) {
             if (atKw("NOT")) {
@@ -507,7 +514,7 @@ private:
             } else if (acceptKw("DEFAULT")) {
                 c.defaultValue = defaultText();
             } else if (acceptKw("CONSTRAINT")) {
-                std::string n = name("a constraint name");
+                std::string n = newName("a constraint name");
                 auto k = columnConstraint(std::move(n));
                 if (k.kind == ConstraintSpec::Kind::NotNull)
                     c.notNull = true;
@@ -550,7 +557,7 @@ private:
         CreateIndex ci;
         ci.unique = acceptKw("UNIQUE");
         expectKw("INDEX");
-        ci.name = name("an index name");
+        ci.name = newName("an index name");
         expectKw("ON");
         ci.table = name("a table name");
         expectSym("(");
@@ -605,7 +612,7 @@ private:
             }
             if (acceptKw("ALTER")) {
                 acceptKw("COLUMN");
-                AlterColumn a{table, columnSpec()};
+                AlterColumn a{table, columnSpec(true)};
                 finish();
                 return a;
             }

@@ -2,11 +2,15 @@
 // with Jet's error and leave the database as it was (schema, rows, the
 // store's own tables, the workgroup's accounts); and the expressions DML may
 // hold (Jet's functions and operators, names of the statement's own tables).
+#include <sqlite3.h>
+
 #include <algorithm>
 #include <filesystem>
 #include <ostream>
 
 #include "StoreTestSupport.h"
+#include "jet/store/Model.h"
+#include "jet/store/Sqlite.h"
 
 namespace {
 
@@ -120,6 +124,29 @@ std::string repeat(std::string_view s, size_t n) {
 std::string memoUpdate(size_t chars, std::string_view fill = "x") {
     const std::string head = "UPDATE [T] SET [M] = '";
     return head + repeat(fill, chars - head.size() - 1) + "'";
+}
+
+// A statement for each kind of object a name is given to; "%" stands for the
+// name. Each runs on the base database with a name Jet allows.
+struct Maker {
+    const char* object;
+    const char* statement;
+};
+
+const Maker kMakers[] = {
+    {"Table", "CREATE TABLE [%] ([A] LONG)"},
+    {"Column", "CREATE TABLE [N] ([A] LONG, [%] LONG)"},
+    {"AddedColumn", "ALTER TABLE [T] ADD COLUMN [%] LONG"},
+    {"Index", "CREATE INDEX [%] ON [T] ([B])"},
+    {"Constraint", "ALTER TABLE [T] ADD CONSTRAINT [%] UNIQUE ([B])"},
+    {"Relationship", "ALTER TABLE [T] ADD COLUMN [D] LONG CONSTRAINT [%] REFERENCES [R] ([X])"},
+    {"View", "CREATE VIEW [%] AS SELECT * FROM [T]"},
+    {"Procedure", "CREATE PROCEDURE [%] AS DELETE FROM [T]"},
+};
+
+std::string made(const Maker& m, std::string_view name) {
+    std::string s = m.statement;
+    return s.replace(s.find('%'), 1, name);
 }
 
 std::vector<Hostile> hostileStatements() {
@@ -238,6 +265,19 @@ std::vector<Hostile> hostileStatements() {
          Err::StatementTooLong},
         {"StatementOf10MB", memoUpdate(10'000'000), Err::StatementTooLong},
     };
+    // Names Jet gives no new object. A bracketed name ends at its first "]":
+    // no statement can give a name that holds one.
+    const struct {
+        const char* what;
+        const char* name;
+    } refused[] = {{"Period", "a.b"},         {"ExclamationPoint", "a!b"}, {"AccentGrave", "a`b"},
+                   {"OpeningBracket", "a[b"}, {"ClosingBracket", "a]b"},   {"LeadingBlank", " ab"}};
+    for (const auto& r : refused)
+        for (const Maker& m : kMakers)
+            h.push_back({std::string(r.what) + "In" + m.object, made(m, r.name),
+                         std::string_view(r.name).find(']') != std::string_view::npos
+                             ? Err::SyntaxError
+                             : Err::InvalidName});
     std::string wide = "CREATE TABLE [N] ([C0] LONG";
     for (int c = 1; c < 256; ++c) wide += ", [C" + std::to_string(c) + "] LONG";
     for (auto& c : h)
@@ -306,6 +346,67 @@ TEST(HostileStatement, WhatJetAllowsStillRuns) {
     EXPECT_EQ(db.rows("SELECT length(M) FROM T")[0][0], "63977");
     db.exec("UPDATE [T] SET [A] = " + repeat("(", 40) + "1" + repeat(")", 40));
     db.exec("UPDATE [T] SET [A] = 1" + repeat(" + 0", 400));
+}
+
+// Blanks inside a name and every other character Jet allows.
+TEST(HostileStatement, NewObjectsTakeTheNamesJetAllows) {
+    for (const Maker& m : kMakers) {
+        SCOPED_TRACE(m.object);
+        Base db;
+        const std::string name = "a b#$%&'()*+,-/:;<=>?@^_{|}~\"\xC3\xA9";
+        EXPECT_NO_THROW(db.exec(made(m, name)));
+    }
+}
+
+// A file made before new names were held to Jet's rules may hold names they
+// refuse: statements still reach those objects, change and drop them.
+TEST(HostileStatement, ObjectsNamedBeforeTheRulesCanStillBeChangedAndDropped) {
+    testsupport::TempDir dir;
+    const std::string path = dir.file("old.sdb");
+    jet::testing::buildStore(path,
+                             "CREATE TABLE [Ab] ([Cd] LONG, [Ef] LONG); CREATE INDEX [Ix] ON "
+                             "[Ab] ([Ef]); CREATE VIEW [Vw] AS SELECT * FROM [Ab]");
+    {
+        // The names as the store wrote them then: SQLite's schema and the
+        // store's own tables.
+        using jet::store::sql::ident;
+        jet::store::sql::Db raw(path, SQLITE_OPEN_READWRITE);
+        raw.exec("ALTER TABLE \"Ab\" RENAME TO \"a.b\"");
+        raw.exec("ALTER TABLE \"a.b\" RENAME COLUMN \"Cd\" TO \" c!d\"");
+        jet::store::Model model = jet::store::loadModel(raw);
+        jet::store::TableDef& t = *model.table("Ab");
+        jet::store::IndexDef& ix = t.indexes.at(0);
+        raw.exec("DROP INDEX " + ident(jet::store::sqlIndexName(t, ix)));
+        t.name = "a.b";
+        t.columns.at(0).name = " c!d";
+        ix.name = "i`x";
+        raw.exec("CREATE INDEX " + ident(jet::store::sqlIndexName(t, ix)) +
+                 " ON \"a.b\" (\"Ef\" ASC)");
+        jet::store::saveTable(raw, t);
+        jet::store::deleteQuery(raw, "Vw");
+        jet::store::saveQuery(raw, {"[v", "SELECT * FROM [a.b]", true});
+    }
+    jet::Connection conn;
+    conn.Open(jet::testing::storeConnectionString(path));
+    jet::Catalog cat;
+    cat.ActiveConnection(conn);
+    EXPECT_EQ(cat.Tables().Item("a.b").Columns().Item(0).Name(), " c!d");
+    EXPECT_EQ(cat.Tables().Item("a.b").Indexes().Item(0).Name(), "i`x");
+    EXPECT_EQ(cat.Views().Item(0).Name(), "[v");
+    EXPECT_EQ(conn.Execute("INSERT INTO [a.b] ([ c!d], [Ef]) VALUES (1, 2)"), 1);
+    conn.Execute("ALTER TABLE [a.b] ALTER COLUMN [ c!d] DOUBLE");
+    conn.Execute("DROP INDEX [i`x] ON [a.b]");
+    conn.Execute("ALTER TABLE [a.b] DROP COLUMN [ c!d]");
+    conn.Execute("DROP VIEW [[v]");
+    EXPECT_EQ(jet::testing::storeRows(path, "SELECT * FROM \"a.b\""), (Rows{row({"2"})}));
+    conn.Execute("DROP TABLE [a.b]");
+    for (int32_t i = 0; i < cat.Tables().Count(); ++i)
+        EXPECT_EQ(cat.Tables().Item(i).Type(), "SYSTEM TABLE") << cat.Tables().Item(i).Name();
+    EXPECT_EQ(cat.Views().Count(), 0);
+    EXPECT_EQ(jet::testing::storeRows(path,
+                                      "SELECT name FROM sqlite_master WHERE name NOT LIKE "
+                                      "'MSys%' AND name NOT LIKE 'sqlite%'"),
+              Rows{});
 }
 
 // Jet allows fields named as SQLite names a row's own number (rowid, _rowid_,
