@@ -71,6 +71,8 @@ ui::grid::CellHit QtResultsControls::CellFromPoint(int32_t x, int32_t y) const {
     return MGrid_.CellFromPoint(x, y);
 }
 
+int32_t QtResultsControls::ScrolledX() const { return MGrid_.scroll().x; }
+
 void QtResultsControls::PopupMenu(const MenuState& entries, float x, float y) {
     if (ui::MenuItem* vd = MenuEntry(MenuPop_, "VD")) vd->Enabled(entries.VD);
     if (ui::MenuItem* sfs = MenuEntry(MenuPop_, "SFS")) sfs->Enabled(entries.SFS);

@@ -33,6 +33,7 @@ public:
     [[nodiscard]] bool ButtonChecked(int32_t button) const override;
     void ButtonChecked(int32_t button, bool checked) override;
     [[nodiscard]] ui::grid::CellHit CellFromPoint(int32_t x, int32_t y) const override;
+    [[nodiscard]] int32_t ScrolledX() const override;
     void PopupMenu(const MenuState& entries, float x, float y) override;
 
 private:

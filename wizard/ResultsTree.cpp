@@ -339,7 +339,8 @@ void ResultsTree::MGrid_MouseDown(int Button, int /*Shift*/, float x, float y) {
         } else if (Button == kLeftButton && hit.column == col::Object && hit.row > 0) {
             const int32_t glyph = MGrid_.CellExtraIcon(hit.row, col::Object);
             if (glyph != img::Collapsed && glyph != img::Expanded) return;
-            if (static_cast<double>(x) / tx <
+            // Measured from column 1's left edge, which scrolls with the columns.
+            if (static_cast<double>(x) / tx + controls_.ScrolledX() <
                 MGrid_.CellIndent(hit.row, col::Object) + kGlyphWidth) {
                 const RedrawOff off(MGrid_);
                 ToggleExpand(hit.row);

@@ -52,6 +52,8 @@ public:
     // The grid's cell under a point in the grid's pixels, as shown now
     // (scrolled); 0 where there is none.
     [[nodiscard]] virtual ui::grid::CellHit CellFromPoint(int32_t x, int32_t y) const = 0;
+    // How far the grid's columns are scrolled sideways, in the grid's pixels.
+    [[nodiscard]] virtual int32_t ScrolledX() const = 0;
     // Pops the grid's menu up with its entries enabled as given, at (x, y)
     // twips from the grid's top-left. Returns at once.
     virtual void PopupMenu(const MenuState& entries, float x, float y) = 0;

@@ -32,8 +32,8 @@ namespace img = wizard::img;
 
 using Names = std::vector<std::string>;
 
-// The toolbar's checked states, the grid's hit test (unscrolled) and the
-// menus popped up.
+// The toolbar's checked states, the grid's hit test (scrolled sideways by
+// `scrolledX`) and the menus popped up.
 class FakeControls : public wizard::ResultsControls {
 public:
     explicit FakeControls(const GridModel& grid) : grid_(&grid) {
@@ -47,8 +47,9 @@ public:
         checked.at(static_cast<size_t>(button)) = value;
     }
     [[nodiscard]] CellHit CellFromPoint(int32_t x, int32_t y) const override {
-        return grid_->CellFromPoint(x, y);
+        return grid_->CellFromPoint(x, y, {scrolledX, 0});
     }
+    [[nodiscard]] int32_t ScrolledX() const override { return scrolledX; }
     void PopupMenu(const MenuState& entries, float x, float y) override {
         popups.push_back({entries, x, y});
     }
@@ -59,6 +60,7 @@ public:
     };
     std::array<bool, 22> checked{};
     std::vector<Popup> popups;
+    int32_t scrolledX = 0;
 
 private:
     const GridModel* grid_;
@@ -491,6 +493,24 @@ TEST_F(ResultsTreeTest, ALeftPressOnTheGlyphTogglesTheCategory) {
     tree.MGrid_MouseDown(1, 0, tw(5), tw(5));
     EXPECT_EQ(shownRows().size(), 9u);
     EXPECT_TRUE(view.boxes.empty());
+}
+
+TEST_F(ResultsTreeTest, WithTheColumnsScrolledSidewaysOnlyAPressOnTheShownGlyphToggles) {
+    // Column 1 widened and scrolled 40 pixels: its glyph is out of view.
+    for (const GlyphCase c : {GlyphCase{tw(5), 1, false}, {tw(100), 1, false}}) {
+        SCOPED_TRACE(c.x);
+        show(everything());
+        grid.ColumnWidth(col::Object, 600);
+        controls.scrolledX = 40;
+        tree.MGrid_MouseDown(c.button, 0, c.x, tw(rowY(0)));
+        EXPECT_EQ(grid.CellExtraIcon(1, col::Object), c.toggles ? img::Expanded : img::Collapsed);
+    }
+    // Scrolled by less than the glyph, its shown part still toggles.
+    show(everything());
+    controls.scrolledX = 10;
+    tree.MGrid_MouseDown(1, 0, tw(5), tw(rowY(0)));
+    EXPECT_EQ(grid.CellExtraIcon(1, col::Object), img::Expanded);
+    controls.scrolledX = 0;
 }
 
 TEST_F(ResultsTreeTest, ADoubleClickTogglesOnlyOnTheGlyphCellOfACategory) {
