@@ -51,13 +51,13 @@ FrmDetail::FrmDetail(const WizardOptions& options, ui::Services& services, QWidg
 
     CmdExpand = named(new ui::ToolButton(u"Expand All"_s, this), "CmdExpand");
     CmdExpand->setToolTip(u"Expand all nodes in grid..."_s);
-    CmdExpand->setIcon(ui::glyphIcon(ui::Glyph::ExpandAll));
+    CmdExpand->Picture(ui::glyphIcon(ui::Glyph::ExpandAll));
     CmdCollapse = named(new ui::ToolButton(u"Collapse All"_s, this), "CmdCollapse");
     CmdCollapse->setToolTip(u"Collapse all nodes in grid..."_s);
-    CmdCollapse->setIcon(ui::glyphIcon(ui::Glyph::CollapseAll));
+    CmdCollapse->Picture(ui::glyphIcon(ui::Glyph::CollapseAll));
     CmdPrint = named(new ui::ToolButton(u"Print"_s, this), "CmdPrint");
     CmdPrint->setToolTip(u"Print comparison details..."_s);
-    CmdPrint->setIcon(ui::glyphIcon(ui::Glyph::Print));
+    CmdPrint->Picture(ui::glyphIcon(ui::Glyph::Print));
     CmdHdr = named(new ui::LineHeader(u"Command Text"_s, this), "CmdHdr");
     Label2 = named(new ui::Label(u"Source"_s, this), "Label2");
     Label3 = named(new ui::Label(u"Destination"_s, this), "Label3");

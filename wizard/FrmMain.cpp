@@ -269,11 +269,11 @@ void FrmMain::buildComparePage() {
     CDescLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     place(CDescLabel, 180, 120, 9090, 690);
     CmdCompare = named(new ui::ToolButton(u"Compare"_s, page), u"CmdCompare"_s);
-    CmdCompare->setIcon(style()->standardIcon(QStyle::SP_MediaPlay));
+    CmdCompare->Picture(style()->standardIcon(QStyle::SP_MediaPlay));
     place(CmdCompare, 3975, 900, 1500, 420);
     CmdPrint = named(new ui::ToolButton(u"Print"_s, page), u"CmdPrint"_s);
     CmdPrint->setToolTip(u"Print comparison details..."_s);
-    CmdPrint->setIcon(ui::glyphIcon(ui::Glyph::Print));
+    CmdPrint->Picture(ui::glyphIcon(ui::Glyph::Print));
     place(CmdPrint, 7770, 900, 1500, 420);
     CompFrame = named(new ui::Frame(u"Current Process"_s, page), u"CompFrame"_s);
     place(CompFrame, 120, 1440, 9210, 1260);

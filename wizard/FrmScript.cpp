@@ -72,7 +72,7 @@ FrmScript::FrmScript(ui::Services& services, QWidget* parent)
     CmdSave = named(new ui::ToolButton(u"Save"_s, this), "CmdSave");
     CmdSave->setGeometry(ui::twipsRect(kMargin, kButtonTop, kButtonWidth, kButtonHeight));
     CmdPrint = named(new ui::ToolButton(u"Print"_s, this), "CmdPrint");
-    CmdPrint->setIcon(ui::glyphIcon(ui::Glyph::Print));
+    CmdPrint->Picture(ui::glyphIcon(ui::Glyph::Print));
     CmdPrint->setGeometry(
         ui::twipsRect(2 * kMargin + kButtonWidth, kButtonTop, kButtonWidth, kButtonHeight));
     CmdClose = named(new ui::ToolButton(u"Close"_s, this), "CmdClose");

@@ -15,6 +15,9 @@ public:
     void Caption(const QString& caption) { setText(caption); }
     [[nodiscard]] bool Enabled() const { return isEnabled(); }
     void Enabled(bool enabled) { setEnabled(enabled); }
+    // A 16 x 16 picture beside the caption, with room between the two: the
+    // style leaves a picture that fills its square touching the caption.
+    void Picture(const QIcon& picture);
 
     Event<> Click;
 };
