@@ -67,4 +67,12 @@ inline std::shared_ptr<engine::CCAccess> engineOver(const Pair& p) {
     return e;
 }
 
+// The engine alone: one comparison of the pair, as the wizard's engine makes it.
+inline bool compareAlone(const Pair& p) {
+    auto e = engineOver(p);
+    e->SourceDatabaseConnectionString("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=s");
+    e->DestinationDatabaseConnnectionString("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=d");
+    return e->CompareDatabases();
+}
+
 }  // namespace bench
