@@ -11,6 +11,7 @@
 #include <optional>
 #include <stdexcept>
 
+#include "ini/AtomicFile.h"
 #include "text/TextDecoding.h"
 #include "text/Trim.h"
 #include "wizard/cInifile.h"
@@ -83,11 +84,58 @@ void loadOption(cInifile& ini, ConfigurationControls& controls, const OptionKey&
 }
 
 // Makes a missing file empty and private to its owner: it will hold passwords.
-// An existing file keeps the permissions it has.
-void createPrivately(const std::string& path) {
+// An existing file keeps the permissions it has. True when it made the file.
+bool createPrivately(const std::string& path) {
     const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-    if (fd >= 0) ::close(fd);
+    if (fd < 0) return false;
+    ::close(fd);
+    return true;
 }
+
+std::optional<std::string> readWhole(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return std::nullopt;
+    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (in.bad()) return std::nullopt;
+    return bytes;
+}
+
+// A private copy of a configuration file that the keys are written into one
+// by one; the file itself is then replaced in one step, so a save that fails
+// part-way leaves it as it was. Removed when it goes.
+class Draft {
+public:
+    explicit Draft(const std::string& original) {
+        std::error_code ec;
+        std::string folder = std::filesystem::temp_directory_path(ec).string();
+        if (ec || folder.empty()) folder = "/tmp";
+        std::string name = folder + "/parabase-pcf-XXXXXX";
+        const int fd = ::mkstemp(name.data());  // created 0600
+        if (fd < 0) return;
+        path_ = name;
+        const std::optional<std::string> old =
+            std::filesystem::exists(original, ec) ? readWhole(original) : std::string();
+        bool copied = old.has_value();
+        for (size_t at = 0; copied && old && at < old->size();) {
+            const ssize_t n = ::write(fd, old->data() + at, old->size() - at);
+            copied = n > 0;
+            if (copied) at += static_cast<size_t>(n);
+        }
+        ok_ = ::close(fd) == 0 && copied;
+    }
+    ~Draft() {
+        if (!path_.empty()) ::unlink(path_.c_str());
+    }
+    Draft(const Draft&) = delete;
+    Draft& operator=(const Draft&) = delete;
+
+    [[nodiscard]] bool ok() const { return ok_; }
+    [[nodiscard]] const std::string& path() const { return path_; }
+
+private:
+    std::string path_;
+    bool ok_ = false;
+};
 
 bool isIniLine(std::string_view line) {
     const std::string_view s = text::trimWhite(line);
@@ -100,21 +148,28 @@ bool isIniLine(std::string_view line) {
 
 SaveOutcome SaveConfiguration(const std::string& FileName, const ConfigurationControls& controls) {
     if (!WritableAsConfiguration(FileName)) return SaveOutcome::NotAConfigurationFile;
-    createPrivately(FileName);
+    const Draft draft(FileName);
+    if (!draft.ok()) return SaveOutcome::WriteFailed;
     cInifile ini;
-    ini.Path(FileName);
+    ini.Path(draft.path());
     bool written = true;
     auto write = [&](const char* section, const char* key, std::string_view value) {
+        if (!written) return;  // the save has failed already
         ini.Section(section);
         ini.Key(key);
         ini.Value(value);
-        written = written && ini.Success();
+        written = ini.Success();
     };
     write("General", "Version", kConfigurationVersion);
     for (const FieldKey& f : kFieldKeys) write("Database", f.key, controls.FieldText(f.field));
     for (const OptionKey& o : kOptionKeys)
         write("Options", o.key, std::to_string(controls.OptionValue(o.box)));
-    return written ? SaveOutcome::Saved : SaveOutcome::WriteFailed;
+    const std::optional<std::string> text = written ? readWhole(draft.path()) : std::nullopt;
+    if (!text) return SaveOutcome::WriteFailed;
+    const bool made = createPrivately(FileName);
+    if (ini::writeFileAtomically(FileName, *text)) return SaveOutcome::Saved;
+    if (made) ::unlink(FileName.c_str());
+    return SaveOutcome::WriteFailed;
 }
 
 LoadResult LoadConfiguration(const std::string& FileName, ConfigurationControls& controls) {

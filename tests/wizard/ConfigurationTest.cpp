@@ -182,11 +182,23 @@ TEST(ConfigurationFiles, AWriteThatFailsIsReported) {
     testsupport::TempDir dir;
     Controls c;
     EXPECT_EQ(wizard::SaveConfiguration(dir.file("missing/shop.pcf"), c), SaveOutcome::WriteFailed);
-    // A line break could not be read back: the password is refused.
+    // A line break could not be read back: the password is refused, and the
+    // file saved before is left as it was, not half replaced.
+    c.texts[DatabaseField::SDBPath] = "/data/old.sdb";
+    ASSERT_EQ(wizard::SaveConfiguration(dir.file("shop.pcf"), c), SaveOutcome::Saved);
+    const std::string before = testsupport::readFile(dir.file("shop.pcf"));
+    c.texts[DatabaseField::SDBPath] = "/data/new.sdb";
     c.texts[DatabaseField::SPassword] = "a\r\n[Options]\r\nCompareTables=0";
     EXPECT_EQ(wizard::SaveConfiguration(dir.file("shop.pcf"), c), SaveOutcome::WriteFailed);
     EXPECT_EQ(testsupport::readFile(dir.file("shop.pcf")).find("[Options]\r\nCompareTables=0"),
               std::string::npos);
+    EXPECT_EQ(testsupport::readFile(dir.file("shop.pcf")), before);
+    // A new file whose save fails is not left behind, empty or in part.
+    EXPECT_EQ(wizard::SaveConfiguration(dir.file("other.pcf"), c), SaveOutcome::WriteFailed);
+    EXPECT_FALSE(std::filesystem::exists(dir.file("other.pcf")));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()),
+                            std::filesystem::directory_iterator()),
+              1);
 }
 
 // ---- loading: the versions and the values ----
