@@ -12,7 +12,6 @@ namespace wizard {
 namespace {
 
 constexpr std::string_view kCrLf = "\r\n";
-constexpr const char* kProgramTitle = "Orvel! Parabase";
 
 // Thrown from an event of a comparison that is no longer wanted (its engine
 // was dropped, or the program is ending) to end it there. Deliberately not a
@@ -240,6 +239,18 @@ void CompareSession::Access_ErrorOccured(const engine::CCAccess* engine,
                                          const std::string& Description) {
     if (abandoned(engine)) throw RunAbandoned{};
     view_.AppendLog(line(Description));
+}
+
+std::string FailureText(const std::exception_ptr& failure) {
+    try {
+        if (failure) std::rethrow_exception(failure);
+    } catch (const jet::Error& e) {
+        return e.description();
+    } catch (const std::exception& e) {
+        return e.what();
+    } catch (...) {
+    }
+    return "An unexpected error occurred.";
 }
 
 }  // namespace wizard

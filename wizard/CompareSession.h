@@ -11,6 +11,7 @@
 // comparison the same way. Keep the session and its view alive until
 // CmdCompare_Click has returned.
 #include <cstdint>
+#include <exception>
 #include <functional>
 #include <memory>
 #include <string>
@@ -21,6 +22,13 @@
 #include "wizard/OptionRules.h"
 
 namespace wizard {
+
+// The title of the program's message boxes.
+inline constexpr const char* kProgramTitle = "Orvel! Parabase";
+
+// What a failure caught at an event handler's boundary tells the user: a data
+// access error's description, another error's text, or that it was unexpected.
+[[nodiscard]] std::string FailureText(const std::exception_ptr& failure);
 
 class CompareSession {
 public:

@@ -11,7 +11,6 @@
 #include "detail/FrmDetail.h"
 #include "host/qt/Modal.h"
 #include "jet/Connection.h"
-#include "jet/Error.h"
 #include "ui/ButtonStrip.h"
 #include "ui/CheckBox.h"
 #include "ui/FileFilters.h"
@@ -792,12 +791,8 @@ int FrmMain::DetailOptions::CISeed() const { return window_.OptionValue(OptionBo
 void FrmMain::guarded(const std::function<void()>& work) noexcept {
     try {
         work();
-    } catch (const jet::Error& e) {
-        showFailure(qs(e.description()));
-    } catch (const std::exception& e) {
-        showFailure(QString::fromUtf8(e.what()));
     } catch (...) {
-        showFailure(u"An unexpected error occurred."_s);
+        showFailure(qs(FailureText(std::current_exception())));
     }
 }
 

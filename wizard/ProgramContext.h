@@ -13,8 +13,6 @@
 
 namespace wizard {
 
-inline constexpr const char* kProgramTitle = "Orvel! Parabase";
-
 struct ProgramContext {
     ProgramContext(ui::Services& s, report::Document& p) : services(s), preview(p) {}
 

@@ -20,8 +20,6 @@ namespace {
 using engine::TComparisonResult;
 using ui::grid::GridModel;
 
-constexpr const char* kProgramTitle = "Orvel! Parabase";
-constexpr const char* kBusy = kComparisonRunning;
 constexpr const char* kStale =
     "The results shown no longer match the comparison. Open the Results page again to "
     "refresh them, then try again.";
@@ -147,16 +145,14 @@ template <typename Work>
 void ResultsTree::guarded(Work&& work) {
     try {
         work();
-    } catch (const std::exception& e) {
-        view_.MsgBox(e.what(), BoxIcon::Critical, kProgramTitle);
     } catch (...) {
-        view_.MsgBox("An unexpected error occurred.", BoxIcon::Critical, kProgramTitle);
+        view_.MsgBox(FailureText(std::current_exception()), BoxIcon::Critical, kProgramTitle);
     }
 }
 
 bool ResultsTree::refusedWhileComparing() {
     if (!comparing_ || !comparing_()) return false;
-    view_.MsgBox(kBusy, BoxIcon::Information, kProgramTitle);
+    view_.MsgBox(kComparisonRunning, BoxIcon::Information, kProgramTitle);
     return true;
 }
 
