@@ -393,7 +393,6 @@ void FrmMain::Form_Load() {
     if (failure) {
         context_.services.MsgBox(qs(failure->text), ui::Buttons::OkOnly, ui::Icon::Critical,
                                  qs(failure->title));
-        ended_ = true;
         if (context_.endProgram)
             context_.endProgram();
         else
@@ -658,12 +657,8 @@ int16_t FrmMain::OptionValue(OptionBox box) const {
 }
 
 void FrmMain::OptionValue(OptionBox box, int16_t value) {
-    if (session_)
-        session_->Options().SetValue(box, value);
-    else if (value < kUnchecked || value > kGrayed)
-        throw std::invalid_argument("check box value");
-    else
-        checkBox(box)->Value(value);
+    // Without a session the program has ended at start-up: there are no options.
+    if (session_) session_->Options().SetValue(box, value);
 }
 
 // ---- the compare run ----

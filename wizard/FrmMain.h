@@ -75,7 +75,7 @@ public:
     ~FrmMain() override;
 
     // True when start-up ended the program (the data-access check failed).
-    [[nodiscard]] bool Ended() const { return ended_; }
+    [[nodiscard]] bool Ended() const { return !session_; }
 
     // ---- the form's controls, named as their objectName ----
     ui::PictureBox* PTop;
@@ -279,7 +279,6 @@ private:
     std::unique_ptr<QtResultsControls> resultsControls_;
     std::unique_ptr<ResultsTree> results_;
     LastUsedPath lastUsedPath_;
-    bool ended_ = false;
     DetailOptions detailOptions_{*this};
     QPointer<detail::FrmDetail> detail_;
     QPointer<FrmScript> script_;
