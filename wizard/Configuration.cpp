@@ -225,6 +225,11 @@ bool WritableAsConfiguration(const std::string& path) {
     const fs::file_status status = fs::status(path, ec);
     if (status.type() == fs::file_type::not_found) return true;
     if (ec || status.type() != fs::file_type::regular) return false;
+    // Far larger than any configuration: a database or other file chosen by
+    // mistake is refused without reading it all.
+    constexpr std::uintmax_t kLargestConfiguration = 16u << 20;
+    const std::uintmax_t size = fs::file_size(path, ec);
+    if (ec || size > kLargestConfiguration) return false;
     std::ifstream in(path, std::ios::binary);
     if (!in) return false;
     const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());

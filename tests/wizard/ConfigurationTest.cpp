@@ -176,6 +176,11 @@ TEST(ConfigurationFiles, WritableAsConfigurationTakesNewFilesAndIniText) {
                            "# made by hand\n\n[General]\nVersion = 1.1.0\n; done\r\n[Other]\n");
     EXPECT_TRUE(wizard::WritableAsConfiguration(dir.file("ini.pcf")));
     EXPECT_FALSE(wizard::WritableAsConfiguration(dir.path().string()));  // a folder
+    // Far larger than a configuration, even of INI lines: not one of ours.
+    std::string large;
+    while (large.size() <= (16u << 20)) large += "Key=Value\r\n";
+    testsupport::writeFile(dir.file("large.pcf"), large);
+    EXPECT_FALSE(wizard::WritableAsConfiguration(dir.file("large.pcf")));
 }
 
 TEST(ConfigurationFiles, AWriteThatFailsIsReported) {
