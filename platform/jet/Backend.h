@@ -79,8 +79,14 @@ public:
                                 int32_t rights) = 0;
 
     [[nodiscard]] virtual bool readOnly() const = 0;
-    // Ends the session; every later call throws Err::ObjectClosed.
+    // Ends the session; every later call throws Err::ObjectClosed. A provider
+    // that writes its changes at the end of the session does it here: when
+    // that fails it throws, and the description says what was not changed.
     virtual void close() = 0;
+    // What the end of the session leaves for the user to know, read after a
+    // close() that succeeded; empty when there is nothing to say (for a real
+    // Jet file that was changed: where its earlier version is kept).
+    [[nodiscard]] virtual std::string closeReport() const { return {}; }
 };
 
 // The kind of database a file holds, by its first bytes.

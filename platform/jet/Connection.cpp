@@ -109,7 +109,9 @@ void Connection::Close() {
     if (!backend_) raise(Err::ObjectClosed);
     auto backend = std::move(backend_);
     backend_.reset();
+    closeReport_.clear();
     backend->close();
+    closeReport_ = backend->closeReport();
 }
 
 int32_t Connection::Execute(std::string_view commandText) {

@@ -37,7 +37,16 @@ public:
     // on failure the connection stays closed.
     void Open(std::string_view connectionString, std::string_view userId = {},
               std::string_view password = {}, int32_t options = -1);
+    // Ends the session. A provider that writes its changes when the session
+    // ends (a real Jet file) writes them here; when that fails Close throws,
+    // the connection is closed all the same, and the description says that the
+    // database was not changed and why. Closing by destruction writes too,
+    // but cannot tell of a failure: close explicitly.
     void Close();
+    // What the last Close left for the user to know (empty when nothing, and
+    // after a failed Close): for a changed Jet file, where its earlier version
+    // is kept.
+    [[nodiscard]] const std::string& CloseReport() const { return closeReport_; }
     [[nodiscard]] ObjectState State() const {
         return backend_ ? ObjectState::Open : ObjectState::Closed;
     }
@@ -53,6 +62,7 @@ private:
     ConnectMode mode_ = ConnectMode::Unknown;
     std::string connectionString_;
     std::shared_ptr<Backend> backend_;
+    std::string closeReport_;
 };
 
 }  // namespace jet
