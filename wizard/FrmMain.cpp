@@ -579,8 +579,8 @@ void FrmMain::SaveConfiguration(const std::string& FileName) {
         case SaveOutcome::Saved:
             SBar->PanelText(1, qs(ConfigurationStatus(FileName)));
             return;
-        case SaveOutcome::NotAConfigurationFile:
-            context_.services.MsgBox(qs(NotAConfigurationFileText(FileName)), ui::Buttons::OkOnly,
+        case SaveOutcome::NotText:
+            context_.services.MsgBox(qs(NotTextFileText(FileName)), ui::Buttons::OkOnly,
                                      ui::Icon::Critical, qs(kProgramTitle));
             return;
         case SaveOutcome::WriteFailed:

@@ -756,7 +756,7 @@ TEST_F(FrmMainTest, ALoadThatCannotReadTheVersionChangesNothing) {
     f.SDBOpen_Click();
 }
 
-TEST_F(FrmMainTest, ASaveOverAFileThatIsNoConfigurationIsRefused) {
+TEST_F(FrmMainTest, ASaveOverAFileThatIsNoTextIsRefused) {
     FrmMain& f = w();
     const std::string file = rig.temp.file("dev.sdb");
     testsupport::writeFile(file, std::string("SQLite format 3\0\0\1", 19));
@@ -772,8 +772,9 @@ TEST_F(FrmMainTest, ASaveOverAFileThatIsNoConfigurationIsRefused) {
          Answer::Yes,
          {}});
     rig.services.expectBox(box(QString::fromStdString("The file " + file +
-                                                      " is not a configuration file. It was left "
-                                                      "as it was; please choose another name."),
+                                                      " is not a text file, so it cannot hold a "
+                                                      "configuration. It was left as it was; "
+                                                      "please choose another name."),
                                Icon::Critical, u"Orvel! Parabase"_s));
     f.CmdSave_Click();
     rig.services.verify();
