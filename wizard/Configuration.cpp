@@ -12,6 +12,7 @@
 #include <stdexcept>
 
 #include "ini/AtomicFile.h"
+#include "ini/Profile.h"
 #include "text/TextDecoding.h"
 #include "wizard/cInifile.h"
 
@@ -153,7 +154,10 @@ SaveOutcome SaveConfiguration(const std::string& FileName, const ConfigurationCo
         written = ini.Success();
     };
     write("General", "Version", kConfigurationVersion);
-    for (const FieldKey& f : kFieldKeys) write("Database", f.key, controls.FieldText(f.field));
+    // A text with outer blanks or quotes is quoted once more, so that it reads
+    // back as typed (a password " pw " or "x" with its quotes).
+    for (const FieldKey& f : kFieldKeys)
+        write("Database", f.key, ini::quotedForReading(controls.FieldText(f.field)));
     for (const OptionKey& o : kOptionKeys)
         write("Options", o.key, std::to_string(controls.OptionValue(o.box)));
     const std::optional<std::string> text = written ? readWhole(draft.path()) : std::nullopt;

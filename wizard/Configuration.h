@@ -55,7 +55,8 @@ enum class SaveOutcome {
 };
 
 // Writes the version, the eight texts as they stand (not trimmed, passwords
-// in clear) and the twelve check-box values. Every other line of an existing
+// in clear; a text with outer blanks or quotes inside one more pair of
+// quotes, so that it reads back as typed) and the twelve check-box values. Every other line of an existing
 // file is kept: keys, sections, comments and notes added by hand. A new file
 // is made readable by its owner only, since it may hold passwords.
 [[nodiscard]] SaveOutcome SaveConfiguration(const std::string& FileName,

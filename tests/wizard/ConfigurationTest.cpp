@@ -71,7 +71,7 @@ protected:
 
 const char* const kSaved =
     "[General]\r\nVersion=1.1.0\r\n"
-    "\r\n[Database]\r\nSourceDBFile= /data/dev.sdb\r\nSourceWFile=/data/dev.sdw\r\n"
+    "\r\n[Database]\r\nSourceDBFile=\" /data/dev.sdb\"\r\nSourceWFile=/data/dev.sdw\r\n"
     "SourceUserName=admin\r\nSourcePassword=s3cret pass\r\nDestinationDBFile=/data/prod.sdb\r\n"
     "DestinationWFile=\r\nDestinationUserName=\r\nDestinationPassword=\r\n"
     "\r\n[Options]\r\nCompareTables=1\r\nCompareIndexes=0\r\nCompareKeys=1\r\nCompareViews=1\r\n"
@@ -94,8 +94,7 @@ TEST_F(ConfigurationTest, SavesEveryKeyInItsOrderTextsAsTheyStand) {
     c.options.SetValue(OptionBox::IIncSeed, 1);
     c.options.SetValue(OptionBox::CMatch, 1);
     ASSERT_EQ(wizard::SaveConfiguration(path, c), SaveOutcome::Saved);
-    // The leading blank is the field's own; a reader trims it (as the
-    // profile functions always did).
+    // The leading blank is the field's own: quoted, so that a reader keeps it.
     EXPECT_EQ(testsupport::readFile(path), kSaved);
     // A new file holds passwords: its owner alone may read it.
     struct stat st {};
@@ -123,6 +122,26 @@ TEST_F(ConfigurationTest, ASavedFileLoadsBackEveryControl) {
     for (const OptionBox b : wizard::kOptionBoxes)
         EXPECT_EQ(loaded.options.Value(b), saved.options.Value(b)) << boxName(b);
 }
+
+class TextRoundTrip : public ConfigurationTest,
+                      public ::testing::WithParamInterface<const char*> {};
+
+// A text that reading would trim or unquote still loads back as typed, so a
+// reloaded configuration connects as the saved one did.
+TEST_P(TextRoundTrip, LoadsBackAsTyped) {
+    Controls saved;
+    for (const DatabaseField f : {DatabaseField::SPassword, DatabaseField::DPassword,
+                                  DatabaseField::SDBPath, DatabaseField::DUName})
+        saved.texts[f] = GetParam();
+    ASSERT_EQ(wizard::SaveConfiguration(path, saved), SaveOutcome::Saved);
+    Controls loaded;
+    ASSERT_EQ(wizard::LoadConfiguration(path, loaded).outcome, LoadOutcome::Loaded);
+    EXPECT_EQ(loaded.texts, saved.texts) << testsupport::readFile(path);
+}
+
+INSTANTIATE_TEST_SUITE_P(Texts, TextRoundTrip,
+                         ::testing::Values("\"x\"", " pw ", "'x'", "\"\"", "  ", "\t", "\"a ",
+                                           "x\"", "\"\"\"", "p w"));
 
 TEST_F(ConfigurationTest, SavingKeepsWhatOthersAddedAndReplacesOurKeys) {
     write(
