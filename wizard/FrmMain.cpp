@@ -566,8 +566,8 @@ void FrmMain::CmdSave_Click() {
     Dlg.flags = ui::dlg::HideReadOnly;
     Dlg.fileName.clear();
     ApplyLastUsedPath();
-    // Replacing an existing file is asked first.
-    if (const auto chosen = ChooseFileToWrite(context_.services, Dlg)) {
+    // A name typed without an extension gets ".pcf"; replacing a file is asked first.
+    if (const auto chosen = ChooseFileToWrite(context_.services, Dlg, u".pcf"_s)) {
         Dlg.fileName = *chosen;
         SaveConfiguration(utf8(*chosen));
         SaveLastUsedPath();

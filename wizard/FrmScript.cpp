@@ -129,7 +129,7 @@ void FrmScript::CmdSave_Click() {
         Dlg.title = u"Save script file..."_s;
         Dlg.filter = u"Parabase script file (*.psx)|*.psx|"_s;
         Dlg.flags = ui::dlg::HideReadOnly;
-        const std::optional<QString> file = ChooseFileToWrite(services_, Dlg);
+        const std::optional<QString> file = ChooseFileToWrite(services_, Dlg, u".psx"_s);
         if (!file) return;
         QString error;
         if (!RTBox->SaveFile(*file, &error))

@@ -806,6 +806,29 @@ TEST_F(FrmMainTest, SavingOverAnExistingConfigurationAsksFirst) {
     EXPECT_EQ(f.SBar->PanelText(1), u"Configuration file : <None>"_s);
 }
 
+TEST_F(FrmMainTest, ANameTypedWithoutExtensionIsSavedAsAConfigurationFile) {
+    FrmMain& f = w();
+    const std::string typed = rig.temp.file("shop");
+    const QString completed = QString::fromStdString(typed + ".pcf");
+    testsupport::writeFile(completed.toStdString(), "[General]\r\nVersion=1.1.0\r\n");
+    rig.services.expectSave(
+        dialog(u"Save configuration file..."_s, u"Parabase configuration file (*.pcf)|*.pcf|"_s,
+               ui::dlg::HideReadOnly),
+        QString::fromStdString(typed));
+    // The question names the file that would be replaced.
+    rig.services.expectBox({completed + u" already exists.\r\nDo you want to replace it?"_s,
+                            Buttons::YesNo,
+                            Icon::Exclamation,
+                            u"Save configuration file..."_s,
+                            Answer::Yes,
+                            {}});
+    f.CmdSave_Click();
+    rig.services.verify();
+    EXPECT_FALSE(std::filesystem::exists(typed));
+    EXPECT_NE(testsupport::readFile(completed.toStdString()).find("[Options]"), std::string::npos);
+    EXPECT_EQ(f.SBar->PanelText(1), u"Configuration file : "_s + completed);
+}
+
 TEST_F(FrmMainTest, TheOpenButtonsFillTheirFieldsAndRememberTheFolder) {
     FrmMain& f = w();
     struct Case {

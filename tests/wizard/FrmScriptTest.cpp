@@ -230,6 +230,65 @@ TEST_F(FrmScriptTest, TheNameChosenLastIsOfferedAgainAndANewNameNeedsNoQuestion)
     EXPECT_TRUE(QFile::exists(second));
 }
 
+struct TypedName {
+    const char* typed;    // in the test's folder
+    const char* written;  // the file the script goes to
+};
+
+void PrintTo(const TypedName& n, std::ostream* os) { *os << n.typed; }
+
+class FrmScriptSaveNames : public FrmScriptTest, public ::testing::WithParamInterface<TypedName> {};
+
+// A name typed without an extension gets ".psx", so that the runner's Open
+// dialog lists the file; the completed name is offered again next time.
+TEST_P(FrmScriptSaveNames, GetTheScriptExtensionWhenTheyHaveNone) {
+    std::filesystem::create_directory(dir.file("v1.2"));
+    window->ShowScript(sampleScript());
+    const QString typed = file(GetParam().typed);
+    const QString written = file(GetParam().written);
+    services.expectSave(saveDialog(), typed);
+    window->CmdSave->click();
+    services.expectSave(saveDialog(written), std::nullopt);
+    window->CmdSave->click();
+    services.verify();
+    EXPECT_EQ(testsupport::readFile(written.toStdString()), sampleScript().Text);
+    if (typed != written) {
+        EXPECT_FALSE(QFile::exists(typed));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Names, FrmScriptSaveNames,
+                         ::testing::Values(TypedName{"fix", "fix.psx"},
+                                           TypedName{"fix.psx", "fix.psx"},
+                                           TypedName{"fix.sql", "fix.sql"},
+                                           TypedName{"fix.v2", "fix.v2"},
+                                           TypedName{"v1.2/fix", "v1.2/fix.psx"}));
+
+TEST_F(FrmScriptTest, TheCompletedNameIsTheOneAskedAboutAndReplaced) {
+    const QString completed = file("fix.psx");
+    testsupport::writeFile(completed.toStdString(), "old");
+    window->ShowScript(sampleScript());
+    services.expectSave(saveDialog(), file("fix"));
+    services.expectBox({wizard::ReplaceQuestion(completed),
+                        ui::Buttons::YesNo,
+                        ui::Icon::Exclamation,
+                        u"Save script file..."_s,
+                        ui::Answer::No,
+                        {}});
+    // "No": the dialog again, offering the completed name.
+    services.expectSave(saveDialog(completed), file("fix"));
+    services.expectBox({wizard::ReplaceQuestion(completed),
+                        ui::Buttons::YesNo,
+                        ui::Icon::Exclamation,
+                        u"Save script file..."_s,
+                        ui::Answer::Yes,
+                        {}});
+    window->CmdSave->click();
+    services.verify();
+    EXPECT_EQ(testsupport::readFile(completed.toStdString()), sampleScript().Text);
+    EXPECT_FALSE(QFile::exists(file("fix")));
+}
+
 TEST_F(FrmScriptTest, AFileThatCannotBeWrittenIsSaidAndNothingIsLeftBehind) {
     window->ShowScript(sampleScript());
     const QString path = file("missing/sync.psx");
