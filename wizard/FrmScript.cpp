@@ -40,7 +40,7 @@ W* named(W* w, const char* name) {
 }
 
 QString notesText(const std::vector<std::string>& report) {
-    QString text = u"This script leaves out what the target database would refuse:"_s;
+    QString text = u"What this script leaves out, and why:"_s;
     for (const std::string& sentence : report) text += u"\r\n"_s + QString::fromStdString(sentence);
     return text;
 }

@@ -131,7 +131,8 @@ TEST_F(FrmScriptTest, AFurtherRequestReplacesEverythingAndTheNotesComeAndGo) {
     second.Text = "DROP TABLE [Old]\r\n\r\nRUN\r\n\r\n\r\n";
     second.Caption = "Database Script (Destination->Source)";
     second.Report = {"Foreign key [A] of table [B] left out: it refers to table [C].",
-                     "Index [I] of table [B] left as it stands."};
+                     "Index [I] of table [B] left as it stands.",
+                     "2 objects only in the source are kept: the option to drop them is off."};
     window->ShowScript(second);
     settle();
     EXPECT_EQ(window->RTBox->Text(), QString::fromStdString(second.Text));
@@ -139,15 +140,17 @@ TEST_F(FrmScriptTest, AFurtherRequestReplacesEverythingAndTheNotesComeAndGo) {
     EXPECT_EQ(window->SourceDBPath, QString());
     ASSERT_TRUE(window->Notes->isVisible());
     EXPECT_EQ(window->Notes->Text(),
-              u"This script leaves out what the target database would refuse:\r\n"
+              u"What this script leaves out, and why:\r\n"
               "Foreign key [A] of table [B] left out: it refers to table [C].\r\n"
-              "Index [I] of table [B] left as it stands."_s);
+              "Index [I] of table [B] left as it stands.\r\n"
+              "2 objects only in the source are kept: the option to drop them is off."_s);
     EXPECT_TRUE(window->Notes->isReadOnly());
     // The notes sit between the script and the buttons, as wide as the script.
     EXPECT_EQ(window->Notes->geometry().left(), full.left());
     EXPECT_EQ(window->Notes->width(), full.width());
     EXPECT_EQ(window->RTBox->geometry().bottom() + 1 + 8, window->Notes->y());
     EXPECT_EQ(window->Notes->geometry().bottom() + 1 + 8, window->CmdClose->y());
+    shot("FrmScript-notes.png");
 
     window->ShowScript(sampleScript());
     settle();
