@@ -566,8 +566,8 @@ void FrmMain::CmdSave_Click() {
     Dlg.flags = ui::dlg::HideReadOnly;
     Dlg.fileName.clear();
     ApplyLastUsedPath();
-    // Replacing an existing file is asked first.
-    if (const auto chosen = ChooseFileToWrite(context_.services, Dlg)) {
+    // A name typed without an extension gets ".pcf"; replacing a file is asked first.
+    if (const auto chosen = ChooseFileToWrite(context_.services, Dlg, u".pcf"_s)) {
         Dlg.fileName = *chosen;
         SaveConfiguration(utf8(*chosen));
         SaveLastUsedPath();
@@ -579,8 +579,8 @@ void FrmMain::SaveConfiguration(const std::string& FileName) {
         case SaveOutcome::Saved:
             SBar->PanelText(1, qs(ConfigurationStatus(FileName)));
             return;
-        case SaveOutcome::NotAConfigurationFile:
-            context_.services.MsgBox(qs(NotAConfigurationFileText(FileName)), ui::Buttons::OkOnly,
+        case SaveOutcome::NotText:
+            context_.services.MsgBox(qs(NotTextFileText(FileName)), ui::Buttons::OkOnly,
                                      ui::Icon::Critical, qs(kProgramTitle));
             return;
         case SaveOutcome::WriteFailed:

@@ -40,7 +40,7 @@ W* named(W* w, const char* name) {
 }
 
 QString notesText(const std::vector<std::string>& report) {
-    QString text = u"This script leaves out what the target database would refuse:"_s;
+    QString text = u"What this script leaves out, and why:"_s;
     for (const std::string& sentence : report) text += u"\r\n"_s + QString::fromStdString(sentence);
     return text;
 }
@@ -129,7 +129,7 @@ void FrmScript::CmdSave_Click() {
         Dlg.title = u"Save script file..."_s;
         Dlg.filter = u"Parabase script file (*.psx)|*.psx|"_s;
         Dlg.flags = ui::dlg::HideReadOnly;
-        const std::optional<QString> file = ChooseFileToWrite(services_, Dlg);
+        const std::optional<QString> file = ChooseFileToWrite(services_, Dlg, u".psx"_s);
         if (!file) return;
         QString error;
         if (!RTBox->SaveFile(*file, &error))

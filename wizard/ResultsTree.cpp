@@ -12,6 +12,7 @@
 #include "wizard/MFunctions.h"
 #include "wizard/OptionRules.h"
 #include "wizard/PrintableGridModel.h"
+#include "wizard/ScriptNotes.h"
 
 namespace wizard {
 
@@ -486,7 +487,7 @@ void ResultsTree::CreateScript(int32_t Direction) {
                                    : "Database Script (Source->Destination)";
     shown.SourceDBPath = view_.SourceDBPath();
     shown.DestinationDBPath = view_.DestinationDBPath();
-    shown.Report = S.Report;
+    shown.Report = ScriptNotes(S, Direction);
     view_.ShowScript(shown);
 }
 

@@ -37,8 +37,9 @@ struct ScriptWindowText {
     // The two database path fields as they stood.
     std::string SourceDBPath;
     std::string DestinationDBPath;
-    // What the script leaves out because the target would refuse it, one
-    // sentence each (none, usually).
+    // What the script leaves out and why, one sentence each (ScriptNotes.h):
+    // what the target would refuse, and what the script options keep as it
+    // stands.
     std::vector<std::string> Report;
     friend bool operator==(const ScriptWindowText&, const ScriptWindowText&) = default;
 };

@@ -756,7 +756,7 @@ TEST_F(FrmMainTest, ALoadThatCannotReadTheVersionChangesNothing) {
     f.SDBOpen_Click();
 }
 
-TEST_F(FrmMainTest, ASaveOverAFileThatIsNoConfigurationIsRefused) {
+TEST_F(FrmMainTest, ASaveOverAFileThatIsNoTextIsRefused) {
     FrmMain& f = w();
     const std::string file = rig.temp.file("dev.sdb");
     testsupport::writeFile(file, std::string("SQLite format 3\0\0\1", 19));
@@ -772,8 +772,9 @@ TEST_F(FrmMainTest, ASaveOverAFileThatIsNoConfigurationIsRefused) {
          Answer::Yes,
          {}});
     rig.services.expectBox(box(QString::fromStdString("The file " + file +
-                                                      " is not a configuration file. It was left "
-                                                      "as it was; please choose another name."),
+                                                      " is not a text file, so it cannot hold a "
+                                                      "configuration. It was left as it was; "
+                                                      "please choose another name."),
                                Icon::Critical, u"Orvel! Parabase"_s));
     f.CmdSave_Click();
     rig.services.verify();
@@ -803,6 +804,29 @@ TEST_F(FrmMainTest, SavingOverAnExistingConfigurationAsksFirst) {
     rig.services.verify();
     EXPECT_EQ(testsupport::readFile(file), "[General]\r\nVersion=1.1.0\r\n");
     EXPECT_EQ(f.SBar->PanelText(1), u"Configuration file : <None>"_s);
+}
+
+TEST_F(FrmMainTest, ANameTypedWithoutExtensionIsSavedAsAConfigurationFile) {
+    FrmMain& f = w();
+    const std::string typed = rig.temp.file("shop");
+    const QString completed = QString::fromStdString(typed + ".pcf");
+    testsupport::writeFile(completed.toStdString(), "[General]\r\nVersion=1.1.0\r\n");
+    rig.services.expectSave(
+        dialog(u"Save configuration file..."_s, u"Parabase configuration file (*.pcf)|*.pcf|"_s,
+               ui::dlg::HideReadOnly),
+        QString::fromStdString(typed));
+    // The question names the file that would be replaced.
+    rig.services.expectBox({completed + u" already exists.\r\nDo you want to replace it?"_s,
+                            Buttons::YesNo,
+                            Icon::Exclamation,
+                            u"Save configuration file..."_s,
+                            Answer::Yes,
+                            {}});
+    f.CmdSave_Click();
+    rig.services.verify();
+    EXPECT_FALSE(std::filesystem::exists(typed));
+    EXPECT_NE(testsupport::readFile(completed.toStdString()).find("[Options]"), std::string::npos);
+    EXPECT_EQ(f.SBar->PanelText(1), u"Configuration file : "_s + completed);
 }
 
 TEST_F(FrmMainTest, TheOpenButtonsFillTheirFieldsAndRememberTheFolder) {

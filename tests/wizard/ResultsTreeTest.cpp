@@ -743,6 +743,22 @@ INSTANTIATE_TEST_SUITE_P(Directions, ScriptRequestTest,
                                                       "Database Script (Destination->Source)"}),
                          [](const auto& p) { return std::string(p.param.name); });
 
+// With the options as they start (objects found only on the changed side
+// kept), the notes say so, naming that side.
+TEST_F(ResultsTreeTest, TheScriptsNotesTellWhatTheOptionsKeep) {
+    show(everything());
+    click("SScript");
+    click("DScript");
+    ASSERT_EQ(view.scripts.size(), 2u) << ::testing::PrintToString(view.boxes);
+    // After the generator's own sentences.
+    ASSERT_FALSE(view.scripts[0].Report.empty());
+    EXPECT_EQ(view.scripts[0].Report.back(),
+              "2 objects only in the destination are kept: the option to drop them is off.");
+    ASSERT_FALSE(view.scripts[1].Report.empty());
+    EXPECT_EQ(view.scripts[1].Report.back(),
+              "2 objects only in the source are kept: the option to drop them is off.");
+}
+
 TEST_F(ResultsTreeTest, TheScriptRequestReadsObjectRowsOnly) {
     show(scripted());
     // A category's own image is never read: its objects stay selected.
