@@ -34,7 +34,7 @@ using Reason = ReplaceError::Reason;
 constexpr std::string_view kStrayMarker = ".parabase-write-";
 constexpr std::size_t kStrayRandom = 6;
 constexpr std::size_t kStreamChunk = std::size_t{1} << 20;
-constexpr std::size_t kRangeChunk = std::size_t{64} << 20;
+constexpr std::size_t kRangeChunk = std::size_t{8} << 20;
 constexpr int kMaxBackupNames = 1000;
 
 std::string reasonOf(int error) { return std::generic_category().message(error); }
@@ -193,7 +193,12 @@ void copyContents(int from, int to, const Calls& calls, CopySteps steps) {
         const long n = calls.run(
             steps.range, [&] { return ::copy_file_range(from, &in, to, &out, kRangeChunk, 0); });
         if (n == 0) return;
-        if (n > 0) continue;
+        if (n > 0) {
+            // Start writing this part to disk now, so that most of it is there
+            // by the time the sync waits for the rest.
+            (void)::sync_file_range(to, out - n, n, SYNC_FILE_RANGE_WRITE);
+            continue;
+        }
         if (errno == EINTR) continue;
         if (!cannotCopyInKernel(errno)) throw StepFailure{steps.range, errno};
         break;
@@ -205,6 +210,7 @@ void copyContents(int from, int to, const Calls& calls, CopySteps steps) {
                                   [&] { return ::pread(from, buffer.data(), buffer.size(), in); });
         if (n == 0) return;
         writeAll(to, buffer.data(), static_cast<std::size_t>(n), out, calls, steps.stream);
+        (void)::sync_file_range(to, out, n, SYNC_FILE_RANGE_WRITE);
         in += n;
         out += n;
     }
