@@ -399,6 +399,11 @@ std::string safeReplace(SessionLock& session, std::span<const PageWrite> pages,
     const std::string folder = databasePath.parent_path().string();
     const auto ordered = checkedPages(database, pages, session.identity().size);
     if (ordered.empty()) return {};
+    // Nothing unverified ever takes the place of the user's file.
+    if (!verify)
+        throw ReplaceError(Reason::Failed, "Cannot change the database " + database +
+                                               ": the changed copy has no check to pass. The "
+                                               "database was not changed.");
 
     // A session whose file was changed meanwhile must not even tidy up.
     session.checkUnchanged();
@@ -444,7 +449,7 @@ std::string safeReplace(SessionLock& session, std::span<const PageWrite> pages,
 
     std::vector<std::string> findings;
     try {
-        findings = verify ? verify(newPath) : std::vector<std::string>{};
+        findings = verify(newPath);
     } catch (const std::exception& e) {
         findings = {std::string("it could not be checked: ") + e.what()};
     } catch (...) {
@@ -510,10 +515,11 @@ std::string safeReplace(SessionLock& session, std::span<const PageWrite> pages,
     })));
     if (!dir.valid() ||
         calls.run(ReplaceStep::SyncFolder, [&] { return ::fsync(dir.get()); }) != 0) {
+        const int error = errno;
         throw ReplaceError::afterReplace(
             "The database " + database + " was changed and its previous version kept as " +
                 backup.path + ", but the folder " + folder + " could not be written to disk (" +
-                reasonOf(errno) +
+                reasonOf(error) +
                 "): should the system stop before it writes its buffers, the database may show "
                 "its previous version again, which the backup holds either way.",
             backup.path);

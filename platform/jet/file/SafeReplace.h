@@ -36,6 +36,7 @@ struct PageWrite {
 
 // Checks the new file at the path it is given and returns what it found
 // wrong; an empty list accepts it. It may throw: the file is rejected then.
+// It is required: without one, nothing is replaced.
 using Verify = std::function<std::vector<std::string>(const std::string& newFile)>;
 
 // The steps whose system calls a test can make fail (ReplaceHooks::fault).
@@ -71,11 +72,11 @@ struct ReplaceHooks {
 //
 // Throws ReplaceError. Before the rename (databaseChanged() false) the original
 // is untouched and the new file removed: for a page list that is not whole
-// pages or leaves a gap (Failed), NAME.ldb beside the database (InUse), the
-// original changed since the session began (Changed), findings or a failure of
-// `verify` (Rejected), or a failed system call (NotWritable for a folder that
-// cannot be written, else Failed). After the rename only syncing the folder
-// can fail (databaseChanged() true, backupPath() set).
+// pages or leaves a gap, or no `verify` (Failed), NAME.ldb beside the database
+// (InUse), the original changed since the session began (Changed), findings or
+// a failure of `verify` (Rejected), or a failed system call (NotWritable for a
+// folder that cannot be written, else Failed). After the rename only syncing
+// the folder can fail (databaseChanged() true, backupPath() set).
 //
 // On success the session holds the lock on the new file, now at its path, and
 // its identity, so that it can go on and replace the database again.

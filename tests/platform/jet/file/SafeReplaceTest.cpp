@@ -384,6 +384,16 @@ INSTANTIATE_TEST_SUITE_P(
         InvalidCase{"gap_after_the_end", {{16, 4096}, {18, 4096}}, "page 18 would leave a gap"}),
     [](const auto& p) { return std::string(p.param.name); });
 
+TEST_F(SafeReplaceTest, WithoutAVerificationNothingIsReplaced) {
+    const auto before = listFolder(dir_.path());
+    SessionLock session(db_);
+    const Changes changes = typicalChanges();
+    EXPECT_THROW((void)jet::file::safeReplace(session, changes.writes(), {}, hooksWith({})),
+                 ReplaceError);
+    EXPECT_EQ(listFolder(dir_.path()), before);
+    EXPECT_EQ(fileChecksum(db_), replacetest::checksum(old_));
+}
+
 TEST_F(SafeReplaceTest, KeepsTheOwnerWhenRunByRoot) {
     if (::geteuid() != 0) GTEST_SKIP() << "only root can give a file to another user";
     ASSERT_EQ(::chown(db_.c_str(), 4242, 4343), 0);
