@@ -195,6 +195,8 @@ void UsageMap::write(PageFile& file, std::optional<std::pair<uint32_t, uint32_t>
         const DataPage page(*bytes, where.page);
         if (where.row >= page.rowCount() || page.row(where.row).size() != row.size())
             throw FormatError("the usage map's row changed under it", where.page);
+        const auto current = page.row(where.row);
+        if (std::equal(current.begin(), current.end(), row.begin())) return;
         start = page.rowStart(where.row);
     }
     auto out = file.writable(where.page);
