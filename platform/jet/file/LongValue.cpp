@@ -72,29 +72,27 @@ Bytes readLongValue(const PageFile& file, ByteSpan field) {
 }
 
 RowPointer LongValueWriter::place(size_t size) {
-    std::vector<size_t> lengths;
-    for (const auto& r : rows_) lengths.push_back(r.bytes.size());
-    lengths.push_back(size);
-    if (rows_.empty() || !rowsFit(file_.pageSize(), lengths)) {
-        current_ = file_.append();
-        pages_.push_back(current_);
-        rows_.clear();
+    if (!pages_.empty()) {
+        auto& rows = rows_[pages_.back()];
+        std::vector<size_t> lengths;
+        for (const auto& r : rows) lengths.push_back(r.bytes.size());
+        lengths.push_back(size);
+        if (rowsFit(file_.pageSize(), lengths)) {
+            rows.push_back(PageRow{Bytes(size, 0), 0});
+            return {pages_.back(), static_cast<uint8_t>(rows.size() - 1)};
+        }
     }
-    rows_.push_back(PageRow{Bytes(size, 0), 0});
-    return {current_, static_cast<uint8_t>(rows_.size() - 1)};
+    const uint32_t page = file_.append();
+    pages_.push_back(page);
+    rows_[page].push_back(PageRow{Bytes(size, 0), 0});
+    return {page, 0};
 }
 
 void LongValueWriter::fill(RowPointer at, Bytes bytes) {
-    // Only the current page is still being filled; earlier pages are final.
-    if (at.page != current_ || at.row >= rows_.size())
-        throw FormatError("a long-value row is no longer open");
-    rows_[at.row].bytes = std::move(bytes);
-    flush();
-}
-
-void LongValueWriter::flush() {
-    const Bytes page = buildDataPage(file_.pageSize(), kLongValueOwner, rows_);
-    auto out = file_.writable(current_);
+    auto& rows = rows_.at(at.page);
+    rows.at(at.row).bytes = std::move(bytes);
+    const Bytes page = buildDataPage(file_.pageSize(), kLongValueOwner, rows);
+    auto out = file_.writable(at.page);
     std::copy(page.begin(), page.end(), out.begin());
 }
 
@@ -118,22 +116,23 @@ Bytes LongValueWriter::write(ByteSpan value, size_t rowRoom) {
         w.u32(0);
         return w.take();
     }
-    // A chain, written from its last chunk back, so each row can name the
-    // next one; every chunk but the last fills a long-value row.
+    // A chain: every row but the last is full; rows are placed first so that
+    // each can name the next.
     const size_t chunk = kMaxLongValueRow - 4;
     const size_t chunks = (value.size() + chunk - 1) / chunk;
-    RowPointer next{0, 0};
-    for (size_t k = chunks; k-- > 0;) {
+    std::vector<RowPointer> at;
+    for (size_t k = 0; k < chunks; ++k)
+        at.push_back(place(4 + std::min(chunk, value.size() - k * chunk)));
+    for (size_t k = 0; k < chunks; ++k) {
         const size_t from = k * chunk;
         const size_t n = std::min(chunk, value.size() - from);
-        const RowPointer at = place(4 + n);
         Bytes row(4 + n);
-        writeRowPointer(row.data(), next);
+        writeRowPointer(row.data(), k + 1 < chunks ? at[k + 1] : RowPointer{0, 0});
         std::copy(value.begin() + static_cast<ptrdiff_t>(from),
                   value.begin() + static_cast<ptrdiff_t>(from + n), row.begin() + 4);
-        fill(at, std::move(row));
-        next = at;
+        fill(at[k], std::move(row));
     }
+    const RowPointer next = at.front();
     w.u32(length | static_cast<uint32_t>(kLongValueChain) << 24);
     w.u8(next.row);
     w.u24(next.page);

@@ -6,6 +6,7 @@
 // next), the pointer to the first long-value row, and four bytes of unknown
 // meaning (zero in the files measured).
 #include <cstdint>
+#include <map>
 #include <vector>
 
 #include "jet/file/Bytes.h"
@@ -19,8 +20,10 @@ inline constexpr uint8_t kLongValueInline = 0x80;
 inline constexpr uint8_t kLongValueOneRow = 0x40;
 inline constexpr uint8_t kLongValueChain = 0x00;
 inline constexpr uint32_t kLongValueLengthMask = 0x3FFFFFFF;
-// The longest value Access keeps in the row itself, and the most a long-value
-// row holds (a chain's rows lose four of them to the next pointer).
+// The longest value written in the row itself (Access kept values of up to 52
+// bytes inline in the files measured and none from 65 on; between, this
+// bound is a guess), and the most a long-value row holds (a chain's rows lose
+// four of them to the next pointer; Access fills them to exactly that).
 inline constexpr size_t kMaxInlineLongValue = 64;
 inline constexpr size_t kMaxLongValueRow = 4076;
 
@@ -52,15 +55,15 @@ public:
     [[nodiscard]] const std::vector<uint32_t>& pages() const { return pages_; }
 
 private:
-    // Reserves a row of `size` bytes on the current page or a new one.
+    // Reserves a row of `size` bytes on the last page made, or a new one.
     RowPointer place(size_t size);
+    // Sets a reserved row's bytes and writes its page.
     void fill(RowPointer at, Bytes bytes);
-    void flush();
 
     PageFile& file_;
     std::vector<uint32_t> pages_;
-    uint32_t current_ = 0;
-    std::vector<PageRow> rows_;
+    // The rows of each page made so far.
+    std::map<uint32_t, std::vector<PageRow>> rows_;
 };
 
 }  // namespace jet::file
