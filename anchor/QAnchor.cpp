@@ -105,6 +105,10 @@ void QAnchor::ReadProperties(host::PropertyBag& bag) {
     anchorList_ = asString(bag.ReadProperty("Anchor", std::string()));
     firstHeight_ = asSingle(bag.ReadProperty("FirstHeight", 0.0f));
     firstWidth_ = asSingle(bag.ReadProperty("FirstWidth", 0.0f));
+    // Until the first show the controls stand as designed: a control recorded
+    // before then (AnchorControl) is recorded against the design size.
+    formHeight_ = static_cast<float>(host::roundHalfEven(firstHeight_));
+    formWidth_ = static_cast<float>(host::roundHalfEven(firstWidth_));
     formHwnd_ = host::formWindow(site_);
     attach();
 }

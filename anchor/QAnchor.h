@@ -55,7 +55,8 @@ public:
     // client size as the design size, attach, and the first-time set-up at once.
     void InitProperties();
     // A control loaded with its form: the saved values straight into the fields,
-    // then attach. Attach errors (host::Error) reach the caller.
+    // the design size as the form's size held until the first layout pass, then
+    // attach. Attach errors (host::Error) reach the caller.
     void ReadProperties(host::PropertyBag& bag);
     void WriteProperties(host::PropertyBag& bag) const;
     // Detaches from the form's window; never raises.

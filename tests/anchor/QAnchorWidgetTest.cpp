@@ -167,6 +167,62 @@ TEST_F(AnchoredFormTest, AnchorControlAnchorsAControlAddedByTheProgram) {
     EXPECT_EQ(late->geometry(), QRect(400, 280, 50, 20));
 }
 
+// AnchorControl in the program's Form_Load, before the form is first shown
+// (before or after the control is switched on): the control is recorded
+// where it stands on the form as designed; the others are laid out as ever.
+struct EarlyAnchor {
+    const char* name;
+    const char* control;  // a control of the form, or "Late": one the program adds
+    bool left, top, right, bottom;
+    bool switchedOnFirst;
+    QRect grown;  // at 100 pixels wider and 80 higher
+};
+void PrintTo(const EarlyAnchor& k, std::ostream* os) { *os << k.name; }
+
+class AnchorControlBeforeTheShow : public AnchoredFormTest,
+                                   public ::testing::WithParamInterface<EarlyAnchor> {};
+
+TEST_P(AnchorControlBeforeTheShow, RecordsTheControlWhereItStandsAsDesigned) {
+    const EarlyAnchor& k = GetParam();
+    auto* target = form.findChild<QWidget*>(QString::fromLatin1(k.control));
+    if (target == nullptr) {
+        target = new QPushButton(u"Late"_s, &form);
+        target->setObjectName(QString::fromLatin1(k.control));
+        target->setGeometry(300, 200, 50, 20);
+    }
+    const QRect designed = target->geometry();
+    if (k.switchedOnFirst) ui.QAnchor1->setEnabled(true);
+    ui.QAnchor1->AnchorControl(target, k.left, k.top, k.right, k.bottom);
+    if (!k.switchedOnFirst) ui.QAnchor1->setEnabled(true);
+    form.show();
+    settle();
+    EXPECT_EQ(target->geometry(), designed);
+    EXPECT_EQ(geometry(), kDesign);
+    resizeClient(form, 660, 490);
+    EXPECT_EQ(target->geometry(), k.grown);
+    for (const auto& [name, rect] : geometry())
+        if (name != k.control) {
+            EXPECT_EQ(rect, kGrown.at(name)) << name;
+        }
+    resizeClient(form, 560, 410);
+    EXPECT_EQ(target->geometry(), designed);
+    EXPECT_EQ(geometry(), kDesign);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, AnchorControlBeforeTheShow,
+    ::testing::Values(EarlyAnchor{"CmdSaveToTheCorner", "CmdSave", false, false, true, true, false,
+                                  QRect(108, 450, 97, 25)},
+                      EarlyAnchor{"CmdCloseToTheTopLeft", "CmdClose", true, true, false, false,
+                                  false, QRect(455, 370, 97, 25)},
+                      EarlyAnchor{"RTBoxStretchedBothWays", "RTBox", true, true, true, true, false,
+                                  QRect(8, 8, 460, 430)},
+                      EarlyAnchor{"AControlTheProgramAdds", "Late", false, false, true, true, false,
+                                  QRect(400, 280, 50, 20)},
+                      EarlyAnchor{"AfterTheControlIsSwitchedOn", "CmdSave", false, false, true,
+                                  true, true, QRect(108, 450, 97, 25)}),
+    [](const auto& p) { return std::string(p.param.name); });
+
 TEST_F(AnchoredFormTest, TakenOffItsFormItLetsTheFormGoAndComesBackWithItsValues) {
     QAnchorWidget* a = ui.QAnchor1;
     a->setEnabled(true);
