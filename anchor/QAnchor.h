@@ -80,14 +80,16 @@ public:
     void setMinFormWidth(std::int32_t value);
     [[nodiscard]] std::int32_t MaxFormWidth() const { return maxFormWidth_; }
     void setMaxFormWidth(std::int32_t value);
-    // The saved anchor list set as a form's saved data sets it (no change report).
-    void setSavedAnchorList(std::string text) { anchorList_ = std::move(text); }
+    // The saved anchor list set as a form's saved data sets it (no change
+    // report); once the records are made, they are made afresh from it.
+    void setSavedAnchorList(std::string text);
     // The property browser's entry for the property page: reads "", takes nothing.
     [[nodiscard]] std::string Anchor() const { return {}; }
     void setAnchor(const std::string& /*value*/) {}
     // The property page's channel: at design time the anchor list brought in
-    // step with the form's controls (or a default list when it is empty); at
-    // run time "" and writes are ignored.
+    // step with the form's controls (or a default list when it is empty), and
+    // a list written is parsed into the records at once; at run time "" and
+    // writes are ignored.
     [[nodiscard]] std::string Anchorit();
     void setAnchorit(const std::string& value);
     // Sets (or adds) the control's record, records it and lays the form out.

@@ -286,6 +286,68 @@ INSTANTIATE_TEST_SUITE_P(
                                       true, true, 6000, 4800, 900, 375}),
     [](const auto& p) { return std::string(p.param.name); });
 
+// In the designer the property page writes a new list through Anchorit: the
+// next resize of the form lays it out by the new flags, taken from where the
+// controls stand, and the list saved with the form is the one written (kept
+// in step with the form's controls).
+struct PageEditCase {
+    const char* name;
+    std::string written;
+    std::int32_t widthBefore, heightBefore;  // the form's client size when it is written
+    float okLeft, okTop, okWidth;            // after the form grows to 500 x 360
+    float gridLeft, gridWidth, gridHeight;
+    std::string saved;
+};
+void PrintTo(const PageEditCase& k, std::ostream* os) { *os << k.name; }
+
+class AnEditWrittenInTheDesigner : public ::testing::TestWithParam<PageEditCase> {};
+
+TEST_P(AnEditWrittenInTheDesigner, LaysOutTheFormAndIsSaved) {
+    const PageEditCase& k = GetParam();
+    Rig rig(400, 300);
+    auto ok = rig.form->add("CmdOK", 4500, 3900, 900, 375);
+    auto grid = rig.form->add("Grid", 300, 300, 3000, 2400);
+    rig.site.userMode = false;
+    QAnchor& a = rig.load([](host::MemoryBag& bag) {
+        bag.put("Anchor", anchorText({{"Grid", "1111"}, {"CmdOK", "0011"}}));
+    });
+    rig.show();
+    rig.resize(k.widthBefore, k.heightBefore);
+    a.setAnchorit(k.written);
+    EXPECT_EQ(rig.site.changes.back(), "Anchorit");
+    rig.resize(500, 360);
+    EXPECT_FLOAT_EQ(ok->left, k.okLeft);
+    EXPECT_FLOAT_EQ(ok->top, k.okTop);
+    EXPECT_FLOAT_EQ(ok->width, k.okWidth);
+    EXPECT_FLOAT_EQ(grid->left, k.gridLeft);
+    EXPECT_FLOAT_EQ(grid->width, k.gridWidth);
+    EXPECT_FLOAT_EQ(grid->height, k.gridHeight);
+    EXPECT_EQ(a.anchorList(), k.saved);
+    EXPECT_EQ(a.Anchorit(), k.saved);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, AnEditWrittenInTheDesigner,
+    ::testing::Values(
+        PageEditCase{"OneEntrysFlags", anchorText({{"Grid", "1111"}, {"CmdOK", "1100"}}), 400, 300,
+                     4500, 3900, 900, 300, 4500, 3300,
+                     anchorText({{"Grid", "1111"}, {"CmdOK", "1100"}})},
+        PageEditCase{"EveryEntrysFlags", anchorText({{"Grid", "1100"}, {"CmdOK", "1111"}}), 400,
+                     300, 4500, 3900, 2400, 300, 3000, 2400,
+                     anchorText({{"Grid", "1100"}, {"CmdOK", "1111"}})},
+        PageEditCase{"EntriesInAnotherOrder", anchorText({{"CmdOK", "1100"}, {"Grid", "0011"}}),
+                     400, 300, 4500, 3900, 900, 1800, 3000, 2400,
+                     anchorText({{"CmdOK", "1100"}, {"Grid", "0011"}})},
+        // A control the text leaves out comes back with the default flags.
+        PageEditCase{"AnEntryLeftOut", anchorText({{"Grid", "0011"}}), 400, 300, 4500, 3900, 900,
+                     1800, 3000, 2400, anchorText({{"Grid", "0011"}, {"CmdOK", "1100"}})},
+        // Written while the form is larger than designed: the controls keep
+        // the places they had then.
+        PageEditCase{"AtAnotherSize", anchorText({{"Grid", "1111"}, {"CmdOK", "1100"}}), 450, 330,
+                     5250, 4350, 900, 300, 4500, 3300,
+                     anchorText({{"Grid", "1111"}, {"CmdOK", "1100"}})}),
+    [](const auto& p) { return std::string(p.param.name); });
+
 TEST(AnchorRecords, ArrayIndexesAreNotLimitedTo16Bits) {
     Rig rig;
     auto big = rig.form->add("Big", 300, 300, 600, 300);

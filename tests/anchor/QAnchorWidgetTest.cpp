@@ -369,6 +369,53 @@ TEST(PropAnchorPage, ShowsTheListAndSwitchesEdgesWithTheBars) {
     EXPECT_FALSE(dialog.applyButton()->isEnabled());
 }
 
+// An edit in the designer, on the page or through the saved property, lays
+// the form out at its next resize and is what the form saves.
+enum class EditBy { Page, SavedProperty };
+struct DesignEdit {
+    const char* name;
+    EditBy by;
+};
+void PrintTo(const DesignEdit& k, std::ostream* os) { *os << k.name; }
+
+class AnEditInTheDesigner : public ::testing::TestWithParam<DesignEdit> {};
+
+TEST_P(AnEditInTheDesigner, LastsPastTheNextResize) {
+    DesignForm d;
+    auto* ok = d.form.findChild<QWidget*>(u"CmdOK"_s);
+    ok->setGeometry(300, 260, 90, 25);
+    d.control->setFirstHeight(300);
+    d.control->setFirstWidth(400);
+    d.form.show();
+    settle();
+    if (GetParam().by == EditBy::Page) {
+        anchor::PropAnchorDialog dialog({d.control});
+        dialog.show();
+        settle();
+        anchor::PropAnchorPage& page = *dialog.page;
+        page.List->setCurrentRow(1);
+        ASSERT_EQ(page.List->currentItem()->text(), u"CmdOK"_s);
+        // 0011 to 1100: every bar toggles.
+        for (QFrame* bar : {page.ALeft, page.ATop, page.ARight, page.ABottom})
+            QTest::mouseClick(bar, Qt::LeftButton);
+        QTest::mouseClick(dialog.applyButton(), Qt::LeftButton);
+        EXPECT_EQ(d.site->changes.back(), "Anchorit");
+    } else {
+        d.control->setAnchor(u"Grid\n1111\nCmdOK\n1100\nCmdCancel\n0011\nQAnchor1\n1100\n"_s);
+    }
+    resizeClient(d.form, 500, 360);
+    EXPECT_EQ(ok->geometry(), QRect(300, 260, 90, 25));
+    EXPECT_EQ(d.control->Anchor(), u"Grid\n1111\nCmdOK\n1100\nCmdCancel\n0011\nQAnchor1\n1100\n"_s);
+    // The others keep their flags: the grid grows with the form.
+    EXPECT_EQ(d.form.findChild<QWidget*>(u"Grid"_s)->size(), QSize(180, 84));
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, AnEditInTheDesigner,
+                         ::testing::Values(DesignEdit{"OnThePage", EditBy::Page},
+                                           DesignEdit{"ThroughTheSavedList",
+                                                      EditBy::SavedProperty}),
+                         [](const auto& p) { return std::string(p.param.name); });
+
 TEST(PropAnchorPage, CancelWritesNothing) {
     DesignForm d;
     anchor::PropAnchorDialog dialog({d.control});
