@@ -127,6 +127,10 @@ void QResizer::ReadProperties(host::PropertyBag& bag) {
     firstWidth_ = asLong(bag.ReadProperty("FirstWidth", std::int32_t{0}));
     workAtDesignTime_ = asBool(bag.ReadProperty("WorkAtDesignTime", false));
     smartDetect_ = asBool(bag.ReadProperty("SmartDetect", false));
+    // Until the first show the controls stand as designed: a recording before
+    // then (ContainerResized) is taken against the design size.
+    currentClientHeight_ = firstHeight_;
+    currentClientWidth_ = firstWidth_;
     formHwnd_ = host::formWindow(site_);
     attach();
 }

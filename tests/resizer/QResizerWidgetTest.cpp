@@ -58,18 +58,20 @@ void PrintTo(const Placed& p, std::ostream* os) {
         << p.geometry.height() << " @" << p.font;
 }
 
+// Every control of a form but its resizer, by name.
+std::map<std::string, Placed> placedOn(const QWidget& form, const QWidget* resizer) {
+    std::map<std::string, Placed> out;
+    for (QWidget* w : host::qt::FormControls::controlsOf(const_cast<QWidget*>(&form)))
+        if (w != resizer)
+            out[w->objectName().toStdString()] = {w->geometry(), w->font().pointSizeF()};
+    return out;
+}
+
 class ResizedFormTest : public ::testing::Test {
 protected:
     ResizedFormTest() { ui.setupUi(&form); }
 
-    // Every control of the form but the resizer, by name.
-    std::map<std::string, Placed> placed() const {
-        std::map<std::string, Placed> out;
-        for (QWidget* w : host::qt::FormControls::controlsOf(const_cast<QWidget*>(&form)))
-            if (w != ui.QResizer1)
-                out[w->objectName().toStdString()] = {w->geometry(), w->font().pointSizeF()};
-        return out;
-    }
+    std::map<std::string, Placed> placed() const { return placedOn(form, ui.QResizer1); }
     // On the form or in the frame: each edge of the design times the factor,
     // in whole pixels (twips scaled, then halves to even).
     QRect scaled(const QRect& design, double factor) const {
@@ -235,6 +237,53 @@ TEST_F(ResizedFormTest, ContainerResizedTakesAControlTheProgramMoved) {
     resizeClient(form, 560, 400);
     EXPECT_EQ(ui.CmdOK->geometry(), QRect(300, 350, 100, 30));
 }
+
+// ContainerResized in the program's Form_Load, before the form is first
+// shown: the form scales afterwards as one that never had the call.
+struct EarlyCall {
+    const char* name;
+    bool formLarger;      // the program sized the form to 1.5 times first
+    bool programMovedOK;  // and moved CmdOK to 300, 300
+    QRect okScaled;       // at 1.5 times the design size
+};
+void PrintTo(const EarlyCall& k, std::ostream* os) { *os << k.name; }
+
+class ContainerResizedBeforeTheShow : public ::testing::TestWithParam<EarlyCall> {};
+
+TEST_P(ContainerResizedBeforeTheShow, LeavesTheFormScalingAsWithoutIt) {
+    const EarlyCall& k = GetParam();
+    WithApplication app;
+    QWidget early;
+    QWidget plain;
+    Ui::ResizedForm e;
+    Ui::ResizedForm p;
+    e.setupUi(&early);
+    p.setupUi(&plain);
+    for (auto [form, ui] : {std::pair{&early, &e}, std::pair{&plain, &p}}) {
+        if (k.formLarger) form->resize(840, 600);
+        if (k.programMovedOK) ui->CmdOK->move(300, 300);
+    }
+    e.QResizer1->ContainerResized();
+    for (QWidget* form : {&early, &plain}) {
+        form->show();
+        settle();
+        resizeClient(*form, 840, 600);
+    }
+    EXPECT_EQ(e.CmdOK->geometry(), k.okScaled);
+    EXPECT_EQ(placedOn(early, e.QResizer1), placedOn(plain, p.QResizer1));
+    early.grab().save(QString::fromStdString(here("ResizedForm-early-1.5x.png")));
+    resizeClient(early, 560, 400);
+    resizeClient(plain, 560, 400);
+    EXPECT_EQ(placedOn(early, e.QResizer1), placedOn(plain, p.QResizer1));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ContainerResizedBeforeTheShow,
+    ::testing::Values(EarlyCall{"AtTheDesignSize", false, false, QRect(552, 543, 132, 42)},
+                      EarlyCall{"OnALargerForm", true, false, QRect(552, 543, 132, 42)},
+                      EarlyCall{"AfterTheProgramMovedAControl", false, true,
+                                QRect(450, 450, 132, 42)}),
+    [](const auto& p) { return std::string(p.param.name); });
 
 TEST(QResizerWidget, IsMadeByItsProgrammaticIdentifier) {
     ui::testing::qtApplication();
