@@ -14,7 +14,7 @@
 
 #include "jet/Error.h"
 #include "jet/store/Convert.h"
-#include "jet/store/Names.h"
+#include "jet/statement/Names.h"
 #include "jet/store/StoreDatabase.h"
 #include "text/CaseFold.h"
 

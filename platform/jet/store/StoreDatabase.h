@@ -22,9 +22,11 @@
 #include "jet/Backend.h"
 #include "jet/store/Model.h"
 #include "jet/store/Sqlite.h"
-#include "jet/store/Statement.h"
+#include "jet/statement/Statement.h"
 
 namespace jet::store {
+
+using namespace statement;  // NOLINT: the store runs the shared statement model
 
 class StoreDatabase final : public Backend {
 public:

@@ -4,11 +4,13 @@
 
 #include "jet/Error.h"
 #include "jet/store/Model.h"
-#include "jet/store/Names.h"
+#include "jet/statement/Names.h"
 #include "jet/store/Password.h"
 #include "text/CaseFold.h"
 
 namespace jet::store {
+
+using namespace statement;
 
 namespace {
 
