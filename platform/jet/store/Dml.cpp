@@ -808,7 +808,7 @@ void StoreDatabase::advanceCounters(const TableDef& t,
         if (c.increment > 0) {
             auto s =
                 db_->prepare("SELECT max(" + sql::ident(c.name) + ") FROM " + sql::ident(t.name) +
-                             " WHERE " + std::string(t.rowNumber()) + " > ?");
+                             " WHERE " + std::string(rowNumber(t)) + " > ?");
             s.args(lastRow);
             if (s.step() && !s.isNull(0)) next = std::max(next, s.integer(0) + c.increment);
         }
@@ -992,7 +992,7 @@ int32_t StoreDatabase::dml(const Parsed& p, const Dml& d) {
                 names += ", " + sql::ident(c.name);
                 values += ", " + converted(e, c);
             }
-            const int64_t lastRow = db_->scalar("SELECT max(" + std::string(t.rowNumber()) +
+            const int64_t lastRow = db_->scalar("SELECT max(" + std::string(rowNumber(t)) +
                                                 ") FROM " + sql::ident(t.name));
             runBound(*db_,
                      "INSERT INTO " + sql::ident(t.name) + " (" + names + ") SELECT " + values +

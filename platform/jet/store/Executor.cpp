@@ -19,9 +19,9 @@ void checkReserved(std::string_view name) {
 }
 
 // The provider reaches a table's rows by their own numbers, under a name no
-// field of the table takes (TableDef::rowNumber).
+// field of the table takes (rowNumber in Metadata.h).
 void checkRowNumber(const TableDef& t) {
-    if (t.rowNumber().empty())
+    if (rowNumber(t).empty())
         raise(Err::General, {"Table '" + t.name +
                              "' cannot have fields named rowid, _rowid_ and oid all three."});
 }
@@ -156,7 +156,7 @@ void StoreDatabase::addColumn(const AddColumn& s, Work& w) {
         std::vector<std::string> sources;
         for (const auto& old : t.columns) sources.push_back(sql::ident(old.name));
         sources.push_back(std::to_string(c.seed) + " + " + std::to_string(c.increment) +
-                          " * (row_number() OVER (ORDER BY " + std::string(t.rowNumber()) +
+                          " * (row_number() OVER (ORDER BY " + std::string(rowNumber(t)) +
                           ") - 1)");
         const int64_t rows = db_->scalar("SELECT count(*) FROM " + sql::ident(t.name));
         rebuild(t, to, sources);

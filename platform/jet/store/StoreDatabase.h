@@ -20,7 +20,7 @@
 #include <string>
 
 #include "jet/Backend.h"
-#include "jet/store/Model.h"
+#include "jet/store/Metadata.h"
 #include "jet/store/Sqlite.h"
 #include "jet/statement/Statement.h"
 
