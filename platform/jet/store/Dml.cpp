@@ -13,7 +13,8 @@
 #include <set>
 
 #include "jet/Error.h"
-#include "jet/store/Convert.h"
+#include "jet/statement/Convert.h"
+#include "jet/store/StoredValue.h"
 #include "jet/statement/Names.h"
 #include "jet/store/StoreDatabase.h"
 #include "text/CaseFold.h"
@@ -561,10 +562,11 @@ public:
                 return {bind(sql::Value::text(std::move(v)))};
             }
             case TokKind::Date: {
-                auto d = parseDate(inner(sql_, t));
-                if (!d) error(i, "not a date");
+                const auto d = parseDate(inner(sql_, t));
+                const auto stored = d ? dateText(*d) : std::nullopt;
+                if (!stored) error(i, "not a date");
                 ++i;
-                return {bind(sql::Value::text(*d))};
+                return {bind(sql::Value::text(*stored))};
             }
             case TokKind::Symbol:
                 if (isSym(i, "(")) {

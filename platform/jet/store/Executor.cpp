@@ -3,7 +3,7 @@
 
 #include "jet/Error.h"
 #include "jet/QueryText.h"
-#include "jet/store/Convert.h"
+#include "jet/store/StoredValue.h"
 #include "jet/store/Password.h"
 #include "jet/store/StoreDatabase.h"
 #include "jet/store/StoreWorkgroup.h"

@@ -4,7 +4,7 @@
 
 #include "jet/Error.h"
 #include "jet/QueryText.h"
-#include "jet/store/Convert.h"
+#include "jet/store/StoredValue.h"
 #include "jet/statement/Names.h"
 #include "jet/store/Password.h"
 #include "text/CaseFold.h"
