@@ -3,6 +3,7 @@
 
 #include "jet/Error.h"
 #include "jet/QueryText.h"
+#include "jet/statement/Dml.h"
 #include "jet/store/StoredValue.h"
 #include "jet/store/Password.h"
 #include "jet/store/StoreDatabase.h"
@@ -119,7 +120,7 @@ void StoreDatabase::createTable(const CreateTable& s, Work& w) {
     if (model_.query(s.name)) raise(Err::ObjectExists, {s.name});
     if (s.columns.size() > limit::ColumnsPerTable) raise(Err::TooManyFields);
     for (const auto& cs : s.columns)
-        if (cs.defaultValue) checkDefault(*cs.defaultValue, "CREATE TABLE");
+        if (cs.defaultValue) checkDefault(*cs.defaultValue, "CREATE TABLE", model_);
     TableDef t;
     t.name = s.name;
     std::string decl;
@@ -146,7 +147,7 @@ void StoreDatabase::addColumn(const AddColumn& s, Work& w) {
     TableDef& t = requireTable(s.table);
     if (t.column(s.column.name)) raise(Err::FieldExists, {s.column.name, t.name});
     if (t.columns.size() >= limit::ColumnsPerTable) raise(Err::TooManyFields);
-    if (s.column.defaultValue) checkDefault(*s.column.defaultValue, "ALTER TABLE");
+    if (s.column.defaultValue) checkDefault(*s.column.defaultValue, "ALTER TABLE", model_);
     const ColumnDef c = columnFrom(s.column);
     TableDef to = t;
     to.columns.push_back(c);
@@ -175,7 +176,7 @@ void StoreDatabase::alterColumn(const AlterColumn& s, Work& w) {
     TableDef& t = requireTable(s.table);
     ColumnDef* old = t.column(s.column.name);
     if (!old) raise(Err::FieldNotFound, {s.column.name, t.name});
-    if (s.column.defaultValue) checkDefault(*s.column.defaultValue, "ALTER TABLE");
+    if (s.column.defaultValue) checkDefault(*s.column.defaultValue, "ALTER TABLE", model_);
     // A new definition of type, size, nullability and compression; the
     // column's other properties stay.
     const ColumnDef fresh = columnFrom(s.column);

@@ -4,6 +4,7 @@
 
 #include "jet/Error.h"
 #include "jet/QueryText.h"
+#include "jet/statement/Dml.h"
 #include "jet/store/StoredValue.h"
 #include "jet/statement/Names.h"
 #include "jet/store/Password.h"
