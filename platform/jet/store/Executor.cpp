@@ -3,7 +3,8 @@
 
 #include "jet/Error.h"
 #include "jet/QueryText.h"
-#include "jet/store/Convert.h"
+#include "jet/statement/Dml.h"
+#include "jet/store/StoredValue.h"
 #include "jet/store/Password.h"
 #include "jet/store/StoreDatabase.h"
 #include "jet/store/StoreWorkgroup.h"
@@ -19,9 +20,9 @@ void checkReserved(std::string_view name) {
 }
 
 // The provider reaches a table's rows by their own numbers, under a name no
-// field of the table takes (TableDef::rowNumber).
+// field of the table takes (rowNumber in Metadata.h).
 void checkRowNumber(const TableDef& t) {
-    if (t.rowNumber().empty())
+    if (rowNumber(t).empty())
         raise(Err::General, {"Table '" + t.name +
                              "' cannot have fields named rowid, _rowid_ and oid all three."});
 }
@@ -119,7 +120,7 @@ void StoreDatabase::createTable(const CreateTable& s, Work& w) {
     if (model_.query(s.name)) raise(Err::ObjectExists, {s.name});
     if (s.columns.size() > limit::ColumnsPerTable) raise(Err::TooManyFields);
     for (const auto& cs : s.columns)
-        if (cs.defaultValue) checkDefault(*cs.defaultValue, "CREATE TABLE");
+        if (cs.defaultValue) checkDefault(*cs.defaultValue, "CREATE TABLE", model_);
     TableDef t;
     t.name = s.name;
     std::string decl;
@@ -146,7 +147,7 @@ void StoreDatabase::addColumn(const AddColumn& s, Work& w) {
     TableDef& t = requireTable(s.table);
     if (t.column(s.column.name)) raise(Err::FieldExists, {s.column.name, t.name});
     if (t.columns.size() >= limit::ColumnsPerTable) raise(Err::TooManyFields);
-    if (s.column.defaultValue) checkDefault(*s.column.defaultValue, "ALTER TABLE");
+    if (s.column.defaultValue) checkDefault(*s.column.defaultValue, "ALTER TABLE", model_);
     const ColumnDef c = columnFrom(s.column);
     TableDef to = t;
     to.columns.push_back(c);
@@ -156,7 +157,7 @@ void StoreDatabase::addColumn(const AddColumn& s, Work& w) {
         std::vector<std::string> sources;
         for (const auto& old : t.columns) sources.push_back(sql::ident(old.name));
         sources.push_back(std::to_string(c.seed) + " + " + std::to_string(c.increment) +
-                          " * (row_number() OVER (ORDER BY " + std::string(t.rowNumber()) +
+                          " * (row_number() OVER (ORDER BY " + std::string(rowNumber(t)) +
                           ") - 1)");
         const int64_t rows = db_->scalar("SELECT count(*) FROM " + sql::ident(t.name));
         rebuild(t, to, sources);
@@ -175,7 +176,7 @@ void StoreDatabase::alterColumn(const AlterColumn& s, Work& w) {
     TableDef& t = requireTable(s.table);
     ColumnDef* old = t.column(s.column.name);
     if (!old) raise(Err::FieldNotFound, {s.column.name, t.name});
-    if (s.column.defaultValue) checkDefault(*s.column.defaultValue, "ALTER TABLE");
+    if (s.column.defaultValue) checkDefault(*s.column.defaultValue, "ALTER TABLE", model_);
     // A new definition of type, size, nullability and compression; the
     // column's other properties stay.
     const ColumnDef fresh = columnFrom(s.column);

@@ -4,8 +4,9 @@
 
 #include "jet/Error.h"
 #include "jet/QueryText.h"
-#include "jet/store/Convert.h"
-#include "jet/store/Names.h"
+#include "jet/statement/Dml.h"
+#include "jet/store/StoredValue.h"
+#include "jet/statement/Names.h"
 #include "jet/store/Password.h"
 #include "text/CaseFold.h"
 
@@ -308,12 +309,12 @@ void StoreDatabase::rebuild(const TableDef& from, const TableDef& to,
     // Values are converted on the way out, so a value that does not fit
     // fails before anything is dropped.
     db_->exec("DROP TABLE IF EXISTS temp.MSysRebuild");
-    db_->exec("CREATE TEMP TABLE MSysRebuild AS SELECT " + std::string(from.rowNumber()) +
+    db_->exec("CREATE TEMP TABLE MSysRebuild AS SELECT " + std::string(rowNumber(from)) +
               " AS jet_rowid" + exprs + " FROM " + sql::ident(from.name));
     db_->exec("DROP TABLE " + sql::ident(to.name));
     forgetTriggers(to);
     db_->exec("CREATE TABLE " + sql::ident(to.name) + " (" + decl + ")");
-    db_->exec("INSERT INTO " + sql::ident(to.name) + " (" + std::string(to.rowNumber()) + ", " +
+    db_->exec("INSERT INTO " + sql::ident(to.name) + " (" + std::string(rowNumber(to)) + ", " +
               names + ") SELECT * FROM temp.MSysRebuild ORDER BY jet_rowid");
     db_->exec("DROP TABLE temp.MSysRebuild");
     for (const auto& ix : to.indexes) createSqlIndex(to, ix);

@@ -20,11 +20,13 @@
 #include <string>
 
 #include "jet/Backend.h"
-#include "jet/store/Model.h"
+#include "jet/store/Metadata.h"
 #include "jet/store/Sqlite.h"
-#include "jet/store/Statement.h"
+#include "jet/statement/Statement.h"
 
 namespace jet::store {
+
+using namespace statement;  // NOLINT: the store runs the shared statement model
 
 class StoreDatabase final : public Backend {
 public:
@@ -92,11 +94,6 @@ private:
     void databasePassword(const AlterDatabasePassword& s);
     void grantRevoke(const GrantRevoke& s);
     int32_t dml(const Parsed& p, const Dml& d);
-    // Throws unless a DEFAULT value is an expression of constants and Jet's
-    // functions; `kind` names the statement in a syntax error.
-    void checkDefault(std::string_view defaultText, const std::string& kind) const;
-    // The table a row-changing statement names, when it names one.
-    [[nodiscard]] static std::optional<std::string> dmlTable(const Parsed& p, const Dml& d);
     // Makes the triggers a write on `table` needs before the statement's own
     // transaction, so that a refused row does not take them back with it.
     void armBeforeWrite(std::string_view table);
