@@ -131,7 +131,7 @@ ColumnData columnData(const ColumnDef& c) {
     p[prop::ValidationText] = c.validationText;
     p[prop::ValidationRule] = c.validationRule;
     p[prop::IisamNotLastColumn] = false;
-    p[prop::AutoGenerate] = false;
+    p[prop::AutoGenerate] = c.autoGenerate;
     p[prop::OneBlobPerPage] = false;
     p[prop::CompressedUnicode] = c.compressed;
     p[prop::AllowZeroLength] = c.allowZeroLength;

@@ -27,6 +27,8 @@ struct ColumnDef {
     bool compressed = false;
     bool allowZeroLength = false;
     bool hyperlink = false;
+    // A GUID column that makes its own values (the store makes none).
+    bool autoGenerate = false;
     std::string defaultValue;
     std::string description;
     std::string validationText;

@@ -1,0 +1,108 @@
+#pragma once
+// What the writer reads of a Jet 4 file before it changes anything: the system
+// tables it keeps up to date (MSysObjects, MSysACEs, MSysRelationships,
+// MSysQueries) with their rows, and each user table's definition and property
+// blob. Everything is read through the page codec; nothing here changes the
+// file. Throws FormatError when a structure cannot be read.
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "jet/FieldValue.h"
+#include "jet/file/PageFile.h"
+#include "jet/file/PropertyBlob.h"
+#include "jet/file/TableDefinition.h"
+
+namespace jet::file {
+
+// MSysObjects: the types, containers and flags the writer meets.
+namespace msys {
+inline constexpr int32_t kTable = 1;
+inline constexpr int32_t kContainer = 3;
+inline constexpr int32_t kQuery = 5;
+inline constexpr int32_t kRelationship = 8;
+inline constexpr int32_t kTablesContainer = 0x0F000001;
+inline constexpr int32_t kRelationshipsContainer = 0x0F000003;
+// Flags of Jet's and Access's own objects.
+inline constexpr uint32_t kSystemFlags = 0x80000002u;
+// MSysObjects always starts on this page.
+inline constexpr uint32_t kObjectsPage = 2;
+}  // namespace msys
+
+// MSysRelationships.grbit.
+namespace relflag {
+inline constexpr int32_t OneToOne = 0x00000001;
+inline constexpr int32_t NotEnforced = 0x00000002;
+inline constexpr int32_t CascadeUpdates = 0x00000100;
+inline constexpr int32_t CascadeDeletes = 0x00001000;
+inline constexpr int32_t CascadeNull = 0x00002000;
+}  // namespace relflag
+
+// One stored row as values, one per column of its table's definition (in the
+// definition's order); rowId 0 for a row not in the file yet.
+struct StoredRow {
+    uint32_t rowId = 0;
+    std::vector<FieldValue> values;
+};
+
+// A table the writer reads whole: its definition and its rows.
+class StoredTable {
+public:
+    StoredTable() = default;
+    StoredTable(const PageFile& file, std::string name, uint32_t definitionPage);
+
+    [[nodiscard]] const std::string& name() const { return name_; }
+    [[nodiscard]] bool present() const { return present_; }
+    [[nodiscard]] const TableDefinition& definition() const { return definition_; }
+    // The position of a column in a row's values; throws FormatError naming
+    // the table when it has no such column.
+    [[nodiscard]] size_t column(std::string_view name) const;
+    [[nodiscard]] std::optional<size_t> findColumn(std::string_view name) const;
+
+    std::vector<StoredRow> rows;  // file order
+
+private:
+    std::string name_;
+    bool present_ = false;
+    TableDefinition definition_;
+};
+
+// A user table: its MSysObjects row, definition and properties.
+struct UserTable {
+    std::string name;
+    size_t objectRow = 0;  // position in FileCatalog::objects.rows
+    TableDefinition definition;
+    std::optional<PropertyBlob> properties;  // none when LvProp is empty
+};
+
+class FileCatalog {
+public:
+    explicit FileCatalog(const PageFile& file);
+
+    StoredTable objects;
+    StoredTable aces;
+    StoredTable relationships;
+    StoredTable queries;
+    // User tables (type 1 without the system flags, not named MSys…), in
+    // MSysObjects order.
+    std::vector<UserTable> tables;
+
+    // Fields of an MSysObjects row.
+    [[nodiscard]] int32_t objectId(const StoredRow& r) const;
+    [[nodiscard]] int32_t objectParent(const StoredRow& r) const;
+    [[nodiscard]] std::string objectName(const StoredRow& r) const;
+    [[nodiscard]] int32_t objectType(const StoredRow& r) const;
+    [[nodiscard]] uint32_t objectFlags(const StoredRow& r) const;
+    // The definition page of the table named `name` (any table, system tables
+    // too), or 0.
+    [[nodiscard]] uint32_t tablePage(std::string_view name) const;
+};
+
+// Reading a row's fields: null gives the empty text, 0, or no bytes.
+[[nodiscard]] int64_t asInteger(const FieldValue& v);
+[[nodiscard]] std::string asText(const FieldValue& v);
+[[nodiscard]] std::string_view asBinary(const FieldValue& v);
+
+}  // namespace jet::file
