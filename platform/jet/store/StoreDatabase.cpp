@@ -5,12 +5,15 @@
 #include "jet/Error.h"
 #include "jet/QueryText.h"
 #include "jet/statement/Dml.h"
+#include "jet/statement/Executor.h"
 #include "jet/store/StoredValue.h"
 #include "jet/statement/Names.h"
 #include "jet/store/Password.h"
 #include "text/CaseFold.h"
 
 namespace jet::store {
+
+using namespace statement;
 
 namespace {
 
@@ -266,6 +269,27 @@ int32_t StoreDatabase::execute(std::string_view sqlText) {
         return -1;
     }
     return inTransaction([&](Work& w) { return run(p, w); });
+}
+
+int32_t StoreDatabase::run(const Parsed& p, Work& w) {
+    const Statement& st = p.statement;
+    if (statement::isSchemaStatement(st)) {
+        SchemaStorage storage(*this, w);
+        statement::Executor(model_, storage).run(st);
+        return -1;
+    }
+    w.catalogSame = std::holds_alternative<AlterDatabasePassword>(st) ||
+                    std::holds_alternative<GrantRevoke>(st) || std::holds_alternative<Dml>(st);
+    if (auto* a = std::get_if<AlterDatabasePassword>(&st)) databasePassword(*a);
+    if (auto* a = std::get_if<GrantRevoke>(&st)) grantRevoke(*a);
+    if (auto* a = std::get_if<Dml>(&st)) return dml(p, *a);
+    return -1;
+}
+
+TableDef& StoreDatabase::requireTable(std::string_view name) {
+    TableDef* t = model_.table(name);
+    if (!t) raise(Err::TableNotFound, {name});
+    return *t;
 }
 
 // --- materialized schema -------------------------------------------------------------------

@@ -15,6 +15,8 @@
 
 namespace jet::store {
 
+using namespace statement;
+
 namespace {
 
 // What each of Jet's functions is in SQLite: `sqlite` with the arguments in
