@@ -1,0 +1,60 @@
+#pragma once
+// What a session has done to a Jet file so far, before anything is written:
+// per table, its definition as read and as it now stands, its property blob,
+// and the rows the session changed. Statements change this state (and the
+// statement model beside it); the planner turns the difference between this
+// state and the file into pages at the end of the session. Copying a state
+// is cheap enough to do before every statement (rows are shared until a
+// statement changes them), which is how a failed statement is taken back.
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "jet/FieldValue.h"
+#include "jet/file/PropertyBlob.h"
+#include "jet/file/TableDefinition.h"
+
+namespace jet::file {
+
+using RowValues = std::vector<FieldValue>;
+// Rows by row id, each with one value per column of the table's current
+// definition (in its order).
+using ChangedRows = std::map<uint32_t, RowValues>;
+
+struct TableState {
+    std::string name;
+    bool created = false;  // made by this session: no page of the file holds it yet
+    // Of a table of the file: its definition's first page and its MSysObjects row.
+    uint32_t page = 0;
+    size_t objectRow = 0;
+    TableDefinition original;  // as read (a created table: empty)
+    // The columns as they now stand (numbers, offsets and slots as Jet gives
+    // them). Its index sections are the file's until the planner lays out
+    // the indexes the model asks for.
+    TableDefinition def;
+    std::optional<PropertyBlob> props;
+    bool propsChanged = false;
+    // Rows the session changed; every row of the table is here once a column
+    // changed its room in a row (such rows no longer read by the definition).
+    std::shared_ptr<const ChangedRows> changed;
+    // The counter's last number handed out, when the session set it.
+    std::optional<uint32_t> lastCounter;
+
+    [[nodiscard]] bool rowsChanged() const { return changed && !changed->empty(); }
+};
+
+struct FileState {
+    // By the statement model's table id: a file table's first page, or a
+    // negative number for a table the session made.
+    std::map<int64_t, TableState> tables;
+    // Tables of the file the session dropped.
+    std::vector<TableState> dropped;
+    int64_t nextCreatedId = -1;
+    // True once a statement changed anything.
+    bool changedAnything = false;
+};
+
+}  // namespace jet::file
