@@ -113,8 +113,8 @@ std::vector<IndexEntry> IndexBuilder::entries(std::span<const KeyColumn> columns
             throw FormatError("index: two entries point at the same row");
         // Jet compares only the key bytes, so texts that differ in case
         // collide too; rows whose key is null throughout never do.
-        if (rules.unique && i > 0 && !keyed[i].allNull &&
-            keyed[i].entry.key == keyed[i - 1].entry.key)
+        if (rules.unique && !out.empty() && !keyed[i].allNull &&
+            keyed[i].entry.key == out.back().key)
             throw KeyViolation(Err::DuplicateValues, "index: two rows have the same key");
         out.push_back(std::move(keyed[i].entry));
     }
