@@ -180,6 +180,8 @@ BuiltIndex IndexBuilder::build(std::span<const IndexEntry> sorted, uint32_t owne
 
     BuiltIndex built;
     built.root = numbers.back().front();
+    for (size_t i = 0; i < sorted.size(); ++i)
+        if (i == 0 || sorted[i].key != sorted[i - 1].key) ++built.distinctKeys;
     const uint32_t tailLeaf = numbers[0].back();
     for (size_t l = levels.size(); l-- > 0;) {
         const Level& level = levels[l];

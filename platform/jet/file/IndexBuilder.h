@@ -51,6 +51,10 @@ private:
 
 struct BuiltIndex {
     uint32_t root = 0;  // the index's first page
+    // Entries with different keys: what Access keeps as the second number of
+    // the index's 12-byte slot in the table definition (it matched on most
+    // indexes measured; Access lets it go stale as rows change).
+    uint32_t distinctKeys = 0;
     // Every page of the index with its bytes, in the order they were handed out.
     std::vector<std::pair<uint32_t, std::vector<uint8_t>>> pages;
 };

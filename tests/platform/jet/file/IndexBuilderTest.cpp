@@ -79,6 +79,7 @@ TEST_P(BuiltIndexRoundTrip, DecodesToTheSameEntries) {
     EXPECT_EQ(tree.entries, c.entries);
     EXPECT_EQ(tree.depth, c.depth);
     EXPECT_EQ(tree.leaves.size() + tree.intermediates.size(), built.pages.size());
+    EXPECT_EQ(built.distinctKeys, c.entries.size()) << "every key differs";
 
     // Every page is the table's; leaves are linked both ways in key order;
     // intermediate entries repeat their child's last entry; the last leaf is
@@ -207,6 +208,16 @@ INSTANTIATE_TEST_SUITE_P(IndexBuilder, IndexRulesTable,
                          [](const ::testing::TestParamInfo<RulesCase>& p) {
                              return std::string(p.param.name);
                          });
+
+TEST(IndexBuilder, CountsDistinctKeys) {
+    std::vector<IndexRow> rows;
+    for (int i = 0; i < 10; ++i) rows.push_back({9, static_cast<uint8_t>(i), {int32_t{i % 3}}});
+    const std::vector<KeyColumn> columns = {{jettype::Integer}};
+    uint32_t next = 1;
+    const BuiltIndex built = IndexBuilder::build(IndexBuilder::entries(columns, rows, IndexRules{}),
+                                                 9, [&] { return next++; });
+    EXPECT_EQ(built.distinctKeys, 3u);
+}
 
 TEST(IndexBuilder, ReadsTheRulesFromTheFlags) {
     const IndexRules r = IndexRules::fromFlags(0x8B, false);
