@@ -1,0 +1,408 @@
+#include "jet/file/IndexKey.h"
+
+#include <algorithm>
+#include <array>
+#include <bit>
+#include <cstring>
+#include <type_traits>
+#include <utility>
+
+#include "jet/file/FormatError.h"
+#include "jet/file/TextKeyCodes.h"
+
+namespace jet::file {
+
+namespace {
+
+constexpr uint8_t kAscending = 0x7F;
+constexpr uint8_t kAscendingNull = 0x00;
+
+void flip(std::vector<uint8_t>& key, size_t from) {
+    for (size_t i = from; i < key.size(); ++i) key[i] = static_cast<uint8_t>(~key[i]);
+}
+
+template <typename T>
+void appendBigEndian(std::vector<uint8_t>& key, T v) {
+    using U = std::make_unsigned_t<T>;
+    const U u = static_cast<U>(v);
+    for (int shift = (sizeof(T) - 1) * 8; shift >= 0; shift -= 8)
+        key.push_back(static_cast<uint8_t>(u >> shift));
+}
+
+// Signed integers: the sign bit flipped so that negative numbers sort first.
+template <typename T>
+void appendSigned(std::vector<uint8_t>& key, T v) {
+    const size_t at = key.size();
+    appendBigEndian(key, v);
+    key[at] ^= 0x80;
+}
+
+// IEEE numbers: positive ones get the sign bit flipped, negative ones every
+// bit, so that the bytes sort as the numbers do.
+template <typename F>
+void appendFloating(std::vector<uint8_t>& key, F v) {
+    using U = std::conditional_t<sizeof(F) == 4, uint32_t, uint64_t>;
+    const size_t at = key.size();
+    appendBigEndian(key, std::bit_cast<U>(v));
+    if (key[at] & 0x80)
+        flip(key, at);
+    else
+        key[at] ^= 0x80;
+}
+
+// BINARY and GUID: groups of eight bytes, each followed by 9 when more
+// follow or by the count of bytes it holds (the last group zero-padded).
+// Descending flips the data but not the 9s.
+void appendBinary(std::vector<uint8_t>& key, std::span<const uint8_t> bytes, bool ascending) {
+    size_t pos = 0;
+    while (bytes.size() - pos > 8) {
+        const size_t at = key.size();
+        key.insert(key.end(), bytes.begin() + static_cast<ptrdiff_t>(pos),
+                   bytes.begin() + static_cast<ptrdiff_t>(pos + 8));
+        if (!ascending) flip(key, at);
+        key.push_back(9);
+        pos += 8;
+    }
+    if (pos < bytes.size()) {
+        const size_t at = key.size();
+        key.insert(key.end(), bytes.begin() + static_cast<ptrdiff_t>(pos), bytes.end());
+        const size_t n = bytes.size() - pos;
+        key.resize(at + 8, 0);
+        key.push_back(static_cast<uint8_t>(n));
+        if (!ascending) flip(key, at);
+    }
+}
+
+// Decimal magnitudes: 96 bits scaled to the column's scale, as 16 bytes.
+void appendNumeric(std::vector<uint8_t>& key, const Decimal& d, uint8_t scale, bool ascending) {
+    // The magnitude as four 32-bit words, most significant first.
+    uint32_t w[4] = {0, d.high, d.middle, d.low};
+    if (d.scale > scale)
+        throw FormatError("index key: a decimal value has more places than its column");
+    for (int s = d.scale; s < scale; ++s) {
+        uint64_t carry = 0;
+        for (int i = 3; i >= 0; --i) {
+            const uint64_t x = static_cast<uint64_t>(w[i]) * 10 + carry;
+            w[i] = static_cast<uint32_t>(x);
+            carry = x >> 32;
+        }
+        if (carry != 0 || w[0] != 0)
+            throw FormatError("index key: a decimal value is out of range");
+    }
+    const bool negative = d.negative && (w[1] | w[2] | w[3]) != 0;
+    const size_t at = key.size();
+    key.push_back(negative ? 0x80 : 0x00);
+    for (uint32_t word : w) appendBigEndian(key, word);
+    // Jet 4's order: the magnitude's bytes flipped for negative values when
+    // ascending (and for positive ones when descending), and the sign byte
+    // 0xFF for positive, 0x00 for negative values, whatever the direction.
+    if (negative == ascending) flip(key, at);
+    key[at] = negative ? 0x00 : 0xFF;
+}
+
+// How a sort order differs from "General": French compares accents from the
+// end of the text (its accent section runs backwards) and counts a letter
+// that sorts as two (ß) as two positions.
+struct TextRules {
+    bool accentsFromEnd = false;
+    size_t expansionPositions = 1;
+};
+
+TextRules rulesOf(SortOrder sortOrder) {
+    if (sortOrder == kFrench) return {true, 2};
+    return {};
+}
+
+void appendText(std::vector<uint8_t>& key, std::u16string_view text, bool ascending,
+                const TextRules& rules) {
+    using namespace textkey;
+    const size_t at = key.size();
+    std::vector<uint8_t> accents;  // one code a position, kNoAccent where there is none
+    std::vector<uint8_t> unprintables;
+    size_t position = 0;  // character positions so far
+    for (char16_t ch : text) {
+        const CharCode* code = generalCode(ch);
+        if (!code) throw FormatError("index key: no code for a character of a text value");
+        switch (code->kind) {
+            case CodeKind::Ignored:
+                break;
+            case CodeKind::Plain:
+                key.insert(key.end(), code->bytes, code->bytes + code->length);
+                position += code->expands ? rules.expansionPositions : 1;
+                break;
+            case CodeKind::Accented:
+                key.insert(key.end(), code->bytes, code->bytes + code->length);
+                accents.resize(position, kNoAccent);
+                accents.push_back(code->extra);
+                ++position;
+                break;
+            case CodeKind::Unprintable: {
+                const auto word = static_cast<uint16_t>(kUnprintableFlag | (7 + 4 * position));
+                unprintables.push_back(static_cast<uint8_t>(word >> 8));
+                unprintables.push_back(static_cast<uint8_t>(word & 0xFF));
+                unprintables.push_back(kUnprintableMark);
+                unprintables.push_back(code->extra);
+                break;
+            }
+        }
+    }
+    key.push_back(kEndOfText);
+    if (rules.accentsFromEnd && !accents.empty()) {
+        accents.resize(position, kNoAccent);
+        std::reverse(accents.begin(), accents.end());
+    }
+    while (!accents.empty() && accents.back() <= kNoAccent) accents.pop_back();
+    key.insert(key.end(), accents.begin(), accents.end());
+    if (!unprintables.empty()) {
+        key.insert(key.end(), {kEndOfText, kEndOfText, kEndOfText});
+        key.insert(key.end(), unprintables.begin(), unprintables.end());
+    }
+    if (!ascending) {
+        key.push_back(kEndOfKey);
+        flip(key, at);
+    }
+    key.push_back(kEndOfKey);
+}
+
+// UTF-8 to UTF-16; throws on malformed input.
+std::u16string toUtf16(std::string_view s) {
+    std::u16string out;
+    out.reserve(s.size());
+    for (size_t i = 0; i < s.size();) {
+        const auto b = static_cast<unsigned char>(s[i]);
+        uint32_t cp = 0;
+        size_t n = 0;
+        if (b < 0x80) {
+            cp = b;
+            n = 1;
+        } else if ((b & 0xE0) == 0xC0) {
+            cp = b & 0x1F;
+            n = 2;
+        } else if ((b & 0xF0) == 0xE0) {
+            cp = b & 0x0F;
+            n = 3;
+        } else if ((b & 0xF8) == 0xF0) {
+            cp = b & 0x07;
+            n = 4;
+        } else {
+            throw FormatError("index key: text is not UTF-8");
+        }
+        if (i + n > s.size()) throw FormatError("index key: text is not UTF-8");
+        for (size_t k = 1; k < n; ++k) {
+            const auto c = static_cast<unsigned char>(s[i + k]);
+            if ((c & 0xC0) != 0x80) throw FormatError("index key: text is not UTF-8");
+            cp = (cp << 6) | (c & 0x3F);
+        }
+        if (cp >= 0x10000) {
+            cp -= 0x10000;
+            out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
+            out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
+        } else {
+            out.push_back(static_cast<char16_t>(cp));
+        }
+        i += n;
+    }
+    return out;
+}
+
+[[noreturn]] void wrongValue() {
+    throw FormatError("index key: a value does not fit its column's type");
+}
+
+}  // namespace
+
+bool IndexKey::indexable(uint8_t type) {
+    switch (type) {
+        case jettype::YesNo:
+        case jettype::Byte:
+        case jettype::SmallInt:
+        case jettype::Integer:
+        case jettype::Currency:
+        case jettype::Single:
+        case jettype::Double:
+        case jettype::DateTime:
+        case jettype::Binary:
+        case jettype::Text:
+        case jettype::Memo:
+        case jettype::Guid:
+        case jettype::Numeric:
+            return true;
+        default:
+            return false;
+    }
+}
+
+bool IndexKey::knowsSortOrder(SortOrder sortOrder) {
+    return sortOrder == kGeneralLegacy || sortOrder == kFrench;
+}
+
+std::u16string IndexKey::keyText(std::string_view utf8) {
+    std::u16string text = toUtf16(utf8);
+    if (text.size() > kMaxKeyTextLength) text.resize(kMaxKeyTextLength);
+    while (!text.empty() && text.back() == u' ') text.pop_back();
+    return text;
+}
+
+void IndexKey::append(std::vector<uint8_t>& key, const KeyColumn& column, const FieldValue& value) {
+    if (!indexable(column.type))
+        throw FormatError("index key: the column's type cannot be indexed");
+    // YESNO has no null: a missing value is No.
+    if (isNull(value) && column.type != jettype::YesNo) {
+        key.push_back(column.ascending ? kAscendingNull : static_cast<uint8_t>(~kAscendingNull));
+        return;
+    }
+    key.push_back(column.ascending ? kAscending : static_cast<uint8_t>(~kAscending));
+    const size_t valueAt = key.size();
+    switch (column.type) {
+        case jettype::YesNo: {
+            bool yes = false;
+            if (const bool* b = std::get_if<bool>(&value))
+                yes = *b;
+            else if (!isNull(value))
+                wrongValue();
+            key.push_back(yes ? 0x00 : 0xFF);
+            break;
+        }
+        case jettype::Byte:
+            if (!std::holds_alternative<uint8_t>(value)) wrongValue();
+            key.push_back(std::get<uint8_t>(value));
+            break;
+        case jettype::SmallInt:
+            if (!std::holds_alternative<int16_t>(value)) wrongValue();
+            appendSigned(key, std::get<int16_t>(value));
+            break;
+        case jettype::Integer:
+            if (!std::holds_alternative<int32_t>(value)) wrongValue();
+            appendSigned(key, std::get<int32_t>(value));
+            break;
+        case jettype::Currency:
+            if (!std::holds_alternative<Currency>(value)) wrongValue();
+            appendSigned(key, std::get<Currency>(value).units);
+            break;
+        case jettype::Single:
+            if (!std::holds_alternative<float>(value)) wrongValue();
+            appendFloating(key, std::get<float>(value));
+            break;
+        case jettype::Double:
+            if (!std::holds_alternative<double>(value)) wrongValue();
+            appendFloating(key, std::get<double>(value));
+            break;
+        case jettype::DateTime:
+            if (!std::holds_alternative<DateTime>(value)) wrongValue();
+            appendFloating(key, std::get<DateTime>(value).days);
+            break;
+        case jettype::Guid: {
+            if (!std::holds_alternative<Guid>(value)) wrongValue();
+            // The key holds the GUID in its written order: the first three
+            // groups, stored little-endian, turned big-endian.
+            std::array<uint8_t, 16> g = std::get<Guid>(value).bytes;
+            std::swap(g[0], g[3]);
+            std::swap(g[1], g[2]);
+            std::swap(g[4], g[5]);
+            std::swap(g[6], g[7]);
+            appendBinary(key, g, column.ascending);
+            return;
+        }
+        case jettype::Binary: {
+            if (!std::holds_alternative<Binary>(value)) wrongValue();
+            const std::string& b = std::get<Binary>(value).bytes;
+            appendBinary(key, std::span(reinterpret_cast<const uint8_t*>(b.data()), b.size()),
+                         column.ascending);
+            return;
+        }
+        case jettype::Numeric:
+            if (!std::holds_alternative<Decimal>(value)) wrongValue();
+            appendNumeric(key, std::get<Decimal>(value), column.scale, column.ascending);
+            return;
+        case jettype::Text:
+        case jettype::Memo:
+            if (!std::holds_alternative<std::string>(value)) wrongValue();
+            if (!knowsSortOrder(column.sortOrder))
+                throw FormatError("index key: no codes for the text column's sort order");
+            appendText(key, keyText(std::get<std::string>(value)), column.ascending,
+                       rulesOf(column.sortOrder));
+            return;
+        default:
+            wrongValue();
+    }
+    if (!column.ascending) flip(key, valueAt);
+}
+
+namespace {
+
+// The characters whose keys the index oracle reproduced on Access-made files,
+// per sort order. "General": one text holding every character from U+0001
+// to U+00FF, besides the catalog's and the tables' own names and values.
+// French: the teaching databases' names, places and products.
+bool provenGeneral(char16_t c) { return c >= 0x01 && c <= 0xFF; }
+
+constexpr std::u16string_view kProvenFrench =
+    u" &',-./0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ_abcdefghijklmnopqrstuvwxyz~"
+    u"\u00C5\u00D3\u00DF\u00E1\u00E2\u00E3\u00E4\u00E5\u00E7\u00E8\u00E9\u00EA\u00ED\u00F3\u00F4"
+    u"\u00F6\u00F8\u00FC";
+
+bool provenFrench(char16_t c) {
+    return c == 0 || kProvenFrench.find(c) != std::u16string_view::npos;
+}
+
+}  // namespace
+
+bool IndexKey::canProve(const FieldValue& value, SortOrder sortOrder) {
+    const std::string* text = std::get_if<std::string>(&value);
+    if (!text) return true;
+    try {
+        return canProveText(keyText(*text), sortOrder);
+    } catch (const FormatError&) {
+        return false;
+    }
+}
+
+bool IndexKey::canProveText(std::u16string_view text, SortOrder sortOrder) {
+    bool (*proven)(char16_t) = nullptr;
+    if (sortOrder == kGeneralLegacy)
+        proven = provenGeneral;
+    else if (sortOrder == kFrench)
+        proven = provenFrench;
+    else
+        return false;
+    return std::all_of(text.begin(), text.end(), proven);
+}
+
+bool IndexKey::canProve(const KeyColumn& column, const FieldValue& value) {
+    if (isNull(value)) return true;  // a null is its flag byte alone, the same in every type
+    switch (column.type) {
+        case jettype::Text:
+        case jettype::Memo:
+            // No Access-made file measured has a descending text column.
+            return column.ascending && canProve(value, column.sortOrder);
+        case jettype::Byte:
+        case jettype::SmallInt:
+        case jettype::Integer:
+        case jettype::Single:
+        case jettype::DateTime:
+        case jettype::Binary:
+        case jettype::Guid:
+            return true;
+        // Coded as the measured types of the same kind: CURRENCY as the
+        // integers, DOUBLE as SINGLE and DATETIME.
+        case jettype::Currency:
+        case jettype::Double:
+            return true;
+        // Coded by rules of their own that no Access-made file measured shows.
+        case jettype::YesNo:
+        case jettype::Numeric:
+        default:
+            return false;
+    }
+}
+
+std::vector<uint8_t> IndexKey::encode(std::span<const KeyColumn> columns,
+                                      std::span<const FieldValue> values) {
+    if (columns.size() != values.size())
+        throw FormatError("index key: one value per column is needed");
+    std::vector<uint8_t> key;
+    for (size_t i = 0; i < columns.size(); ++i) append(key, columns[i], values[i]);
+    return key;
+}
+
+}  // namespace jet::file

@@ -1,0 +1,264 @@
+// Index keys of single values: the bytes Jet writes, and that keys sort as
+// their values do.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+#include "IndexOracle.h"
+#include "jet/file/FormatError.h"
+#include "jet/file/IndexKey.h"
+
+namespace jet::file {
+namespace {
+
+using testing::hex;
+
+std::string keyOf(const KeyColumn& column, const FieldValue& value) {
+    std::vector<uint8_t> key;
+    IndexKey::append(key, column, value);
+    return hex(key);
+}
+
+KeyColumn col(uint8_t type, bool ascending = true, SortOrder order = kGeneralLegacy,
+              uint8_t scale = 0) {
+    return {type, ascending, order, scale};
+}
+
+Guid guidOf(std::initializer_list<uint8_t> bytes) {
+    Guid g;
+    std::copy(bytes.begin(), bytes.end(), g.bytes.begin());
+    return g;
+}
+
+struct KeyCase {
+    const char* name;
+    KeyColumn column;
+    FieldValue value;
+    const char* key;
+};
+
+class KeyBytes : public ::testing::TestWithParam<KeyCase> {};
+
+TEST_P(KeyBytes, AreJetsBytes) {
+    EXPECT_EQ(keyOf(GetParam().column, GetParam().value), GetParam().key);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    IndexKey, KeyBytes,
+    ::testing::Values(
+        KeyCase{"NullAscending", col(jettype::Integer), FieldValue{}, "00"},
+        KeyCase{"NullDescending", col(jettype::Integer, false), FieldValue{}, "FF"},
+        KeyCase{"IntegerOne", col(jettype::Integer), int32_t{1}, "7F80000001"},
+        KeyCase{"IntegerMinusOne", col(jettype::Integer), int32_t{-1}, "7F7FFFFFFF"},
+        KeyCase{"IntegerDescending", col(jettype::Integer, false), int32_t{1}, "807FFFFFFE"},
+        KeyCase{"SmallIntZero", col(jettype::SmallInt), int16_t{0}, "7F8000"},
+        KeyCase{"ByteUnsigned", col(jettype::Byte), uint8_t{200}, "7FC8"},
+        KeyCase{"ByteDescending", col(jettype::Byte, false), uint8_t{5}, "80FA"},
+        KeyCase{"CurrencyOneUnit", col(jettype::Currency), Currency{1}, "7F8000000000000001"},
+        KeyCase{"DoubleOne", col(jettype::Double), 1.0, "7FBFF0000000000000"},
+        KeyCase{"DoubleMinusOne", col(jettype::Double), -1.0, "7F400FFFFFFFFFFFFF"},
+        KeyCase{"DoubleMinusOneDescending", col(jettype::Double, false), -1.0,
+                "80BFF0000000000000"},
+        KeyCase{"SingleHalf", col(jettype::Single), 0.5f, "7FBF000000"},
+        KeyCase{"DateTimeEpoch", col(jettype::DateTime), DateTime{0.0}, "7F8000000000000000"},
+        KeyCase{"YesNoTrue", col(jettype::YesNo), true, "7F00"},
+        KeyCase{"YesNoFalse", col(jettype::YesNo), false, "7FFF"},
+        KeyCase{"YesNoNullIsFalse", col(jettype::YesNo), FieldValue{}, "7FFF"},
+        KeyCase{"YesNoDescending", col(jettype::YesNo, false), true, "80FF"},
+        // The first three groups turned big-endian, then groups of eight bytes.
+        KeyCase{"Guid", col(jettype::Guid),
+                guidOf({0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15}),
+                "7F03020100050407060908090A0B0C0D0E0F08"},
+        KeyCase{"BinaryShort", col(jettype::Binary), Binary{"abc"}, "7F616263000000000003"},
+        KeyCase{"BinaryEmpty", col(jettype::Binary), Binary{""}, "7F"},
+        KeyCase{"BinaryNineBytes", col(jettype::Binary), Binary{"abcdefghi"},
+                "7F616263646566676809690000000000000001"},
+        KeyCase{"BinaryDescendingKeepsInnerNines", col(jettype::Binary, false), Binary{"abcdefghi"},
+                "809E9D9C9B9A9998970996FFFFFFFFFFFFFFFE"},
+        KeyCase{"NumericOne", col(jettype::Numeric), Decimal{false, 0, 1, 0, 0},
+                "7FFF00000000000000000000000000000001"},
+        KeyCase{"NumericMinusOne", col(jettype::Numeric), Decimal{true, 0, 1, 0, 0},
+                "7F00FFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFE"},
+        KeyCase{"NumericBroughtToColumnScale", col(jettype::Numeric, true, kGeneralLegacy, 2),
+                Decimal{false, 1, 15, 0, 0}, "7FFF00000000000000000000000000000096"},
+        KeyCase{"NumericMinusZeroIsZero", col(jettype::Numeric), Decimal{true, 0, 0, 0, 0},
+                "7FFF00000000000000000000000000000000"},
+        KeyCase{"TextPlain", col(jettype::Text), std::string("abc"), "7F4A4C4D0100"},
+        KeyCase{"TextEmpty", col(jettype::Text), std::string(""), "7F0100"},
+        KeyCase{"TextCaseDoesNotCount", col(jettype::Text), std::string("ABC"), "7F4A4C4D0100"},
+        KeyCase{"TextTrailingBlanksDropped", col(jettype::Text), std::string("ab  "), "7F4A4C0100"},
+        KeyCase{"TextInnerBlankKept", col(jettype::Text), std::string("a b"), "7F4A074C0100"},
+        KeyCase{"TextAccentFirst", col(jettype::Text),
+                std::string("\xC3\xA9"
+                            "e"),
+                "7F5151010E00"},
+        KeyCase{"TextAccentSecond", col(jettype::Text), std::string("e\xC3\xA9"), "7F515101020E00"},
+        KeyCase{"TextHyphenIsUnprintable", col(jettype::Text), std::string("a-b"),
+                "7F4A4C0101010180"
+                "0B068200"},
+        KeyCase{"TextSymbolOfTwoBytes", col(jettype::Text), std::string("a^"), "7F4A2B020100"},
+        KeyCase{"TextSharpSGeneral", col(jettype::Text), std::string("\xC3\x9F\xC3\xA9"),
+                "7F6B6B5101020E00"},
+        KeyCase{"TextDescending", col(jettype::Text, false), std::string("a"), "80B5FEFF00"},
+        // French: accents from the end, ß as two positions.
+        KeyCase{"FrenchAccentSecond", col(jettype::Text, true, kFrench), std::string("e\xC3\xA9"),
+                "7F5151010E00"},
+        KeyCase{"FrenchAccentFirst", col(jettype::Text, true, kFrench),
+                std::string("\xC3\xA9"
+                            "e"),
+                "7F515101020E00"},
+        KeyCase{"FrenchSharpS", col(jettype::Text, true, kFrench), std::string("\xC3\xA9\xC3\x9F"),
+                "7F516B6B010202"
+                "0E00"},
+        KeyCase{"FrenchHyphenAfterSharpS", col(jettype::Text, true, kFrench),
+                std::string("\xC3\x9F-a"),
+                "7F6B6B4A0101010180"
+                "0F068200"}),
+    [](const ::testing::TestParamInfo<KeyCase>& p) { return std::string(p.param.name); });
+
+TEST(IndexKey, TextIsCutAt255Characters) {
+    const std::string longer(300, 'a');
+    const std::string limit(255, 'a');
+    EXPECT_EQ(keyOf(col(jettype::Text), longer), keyOf(col(jettype::Text), limit));
+    EXPECT_NE(keyOf(col(jettype::Text), limit), keyOf(col(jettype::Text), std::string(254, 'a')));
+}
+
+TEST(IndexKey, RefusesWhatItCannotCode) {
+    std::vector<uint8_t> key;
+    // Past U+00FF, no code.
+    EXPECT_THROW(IndexKey::append(key, col(jettype::Text), std::string("\xD0\x9C")), FormatError);
+    // A sort order without codes.
+    EXPECT_THROW(
+        IndexKey::append(key, col(jettype::Text, true, SortOrder{0x0407, 0}), std::string("a")),
+        FormatError);
+    EXPECT_THROW(IndexKey::append(key, col(jettype::Text), std::string("\xC3")),
+                 FormatError);  // not UTF-8
+    EXPECT_THROW(IndexKey::append(key, col(jettype::Integer), std::string("1")),
+                 FormatError);  // wrong kind
+    EXPECT_THROW(IndexKey::append(key, col(jettype::OleObject), Binary{"x"}), FormatError);
+    EXPECT_THROW(IndexKey::append(key, col(jettype::Numeric, true, kGeneralLegacy, 0),
+                                  Decimal{false, 2, 5, 0, 0}),
+                 FormatError);  // more places than the column
+}
+
+struct ProofCase {
+    const char* name;
+    KeyColumn column;
+    FieldValue value;
+    bool provable;
+};
+
+class KeyProof : public ::testing::TestWithParam<ProofCase> {};
+
+TEST_P(KeyProof, IsClaimedOnlyWhereMeasured) {
+    EXPECT_EQ(IndexKey::canProve(GetParam().column, GetParam().value), GetParam().provable);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    IndexKey, KeyProof,
+    ::testing::Values(
+        ProofCase{"GeneralLatin1", col(jettype::Text), std::string("\xC3\xA9t\xC3\xA9 \xC3\x86"),
+                  true},
+        ProofCase{"GeneralPastLatin1", col(jettype::Text), std::string("\xE2\x82\xAC"), false},
+        ProofCase{"GeneralNul", col(jettype::Text), std::string(1, '\0'), false},
+        ProofCase{"FrenchMeasured", col(jettype::Text, true, kFrench),
+                  std::string("P\xC3\xA2t\xC3\xA9s"), true},
+        ProofCase{"FrenchAEUnmeasured", col(jettype::Text, true, kFrench), std::string("\xC3\x86"),
+                  false},
+        ProofCase{"FrenchCapitalEAcuteUnmeasured", col(jettype::Text, true, kFrench),
+                  std::string("\xC3\x89"), false},
+        ProofCase{"OtherSortOrder", col(jettype::Text, true, SortOrder{0x0407, 0}),
+                  std::string("a"), false},
+        ProofCase{"GeneralNewVersion", col(jettype::Text, true, SortOrder{0x0409, 1}),
+                  std::string("a"), false},
+        ProofCase{"DescendingText", col(jettype::Text, false), std::string("a"), false},
+        ProofCase{"NullText", col(jettype::Text, false), FieldValue{}, true},
+        ProofCase{"Integer", col(jettype::Integer, false), int32_t{5}, true},
+        ProofCase{"YesNo", col(jettype::YesNo), true, false},
+        ProofCase{"Numeric", col(jettype::Numeric), Decimal{}, false}),
+    [](const ::testing::TestParamInfo<ProofCase>& p) { return std::string(p.param.name); });
+
+// Keys must sort as their values: a table of values in order per type.
+struct OrderCase {
+    const char* name;
+    uint8_t type;
+    std::vector<FieldValue> ascending;  // strictly increasing values
+    bool descendingReverses = true;
+};
+
+class KeyOrder : public ::testing::TestWithParam<OrderCase> {};
+
+TEST_P(KeyOrder, FollowsTheValues) {
+    const OrderCase& c = GetParam();
+    for (const bool ascending : {true, false}) {
+        if (!ascending && !c.descendingReverses) continue;
+        std::vector<std::vector<uint8_t>> keys;
+        for (const FieldValue& v : c.ascending) {
+            std::vector<uint8_t> key;
+            IndexKey::append(key, col(c.type, ascending), v);
+            keys.push_back(key);
+        }
+        for (size_t i = 1; i < keys.size(); ++i) {
+            if (ascending)
+                EXPECT_LT(keys[i - 1], keys[i]) << "values " << i - 1 << " and " << i;
+            else
+                EXPECT_GT(keys[i - 1], keys[i])
+                    << "values " << i - 1 << " and " << i << " descending";
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    IndexKey, KeyOrder,
+    ::testing::Values(
+        OrderCase{"Integer",
+                  jettype::Integer,
+                  {FieldValue{}, std::numeric_limits<int32_t>::min(), int32_t{-256}, int32_t{-1},
+                   int32_t{0}, int32_t{1}, int32_t{255}, int32_t{256},
+                   std::numeric_limits<int32_t>::max()}},
+        OrderCase{"SmallInt",
+                  jettype::SmallInt,
+                  {int16_t{-32768}, int16_t{-1}, int16_t{0}, int16_t{32767}}},
+        OrderCase{"Byte",
+                  jettype::Byte,
+                  {FieldValue{}, uint8_t{0}, uint8_t{127}, uint8_t{128}, uint8_t{255}}},
+        OrderCase{"Currency",
+                  jettype::Currency,
+                  {Currency{INT64_MIN}, Currency{-10000}, Currency{0}, Currency{1}}},
+        OrderCase{"Double",
+                  jettype::Double,
+                  {-std::numeric_limits<double>::infinity(), -1e300, -2.5, -1.0, -1e-300, 0.0,
+                   1e-300, 1.0, 2.5, 1e300, std::numeric_limits<double>::infinity()}},
+        OrderCase{"Single", jettype::Single, {-3.5f, -0.25f, 0.0f, 0.25f, 3.5f}},
+        OrderCase{"DateTime",
+                  jettype::DateTime,
+                  {DateTime{-700000.5}, DateTime{-1.25}, DateTime{0.0}, DateTime{0.5},
+                   DateTime{45000.75}}},
+        OrderCase{
+            "Numeric",
+            jettype::Numeric,
+            {Decimal{true, 0, 0, 0, 1}, Decimal{true, 0, 300, 0, 0}, Decimal{true, 0, 1, 0, 0},
+             Decimal{false, 0, 0, 0, 0}, Decimal{false, 0, 1, 0, 0}, Decimal{false, 0, 0, 1, 0},
+             Decimal{false, 0, 0, 0, 1}},
+            // Jet 4 puts negative decimals first in a descending index too.
+            false},
+        OrderCase{
+            "Binary",
+            jettype::Binary,
+            {Binary{"a"}, Binary{"a\x01"}, Binary{"abcdefgh"}, Binary{"abcdefgha"}, Binary{"b"}}},
+        OrderCase{"Text",
+                  jettype::Text,
+                  {FieldValue{}, std::string(""), std::string("a"), std::string("ab"),
+                   std::string("b"), std::string("\xC3\xA9t\xC3\xA9"), std::string("z")}}),
+    [](const ::testing::TestParamInfo<OrderCase>& p) { return std::string(p.param.name); });
+
+TEST(IndexKey, EncodesEveryColumnInOrder) {
+    const std::vector<KeyColumn> columns = {col(jettype::Integer), col(jettype::Text, false)};
+    const std::vector<FieldValue> values = {int32_t{2}, FieldValue{}};
+    EXPECT_EQ(hex(IndexKey::encode(columns, values)), "7F80000002FF");
+    EXPECT_THROW((void)IndexKey::encode(columns, std::vector<FieldValue>{int32_t{2}}), FormatError);
+}
+
+}  // namespace
+}  // namespace jet::file

@@ -1,0 +1,164 @@
+// Index pages: Access's pages decode and encode back to their own bytes, and
+// damaged pages and trees are refused with FormatError, never read past.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <map>
+
+#include "IndexOracle.h"
+#include "TestSupport.h"
+#include "jet/file/FormatError.h"
+#include "jet/file/IndexBuilder.h"
+
+namespace jet::file {
+namespace {
+
+TEST(IndexPage, AccessPagesEncodeToTheirOwnBytes) {
+    REQUIRE_FIXTURES();
+    size_t pages = 0;
+    for (const auto& path : testing::jet4Fixtures()) {
+        const testing::FixtureFile file(path.string());
+        for (uint32_t n = 0; n < file.pageCount(); ++n) {
+            const std::vector<uint8_t> bytes = file.page(n);
+            if (bytes[0] != indexpage::Leaf && bytes[0] != indexpage::Intermediate) continue;
+            const IndexPage page = IndexPage::decode(bytes, n);
+            const std::vector<uint8_t> again = page.encode();
+            // Access leaves old bytes after the last entry; the rest is the same.
+            const size_t used = indexpage::kPageSize - page.freeSpace;
+            EXPECT_TRUE(std::equal(again.begin(), again.begin() + static_cast<ptrdiff_t>(used),
+                                   bytes.begin()))
+                << path.filename().string() << " page " << n;
+            EXPECT_EQ(IndexPage::decode(again, n).entries, page.entries);
+            ++pages;
+        }
+    }
+    EXPECT_GT(pages, 400u);
+}
+
+TEST(IndexPage, EncodeRefusesEntriesThatDoNotShareThePrefix) {
+    IndexPage page;
+    page.entries.resize(2);
+    page.entries[0].key = {0x7F, 0x01};
+    page.entries[1].key = {0x7F, 0x02};
+    page.prefixLength = 2;
+    EXPECT_THROW((void)page.encode(), FormatError);
+    page.prefixLength = 1;
+    EXPECT_NO_THROW((void)page.encode());
+}
+
+// A small index in memory: pages by number, with a way to damage them.
+struct Pages {
+    std::map<uint32_t, std::vector<uint8_t>> bytes;
+    PageSource source() const {
+        return [this](uint32_t n) {
+            const auto found = bytes.find(n);
+            if (found == bytes.end()) throw FormatError("page past the end of the file", n);
+            return found->second;
+        };
+    }
+};
+
+// Three levels: root 10, intermediates, leaves; 2,000 integer keys.
+Pages builtIndex(uint32_t* root) {
+    std::vector<IndexEntry> entries;
+    for (int i = 0; i < 2000; ++i) {
+        IndexEntry e;
+        IndexKey::append(e.key, {jettype::Binary},
+                         Binary{std::to_string(100000 + i) + std::string(200, 'k')});
+        e.dataPage = 300;
+        e.dataRow = static_cast<uint8_t>(i);
+        entries.push_back(e);
+    }
+    uint32_t next = 10;
+    Pages pages;
+    const BuiltIndex built = IndexBuilder::build(entries, 2, [&] { return next++; });
+    for (const auto& [n, b] : built.pages) pages.bytes[n] = b;
+    *root = built.root;
+    return pages;
+}
+
+void putLe32(std::vector<uint8_t>& b, size_t at, uint32_t v) {
+    for (int i = 0; i < 4; ++i) b[at + i] = static_cast<uint8_t>(v >> (8 * i));
+}
+
+struct Damage {
+    const char* name;
+    std::function<void(Pages&, const IndexTree&)> apply;
+};
+
+class DamagedIndex : public ::testing::TestWithParam<Damage> {};
+
+TEST_P(DamagedIndex, IsRefused) {
+    uint32_t root = 0;
+    Pages pages = builtIndex(&root);
+    const IndexTree tree = walkIndex(pages.source(), root);
+    ASSERT_GE(tree.depth, 2u);
+    GetParam().apply(pages, tree);
+    EXPECT_THROW((void)walkIndex(pages.source(), root), FormatError);
+}
+
+std::vector<uint8_t>& firstLeaf(Pages& p, const IndexTree& t) {
+    return p.bytes.at(t.leaves.front());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    IndexPage, DamagedIndex,
+    ::testing::Values(
+        Damage{"MaskPastThePage",
+               [](Pages& p, const IndexTree& tree) {
+                   firstLeaf(p, tree)[indexpage::kMaskOffset + indexpage::kMaskSize - 1] |= 0x80;
+               }},
+        Damage{"PrefixLongerThanTheEntry",
+               [](Pages& p, const IndexTree& tree) {
+                   auto& b = firstLeaf(p, tree);
+                   b[24] = 0xFF;
+                   b[25] = 0x00;
+               }},
+        Damage{"PrefixLongerThanThePage",
+               [](Pages& p, const IndexTree& tree) {
+                   auto& b = firstLeaf(p, tree);
+                   b[24] = 0x00;
+                   b[25] = 0x20;
+               }},
+        Damage{"EntryShorterThanItsPointers",
+               [](Pages& p, const IndexTree& tree) {
+                   firstLeaf(p, tree)[indexpage::kMaskOffset] |= 0x04;
+               }},
+        Damage{"NextPageLoop",
+               [](Pages& p, const IndexTree& tree) {
+                   putLe32(p.bytes.at(tree.leaves.back()), 16, tree.leaves.front());
+               }},
+        Damage{"NextPageIsNotALeaf",
+               [](Pages& p, const IndexTree& tree) {
+                   putLe32(p.bytes.at(tree.leaves.back()), 16, tree.intermediates[0]);
+               }},
+        Damage{"ChildIsADataPage",
+               [](Pages& p, const IndexTree& tree) { p.bytes.at(tree.leaves[3])[0] = 0x01; }},
+        Damage{"ChildIsItsParent",
+               [](Pages& p, const IndexTree& tree) {
+                   // The root's first entry ends with its child pointer.
+                   const uint32_t root = tree.intermediates[0];
+                   IndexPage page = IndexPage::decode(p.bytes.at(root), root);
+                   page.entries[0].child = root;
+                   p.bytes.at(root) = page.encode();
+               }},
+        Damage{"ChildPastTheFile",
+               [](Pages& p, const IndexTree& tree) {
+                   const uint32_t parent = tree.intermediates[1];
+                   IndexPage page = IndexPage::decode(p.bytes.at(parent), parent);
+                   page.entries.back().child = 999999;
+                   p.bytes.at(parent) = page.encode();
+               }},
+        Damage{"LeavesAtDifferentDepths",
+               [](Pages& p, const IndexTree& tree) {
+                   const uint32_t root = tree.intermediates[0];
+                   IndexPage page = IndexPage::decode(p.bytes.at(root), root);
+                   page.entries[0].child = tree.leaves.back();
+                   p.bytes.at(root) = page.encode();
+               }},
+        Damage{"TruncatedPage",
+               [](Pages& p, const IndexTree& tree) { firstLeaf(p, tree).resize(1000); }}),
+    [](const ::testing::TestParamInfo<Damage>& d) { return std::string(d.param.name); });
+
+}  // namespace
+}  // namespace jet::file
