@@ -3,6 +3,7 @@
 #include <QAbstractItemModelTester>
 #include <QApplication>
 #include <QHeaderView>
+#include <QKeySequence>
 #include <QScrollBar>
 #include <QTest>
 #include <filesystem>
@@ -11,6 +12,7 @@
 #include "ui/GridItemModel.h"
 #include "ui/TreeGrid.h"
 #include "ui/Twips.h"
+#include "ui/grid/TreeKeys.h"
 #include "ui/images/ImageList.h"
 #include "ui/testing/QtTestApplication.h"
 
@@ -322,6 +324,101 @@ TEST_F(TreeGridTest, SelectionGoesBothWays) {
     g().Redraw(true);
     EXPECT_FALSE(grid.currentIndex().isValid());
     EXPECT_EQ(g().SelectedRow(), 0);
+}
+
+TEST_F(TreeGridTest, KeysTheOwnerMayTakeReachItWithTheirCodes) {
+    fill();
+    grid.show();
+    QApplication::processEvents();
+    struct Seen {
+        int code, shift;
+        bool operator==(const Seen&) const = default;
+    };
+    std::vector<Seen> seen;
+    grid.KeyDown.connect([&](int& code, int shift) { seen.push_back({code, shift}); });
+    namespace key = ui::grid::key;
+    const struct {
+        Qt::Key qtKey;
+        Qt::KeyboardModifiers modifiers;
+        std::vector<Seen> want;
+    } cases[] = {
+        {Qt::Key_Right, {}, {{key::Right, 0}}},
+        {Qt::Key_Left, Qt::ControlModifier, {{key::Left, 2}}},
+        {Qt::Key_Plus, Qt::KeypadModifier, {{key::Add, 0}}},
+        {Qt::Key_Plus, Qt::ShiftModifier, {{key::Add, 1}}},  // "+" typed with Shift
+        {Qt::Key_Minus, {}, {{key::Subtract, 0}}},
+        {Qt::Key_Return, {}, {{key::Return, 0}}},
+        {Qt::Key_Enter, Qt::KeypadModifier, {{key::Return, 0}}},
+        {Qt::Key_Space, {}, {{key::Space, 0}}},
+        {Qt::Key_Menu, {}, {{key::Apps, 0}}},
+        {Qt::Key_F10, Qt::ShiftModifier, {{key::F10, 1}}},
+        {Qt::Key_Down, {}, {}},  // the grid's own
+        {Qt::Key_A, {}, {}},
+    };
+    for (const auto& c : cases) {
+        seen.clear();
+        QTest::keyClick(&grid, c.qtKey, c.modifiers);
+        EXPECT_EQ(seen, c.want) << QKeySequence(c.qtKey).toString().toStdString();
+    }
+}
+
+TEST_F(TreeGridTest, AKeyTheOwnerTakesIsNotTheGridsAnyMore) {
+    fill();
+    QWidget window;
+    grid.setParent(&window);
+    window.show();
+    QApplication::processEvents();
+    // A key the grid does not use goes on to the window around it.
+    struct KeyCounter : QObject {
+        int presses = 0;
+        bool eventFilter(QObject*, QEvent* e) override {
+            if (e->type() == QEvent::KeyPress) ++presses;
+            return false;
+        }
+    } counter;
+    window.installEventFilter(&counter);
+    bool take = false;
+    grid.KeyDown.connect([&](int& code, int) {
+        if (take) code = 0;
+    });
+    g().SelectedRow(2);
+    QTest::keyClick(&grid, Qt::Key_Return);
+    EXPECT_EQ(counter.presses, 1);
+    take = true;
+    QTest::keyClick(&grid, Qt::Key_Return);
+    EXPECT_EQ(counter.presses, 1);
+    // Left alone, the grid moves as ever; taken, it does not.
+    take = false;
+    QTest::keyClick(&grid, Qt::Key_Space);
+    QTest::keyClick(&grid, Qt::Key_Down);
+    EXPECT_EQ(g().SelectedRow(), 3);
+    grid.setParent(nullptr);
+}
+
+TEST_F(TreeGridTest, TheMenuKeysBringTheCurrentRowIntoView) {
+    fill();
+    grid.resize(560, 80);  // two rows in view
+    grid.show();
+    QApplication::processEvents();
+    std::vector<int> codes;
+    grid.KeyDown.connect([&](int& code, int) { codes.push_back(code); });
+    for (const auto& [qtKey, modifiers] :
+         {std::pair{Qt::Key_Menu, Qt::KeyboardModifiers{}},
+          std::pair{Qt::Key_F10, Qt::KeyboardModifiers{Qt::ShiftModifier}}}) {
+        g().SelectedRow(10);  // the last row shown
+        grid.verticalScrollBar()->setValue(0);
+        QTest::keyClick(&grid, qtKey, modifiers);
+        const auto area = grid.CellBounds(10, 1);
+        ASSERT_TRUE(area.has_value());
+        EXPECT_GE(area->top, inGrid(QPoint(0, 0)).y());
+        EXPECT_LT(area->top + area->height / 2, inGrid(QPoint(0, grid.viewport()->height())).y());
+    }
+    EXPECT_EQ(codes.size(), 2u);
+    // Where the grid says a cell is, CellFromPoint finds it.
+    const auto area = grid.CellBounds(10, 4);
+    ASSERT_TRUE(area.has_value());
+    EXPECT_EQ(grid.CellFromPoint(area->left + 1, area->top + 1), (CellHit{10, 4}));
+    EXPECT_FALSE(grid.CellBounds(7, 1).has_value());  // a hidden row
 }
 
 TEST_F(TreeGridTest, RedrawOffMeansNoViewWorkAndOneRefreshWhenOn) {
