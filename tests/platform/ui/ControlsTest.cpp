@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QHBoxLayout>
+#include <QPushButton>
 #include <QScrollBar>
 #include <QTest>
 #include <QToolButton>
@@ -383,6 +384,42 @@ TEST_F(Controls, ToolbarNeverTogglesByItself) {
     bar.ButtonChecked(6, true);
     EXPECT_TRUE(bar.ButtonChecked(6));
     for (int bad : {0, 13, -1}) EXPECT_THROW((void)bar.ButtonChecked(bad), ui::ControlError);
+}
+
+TEST_F(Controls, ToolbarButtonsAreTabStopsThatSpacePresses) {
+    QWidget window;
+    auto* before = new QPushButton(u"Before"_s, &window);
+    auto* bar = new ui::Toolbar(&window);
+    addFilterButtons(*bar);
+    auto* after = new QPushButton(u"After"_s, &window);
+    auto* layout = new QVBoxLayout(&window);
+    layout->addWidget(before);
+    layout->addWidget(bar);
+    layout->addWidget(after);
+    window.show();
+    QApplication::setActiveWindow(&window);
+    std::vector<int> clicks;
+    bar->ButtonClick.connect([&](int index, const QString&) { clicks.push_back(index); });
+    // Tab goes through every button (never a separator) to the next control.
+    before->setFocus();
+    std::vector<int> reached;
+    for (int i = 0; i < 11; ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        for (int b = 1; b <= bar->ButtonCount(); ++b)
+            if (bar->buttonWidget(b) && bar->buttonWidget(b) == QApplication::focusWidget())
+                reached.push_back(b);
+    }
+    EXPECT_EQ(reached, (std::vector<int>{1, 2, 3, 4, 5, 7, 8, 9, 10, 12}));
+    EXPECT_EQ(QApplication::focusWidget(), after);
+    // Space presses the button that has the focus.
+    bar->buttonWidget(8)->setFocus();
+    QTest::keyClick(bar->buttonWidget(8), Qt::Key_Space);
+    EXPECT_EQ(clicks, std::vector<int>{8});
+    // A click does not take the focus from where it is.
+    after->setFocus();
+    QTest::mouseClick(bar->buttonWidget(2), Qt::LeftButton);
+    EXPECT_EQ(QApplication::focusWidget(), after);
+    EXPECT_EQ(clicks, (std::vector<int>{8, 2}));
 }
 
 TEST_F(Controls, NavigationStripRaisesItsClickWhenMarkedFromCode) {
