@@ -6,6 +6,7 @@
 // windows, the print preview, message boxes), which FrmMain answers. Tests
 // record both.
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -54,6 +55,10 @@ public:
     [[nodiscard]] virtual ui::grid::CellHit CellFromPoint(int32_t x, int32_t y) const = 0;
     // How far the grid's columns are scrolled sideways, in the grid's pixels.
     [[nodiscard]] virtual int32_t ScrolledX() const = 0;
+    // Where a shown cell of the grid is drawn now, in the grid's pixels
+    // (scrolled); nothing for a row or column not shown.
+    [[nodiscard]] virtual std::optional<ui::grid::CellArea> CellBounds(int32_t row,
+                                                                       int32_t column) const = 0;
     // Pops the grid's menu up with its entries enabled as given, at (x, y)
     // twips from the grid's top-left. Returns at once.
     virtual void PopupMenu(const MenuState& entries, float x, float y) = 0;
