@@ -51,6 +51,10 @@ public:
     void CmdSave_Click();
     void CmdPrint_Click();
 
+protected:
+    // Escape closes the window, as its Close button does.
+    void keyPressEvent(QKeyEvent* event) override;
+
 private:
     // Shows or hides the notes under the script, giving the script box the
     // room they take or leave.

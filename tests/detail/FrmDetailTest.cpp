@@ -523,6 +523,44 @@ TEST_F(Window, ADoubleClickTogglesOnceOnTheGlyphAndOnTheCaption) {
     EXPECT_EQ(grid().CellExtraIcon(2, 1), detail::icon::Expanded);
 }
 
+TEST_F(Window, TheGridOpensAndClosesFromTheKeyboard) {
+    showWindow();
+    w->ShowDetails(okTable, 1);
+    QApplication::setActiveWindow(w);
+    w->DGrid->setFocus();
+    QTest::mouseClick(w->DGrid->viewport(), Qt::LeftButton, {}, rowPoint(1, 120));
+    ASSERT_EQ(grid().SelectedRow(), 1);  // "Columns"
+    const auto key = [&](Qt::Key k) {
+        QTest::keyClick(w->DGrid, k);
+        settle();
+    };
+    key(Qt::Key_Right);
+    EXPECT_EQ(grid().CellExtraIcon(1, 1), detail::icon::Expanded);
+    EXPECT_EQ(w->DGrid->model()->rowCount(), 3 + 6);  // the six columns shown
+    key(Qt::Key_Right);                               // to "CustomerID"
+    EXPECT_EQ(grid().SelectedRow(), 2);
+    key(Qt::Key_Plus);
+    EXPECT_EQ(grid().CellExtraIcon(2, 1), detail::icon::Expanded);
+    key(Qt::Key_Minus);
+    EXPECT_EQ(grid().CellExtraIcon(2, 1), detail::icon::Collapsed);
+    key(Qt::Key_Left);  // back to "Columns"
+    EXPECT_EQ(grid().SelectedRow(), 1);
+    key(Qt::Key_Left);
+    EXPECT_EQ(detailtest::rows(grid(), true), (Lines{"0 Columns", "0 Keys", "0 Indexes"}));
+    EXPECT_EQ(w->DGrid->currentIndex().row(), 0);
+}
+
+TEST_F(Window, EscapeClosesTheWindowAsCloseDoes) {
+    showWindow();
+    w->ShowDetails(okTable, 1);
+    QApplication::setActiveWindow(w);
+    w->DGrid->setFocus();
+    QTest::keyClick(w->DGrid, Qt::Key_Escape);
+    QApplication::processEvents();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(w.isNull());
+}
+
 TEST_F(Window, CloseDeletesTheWindow) {
     showWindow();
     QTest::mouseClick(w->CmdClose, Qt::LeftButton);
