@@ -71,10 +71,10 @@ public:
     [[nodiscard]] virtual std::string SourceDBPath() const = 0;
     [[nodiscard]] virtual std::string DestinationDBPath() const = 0;
     // Fills the script window (one instance, loaded when needed) and shows it
-    // modeless, with no owner.
+    // modeless, over the window.
     virtual void ShowScript(const ScriptWindowText& script) = 0;
     // Hands the detail window its own copy of the result and shows element
-    // `index` of kind `kind` (an ObjectKind) in it, modeless, with no owner.
+    // `index` of kind `kind` (an ObjectKind) in it, modeless, over the window.
     virtual void ShowDetails(const engine::TComparisonResult& result, int32_t kind,
                              int32_t index) = 0;
     // Shows a finished report in the print preview.

@@ -8,7 +8,9 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
+#include <QWindow>
 #include <stdexcept>
 
 #include "WindowRig.h"
@@ -549,6 +551,8 @@ TEST_F(FrmMainTest, DroppedResultsLeaveTheResultsPageAtOnce) {
 
 TEST_F(FrmMainTest, ScriptRequestsFillOneScriptWindow) {
     FrmMain& f = w();
+    f.move(40, 30);
+    f.show();
     fillFields();
     rig.services.expectBox(success());
     f.CmdCompare_Click();
@@ -558,6 +562,9 @@ TEST_F(FrmMainTest, ScriptRequestsFillOneScriptWindow) {
     ASSERT_NE(script, nullptr);
     EXPECT_TRUE(script->isVisible());
     EXPECT_EQ(script->parentWidget(), nullptr);
+    ASSERT_NE(script->windowHandle(), nullptr);
+    EXPECT_EQ(script->windowHandle()->transientParent(), f.windowHandle());
+    EXPECT_LE((script->frameGeometry().center() - f.frameGeometry().center()).manhattanLength(), 2);
     EXPECT_EQ(script->windowTitle(), u"Database Script (Destination->Source)"_s);
     EXPECT_EQ(script->Preview, &rig.preview);
     EXPECT_EQ(script->SourceDBPath, u"src.sdb"_s);
@@ -940,6 +947,8 @@ TEST_F(FrmMainTest, PrintingAnEmptyLogGivesTheTitleAlone) {
 
 TEST_F(FrmMainTest, TheDetailRequestShowsTheElementInOneDetailWindow) {
     FrmMain& f = w();
+    f.move(40, 30);
+    f.show();
     fillFields();
     rig.services.expectBox(success());
     f.CmdCompare_Click();
@@ -948,7 +957,12 @@ TEST_F(FrmMainTest, TheDetailRequestShowsTheElementInOneDetailWindow) {
     detail::FrmDetail* d = f.Detail();
     ASSERT_NE(d, nullptr);
     EXPECT_TRUE(d->isVisible());
-    EXPECT_EQ(d->parentWidget(), nullptr);  // modeless, no owner
+    // Modeless, over the main window: a transient of it, centred on it, and
+    // no child of it (it may outlive the main window's pages).
+    EXPECT_EQ(d->parentWidget(), nullptr);
+    ASSERT_NE(d->windowHandle(), nullptr);
+    EXPECT_EQ(d->windowHandle()->transientParent(), f.windowHandle());
+    EXPECT_LE((d->frameGeometry().center() - f.frameGeometry().center()).manhattanLength(), 2);
     EXPECT_EQ(d->DetailKind(), engine::okTable);
     EXPECT_EQ(d->DetailIndex(), 2);
     EXPECT_EQ(d->Preview, &rig.preview);
@@ -1041,6 +1055,38 @@ TEST_F(FrmMainTest, TheDetailWindowOutlivesTheMainWindowsPages) {
     f.CmdExit_Click();
     settle();
     EXPECT_EQ(rig.programEnded, 1);
+}
+
+// The window system keeps a secondary window over its owner, but Qt ends the
+// program with the last window that has no owner: closing the main window
+// must leave the detail window running the program on its own.
+TEST_F(FrmMainTest, TheProgramRunsUntilTheDetailWindowClosesToo) {
+    FrmMain& f = w();
+    f.show();
+    fillFields();
+    rig.services.expectBox(success());
+    f.CmdCompare_Click();
+    f.ShowDetails(f.Session()->Access()->Differences(), engine::okTable, 1);
+    QPointer<detail::FrmDetail> d = f.Detail();
+    ASSERT_TRUE(d);
+    ASSERT_EQ(d->windowHandle()->transientParent(), f.windowHandle());
+    QObject watcher;
+    int lastClosed = 0;
+    QObject::connect(qApp, &QGuiApplication::lastWindowClosed, &watcher, [&] { ++lastClosed; });
+    int afterMain = -1;
+    int afterDetail = -1;
+    QTimer::singleShot(0, &watcher, [&] {
+        f.close();
+        QApplication::processEvents();
+        afterMain = lastClosed;
+        if (d) d->close();
+        QApplication::processEvents();
+        afterDetail = lastClosed;
+        QCoreApplication::quit();
+    });
+    QApplication::exec();
+    EXPECT_EQ(afterMain, 0);
+    EXPECT_EQ(afterDetail, 1);
 }
 
 }  // namespace
