@@ -47,7 +47,7 @@ TComparisonResult sample() {
     TComparisonResult r;
     TColumnProps id = rb::counter();
     TColumnProps name = rb::text(50);
-    name.Description = "Customer name";
+    name.Description = "The name of the customer, worth knowing about through to its end";
     TColumnProps wider = name;
     wider.DefinedSize = 80;
     wider.AllowZeroLength = true;
@@ -609,6 +609,17 @@ TEST_F(Window, Screenshots) {
     }
     resizeTo(w, {1300, 450});
     screenshot("FrmDetail-procedure-wide.png");
+    // A value wider than its column, cut at its end.
+    resizeTo(w, {});
+    w->ShowDetails(okTable, 1);
+    w->CmdExpand_Click();
+    for (int32_t r = 1; r <= grid().Rows(); ++r)
+        if (grid().CellText(r, detail::col::Source).value_or("").starts_with("The name of")) {
+            w->DGrid->scrollTo(w->DGrid->itemModel().index(grid().viewPosition(r), 0),
+                               QAbstractItemView::PositionAtCenter);
+            grid().SelectedRow(r);
+        }
+    screenshot("FrmDetail-table-long-value.png");
 }
 
 }  // namespace

@@ -3,12 +3,16 @@
 #include <QAbstractItemModelTester>
 #include <QApplication>
 #include <QHeaderView>
+#include <QHelpEvent>
 #include <QKeySequence>
 #include <QScrollBar>
 #include <QTest>
+#include <QTextDocument>
+#include <QToolTip>
 #include <filesystem>
 #include <iostream>
 
+#include "ui/GridDelegate.h"
 #include "ui/GridItemModel.h"
 #include "ui/TreeGrid.h"
 #include "ui/Twips.h"
@@ -624,6 +628,71 @@ INSTANTIATE_TEST_SUITE_P(Zooms, ZoomedGrid, ::testing::Values(0.8, 1.0068, 1.5, 
                          [](const ::testing::TestParamInfo<double>& zoom) {
                              return "x" + std::to_string(static_cast<int>(zoom.param * 10000));
                          });
+
+// What a cell draws of its text, and the tool tip a cut text gets.
+TEST_F(TreeGridTest, ATextTooWideEndsInAnEllipsisAndShowsWholeAsItsToolTip) {
+    fill();
+    const std::string longName = "Orders with a name far too long for its column, and more";
+    const std::string longValue = "A value worth knowing about through to its end";
+    g().CellText(3, 1, longName);
+    g().CellDetails(3, 2, longValue, 1);  // centred, as a detail value
+    g().CellDetails(4, 2, std::string("Short"), 1);
+    g().CellDetails(5, 2, std::string("line one\r\nline two, which is long"), 0);
+    grid.show();
+    QApplication::processEvents();
+    auto* delegate = static_cast<ui::GridDelegate*>(grid.itemDelegate());
+    const auto option = [&](int32_t row, int column) {
+        QStyleOptionViewItem o;
+        o.initFrom(grid.viewport());
+        o.font = grid.font();
+        o.rect = grid.visualRect(grid.itemModel().index(g().viewPosition(row), column - 1));
+        return o;
+    };
+    const auto index = [&](int32_t row, int column) {
+        return grid.itemModel().index(g().viewPosition(row), column - 1);
+    };
+    struct Case {
+        int32_t row;
+        int column;
+        std::string text;
+        bool cut;
+    };
+    for (const Case& c :
+         {Case{3, 1, longName, true}, Case{3, 2, longValue, true}, Case{4, 2, "Short", false},
+          Case{5, 2, "line one  line two, which is long", true}, Case{2, 1, "Customers", false}}) {
+        SCOPED_TRACE(c.text);
+        const QStyleOptionViewItem o = option(c.row, c.column);
+        const QString shown = delegate->shownText(o, index(c.row, c.column));
+        if (!c.cut) {
+            EXPECT_EQ(shown.toStdString(), c.text);
+            EXPECT_FALSE(delegate->cutText(o, index(c.row, c.column)).has_value());
+            continue;
+        }
+        // The start of the text, then "…", within the cell.
+        ASSERT_TRUE(shown.endsWith(QChar(0x2026))) << shown.toStdString();
+        EXPECT_TRUE(QString::fromStdString(c.text).startsWith(shown.chopped(1)))
+            << shown.toStdString();
+        EXPECT_GT(shown.size(), 4);
+        EXPECT_LE(QFontMetrics(grid.font()).horizontalAdvance(shown), o.rect.width());
+        const auto whole = delegate->cutText(o, index(c.row, c.column));
+        ASSERT_TRUE(whole.has_value());
+        EXPECT_EQ(whole->toStdString(), c.row == 5 ? "line one\nline two, which is long" : c.text);
+    }
+    // Hovering: the cut cell shows its whole text, the short one none.
+    const auto hover = [&](int32_t row, int column) {
+        const QPoint at = option(row, column).rect.center();
+        QHelpEvent help(QEvent::ToolTip, at, grid.viewport()->mapToGlobal(at));
+        QApplication::sendEvent(grid.viewport(), &help);
+    };
+    hover(4, 2);
+    EXPECT_FALSE(QToolTip::isVisible());
+    hover(3, 2);
+    EXPECT_TRUE(QToolTip::isVisible());
+    EXPECT_EQ(QToolTip::text(), Qt::convertFromPlainText(QString::fromStdString(longValue)));
+    QToolTip::hideText();
+    // The model keeps the whole text: what prints from it does not change.
+    EXPECT_EQ(g().CellText(3, 2), longValue);
+}
 
 TEST_F(TreeGridTest, ScreenshotForAPersonsCheck) {
     fill();
