@@ -500,6 +500,8 @@ TEST_F(Controls, PopupMenuShowsAtAPointInTwipsAndRunsTheChosenItem) {
     auto* sfs = menu.AddItem(u"SFS"_s, u"Select for scripting..."_s);
     EXPECT_TRUE(sep->isSeparator());
     EXPECT_FALSE(vd->isSeparator());
+    EXPECT_EQ(sep->Caption(), u"-"_s);
+    EXPECT_EQ(vd->Caption(), u"View Details..."_s);
     int details = 0, selects = 0;
     vd->Click.connect([&] { ++details; });
     sfs->Click.connect([&] { ++selects; });
@@ -514,6 +516,26 @@ TEST_F(Controls, PopupMenuShowsAtAPointInTwipsAndRunsTheChosenItem) {
     vd->trigger();  // disabled: nothing
     EXPECT_EQ(selects, 1);
     EXPECT_EQ(details, 0);
+    menu.hide();
+}
+
+// The separator is a line alone: no "-" drawn before it.
+TEST_F(Controls, APopupMenusSeparatorDrawsNoText) {
+    QWidget window;
+    window.show();
+    ui::PopupMenu menu(u"MenuPop"_s, u"PopUp"_s, &window);
+    menu.AddItem(u"VD"_s, u"View Details..."_s);
+    auto* sep = menu.AddItem(u"S1"_s, u"-"_s);
+    menu.AddItem(u"SFS"_s, u"Select for scripting..."_s);
+    menu.PopupAt(&window, 0, 0);
+    QApplication::processEvents();
+    const QImage shot = menu.grab().toImage();
+    const QRect line = menu.actionGeometry(sep);
+    ASSERT_FALSE(line.isEmpty());
+    int dark = 0;
+    for (int y = line.top(); y <= line.bottom(); ++y)
+        for (int x = line.left(); x <= line.right(); ++x) dark += qGray(shot.pixel(x, y)) < 100;
+    EXPECT_EQ(dark, 0);
     menu.hide();
 }
 
