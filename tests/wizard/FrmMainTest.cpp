@@ -928,7 +928,7 @@ TEST_F(FrmMainTest, PrintShowsTheCompareLogAsAReport) {
         ASSERT_GE(lines.size(), 4u);
         EXPECT_NE(lines[0].find("\"Comparison Details Report\" #B0B0B0"), std::string::npos);
         EXPECT_NE(lines[2].find("\"Compare process started...\""), std::string::npos);
-        EXPECT_NE(lines.back().find("\"Page 1\" #8000000F"), std::string::npos);
+        EXPECT_NE(lines.back().find("\"Page 1\" #B0B0B0"), std::string::npos);
     }});
     QTest::mouseClick(f.CmdPrint, Qt::LeftButton);
     rig.services.verify();
