@@ -677,6 +677,10 @@ void FrmMain::CmdCompare_Click() {
 void FrmMain::SetLog(const std::string& text) {
     pendingLog_.clear();
     TxtDetail->Text(qs(text));
+    // A request starts: what it emptied shows at once, and stays on show
+    // while the databases are opened (nothing yields until they are).
+    flushCompareView();
+    if (Page[3]->isVisible()) Page[3]->repaint();
 }
 
 void FrmMain::AppendLog(const std::string& text) { pendingLog_ += qs(text); }

@@ -451,6 +451,32 @@ TEST_F(FrmMainTest, ACompareRunLogsProgressesAndReportsThroughTheWindow) {
     EXPECT_EQ(f.CGroup->Value(), 0);
 }
 
+// A second comparison shows nothing of the first while it opens the
+// databases, nor in the box that says one does not open.
+TEST_F(FrmMainTest, ASecondComparisonStartsWithAnEmptyCurrentObjectAndProgressBar) {
+    FrmMain& f = w();
+    f.show();
+    f.Bar->MarkCurrent(4);
+    fillFields();
+    rig.services.expectBox(success());
+    f.CmdCompare_Click();
+    ASSERT_EQ(f.PBar->Value(), 4);
+    std::vector<std::pair<QString, int32_t>> seen;
+    fakes.onOpen = [&](const std::string& s) {
+        seen.emplace_back(f.ProcessLabel->Text(), f.PBar->Value());
+        if (s.find("dst.sdb") != std::string::npos) throw jet::Error(-1, "No such file");
+    };
+    rig.services.expectBox(
+        {u"Can't connect to the destination database.Please check your settings and try again!"_s,
+         Buttons::OkOnly, Icon::Critical, u"Connection error!"_s, Answer::Ok, [&] {
+             seen.emplace_back(f.ProcessLabel->Text(), f.PBar->Value());
+             EXPECT_EQ(f.TxtDetail->Text().count(u"Compare process completed..."_s), 0);
+         }});
+    f.CmdCompare_Click();
+    rig.services.verify();
+    EXPECT_EQ(seen, (std::vector<std::pair<QString, int32_t>>{{{}, 0}, {{}, 0}, {{}, 0}}));
+}
+
 TEST_F(FrmMainTest, ASourceThatDoesNotOpenIsLoggedAndReported) {
     FrmMain& f = w();
     fillFields();
