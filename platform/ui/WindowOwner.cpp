@@ -52,6 +52,10 @@ private:
 }  // namespace
 
 void openOver(QWidget& window, const QWidget& owner) {
+    // On X a window names its owner only as a dialog; it keeps the buttons of
+    // a window that can be resized.
+    window.setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                          Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint);
     // Made now, so that the window system knows the owner before it first
     // places the window.
     window.winId();

@@ -10,7 +10,8 @@ class QWidget;
 namespace ui {
 
 // Before `window` (a top-level widget) is first shown: makes it a transient of
-// `owner`'s window, when that window exists, and places it centred over it,
+// `owner`'s window, when that window exists (a window of the dialog type, with
+// the minimise, maximise and close buttons), and places it centred over it,
 // inside the screen's free area.
 void openOver(QWidget& window, const QWidget& owner);
 

@@ -590,6 +590,7 @@ TEST_F(FrmMainTest, ScriptRequestsFillOneScriptWindow) {
     EXPECT_EQ(script->parentWidget(), nullptr);
     ASSERT_NE(script->windowHandle(), nullptr);
     EXPECT_EQ(script->windowHandle()->transientParent(), f.windowHandle());
+    EXPECT_EQ(script->windowType(), Qt::Dialog);
     EXPECT_LE((script->frameGeometry().center() - f.frameGeometry().center()).manhattanLength(), 2);
     EXPECT_EQ(script->windowTitle(), u"Database Script (Destination->Source)"_s);
     EXPECT_EQ(script->Preview, &rig.preview);
@@ -988,6 +989,9 @@ TEST_F(FrmMainTest, TheDetailRequestShowsTheElementInOneDetailWindow) {
     EXPECT_EQ(d->parentWidget(), nullptr);
     ASSERT_NE(d->windowHandle(), nullptr);
     EXPECT_EQ(d->windowHandle()->transientParent(), f.windowHandle());
+    // X names the owner of a dialog only; the window may still be resized.
+    EXPECT_EQ(d->windowType(), Qt::Dialog);
+    EXPECT_TRUE(d->windowFlags().testFlag(Qt::WindowMaximizeButtonHint));
     EXPECT_LE((d->frameGeometry().center() - f.frameGeometry().center()).manhattanLength(), 2);
     EXPECT_EQ(d->DetailKind(), engine::okTable);
     EXPECT_EQ(d->DetailIndex(), 2);
