@@ -60,9 +60,9 @@ struct BuiltQuery {
 [[nodiscard]] BuiltQuery buildQuerySql(std::vector<QueryRow> rows);
 
 // The name as it stands in Jet SQL: unchanged when it is a plain identifier
-// (letters of any script, digits, "_", not starting with a digit) or already
-// in brackets,
-// otherwise in brackets.
+// (letters of any script, digits, "_", not starting with a digit) that is not
+// a word of Jet SQL (SELECT, Order, …), or already in brackets; otherwise in
+// brackets.
 [[nodiscard]] std::string quoteName(const std::string& name);
 
 }  // namespace jet::mdb
