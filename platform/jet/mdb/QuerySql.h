@@ -48,6 +48,8 @@ struct QueryRow {
     std::string expression;
     int32_t flag = 0;
     std::string order;
+    // LvExtra: the length of a Text parameter declared with one (0: none).
+    int32_t extra = 0;
 };
 
 struct BuiltQuery {
