@@ -172,6 +172,24 @@ std::vector<Token> tokenize(std::string_view s, std::optional<TokenFault>& fault
     return out;
 }
 
+// True when a text held in brackets would stand in parentheses as a query:
+// its own tokens close, its parentheses pair, it holds no ";", and it starts
+// with SELECT.
+bool readsAlone(std::string_view s) {
+    std::optional<TokenFault> fault;
+    const auto t = tokenize(s, fault);
+    if (fault || t.empty()) return false;
+    long depth = 0;
+    for (const auto& tok : t) {
+        if (tok.kind != Tok::Punct) continue;
+        if (s[tok.begin] == ';') return false;
+        if (s[tok.begin] == '(') ++depth;
+        if (s[tok.begin] == ')' && --depth < 0) return false;
+    }
+    return depth == 0 && t[0].kind == Tok::Word &&
+           equalNoCase(s.substr(t[0].begin, t[0].end - t[0].begin), "SELECT");
+}
+
 struct Range {
     size_t b = 0, e = 0;
     [[nodiscard]] bool empty() const { return b >= e; }
@@ -434,10 +452,10 @@ private:
 
     // --- the statement --------------------------------------------------------
 
-    // The end of the statement: a ";" outside parentheses, after which only
-    // blanks may stand.
+    // The end of the statement: the first ";" (outside brackets and quotes),
+    // after which only blanks may stand.
     [[nodiscard]] size_t statementEnd(size_t from) const {
-        for (size_t i = from; i < t_.size(); i = skip(i)) {
+        for (size_t i = from; i < t_.size(); ++i) {
             if (punct(i, ';')) {
                 if (i + 1 < t_.size())
                     refuse("statement", "characters found after the end of the statement: '" +
@@ -633,6 +651,10 @@ private:
                 p.flags |= kSelectStar;
                 continue;
             }
+            for (std::string_view w : {"ALL", "DISTINCT", "DISTINCTROW", "TOP"})
+                if (word(item.b, w))
+                    refuse("SELECT", "'" + std::string(tokenText(item.b)) +
+                                         "' stands only before the first column");
             auto [expr, alias] = aliased(item, "SELECT");
             p.columns.push_back(makeRow(qattr::Column, alias, {}, text(expr), columnFlag));
         }
@@ -766,6 +788,7 @@ private:
             const size_t condBegin = ++i;
             while (i < r.e && !isJoinWord(i)) i = skip(i);
             if (i == condBegin) refuse(clause, "ON is followed by no condition");
+            plainValue({condBegin, i}, clause);
             joinRows(left, right, type, {condBegin, i}, p, clause);
             left = {left.lo, right.hi};
         }
@@ -795,6 +818,9 @@ private:
                 i += 2;
             } else if (t_[i - 1].kind == Tok::Bracket) {
                 // [SELECT …]. AS alias: a subquery as Access once wrote it.
+                if (!readsAlone(name))
+                    refuse(clause, "'[" + shortened(name) +
+                                       "].' holds no query that stands in parentheses");
                 expression = std::move(name);
                 name.clear();
                 ++i;
@@ -804,6 +830,32 @@ private:
             if (punct(i, '.')) refuse(clause, "a table name has at most two parts");
         }
         return table(p, std::move(name), alias(i, end, clause), std::move(expression), clause);
+    }
+
+    // T.col, [T].[col], col: what a column is named by where a list takes names.
+    [[nodiscard]] bool isColumnReference(Range r) const {
+        for (size_t i = r.b; i < r.e; i += 2) {
+            if (!isName(i)) return false;
+            if (i + 1 < r.e && !punct(i + 1, '.') && !punct(i + 1, '!')) return false;
+            if (i + 1 == r.e - 1) return false;
+        }
+        return !r.empty();
+    }
+
+    // An expression the builder may set among a statement's clauses (a value of
+    // VALUES becomes a column of SELECT; the condition of a join in parentheses
+    // loses them when the join is the outermost) must hold none of their keywords.
+    void plainValue(Range r, const char* clause) const {
+        for (std::string_view w : {"ALL", "DISTINCT", "DISTINCTROW", "TOP"})
+            if (word(r.b, w))
+                refuse(clause, "a value starts with '" + std::string(tokenText(r.b)) + "'");
+        for (size_t i = r.b; i < r.e; i = skip(i))
+            for (std::string_view w : {"SELECT", "FROM", "WHERE", "GROUP", "ORDER", "HAVING",
+                                       "UNION", "INTO", "PIVOT", "TRANSFORM", "VALUES", "SET",
+                                       "PARAMETERS", "WITH", "INSERT", "UPDATE", "DELETE", "AS"})
+                if (word(i, w) || (word(i, "IN") && i + 1 < r.e && t_[i + 1].kind == Tok::String))
+                    refuse(clause, "'" + std::string(tokenText(i)) +
+                                       "' stands in an expression (a subquery needs parentheses)");
     }
 
     // A query in parentheses (a UNION of them too), not a join in parentheses.
@@ -1002,6 +1054,9 @@ private:
             for (const Range item : splitCommas(list)) {
                 if (item.empty())
                     refuse("INSERT INTO", "a target column is missing between two commas");
+                if (!isColumnReference(item))
+                    refuse("INSERT INTO",
+                           "'" + shortened(text(item)) + "' does not name a target column");
                 targets.push_back(text(item));
             }
             i = match_[i] + 1;
@@ -1021,6 +1076,7 @@ private:
             columnCount(values.size());
             for (size_t k = 0; k < values.size(); ++k) {
                 if (values[k].empty()) refuse("VALUES", "a value is missing between two commas");
+                plainValue(values[k], "VALUES");
                 p.columns.push_back(makeRow(qattr::Column, {}, targets.empty() ? "" : targets[k],
                                             text(values[k]), kAppendValue));
             }
@@ -1065,7 +1121,8 @@ private:
                     break;
                 }
             }
-            if (eq == item.e || eq == item.b || eq + 1 == item.e)
+            if (eq == item.e || eq == item.b || eq + 1 == item.e ||
+                !isColumnReference({item.b, eq}))
                 refuse("SET", "'" + shortened(text(item)) + "' is not column = value");
             p.columns.push_back(
                 makeRow(qattr::Column, {}, text({item.b, eq}), text({eq + 1, item.e})));
