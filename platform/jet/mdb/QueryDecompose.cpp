@@ -617,16 +617,17 @@ private:
     ClauseSplit select(Range r, Parts& p, unsigned allowed, const char* kind,
                        int32_t columnFlag) const {
         size_t i = r.b + 1;
-        if (word(i, "ALL")) {
+        const auto at = [&](std::string_view w) { return i < r.e && word(i, w); };
+        if (at("ALL")) {
             ++i;
-        } else if (word(i, "DISTINCT")) {
+        } else if (at("DISTINCT")) {
             p.flags |= kDistinct;
             ++i;
-        } else if (word(i, "DISTINCTROW")) {
+        } else if (at("DISTINCTROW")) {
             p.flags |= kDistinctRow;
             ++i;
         }
-        if (word(i, "TOP")) {
+        if (at("TOP")) {
             ++i;
             if (i >= r.e || t_[i].kind != Tok::Number)
                 refuse("SELECT",
@@ -634,13 +635,13 @@ private:
             p.flags |= kTop;
             p.top = std::string(tokenText(i));
             ++i;
-            if (word(i, "PERCENT")) {
+            if (at("PERCENT")) {
                 p.flags |= kPercent;
                 ++i;
             }
         }
         for (std::string_view w : {"ALL", "DISTINCT", "DISTINCTROW", "TOP", "PERCENT"})
-            if (word(i, w))
+            if (at(w))
                 refuse("SELECT", "'" + std::string(tokenText(i)) + "' stands out of its place");
         const auto split = clauses({i, r.e}, allowed, kind);
         const Range list{i, split.firstAt};
@@ -1101,7 +1102,7 @@ private:
 
     void update(Range r, Parts& p) const {
         size_t i = r.b + 1;
-        if (word(i, "DISTINCTROW")) {
+        if (i < r.e && word(i, "DISTINCTROW")) {
             p.flags |= kDistinctRow;
             ++i;
         }
@@ -1133,7 +1134,7 @@ private:
 
     void deleteQuery(Range r, Parts& p) const {
         size_t i = r.b + 1;
-        if (word(i, "DISTINCTROW")) {
+        if (i < r.e && word(i, "DISTINCTROW")) {
             p.flags |= kDistinctRow;
             ++i;
         }
