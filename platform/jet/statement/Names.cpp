@@ -1,4 +1,4 @@
-#include "jet/store/Names.h"
+#include "jet/statement/Names.h"
 
 #include <unicode/uchar.h>
 #include <unicode/utf16.h>
@@ -6,7 +6,7 @@
 
 #include "jet/Error.h"
 
-namespace jet::store {
+namespace jet::statement {
 
 namespace {
 
@@ -93,4 +93,4 @@ void checkStatementLength(std::string_view sql) {
               {std::to_string(length), std::to_string(limit::StatementLength)});
 }
 
-}  // namespace jet::store
+}  // namespace jet::statement

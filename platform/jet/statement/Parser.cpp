@@ -1,15 +1,15 @@
-// The Jet SQL statements the store accepts: DDL, account and permission
+// The Jet SQL statements both providers accept: DDL, account and permission
 // statements, and the plain DML a synchronisation needs.
 #include <algorithm>
 
 #include "jet/Error.h"
 #include "jet/Types.h"
-#include "jet/store/Names.h"
-#include "jet/store/Statement.h"
+#include "jet/statement/Names.h"
+#include "jet/statement/Statement.h"
 #include "text/CaseFold.h"
 #include "text/Trim.h"
 
-namespace jet::store {
+namespace jet::statement {
 
 namespace {
 
@@ -803,4 +803,4 @@ bool isAccountStatement(const Statement& s) {
            std::holds_alternative<AlterUserPassword>(s);
 }
 
-}  // namespace jet::store
+}  // namespace jet::statement

@@ -1,5 +1,5 @@
 #pragma once
-// The parsed form of one Jet SQL statement, as the store's executor runs it.
+// The parsed form of one Jet SQL statement, the same for every provider.
 // parseStatement checks the syntax only; names are resolved when it runs.
 #include <cstdint>
 #include <optional>
@@ -9,9 +9,9 @@
 #include <vector>
 
 #include "jet/CatalogData.h"
-#include "jet/store/Lexer.h"
+#include "jet/statement/Lexer.h"
 
-namespace jet::store {
+namespace jet::statement {
 
 struct TypeSpec {
     int32_t type = 0;  // ADO code
@@ -162,4 +162,4 @@ struct Parsed {
 // True for statements that change users, groups or passwords in the workgroup.
 [[nodiscard]] bool isAccountStatement(const Statement& s);
 
-}  // namespace jet::store
+}  // namespace jet::statement

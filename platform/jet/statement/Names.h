@@ -2,8 +2,8 @@
 // Jet's rules on the names of tables, columns, indexes, relationships,
 // queries, users and groups, and on the length of a statement.
 //
-// Any name a statement gives must be valid UTF-8 without control characters
-// and at most 64 characters long (UTF-16 units). A name the store makes for
+// Any name a statement holds must be valid UTF-8 without control characters
+// and at most 64 characters long (UTF-16 units). A name a statement gives
 // a new object (a table, column, index, constraint or relationship, view or
 // procedure) must also hold no period (.), exclamation point (!), accent
 // grave (`) or bracket ([ ]) and not begin with a blank, as in Jet: a name
@@ -15,7 +15,7 @@
 #include <string>
 #include <string_view>
 
-namespace jet::store {
+namespace jet::statement {
 
 [[nodiscard]] bool isValidUtf8(std::string_view text);
 // The length as Jet counts it: UTF-16 code units. The text must be valid UTF-8.
@@ -35,4 +35,4 @@ void checkNameText(std::string_view name);
 // Throws Err::StatementTooLong when the statement is longer than Jet allows.
 void checkStatementLength(std::string_view sql);
 
-}  // namespace jet::store
+}  // namespace jet::statement

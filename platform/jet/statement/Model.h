@@ -1,22 +1,18 @@
 #pragma once
-// The Jet side of a store database's schema, as the provider keeps it in its
-// metadata tables (names starting with "MSys"), and the plain-data snapshot the
-// catalog reads. Keys are not stored apart: a primary index is the primary key,
-// a unique index a unique key, and every relationship (foreign key) has an
-// index of its own name on its columns.
+// The Jet side of a database's schema, the same for every provider: what the
+// schema statements are applied to, and what the catalog's plain-data
+// snapshot is made from. Keys are not kept apart: a primary index is the
+// primary key, a unique index a unique key, and every relationship (foreign
+// key) has an index of its own name on its columns.
 #include <cstdint>
 #include <map>
-#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "jet/CatalogData.h"
-#include "jet/store/Sqlite.h"
 
-namespace jet::store {
-
-inline constexpr std::string_view kDatabaseFormat = "parabase-store-database-1";
-inline constexpr std::string_view kWorkgroupFormat = "parabase-store-workgroup-1";
+namespace jet::statement {
 
 struct ColumnDef {
     std::string name;
@@ -55,21 +51,21 @@ struct ForeignKeyDef {
 };
 
 struct TableDef {
-    int64_t id = 0;  // row of MSysTables; 0 until stored
+    // The provider's own: the store's row of its table list, the file's
+    // definition page. 0 until the provider has stored the table.
+    int64_t id = 0;
     std::string name;
     std::vector<ColumnDef> columns;
     std::vector<IndexDef> indexes;
     std::vector<ForeignKeyDef> foreignKeys;
 
+    // By name, without regard to case; nullptr when there is none.
     [[nodiscard]] ColumnDef* column(std::string_view name);
     [[nodiscard]] const ColumnDef* column(std::string_view name) const;
     [[nodiscard]] IndexDef* index(std::string_view name);
+    [[nodiscard]] const IndexDef* index(std::string_view name) const;
     [[nodiscard]] ForeignKeyDef* foreignKey(std::string_view name);
-    // How the provider's own SQL names a row's own number in this table. Jet
-    // allows a field named rowid, which hides SQLite's name of that number, so
-    // the first of SQLite's three names that no field takes is used; empty
-    // when the fields take all three (such a table is refused).
-    [[nodiscard]] std::string_view rowNumber() const;
+    [[nodiscard]] const ForeignKeyDef* foreignKey(std::string_view name) const;
 };
 
 struct QueryDef {
@@ -89,15 +85,19 @@ struct Model {
     // The relationships indexed, so that no statement looks through every
     // table: the related table -> the tables whose keys refer to it, with the
     // number of such keys; and every relationship name with its count. Made
-    // by loadModel; whoever adds or removes a foreign key of a table in
-    // `tables` calls noteRelationship / forgetRelationship.
+    // by indexRelationships once the tables are read; whoever adds or removes
+    // a foreign key of a table in `tables` calls noteRelationship /
+    // forgetRelationship.
     std::map<std::string, std::map<std::string, int>> referrers;
     std::map<std::string, int> relationshipNames;
 
     [[nodiscard]] TableDef* table(std::string_view name);
+    [[nodiscard]] const TableDef* table(std::string_view name) const;
     [[nodiscard]] QueryDef* query(std::string_view name);
+    [[nodiscard]] const QueryDef* query(std::string_view name) const;
     // The table of a folded name (a key of `tables`), or nullptr.
     [[nodiscard]] TableDef* tableByKey(const std::string& key);
+    [[nodiscard]] const TableDef* tableByKey(const std::string& key) const;
     // Folded names of the tables with a key that refers to `table` (the table
     // itself included when it refers to itself), in folded-name order.
     [[nodiscard]] const std::map<std::string, int>& referrersOf(std::string_view table) const;
@@ -107,33 +107,10 @@ struct Model {
     void indexRelationships();
 };
 
-// Makes the metadata tables of a new database (inside the caller's transaction).
-void createDatabaseMetadata(sql::Db& db);
-// True when the file holds a store database (its format row).
-[[nodiscard]] bool isStoreDatabase(sql::Db& db);
-
-[[nodiscard]] Model loadModel(sql::Db& db);
-// Writes one table's definition (its id is given on first store).
-void saveTable(sql::Db& db, TableDef& table);
-void deleteTable(sql::Db& db, int64_t id);
-void saveQuery(sql::Db& db, const QueryDef& query);
-void deleteQuery(sql::Db& db, std::string_view name);
-
-// A property row of MSysDatabase.
-[[nodiscard]] std::optional<std::string> databaseProperty(sql::Db& db, std::string_view key);
-void setDatabaseProperty(sql::Db& db, std::string_view key,
-                         const std::optional<std::string>& value);
-
-// The SQLite index that stands for a Jet index (its name is unique in the file).
-[[nodiscard]] std::string sqlIndexName(const TableDef& table, const IndexDef& index);
-
-// The metadata tables, as catalog entries of type "SYSTEM TABLE".
-[[nodiscard]] std::vector<TableData> systemTables(sql::Db& db);
-
 // The catalog entry of one user table.
 [[nodiscard]] TableData tableData(const TableDef& table);
 
 // Facts a column reports, by its definition.
 [[nodiscard]] ColumnData columnData(const ColumnDef& c);
 
-}  // namespace jet::store
+}  // namespace jet::statement

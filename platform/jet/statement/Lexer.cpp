@@ -1,8 +1,8 @@
-#include "jet/store/Lexer.h"
+#include "jet/statement/Lexer.h"
 
 #include <cctype>
 
-namespace jet::store {
+namespace jet::statement {
 
 bool isWordStart(char c) {
     const auto u = static_cast<unsigned char>(c);
@@ -145,4 +145,4 @@ std::vector<Token> tokenize(std::string_view s) {
     return out;
 }
 
-}  // namespace jet::store
+}  // namespace jet::statement

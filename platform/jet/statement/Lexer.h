@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-namespace jet::store {
+namespace jet::statement {
 
 enum class TokKind : uint8_t {
     End,
@@ -52,4 +52,4 @@ struct Token {
 [[nodiscard]] bool isWordStart(char c);
 [[nodiscard]] bool isWordChar(char c);
 
-}  // namespace jet::store
+}  // namespace jet::statement
