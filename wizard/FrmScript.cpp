@@ -1,6 +1,7 @@
 #include "wizard/FrmScript.h"
 
 #include <QDir>
+#include <QKeyEvent>
 #include <exception>
 
 #include "anchor/QAnchorWidget.h"
@@ -123,6 +124,14 @@ void FrmScript::placeNotes(bool shown) {
 }
 
 void FrmScript::CmdClose_Click() { close(); }
+
+void FrmScript::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        CmdClose_Click();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
 
 void FrmScript::CmdSave_Click() {
     try {

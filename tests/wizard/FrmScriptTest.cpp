@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QPointer>
 #include <QSaveFile>
+#include <QTest>
 #include <algorithm>
 #include <filesystem>
 #include <iostream>
@@ -162,6 +163,16 @@ TEST_F(FrmScriptTest, CloseUnloadsTheWindow) {
     window->ShowScript(sampleScript());
     settle();
     window->CmdClose->click();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(window.isNull());
+}
+
+TEST_F(FrmScriptTest, EscapeClosesTheWindowFromTheScriptAsCloseDoes) {
+    window->ShowScript(sampleScript());
+    settle();
+    QApplication::setActiveWindow(window);
+    window->RTBox->setFocus();
+    QTest::keyClick(window->RTBox, Qt::Key_Escape);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(window.isNull());
 }

@@ -166,17 +166,28 @@ int hexValue(char c) {
 
 // A value reduced to what the rules tell apart: whole numbers, other
 // numbers, text (dates and GUIDs as their text), bytes, and dates, which
-// also keep their days.
+// also keep their days. Text and bytes are seen in the value, not copied
+// (a long text is converted with one copy, into the result).
 struct Scalar {
     enum class Kind { Null, Integer, Real, Text, Blob, Date } kind = Kind::Null;
     int64_t i = 0;
-    double r = 0;   // Real; Date: its days
-    std::string s;  // Text, Blob; Date: its text (empty outside the years 100 to 9999)
+    double r = 0;  // Real; Date: its days
+    // Text, Blob; Date: its text (empty outside the years 100 to 9999).
+    [[nodiscard]] std::string_view s() const { return owned ? made : seen; }
+
+    std::string_view seen;  // in the value converted
+    std::string made;       // the text of a date or a GUID
+    bool owned = false;
 };
+
+Scalar seen(Scalar::Kind kind, std::string_view bytes) { return {kind, 0, 0, bytes, {}, false}; }
+Scalar made(Scalar::Kind kind, double r, std::string text) {
+    return {kind, 0, r, {}, std::move(text), true};
+}
 using K = Scalar::Kind;
 
-Scalar integer(int64_t v) { return {K::Integer, v, 0, {}}; }
-Scalar real(double v) { return {K::Real, 0, v, {}}; }
+Scalar integer(int64_t v) { return {K::Integer, v, 0, {}, {}, false}; }
+Scalar real(double v) { return {K::Real, 0, v, {}, {}, false}; }
 
 // A number that may be whole: as CURRENCY and DECIMAL values are stored and
 // read back by the store, so that both providers read them alike.
@@ -208,11 +219,11 @@ Scalar scalarOf(const FieldValue& value) {
         Scalar operator()(float v) const { return real(static_cast<double>(v)); }
         Scalar operator()(double v) const { return real(v); }
         Scalar operator()(const DateTime& d) const {
-            return {K::Date, 0, d.days, dateText(d).value_or("")};
+            return made(K::Date, d.days, dateText(d).value_or(""));
         }
-        Scalar operator()(const std::string& s) const { return {K::Text, 0, 0, s}; }
-        Scalar operator()(const Binary& b) const { return {K::Blob, 0, 0, b.bytes}; }
-        Scalar operator()(const Guid& g) const { return {K::Text, 0, 0, guidText(g)}; }
+        Scalar operator()(const std::string& s) const { return seen(K::Text, s); }
+        Scalar operator()(const Binary& b) const { return seen(K::Blob, b.bytes); }
+        Scalar operator()(const Guid& g) const { return made(K::Text, 0, guidText(g)); }
         Scalar operator()(const Decimal& d) const {
             // Whole numbers of 64 bits stay exact.
             if (auto whole = wholeDecimal(d)) return integer(*whole);
@@ -245,8 +256,8 @@ std::optional<double> asNumber(const Scalar& in) {
         case K::Date:
             return in.r;
         case K::Text: {
-            if (auto n = parseNumber(in.s)) return n;
-            const auto t = text::trimWhite(in.s);
+            if (auto n = parseNumber(in.s())) return n;
+            const auto t = text::trimWhite(in.s());
             for (auto w : {"true", "yes", "on"})
                 if (text::equalNoCase(t, w)) return -1.0;
             for (auto w : {"false", "no", "off"})
@@ -453,7 +464,7 @@ ConvertResult convertValue(const FieldValue& value, const Target& t, FieldValue&
         case adtype::Date: {
             std::optional<DateTime> d;
             if (in.kind == K::Text)
-                d = parseDate(in.s);
+                d = parseDate(in.s());
             else if (in.kind == K::Integer)
                 d = DateTime{static_cast<double>(in.i)};
             else if (in.kind == K::Real || in.kind == K::Date)
@@ -464,7 +475,7 @@ ConvertResult convertValue(const FieldValue& value, const Target& t, FieldValue&
         }
         case adtype::GUID: {
             std::optional<Guid> g;
-            if (in.kind == K::Text) g = parseGuid(in.s);
+            if (in.kind == K::Text) g = parseGuid(in.s());
             if (!g) return ConvertResult::Mismatch;
             out = *g;
             return ConvertResult::Ok;
@@ -474,15 +485,16 @@ ConvertResult convertValue(const FieldValue& value, const Target& t, FieldValue&
         case adtype::LongVarBinary: {
             if (in.kind != K::Blob && in.kind != K::Text && in.kind != K::Date)
                 return ConvertResult::Mismatch;
-            if (in.kind == K::Date && in.s.empty()) return ConvertResult::Mismatch;
-            if (t.type != adtype::LongVarBinary && in.s.size() > static_cast<size_t>(t.size))
+            if (in.kind == K::Date && in.s().empty()) return ConvertResult::Mismatch;
+            if (t.type != adtype::LongVarBinary && in.s().size() > static_cast<size_t>(t.size))
                 return ConvertResult::TooLong;
-            out = Binary{in.s};
+            out = Binary{std::string(in.s())};
             return ConvertResult::Ok;
         }
         default: {  // text types
-            if (in.kind == K::Date && in.s.empty()) return ConvertResult::Mismatch;
-            std::string s = in.kind == K::Integer || in.kind == K::Real ? numberText(in) : in.s;
+            if (in.kind == K::Date && in.s().empty()) return ConvertResult::Mismatch;
+            std::string s =
+                in.kind == K::Integer || in.kind == K::Real ? numberText(in) : std::string(in.s());
             if ((t.type == adtype::VarWChar || t.type == adtype::WChar) &&
                 utf8Length(s) > static_cast<size_t>(t.size))
                 return ConvertResult::TooLong;

@@ -61,7 +61,8 @@ public:
     // True when a row of `table` holds a value in every column of `fk` and no
     // row of `related` holds the same values in the related columns: the new
     // relationship would be broken (a row with a null in one of them breaks
-    // nothing). Values compare as the provider compares keys (text without regard to case).
+    // nothing). Values compare as the provider compares keys (text without
+    // regard to case).
     [[nodiscard]] virtual bool breaksRelationship(const TableDef& table, const ForeignKeyDef& fk,
                                                   const TableDef& related) = 0;
 
@@ -93,10 +94,9 @@ public:
     virtual void dropColumn(const TableDef& was, const TableDef& now, const ColumnDef& column) = 0;
 
     // `index` (in `now`, never a relationship's own) built over the rows. A
-    // unique index refuses rows that share a key with Err::DuplicateValues
-    // (rows with a null in one of its columns share none when the index
-    // ignores nulls; the executor has refused nulls where the index disallows
-    // them).
+    // unique index refuses rows that share a key with Err::DuplicateValues (a
+    // row with a null in one of its columns shares its key with no other row;
+    // the executor has refused nulls where the index disallows them).
     virtual void addIndex(const TableDef& was, const TableDef& now, const IndexDef& index) = 0;
     // `index` removed; no relationship needs it any more (the executor checked).
     virtual void dropIndex(const TableDef& was, const TableDef& now, const IndexDef& index) = 0;

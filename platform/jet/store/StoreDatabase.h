@@ -10,9 +10,12 @@
 // with those of every table they can change in turn, and are kept in step
 // with later schema changes. A session that only reads makes none.
 //
-// A statement that makes a table, column, index, constraint, view or
-// procedure gives it a name Jet allows (Names.h): no ".", "!", "`", "[" or
-// "]", no leading blank; names of existing objects need not be such names.
+// Statements are parsed, checked and, for the schema, applied to the model
+// by the shared statement model (jet/statement/); the session runs them on
+// SQLite. A statement that makes a table, column, index, constraint, view or
+// procedure gives it a name Jet allows (jet/statement/Names.h): no ".", "!",
+// "`", "[" or "]", no leading blank; names of existing objects need not be
+// such names.
 #include <map>
 #include <memory>
 #include <optional>

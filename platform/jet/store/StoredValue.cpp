@@ -61,7 +61,7 @@ void jetConvert(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
         sqlite3_result_error(ctx, msg.c_str(), static_cast<int>(msg.size()));
         return;
     }
-    const sql::Value out = toStored(converted);
+    const sql::Value out = toStored(std::move(converted));
     switch (out.kind) {
         case sql::Value::Kind::Null:
             sqlite3_result_null(ctx);
@@ -85,7 +85,7 @@ void jetConvert(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
 
 }  // namespace
 
-FieldValue fromStored(const sql::Value& v) {
+FieldValue fromStored(sql::Value v) {
     switch (v.kind) {
         case sql::Value::Kind::Integer: {
             if (v.i >= std::numeric_limits<int32_t>::min() &&
@@ -103,16 +103,16 @@ FieldValue fromStored(const sql::Value& v) {
         case sql::Value::Kind::Real:
             return v.r;
         case sql::Value::Kind::Text:
-            return v.s;
+            return std::move(v.s);
         case sql::Value::Kind::Blob:
-            return Binary{v.s};
+            return Binary{std::move(v.s)};
         case sql::Value::Kind::Null:
             break;
     }
     return std::monostate{};
 }
 
-sql::Value toStored(const FieldValue& value) {
+sql::Value toStored(FieldValue value) {
     struct Visit {
         sql::Value operator()(std::monostate) const { return sql::Value::null(); }
         sql::Value operator()(bool b) const { return sql::Value::integer(b ? -1 : 0); }
@@ -128,8 +128,8 @@ sql::Value toStored(const FieldValue& value) {
             const auto text = statement::dateText(d);
             return text ? sql::Value::text(*text) : sql::Value::null();
         }
-        sql::Value operator()(const std::string& s) const { return sql::Value::text(s); }
-        sql::Value operator()(const Binary& b) const { return sql::Value::blob(b.bytes); }
+        sql::Value operator()(std::string& s) const { return sql::Value::text(std::move(s)); }
+        sql::Value operator()(Binary& b) const { return sql::Value::blob(std::move(b.bytes)); }
         sql::Value operator()(const Guid& g) const {
             return sql::Value::text(statement::guidText(g));
         }

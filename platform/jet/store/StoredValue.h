@@ -19,9 +19,9 @@ namespace jet::store {
 // with a value: integers read as INTEGER (beyond 32 bits as a whole DECIMAL),
 // reals as DOUBLE, text as text (a stored date or GUID is read from its
 // text), blobs as binary.
-[[nodiscard]] FieldValue fromStored(const sql::Value& value);
+[[nodiscard]] FieldValue fromStored(sql::Value value);
 // The stored form of a value.
-[[nodiscard]] sql::Value toStored(const FieldValue& value);
+[[nodiscard]] sql::Value toStored(FieldValue value);
 
 // The declared SQLite type of a column of the given ADO type.
 [[nodiscard]] std::string_view sqlType(int32_t adoType);
