@@ -10,6 +10,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -40,6 +41,8 @@ struct TableState {
     // Rows the session changed; every row of the table is here once a column
     // changed its room in a row (such rows no longer read by the definition).
     std::shared_ptr<const ChangedRows> changed;
+    // Numbers of the columns whose values the session changed in those rows.
+    std::set<uint16_t> changedColumns;
     // The counter's last number handed out, when the session set it.
     std::optional<uint32_t> lastCounter;
 
@@ -53,6 +56,11 @@ struct FileState {
     // Tables of the file the session dropped.
     std::vector<TableState> dropped;
     int64_t nextCreatedId = -1;
+    // Folded names the statement model does not know but the file does, which
+    // a new object must not take: tables Jet and Access keep for themselves
+    // (and links), and relationships that are no key (not enforced).
+    std::set<std::string> otherObjectNames;
+    std::set<std::string> otherRelationshipNames;
     // True once a statement changed anything.
     bool changedAnything = false;
 };

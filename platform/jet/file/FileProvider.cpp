@@ -1,0 +1,445 @@
+#include "jet/file/FileProvider.h"
+
+#include <ctime>
+#include <filesystem>
+#include <map>
+
+#include "jet/Error.h"
+#include "jet/QueryText.h"
+#include "jet/file/CatalogCompare.h"
+#include "jet/file/FileCatalog.h"
+#include "jet/file/FileSchema.h"
+#include "jet/file/FileState.h"
+#include "jet/file/FileStorage.h"
+#include "jet/file/FileVerify.h"
+#include "jet/file/PageFile.h"
+#include "jet/file/Planner.h"
+#include "jet/file/ReplaceError.h"
+#include "jet/file/SafeReplace.h"
+#include "jet/file/SessionLock.h"
+#include "jet/statement/Dml.h"
+#include "jet/statement/Executor.h"
+#include "jet/statement/Statement.h"
+#include "text/CaseFold.h"
+
+namespace jet::file {
+
+namespace {
+
+// The DML reader writes its text through a dialect; this provider needs only
+// what the reader finds, not the text.
+class NoDialect final : public statement::Dialect {
+public:
+    std::string name(std::string_view n) override { return std::string(n); }
+    std::string text(std::string value, bool) override { return value; }
+    std::string date(DateTime) override { return {}; }
+    std::string call(std::string_view f, const std::vector<std::string>&) override {
+        return std::string(f);
+    }
+    [[nodiscard]] std::string_view concatenation() const override { return "&"; }
+    [[nodiscard]] std::string_view modulo() const override { return "Mod"; }
+};
+
+// Now, as Jet dates what it changes: local time in days since 1899-12-30.
+DateTime localNow() {
+    const std::time_t t = std::time(nullptr);
+    std::tm tm{};
+    localtime_r(&t, &tm);
+    const std::time_t asUtc = timegm(&tm);
+    // 25569 days lie between 1899-12-30 and 1970-01-01.
+    return DateTime{static_cast<double>(asUtc) / 86400.0 + 25569.0};
+}
+
+std::string fileName(const std::string& path) {
+    return std::filesystem::path(path).filename().string();
+}
+
+std::string formatName(int version) {
+    switch (version) {
+        case 2:
+            return "Access 2007";
+        case 3:
+            return "Access 2010";
+        case 4:
+            return "Access 2013";
+        case 5:
+            return "Access 2016";
+        case 6:
+            return "Access 2019";
+        default:
+            return "version " + std::to_string(version);
+    }
+}
+
+class WritableSession final : public Backend {
+public:
+    WritableSession(const OpenRequest& request, std::shared_ptr<Backend> reader)
+        : path_(request.props.dataSource), reader_(std::move(reader)) {}
+
+    [[nodiscard]] std::shared_ptr<const CatalogData> catalog() override {
+        checkOpen();
+        auto base = reader_->catalog();
+        if (!w_) return base;
+        if (cached_ && cachedBase_ == base && cachedGeneration_ == generation_) return cached_;
+        auto data = std::make_shared<CatalogData>(*base);
+        std::erase_if(data->tables, [](const TableData& t) { return t.type == "TABLE"; });
+        for (const auto& [key, t] : w_->model.tables)
+            data->tables.push_back(statement::tableData(t));
+        // normalize() adds a VIEW entry for every view; the reader's are there already.
+        std::erase_if(data->tables, [](const TableData& t) { return t.type == "VIEW"; });
+        normalize(*data);
+        cached_ = data;
+        cachedBase_ = base;
+        cachedGeneration_ = generation_;
+        return cached_;
+    }
+
+    int32_t execute(std::string_view sql) override {
+        checkOpen();
+        const statement::Parsed p = statement::parseStatement(sql);
+        engage();
+        const statement::Statement& st = p.statement;
+        if (statement::isAccountStatement(st) ||
+            std::holds_alternative<statement::GrantRevoke>(st))
+            raise(Err::NotWrittenYet, {"Users, groups and their permissions"});
+        if (std::holds_alternative<statement::AlterDatabasePassword>(st))
+            raise(Err::NotWrittenYet, {"A database password"});
+        if (statement::isSchemaStatement(st)) {
+            allOrNothing([&](FileStorage& storage) {
+                statement::Executor(w_->model, storage).run(st);
+                return 0;
+            });
+            return -1;
+        }
+        if (const auto* d = std::get_if<statement::Dml>(&st)) return dml(p, *d);
+        raise(Err::NotWrittenYet, {"This statement"});
+    }
+
+    void setColumnProperty(std::string_view table, std::string_view column, int position,
+                           const Variant& value) override {
+        checkOpen();
+        if (position < 0 || position >= prop::Count) raise(Err::ItemNotFound);
+        engage();
+        const std::string propName(kColumnPropertyNames[static_cast<size_t>(position)]);
+        allOrNothing([&](FileStorage& storage) {
+            statement::TableDef* t = w_->model.table(table);
+            if (!t) raise(Err::TableNotFound, {table});
+            statement::ColumnDef* c = t->column(column);
+            if (!c) raise(Err::FieldNotFound, {column, t->name});
+            TableState& s = storage.stateOf(*t);
+            const auto asBool = [&]() {
+                try {
+                    return toBool(value);
+                } catch (const Error&) {
+                    raise(Err::PropertyValueInvalid, {toText(value), propName});
+                }
+            };
+            const auto setText = [&](std::string& field, const char* name, uint8_t type) {
+                const std::string v = toText(value);
+                if (v == field) return;
+                field = v;
+                if (!s.props) s.props.emplace();
+                if (v.empty())
+                    s.props->remove(c->name, name);
+                else
+                    s.props->set(c->name, name, type, encodeUcs2(v), 1);
+                s.propsChanged = true;
+            };
+            const auto setBool = [&](bool& field, const char* name, bool v) {
+                if (v == field) return;
+                field = v;
+                if (!s.props) s.props.emplace();
+                s.props->setBoolean(c->name, name, v, 1);
+                s.propsChanged = true;
+            };
+            switch (position) {
+                case prop::Default:
+                    setText(c->defaultValue, "DefaultValue", coltype::Memo);
+                    break;
+                case prop::Description:
+                    setText(c->description, "Description", coltype::Text);
+                    break;
+                case prop::ValidationText:
+                    setText(c->validationText, "ValidationText", coltype::Text);
+                    break;
+                case prop::ValidationRule:
+                    setText(c->validationRule, "ValidationRule", coltype::Text);
+                    break;
+                case prop::AllowZeroLength:
+                    setBool(c->allowZeroLength, "AllowZeroLength", asBool());
+                    break;
+                case prop::Nullable: {
+                    const bool required = !asBool();
+                    if (required && !c->required && storage.hasNull(*t, {c->name}))
+                        raise(Err::NullNotAllowed, {c->name});
+                    setBool(c->required, "Required", required);
+                    break;
+                }
+                default:
+                    raise(Err::NotWrittenYet, {"The column property '" + propName + "'"});
+            }
+            if (s.propsChanged) w_->state.changedAnything = true;
+            return 0;
+        });
+    }
+
+    [[nodiscard]] int32_t getPermissions(PrincipalKind kind, std::string_view principal,
+                                         std::string_view objectName, int32_t objectType) override {
+        checkOpen();
+        return reader_->getPermissions(kind, principal, objectName, objectType);
+    }
+
+    void setPermissions(PrincipalKind, std::string_view, std::string_view, int32_t, int32_t,
+                        int32_t) override {
+        checkOpen();
+        engage();
+        raise(Err::NotWrittenYet, {"Users, groups and their permissions"});
+    }
+
+    [[nodiscard]] bool readOnly() const override { return false; }
+
+    void close() override {
+        checkOpen();
+        closed_ = true;
+        // The session ends whatever happens below; the reader's with it.
+        struct CloseReader {
+            Backend& reader;
+            ~CloseReader() {
+                try {
+                    reader.close();
+                } catch (...) {
+                }
+            }
+        } closeReader{*reader_};
+        if (!w_ || !w_->state.changedAnything) return;
+        write();
+    }
+
+    [[nodiscard]] std::string closeReport() const override { return report_; }
+
+private:
+    struct Engaged {
+        explicit Engaged(const std::string& path) : lock(path), file(path), catalog(file) {}
+        SessionLock lock;
+        PageFile file;
+        FileCatalog catalog;
+        statement::Model model;
+        FileState state;
+    };
+
+    void checkOpen() const {
+        if (closed_) raise(Err::ObjectClosed);
+    }
+
+    // The writer's checks, at the first change; a refusal stays for the session.
+    void engage() {
+        if (w_) return;
+        if (refusal_) throw *refusal_;
+        try {
+            engageChecked();
+        } catch (const Error& e) {
+            refusal_ = e;
+            throw;
+        }
+    }
+
+    void engageChecked() {
+        const std::string name = fileName(path_);
+        {
+            PageFile probe(path_);
+            const FileFacts& f = probe.facts();
+            if (f.version == 0) raise(Err::Jet3NotWritable, {name});
+            if (!f.jet4()) raise(Err::FormatNotWritable, {name, formatName(f.version)});
+            if (f.encoded()) raise(Err::EncodedNotWritable, {name});
+        }
+        std::unique_ptr<Engaged> w;
+        try {
+            w = std::make_unique<Engaged>(path_);
+        } catch (const ReplaceError& e) {
+            if (e.reason() == ReplaceError::Reason::NotWritable) raise(Err::ReadOnly);
+            raise(Err::General, {e.what()});
+        } catch (const FormatError& e) {
+            raise(Err::NotWritableDefinition,
+                  {"its structures cannot be read for writing (" + std::string(e.what()) + ")."});
+        }
+        try {
+            checkExact(*w);
+            w->model = readModel(w->catalog);
+        } catch (const FormatError& e) {
+            raise(Err::NotWritableDefinition,
+                  {"its structures cannot be read for writing (" + std::string(e.what()) + ")."});
+        }
+        // The writer must read the tables as the reader does, or it would
+        // change what it does not see.
+        const auto base = reader_->catalog();
+        std::vector<TableData> theirs;
+        for (const auto& t : base->tables)
+            if (t.type == "TABLE") theirs.push_back(t);
+        std::vector<TableData> ours;
+        for (const auto& [key, t] : w->model.tables) ours.push_back(statement::tableData(t));
+        const auto diff = tableDifferences(theirs, ours);
+        if (!diff.empty())
+            raise(Err::NotWritableDefinition,
+                  {"its tables read differently through the file's own structures than through "
+                   "its reader (" +
+                   diff.front() + "), so changing it could change what is not seen."});
+        for (const auto& q : base->views)
+            w->model.queries[text::fold(q.name)] = {q.name, q.commandText, true};
+        for (const auto& q : base->procedures)
+            w->model.queries[text::fold(q.name)] = {q.name, q.commandText, false};
+
+        // Every table's state, and the names the model does not know.
+        for (const auto& u : w->catalog.tables) {
+            const statement::TableDef* m = w->model.table(u.name);
+            TableState s;
+            s.name = u.name;
+            s.page = u.definition.firstPage();
+            s.objectRow = u.objectRow;
+            s.original = u.definition;
+            s.def = u.definition;
+            s.props = u.properties;
+            w->state.tables.emplace(m->id, std::move(s));
+        }
+        const FileCatalog& c = w->catalog;
+        for (const auto& r : c.objects.rows) {
+            const int32_t type = c.objectType(r);
+            if ((type == msys::kTable || type == 4 || type == 6) && !w->model.table(c.objectName(r)))
+                w->state.otherObjectNames.insert(text::fold(c.objectName(r)));
+        }
+        if (c.relationships.present()) {
+            const size_t name = c.relationships.column("szRelationship");
+            for (const auto& r : c.relationships.rows) {
+                const std::string n = asText(r.values[name]);
+                if (!w->model.relationshipExists(n))
+                    w->state.otherRelationshipNames.insert(text::fold(n));
+            }
+        }
+        w_ = std::move(w);
+    }
+
+    // Every definition and property blob the writer may rewrite encodes to
+    // the bytes it was read from.
+    static void checkExact(Engaged& w) {
+        const auto exact = [&](const TableDefinition& d, const std::string& name) {
+            const auto images = d.encode();
+            for (size_t i = 0; i < images.size(); ++i) {
+                const auto page = w.file.page(d.pages()[i]);
+                if (*page != images[i])
+                    raise(Err::NotWritableDefinition,
+                          {"the definition of table '" + name +
+                           "' holds something this program cannot write back exactly."});
+            }
+        };
+        exact(w.catalog.objects.definition(), "MSysObjects");
+        if (w.catalog.aces.present()) exact(w.catalog.aces.definition(), "MSysACEs");
+        if (w.catalog.relationships.present())
+            exact(w.catalog.relationships.definition(), "MSysRelationships");
+        const size_t props = w.catalog.objects.column("LvProp");
+        for (const auto& t : w.catalog.tables) {
+            exact(t.definition, t.name);
+            if (!t.properties) continue;
+            const std::string_view blob =
+                asBinary(w.catalog.objects.rows[t.objectRow].values[props]);
+            const Bytes again = t.properties->encode();
+            if (blob.size() != again.size() ||
+                !std::equal(again.begin(), again.end(),
+                            reinterpret_cast<const uint8_t*>(blob.data())))
+                raise(Err::NotWritableDefinition,
+                      {"the properties of table '" + t.name +
+                       "' hold something this program cannot write back exactly."});
+        }
+    }
+
+    template <class F>
+    int32_t allOrNothing(F&& body) {
+        statement::Model model = w_->model;
+        FileState state = w_->state;
+        try {
+            FileStorage storage(w_->state, w_->file);
+            const int32_t result = body(storage);
+            ++generation_;
+            return result;
+        } catch (const FormatError& e) {
+            w_->model = std::move(model);
+            w_->state = std::move(state);
+            raise(Err::NotWritableDefinition,
+                  {"a structure of the file cannot be changed (" + std::string(e.what()) + ")."});
+        } catch (...) {
+            w_->model = std::move(model);
+            w_->state = std::move(state);
+            throw;
+        }
+    }
+
+    int32_t dml(const statement::Parsed& p, const statement::Dml& d) {
+        if (d.kind != statement::Dml::Kind::Update) raise(Err::NotWrittenYet, {"This statement"});
+        NoDialect dialect;
+        const auto parts = statement::readUpdate(p, d, w_->model, dialect);
+        std::vector<std::pair<std::string, std::string>> sets;
+        for (const auto& a : parts.sets) {
+            if (!a.value.column)
+                raise(Err::NotWrittenYet, {"An UPDATE that sets a field to anything but another "
+                                           "field's value"});
+            sets.emplace_back(a.column->name, a.value.column->name);
+        }
+        if (parts.where) raise(Err::NotWrittenYet, {"An UPDATE with a WHERE clause"});
+        return allOrNothing([&](FileStorage& storage) {
+            return storage.copyColumns(*parts.table, sets);
+        });
+    }
+
+    void write() {
+        Engaged& w = *w_;
+        PlanResult plan;
+        try {
+            FileStorage storage(w.state, w.file);
+            plan = writePlan(w.file, w.catalog, w.state, w.model, storage, localNow());
+            std::vector<PageWrite> writes;
+            std::vector<PageFile::PageRef> hold;
+            for (uint32_t n : w.file.changedPages()) {
+                hold.push_back(w.file.page(n));
+                writes.push_back({n, *hold.back()});
+            }
+            const auto expected = expectedTables(w.model);
+            const Verify verify = [&](const std::string& newFile) {
+                return verifyWritten(newFile, path_, w.file, expected, plan, w.state, storage);
+            };
+            const std::string backup = safeReplace(w.lock, writes, verify);
+            report_ = "The database was changed; its earlier version is kept as " + backup +
+                      ". Compacting the database in Access is recommended.";
+        } catch (const ReplaceError& e) {
+            if (e.databaseChanged()) raise(Err::General, {e.what()});
+            raise(Err::WriteFailed, {e.what()});
+        } catch (const FormatError& e) {
+            raise(Err::WriteFailed, {"its changes could not be laid out (" + std::string(e.what()) +
+                                     ")."});
+        } catch (const Error& e) {
+            raise(Err::WriteFailed, {e.description()});
+        }
+    }
+
+    static std::vector<TableData> expectedTables(const statement::Model& model) {
+        std::vector<TableData> out;
+        for (const auto& [key, t] : model.tables) out.push_back(statement::tableData(t));
+        return out;
+    }
+
+    std::string path_;
+    std::shared_ptr<Backend> reader_;
+    std::unique_ptr<Engaged> w_;
+    std::optional<Error> refusal_;
+    bool closed_ = false;
+    uint64_t generation_ = 0;
+    std::shared_ptr<const CatalogData> cached_;
+    std::shared_ptr<const CatalogData> cachedBase_;
+    uint64_t cachedGeneration_ = 0;
+    std::string report_;
+};
+
+}  // namespace
+
+std::shared_ptr<Backend> openWritable(const OpenRequest& request, std::shared_ptr<Backend> reader) {
+    return std::make_shared<WritableSession>(request, std::move(reader));
+}
+
+}  // namespace jet::file

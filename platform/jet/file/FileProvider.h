@@ -1,0 +1,31 @@
+#pragma once
+// A ReadWrite session on a real Jet file. Reading stays the reader's (the
+// read-only provider's session on the same file), as cheap and as permissive
+// as for any open: a file that Access holds open can still be compared. The
+// writer engages at the first statement or column property that would change
+// the file; then, and only then, it checks the file (a Jet 4 file, pages not
+// encoded, no NAME.ldb beside it, not being changed by another run), takes
+// the file's lock for the rest of the session, reads the catalog through the
+// page codec and checks that every definition re-encodes to its own bytes and
+// that its reading of the tables equals the reader's. A refusal fails that
+// statement, and every later one, with a text that names the reason; nothing
+// is changed.
+//
+// Statements change an in-memory model only, each all or nothing. The file
+// is written once, when the session ends (close): a new file beside the
+// original, verified (the reader's view of it against the model, the
+// structures of every touched table, the rows, every other page byte for
+// byte), the original kept as a backup, the new file renamed over it. A
+// session that changed nothing writes nothing. When writing or verifying
+// fails, close throws Err::WriteFailed saying why; the original is untouched.
+#include <memory>
+
+#include "jet/Backend.h"
+
+namespace jet::file {
+
+// `reader` is the read-only session on request.props.dataSource.
+[[nodiscard]] std::shared_ptr<Backend> openWritable(const OpenRequest& request,
+                                                    std::shared_ptr<Backend> reader);
+
+}  // namespace jet::file

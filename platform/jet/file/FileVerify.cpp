@@ -1,0 +1,212 @@
+#include "jet/file/FileVerify.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <set>
+
+#include "jet/file/CatalogCompare.h"
+#include "jet/file/FileCatalog.h"
+#include "jet/file/FileSchema.h"
+#include "jet/file/FileStorage.h"
+#include "jet/file/IndexBuilder.h"
+#include "jet/file/IndexKey.h"
+#include "jet/file/IndexPage.h"
+#include "jet/file/TableReader.h"
+#include "jet/file/UniqueFd.h"
+#include "jet/mdb/ReaderProcess.h"
+
+namespace jet::file {
+
+namespace {
+
+constexpr size_t kMaxFindings = 20;
+
+void add(std::vector<std::string>& out, std::string finding) {
+    if (out.size() < kMaxFindings) out.push_back(std::move(finding));
+}
+
+std::vector<TableData> userTables(const std::vector<TableData>& all) {
+    std::vector<TableData> out;
+    for (const auto& t : all)
+        if (t.type == "TABLE") out.push_back(t);
+    return out;
+}
+
+// One table of the written file: its rows against its definition's count and
+// every index against the rows.
+void checkTable(const PageFile& file, uint32_t page, const std::string& name, bool userTable,
+                std::vector<std::string>& out) {
+    const TableDefinition def = TableDefinition::read(file, page);
+    std::map<uint32_t, std::vector<FieldValue>> rows;
+    TableReader(file, def).forEachValues(
+        [&](uint32_t id, const std::vector<FieldValue>& v) { rows.emplace(id, v); });
+    if (userTable && rows.size() != def.rowCount)
+        add(out, name + ": the definition counts " + std::to_string(def.rowCount) +
+                     " rows, the pages hold " + std::to_string(rows.size()));
+    for (size_t r = 0; r < def.realIndexes.size(); ++r) {
+        const RealIndex& ri = def.realIndexes[r];
+        const auto tree = walkIndex(
+            [&](uint32_t pg) {
+                const auto bytes = file.page(pg);
+                return std::vector<uint8_t>(bytes->begin(), bytes->end());
+            },
+            ri.firstPage);
+        bool primary = false;
+        for (const auto& li : def.logicalIndexes)
+            if (li.realIndex == r && li.indexType == idxtype::PrimaryKey) primary = true;
+        std::vector<KeyColumn> columns;
+        std::vector<size_t> at;
+        for (const auto& ic : ri.keyColumns()) {
+            const ColumnDef* c = def.column(ic.number);
+            if (!c) {
+                add(out, name + ": index " + std::to_string(r) + " names a missing column");
+                return;
+            }
+            KeyColumn k;
+            k.type = c->type;
+            k.ascending = ic.order == 0x01;
+            k.sortOrder = SortOrder{c->sortOrder(), c->sortOrderVersion()};
+            if (c->type == coltype::Numeric) k.scale = c->scale();
+            columns.push_back(k);
+            for (size_t i = 0; i < def.columns.size(); ++i)
+                if (def.columns[i].number == ic.number) at.push_back(i);
+        }
+        bool provable = true;
+        std::vector<IndexRow> keyed;
+        for (const auto& [id, v] : rows) {
+            IndexRow row;
+            row.page = id >> 8;
+            row.row = static_cast<uint8_t>(id & 0xFF);
+            for (size_t k = 0; k < at.size(); ++k) {
+                row.values.push_back(v[at[k]]);
+                provable = provable && IndexKey::canProve(columns[k], v[at[k]]);
+            }
+            keyed.push_back(std::move(row));
+        }
+        const IndexRules rules = IndexRules::fromFlags(ri.flags, primary);
+        std::vector<IndexEntry> expected;
+        if (provable) {
+            try {
+                expected = IndexBuilder::entries(columns, keyed, rules);
+            } catch (const std::exception& e) {
+                add(out, name + ": index " + std::to_string(r) + ": " + e.what());
+                continue;
+            }
+            if (expected != tree.entries)
+                add(out, name + ": index " + std::to_string(r) + " holds " +
+                             std::to_string(tree.entries.size()) +
+                             " entries that differ from the " + std::to_string(expected.size()) +
+                             " its rows give");
+        } else {
+            // Keys this program cannot make itself: every entry must still lead
+            // to a row of the table, each row once.
+            std::set<uint32_t> seen;
+            for (const auto& e : tree.entries) {
+                const uint32_t id = e.dataPage << 8 | e.dataRow;
+                if (!rows.count(id) || !seen.insert(id).second)
+                    add(out, name + ": index " + std::to_string(r) +
+                                 " holds an entry that leads to no row of its own");
+            }
+            if (!rules.ignoreNulls && seen.size() != rows.size())
+                add(out, name + ": index " + std::to_string(r) + " misses rows");
+        }
+    }
+}
+
+// Pages the plan left alone, byte for byte the original's.
+void compareUnchanged(const std::string& newFile, const std::string& original,
+                      const PageFile& planned, std::vector<std::string>& out) {
+    UniqueFd a(::open(original.c_str(), O_RDONLY | O_CLOEXEC));
+    UniqueFd b(::open(newFile.c_str(), O_RDONLY | O_CLOEXEC));
+    if (a.get() < 0 || b.get() < 0) {
+        add(out, "the files cannot be opened to compare their pages");
+        return;
+    }
+    const std::vector<uint32_t> changed = planned.changedPages();
+    std::set<uint32_t> skip(changed.begin(), changed.end());
+    constexpr size_t kChunk = 256;  // pages at a time
+    const size_t pageSize = planned.pageSize();
+    std::vector<uint8_t> x(kChunk * pageSize), y(kChunk * pageSize);
+    for (uint32_t first = 0; first < planned.originalPageCount(); first += kChunk) {
+        const size_t count = std::min<size_t>(kChunk, planned.originalPageCount() - first);
+        const off_t at = static_cast<off_t>(first) * static_cast<off_t>(pageSize);
+        const ssize_t want = static_cast<ssize_t>(count * pageSize);
+        if (::pread(a.get(), x.data(), count * pageSize, at) != want ||
+            ::pread(b.get(), y.data(), count * pageSize, at) != want) {
+            add(out, "the files cannot be read to compare their pages");
+            return;
+        }
+        for (size_t i = 0; i < count; ++i) {
+            const uint32_t page = first + static_cast<uint32_t>(i);
+            if (skip.count(page)) continue;
+            if (!std::equal(x.begin() + static_cast<ptrdiff_t>(i * pageSize),
+                            x.begin() + static_cast<ptrdiff_t>((i + 1) * pageSize),
+                            y.begin() + static_cast<ptrdiff_t>(i * pageSize)))
+                add(out, "page " + std::to_string(page) + " changed although nothing asked it to");
+        }
+    }
+}
+
+}  // namespace
+
+std::vector<std::string> verifyWritten(const std::string& newFile, const std::string& original,
+                                       const PageFile& planned,
+                                       const std::vector<TableData>& expected,
+                                       const PlanResult& plan, const FileState& state) {
+    std::vector<std::string> out;
+    // The reader, in its own process.
+    const auto reply = jet::mdb::readInChild(newFile, jet::mdb::ReadMode::Schema);
+    if (reply.status != jet::mdb::ReadStatus::Ok) {
+        add(out, "the reader cannot read the written file (" + reply.detail + ")");
+        return out;
+    }
+    for (auto& d : tableDifferences(expected, userTables(reply.snapshot.tables)))
+        add(out, "the reader sees " + d);
+
+    // The page codec, reading the file afresh.
+    PageFile file(newFile);
+    if (file.pageCount() != planned.pageCount())
+        add(out, "the written file has " + std::to_string(file.pageCount()) + " pages, not " +
+                     std::to_string(planned.pageCount()));
+    const FileCatalog catalog(file);
+    std::vector<TableData> ours;
+    for (const auto& [key, t] : readModel(catalog).tables) ours.push_back(statement::tableData(t));
+    for (auto& d : tableDifferences(expected, ours)) add(out, "the codec reads " + d);
+
+    std::map<uint32_t, std::string> names;
+    for (const auto& t : catalog.tables) names[t.definition.firstPage()] = t.name;
+    for (uint32_t page : plan.touchedTables) {
+        const bool user = names.count(page) != 0;
+        checkTable(file, page, user ? names[page] : "system table at page " + std::to_string(page),
+                   user, out);
+    }
+
+    // The rows of every rewritten table, against what the session asked for.
+    PageFile before(original);
+    FileState asked = state;
+    FileStorage storage(asked, before);
+    for (const auto& [id, t] : state.tables) {
+        if (!plan.rewrittenTables.count(t.page)) continue;
+        std::map<uint32_t, RowValues> want;
+        storage.forEachRow(t, [&](uint32_t rowId, const RowValues& v) { want.emplace(rowId, v); });
+        const TableDefinition def = TableDefinition::read(file, t.page);
+        size_t seen = 0;
+        TableReader(file, def).forEachValues([&](uint32_t rowId, const std::vector<FieldValue>& v) {
+            ++seen;
+            auto it = want.find(rowId);
+            if (it == want.end())
+                add(out, t.name + ": a row that was not there before");
+            else if (it->second != v)
+                add(out, t.name + ": row " + std::to_string(rowId) + " reads otherwise than planned");
+        });
+        if (seen != want.size())
+            add(out, t.name + ": " + std::to_string(seen) + " rows where there were " +
+                         std::to_string(want.size()));
+    }
+    compareUnchanged(newFile, original, planned, out);
+    return out;
+}
+
+}  // namespace jet::file

@@ -1,0 +1,927 @@
+#include "jet/file/Planner.h"
+
+#include <algorithm>
+#include <limits>
+#include <map>
+#include <unordered_set>
+
+#include "jet/Types.h"
+#include "jet/file/FileStorage.h"
+#include "jet/file/IndexBuilder.h"
+#include "jet/file/IndexKey.h"
+#include "jet/file/IndexPage.h"
+#include "jet/file/LongValue.h"
+#include "jet/file/PageEditor.h"
+#include "jet/file/Row.h"
+#include "text/CaseFold.h"
+
+namespace jet::file {
+
+namespace {
+
+using statement::ForeignKeyDef;
+using statement::IndexDef;
+using statement::TableDef;
+
+// One logical index, by what it means rather than where it stands: what the
+// model asks for, and what the file holds, are compared in these terms.
+struct Want {
+    std::string name;
+    uint8_t type = idxtype::Normal;
+    std::vector<IndexColumn> key;
+    uint8_t flags = 0;
+    // A relationship's entry: on the referencing table (`referenced` false)
+    // or the ".r" entry on the table referred to.
+    bool referenced = false;
+    std::string other;         // the other table
+    std::string relationship;  // the relationship's name
+    uint8_t cascadeUpdates = 0;
+    uint8_t cascadeDeletes = 0;
+
+    [[nodiscard]] std::string identity() const {
+        return (referenced ? "r:" : "n:") + text::fold(referenced ? relationship : name);
+    }
+    [[nodiscard]] bool sameAs(const Want& o) const {
+        return identity() == o.identity() && type == o.type && key == o.key &&
+               (flags & 0x0B) == (o.flags & 0x0B) && text::fold(other) == text::fold(o.other) &&
+               cascadeUpdates == o.cascadeUpdates && cascadeDeletes == o.cascadeDeletes;
+    }
+};
+
+struct TablePlan {
+    const TableState* state = nullptr;
+    const TableDef* model = nullptr;
+    TableDefinition def;
+    uint32_t page = 0;
+    std::vector<Want> wants;                 // parallel to def.logicalIndexes
+    std::vector<size_t> build;               // real indexes (positions) to build
+    std::map<size_t, std::vector<IndexEntry>> entries;
+    std::vector<size_t> droppedReals;        // positions in the original to free
+    bool indexesKept = false;
+};
+
+std::vector<IndexColumn> keyOf(const TableDefinition& def, const IndexDef& x) {
+    std::vector<IndexColumn> key;
+    for (const auto& ic : x.columns) {
+        const ColumnDef* c = def.columnNamed(ic.name);
+        if (!c) throw FormatError("index " + x.name + " names a column the table lacks");
+        key.push_back({c->number, static_cast<uint8_t>(ic.sortOrder == kSortDescending ? 0x02
+                                                                                       : 0x01)});
+    }
+    return key;
+}
+
+bool sameColumnSet(const std::vector<std::string>& a, const std::vector<IndexColumnData>& b) {
+    if (a.size() != b.size()) return false;
+    for (const auto& n : a)
+        if (std::none_of(b.begin(), b.end(),
+                         [&](const IndexColumnData& c) { return text::equalNoCase(c.name, n); }))
+            return false;
+    return true;
+}
+
+uint8_t cascadeUpdatesOf(const ForeignKeyDef& fk) { return fk.updateRule == rule::Cascade ? 1 : 0; }
+uint8_t cascadeDeletesOf(const ForeignKeyDef& fk) { return fk.deleteRule == rule::Cascade ? 1 : 0; }
+
+int32_t relationshipFlags(const ForeignKeyDef& fk, bool oneToOne) {
+    int32_t g = 0;
+    if (oneToOne) g |= relflag::OneToOne;
+    if (fk.updateRule == rule::Cascade) g |= relflag::CascadeUpdates;
+    if (fk.deleteRule == rule::Cascade) g |= relflag::CascadeDeletes;
+    if (fk.deleteRule == rule::SetNull) g |= relflag::CascadeNull;
+    return g;
+}
+
+// The key columns of a real index over a definition.
+std::vector<KeyColumn> keyColumnsOf(const TableDefinition& def, const RealIndex& ri) {
+    std::vector<KeyColumn> out;
+    for (const auto& ic : ri.keyColumns()) {
+        const ColumnDef* c = def.column(ic.number);
+        if (!c) throw FormatError("an index names a column the table lacks", def.firstPage());
+        KeyColumn k;
+        k.type = c->type;
+        k.ascending = ic.order == 0x01;
+        k.sortOrder = SortOrder{c->sortOrder(), c->sortOrderVersion()};
+        if (c->type == coltype::Numeric) k.scale = c->scale();
+        out.push_back(k);
+    }
+    return out;
+}
+
+size_t positionOf(const TableDefinition& def, uint16_t number) {
+    for (size_t i = 0; i < def.columns.size(); ++i)
+        if (def.columns[i].number == number) return i;
+    throw FormatError("no column " + std::to_string(number), def.firstPage());
+}
+
+class Writer {
+public:
+    Writer(PageFile& file, const FileCatalog& catalog, const FileState& state,
+           const statement::Model& model, const FileStorage& storage, DateTime now)
+        : file_(file),
+          catalog_(catalog),
+          state_(state),
+          model_(model),
+          storage_(storage),
+          now_(now),
+          pages_(file) {}
+
+    PlanResult run() {
+        collect();
+        allocateNewTables();
+        for (auto& [key, p] : plans_) layoutIndexes(p);
+        for (auto& [key, p] : plans_) linkRelationships(p);
+        for (auto& [key, p] : plans_) decideKept(p);
+        for (auto& [key, p] : plans_) gatherEntries(p);
+        for (auto& [key, p] : plans_) writeRows(p);
+        for (auto& [key, p] : plans_) writeIndexes(p);
+        for (const auto& t : state_.dropped) freeTable(t.original);
+        for (auto& [key, p] : plans_) writeDefinition(p);
+        writeCatalog();
+        pages_.finish();
+        return result_;
+    }
+
+private:
+    // --- tables and their indexes -----------------------------------------------------
+
+    void collect() {
+        for (const auto& [key, m] : model_.tables) {
+            auto it = state_.tables.find(m.id);
+            if (it == state_.tables.end())
+                throw FormatError("the writer holds no state of table " + m.name);
+            TablePlan p;
+            p.state = &it->second;
+            p.model = &m;
+            p.def = it->second.def;
+            p.page = it->second.page;
+            plans_.emplace(key, std::move(p));
+        }
+        for (const auto& t : catalog_.tables) originalNames_[t.definition.firstPage()] = t.name;
+        for (const auto& ri : catalog_.objects.definition().realIndexes) realUnknown1_ = ri.unknown1;
+    }
+
+    TablePlan* plan(const std::string& name) {
+        auto it = plans_.find(text::fold(name));
+        return it == plans_.end() ? nullptr : &it->second;
+    }
+
+    void allocateNewTables() {
+        for (auto& [key, p] : plans_) {
+            // New long-value columns need maps of their own.
+            const bool created = p.state->created;
+            if (created) {
+                p.def.ownedPages = pages_.newUsageMap(std::nullopt);
+                p.def.freeSpacePages = pages_.newUsageMap(p.def.ownedPages.page);
+            }
+            for (auto& lv : p.def.longValueMaps)
+                if (lv.owned.page == 0) {
+                    lv.owned = pages_.newUsageMap(p.def.ownedPages.page);
+                    lv.free = pages_.newUsageMap(p.def.ownedPages.page);
+                }
+            if (created) {
+                // A first writing gives the definition its pages, which other
+                // tables' relationships name; it is written again once they are.
+                for (uint32_t freed : p.def.write(file_)) pages_.release(freed);
+                for (uint32_t pg : p.def.pages()) pages_.markUsed(pg);
+                p.page = p.def.firstPage();
+            }
+        }
+    }
+
+    std::vector<Want> wantsOf(TablePlan& p) {
+        std::vector<Want> wants;
+        const TableDef& m = *p.model;
+        for (const auto& x : m.indexes) {
+            Want w;
+            w.name = x.name;
+            w.type = x.primary   ? idxtype::PrimaryKey
+                     : x.foreign ? idxtype::ForeignKey
+                                 : idxtype::Normal;
+            w.key = keyOf(p.def, x);
+            w.flags = realIndexFlags(x);
+            if (x.foreign) {
+                const ForeignKeyDef* fk = m.foreignKey(x.name);
+                if (!fk) throw FormatError("index " + x.name + " of " + m.name +
+                                           " stands for no relationship");
+                w.other = fk->relatedTable;
+                w.relationship = fk->name;
+                w.cascadeUpdates = cascadeUpdatesOf(*fk);
+                w.cascadeDeletes = cascadeDeletesOf(*fk);
+            } else {
+                // Every Access-made entry that is no relationship's holds these.
+                w.cascadeUpdates = 4;
+                w.cascadeDeletes = 4;
+            }
+            wants.push_back(std::move(w));
+        }
+        // The ".r" entries of the relationships that refer to this table.
+        for (const auto& [key, q] : plans_) {
+            for (const auto& fk : q.model->foreignKeys) {
+                if (!text::equalNoCase(fk.relatedTable, m.name)) continue;
+                std::vector<std::string> related;
+                for (const auto& kc : fk.columns) related.push_back(kc.relatedColumn);
+                const IndexDef* shared = nullptr;
+                for (const auto& x : m.indexes)
+                    if ((x.primary || (x.unique && !x.foreign)) &&
+                        sameColumnSet(related, x.columns) && (!shared || x.primary))
+                        shared = &x;
+                if (!shared)
+                    throw FormatError("relationship " + fk.name + " refers to no unique index of " +
+                                      m.name);
+                Want w;
+                w.type = idxtype::ForeignKey;
+                w.referenced = true;
+                w.other = q.model->name;
+                w.relationship = fk.name;
+                w.key = keyOf(p.def, *shared);
+                w.flags = realIndexFlags(*shared);
+                w.cascadeUpdates = cascadeUpdatesOf(fk);
+                w.cascadeDeletes = cascadeDeletesOf(fk);
+                wants.push_back(std::move(w));
+            }
+        }
+        return wants;
+    }
+
+    // The original entries of a table of the file, in the same terms.
+    std::vector<Want> originalWants(const TableState& t) {
+        std::vector<Want> out;
+        const TableDefinition& d = t.original;
+        for (const auto& li : d.logicalIndexes) {
+            Want w;
+            w.name = li.name;
+            w.type = li.indexType;
+            if (li.realIndex < d.realIndexes.size()) {
+                w.key = d.realIndexes[li.realIndex].keyColumns();
+                w.flags = d.realIndexes[li.realIndex].flags;
+            }
+            w.cascadeUpdates = li.cascadeUpdates;
+            w.cascadeDeletes = li.cascadeDeletes;
+            if (li.indexType == idxtype::ForeignKey) {
+                w.referenced = (li.relatedTableType & 0x01) != 0;
+                auto it = originalNames_.find(li.relatedTablePage);
+                w.other = it == originalNames_.end() ? std::string() : it->second;
+                if (!w.referenced) {
+                    w.relationship = li.name;
+                } else {
+                    // The referencing side's entry carries the relationship's name.
+                    for (const auto& u : catalog_.tables)
+                        if (u.definition.firstPage() == li.relatedTablePage)
+                            for (const auto& other : u.definition.logicalIndexes)
+                                if (static_cast<int32_t>(other.number) == li.relatedIndex)
+                                    w.relationship = other.name;
+                }
+            }
+            out.push_back(std::move(w));
+        }
+        return out;
+    }
+
+    void layoutIndexes(TablePlan& p) {
+        const TableState& t = *p.state;
+        std::vector<Want> wants = wantsOf(p);
+        std::vector<Want> had = t.created ? std::vector<Want>{} : originalWants(t);
+        const TableDefinition& orig = t.original;
+
+        // Real indexes: those of the file that can stay, in their order, then new ones.
+        struct RealWant {
+            std::vector<IndexColumn> key;
+            uint8_t flags;
+        };
+        std::vector<RealWant> reals;
+        for (const auto& w : wants) {
+            bool known = false;
+            for (const auto& r : reals) known = known || (r.key == w.key && r.flags == w.flags);
+            if (!known) reals.push_back({w.key, w.flags});
+        }
+        std::vector<RealIndex> finalReals;
+        std::vector<std::optional<size_t>> finalFromOriginal;
+        std::vector<bool> originalUsed(orig.realIndexes.size(), false);
+        std::vector<size_t> realOf(reals.size());
+        // First the file's own, in the file's order.
+        for (size_t i = 0; i < orig.realIndexes.size() && !t.created; ++i) {
+            const RealIndex& ri = orig.realIndexes[i];
+            for (size_t r = 0; r < reals.size(); ++r) {
+                const auto cols = ri.keyColumns();
+                bool same = cols.size() == reals[r].key.size() &&
+                            (ri.flags & 0x0B) == (reals[r].flags & 0x0B);
+                for (size_t k = 0; same && k < cols.size(); ++k)
+                    same = cols[k].number == reals[r].key[k].number &&
+                           (cols[k].order == 0x01) == (reals[r].key[k].order == 0x01);
+                if (!same || !columnsUnchanged(t, reals[r].key) || originalUsed[i]) continue;
+                bool taken = false;
+                for (size_t f = 0; f < finalFromOriginal.size(); ++f)
+                    if (finalFromOriginal[f] && *finalFromOriginal[f] == i) taken = true;
+                if (taken) continue;
+                // This want may already have a real index.
+                bool placed = false;
+                for (size_t f = 0; f < finalReals.size(); ++f)
+                    if (finalReals[f].keyColumns() == reals[r].key &&
+                        (finalReals[f].flags & 0x0B) == (reals[r].flags & 0x0B))
+                        placed = true;
+                if (placed) continue;
+                originalUsed[i] = true;
+                realOf[r] = finalReals.size();
+                finalReals.push_back(ri);
+                finalFromOriginal.push_back(i);
+                break;
+            }
+        }
+        for (size_t r = 0; r < reals.size(); ++r) {
+            bool placed = false;
+            for (size_t f = 0; f < finalReals.size(); ++f)
+                if (finalReals[f].keyColumns() == reals[r].key &&
+                    (finalReals[f].flags & 0x0B) == (reals[r].flags & 0x0B)) {
+                    realOf[r] = f;
+                    placed = true;
+                }
+            if (placed) continue;
+            RealIndex ri;
+            ri.unknown1 = realUnknown1_;
+            for (size_t k = 0; k < reals[r].key.size(); ++k) ri.columns[k] = reals[r].key[k];
+            ri.flags = reals[r].flags;
+            realOf[r] = finalReals.size();
+            p.build.push_back(finalReals.size());
+            finalReals.push_back(ri);
+            finalFromOriginal.push_back(std::nullopt);
+        }
+        for (size_t i = 0; i < orig.realIndexes.size() && !t.created; ++i)
+            if (!originalUsed[i]) p.droppedReals.push_back(i);
+
+        // Logical indexes: the file's entry where it means the same, else a new one.
+        uint32_t next = 0;
+        for (const auto& li : orig.logicalIndexes) next = std::max(next, li.number + 1);
+        std::vector<bool> hadUsed(had.size(), false);
+        std::vector<LogicalIndex> logical;
+        for (auto& w : wants) {
+            size_t r = 0;
+            while (!(reals[r].key == w.key && reals[r].flags == w.flags)) ++r;
+            LogicalIndex li;
+            bool matched = false;
+            for (size_t h = 0; h < had.size() && !matched; ++h) {
+                if (hadUsed[h] || !had[h].sameAs(w)) continue;
+                hadUsed[h] = true;
+                matched = true;
+                li = orig.logicalIndexes[h];
+                w.name = li.name;
+            }
+            if (!matched) {
+                li = LogicalIndex{};
+                putLe32(li.unknown1.data(), p.def.unknown12);
+                li.number = next++;
+                li.indexType = w.type;
+                li.cascadeUpdates = w.cascadeUpdates;
+                li.cascadeDeletes = w.cascadeDeletes;
+                if (w.referenced) w.name = ".r" + std::string(1, static_cast<char>('A' + li.number));
+                li.name = w.name;
+                if (w.type == idxtype::ForeignKey) li.relatedTableType = w.referenced ? 1 : 2;
+            }
+            li.realIndex = static_cast<uint32_t>(realOf[r]);
+            logical.push_back(std::move(li));
+        }
+        // Access keeps the entries in the order of their names.
+        std::vector<size_t> order(logical.size());
+        for (size_t i = 0; i < order.size(); ++i) order[i] = i;
+        std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) {
+            return text::compareNoCase(logical[a].name, logical[b].name) < 0;
+        });
+        p.def.realIndexes = std::move(finalReals);
+        p.def.logicalIndexes.clear();
+        p.wants.clear();
+        for (size_t i : order) {
+            p.def.logicalIndexes.push_back(logical[i]);
+            p.wants.push_back(wants[i]);
+        }
+    }
+
+    // True when no column of `key` changed its values or its place in this session.
+    static bool columnsUnchanged(const TableState& t, const std::vector<IndexColumn>& key) {
+        for (const auto& k : key) {
+            const ColumnDef* now = t.def.column(k.number);
+            const ColumnDef* was = t.original.column(k.number);
+            if (!now || !was || now->type != was->type || now->misc != was->misc) return false;
+            if (now->fixed() != was->fixed()) return false;
+            if (now->fixed() ? (now->fixedOffset != was->fixedOffset || now->length != was->length)
+                             : now->variableIndex != was->variableIndex)
+                return false;
+            if (t.rowsChanged() && t.changedColumns.count(k.number)) return false;
+        }
+        return true;
+    }
+
+    void linkRelationships(TablePlan& p) {
+        for (size_t i = 0; i < p.wants.size(); ++i) {
+            const Want& w = p.wants[i];
+            if (w.type != idxtype::ForeignKey) continue;
+            TablePlan* q = plan(w.other);
+            if (!q) throw FormatError("relationship " + w.relationship + " names a missing table");
+            LogicalIndex& li = p.def.logicalIndexes[i];
+            li.relatedTablePage = q->page;
+            li.relatedTableType = w.referenced ? 1 : 2;
+            for (size_t j = 0; j < q->wants.size(); ++j)
+                if (q->wants[j].type == idxtype::ForeignKey &&
+                    q->wants[j].referenced != w.referenced &&
+                    text::equalNoCase(q->wants[j].relationship, w.relationship))
+                    li.relatedIndex = static_cast<int32_t>(q->def.logicalIndexes[j].number);
+        }
+    }
+
+    // A table whose index sections end as they began keeps their bytes (and order).
+    void decideKept(TablePlan& p) {
+        const TableDefinition& orig = p.state->original;
+        if (p.state->created || !p.build.empty() || !p.droppedReals.empty()) return;
+        if (p.def.realIndexes != orig.realIndexes) return;
+        if (p.def.logicalIndexes.size() != orig.logicalIndexes.size()) return;
+        std::vector<bool> used(orig.logicalIndexes.size(), false);
+        for (const auto& li : p.def.logicalIndexes) {
+            bool found = false;
+            for (size_t j = 0; j < orig.logicalIndexes.size() && !found; ++j)
+                if (!used[j] && orig.logicalIndexes[j] == li) used[j] = found = true;
+            if (!found) return;
+        }
+        p.def.logicalIndexes = orig.logicalIndexes;
+        p.indexesKept = true;
+    }
+
+    void gatherEntries(TablePlan& p) {
+        if (p.build.empty()) return;
+        for (size_t r : p.build) {
+            const RealIndex& ri = p.def.realIndexes[r];
+            const auto columns = keyColumnsOf(p.def, ri);
+            std::vector<size_t> at;
+            for (const auto& ic : ri.keyColumns()) at.push_back(positionOf(p.def, ic.number));
+            std::vector<IndexRow> rows;
+            storage_.forEachRow(*p.state, [&](uint32_t id, const RowValues& v) {
+                IndexRow row;
+                row.page = id >> 8;
+                row.row = static_cast<uint8_t>(id & 0xFF);
+                for (size_t k : at) row.values.push_back(v[k]);
+                rows.push_back(std::move(row));
+            });
+            bool primary = false;
+            for (const auto& li : p.def.logicalIndexes)
+                if (li.realIndex == r && li.indexType == idxtype::PrimaryKey) primary = true;
+            try {
+                p.entries[r] =
+                    IndexBuilder::entries(columns, rows, IndexRules::fromFlags(ri.flags, primary));
+            } catch (const KeyViolation& e) {
+                throw FormatError("index rules broken on table " + p.model->name + ": " +
+                                  e.what());
+            }
+        }
+    }
+
+    // --- rows -----------------------------------------------------------------------------
+
+    void addLongValuePages(TablePlan& p, const std::vector<uint32_t>& made) {
+        if (made.empty()) return;
+        for (uint32_t pg : made) pages_.markUsed(pg);
+        // The pages hold the values of every long-value column of the rows;
+        // the first column's map takes them (readers follow the rows' pointers).
+        if (p.def.longValueMaps.empty())
+            throw FormatError("long values written for a table without long-value columns");
+        const UsageMapRef where = p.def.longValueMaps.front().owned;
+        UsageMap m = UsageMap::decode(pages_.peek(where.page).rows.at(where.row).bytes, file_,
+                                      where.page);
+        std::vector<uint32_t> all = m.pages();
+        all.insert(all.end(), made.begin(), made.end());
+        std::sort(all.begin(), all.end());
+        pages_.writeUsageMap(where, all);
+    }
+
+    void writeRows(TablePlan& p) {
+        if (!p.state->rowsChanged()) return;
+        RowEditor editor(pages_, p.page, p.def.ownedPages, p.def.freeSpacePages);
+        LongValueWriter longValues(file_);
+        for (const auto& [id, values] : *p.state->changed)
+            editor.update(id, encodeRow(p.def, values, &longValues));
+        editor.finish();
+        addLongValuePages(p, longValues.pages());
+        result_.rewrittenTables.insert(p.page);
+        result_.touchedTables.insert(p.page);
+    }
+
+    // --- indexes --------------------------------------------------------------------------
+
+    void freeIndexPages(const RealIndex& ri) {
+        if (ri.map.page == 0) return;
+        const UsageMap m = UsageMap::read(file_, ri.map);
+        for (uint32_t pg : m.pages())
+            if (pg < file_.originalPageCount()) pages_.release(pg);
+    }
+
+    void writeBuilt(const BuiltIndex& built, RealIndex& ri, uint32_t mapNear,
+                    std::optional<UsageMapRef> reuse) {
+        std::vector<uint32_t> pages;
+        for (const auto& [pg, bytes] : built.pages) {
+            auto out = file_.writable(pg);
+            std::copy(bytes.begin(), bytes.end(), out.begin());
+            pages.push_back(pg);
+        }
+        std::sort(pages.begin(), pages.end());
+        const UsageMapRef where = reuse ? *reuse : pages_.newUsageMap(mapNear);
+        pages_.writeUsageMap(where, pages);
+        ri.map = where;
+        ri.firstPage = built.root;
+        ri.slotRowCount = built.distinctKeys;
+    }
+
+    void writeIndexes(TablePlan& p) {
+        for (size_t i : p.droppedReals) freeIndexPages(p.state->original.realIndexes[i]);
+        if (!p.droppedReals.empty()) result_.touchedTables.insert(p.page);
+        for (size_t r : p.build) {
+            const auto built = IndexBuilder::build(p.entries[r], p.page,
+                                                   [&] { return pages_.allocate(); });
+            writeBuilt(built, p.def.realIndexes[r], p.def.ownedPages.page, std::nullopt);
+            result_.touchedTables.insert(p.page);
+        }
+    }
+
+    // --- definitions ----------------------------------------------------------------------
+
+    void writeDefinition(TablePlan& p) {
+        if (p.state->lastCounter) p.def.nextCounterValue = *p.state->lastCounter;
+        for (uint32_t freed : p.def.write(file_)) pages_.release(freed);
+        bool changed = p.state->created;
+        for (uint32_t pg : p.def.pages()) {
+            if (pg >= file_.originalPageCount()) pages_.markUsed(pg);
+            changed = changed || file_.changed(pg);
+        }
+        if (changed) {
+            result_.touchedTables.insert(p.page);
+            definitionChanged_.insert(p.page);
+        }
+    }
+
+    void freeTable(const TableDefinition& d) {
+        std::set<uint32_t> pages(d.pages().begin(), d.pages().end());
+        const auto add = [&](UsageMapRef ref) {
+            if (ref.page == 0) return;
+            const UsageMap m = UsageMap::read(file_, ref);
+            for (uint32_t pg : m.pages()) pages.insert(pg);
+        };
+        add(d.ownedPages);
+        for (const auto& lv : d.longValueMaps) add(lv.owned);
+        for (const auto& ri : d.realIndexes) add(ri.map);
+        for (uint32_t pg : pages)
+            if (pg >= 2 && pg < file_.originalPageCount()) pages_.release(pg);
+    }
+
+    // --- the catalog ----------------------------------------------------------------------
+
+    // A system table's rows changed in place, with its indexes rebuilt from
+    // the entries they had.
+    class SystemEdit {
+    public:
+        SystemEdit(Writer& w, const StoredTable& table)
+            : w_(w),
+              table_(table),
+              def_(table.definition()),
+              editor_(w.pages_, def_.firstPage(), def_.ownedPages, def_.freeSpacePages),
+              longValues_(w.file_) {}
+
+        [[nodiscard]] const StoredTable& table() const { return table_; }
+        [[nodiscard]] RowValues blank() const { return RowValues(def_.columns.size()); }
+        [[nodiscard]] size_t column(std::string_view name) const { return table_.column(name); }
+
+        void remove(uint32_t rowId) {
+            editor_.remove(rowId);
+            removed_.insert(rowId);
+        }
+        void update(uint32_t rowId, const RowValues& values) {
+            editor_.update(rowId, encodeRow(def_, values, &longValues_));
+            changed_ = true;
+        }
+        void insert(RowValues values) {
+            const uint32_t id = editor_.insert(encodeRow(def_, values, &longValues_));
+            inserted_.emplace_back(id, std::move(values));
+        }
+
+        void finish() {
+            if (removed_.empty() && inserted_.empty() && !changed_) return;
+            editor_.finish();
+            if (!longValues_.pages().empty()) {
+                for (uint32_t pg : longValues_.pages()) w_.pages_.markUsed(pg);
+                const UsageMapRef where = def_.longValueMaps.at(0).owned;
+                UsageMap m = UsageMap::decode(w_.pages_.peek(where.page).rows.at(where.row).bytes,
+                                              w_.file_, where.page);
+                std::vector<uint32_t> all = m.pages();
+                for (uint32_t pg : longValues_.pages()) all.push_back(pg);
+                std::sort(all.begin(), all.end());
+                w_.pages_.writeUsageMap(where, all);
+            }
+            if (!removed_.empty() || !inserted_.empty()) {
+                def_.rowCount = static_cast<uint32_t>(static_cast<int64_t>(def_.rowCount) +
+                                                      static_cast<int64_t>(inserted_.size()) -
+                                                      static_cast<int64_t>(removed_.size()));
+                for (auto& ri : def_.realIndexes) rebuild(ri);
+                for (uint32_t freed : def_.write(w_.file_)) w_.pages_.release(freed);
+                for (uint32_t pg : def_.pages())
+                    if (pg >= w_.file_.originalPageCount()) w_.pages_.markUsed(pg);
+            }
+            w_.result_.touchedTables.insert(def_.firstPage());
+        }
+
+    private:
+        void rebuild(RealIndex& ri) {
+            const PageFile& file = w_.file_;
+            const auto tree = walkIndex(
+                [&](uint32_t pg) {
+                    const auto bytes = file.page(pg);
+                    return std::vector<uint8_t>(bytes->begin(), bytes->end());
+                },
+                ri.firstPage);
+            std::vector<IndexEntry> entries;
+            for (const auto& e : tree.entries)
+                if (!removed_.count(e.dataPage << 8 | e.dataRow)) entries.push_back(e);
+            const auto columns = keyColumnsOf(def_, ri);
+            std::vector<size_t> at;
+            for (const auto& ic : ri.keyColumns()) at.push_back(positionOf(def_, ic.number));
+            for (const auto& [id, values] : inserted_) {
+                std::vector<FieldValue> key;
+                bool allNull = true;
+                for (size_t k : at) {
+                    key.push_back(values[k]);
+                    allNull = allNull && isNull(values[k]);
+                }
+                if (allNull && (ri.flags & idxflag::IgnoreNulls)) continue;
+                IndexEntry e;
+                e.key = IndexKey::encode(columns, key);
+                e.dataPage = id >> 8;
+                e.dataRow = static_cast<uint8_t>(id & 0xFF);
+                entries.push_back(std::move(e));
+            }
+            std::sort(entries.begin(), entries.end(), entryLess);
+            for (uint32_t pg : tree.leaves) w_.pages_.release(pg);
+            for (uint32_t pg : tree.intermediates) w_.pages_.release(pg);
+            const auto built = IndexBuilder::build(entries, def_.firstPage(),
+                                                   [&] { return w_.pages_.allocate(); });
+            w_.writeBuilt(built, ri, def_.ownedPages.page, ri.map);
+        }
+
+        Writer& w_;
+        const StoredTable& table_;
+        TableDefinition def_;
+        RowEditor editor_;
+        LongValueWriter longValues_;
+        std::set<uint32_t> removed_;
+        std::vector<std::pair<uint32_t, RowValues>> inserted_;
+        bool changed_ = false;
+    };
+
+    struct RelationshipRows {
+        std::string object, referencedObject;
+        int32_t grbit = 0;
+        std::vector<std::pair<std::string, std::string>> columns;  // icolumn order
+        std::vector<uint32_t> rowIds;
+    };
+
+    void writeCatalog() {
+        const FileCatalog& c = catalog_;
+        SystemEdit objects(*this, c.objects);
+        const size_t idCol = objects.column("Id"), parentCol = objects.column("ParentId"),
+                     nameCol = objects.column("Name"), typeCol = objects.column("Type"),
+                     flagsCol = objects.column("Flags"), createCol = objects.column("DateCreate"),
+                     updateCol = objects.column("DateUpdate"), ownerCol = objects.column("Owner"),
+                     propsCol = objects.column("LvProp");
+
+        // The owner new objects get: the file's tables' own.
+        FieldValue owner;
+        for (const auto& t : c.tables) {
+            owner = c.objects.rows[t.objectRow].values[ownerCol];
+            break;
+        }
+        int32_t lastNegativeId = std::numeric_limits<int32_t>::min();
+        bool anyNegative = false;
+        for (const auto& r : c.objects.rows)
+            if (c.objectId(r) < 0) {
+                lastNegativeId = anyNegative ? std::max(lastNegativeId, c.objectId(r))
+                                             : c.objectId(r);
+                anyNegative = true;
+            }
+        if (isNull(owner))
+            for (const auto& r : c.objects.rows)
+                if (c.objectId(r) == msys::kTablesContainer) owner = r.values[ownerCol];
+
+        // Dropped tables and their access entries.
+        std::set<int32_t> goneIds;
+        for (const auto& t : state_.dropped) {
+            objects.remove(c.objects.rows[t.objectRow].rowId);
+            goneIds.insert(c.objectId(c.objects.rows[t.objectRow]));
+        }
+        // Tables that stay: their properties and dates.
+        for (const auto& [key, p] : plans_) {
+            const TableState& t = *p.state;
+            if (t.created) continue;
+            const bool defChanged = definitionChanged_.count(p.page) != 0;
+            if (!t.propsChanged && !defChanged) continue;
+            RowValues v = c.objects.rows[t.objectRow].values;
+            if (t.propsChanged) {
+                Bytes blob = t.props ? t.props->encode() : Bytes{};
+                v[propsCol] = blob.empty() || !t.props || t.props->chunks.empty()
+                                  ? FieldValue{}
+                                  : FieldValue{Binary{std::string(blob.begin(), blob.end())}};
+            }
+            v[updateCol] = now_;
+            objects.update(c.objects.rows[t.objectRow].rowId, v);
+        }
+        // New tables.
+        std::vector<std::pair<int32_t, std::string>> createdIds;
+        for (const auto& [key, p] : plans_) {
+            const TableState& t = *p.state;
+            if (!t.created) continue;
+            RowValues v = objects.blank();
+            v[idCol] = static_cast<int32_t>(p.page);
+            v[parentCol] = msys::kTablesContainer;
+            v[nameCol] = t.name;
+            v[typeCol] = static_cast<int16_t>(msys::kTable);
+            v[flagsCol] = int32_t{0};
+            v[createCol] = now_;
+            v[updateCol] = now_;
+            v[ownerCol] = owner;
+            if (t.props && !t.props->chunks.empty()) {
+                const Bytes blob = t.props->encode();
+                v[propsCol] = Binary{std::string(blob.begin(), blob.end())};
+            }
+            fixTypes(objects, v);
+            objects.insert(std::move(v));
+            createdIds.emplace_back(static_cast<int32_t>(p.page), t.name);
+        }
+
+        // Relationships: what the model holds against what the file holds.
+        std::map<std::string, RelationshipRows> had;  // folded name
+        std::map<std::string, std::string> hadNames;
+        if (c.relationships.present()) {
+            const StoredTable& r = c.relationships;
+            const size_t name = r.column("szRelationship"), object = r.column("szObject"),
+                         column = r.column("szColumn"), refObject = r.column("szReferencedObject"),
+                         refColumn = r.column("szReferencedColumn"), grbit = r.column("grbit"),
+                         icolumn = r.column("icolumn");
+            std::map<std::string, std::map<int64_t, std::pair<std::string, std::string>>> cols;
+            for (const auto& row : r.rows) {
+                const std::string n = asText(row.values[name]);
+                auto& h = had[text::fold(n)];
+                hadNames[text::fold(n)] = n;
+                h.object = asText(row.values[object]);
+                h.referencedObject = asText(row.values[refObject]);
+                h.grbit = static_cast<int32_t>(asInteger(row.values[grbit]));
+                h.rowIds.push_back(row.rowId);
+                cols[text::fold(n)][asInteger(row.values[icolumn])] = {
+                    asText(row.values[column]), asText(row.values[refColumn])};
+            }
+            for (auto& [n, m] : cols)
+                for (auto& [i, pair] : m) had[n].columns.push_back(pair);
+        }
+        // Relationships of the file that the model knew at the start (enforced ones).
+        std::set<std::string> modelled;
+        for (const auto& t : catalog_.tables)
+            for (const auto& [key, h] : had)
+                if (text::equalNoCase(h.object, t.name) && !(h.grbit & relflag::NotEnforced))
+                    modelled.insert(key);
+        std::map<std::string, std::pair<const TableDef*, const ForeignKeyDef*>> wanted;
+        for (const auto& [key, p] : plans_)
+            for (const auto& fk : p.model->foreignKeys)
+                wanted[text::fold(fk.name)] = {p.model, &fk};
+
+        std::optional<SystemEdit> rels;
+        if (c.relationships.present()) rels.emplace(*this, c.relationships);
+        const auto removeRelationship = [&](const std::string& key) {
+            for (uint32_t id : had[key].rowIds) rels->remove(id);
+            for (const auto& r : c.objects.rows)
+                if (c.objectType(r) == msys::kRelationship &&
+                    text::equalNoCase(c.objectName(r), hadNames[key]))
+                    objects.remove(r.rowId);
+        };
+        for (const auto& key : modelled) {
+            auto it = wanted.find(key);
+            bool same = false;
+            if (it != wanted.end()) {
+                const auto& [table, fk] = it->second;
+                const RelationshipRows& h = had[key];
+                const bool oneToOne = table->index(fk->name) && table->index(fk->name)->unique;
+                const int32_t known = relflag::OneToOne | relflag::CascadeUpdates |
+                                      relflag::CascadeDeletes | relflag::CascadeNull;
+                same = text::equalNoCase(h.object, table->name) &&
+                       text::equalNoCase(h.referencedObject, fk->relatedTable) &&
+                       (h.grbit & known) == (relationshipFlags(*fk, oneToOne) & known) &&
+                       h.columns.size() == fk->columns.size() && hadNames[key] == fk->name;
+                for (size_t i = 0; same && i < fk->columns.size(); ++i)
+                    same = h.columns[i].first == fk->columns[i].name &&
+                           h.columns[i].second == fk->columns[i].relatedColumn;
+            }
+            if (same) {
+                wanted.erase(key);
+            } else {
+                if (!rels) throw FormatError("the file has no MSysRelationships");
+                removeRelationship(key);
+            }
+        }
+        for (const auto& [key, pair] : wanted) {
+            if (modelled.count(key) == 0 && had.count(key))
+                throw FormatError("relationship " + pair.second->name + " already stands");
+            if (!rels) throw FormatError("the file has no MSysRelationships");
+            const TableDef& table = *pair.first;
+            const ForeignKeyDef& fk = *pair.second;
+            const bool oneToOne = table.index(fk.name) && table.index(fk.name)->unique;
+            for (size_t i = 0; i < fk.columns.size(); ++i) {
+                RowValues v = rels->blank();
+                v[rels->column("ccolumn")] = static_cast<int32_t>(fk.columns.size());
+                v[rels->column("grbit")] = relationshipFlags(fk, oneToOne);
+                v[rels->column("icolumn")] = static_cast<int32_t>(i);
+                v[rels->column("szColumn")] = fk.columns[i].name;
+                v[rels->column("szObject")] = table.name;
+                v[rels->column("szReferencedColumn")] = fk.columns[i].relatedColumn;
+                v[rels->column("szReferencedObject")] = fk.relatedTable;
+                v[rels->column("szRelationship")] = fk.name;
+                fixTypes(*rels, v);
+                rels->insert(std::move(v));
+            }
+            RowValues o = objects.blank();
+            o[idCol] = ++lastNegativeId;
+            o[parentCol] = msys::kRelationshipsContainer;
+            o[nameCol] = fk.name;
+            o[typeCol] = static_cast<int16_t>(msys::kRelationship);
+            o[flagsCol] = int32_t{0};
+            o[createCol] = now_;
+            o[updateCol] = now_;
+            o[ownerCol] = owner;
+            fixTypes(objects, o);
+            objects.insert(std::move(o));
+        }
+
+        // Access entries: a new table takes the inheritable entries of the
+        // Tables container (all but its placeholder), as its own.
+        if (c.aces.present() && (!goneIds.empty() || !createdIds.empty())) {
+            SystemEdit aces(*this, c.aces);
+            const size_t objectId = aces.column("ObjectId"), acm = aces.column("ACM"),
+                         inheritable = aces.column("FInheritable");
+            for (const auto& r : c.aces.rows)
+                if (goneIds.count(static_cast<int32_t>(asInteger(r.values[objectId]))))
+                    aces.remove(r.rowId);
+            for (const auto& [id, name] : createdIds)
+                for (const auto& r : c.aces.rows) {
+                    if (asInteger(r.values[objectId]) != msys::kTablesContainer) continue;
+                    const auto rights = static_cast<uint32_t>(asInteger(r.values[acm]));
+                    if (rights == 0xF00FEu || asInteger(r.values[inheritable]) == 0) continue;
+                    RowValues v = r.values;
+                    v[objectId] = id;
+                    v[inheritable] = false;
+                    aces.insert(std::move(v));
+                }
+            aces.finish();
+        }
+        if (rels) rels->finish();
+        objects.finish();
+    }
+
+    // Values in the types the system table's columns hold.
+    static void fixTypes(const SystemEdit& edit, RowValues& v) {
+        const auto& cols = edit.table().definition().columns;
+        for (size_t i = 0; i < cols.size(); ++i) {
+            if (isNull(v[i])) continue;
+            const size_t want = fieldKindOf(cols[i].type);
+            if (v[i].index() == want) continue;
+            const int64_t n = asInteger(v[i]);
+            switch (cols[i].type) {
+                case coltype::Int:
+                    v[i] = static_cast<int16_t>(n);
+                    break;
+                case coltype::Long:
+                    v[i] = static_cast<int32_t>(n);
+                    break;
+                case coltype::Byte:
+                    v[i] = static_cast<uint8_t>(n);
+                    break;
+                case coltype::Boolean:
+                    v[i] = n != 0;
+                    break;
+                default:
+                    throw FormatError("a catalog value of the wrong kind for " + cols[i].name);
+            }
+        }
+    }
+
+    PageFile& file_;
+    const FileCatalog& catalog_;
+    const FileState& state_;
+    const statement::Model& model_;
+    const FileStorage& storage_;
+    DateTime now_;
+    PageEditor pages_;
+    std::map<std::string, TablePlan> plans_;
+    std::map<uint32_t, std::string> originalNames_;
+    std::array<uint8_t, 4> realUnknown1_{0x83, 0x07, 0x00, 0x00};
+    std::set<uint32_t> definitionChanged_;
+    PlanResult result_;
+};
+
+}  // namespace
+
+PlanResult writePlan(PageFile& file, const FileCatalog& catalog, const FileState& state,
+                     const statement::Model& model, const FileStorage& storage, DateTime now) {
+    Writer w(file, catalog, state, model, storage, now);
+    return w.run();
+}
+
+}  // namespace jet::file
