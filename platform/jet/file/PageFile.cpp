@@ -72,7 +72,7 @@ PageFile::PageRef PageFile::readFromFile(uint32_t n) const {
     auto bytes = std::make_shared<Bytes>(facts_.pageSize);
     if (!readFully(fd_.get(), bytes->data(), bytes->size(),
                    static_cast<off_t>(static_cast<uint64_t>(n) * facts_.pageSize)))
-        throw FormatError("page " + std::to_string(n) + " cannot be read", n);
+        throw FormatError("the page cannot be read", n);
     ++pagesRead_;
     while (cache_.size() >= cacheLimit_) {
         cache_.erase(lru_.front());
@@ -86,8 +86,7 @@ PageFile::PageRef PageFile::readFromFile(uint32_t n) const {
 
 PageFile::PageRef PageFile::page(uint32_t n) const {
     if (auto it = overlay_.find(n); it != overlay_.end()) return it->second;
-    if (n >= originalPages_)
-        throw FormatError("page " + std::to_string(n) + " lies past the end of the file", n);
+    if (n >= originalPages_) throw FormatError("the page lies past the end of the file", n);
     return readFromFile(n);
 }
 
