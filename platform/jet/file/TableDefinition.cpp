@@ -88,6 +88,8 @@ std::vector<IndexColumn> RealIndex::keyColumns() const {
 }
 
 TableDefinition TableDefinition::read(const PageFile& file, uint32_t firstPage) {
+    if (!file.facts().codecSupported())
+        throw FormatError("the codec reads Jet 4 files whose pages are not encoded");
     std::vector<PageFile::PageRef> refs;
     std::vector<uint32_t> numbers;
     std::set<uint32_t> seen;
