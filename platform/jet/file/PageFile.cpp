@@ -90,7 +90,15 @@ PageFile::PageRef PageFile::page(uint32_t n) const {
     return readFromFile(n);
 }
 
+void PageFile::requireWritableFormat() const {
+    // The writer's own refusal says why to the user; this keeps anything from
+    // changing pages the codec cannot write.
+    if (!facts_.codecSupported())
+        throw FormatError("the codec writes only Jet 4 files whose pages are not encoded");
+}
+
 std::span<uint8_t> PageFile::writable(uint32_t n) {
+    requireWritableFormat();
     if (auto it = overlay_.find(n); it != overlay_.end()) return *it->second;
     auto copy = std::make_shared<Bytes>(*page(n));
     // The cache's copy is stale once the page changes.
@@ -104,6 +112,7 @@ std::span<uint8_t> PageFile::writable(uint32_t n) {
 }
 
 uint32_t PageFile::append() {
+    requireWritableFormat();
     if (pageCount_ >= 0xFFFFFFu) throw FormatError("the file cannot grow by another page");
     const uint32_t n = pageCount_++;
     overlay_[n] = std::make_shared<Bytes>(facts_.pageSize, 0);

@@ -63,7 +63,8 @@ public:
     [[nodiscard]] PageRef page(uint32_t n) const;
 
     // Page `n` copied into the overlay (once) for changing; the bytes stay
-    // valid while the PageFile lives.
+    // valid while the PageFile lives. Files the codec does not support (see
+    // FileFacts) are not opened for writing: both throw FormatError there.
     std::span<uint8_t> writable(uint32_t n);
     // A new zero-filled page past the end, in the overlay; returns its number.
     uint32_t append();
@@ -90,6 +91,7 @@ private:
     };
 
     PageRef readFromFile(uint32_t n) const;
+    void requireWritableFormat() const;
 
     Descriptor fd_;
     FileFacts facts_;

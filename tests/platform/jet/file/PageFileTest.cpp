@@ -66,6 +66,14 @@ TEST(PageFileFacts, EncodedAndLaterFormatsAreReportedNotRefused) {
     PageFile later(patchedHeader(dir, "ace.mdb", [](std::string& p) { p[0x14] = 3; }));
     EXPECT_EQ(later.facts().version, 3);
     EXPECT_FALSE(later.facts().codecSupported());
+    // Reported and readable, but not opened for writing.
+    PageFile jet3(testsupport::fixture("mdbtestdata/nwind.mdb"));
+    for (PageFile* f : {&encoded, &later, &jet3}) {
+        EXPECT_NO_THROW((void)f->page(1));
+        EXPECT_THROW((void)f->writable(1), jet::file::FormatError);
+        EXPECT_THROW((void)f->append(), jet::file::FormatError);
+        EXPECT_TRUE(f->changedPages().empty());
+    }
 }
 
 TEST(PageFileReading, PagesComeThroughABoundedCache) {
