@@ -124,6 +124,7 @@ TEST(PropertyBlobChanges, ReadsAndSetsPropertiesByName) {
     EXPECT_EQ(again.find("Unicode", "Required")->boolean(), true);
     EXPECT_EQ(again.find("Unicode", "Required")->ddl, ddl);  // kept when not given
     EXPECT_EQ(again.find("ID", "Description")->text(), "the key");
+    EXPECT_EQ(again.find("ID", "Description")->type, coltype::Text);
     EXPECT_EQ(again.find("", "Description")->text(), "a table");
     EXPECT_EQ(again.encode(), blob.encode());
     // A name the blob did not know joins its list once.
@@ -151,6 +152,7 @@ TEST(PropertyBlobChanges, ColumnChunksAreAddedRemovedAndRenamed) {
     EXPECT_EQ(again.find("Letters", "UnicodeCompression")->boolean(), true);
     EXPECT_EQ(again.find("Extra", "DefaultValue")->text(), "\"x\"");
     EXPECT_EQ(again.find("Extra", "DefaultValue")->ddl, 1);
+    EXPECT_EQ(again.find("Extra", "DefaultValue")->type, coltype::Memo);
     // The table's own chunk is untouched.
     EXPECT_EQ(again.chunkOf("")->properties.size(), tableBlob().chunkOf("")->properties.size());
 }
