@@ -14,6 +14,7 @@ packages=(
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
   poppler-utils
+  nodejs
   fonts-dejavu-core
 )
 
@@ -28,6 +29,14 @@ if [ ${#missing[@]} -gt 0 ]; then
   # Through env: sudo drops the caller's environment.
   $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends "${missing[@]}"
 fi
+
+# The second, independent reader of Jet files that tests check written files
+# with (npm, pinned by the lock file); Debian's nodejs brings npm with it or as
+# a package of its own.
+if ! command -v npm >/dev/null 2>&1; then
+  $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends npm
+fi
+npm ci --prefix "$here/tests/tools/mdb-reader" --no-audit --no-fund --loglevel=error
 
 cmake -S "$here" -B "$here/build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build "$here/build" -j "$(nproc)"

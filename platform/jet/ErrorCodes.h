@@ -90,6 +90,17 @@ enum class Err {
     QueryTooComplex,
     UndefinedFunction,
     TooFewParameters,
+    // Jet file provider: changing a real Jet file. Each refusal leaves the file as it was.
+    Jet3NotWritable,
+    FormatNotWritable,
+    EncodedNotWritable,
+    OpenInAccess,
+    FileLocked,
+    NotWritableDefinition,
+    UnprovenIndexKeys,
+    CounterSeedTooLow,
+    NotWrittenYet,
+    WriteFailed,
 };
 
 // Jet's limits, which the store provider keeps (the texts below name them).
@@ -250,6 +261,31 @@ inline constexpr ErrorEntry kErrorTable[] = {
     {Err::QueryTooComplex, hr::Fail, "Query is too complex."},
     {Err::UndefinedFunction, hr::Fail, "Undefined function '%1' in expression."},
     {Err::TooFewParameters, hr::ParameterMissing, "Too few parameters. Expected %1."},
+    {Err::Jet3NotWritable, hr::Fail,
+     "Access 97 databases cannot be changed yet: '%1' is one, and it was not changed."},
+    {Err::FormatNotWritable, hr::Fail,
+     "'%1' is a database of a later Access format (%2), which cannot be changed yet; it was "
+     "not changed."},
+    {Err::EncodedNotWritable, hr::Fail,
+     "'%1' is an encoded database, which cannot be changed yet; it was not changed. Decode it "
+     "in Access first."},
+    {Err::OpenInAccess, hr::Fail,
+     "The database is open in Access (its lock file '%1' exists): close it there and run the "
+     "script again. The database was not changed."},
+    {Err::FileLocked, hr::Fail,
+     "The database '%1' is being changed by another program at this moment; it was not "
+     "changed."},
+    {Err::NotWritableDefinition, hr::Fail,
+     "The database was not changed: %1"},
+    {Err::UnprovenIndexKeys, hr::Fail,
+     "Index '%1' on table '%2' cannot be built: its text keys in the database's sort order "
+     "(%3) cannot be written exactly yet. The statement changed nothing."},
+    {Err::CounterSeedTooLow, hr::Fail,
+     "The counter of field '%1' cannot start at %2: table '%3' already holds %4, so a new row "
+     "would repeat a number. The statement changed nothing."},
+    {Err::NotWrittenYet, hr::Fail,
+     "%1 cannot be written into Access files yet; the database was not changed by it."},
+    {Err::WriteFailed, hr::Fail, "The database was not changed: %1"},
 };
 
 [[nodiscard]] const ErrorEntry& errorEntry(Err id);
