@@ -34,10 +34,6 @@ int openReadOnly(const std::string& path) {
 
 }  // namespace
 
-PageFile::Descriptor::~Descriptor() {
-    if (fd_ >= 0) ::close(fd_);
-}
-
 PageFile::PageFile(const std::string& path, size_t cachePages)
     : fd_(openReadOnly(path)), cacheLimit_(cachePages == 0 ? 1 : cachePages) {
     struct stat st {};

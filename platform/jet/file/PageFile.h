@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "jet/file/Bytes.h"
+#include "jet/file/UniqueFd.h"
 
 namespace jet::file {
 
@@ -77,23 +78,10 @@ public:
     [[nodiscard]] uint64_t pagesRead() const { return pagesRead_; }
 
 private:
-    // The file's descriptor, closed with the object.
-    class Descriptor {
-    public:
-        explicit Descriptor(int fd) : fd_(fd) {}
-        ~Descriptor();
-        Descriptor(const Descriptor&) = delete;
-        Descriptor& operator=(const Descriptor&) = delete;
-        [[nodiscard]] int get() const { return fd_; }
-
-    private:
-        int fd_;
-    };
-
     PageRef readFromFile(uint32_t n) const;
     void requireWritableFormat() const;
 
-    Descriptor fd_;
+    UniqueFd fd_;
     FileFacts facts_;
     uint32_t originalPages_ = 0;
     uint32_t pageCount_ = 0;
