@@ -69,8 +69,9 @@ private:
 // A new data page holding `rows` in order, laid out as Access lays them: rows
 // packed from the end of the page, the offset table after the header, zeros
 // between. `owner` is the table definition's page (kLongValueOwner for a
-// long-value page). The four bytes at 8 are unknown; Access-made pages measured
-// hold zero there. Throws FormatError when the rows do not fit.
+// long-value page). The four bytes at 8 are of unknown meaning: zero on most
+// Access-made pages measured, some other value on a few; new pages get zero.
+// Throws FormatError when the rows do not fit.
 [[nodiscard]] Bytes buildDataPage(size_t pageSize, uint32_t owner,
                                   const std::vector<PageRow>& rows);
 

@@ -402,7 +402,7 @@ private:
             }
             const auto expected = expectedTables(w.model);
             const Verify verify = [&](const std::string& newFile) {
-                return verifyWritten(newFile, path_, w.file, expected, plan, w.state, storage);
+                return verifyWritten(newFile, path_, w.file, expected, plan, w.state);
             };
             const std::string backup = safeReplace(w.lock, writes, verify);
             report_ = "The database was changed; its earlier version is kept as " + backup +

@@ -4,7 +4,8 @@
 // follows the header in the row, 0x40 it is one row on a long-value page,
 // 0x00 it is a chain of such rows, each starting with a 4-byte pointer to the
 // next), the pointer to the first long-value row, and four bytes of unknown
-// meaning (zero in the files measured).
+// meaning (zero on inline and one-row values in the files measured; Access's
+// chains hold other values there; new values get zero).
 #include <cstdint>
 #include <map>
 #include <vector>

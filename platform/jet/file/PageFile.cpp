@@ -34,10 +34,6 @@ int openReadOnly(const std::string& path) {
 
 }  // namespace
 
-PageFile::Descriptor::~Descriptor() {
-    if (fd_ >= 0) ::close(fd_);
-}
-
 PageFile::PageFile(const std::string& path, size_t cachePages)
     : fd_(openReadOnly(path)), cacheLimit_(cachePages == 0 ? 1 : cachePages) {
     struct stat st {};
@@ -72,7 +68,7 @@ PageFile::PageRef PageFile::readFromFile(uint32_t n) const {
     auto bytes = std::make_shared<Bytes>(facts_.pageSize);
     if (!readFully(fd_.get(), bytes->data(), bytes->size(),
                    static_cast<off_t>(static_cast<uint64_t>(n) * facts_.pageSize)))
-        throw FormatError("page " + std::to_string(n) + " cannot be read", n);
+        throw FormatError("the page cannot be read", n);
     ++pagesRead_;
     while (cache_.size() >= cacheLimit_) {
         cache_.erase(lru_.front());
@@ -86,12 +82,19 @@ PageFile::PageRef PageFile::readFromFile(uint32_t n) const {
 
 PageFile::PageRef PageFile::page(uint32_t n) const {
     if (auto it = overlay_.find(n); it != overlay_.end()) return it->second;
-    if (n >= originalPages_)
-        throw FormatError("page " + std::to_string(n) + " lies past the end of the file", n);
+    if (n >= originalPages_) throw FormatError("the page lies past the end of the file", n);
     return readFromFile(n);
 }
 
+void PageFile::requireWritableFormat() const {
+    // The writer's own refusal says why to the user; this keeps anything from
+    // changing pages the codec cannot write.
+    if (!facts_.codecSupported())
+        throw FormatError("the codec writes only Jet 4 files whose pages are not encoded");
+}
+
 std::span<uint8_t> PageFile::writable(uint32_t n) {
+    requireWritableFormat();
     if (auto it = overlay_.find(n); it != overlay_.end()) return *it->second;
     auto copy = std::make_shared<Bytes>(*page(n));
     // The cache's copy is stale once the page changes.
@@ -105,6 +108,7 @@ std::span<uint8_t> PageFile::writable(uint32_t n) {
 }
 
 uint32_t PageFile::append() {
+    requireWritableFormat();
     if (pageCount_ >= 0xFFFFFFu) throw FormatError("the file cannot grow by another page");
     const uint32_t n = pageCount_++;
     overlay_[n] = std::make_shared<Bytes>(facts_.pageSize, 0);

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "jet/file/Bytes.h"
+#include "jet/file/UniqueFd.h"
 
 namespace jet::file {
 
@@ -63,7 +64,8 @@ public:
     [[nodiscard]] PageRef page(uint32_t n) const;
 
     // Page `n` copied into the overlay (once) for changing; the bytes stay
-    // valid while the PageFile lives.
+    // valid while the PageFile lives. Files the codec does not support (see
+    // FileFacts) are not opened for writing: both throw FormatError there.
     std::span<uint8_t> writable(uint32_t n);
     // A new zero-filled page past the end, in the overlay; returns its number.
     uint32_t append();
@@ -76,22 +78,10 @@ public:
     [[nodiscard]] uint64_t pagesRead() const { return pagesRead_; }
 
 private:
-    // The file's descriptor, closed with the object.
-    class Descriptor {
-    public:
-        explicit Descriptor(int fd) : fd_(fd) {}
-        ~Descriptor();
-        Descriptor(const Descriptor&) = delete;
-        Descriptor& operator=(const Descriptor&) = delete;
-        [[nodiscard]] int get() const { return fd_; }
-
-    private:
-        int fd_;
-    };
-
     PageRef readFromFile(uint32_t n) const;
+    void requireWritableFormat() const;
 
-    Descriptor fd_;
+    UniqueFd fd_;
     FileFacts facts_;
     uint32_t originalPages_ = 0;
     uint32_t pageCount_ = 0;

@@ -243,7 +243,16 @@ void PropertyBlob::set(const std::string& column, const std::string& name, uint8
 
 void PropertyBlob::setText(const std::string& column, const std::string& name,
                            const std::string& value, std::optional<uint8_t> ddl) {
-    set(column, name, coltype::Text, encodeUcs2(value), ddl);
+    uint8_t type = coltype::Text;
+    if (const auto* existing = find(column, name);
+        existing && (existing->type == coltype::Text || existing->type == coltype::Memo)) {
+        type = existing->type;
+    } else {
+        // The types Access gave these properties in the files measured.
+        for (const char* memo : {"DefaultValue", "Caption", "ValidationRule"})
+            if (text::equalNoCase(name, memo)) type = coltype::Memo;
+    }
+    set(column, name, type, encodeUcs2(value), ddl);
 }
 
 void PropertyBlob::setBoolean(const std::string& column, const std::string& name, bool value,

@@ -62,7 +62,9 @@ public:
 
     // Sets (or adds) a property; a column's chunk is added when it has none.
     // Without `ddl`, a property that exists keeps its DDL flag and a new one
-    // gets 0. Text values are stored as UCS-2.
+    // gets 0. Text values are stored as UCS-2, as TEXT or MEMO as the
+    // property had it (new: MEMO for DefaultValue, Caption and ValidationRule,
+    // as Access stores them, else TEXT).
     void set(const std::string& column, const std::string& name, uint8_t type, Bytes value,
              std::optional<uint8_t> ddl = std::nullopt);
     void setText(const std::string& column, const std::string& name, const std::string& value,

@@ -342,6 +342,9 @@ Bytes encodeRow(const TableDefinition& def, const std::vector<jet::FieldValue>& 
     std::sort(order.begin(), order.end(), [&](size_t a, size_t b) {
         return variable[a]->variableIndex < variable[b]->variableIndex;
     });
+    for (size_t i = 1; i < order.size(); ++i)
+        if (variable[order[i]]->variableIndex == variable[order[i - 1]]->variableIndex)
+            fail(*variable[order[i]], "a variable slot another column holds too");
     const size_t slots = def.variableColumns;
     const size_t trailer = 2 + 2 * slots + 2 + maskSize;
     // Room for long values, as far as the rest of the row leaves it: every

@@ -88,6 +88,8 @@ std::vector<IndexColumn> RealIndex::keyColumns() const {
 }
 
 TableDefinition TableDefinition::read(const PageFile& file, uint32_t firstPage) {
+    if (!file.facts().codecSupported())
+        throw FormatError("the codec reads Jet 4 files whose pages are not encoded");
     std::vector<PageFile::PageRef> refs;
     std::vector<uint32_t> numbers;
     std::set<uint32_t> seen;
@@ -416,7 +418,11 @@ uint16_t TableDefinition::addColumn(ColumnDef c, std::optional<LongValueMap> map
     maxColumns = static_cast<uint16_t>(number + 1);
     c.unknown1 = {};
     putLe32(c.unknown1.data(), unknown12);
-    c.index = static_cast<uint16_t>(columns.size());
+    // Access numbers user tables' columns here in the order they were made
+    // (what it means beyond that is a guess); a new column comes after all.
+    uint32_t index = 0;
+    for (const auto& existing : columns) index = std::max<uint32_t>(index, existing.index + 1u);
+    c.index = static_cast<uint16_t>(std::min<uint32_t>(index, 0xFFFF));
     c.unknown2 = {};
     if (c.fixed()) {
         c.fixedOffset = usesStorage(c) ? fixedAreaEnd(columns, nullptr) : 0;

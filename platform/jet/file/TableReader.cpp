@@ -22,7 +22,8 @@ TableReader::TableReader(const PageFile& file, const TableDefinition& def)
 std::vector<uint32_t> TableReader::dataPages() const {
     std::vector<uint32_t> out;
     for (uint32_t p : owned_.pages()) {
-        if (p >= file_.pageCount()) continue;
+        if (p >= file_.pageCount())
+            throw FormatError("the table's pages run past the end of the file", p);
         const auto bytes = file_.page(p);
         if ((*bytes)[0] == kDataPageType && le32(bytes->data() + 4) == def_.firstPage())
             out.push_back(p);

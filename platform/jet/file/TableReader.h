@@ -30,7 +30,8 @@ public:
 
     // The pages of the owned-pages map, ascending.
     [[nodiscard]] const std::vector<uint32_t>& ownedPages() const { return owned_.pages(); }
-    // Owned pages that hold this table's rows.
+    // Owned pages that hold this table's rows. Throws FormatError for an
+    // owned page past the end of the file.
     [[nodiscard]] std::vector<uint32_t> dataPages() const;
 
     // Calls `visit` for every live row in page order. Throws FormatError on a

@@ -11,12 +11,16 @@
 // and groups have no rights on a Jet database (GetPermissions gives 0). Jet 4
 // databases store those SIDs masked with a key derived from their header; the
 // reader unmasks them (see JetHeader.h), so Jet 3 and Jet 4 files match alike.
+#include <unistd.h>
+
 #include <algorithm>
+#include <filesystem>
 #include <string>
 
 #include "jet/Backend.h"
 #include "jet/Error.h"
 #include "jet/QueryText.h"
+#include "jet/file/FileProvider.h"
 #include "jet/mdb/JetHeader.h"
 #include "jet/mdb/JetRights.h"
 #include "jet/mdb/ReaderProcess.h"
@@ -216,6 +220,12 @@ private:
     bool closed_ = false;
 };
 
+// The file and its folder (where the changed copy is made) can be written.
+bool writable(const std::string& path) {
+    const auto folder = std::filesystem::absolute(path).parent_path();
+    return ::access(path.c_str(), W_OK) == 0 && ::access(folder.c_str(), W_OK) == 0;
+}
+
 }  // namespace
 
 std::shared_ptr<Backend> open(const OpenRequest& request, std::shared_ptr<Workgroup> workgroup) {
@@ -226,11 +236,16 @@ std::shared_ptr<Backend> open(const OpenRequest& request, std::shared_ptr<Workgr
     if (!header->password.empty() &&
         request.props.databasePassword.value_or(std::string()) != header->password)
         raise(Err::BadDatabasePassword);
-    if (request.mode == ConnectMode::ReadWrite) raise(Err::ReadOnly);
+    // A file that cannot be changed fails a request to write it at once; the
+    // writer's own checks wait for the first change (FileProvider.h).
+    const bool write = request.mode == ConnectMode::ReadWrite;
+    if (write && !writable(path)) raise(Err::ReadOnly);
     // Access entries matter only to a workgroup's users and groups.
     auto reply = readInChild(path, workgroup ? ReadMode::Database : ReadMode::Schema);
     if (reply.status != ReadStatus::Ok) raise(Err::Damaged);
-    return std::make_shared<MdbBackend>(std::move(reply.snapshot), std::move(workgroup));
+    auto reader = std::make_shared<MdbBackend>(std::move(reply.snapshot), std::move(workgroup));
+    if (!write) return reader;
+    return jet::file::openWritable(request, std::move(reader));
 }
 
 std::shared_ptr<Workgroup> openWorkgroup(const std::string& path) {

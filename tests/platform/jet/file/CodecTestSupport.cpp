@@ -35,6 +35,16 @@ const jet::FieldValue& valueOf(const jet::file::TableDefinition& def,
     throw std::runtime_error("no column " + name);
 }
 
+void saveAs(const jet::file::PageFile& file, const std::string& path) {
+    std::string out;
+    out.reserve(static_cast<size_t>(file.pageCount()) * file.pageSize());
+    for (uint32_t p = 0; p < file.pageCount(); ++p) {
+        const auto page = file.page(p);
+        out.append(reinterpret_cast<const char*>(page->data()), page->size());
+    }
+    testsupport::writeFile(path, out);
+}
+
 std::vector<CatalogEntry> readCatalog(const jet::file::PageFile& file) {
     const auto def = jet::file::TableDefinition::read(file, 2);
     std::vector<CatalogEntry> out;

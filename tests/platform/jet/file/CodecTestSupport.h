@@ -29,6 +29,10 @@ std::vector<CatalogEntry> readCatalog(const jet::file::PageFile& file);
 // The local tables of the catalog (type 1), system tables included.
 std::vector<CatalogEntry> tables(const jet::file::PageFile& file);
 
+// Writes every page of `file` as the writer sees it (overlay included) to a
+// new file at `path`.
+void saveAs(const jet::file::PageFile& file, const std::string& path);
+
 // The value of column `name` in a decoded row of `def`.
 const jet::FieldValue& valueOf(const jet::file::TableDefinition& def,
                                const std::vector<jet::FieldValue>& row, const std::string& name);

@@ -98,3 +98,75 @@ TEST(PropertyBlobFixtures, EveryBlobReencodesAndAgreesWithMdbProp) {
 }
 
 }  // namespace
+
+namespace {
+
+// The blob of testUnicodeCompV2003's table "Table": columns ID and Unicode.
+PropertyBlob tableBlob() {
+    jet::file::PageFile file(testsupport::fixture("jackcess/testUnicodeCompV2003.mdb"));
+    for (const auto& e : codectest::readCatalog(file))
+        if (e.name == "Table" && e.lvProp) return PropertyBlob::decode(bytesOf(*e.lvProp));
+    throw std::runtime_error("no blob for Table");
+}
+
+TEST(PropertyBlobChanges, ReadsAndSetsPropertiesByName) {
+    REQUIRE_FIXTURES();
+    auto blob = tableBlob();
+    ASSERT_TRUE(blob.find("unicode", "unicodecompression"));
+    EXPECT_EQ(blob.find("Unicode", "UnicodeCompression")->boolean(), true);
+    EXPECT_EQ(blob.find("Unicode", "AllowZeroLength")->boolean(), true);
+    EXPECT_EQ(blob.find("ID", "Description"), nullptr);
+    const uint8_t ddl = blob.find("Unicode", "Required")->ddl;
+    blob.setBoolean("Unicode", "Required", true);
+    blob.setText("ID", "Description", "the key");
+    blob.setText("", "Description", "a table");
+    auto again = PropertyBlob::decode(blob.encode());
+    EXPECT_EQ(again.find("Unicode", "Required")->boolean(), true);
+    EXPECT_EQ(again.find("Unicode", "Required")->ddl, ddl);  // kept when not given
+    EXPECT_EQ(again.find("ID", "Description")->text(), "the key");
+    EXPECT_EQ(again.find("ID", "Description")->type, coltype::Text);
+    EXPECT_EQ(again.find("", "Description")->text(), "a table");
+    EXPECT_EQ(again.encode(), blob.encode());
+    // A name the blob did not know joins its list once.
+    const auto names = again.chunks.front().names.size();
+    again.setText("Unicode", "Description", "letters");
+    EXPECT_EQ(again.chunks.front().names.size(), names);
+    EXPECT_TRUE(again.remove("Unicode", "description"));
+    EXPECT_FALSE(again.remove("Unicode", "Description"));
+    EXPECT_EQ(again.find("Unicode", "Description"), nullptr);
+}
+
+TEST(PropertyBlobChanges, ColumnChunksAreAddedRemovedAndRenamed) {
+    REQUIRE_FIXTURES();
+    auto blob = tableBlob();
+    auto& added = blob.addColumn("Extra");
+    EXPECT_EQ(added.target, "Extra");
+    EXPECT_THROW(blob.addColumn("extra"), jet::file::FormatError);
+    blob.setText("Extra", "DefaultValue", "\"x\"", 1);
+    EXPECT_TRUE(blob.renameColumn("Unicode", "Letters"));
+    EXPECT_FALSE(blob.renameColumn("Nothing", "Else"));
+    EXPECT_TRUE(blob.removeColumn("ID"));
+    auto again = PropertyBlob::decode(blob.encode());
+    EXPECT_EQ(again.chunkOf("ID"), nullptr);
+    EXPECT_EQ(again.chunkOf("Unicode"), nullptr);
+    EXPECT_EQ(again.find("Letters", "UnicodeCompression")->boolean(), true);
+    EXPECT_EQ(again.find("Extra", "DefaultValue")->text(), "\"x\"");
+    EXPECT_EQ(again.find("Extra", "DefaultValue")->ddl, 1);
+    EXPECT_EQ(again.find("Extra", "DefaultValue")->type, coltype::Memo);
+    // The table's own chunk is untouched.
+    EXPECT_EQ(again.chunkOf("")->properties.size(), tableBlob().chunkOf("")->properties.size());
+}
+
+TEST(PropertyBlobChanges, ABlobMadeFromNothingHoldsItsProperties) {
+    PropertyBlob blob;
+    blob.setBoolean("Name", "Required", true, 1);
+    blob.setText("", "Description", "made here");
+    auto again = PropertyBlob::decode(blob.encode());
+    ASSERT_EQ(again.chunks.size(), 3u);
+    EXPECT_EQ(again.chunks[0].type, jet::file::kPropertyNamesChunk);
+    EXPECT_EQ(again.chunks[1].type, jet::file::kTablePropertiesChunk);
+    EXPECT_EQ(again.find("name", "required")->boolean(), true);
+    EXPECT_EQ(again.find("", "Description")->text(), "made here");
+}
+
+}  // namespace
