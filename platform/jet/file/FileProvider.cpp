@@ -17,6 +17,7 @@
 #include "jet/file/ReplaceError.h"
 #include "jet/file/SafeReplace.h"
 #include "jet/file/SessionLock.h"
+#include "jet/file/Text.h"
 #include "jet/statement/Dml.h"
 #include "jet/statement/Executor.h"
 #include "jet/statement/Statement.h"
@@ -307,9 +308,9 @@ private:
                 w->state.otherObjectNames.insert(text::fold(c.objectName(r)));
         }
         if (c.relationships.present()) {
-            const size_t name = c.relationships.column("szRelationship");
+            const size_t nameColumn = c.relationships.column("szRelationship");
             for (const auto& r : c.relationships.rows) {
-                const std::string n = asText(r.values[name]);
+                const std::string n = asText(r.values[nameColumn]);
                 if (!w->model.relationshipExists(n))
                     w->state.otherRelationshipNames.insert(text::fold(n));
             }
