@@ -350,10 +350,9 @@ private:
             if (!originalUsed[i]) p.droppedReals.push_back(i);
 
         // Logical indexes: the file's entry where it means the same, else a new one.
-        uint32_t next = 0;
-        for (const auto& li : orig.logicalIndexes) next = std::max(next, li.number + 1);
         std::vector<bool> hadUsed(had.size(), false);
         std::vector<LogicalIndex> logical;
+        std::vector<bool> fresh;
         for (auto& w : wants) {
             size_t r = 0;
             while (!(reals[r].key == w.key && reals[r].flags == w.flags)) ++r;
@@ -369,17 +368,17 @@ private:
             if (!matched) {
                 li = LogicalIndex{};
                 putLe32(li.unknown1.data(), p.def.unknown12);
-                li.number = next++;
                 li.indexType = w.type;
                 li.cascadeUpdates = w.cascadeUpdates;
                 li.cascadeDeletes = w.cascadeDeletes;
-                if (w.referenced) w.name = ".r" + std::string(1, static_cast<char>('A' + li.number));
-                li.name = w.name;
                 if (w.type == idxtype::ForeignKey) li.relatedTableType = w.referenced ? 1 : 2;
+                li.name = w.name;
             }
             li.realIndex = static_cast<uint32_t>(realOf[r]);
             logical.push_back(std::move(li));
+            fresh.push_back(!matched);
         }
+        numberNewEntries(logical, fresh, wants);
         // Access keeps the entries in the order of their names.
         std::vector<size_t> order(logical.size());
         for (size_t i = 0; i < order.size(); ++i) order[i] = i;
@@ -392,6 +391,51 @@ private:
         for (size_t i : order) {
             p.def.logicalIndexes.push_back(logical[i]);
             p.wants.push_back(wants[i]);
+        }
+    }
+
+    // Numbers for the new entries. Jet numbers a table's logical indexes in the
+    // order they are made and never reuses a number; libmdb, one of the
+    // readers that judge what is written, finds a real index's columns only
+    // through the entry (not a relationship's) numbered as the real index. So
+    // a new entry takes its real index's number when it can, a relationship's
+    // entry holding that number moves to the next free one (its partner
+    // follows, linkRelationships), and every other new entry takes the next
+    // free number.
+    static void numberNewEntries(std::vector<LogicalIndex>& logical, const std::vector<bool>& fresh,
+                                 std::vector<Want>& wants) {
+        std::set<uint32_t> used;
+        for (size_t i = 0; i < logical.size(); ++i)
+            if (!fresh[i]) used.insert(logical[i].number);
+        const auto nextFree = [&]() {
+            uint32_t n = used.empty() ? 0 : *used.rbegin() + 1;
+            used.insert(n);
+            return n;
+        };
+        std::vector<bool> numbered(logical.size(), false);
+        for (size_t i = 0; i < logical.size(); ++i) numbered[i] = !fresh[i];
+        for (size_t i = 0; i < logical.size(); ++i) {
+            if (!fresh[i] || logical[i].indexType == idxtype::ForeignKey) continue;
+            const uint32_t wanted = logical[i].realIndex;
+            bool claimedByPlain = false;
+            for (size_t j = 0; j < logical.size(); ++j)
+                if (j != i && numbered[j] && logical[j].number == wanted &&
+                    logical[j].indexType != idxtype::ForeignKey)
+                    claimedByPlain = true;
+            if (claimedByPlain) continue;
+            for (size_t j = 0; j < logical.size(); ++j)
+                if (j != i && numbered[j] && logical[j].number == wanted) numbered[j] = false;
+            logical[i].number = wanted;
+            used.insert(wanted);
+            numbered[i] = true;
+        }
+        for (size_t i = 0; i < logical.size(); ++i) {
+            if (!numbered[i]) logical[i].number = nextFree();
+            // Jet names the entry on the table referred to after its number.
+            if (fresh[i] && wants[i].referenced) {
+                wants[i].name = ".r" + std::string(1, static_cast<char>('A' + logical[i].number % 26));
+                logical[i].name = wants[i].name;
+            }
         }
     }
 
