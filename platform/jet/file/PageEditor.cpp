@@ -179,7 +179,8 @@ void RowEditor::update(uint32_t rowId, Bytes bytes) {
         if (at.row >= pages_.peek(at.page).rows.size())
             throw FormatError("an overflow pointer names no row", page);
         if (replace(at.page, at.row, bytes)) return;
-        pages_.rows(at.page).rows[at.row].bytes.clear();
+        // The row's old place empties, as Jet leaves a deleted row.
+        pages_.rows(at.page).rows[at.row] = PageRow{{}, kRowDeletedFlag | kRowOverflowFlag};
         const RowPointer moved = place(std::move(bytes), kRowDeletedFlag, at.page);
         pages_.rows(page).rows[number].bytes = pointerBytes(moved);
         return;
@@ -200,7 +201,15 @@ void RowEditor::remove(uint32_t rowId) {
     auto& rows = pages_.rows(page).rows;
     if (number >= rows.size() || (rows[number].flags & kRowDeletedFlag))
         throw FormatError("no live row " + std::to_string(number), page);
-    rows[number].flags = kRowDeletedFlag;
+    // As Jet deletes a row: both flags, no bytes (libmdb skips a row by the
+    // overflow flag or by its length; a row flagged deleted alone is an
+    // overflow row's data, which a scan reads where it lies).
+    if (rows[number].flags & kRowOverflowFlag) {
+        const RowPointer at = readRowPointer(rows[number].bytes);
+        auto& target = pages_.rows(at.page).rows;
+        if (at.row < target.size()) target[at.row] = PageRow{{}, kRowDeletedFlag | kRowOverflowFlag};
+    }
+    pages_.rows(page).rows[number] = PageRow{{}, kRowDeletedFlag | kRowOverflowFlag};
 }
 
 uint32_t RowEditor::insert(Bytes bytes) { return place(std::move(bytes), 0).rowId(); }

@@ -75,7 +75,9 @@ private:
 };
 
 // One table's rows: inserted, replaced or deleted by row id, keeping the ids
-// of every other row. The table's owned and free-space maps take the pages
+// of every other row. Slots carry Jet's flags: 0x4000 alone, the slot holds a
+// pointer to the row's data; 0x8000 alone, the row is data another slot points
+// to; both, with no bytes, a deleted row. The table's owned and free-space maps take the pages
 // it adds.
 class RowEditor {
 public:

@@ -655,6 +655,7 @@ private:
                 std::sort(all.begin(), all.end());
                 w_.pages_.writeUsageMap(where, all);
             }
+            if (!removed_.empty()) compact();
             if (!removed_.empty() || !inserted_.empty()) {
                 def_.rowCount = static_cast<uint32_t>(static_cast<int64_t>(def_.rowCount) +
                                                       static_cast<int64_t>(inserted_.size()) -
@@ -668,6 +669,37 @@ private:
         }
 
     private:
+        // Jet leaves a deleted row's slot in place; libmdb counts slots against
+        // the table's row count when it lists relationships, and would miss
+        // the rows after a hole. Since every index of a system table is built
+        // again here, a hole this edit made takes the page's last row instead,
+        // unless that row is part of an overflow (other pages point to it).
+        void compact() {
+            std::map<uint32_t, std::vector<uint8_t>> holes;
+            for (uint32_t id : removed_) holes[id >> 8].push_back(static_cast<uint8_t>(id & 0xFF));
+            for (auto& [page, list] : holes) {
+                std::sort(list.begin(), list.end());
+                auto& rows = w_.pages_.rows(page).rows;
+                const auto isHole = [&](size_t i) {
+                    return std::binary_search(list.begin(), list.end(), static_cast<uint8_t>(i));
+                };
+                for (uint8_t h : list) {
+                    while (rows.size() > h + 1u && isHole(rows.size() - 1)) rows.pop_back();
+                    if (rows.size() <= h + 1u) {
+                        if (rows.size() == h + 1u) rows.pop_back();
+                        continue;
+                    }
+                    const size_t last = rows.size() - 1;
+                    if (rows[last].flags != 0) break;
+                    rows[h] = std::move(rows[last]);
+                    rows.pop_back();
+                    moved_[page << 8 | static_cast<uint32_t>(last)] = page << 8 | h;
+                }
+            }
+            for (auto& [id, values] : inserted_)
+                if (auto it = moved_.find(id); it != moved_.end()) id = it->second;
+        }
+
         void rebuild(RealIndex& ri) {
             const PageFile& file = w_.file_;
             const auto tree = walkIndex(
@@ -677,8 +709,16 @@ private:
                 },
                 ri.firstPage);
             std::vector<IndexEntry> entries;
-            for (const auto& e : tree.entries)
-                if (!removed_.count(e.dataPage << 8 | e.dataRow)) entries.push_back(e);
+            for (const auto& e : tree.entries) {
+                const uint32_t id = e.dataPage << 8 | e.dataRow;
+                if (removed_.count(id)) continue;
+                IndexEntry kept = e;
+                if (auto it = moved_.find(id); it != moved_.end()) {
+                    kept.dataPage = it->second >> 8;
+                    kept.dataRow = static_cast<uint8_t>(it->second & 0xFF);
+                }
+                entries.push_back(std::move(kept));
+            }
             const auto columns = keyColumnsOf(def_, ri);
             std::vector<size_t> at;
             for (const auto& ic : ri.keyColumns()) at.push_back(positionOf(def_, ic.number));
@@ -710,6 +750,7 @@ private:
         RowEditor editor_;
         LongValueWriter longValues_;
         std::set<uint32_t> removed_;
+        std::map<uint32_t, uint32_t> moved_;  // row ids compact() changed
         std::vector<std::pair<uint32_t, RowValues>> inserted_;
         bool changed_ = false;
     };
