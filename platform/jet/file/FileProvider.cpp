@@ -122,12 +122,21 @@ public:
         if (position < 0 || position >= prop::Count) raise(Err::ItemNotFound);
         engage();
         const std::string propName(kColumnPropertyNames[static_cast<size_t>(position)]);
+        bool changed = false;
         allOrNothing([&](FileStorage& storage) {
             statement::TableDef* t = w_->model.table(table);
             if (!t) raise(Err::TableNotFound, {table});
             statement::ColumnDef* c = t->column(column);
             if (!c) raise(Err::FieldNotFound, {column, t->name});
             TableState& s = storage.stateOf(*t);
+            const bool wasChanged = s.propsChanged;
+            const auto asInt = [&](const std::string& name) {
+                try {
+                    return toInt32(value);
+                } catch (const Error&) {
+                    raise(Err::PropertyValueInvalid, {toText(value), name});
+                }
+            };
             const auto asBool = [&]() {
                 try {
                     return toBool(value);
@@ -139,6 +148,7 @@ public:
                 const std::string v = toText(value);
                 if (v == field) return;
                 field = v;
+                changed = true;
                 if (!s.props) s.props.emplace();
                 if (v.empty())
                     s.props->remove(c->name, name);
@@ -149,6 +159,7 @@ public:
             const auto setBool = [&](bool& field, const char* name, bool v) {
                 if (v == field) return;
                 field = v;
+                changed = true;
                 if (!s.props) s.props.emplace();
                 s.props->setBoolean(c->name, name, v, 1);
                 s.propsChanged = true;
@@ -176,12 +187,32 @@ public:
                     setBool(c->required, "Required", required);
                     break;
                 }
-                default:
+                case prop::Seed: {
+                    if (!c->autoIncrement) raise(Err::PropertyReadOnly, {propName});
+                    const int32_t v = asInt(propName);
+                    if (v == c->seed) break;
+                    // As in Jet, the next new row takes the seed.
+                    storage.setCounter(*t, *c, v);
+                    c->seed = v;
+                    changed = true;
+                    break;
+                }
+                case prop::Increment:
+                    if (!c->autoIncrement) raise(Err::PropertyReadOnly, {propName});
+                    if (asInt(propName) != 1)
+                        raise(Err::NotWrittenYet, {"A counter whose increment is not 1"});
+                    break;
+                case prop::CompressedUnicode:
+                case prop::Hyperlink:
                     raise(Err::NotWrittenYet, {"The column property '" + propName + "'"});
+                default:
+                    raise(Err::PropertyReadOnly, {propName});
             }
-            if (s.propsChanged) w_->state.changedAnything = true;
+            changed = changed || s.propsChanged != wasChanged;
+            if (changed) w_->state.changedAnything = true;
             return 0;
-        });
+        }, false);
+        if (changed) patchCached(table, column);
     }
 
     [[nodiscard]] int32_t getPermissions(PrincipalKind kind, std::string_view principal,
@@ -351,14 +382,31 @@ private:
         }
     }
 
+    // A script sets its columns' properties one by one and reads the catalog
+    // between them: the column is brought up to date in the snapshot while
+    // nobody else holds it, instead of the snapshot being made anew each time.
+    void patchCached(std::string_view table, std::string_view column) {
+        const statement::TableDef* t = w_->model.table(table);
+        const statement::ColumnDef* c = t ? t->column(column) : nullptr;
+        if (c && cached_ && cached_.use_count() == 1)
+            for (auto& td : cached_->tables)
+                if (td.type == "TABLE" && text::equalNoCase(td.name, t->name))
+                    for (auto& cd : td.columns)
+                        if (text::equalNoCase(cd.name, c->name)) {
+                            cd = statement::columnData(*c);
+                            return;
+                        }
+        ++generation_;
+    }
+
     template <class F>
-    int32_t allOrNothing(F&& body) {
+    int32_t allOrNothing(F&& body, bool catalogChanges = true) {
         statement::Model model = w_->model;
         FileState state = w_->state;
         try {
             FileStorage storage(w_->state, w_->file);
             const int32_t result = body(storage);
-            ++generation_;
+            if (catalogChanges) ++generation_;
             return result;
         } catch (const FormatError& e) {
             w_->model = std::move(model);
@@ -434,7 +482,7 @@ private:
     std::optional<Error> refusal_;
     bool closed_ = false;
     uint64_t generation_ = 0;
-    std::shared_ptr<const CatalogData> cached_;
+    std::shared_ptr<CatalogData> cached_;
     std::shared_ptr<const CatalogData> cachedBase_;
     uint64_t cachedGeneration_ = 0;
     std::string report_;
