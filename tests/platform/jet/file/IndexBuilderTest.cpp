@@ -228,11 +228,19 @@ TEST(IndexBuilder, ReadsTheRulesFromTheFlags) {
     EXPECT_FALSE(none.unique || none.ignoreNulls || none.required);
 }
 
-TEST(IndexBuilder, KeepsOnlyNullsOfAMultiColumnIndexWhollyNull) {
-    std::vector<IndexRow> rows = {{7, 0, {FieldValue{}, FieldValue{}}},
-                                  {7, 1, {FieldValue{}, int32_t{1}}}};
+TEST(IndexBuilder, TreatsNullsOfAMultiColumnIndexByColumn) {
+    // Ignoring nulls leaves out only rows null in every key column; a unique
+    // index lets rows with a null in any key column share their key.
+    const std::vector<IndexRow> rows = {{7, 0, {FieldValue{}, FieldValue{}}},
+                                        {7, 1, {FieldValue{}, int32_t{1}}},
+                                        {7, 2, {FieldValue{}, int32_t{1}}},
+                                        {7, 3, {int32_t{2}, int32_t{1}}}};
     const std::vector<KeyColumn> columns = {{jettype::Integer}, {jettype::Integer}};
-    EXPECT_EQ(IndexBuilder::entries(columns, rows, IndexRules{false, true, false}).size(), 1u);
+    EXPECT_EQ(IndexBuilder::entries(columns, rows, IndexRules{true, true, false}).size(), 3u);
+    std::vector<IndexRow> twice = rows;
+    twice.push_back({7, 4, {int32_t{2}, int32_t{1}}});
+    EXPECT_THROW((void)IndexBuilder::entries(columns, twice, IndexRules{true, false, false}),
+                 KeyViolation);
 }
 
 // Access's own indexes rebuilt from their entries, on the pages Access used
