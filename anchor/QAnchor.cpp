@@ -105,6 +105,10 @@ void QAnchor::ReadProperties(host::PropertyBag& bag) {
     anchorList_ = asString(bag.ReadProperty("Anchor", std::string()));
     firstHeight_ = asSingle(bag.ReadProperty("FirstHeight", 0.0f));
     firstWidth_ = asSingle(bag.ReadProperty("FirstWidth", 0.0f));
+    // Until the first show the controls stand as designed: a control recorded
+    // before then (AnchorControl) is recorded against the design size.
+    formHeight_ = static_cast<float>(host::roundHalfEven(firstHeight_));
+    formWidth_ = static_cast<float>(host::roundHalfEven(firstWidth_));
     formHwnd_ = host::formWindow(site_);
     attach();
 }
@@ -199,6 +203,17 @@ void QAnchor::setAnchorit(const std::string& value) {
     if (site_.UserMode()) return;
     anchorList_ = value;
     site_.PropertyChanged("Anchorit");
+    // The records take the new flags at once: the design-time sync of the
+    // next size change rebuilds the text from them. Each control is recorded
+    // afresh where it stands.
+    ParseAnchorList();
+}
+
+void QAnchor::setSavedAnchorList(std::string text) {
+    anchorList_ = std::move(text);
+    // Once parsed, the records are what lays the form out (and, in the
+    // designer, what the text is rebuilt from): a new list replaces them.
+    if (recordsDimensioned_) ParseAnchorList();
 }
 
 void QAnchor::ContainerResized() {

@@ -55,7 +55,8 @@ public:
     // client size as the design size, attach, and the first-time set-up at once.
     void InitProperties();
     // A control loaded with its form: the saved values straight into the fields,
-    // then attach. Attach errors (host::Error) reach the caller.
+    // the design size as the form's size held until the first layout pass, then
+    // attach. Attach errors (host::Error) reach the caller.
     void ReadProperties(host::PropertyBag& bag);
     void WriteProperties(host::PropertyBag& bag) const;
     // Detaches from the form's window; never raises.
@@ -79,14 +80,16 @@ public:
     void setMinFormWidth(std::int32_t value);
     [[nodiscard]] std::int32_t MaxFormWidth() const { return maxFormWidth_; }
     void setMaxFormWidth(std::int32_t value);
-    // The saved anchor list set as a form's saved data sets it (no change report).
-    void setSavedAnchorList(std::string text) { anchorList_ = std::move(text); }
+    // The saved anchor list set as a form's saved data sets it (no change
+    // report); once the records are made, they are made afresh from it.
+    void setSavedAnchorList(std::string text);
     // The property browser's entry for the property page: reads "", takes nothing.
     [[nodiscard]] std::string Anchor() const { return {}; }
     void setAnchor(const std::string& /*value*/) {}
     // The property page's channel: at design time the anchor list brought in
-    // step with the form's controls (or a default list when it is empty); at
-    // run time "" and writes are ignored.
+    // step with the form's controls (or a default list when it is empty), and
+    // a list written is parsed into the records at once; at run time "" and
+    // writes are ignored.
     [[nodiscard]] std::string Anchorit();
     void setAnchorit(const std::string& value);
     // Sets (or adds) the control's record, records it and lays the form out.

@@ -5,6 +5,7 @@
 
 #include "detail/MFunctions.h"
 #include "text/CaseFold.h"
+#include "ui/grid/TreeKeys.h"
 
 namespace detail {
 
@@ -320,6 +321,24 @@ bool DetailView::DblClick(int32_t row, int32_t column) {
     const int32_t glyph = g.CellExtraIcon(row, column);
     if (glyph != icon::Collapsed && glyph != icon::Expanded) return false;
     return toggle(row);
+}
+
+void DetailView::KeyDown(int& keyCode, int shift) {
+    grid::GridModel& g = tree_.grid();
+    const grid::TreeShape shape{col::Level, col::Object, icon::Collapsed, icon::Expanded};
+    const grid::TreeMove move = grid::treeKeyMove(g, shape, g.SelectedRow(), keyCode, shift);
+    switch (move.kind) {
+        case grid::TreeMove::Kind::Toggle:
+            keyCode = 0;
+            toggle(move.row);
+            return;
+        case grid::TreeMove::Kind::Select:
+            keyCode = 0;
+            g.SelectedRow(move.row);
+            return;
+        case grid::TreeMove::Kind::None:
+            return;
+    }
 }
 
 }  // namespace detail

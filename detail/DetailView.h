@@ -70,6 +70,11 @@ public:
     // A double click on a cell holding a glyph toggles its node, unless the
     // first press of the same double click toggled it already.
     bool DblClick(int32_t row, int32_t column);
+    // A key on the grid's current row (its selected row): Right and + open a
+    // collapsed node, Left and - close an expanded one, Right goes on to an
+    // open node's first child and Left back to a row's parent. A key used
+    // sets `keyCode` to 0; the grid does what it does with any other.
+    void KeyDown(int& keyCode, int shift);
 
 private:
     void showTable(const engine::TTable& table, DetailHead& head);

@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QFont>
+#include <QKeyEvent>
 #include <QPalette>
 
 #include "detail/DetailReport.h"
@@ -93,6 +94,7 @@ FrmDetail::FrmDetail(const WizardOptions& options, ui::Services& services, QWidg
     DGrid->DblClick.connect([this](int32_t row, int32_t column) { DGrid_DblClick(row, column); });
     DGrid->MouseDown.connect(
         [this](int button, int shift, float x, float y) { DGrid_MouseDown(button, shift, x, y); });
+    DGrid->KeyDown.connect([this](int& code, int shift) { DGrid_KeyDown(code, shift); });
 
     // Every control at its designed place: the resizer takes these places,
     // at the design size, as the ones it scales from.
@@ -161,6 +163,14 @@ void FrmDetail::ShowDetails(int32_t DType, int32_t Index) {
 
 void FrmDetail::CmdClose_Click() { close(); }
 
+void FrmDetail::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        CmdClose_Click();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
 void FrmDetail::CmdExpand_Click() { view_.tree().ExpandAll(); }
 
 void FrmDetail::CmdCollapse_Click() { view_.tree().CollapseAll(); }
@@ -182,6 +192,8 @@ void FrmDetail::DGrid_DblClick(int32_t Row, int32_t Col) { view_.DblClick(Row, C
 void FrmDetail::DGrid_MouseDown(int Button, int Shift, float x, float y) {
     view_.MouseDown(Button, Shift, x, y, DGrid->scroll());
 }
+
+void FrmDetail::DGrid_KeyDown(int& KeyCode, int Shift) { view_.KeyDown(KeyCode, Shift); }
 
 // --- layout
 

@@ -81,6 +81,11 @@ public:
     void CmdPrint_Click();
     void DGrid_DblClick(int32_t Row, int32_t Col);
     void DGrid_MouseDown(int Button, int Shift, float x, float y);
+    void DGrid_KeyDown(int& KeyCode, int Shift);
+
+protected:
+    // Escape closes the window, as its Close button does.
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void Form_Load();

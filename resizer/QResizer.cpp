@@ -8,6 +8,7 @@
 #include "host/Error.h"
 #include "host/FormLimits.h"
 #include "host/Scale.h"
+#include "host/TabRows.h"
 
 namespace resizer {
 
@@ -127,6 +128,10 @@ void QResizer::ReadProperties(host::PropertyBag& bag) {
     firstWidth_ = asLong(bag.ReadProperty("FirstWidth", std::int32_t{0}));
     workAtDesignTime_ = asBool(bag.ReadProperty("WorkAtDesignTime", false));
     smartDetect_ = asBool(bag.ReadProperty("SmartDetect", false));
+    // Until the first show the controls stand as designed: a recording before
+    // then (ContainerResized) is taken against the design size.
+    currentClientHeight_ = firstHeight_;
+    currentClientWidth_ = firstWidth_;
     formHwnd_ = host::formWindow(site_);
     attach();
 }
@@ -653,13 +658,14 @@ bool QResizer::ComputeTabbedGeometry(const ResizeType& r) {
             if (const auto mode = outer->ScaleMode()) scale = *mode;
         if (!strip) return false;
 
-        // Rows: the quotient rounded, halves to even (no rounding up).
+        // Rows as the strip draws them: a part-full last row is a row too, so
+        // that the controls stay below every row of tabs.
         auto rowCount = [&]() -> std::int64_t {
             const auto tabs = strip->Tabs();
             const auto perRow = strip->TabsPerRow();
-            if (!tabs || !perRow || *perRow == 0) throw host::Error(host::err::InvalidCall);
-            return static_cast<std::int64_t>(
-                host::roundHalfEven(static_cast<double>(*tabs) / *perRow));
+            const auto rows = tabs && perRow ? host::tabRows(*tabs, *perRow) : std::nullopt;
+            if (!rows) throw host::Error(host::err::InvalidCall);
+            return *rows;
         };
         const std::int64_t rows = rowCount();
         const std::int64_t extraRows = rowCount() - 1;

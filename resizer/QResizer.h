@@ -69,7 +69,8 @@ public:
     // message. Attach errors (host::Error) reach the caller.
     void InitProperties();
     // A control loaded with its form: the saved values straight into the
-    // fields (no rule applies), then attach.
+    // fields (no rule applies), the design size as the form's size taken
+    // until the first pass measures it, then attach.
     void ReadProperties(host::PropertyBag& bag);
     void WriteProperties(host::PropertyBag& bag) const;
     // Detaches from the form's window; never raises.

@@ -46,9 +46,37 @@ void applyPermission(const jet::Catalog& catalog, const std::string& line, size_
 }  // namespace
 
 bool CScriptRunner::RunScript() {
-    // Declared in this order so that, on a failure, the catalog and the command
-    // go before the connection; the connection closes itself when destroyed.
+    closeFailure_.clear();
+    closeReport_.clear();
     jet::Connection connection;
+    connection.Mode(jet::ConnectMode::ReadWrite);
+    connection.Open(connectionString_, {}, {}, -1);
+    bool result = false;
+    try {
+        result = runLines(connection);
+    } catch (...) {
+        // What ran before the failure is written all the same; the failure
+        // that ended the run is the one the caller hears of.
+        (void)close(connection);
+        throw;
+    }
+    return close(connection) && result;
+}
+
+bool CScriptRunner::close(jet::Connection& connection) {
+    try {
+        connection.Close();
+    } catch (const jet::Error& e) {
+        closeFailure_ = e.description();
+        return false;
+    }
+    closeReport_ = connection.CloseReport();
+    return true;
+}
+
+bool CScriptRunner::runLines(jet::Connection& connection) {
+    // Declared in this order so that, on a failure, the catalog goes before
+    // the command; both go before the caller closes the connection.
     std::optional<jet::Command> command;
     std::optional<jet::Catalog> catalog(std::in_place);
 
@@ -56,8 +84,6 @@ bool CScriptRunner::RunScript() {
     size_t firstTextLine = 0;  // of the gathered text's first non-blank line; 0: none
     bool columns = false, users = false, groups = false;
 
-    connection.Mode(jet::ConnectMode::ReadWrite);
-    connection.Open(connectionString_, {}, {}, -1);
     command.emplace();
     command->ActiveConnection(connection);
     catalog->ActiveConnection(connection);
@@ -136,17 +162,6 @@ bool CScriptRunner::RunScript() {
                          " of the script file: the statement text from this line to the end "
                          "of the file has no RUN line after it and was not run.");
 
-    command.reset();
-    catalog.reset();
-    if (declined) {
-        // The user already chose to stop; a failure to close changes nothing.
-        try {
-            connection.Close();
-        } catch (const jet::Error&) {
-        }
-    } else {
-        connection.Close();
-    }
     return result;
 }
 

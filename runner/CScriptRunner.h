@@ -7,6 +7,10 @@
 #include <cstdint>
 #include <string>
 
+namespace jet {
+class Connection;
+}
+
 namespace runner {
 
 // What the runner tells its owner during a run; both run synchronously, inside
@@ -38,20 +42,41 @@ public:
     void Events(ScriptRunnerEvents* events) { events_ = events; }
 
     // Runs the whole file. True: the end of the file was reached (every failed
-    // statement on the way was let pass by OnError). False: OnError left
-    // Continue false and the run stopped at that statement. Non-blank statement
-    // text after the last RUN line fails like a statement (kErrTextAfterLastRun,
-    // naming its first line) once the end of the file is reached. Throws jet::Error
-    // when the database does not open, a block line is refused or closing fails
-    // after the end of the file; RunnerError when the script file cannot be
-    // read or a block line holds a field that is not a whole number. On every
-    // exit the file, catalog, command and connection are released.
+    // statement on the way was let pass by OnError) and the database was
+    // closed. False: OnError left Continue false and the run stopped at that
+    // statement, or closing the database failed (CloseFailure). Non-blank
+    // statement text after the last RUN line fails like a statement
+    // (kErrTextAfterLastRun, naming its first line) once the end of the file is
+    // reached. Throws jet::Error when the database does not open or a block
+    // line is refused; RunnerError when the script file cannot be read or a
+    // block line holds a field that is not a whole number.
+    // Once the database is open, every way out closes it explicitly (after the
+    // catalog and the command are released), so that a provider that writes
+    // its changes at the end of the session writes what ran; a failed close
+    // never passes for success, not even after the user declined.
     [[nodiscard]] bool RunScript();
 
+    // What the last run's close left: the description of its failure (the
+    // database was not changed, and why), or, after a close that succeeded,
+    // what the user should know (where the earlier version of a changed
+    // database is kept). Both empty before the close and when there is
+    // nothing to say.
+    [[nodiscard]] const std::string& CloseFailure() const { return closeFailure_; }
+    [[nodiscard]] const std::string& CloseReport() const { return closeReport_; }
+
 private:
+    // The lines of the file, on an open connection; the command and catalog
+    // are its own and gone when it returns or throws.
+    [[nodiscard]] bool runLines(jet::Connection& connection);
+    // Closes the connection, keeping the failure or the report. False when
+    // the close failed.
+    bool close(jet::Connection& connection);
+
     std::string connectionString_;
     std::string scriptFile_;
     ScriptRunnerEvents* events_ = nullptr;
+    std::string closeFailure_;
+    std::string closeReport_;
 };
 
 }  // namespace runner

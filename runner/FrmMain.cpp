@@ -42,6 +42,13 @@ struct Place {
 QString fromUtf8(const std::string& s) { return QString::fromStdString(s); }
 std::string toUtf8(const QString& s) { return s.toStdString(); }
 
+// `text` followed by each non-empty line of `lines`, after an empty line.
+QString withLines(QString text, std::initializer_list<std::string> lines) {
+    for (const std::string& line : lines)
+        if (!line.empty()) text += u"\r\n\r\n"_s + fromUtf8(line);
+    return text;
+}
+
 }  // namespace
 
 FrmMain::FrmMain(ui::Services& services, QWidget* parent) : QWidget(parent), services_(services) {
@@ -225,9 +232,12 @@ void FrmMain::CmdRun_Click() {
         test.Mode(jet::ConnectMode::ReadWrite);
         test.Open(connection, {}, {}, -1);
         test.Close();
-    } catch (const std::exception&) {
+    } catch (const std::exception& e) {
+        // The data-access layer's own words tell a missing file from a wrong
+        // password or a database that cannot be changed.
         services_.MsgBox(
-            u"Can't connect to the database.Please check your settings and try again!"_s,
+            withLines(u"Can't connect to the database.Please check your settings and try again!"_s,
+                      {e.what()}),
             ui::Buttons::OkOnly, ui::Icon::Critical, u"Connection error!"_s);
         return;
     }
@@ -245,21 +255,26 @@ void FrmMain::CmdRun_Click() {
     } idle{*this};
     running_ = true;
     bool succeeded = false;
+    std::string failure;  // what ended the run, when it failed with an error
     {
         const ui::BusyPointer busy(services_);
         CmdRun->setEnabled(false);
         services_.DoEvents();
         try {
             succeeded = SRun.RunScript();
-        } catch (const std::exception&) {
+        } catch (const std::exception& e) {
             succeeded = false;
+            failure = e.what();
         }
     }
+    // Under the result: why the run failed, that the database was not
+    // changed when its close failed, and where its earlier version is kept.
+    const QString more = withLines({}, {failure, SRun.CloseFailure(), SRun.CloseReport()});
     if (succeeded)
-        services_.MsgBox(u"Script has been run succesfully!"_s, ui::Buttons::OkOnly,
+        services_.MsgBox(u"Script has been run succesfully!"_s + more, ui::Buttons::OkOnly,
                          ui::Icon::Information);
     else
-        services_.MsgBox(u"Script has been run unsuccesfully!"_s, ui::Buttons::OkOnly,
+        services_.MsgBox(u"Script has been run unsuccesfully!"_s + more, ui::Buttons::OkOnly,
                          ui::Icon::Exclamation);
 }
 

@@ -24,6 +24,15 @@ struct TScript {
     // written safely (a type without Jet SQL text, a value the file format
     // cannot carry), for the caller to show beside the script.
     std::vector<std::string> Report;
+    // What the script options leave as it stands on the target, so that a
+    // comparison after the run still finds it, for the caller to tell:
+    // selected objects found only on the target, kept while
+    // DropOppositeObjects is off;
+    int32_t KeptTargetOnly = 0;
+    // and columns of changed tables that are AutoIncrement on the generating
+    // side and would be added, renamed or altered, skipped while
+    // SkipAutoIncrementColumns is on.
+    int32_t SkippedAutoIncrement = 0;
 };
 
 enum ScriptDirection : int32_t {

@@ -158,6 +158,7 @@ TScript ScriptGenerator::GenerateScript(ScriptDirection direction) {
             "(destination to source), not " +
             std::to_string(static_cast<int32_t>(direction)));
     report_.clear();
+    skippedAutoIncrement_ = 0;
     droppedTables_.clear();
     leftOutTables_.clear();
     missingColumns_.clear();
@@ -194,7 +195,24 @@ TScript ScriptGenerator::GenerateScript(ScriptDirection direction) {
         for (int32_t i = 1; i <= r_.Users.UBound(); ++i)
             if (r_.Users[i].Selected) append(out, ScriptObject(okUser, i, d, 0));
     out.Report = report_;
+    out.SkippedAutoIncrement = skippedAutoIncrement_;
+    if (!o_.DropOppositeObjects) out.KeptTargetOnly = keptTargetOnly(d);
     return out;
+}
+
+int32_t ScriptGenerator::keptTargetOnly(int32_t direction) const {
+    const int32_t kept = targetOnly(direction);
+    int32_t n = 0;
+    auto count = [&](bool included, const auto& elements) {
+        if (!included) return;
+        for (const auto& e : elements) n += e.Selected && e.Action == kept ? 1 : 0;
+    };
+    count(o_.IncludeTables, r_.Tables);
+    count(o_.IncludeViews, r_.Views);
+    count(o_.IncludeProcedures, r_.Procedures);
+    count(o_.IncludeUsers, r_.Users);
+    count(o_.IncludeGroups, r_.Groups);
+    return n;
 }
 
 bool ScriptGenerator::keepsTargetDefinition(const TTable& t, int32_t direction) const {
@@ -605,6 +623,14 @@ void ScriptGenerator::scriptAlterTable(const TTable& t, int32_t d, TScript& out)
         const std::string& oldName = d == 0 ? c.DestinationName : c.Name;
         // Whether the column stands on the target under its line name afterwards.
         bool present = true;
+        const TColumnProps& s = c.Source;
+        const TColumnProps& e = c.Destination;
+        const bool autoIncrementCounts = c.Action == acDifferent || c.Action == generating;
+        const bool differs = (autoIncrementCounts && s.AutoIncrement != e.AutoIncrement) ||
+                             s.Type != e.Type || s.DefinedSize != e.DefinedSize ||
+                             s.Increment != e.Increment || s.NumericScale != e.NumericScale ||
+                             s.Precision != e.Precision || s.NotNull != e.NotNull ||
+                             s.Seed != e.Seed || s.Compressed != e.Compressed;
 
         if (o_.SkipAutoIncrementColumns && g.AutoIncrement) {
             // Not added: indexes and keys on it must not be written either.
@@ -612,6 +638,9 @@ void ScriptGenerator::scriptAlterTable(const TTable& t, int32_t d, TScript& out)
                 noteMissingColumn(t.Name, newName);
                 present = false;
             }
+            // Counted where a statement would have been written: the
+            // difference stays.
+            if (c.Action == generating || rename || (paired && differs)) ++skippedAutoIncrement_;
         } else if (rename) {
             const std::string type = typeText(g);
             if (type.empty()) {
@@ -632,14 +661,6 @@ void ScriptGenerator::scriptAlterTable(const TTable& t, int32_t d, TScript& out)
                 droppedColumns_.insert(&c);  // under its old name
             }
         } else {
-            const TColumnProps& s = c.Source;
-            const TColumnProps& e = c.Destination;
-            const bool autoIncrementCounts = c.Action == acDifferent || c.Action == generating;
-            const bool differs = (autoIncrementCounts && s.AutoIncrement != e.AutoIncrement) ||
-                                 s.Type != e.Type || s.DefinedSize != e.DefinedSize ||
-                                 s.Increment != e.Increment || s.NumericScale != e.NumericScale ||
-                                 s.Precision != e.Precision || s.NotNull != e.NotNull ||
-                                 s.Seed != e.Seed || s.Compressed != e.Compressed;
             if (differs && c.Action == target) {
                 out.Statements += alter + " DROP COLUMN " + bracket(c.Name) + ";";
                 out.Statements += kRun;

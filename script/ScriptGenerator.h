@@ -40,7 +40,8 @@ public:
     ScriptGenerator(const engine::TComparisonResult& result, const ScriptOptions& options,
                     bool matchColumnsBox);
 
-    // The whole script, with Report holding what was left out and why.
+    // The whole script, with Report holding what was left out and why, and
+    // the counts of what the options kept as it stands.
     // Throws std::invalid_argument for a direction other than 0 or 1.
     [[nodiscard]] TScript GenerateScript(ScriptDirection direction);
 
@@ -91,6 +92,8 @@ private:
     [[nodiscard]] TScript scriptPrincipal(int32_t kind, int32_t index, int32_t direction);
 
     [[nodiscard]] std::string typeText(const engine::TColumnProps& side) const;
+    // Selected elements of included kinds found only on the target.
+    [[nodiscard]] int32_t keptTargetOnly(int32_t direction) const;
     [[nodiscard]] bool keepsTargetDefinition(const engine::TTable& table, int32_t direction) const;
     // Whether the table's indexes are dropped and written again (one answer
     // for both passes, so that no index is dropped and left out).
@@ -132,6 +135,7 @@ private:
     bool matchColumnsBox_;
 
     std::vector<std::string> report_;
+    int32_t skippedAutoIncrement_ = 0;
     // Tables the script drops, and new tables it leaves out.
     std::unordered_set<const engine::TTable*> droppedTables_;
     std::unordered_set<const engine::TTable*> leftOutTables_;

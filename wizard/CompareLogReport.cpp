@@ -5,7 +5,7 @@
 namespace wizard {
 
 void PrintCompareLog(report::Document& Preview, const std::string& log, const report::Font& font) {
-    PrintTextReport(Preview, kCompareLogTitle, log, font, report::kButtonFace);
+    PrintTextReport(Preview, kCompareLogTitle, log, font);
 }
 
 }  // namespace wizard

@@ -1,8 +1,9 @@
 #pragma once
 // The compare log as a report: a grey centred title, an empty line, then
 // every line of the log wrapped to the page width, each page closed by a
-// "Page n" footer in the button-face colour when the next line might not fit,
-// and the last page after the last line.
+// "Page n" footer in the reports' grey when the next line might not fit, and
+// the last page after the last line. (The button-face colour of the screen
+// came out almost white on paper.)
 #include <string>
 
 #include "report/Document.h"

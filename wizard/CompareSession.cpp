@@ -122,6 +122,10 @@ void CompareSession::CmdCompare_Click(const DatabaseSettings& settings) {
     // Taken after the rules above, which may have replaced the engine once more.
     const std::shared_ptr<engine::CCAccess> engine = access_;
 
+    // Nothing of an earlier run stays on show while this one opens its databases.
+    processLabel_.clear();
+    view_.SetProcessLabel(processLabel_);
+    view_.SetProgressValue(0);
     view_.SetLog(line("Compare process started..."));
     view_.AppendLog(line("Checking database connections..."));
 

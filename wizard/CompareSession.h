@@ -69,7 +69,8 @@ public:
     void InvalidateResults();
 
     // The Compare button: a fresh engine; users and groups switched off unless
-    // both sides name a workgroup; the log started afresh; each side's
+    // both sides name a workgroup; the current-object box emptied, the
+    // progress value set to 0 and the log started afresh; each side's
     // connection string built and tested (a side that does not open is logged
     // and reported, and the request ends); the options and strings handed to
     // the engine; then the comparison, its progress and log, and the success

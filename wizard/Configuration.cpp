@@ -12,8 +12,8 @@
 #include <stdexcept>
 
 #include "ini/AtomicFile.h"
+#include "ini/Profile.h"
 #include "text/TextDecoding.h"
-#include "text/Trim.h"
 #include "wizard/cInifile.h"
 
 namespace wizard {
@@ -137,17 +137,10 @@ private:
     bool ok_ = false;
 };
 
-bool isIniLine(std::string_view line) {
-    const std::string_view s = text::trimWhite(line);
-    if (s.empty() || s.front() == ';' || s.front() == '#') return true;
-    if (s.front() == '[') return s.back() == ']';
-    return s.find('=') != std::string_view::npos && s.front() != '=';
-}
-
 }  // namespace
 
 SaveOutcome SaveConfiguration(const std::string& FileName, const ConfigurationControls& controls) {
-    if (!WritableAsConfiguration(FileName)) return SaveOutcome::NotAConfigurationFile;
+    if (!WritableAsConfiguration(FileName)) return SaveOutcome::NotText;
     const Draft draft(FileName);
     if (!draft.ok()) return SaveOutcome::WriteFailed;
     cInifile ini;
@@ -161,7 +154,10 @@ SaveOutcome SaveConfiguration(const std::string& FileName, const ConfigurationCo
         written = ini.Success();
     };
     write("General", "Version", kConfigurationVersion);
-    for (const FieldKey& f : kFieldKeys) write("Database", f.key, controls.FieldText(f.field));
+    // A text with outer blanks or quotes is quoted once more, so that it reads
+    // back as typed (a password " pw " or "x" with its quotes).
+    for (const FieldKey& f : kFieldKeys)
+        write("Database", f.key, ini::quotedForReading(controls.FieldText(f.field)));
     for (const OptionKey& o : kOptionKeys)
         write("Options", o.key, std::to_string(controls.OptionValue(o.box)));
     const std::optional<std::string> text = written ? readWhole(draft.path()) : std::nullopt;
@@ -230,17 +226,10 @@ bool WritableAsConfiguration(const std::string& path) {
     constexpr std::uintmax_t kLargestConfiguration = 16u << 20;
     const std::uintmax_t size = fs::file_size(path, ec);
     if (ec || size > kLargestConfiguration) return false;
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
-    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad() || bytes.find('\0') != std::string::npos) return false;
-    try {
-        for (const std::string& line : text::splitLines(text::decodeText(bytes)))
-            if (!isIniLine(line)) return false;
-    } catch (const text::DecodeError&) {
-        return false;
-    }
-    return true;
+    // Lines a person added (notes, keys of their own) are kept by the save;
+    // only a file that holds no text at all is refused.
+    const std::optional<std::string> bytes = readWhole(path);
+    return bytes && text::isEightBitText(*bytes);
 }
 
 }  // namespace wizard

@@ -45,9 +45,9 @@ inline constexpr std::string_view kConfigurationVersion = "1.1.0";
 
 enum class SaveOutcome {
     Saved,
-    // The file exists but is no INI text (a database, a script, a folder): it
-    // is left as it was.
-    NotAConfigurationFile,
+    // The file exists but holds no text (a database, a folder): it is left as
+    // it was.
+    NotText,
     // A write failed (a read-only file, a missing folder, a value that cannot
     // be stored such as a line break in a password); keys written before it
     // stay written.
@@ -55,9 +55,10 @@ enum class SaveOutcome {
 };
 
 // Writes the version, the eight texts as they stand (not trimmed, passwords
-// in clear) and the twelve check-box values. Other keys and sections of an
-// existing file are kept. A new file is made readable by its owner only,
-// since it may hold passwords.
+// in clear; a text with outer blanks or quotes inside one more pair of
+// quotes, so that it reads back as typed) and the twelve check-box values. Every other line of an existing
+// file is kept: keys, sections, comments and notes added by hand. A new file
+// is made readable by its owner only, since it may hold passwords.
 [[nodiscard]] SaveOutcome SaveConfiguration(const std::string& FileName,
                                             const ConfigurationControls& controls);
 
@@ -95,8 +96,9 @@ struct LoadResult {
 [[nodiscard]] std::string ConfigurationStatus(const std::string& FileName);
 inline constexpr std::string_view kNoConfigurationStatus = "Configuration file : <None>";
 
-// True when `path` names no file yet, or an existing regular file whose text
-// reads as INI: every line blank, a comment, a "[section]" or a "key=value".
+// True when `path` names no file yet, or an existing regular file of at most
+// 16 MiB that holds text (text::isEightBitText), whatever its lines are: the
+// profile functions keep every line they do not change.
 [[nodiscard]] bool WritableAsConfiguration(const std::string& path);
 
 }  // namespace wizard

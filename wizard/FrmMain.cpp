@@ -28,6 +28,7 @@
 #include "ui/Toolbar.h"
 #include "ui/TreeGrid.h"
 #include "ui/Twips.h"
+#include "ui/WindowOwner.h"
 #include "ui/images/ImageList.h"
 #include "wizard/CompareLogReport.h"
 #include "wizard/DataAccessCheck.h"
@@ -566,8 +567,8 @@ void FrmMain::CmdSave_Click() {
     Dlg.flags = ui::dlg::HideReadOnly;
     Dlg.fileName.clear();
     ApplyLastUsedPath();
-    // Replacing an existing file is asked first.
-    if (const auto chosen = ChooseFileToWrite(context_.services, Dlg)) {
+    // A name typed without an extension gets ".pcf"; replacing a file is asked first.
+    if (const auto chosen = ChooseFileToWrite(context_.services, Dlg, u".pcf"_s)) {
         Dlg.fileName = *chosen;
         SaveConfiguration(utf8(*chosen));
         SaveLastUsedPath();
@@ -579,8 +580,8 @@ void FrmMain::SaveConfiguration(const std::string& FileName) {
         case SaveOutcome::Saved:
             SBar->PanelText(1, qs(ConfigurationStatus(FileName)));
             return;
-        case SaveOutcome::NotAConfigurationFile:
-            context_.services.MsgBox(qs(NotAConfigurationFileText(FileName)), ui::Buttons::OkOnly,
+        case SaveOutcome::NotText:
+            context_.services.MsgBox(qs(NotTextFileText(FileName)), ui::Buttons::OkOnly,
                                      ui::Icon::Critical, qs(kProgramTitle));
             return;
         case SaveOutcome::WriteFailed:
@@ -676,6 +677,10 @@ void FrmMain::CmdCompare_Click() {
 void FrmMain::SetLog(const std::string& text) {
     pendingLog_.clear();
     TxtDetail->Text(qs(text));
+    // A request starts: what it emptied shows at once, and stays on show
+    // while the databases are opened (nothing yields until they are).
+    flushCompareView();
+    if (Page[3]->isVisible()) Page[3]->repaint();
 }
 
 void FrmMain::AppendLog(const std::string& text) { pendingLog_ += qs(text); }
@@ -750,7 +755,10 @@ bool FrmMain::refusedWhileComparing() {
 
 void FrmMain::ShowScript(const ScriptWindowText& script) {
     if (refusedWhileComparing()) return;
-    if (!script_) script_ = new FrmScript(context_.services);
+    if (!script_) {
+        script_ = new FrmScript(context_.services);
+        ui::openOver(*script_, *this);
+    }
     script_->Preview = &MyPreview();
     script_->ShowScript(script);
 }
@@ -768,6 +776,7 @@ void FrmMain::ShowDetails(const engine::TComparisonResult& result, int32_t kind,
     if (!detail_) {
         detail_ = new detail::FrmDetail(detailOptions_, context_.services);
         detail_->ReportImageFolder = qs(context_.programFolder) + u"/Detail Images"_s;
+        ui::openOver(*detail_, *this);
     }
     detail_->Differences(result);
     detail_->Preview = &MyPreview();
@@ -811,6 +820,12 @@ void FrmMain::closeEvent(QCloseEvent* event) {
     // A comparison cannot outlive its window: it stops at its next event.
     if (session_ && session_->Comparing()) session_->Shutdown();
     QWidget::closeEvent(event);
+    if (!event->isAccepted()) return;
+    // The detail and script windows stay open on their own, and the program
+    // runs until they close too (a window with an owner would not keep it).
+    for (QWidget* w :
+         {static_cast<QWidget*>(detail_.data()), static_cast<QWidget*>(script_.data())})
+        if (w) ui::releaseOwner(*w);
 }
 
 }  // namespace wizard

@@ -12,7 +12,8 @@
 //
 // Closing the window hides it; the program ends when its last window has
 // closed, and destroys the window then (script and detail windows may
-// outlive its pages, reading its options until the end).
+// outlive its pages, reading its options until the end: closing this window
+// lets them stand on their own).
 #include <QElapsedTimer>
 #include <QPointer>
 #include <QString>
@@ -191,11 +192,11 @@ public:
 
     // The detail request: the detail window (one instance, made when needed)
     // gets its own copy of `result`, the print preview, and shows element
-    // `index` of kind `kind`, modeless and without an owner. Refused while a
-    // comparison runs.
+    // `index` of kind `kind`, modeless; made, it opens over this window, a
+    // transient of it (ui/WindowOwner.h). Refused while a comparison runs.
     void ShowDetails(const engine::TComparisonResult& result, int32_t kind, int32_t index) override;
-    // The script request's window: one instance, made when needed, refilled
-    // and shown modeless without an owner.
+    // The script request's window: one instance, made when needed (opening
+    // over this window, as the detail window does), refilled and shown modeless.
     void ShowScript(const ScriptWindowText& script) override;
     // The script and detail windows while they are open, else null.
     [[nodiscard]] detail::FrmDetail* Detail() const;

@@ -1,6 +1,7 @@
 #include "wizard/FrmScript.h"
 
 #include <QDir>
+#include <QKeyEvent>
 #include <exception>
 
 #include "anchor/QAnchorWidget.h"
@@ -40,7 +41,7 @@ W* named(W* w, const char* name) {
 }
 
 QString notesText(const std::vector<std::string>& report) {
-    QString text = u"This script leaves out what the target database would refuse:"_s;
+    QString text = u"What this script leaves out, and why:"_s;
     for (const std::string& sentence : report) text += u"\r\n"_s + QString::fromStdString(sentence);
     return text;
 }
@@ -124,12 +125,20 @@ void FrmScript::placeNotes(bool shown) {
 
 void FrmScript::CmdClose_Click() { close(); }
 
+void FrmScript::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        CmdClose_Click();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
 void FrmScript::CmdSave_Click() {
     try {
         Dlg.title = u"Save script file..."_s;
         Dlg.filter = u"Parabase script file (*.psx)|*.psx|"_s;
         Dlg.flags = ui::dlg::HideReadOnly;
-        const std::optional<QString> file = ChooseFileToWrite(services_, Dlg);
+        const std::optional<QString> file = ChooseFileToWrite(services_, Dlg, u".psx"_s);
         if (!file) return;
         QString error;
         if (!RTBox->SaveFile(*file, &error))

@@ -2,8 +2,8 @@
 // The script window: shows the synchronisation script of a script request,
 // prints it as a report on the wizard's print preview, and saves it as a
 // script file (.psx). One instance, refilled by every request and shown
-// modeless without an owner; closing it deletes it (the wizard holds it by
-// QPointer and makes a fresh one for the next request).
+// modeless (the wizard opens it over its own window); closing it deletes it
+// (the wizard holds it by QPointer and makes a fresh one for the next request).
 #include <QString>
 #include <QWidget>
 
@@ -50,6 +50,10 @@ public:
     void CmdClose_Click();
     void CmdSave_Click();
     void CmdPrint_Click();
+
+protected:
+    // Escape closes the window, as its Close button does.
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     // Shows or hides the notes under the script, giving the script box the

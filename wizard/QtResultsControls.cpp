@@ -73,6 +73,10 @@ ui::grid::CellHit QtResultsControls::CellFromPoint(int32_t x, int32_t y) const {
 
 int32_t QtResultsControls::ScrolledX() const { return MGrid_.scroll().x; }
 
+std::optional<ui::grid::CellArea> QtResultsControls::CellBounds(int32_t row, int32_t column) const {
+    return MGrid_.CellBounds(row, column);
+}
+
 void QtResultsControls::PopupMenu(const MenuState& entries, float x, float y) {
     if (ui::MenuItem* vd = MenuEntry(MenuPop_, "VD")) vd->Enabled(entries.VD);
     if (ui::MenuItem* sfs = MenuEntry(MenuPop_, "SFS")) sfs->Enabled(entries.SFS);
@@ -95,6 +99,7 @@ void ConnectResults(ResultsTree& tree, ui::Toolbar& TBar, ui::TreeGrid& MGrid,
     MGrid.MouseUp.connect([&tree](int button, int shift, float x, float y) {
         tree.MGrid_MouseUp(button, shift, x, y);
     });
+    MGrid.KeyDown.connect([&tree](int& code, int shift) { tree.MGrid_KeyDown(code, shift); });
     MGrid.DblClick.connect(
         [&tree](int32_t row, int32_t column) { tree.MGrid_DblClick(row, column); });
     MGrid.ColumnChanging.connect(

@@ -34,6 +34,8 @@ public:
     void ButtonChecked(int32_t button, bool checked) override;
     [[nodiscard]] ui::grid::CellHit CellFromPoint(int32_t x, int32_t y) const override;
     [[nodiscard]] int32_t ScrolledX() const override;
+    [[nodiscard]] std::optional<ui::grid::CellArea> CellBounds(int32_t row,
+                                                               int32_t column) const override;
     void PopupMenu(const MenuState& entries, float x, float y) override;
 
 private:
@@ -42,8 +44,8 @@ private:
     ui::PopupMenu& MenuPop_;
 };
 
-// Connects the toolbar's button clicks, the grid's mouse, double-click and
-// column events and the menu entries' clicks to the tree's handlers.
+// Connects the toolbar's button clicks, the grid's mouse, keys, double-click
+// and column events and the menu entries' clicks to the tree's handlers.
 void ConnectResults(ResultsTree& tree, ui::Toolbar& TBar, ui::TreeGrid& MGrid,
                     ui::PopupMenu& MenuPop);
 

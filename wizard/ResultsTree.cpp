@@ -8,10 +8,12 @@
 
 #include "script/ScriptFile.h"
 #include "script/ScriptGenerator.h"
+#include "ui/grid/TreeKeys.h"
 #include "wizard/CompareSession.h"
 #include "wizard/MFunctions.h"
 #include "wizard/OptionRules.h"
 #include "wizard/PrintableGridModel.h"
+#include "wizard/ScriptNotes.h"
 
 namespace wizard {
 
@@ -323,15 +325,7 @@ void ResultsTree::MGrid_MouseDown(int Button, int /*Shift*/, float x, float y) {
             if (hit.row <= 0 || hit.column <= 0) return;
             if (MGrid_.SelectedRow() != hit.row) MGrid_.SelectedRow(hit.row);
             if (MGrid_.SelectedCol() != hit.column) MGrid_.SelectedCol(hit.column);
-            const int32_t type = data(hit.row, col::Type);
-            MenuState menu;
-            menu.VD =
-                data(hit.row, col::Level) != 0 &&
-                (type == engine::okTable || type == engine::okProcedure || type == engine::okView);
-            const int32_t script = MGrid_.CellIcon(hit.row, col::Script);
-            menu.SFS = script != img::Yes;
-            menu.UnSFS = script != img::No;
-            controls_.PopupMenu(menu, x, y);
+            popUpMenuFor(hit.row, x, y);
         } else if (Button == kLeftButton && hit.column == col::Object && hit.row > 0) {
             const int32_t glyph = MGrid_.CellExtraIcon(hit.row, col::Object);
             if (glyph != img::Collapsed && glyph != img::Expanded) return;
@@ -351,9 +345,78 @@ void ResultsTree::MGrid_MouseUp(int Button, int /*Shift*/, float x, float y) {
         const ui::grid::CellHit hit =
             controls_.CellFromPoint(report::roundHalfEven(x / tx), report::roundHalfEven(y / tx));
         if (Button != kLeftButton || hit.row <= 0 || hit.column != col::Script) return;
-        const int32_t image = MGrid_.CellIcon(hit.row, col::Script);
-        MGrid_.CellIcon(hit.row, col::Script, image == img::Yes ? img::No : img::Yes);
-        SetScriptSelection(hit.row);
+        toggleScriptMark(hit.row);
+    });
+}
+
+void ResultsTree::toggleScriptMark(int32_t row) {
+    const int32_t image = MGrid_.CellIcon(row, col::Script);
+    MGrid_.CellIcon(row, col::Script, image == img::Yes ? img::No : img::Yes);
+    SetScriptSelection(row);
+}
+
+void ResultsTree::popUpMenuFor(int32_t row, float x, float y) {
+    const int32_t type = data(row, col::Type);
+    MenuState menu;
+    menu.VD = data(row, col::Level) != 0 &&
+              (type == engine::okTable || type == engine::okProcedure || type == engine::okView);
+    const int32_t script = MGrid_.CellIcon(row, col::Script);
+    menu.SFS = script != img::Yes;
+    menu.UnSFS = script != img::No;
+    controls_.PopupMenu(menu, x, y);
+}
+
+void ResultsTree::MGrid_KeyDown(int& KeyCode, int Shift) {
+    namespace key = ui::grid::key;
+    namespace shift = ui::grid::shift;
+    guarded([&] {
+        const int32_t row = MGrid_.SelectedRow();
+        // Keys act on the row the user sees as current, never on a hidden one.
+        if (row < 1 || row > MGrid_.Rows() || !MGrid_.RowVisible(row)) return;
+        const int code = KeyCode;
+        if (code == key::Apps || (code == key::F10 && Shift == shift::Shift)) {
+            KeyCode = 0;
+            // Under the row's caption, as a click there would put it.
+            const auto area = controls_.CellBounds(row, col::Object);
+            if (!area) return;
+            const auto twips = [](int32_t pixels) {
+                return static_cast<float>(pixels * report::kTwipsPerPixel);
+            };
+            popUpMenuFor(row, twips(area->left + MGrid_.CellIndent(row, col::Object)),
+                         twips(area->top + area->height));
+            return;
+        }
+        if (Shift & (shift::Ctrl | shift::Alt)) return;
+        if (code == key::Space && Shift == 0) {
+            KeyCode = 0;
+            toggleScriptMark(row);
+            return;
+        }
+        if (code == key::Return) {
+            const int32_t type = data(row, col::Type);
+            if (data(row, col::Level) == 0 ||
+                (type != engine::okTable && type != engine::okProcedure && type != engine::okView))
+                return;
+            KeyCode = 0;
+            VD_Click();
+            return;
+        }
+        const ui::grid::TreeShape shape{col::Level, col::Object, img::Collapsed, img::Expanded};
+        const ui::grid::TreeMove move = ui::grid::treeKeyMove(MGrid_, shape, row, code, Shift);
+        switch (move.kind) {
+            case ui::grid::TreeMove::Kind::Toggle: {
+                KeyCode = 0;
+                const RedrawOff off(MGrid_);
+                ToggleExpand(move.row);
+                return;
+            }
+            case ui::grid::TreeMove::Kind::Select:
+                KeyCode = 0;
+                MGrid_.SelectedRow(move.row);
+                return;
+            case ui::grid::TreeMove::Kind::None:
+                return;
+        }
     });
 }
 
@@ -486,7 +549,7 @@ void ResultsTree::CreateScript(int32_t Direction) {
                                    : "Database Script (Source->Destination)";
     shown.SourceDBPath = view_.SourceDBPath();
     shown.DestinationDBPath = view_.DestinationDBPath();
-    shown.Report = S.Report;
+    shown.Report = ScriptNotes(S, Direction);
     view_.ShowScript(shown);
 }
 

@@ -145,6 +145,13 @@ public:
     void MGrid_MouseDown(int Button, int Shift, float x, float y);
     void MGrid_MouseUp(int Button, int Shift, float x, float y);
     void MGrid_DblClick(int32_t row, int32_t column);
+    // A key on the grid's current row (its selected row), as a tree user
+    // expects: Right and Left (and + and -) open and close a category, or go
+    // to its first object or back to it; Space ticks the Script mark as a
+    // click does; Return asks for a table's, view's or procedure's details;
+    // the Menu key and Shift+F10 open the menu there. A key used sets
+    // KeyCode to 0; the grid does what it does with any other.
+    void MGrid_KeyDown(int& KeyCode, int Shift);
     void SFS_Click();
     void UnSFS_Click();
     void VD_Click();
@@ -179,6 +186,11 @@ private:
     [[nodiscard]] int32_t centringIndent(int32_t column) const;
     void writeHidden(int32_t row, int32_t column, int32_t value);
     void setAllScriptImages(int32_t image);
+    // Flips a row's Script mark (a category showing some becomes selected)
+    // and brings the rest of the tree in line.
+    void toggleScriptMark(int32_t row);
+    // The menu's entries for a row, popped up at (x, y) twips from the grid's corner.
+    void popUpMenuFor(int32_t row, float x, float y);
     void toggleAll(int32_t glyph);
 
     ui::grid::GridModel& MGrid_;

@@ -6,6 +6,7 @@
 // windows, the print preview, message boxes), which FrmMain answers. Tests
 // record both.
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -37,8 +38,9 @@ struct ScriptWindowText {
     // The two database path fields as they stood.
     std::string SourceDBPath;
     std::string DestinationDBPath;
-    // What the script leaves out because the target would refuse it, one
-    // sentence each (none, usually).
+    // What the script leaves out and why, one sentence each (ScriptNotes.h):
+    // what the target would refuse, and what the script options keep as it
+    // stands.
     std::vector<std::string> Report;
     friend bool operator==(const ScriptWindowText&, const ScriptWindowText&) = default;
 };
@@ -54,6 +56,10 @@ public:
     [[nodiscard]] virtual ui::grid::CellHit CellFromPoint(int32_t x, int32_t y) const = 0;
     // How far the grid's columns are scrolled sideways, in the grid's pixels.
     [[nodiscard]] virtual int32_t ScrolledX() const = 0;
+    // Where a shown cell of the grid is drawn now, in the grid's pixels
+    // (scrolled); nothing for a row or column not shown.
+    [[nodiscard]] virtual std::optional<ui::grid::CellArea> CellBounds(int32_t row,
+                                                                       int32_t column) const = 0;
     // Pops the grid's menu up with its entries enabled as given, at (x, y)
     // twips from the grid's top-left. Returns at once.
     virtual void PopupMenu(const MenuState& entries, float x, float y) = 0;
@@ -66,10 +72,10 @@ public:
     [[nodiscard]] virtual std::string SourceDBPath() const = 0;
     [[nodiscard]] virtual std::string DestinationDBPath() const = 0;
     // Fills the script window (one instance, loaded when needed) and shows it
-    // modeless, with no owner.
+    // modeless, over the window.
     virtual void ShowScript(const ScriptWindowText& script) = 0;
     // Hands the detail window its own copy of the result and shows element
-    // `index` of kind `kind` (an ObjectKind) in it, modeless, with no owner.
+    // `index` of kind `kind` (an ObjectKind) in it, modeless, over the window.
     virtual void ShowDetails(const engine::TComparisonResult& result, int32_t kind,
                              int32_t index) = 0;
     // Shows a finished report in the print preview.

@@ -52,9 +52,10 @@ inline constexpr std::string_view kConfigurationFilter =
     "Parabase configuration file (*.pcf)|*.pcf|";
 
 // The boxes of a configuration save that did not happen.
-[[nodiscard]] inline std::string NotAConfigurationFileText(const std::string& fileName) {
+[[nodiscard]] inline std::string NotTextFileText(const std::string& fileName) {
     return "The file " + fileName +
-           " is not a configuration file. It was left as it was; please choose another name.";
+           " is not a text file, so it cannot hold a configuration. It was left as it was; "
+           "please choose another name.";
 }
 [[nodiscard]] inline std::string ConfigurationNotSavedText(const std::string& fileName) {
     return "The configuration could not be saved in the file " + fileName + ".";

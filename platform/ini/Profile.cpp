@@ -194,6 +194,12 @@ bool writeValue(const std::string& path, std::string_view section, std::string_v
     return save(path, file);
 }
 
+std::string quotedForReading(std::string_view value) {
+    const std::string plain(value);
+    if (trim(value).size() == value.size() && unquoted(plain) == plain) return plain;
+    return "\"" + plain + "\"";
+}
+
 bool deleteKey(const std::string& path, std::string_view section, std::string_view key) {
     File file = load(path);
     if (file.unreadable) return false;

@@ -35,6 +35,11 @@ namespace ini {
 [[nodiscard]] bool writeValue(const std::string& path, std::string_view section,
                               std::string_view key, std::string_view value);
 
+// What to write for `value` so that readValue gives it back exactly: the value
+// itself, or, when reading would change it (blanks or tabs at either end, or
+// one pair of outer quotes), the value inside one more pair of double quotes.
+[[nodiscard]] std::string quotedForReading(std::string_view value);
+
 // Removes every line of Key in Section. True also when there was nothing to
 // remove (no file is made for it); false when the file cannot be written,
 // whether or not there was anything to remove.

@@ -6,6 +6,7 @@
 #include <fstream>
 
 #include "jet/Error.h"
+#include "jet/SessionHook.h"
 #include "text/CaseFold.h"
 
 namespace jet {
@@ -77,9 +78,20 @@ std::shared_ptr<Backend> openChecked(const OpenRequest& request) {
     return backend;
 }
 
+std::shared_ptr<const SessionHook>& sessionHook() {
+    static std::shared_ptr<const SessionHook> hook;
+    return hook;
+}
+
 }  // namespace
 
-std::shared_ptr<Backend> openBackend(const OpenRequest& request) { return openChecked(request); }
+void setSessionHook(std::shared_ptr<const SessionHook> hook) { sessionHook() = std::move(hook); }
+
+std::shared_ptr<Backend> openBackend(const OpenRequest& request) {
+    std::shared_ptr<Backend> backend = openChecked(request);
+    if (const auto& hook = sessionHook()) return hook->opened(std::move(backend));
+    return backend;
+}
 
 std::string Connection::Version() { return "2.8"; }
 

@@ -82,6 +82,12 @@ std::string decodeText(std::string_view bytes) {
     return fromWindows1252(bytes);
 }
 
+bool isEightBitText(std::string_view bytes) {
+    if (bytes.find('\0') != std::string_view::npos) return false;
+    if (isValidUtf8(bytes)) return true;
+    return bytes.find_first_of("\x81\x8D\x8F\x90\x9D") == std::string_view::npos;
+}
+
 std::vector<std::string> splitLines(std::string_view text) {
     std::vector<std::string> lines;
     size_t start = 0;

@@ -22,6 +22,11 @@ public:
 // The bytes of a file as UTF-8 text. Throws DecodeError.
 [[nodiscard]] std::string decodeText(std::string_view bytes);
 
+// Whether the bytes are a text a person could have typed in an 8-bit editor:
+// no NUL byte, and valid UTF-8 or else Windows-1252 (none of the five bytes
+// that code page leaves undefined). Databases and other binary files fail it.
+[[nodiscard]] bool isEightBitText(std::string_view bytes);
+
 [[nodiscard]] std::vector<std::string> splitLines(std::string_view text);
 
 }  // namespace text

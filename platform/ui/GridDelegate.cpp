@@ -1,12 +1,27 @@
 #include "ui/GridDelegate.h"
 
+#include <QAbstractItemView>
+#include <QHelpEvent>
 #include <QPainter>
+#include <QTextDocument>
+#include <QToolTip>
 
 #include "ui/GridItemModel.h"
 #include "ui/GridZoom.h"
 #include "ui/images/ImageList.h"
 
 namespace ui {
+
+namespace {
+
+// The grid draws one line: a line end shows as a blank.
+QString oneLine(const std::string& text) {
+    QString s = QString::fromStdString(text);
+    s.replace(u'\r', u' ').replace(u'\n', u' ');
+    return s;
+}
+
+}  // namespace
 
 GridDelegate::GridDelegate(const GridItemModel& items, QObject* parent)
     : QStyledItemDelegate(parent), items_(items) {}
@@ -16,6 +31,53 @@ QSize GridDelegate::sizeHint(const QStyleOptionViewItem&, const QModelIndex& ind
     const int32_t column = index.column() + 1;
     const int width = column <= g.Columns() ? g.ColumnWidth(column) : 0;
     return {zoomedLength(width, zoom_), zoomedLength(g.DefaultRowHeight(), zoom_)};
+}
+
+int GridDelegate::slot() const {
+    return zoomedLength((images_ ? images_->IconWidth() : kGlyphSize) + 2, zoom_);
+}
+
+QRect GridDelegate::textRect(const QRect& r, const grid::Cell& cell) const {
+    int x = r.left() + zoomedLength(cell.indent, zoom_);
+    if (cell.extraIcon >= 0) x += slot();
+    if (cell.icon >= 0) x += slot();
+    const QRect text(QPoint(x + zoomedLength(2, zoom_), r.top()),
+                     QPoint(r.right() - zoomedLength(2, zoom_), r.bottom()));
+    return text.width() > 0 ? text : QRect();
+}
+
+QString GridDelegate::shownText(const QStyleOptionViewItem& option,
+                                const QModelIndex& index) const {
+    const grid::Cell* cell = items_.cellAt(index);
+    if (!cell || !cell->text || cell->text->empty()) return {};
+    const QRect place = textRect(option.rect, *cell);
+    if (place.isEmpty()) return {};
+    return QFontMetrics(option.font)
+        .elidedText(oneLine(*cell->text), Qt::ElideRight, place.width());
+}
+
+std::optional<QString> GridDelegate::cutText(const QStyleOptionViewItem& option,
+                                             const QModelIndex& index) const {
+    const grid::Cell* cell = items_.cellAt(index);
+    if (!cell || !cell->text || cell->text->empty()) return std::nullopt;
+    if (shownText(option, index) == oneLine(*cell->text)) return std::nullopt;
+    QString whole = QString::fromStdString(*cell->text);
+    whole.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(u'\r', u'\n');
+    return whole;
+}
+
+bool GridDelegate::helpEvent(QHelpEvent* event, QAbstractItemView* view,
+                             const QStyleOptionViewItem& option, const QModelIndex& index) {
+    if (event->type() != QEvent::ToolTip)
+        return QStyledItemDelegate::helpEvent(event, view, option, index);
+    if (const auto whole = cutText(option, index)) {
+        // As plain text: a value such as "<None>" is no markup.
+        QToolTip::showText(event->globalPos(), Qt::convertFromPlainText(*whole), view->viewport(),
+                           option.rect);
+    } else {
+        QToolTip::hideText();
+    }
+    return true;
 }
 
 void GridDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
@@ -41,30 +103,17 @@ void GridDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
         painter->drawPixmap(QRect(QPoint(left, top), size),
                             images_->pixmap(position, ratio * zoom_));
     };
-    const int slot = zoomed((images_ ? images_->IconWidth() : kGlyphSize) + 2);
     if (cell->extraIcon >= 0) {
         drawImage(cell->extraIcon, x);
-        x += slot;
+        x += slot();
     }
-    if (cell->icon >= 0) {
-        drawImage(cell->icon, x + zoomed(1));
-        x += slot;
-    }
-    if (cell->text && !cell->text->empty()) {
-        const QRect textRect(QPoint(x + zoomed(2), r.top()),
-                             QPoint(r.right() - zoomed(2), r.bottom()));
-        if (textRect.width() > 0) {
-            QString text = QString::fromStdString(*cell->text);
-            // The grid draws one line; a line end shows as a blank.
-            text.replace(u'\r', u' ').replace(u'\n', u' ');
-            const QFontMetrics metrics(option.font);
-            if (cell->align & grid::align::WordEllipsis)
-                text = metrics.elidedText(text, Qt::ElideRight, textRect.width());
-            painter->setFont(option.font);
-            painter->setPen(
-                option.palette.color(group, selected ? QPalette::HighlightedText : QPalette::Text));
-            painter->drawText(textRect, static_cast<int>(qtAlignment(cell->align)), text);
-        }
+    if (cell->icon >= 0) drawImage(cell->icon, x + zoomed(1));
+    const QString text = shownText(option, index);
+    if (!text.isEmpty()) {
+        painter->setFont(option.font);
+        painter->setPen(
+            option.palette.color(group, selected ? QPalette::HighlightedText : QPalette::Text));
+        painter->drawText(textRect(r, *cell), static_cast<int>(qtAlignment(cell->align)), text);
     }
     painter->restore();
 }

@@ -3,9 +3,13 @@
 namespace ui {
 
 MenuItem::MenuItem(const QString& name, const QString& caption, QObject* parent)
-    : QAction(caption, parent) {
+    : QAction(caption, parent), caption_(caption) {
     setObjectName(name);
-    setSeparator(caption == u"-");
+    // Styles draw a separator's text before its line.
+    if (caption == u"-") {
+        setText(QString());
+        setSeparator(true);
+    }
     connect(this, &QAction::triggered, this, [this] { Click(); });
 }
 

@@ -1,6 +1,6 @@
 #pragma once
-// One entry of a menu: a caption ("-" makes a separator), Enabled, and Click
-// when the user chooses it (or code triggers it).
+// One entry of a menu: a caption ("-" makes a separator, which shows no
+// text), Enabled, and Click when the user chooses it (or code triggers it).
 #include <QAction>
 
 #include "ui/Event.h"
@@ -11,11 +11,14 @@ class MenuItem : public QAction {
 public:
     MenuItem(const QString& name, const QString& caption, QObject* parent);
 
-    [[nodiscard]] QString Caption() const { return text(); }
+    [[nodiscard]] QString Caption() const { return caption_; }
     [[nodiscard]] bool Enabled() const { return isEnabled(); }
     void Enabled(bool enabled) { setEnabled(enabled); }
 
     Event<> Click;
+
+private:
+    QString caption_;
 };
 
 }  // namespace ui

@@ -35,7 +35,8 @@ int Toolbar::AddButton(const QString& key, const QString& toolTip, const QIcon& 
     button->setAutoRaise(true);
     button->setCheckable(true);
     button->setChecked(checked);
-    button->setFocusPolicy(Qt::NoFocus);
+    // Reached with Tab and pressed with Space; a click leaves the focus where it was.
+    button->setFocusPolicy(Qt::TabFocus);
     addWidget(button);
     buttons_.push_back(Entry{key, button, checked});
     const int number = ButtonCount();

@@ -3,6 +3,8 @@
 // number too. Each button has a key text, a tooltip, a 16 x 16 picture and a
 // checked state. A click never changes the checked state by itself: it raises
 // ButtonClick(number, key), and only code (the handler) checks or unchecks.
+// Each button is a stop of the window's Tab chain and Space presses it; a
+// mouse click leaves the focus where it was.
 #include <QString>
 #include <QToolBar>
 #include <vector>

@@ -1,5 +1,6 @@
 #include "ui/TreeGrid.h"
 
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QScrollBar>
 #include <algorithm>
@@ -10,6 +11,7 @@
 #include "ui/GridItemModel.h"
 #include "ui/GridZoom.h"
 #include "ui/Twips.h"
+#include "ui/grid/TreeKeys.h"
 
 namespace ui {
 
@@ -31,6 +33,31 @@ int buttonCode(Qt::MouseButton button) {
 int shiftCode(Qt::KeyboardModifiers modifiers) {
     return (modifiers & Qt::ShiftModifier ? 1 : 0) | (modifiers & Qt::ControlModifier ? 2 : 0) |
            (modifiers & Qt::AltModifier ? 4 : 0);
+}
+
+// The grid's code for a key its owners may take, or 0.
+int keyCode(int qtKey) {
+    switch (qtKey) {
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            return grid::key::Return;
+        case Qt::Key_Space:
+            return grid::key::Space;
+        case Qt::Key_Left:
+            return grid::key::Left;
+        case Qt::Key_Right:
+            return grid::key::Right;
+        case Qt::Key_Menu:
+            return grid::key::Apps;
+        case Qt::Key_Plus:
+            return grid::key::Add;
+        case Qt::Key_Minus:
+            return grid::key::Subtract;
+        case Qt::Key_F10:
+            return grid::key::F10;
+        default:
+            return 0;
+    }
 }
 
 QFont qtFont(const grid::GridFont& font, double zoom) {
@@ -142,6 +169,10 @@ grid::CellHit TreeGrid::CellFromPoint(int x, int y) const {
     return grid_.CellFromPoint(x, y, scroll());
 }
 
+std::optional<grid::CellArea> TreeGrid::CellBounds(int32_t row, int32_t column) const {
+    return grid_.CellBounds(row, column, scroll());
+}
+
 void TreeGrid::raiseMouse(const Event<int, int, float, float>& event, const QWidget* source,
                           const QMouseEvent* mouse) {
     const QPoint at = gridPoint(source, mouse->position().toPoint());
@@ -169,6 +200,23 @@ void TreeGrid::mouseDoubleClickEvent(QMouseEvent* event) {
     const QPoint at = gridPoint(viewport(), event->position().toPoint());
     const grid::CellHit hit = CellFromPoint(at.x(), at.y());
     DblClick(hit.row, hit.column);
+}
+
+void TreeGrid::keyPressEvent(QKeyEvent* event) {
+    int code = keyCode(event->key());
+    if (code != 0) {
+        const int shift = shiftCode(event->modifiers());
+        const bool menu =
+            code == grid::key::Apps || (code == grid::key::F10 && shift == grid::shift::Shift);
+        // The menu opens at the current row: it must be in view.
+        if (menu && currentIndex().isValid()) scrollTo(currentIndex());
+        KeyDown(code, shift);
+        if (code == 0) {
+            event->accept();
+            return;
+        }
+    }
+    QTreeView::keyPressEvent(event);
 }
 
 void TreeGrid::changeEvent(QEvent* event) {

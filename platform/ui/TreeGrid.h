@@ -18,6 +18,7 @@
 // model hold at any zoom.
 #include <QTreeView>
 #include <memory>
+#include <optional>
 
 #include "ui/Event.h"
 #include "ui/grid/GridModel.h"
@@ -44,6 +45,9 @@ public:
 
     // The cell under a point in the grid's pixels (see above), as shown now.
     [[nodiscard]] grid::CellHit CellFromPoint(int x, int y) const;
+    // Where a shown cell is drawn now, in the grid's pixels; nothing for a
+    // hidden row or column.
+    [[nodiscard]] std::optional<grid::CellArea> CellBounds(int32_t row, int32_t column) const;
     // A point in the grid's pixels from a point in a child's (the viewport's,
     // the header's) own.
     [[nodiscard]] QPoint gridPoint(const QWidget* child, QPoint point) const;
@@ -61,11 +65,18 @@ public:
     Event<int32_t, int32_t> DblClick;
     // The user is about to resize a column (from 1); cancel refuses it.
     Event<int32_t, bool&> ColumnChanging;
+    // A key pressed in the grid, for the keys of grid::key (ui/grid/TreeKeys.h;
+    // other keys are the grid's alone), with the shift state as for the mouse.
+    // A handler that sets the key code to 0 has taken the key; otherwise the
+    // grid does with it what it always does (moves or scrolls, selects). The
+    // menu keys (Menu, Shift+F10) first bring the current row into view.
+    Event<int&, int> KeyDown;
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void changeEvent(QEvent* event) override;
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;

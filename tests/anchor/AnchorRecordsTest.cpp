@@ -227,6 +227,127 @@ TEST(AnchorRecords, AnchorControlAppendsAControlItHasNoRecordFor) {
     EXPECT_FLOAT_EQ(rig.record("Late")->BaseWidth, 300);
 }
 
+// AnchorControl before the form is first shown: the control is recorded
+// against the size the form was designed at, where it stands, so that the
+// show moves nothing and later growth moves it by its new flags. The form
+// is designed 6000 x 4500 twips, grows by 1500 x 900 afterwards.
+struct EarlyAnchorCase {
+    const char* name;
+    const char* listed;  // its flags in the saved list; nullptr: not in it
+    bool left, top, right, bottom;
+    bool formSizedFirst;  // the form was 450 x 330 pixels before it was shown
+    float wantLeft, wantTop, wantWidth, wantHeight;
+};
+void PrintTo(const EarlyAnchorCase& k, std::ostream* os) { *os << k.name; }
+
+class AnchorControlBeforeTheFirstShow : public ::testing::TestWithParam<EarlyAnchorCase> {};
+
+TEST_P(AnchorControlBeforeTheFirstShow, RecordsTheControlAgainstTheDesignedForm) {
+    const EarlyAnchorCase& k = GetParam();
+    Rig rig(400, 300);
+    auto button = rig.form->add("CmdOK", 4500, 3900, 900, 375);
+    auto other = rig.form->add("Other", 300, 300, 600, 300);
+    QAnchor& a = rig.load([&](host::MemoryBag& bag) {
+        std::string list = anchorText({{"Other", "0011"}});
+        if (k.listed != nullptr) list += anchorText({{"CmdOK", k.listed}});
+        bag.put("Anchor", list);
+    });
+    if (k.formSizedFirst) rig.desktop.SetClientSize(rig.form->window, 450, 330);
+    a.AnchorControl(button, k.left, k.top, k.right, k.bottom);
+    rig.show();
+    rig.resize(500, 360);
+    EXPECT_FLOAT_EQ(button->left, k.wantLeft);
+    EXPECT_FLOAT_EQ(button->top, k.wantTop);
+    EXPECT_FLOAT_EQ(button->width, k.wantWidth);
+    EXPECT_FLOAT_EQ(button->height, k.wantHeight);
+    // The controls it records on the way keep their distances too.
+    EXPECT_FLOAT_EQ(other->left, 1800);
+    EXPECT_FLOAT_EQ(other->top, 1200);
+    // At the design size everything is back where it was designed.
+    rig.resize(400, 300);
+    EXPECT_FLOAT_EQ(button->left, 4500);
+    EXPECT_FLOAT_EQ(button->top, 3900);
+    EXPECT_FLOAT_EQ(other->left, 300);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, AnchorControlBeforeTheFirstShow,
+    ::testing::Values(EarlyAnchorCase{"ReAnchorsAListedControl", "1100", false, false, true, true,
+                                      false, 6000, 4800, 900, 375},
+                      EarlyAnchorCase{"AddsAControlTheListLacks", nullptr, false, false, true, true,
+                                      false, 6000, 4800, 900, 375},
+                      EarlyAnchorCase{"StretchesAControlAcross", "0011", true, true, true, false,
+                                      false, 4500, 3900, 2400, 375},
+                      EarlyAnchorCase{"KeepsAControlAtTheTopLeft", "0011", true, true, false, false,
+                                      false, 4500, 3900, 900, 375},
+                      EarlyAnchorCase{"CentresAControl", "1100", false, false, false, false, false,
+                                      5250, 4350, 900, 375},
+                      EarlyAnchorCase{"OnAFormTheProgramSizedFirst", "1100", false, false, true,
+                                      true, true, 6000, 4800, 900, 375}),
+    [](const auto& p) { return std::string(p.param.name); });
+
+// In the designer the property page writes a new list through Anchorit: the
+// next resize of the form lays it out by the new flags, taken from where the
+// controls stand, and the list saved with the form is the one written (kept
+// in step with the form's controls).
+struct PageEditCase {
+    const char* name;
+    std::string written;
+    std::int32_t widthBefore, heightBefore;  // the form's client size when it is written
+    float okLeft, okTop, okWidth;            // after the form grows to 500 x 360
+    float gridLeft, gridWidth, gridHeight;
+    std::string saved;
+};
+void PrintTo(const PageEditCase& k, std::ostream* os) { *os << k.name; }
+
+class AnEditWrittenInTheDesigner : public ::testing::TestWithParam<PageEditCase> {};
+
+TEST_P(AnEditWrittenInTheDesigner, LaysOutTheFormAndIsSaved) {
+    const PageEditCase& k = GetParam();
+    Rig rig(400, 300);
+    auto ok = rig.form->add("CmdOK", 4500, 3900, 900, 375);
+    auto grid = rig.form->add("Grid", 300, 300, 3000, 2400);
+    rig.site.userMode = false;
+    QAnchor& a = rig.load([](host::MemoryBag& bag) {
+        bag.put("Anchor", anchorText({{"Grid", "1111"}, {"CmdOK", "0011"}}));
+    });
+    rig.show();
+    rig.resize(k.widthBefore, k.heightBefore);
+    a.setAnchorit(k.written);
+    EXPECT_EQ(rig.site.changes.back(), "Anchorit");
+    rig.resize(500, 360);
+    EXPECT_FLOAT_EQ(ok->left, k.okLeft);
+    EXPECT_FLOAT_EQ(ok->top, k.okTop);
+    EXPECT_FLOAT_EQ(ok->width, k.okWidth);
+    EXPECT_FLOAT_EQ(grid->left, k.gridLeft);
+    EXPECT_FLOAT_EQ(grid->width, k.gridWidth);
+    EXPECT_FLOAT_EQ(grid->height, k.gridHeight);
+    EXPECT_EQ(a.anchorList(), k.saved);
+    EXPECT_EQ(a.Anchorit(), k.saved);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, AnEditWrittenInTheDesigner,
+    ::testing::Values(
+        PageEditCase{"OneEntrysFlags", anchorText({{"Grid", "1111"}, {"CmdOK", "1100"}}), 400, 300,
+                     4500, 3900, 900, 300, 4500, 3300,
+                     anchorText({{"Grid", "1111"}, {"CmdOK", "1100"}})},
+        PageEditCase{"EveryEntrysFlags", anchorText({{"Grid", "1100"}, {"CmdOK", "1111"}}), 400,
+                     300, 4500, 3900, 2400, 300, 3000, 2400,
+                     anchorText({{"Grid", "1100"}, {"CmdOK", "1111"}})},
+        PageEditCase{"EntriesInAnotherOrder", anchorText({{"CmdOK", "1100"}, {"Grid", "0011"}}),
+                     400, 300, 4500, 3900, 900, 1800, 3000, 2400,
+                     anchorText({{"CmdOK", "1100"}, {"Grid", "0011"}})},
+        // A control the text leaves out comes back with the default flags.
+        PageEditCase{"AnEntryLeftOut", anchorText({{"Grid", "0011"}}), 400, 300, 4500, 3900, 900,
+                     1800, 3000, 2400, anchorText({{"Grid", "0011"}, {"CmdOK", "1100"}})},
+        // Written while the form is larger than designed: the controls keep
+        // the places they had then.
+        PageEditCase{"AtAnotherSize", anchorText({{"Grid", "1111"}, {"CmdOK", "1100"}}), 450, 330,
+                     5250, 4350, 900, 300, 4500, 3300,
+                     anchorText({{"Grid", "1111"}, {"CmdOK", "1100"}})}),
+    [](const auto& p) { return std::string(p.param.name); });
+
 TEST(AnchorRecords, ArrayIndexesAreNotLimitedTo16Bits) {
     Rig rig;
     auto big = rig.form->add("Big", 300, 300, 600, 300);

@@ -167,6 +167,62 @@ TEST_F(AnchoredFormTest, AnchorControlAnchorsAControlAddedByTheProgram) {
     EXPECT_EQ(late->geometry(), QRect(400, 280, 50, 20));
 }
 
+// AnchorControl in the program's Form_Load, before the form is first shown
+// (before or after the control is switched on): the control is recorded
+// where it stands on the form as designed; the others are laid out as ever.
+struct EarlyAnchor {
+    const char* name;
+    const char* control;  // a control of the form, or "Late": one the program adds
+    bool left, top, right, bottom;
+    bool switchedOnFirst;
+    QRect grown;  // at 100 pixels wider and 80 higher
+};
+void PrintTo(const EarlyAnchor& k, std::ostream* os) { *os << k.name; }
+
+class AnchorControlBeforeTheShow : public AnchoredFormTest,
+                                   public ::testing::WithParamInterface<EarlyAnchor> {};
+
+TEST_P(AnchorControlBeforeTheShow, RecordsTheControlWhereItStandsAsDesigned) {
+    const EarlyAnchor& k = GetParam();
+    auto* target = form.findChild<QWidget*>(QString::fromLatin1(k.control));
+    if (target == nullptr) {
+        target = new QPushButton(u"Late"_s, &form);
+        target->setObjectName(QString::fromLatin1(k.control));
+        target->setGeometry(300, 200, 50, 20);
+    }
+    const QRect designed = target->geometry();
+    if (k.switchedOnFirst) ui.QAnchor1->setEnabled(true);
+    ui.QAnchor1->AnchorControl(target, k.left, k.top, k.right, k.bottom);
+    if (!k.switchedOnFirst) ui.QAnchor1->setEnabled(true);
+    form.show();
+    settle();
+    EXPECT_EQ(target->geometry(), designed);
+    EXPECT_EQ(geometry(), kDesign);
+    resizeClient(form, 660, 490);
+    EXPECT_EQ(target->geometry(), k.grown);
+    for (const auto& [name, rect] : geometry())
+        if (name != k.control) {
+            EXPECT_EQ(rect, kGrown.at(name)) << name;
+        }
+    resizeClient(form, 560, 410);
+    EXPECT_EQ(target->geometry(), designed);
+    EXPECT_EQ(geometry(), kDesign);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, AnchorControlBeforeTheShow,
+    ::testing::Values(EarlyAnchor{"CmdSaveToTheCorner", "CmdSave", false, false, true, true, false,
+                                  QRect(108, 450, 97, 25)},
+                      EarlyAnchor{"CmdCloseToTheTopLeft", "CmdClose", true, true, false, false,
+                                  false, QRect(455, 370, 97, 25)},
+                      EarlyAnchor{"RTBoxStretchedBothWays", "RTBox", true, true, true, true, false,
+                                  QRect(8, 8, 460, 430)},
+                      EarlyAnchor{"AControlTheProgramAdds", "Late", false, false, true, true, false,
+                                  QRect(400, 280, 50, 20)},
+                      EarlyAnchor{"AfterTheControlIsSwitchedOn", "CmdSave", false, false, true,
+                                  true, true, QRect(108, 450, 97, 25)}),
+    [](const auto& p) { return std::string(p.param.name); });
+
 TEST_F(AnchoredFormTest, TakenOffItsFormItLetsTheFormGoAndComesBackWithItsValues) {
     QAnchorWidget* a = ui.QAnchor1;
     a->setEnabled(true);
@@ -312,6 +368,53 @@ TEST(PropAnchorPage, ShowsTheListAndSwitchesEdgesWithTheBars) {
     EXPECT_EQ(d.site->changes.back(), "Anchorit");
     EXPECT_FALSE(dialog.applyButton()->isEnabled());
 }
+
+// An edit in the designer, on the page or through the saved property, lays
+// the form out at its next resize and is what the form saves.
+enum class EditBy { Page, SavedProperty };
+struct DesignEdit {
+    const char* name;
+    EditBy by;
+};
+void PrintTo(const DesignEdit& k, std::ostream* os) { *os << k.name; }
+
+class AnEditInTheDesigner : public ::testing::TestWithParam<DesignEdit> {};
+
+TEST_P(AnEditInTheDesigner, LastsPastTheNextResize) {
+    DesignForm d;
+    auto* ok = d.form.findChild<QWidget*>(u"CmdOK"_s);
+    ok->setGeometry(300, 260, 90, 25);
+    d.control->setFirstHeight(300);
+    d.control->setFirstWidth(400);
+    d.form.show();
+    settle();
+    if (GetParam().by == EditBy::Page) {
+        anchor::PropAnchorDialog dialog({d.control});
+        dialog.show();
+        settle();
+        anchor::PropAnchorPage& page = *dialog.page;
+        page.List->setCurrentRow(1);
+        ASSERT_EQ(page.List->currentItem()->text(), u"CmdOK"_s);
+        // 0011 to 1100: every bar toggles.
+        for (QFrame* bar : {page.ALeft, page.ATop, page.ARight, page.ABottom})
+            QTest::mouseClick(bar, Qt::LeftButton);
+        QTest::mouseClick(dialog.applyButton(), Qt::LeftButton);
+        EXPECT_EQ(d.site->changes.back(), "Anchorit");
+    } else {
+        d.control->setAnchor(u"Grid\n1111\nCmdOK\n1100\nCmdCancel\n0011\nQAnchor1\n1100\n"_s);
+    }
+    resizeClient(d.form, 500, 360);
+    EXPECT_EQ(ok->geometry(), QRect(300, 260, 90, 25));
+    EXPECT_EQ(d.control->Anchor(), u"Grid\n1111\nCmdOK\n1100\nCmdCancel\n0011\nQAnchor1\n1100\n"_s);
+    // The others keep their flags: the grid grows with the form.
+    EXPECT_EQ(d.form.findChild<QWidget*>(u"Grid"_s)->size(), QSize(180, 84));
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, AnEditInTheDesigner,
+                         ::testing::Values(DesignEdit{"OnThePage", EditBy::Page},
+                                           DesignEdit{"ThroughTheSavedList",
+                                                      EditBy::SavedProperty}),
+                         [](const auto& p) { return std::string(p.param.name); });
 
 TEST(PropAnchorPage, CancelWritesNothing) {
     DesignForm d;

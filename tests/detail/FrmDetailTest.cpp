@@ -47,7 +47,7 @@ TComparisonResult sample() {
     TComparisonResult r;
     TColumnProps id = rb::counter();
     TColumnProps name = rb::text(50);
-    name.Description = "Customer name";
+    name.Description = "The name of the customer, worth knowing about through to its end";
     TColumnProps wider = name;
     wider.DefinedSize = 80;
     wider.AllowZeroLength = true;
@@ -523,6 +523,44 @@ TEST_F(Window, ADoubleClickTogglesOnceOnTheGlyphAndOnTheCaption) {
     EXPECT_EQ(grid().CellExtraIcon(2, 1), detail::icon::Expanded);
 }
 
+TEST_F(Window, TheGridOpensAndClosesFromTheKeyboard) {
+    showWindow();
+    w->ShowDetails(okTable, 1);
+    QApplication::setActiveWindow(w);
+    w->DGrid->setFocus();
+    QTest::mouseClick(w->DGrid->viewport(), Qt::LeftButton, {}, rowPoint(1, 120));
+    ASSERT_EQ(grid().SelectedRow(), 1);  // "Columns"
+    const auto key = [&](Qt::Key k) {
+        QTest::keyClick(w->DGrid, k);
+        settle();
+    };
+    key(Qt::Key_Right);
+    EXPECT_EQ(grid().CellExtraIcon(1, 1), detail::icon::Expanded);
+    EXPECT_EQ(w->DGrid->model()->rowCount(), 3 + 6);  // the six columns shown
+    key(Qt::Key_Right);                               // to "CustomerID"
+    EXPECT_EQ(grid().SelectedRow(), 2);
+    key(Qt::Key_Plus);
+    EXPECT_EQ(grid().CellExtraIcon(2, 1), detail::icon::Expanded);
+    key(Qt::Key_Minus);
+    EXPECT_EQ(grid().CellExtraIcon(2, 1), detail::icon::Collapsed);
+    key(Qt::Key_Left);  // back to "Columns"
+    EXPECT_EQ(grid().SelectedRow(), 1);
+    key(Qt::Key_Left);
+    EXPECT_EQ(detailtest::rows(grid(), true), (Lines{"0 Columns", "0 Keys", "0 Indexes"}));
+    EXPECT_EQ(w->DGrid->currentIndex().row(), 0);
+}
+
+TEST_F(Window, EscapeClosesTheWindowAsCloseDoes) {
+    showWindow();
+    w->ShowDetails(okTable, 1);
+    QApplication::setActiveWindow(w);
+    w->DGrid->setFocus();
+    QTest::keyClick(w->DGrid, Qt::Key_Escape);
+    QApplication::processEvents();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(w.isNull());
+}
+
 TEST_F(Window, CloseDeletesTheWindow) {
     showWindow();
     QTest::mouseClick(w->CmdClose, Qt::LeftButton);
@@ -571,6 +609,17 @@ TEST_F(Window, Screenshots) {
     }
     resizeTo(w, {1300, 450});
     screenshot("FrmDetail-procedure-wide.png");
+    // A value wider than its column, cut at its end.
+    resizeTo(w, {});
+    w->ShowDetails(okTable, 1);
+    w->CmdExpand_Click();
+    for (int32_t r = 1; r <= grid().Rows(); ++r)
+        if (grid().CellText(r, detail::col::Source).value_or("").starts_with("The name of")) {
+            w->DGrid->scrollTo(w->DGrid->itemModel().index(grid().viewPosition(r), 0),
+                               QAbstractItemView::PositionAtCenter);
+            grid().SelectedRow(r);
+        }
+    screenshot("FrmDetail-table-long-value.png");
 }
 
 }  // namespace

@@ -563,6 +563,54 @@ TEST(ContainerResized, BeforeTheSetUpItRecordsAndMovesNothing) {
     EXPECT_EQ(c->moves, 0);
 }
 
+// ContainerResized before the form is first shown records the controls
+// against the size the form was designed at (9000 x 6000 twips), so that they
+// scale with it afterwards.
+struct EarlyRecording {
+    const char* name;
+    bool programMovedIt;  // to 3000, 3000 first
+    bool formLarger;      // the form already 1.5 times its design size
+    int calls;
+};
+void PrintTo(const EarlyRecording& k, std::ostream* os) { *os << k.name; }
+
+class ContainerResizedBeforeTheShow : public ::testing::TestWithParam<EarlyRecording> {};
+
+TEST_P(ContainerResizedBeforeTheShow, LeavesTheControlsScalingWithTheForm) {
+    const EarlyRecording& k = GetParam();
+    Rig rig(600, 400);
+    auto c = rig.add("CmdOK", 4500, 3900, 1350, 450, 8);
+    auto other = rig.add("Other", 300, 300, 600, 300, 8);
+    QResizer& a = rig.load();
+    if (k.programMovedIt) c->Move(3000, 3000, 1350, 450);
+    if (k.formLarger) rig.desktop.SetClientSize(rig.form->window, 900, 600);
+    for (int i = 0; i < k.calls; ++i) a.ContainerResized();
+    EXPECT_FLOAT_EQ(rig.record(1).ContainerFirstWidth, 9000);
+    EXPECT_FLOAT_EQ(rig.record(1).ContainerFirstHeight, 6000);
+    rig.show();
+    rig.resize(900, 600);
+    const float left = k.programMovedIt ? 3000 : 4500;
+    const float top = k.programMovedIt ? 3000 : 3900;
+    EXPECT_FLOAT_EQ(c->left, left * 1.5f);
+    EXPECT_FLOAT_EQ(c->top, top * 1.5f);
+    EXPECT_FLOAT_EQ(c->width, 2025);
+    EXPECT_FLOAT_EQ(c->height, 675);
+    EXPECT_FLOAT_EQ(*c->fontSize, 12);
+    EXPECT_FLOAT_EQ(other->left, 450);
+    rig.resize(600, 400);
+    EXPECT_FLOAT_EQ(c->left, left);
+    EXPECT_FLOAT_EQ(c->width, 1350);
+    EXPECT_FLOAT_EQ(*c->fontSize, 8);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ContainerResizedBeforeTheShow,
+    ::testing::Values(EarlyRecording{"Once", false, false, 1},
+                      EarlyRecording{"Twice", false, false, 2},
+                      EarlyRecording{"AfterTheProgramMovedAControl", true, false, 1},
+                      EarlyRecording{"WhileTheFormIsLargerThanDesigned", false, true, 1}),
+    [](const auto& p) { return std::string(p.param.name); });
+
 TEST(ContainerResized, WithSmartDetectBeforeTheSetUpItDoesNothing) {
     Rig rig;
     rig.add("C", 1500, 1500, 1500, 600);

@@ -58,30 +58,37 @@ void PrintTo(const Placed& p, std::ostream* os) {
         << p.geometry.height() << " @" << p.font;
 }
 
+// Every control of a form but its resizer, by name.
+std::map<std::string, Placed> placedOn(const QWidget& form, const QWidget* resizer) {
+    std::map<std::string, Placed> out;
+    for (QWidget* w : host::qt::FormControls::controlsOf(const_cast<QWidget*>(&form)))
+        if (w != resizer)
+            out[w->objectName().toStdString()] = {w->geometry(), w->font().pointSizeF()};
+    return out;
+}
+
 class ResizedFormTest : public ::testing::Test {
 protected:
     ResizedFormTest() { ui.setupUi(&form); }
 
-    // Every control of the form but the resizer, by name.
-    std::map<std::string, Placed> placed() const {
-        std::map<std::string, Placed> out;
-        for (QWidget* w : host::qt::FormControls::controlsOf(const_cast<QWidget*>(&form)))
-            if (w != ui.QResizer1)
-                out[w->objectName().toStdString()] = {w->geometry(), w->font().pointSizeF()};
-        return out;
-    }
+    std::map<std::string, Placed> placed() const { return placedOn(form, ui.QResizer1); }
     // On the form or in the frame: each edge of the design times the factor,
     // in whole pixels (twips scaled, then halves to even).
     QRect scaled(const QRect& design, double factor) const {
         return {half(design.x() * factor), half(design.y() * factor), half(design.width() * factor),
                 half(design.height() * factor)};
     }
-    // On the tab strip: scaled within the page area, below the band of tabs.
-    QRect onStrip(const QRect& design, const QSize& stripFirst, const QSize& stripNow) const {
-        const double band = 375;
+    // On the tab strip: scaled within the page area, below the band of tabs
+    // (`rows` rows of `tabHeight` twips; every row past the first narrows the
+    // page by 150 twips).
+    QRect onStrip(const QRect& design, const QSize& stripFirst, const QSize& stripNow, int rows = 1,
+                  double tabHeight = 375) const {
+        const double band = rows * tabHeight;
+        const double allowance = (rows - 1) * 150.0;
         const double hr =
             std::round(stripNow.height() * 15 - band) / std::round(stripFirst.height() * 15 - band);
-        const double wr = static_cast<double>(stripNow.width()) / stripFirst.width();
+        const double wr = std::round(stripNow.width() * 15 - allowance) /
+                          std::round(stripFirst.width() * 15 - allowance);
         auto px = [](double twips) { return half(static_cast<float>(twips) / 15.0); };
         const double top = static_cast<float>(hr * (design.y() * 15 - band)) + band;
         return {px(wr * design.x() * 15), px(top), px(wr * design.width() * 15),
@@ -211,6 +218,52 @@ TEST_F(ResizedFormTest, ATabChosenWithTheMouseShowsItsPageInItsScaledPlace) {
     EXPECT_EQ(ui.LblPage0->x(), 8 - 5000);
 }
 
+// However many tabs a row holds, the controls of the strip's page are scaled
+// within the page area the strip draws: below every row of tabs, a part-full
+// last row too.
+struct TabRowsCase {
+    const char* name;
+    int tabs, tabsPerRow;
+    int rows;  // as drawn
+};
+void PrintTo(const TabRowsCase& k, std::ostream* os) { *os << k.name; }
+
+class TabRows : public ResizedFormTest, public ::testing::WithParamInterface<TabRowsCase> {};
+
+TEST_P(TabRows, KeepThePagesControlsBelowTheDrawnTabs) {
+    const TabRowsCase& k = GetParam();
+    ui.Tabs->setTabs(k.tabs);
+    ui.Tabs->setTabsPerRow(k.tabsPerRow);
+    ui.Tabs->setTabHeight(150);  // 10 pixels a row
+    form.show();
+    settle();
+    ASSERT_EQ(ui.Tabs->rows(), k.rows);
+    const QSize strip = ui.Tabs->size();
+    const QRect label = ui.LblPage0->geometry();
+    const QRect text = ui.TxtPage0->geometry();
+    for (const double factor : {0.5, 2.0}) {
+        resizeClient(form, half(560 * factor), half(400 * factor));
+        const QSize now = ui.Tabs->size();
+        EXPECT_EQ(ui.LblPage0->geometry(), onStrip(label, strip, now, k.rows, 150))
+            << "x" << factor;
+        EXPECT_EQ(ui.TxtPage0->geometry(), onStrip(text, strip, now, k.rows, 150)) << "x" << factor;
+        EXPECT_GE(ui.LblPage0->y(), ui.Tabs->pageArea().top()) << "x" << factor;
+        if (factor < 1 && k.rows == 3)
+            form.grab().save(QString::fromStdString(here("ResizedForm-3-rows-half.png")));
+    }
+    resizeClient(form, 560, 400);
+    EXPECT_EQ(ui.LblPage0->geometry(), label);
+    EXPECT_EQ(ui.TxtPage0->geometry(), text);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, TabRows,
+                         ::testing::Values(TabRowsCase{"TwoTabsTwoARow", 2, 2, 1},
+                                           TabRowsCase{"OneTabThreeARow", 1, 3, 1},
+                                           TabRowsCase{"FourTabsThreeARow", 4, 3, 2},
+                                           TabRowsCase{"SixTabsThreeARow", 6, 3, 2},
+                                           TabRowsCase{"FiveTabsTwoARow", 5, 2, 3}),
+                         [](const auto& p) { return std::string(p.param.name); });
+
 TEST_F(ResizedFormTest, AHandlerOfBeforeResizeControlChangesOrKeepsAControl) {
     QObject::connect(
         ui.QResizer1, &QResizerWidget::BeforeResizeControl,
@@ -235,6 +288,54 @@ TEST_F(ResizedFormTest, ContainerResizedTakesAControlTheProgramMoved) {
     resizeClient(form, 560, 400);
     EXPECT_EQ(ui.CmdOK->geometry(), QRect(300, 350, 100, 30));
 }
+
+// ContainerResized in the program's Form_Load, before the form is first
+// shown: the form scales afterwards as one that never had the call.
+struct EarlyCall {
+    const char* name;
+    bool formLarger;      // the program sized the form to 1.5 times first
+    bool programMovedOK;  // and moved CmdOK to 300, 300
+    QRect okScaled;       // at 1.5 times the design size
+};
+void PrintTo(const EarlyCall& k, std::ostream* os) { *os << k.name; }
+
+class ContainerResizedBeforeTheShow : public ::testing::TestWithParam<EarlyCall> {};
+
+TEST_P(ContainerResizedBeforeTheShow, LeavesTheFormScalingAsWithoutIt) {
+    const EarlyCall& k = GetParam();
+    WithApplication app;
+    QWidget early;
+    QWidget plain;
+    Ui::ResizedForm e;
+    Ui::ResizedForm p;
+    e.setupUi(&early);
+    p.setupUi(&plain);
+    for (auto [form, ui] : {std::pair{&early, &e}, std::pair{&plain, &p}}) {
+        if (k.formLarger) form->resize(840, 600);
+        if (k.programMovedOK) ui->CmdOK->move(300, 300);
+    }
+    e.QResizer1->ContainerResized();
+    for (QWidget* form : {&early, &plain}) {
+        form->show();
+        settle();
+        resizeClient(*form, 840, 600);
+    }
+    EXPECT_EQ(e.CmdOK->geometry(), k.okScaled);
+    EXPECT_EQ(placedOn(early, e.QResizer1), placedOn(plain, p.QResizer1));
+    if (!k.formLarger && !k.programMovedOK)
+        early.grab().save(QString::fromStdString(here("ResizedForm-early-1.5x.png")));
+    resizeClient(early, 560, 400);
+    resizeClient(plain, 560, 400);
+    EXPECT_EQ(placedOn(early, e.QResizer1), placedOn(plain, p.QResizer1));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ContainerResizedBeforeTheShow,
+    ::testing::Values(EarlyCall{"AtTheDesignSize", false, false, QRect(552, 543, 132, 42)},
+                      EarlyCall{"OnALargerForm", true, false, QRect(552, 543, 132, 42)},
+                      EarlyCall{"AfterTheProgramMovedAControl", false, true,
+                                QRect(450, 450, 132, 42)}),
+    [](const auto& p) { return std::string(p.param.name); });
 
 TEST(QResizerWidget, IsMadeByItsProgrammaticIdentifier) {
     ui::testing::qtApplication();

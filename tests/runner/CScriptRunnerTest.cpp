@@ -10,6 +10,7 @@
 #include "jet/Connection.h"
 #include "jet/Error.h"
 #include "jet/Types.h"
+#include "jet/testing/SessionEnd.h"
 #include "jet/testing/StoreBuilder.h"
 #include "runner/CScriptRunner.h"
 #include "runner/RunnerError.h"
@@ -631,6 +632,93 @@ TEST_F(StoreFixture, ARunnerRunsAgainFromAFreshState) {
     testsupport::writeFile(scriptPath, kMakeB);
     EXPECT_TRUE(r.RunScript());  // no COLUMNS flag left over from the first run
     EXPECT_TRUE(has(catalog().Tables(), "B"));
+}
+
+// A provider that writes its changes when the session ends: the run closes
+// the database on every way out, a failed close is never success, and what the
+// close says is kept for the window.
+enum class RunEnd { AllDone, Declined, BlockLineFailed };
+
+struct CloseCase {
+    const char* name;
+    RunEnd end;
+    bool closeFails;
+    std::string report;
+};
+
+void PrintTo(const CloseCase& c, std::ostream* os) { *os << c.name; }
+
+class RunnerClose : public StoreFixture, public ::testing::WithParamInterface<CloseCase> {};
+
+TEST_P(RunnerClose, KeepsWhatTheCloseSays) {
+    const CloseCase& c = GetParam();
+    const jet::Error failure(static_cast<int32_t>(0x80004005),
+                             "The database was not changed: the new file could not be written.");
+    jet::testing::SessionEnd end;
+    if (c.closeFails) end.failure = failure;
+    end.report = c.report;
+    const jet::testing::ScopedSessionEnd ending(end);
+
+    // Each script changes the database first, then ends its own way.
+    std::string script = kMakeA;
+    if (c.end == RunEnd::Declined) script += kFailing + kMakeB;
+    if (c.end == RunEnd::BlockLineFailed) script += block("COLUMNS", "None;x;2;d\r\n") + kMakeB;
+    testsupport::writeFile(scriptPath, script);
+    runner::CScriptRunner r;
+    r.ConnectionString(connection());
+    r.ScriptFile(scriptPath);
+    Recorder events;  // declines every failed statement
+    r.Events(&events);
+    bool result = false;
+    if (c.end == RunEnd::BlockLineFailed) {
+        // The block line's refusal is what ends the run, not the close's.
+        try {
+            (void)r.RunScript();
+            ADD_FAILURE() << "the refused block line did not end the run";
+        } catch (const jet::Error& e) {
+            EXPECT_EQ(e.description(), jet::makeError(jet::Err::ItemNotFound).description());
+        }
+    } else {
+        result = r.RunScript();
+    }
+    EXPECT_EQ(result, c.end == RunEnd::AllDone && !c.closeFails);
+    EXPECT_EQ(ending.ended(), 1) << "the session that changed the database was not ended";
+    EXPECT_EQ(r.CloseFailure(), c.closeFails ? failure.description() : "");
+    EXPECT_EQ(r.CloseReport(), c.closeFails ? "" : c.report);
+    EXPECT_TRUE(has(catalog().Tables(), "A"));
+    EXPECT_FALSE(has(catalog().Tables(), "B"));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Ends, RunnerClose,
+    ::testing::Values(
+        CloseCase{"failsAfterAllDone", RunEnd::AllDone, true, ""},
+        CloseCase{"failsAfterADecline", RunEnd::Declined, true, ""},
+        CloseCase{"failsAfterAFailedBlockLine", RunEnd::BlockLineFailed, true, ""},
+        CloseCase{"succeedsWithAReport", RunEnd::AllDone, false,
+                  "The earlier version of the database is kept as /data/db-backup.mdb."},
+        CloseCase{"succeedsWithoutAReport", RunEnd::AllDone, false, ""},
+        CloseCase{"reportsAfterADecline", RunEnd::Declined, false, "Backup: /data/db-backup.mdb"},
+        CloseCase{"reportsAfterAFailedBlockLine", RunEnd::BlockLineFailed, false,
+                  "Backup: /data/db-backup.mdb"}),
+    [](const auto& tc) { return std::string(tc.param.name); });
+
+TEST_F(StoreFixture, ANewRunForgetsWhatTheLastCloseSaid) {
+    runner::CScriptRunner r;
+    r.ConnectionString(connection());
+    r.ScriptFile(scriptPath);
+    testsupport::writeFile(scriptPath, kMakeA);
+    {
+        jet::testing::SessionEnd end;
+        end.failure = jet::Error(static_cast<int32_t>(0x80004005), "not changed");
+        const jet::testing::ScopedSessionEnd ending(end);
+        EXPECT_FALSE(r.RunScript());
+        EXPECT_EQ(r.CloseFailure(), "not changed");
+    }
+    testsupport::writeFile(scriptPath, kMakeB);
+    EXPECT_TRUE(r.RunScript());
+    EXPECT_EQ(r.CloseFailure(), "");
+    EXPECT_EQ(r.CloseReport(), "");
 }
 
 TEST(CScriptRunnerJet, ARealJetFileIsRefusedAtTheOpen) {

@@ -5,10 +5,12 @@
 #include <QImage>
 #include <QTest>
 #include <filesystem>
+#include <functional>
 
 #include "TestSupport.h"
 #include "jet/Catalog.h"
 #include "jet/Error.h"
+#include "jet/testing/SessionEnd.h"
 #include "jet/testing/StoreBuilder.h"
 #include "runner/FrmMain.h"
 #include "runner/RunnerError.h"
@@ -37,13 +39,16 @@ protected:
     runner::FrmMain window{services};
 };
 
-const ExpectedBox kConnectionError{
-    u"Can't connect to the database.Please check your settings and try again!"_s,
-    Buttons::OkOnly,
-    Icon::Critical,
-    u"Connection error!"_s,
-    Answer::Ok,
-    {}};
+// The box of a test open that failed, with the data-access layer's reason.
+ExpectedBox connectionError(const std::string& why) {
+    return {u"Can't connect to the database.Please check your settings and try again!\r\n\r\n"_s +
+                QString::fromStdString(why),
+            Buttons::OkOnly,
+            Icon::Critical,
+            u"Connection error!"_s,
+            Answer::Ok,
+            {}};
+}
 
 TEST_F(FrmMainTest, HasTheFormsControlsNamesAndTexts) {
     EXPECT_EQ(window.windowTitle(), u"Script Runner For Parabase v1.2 For MSAccess"_s);
@@ -218,9 +223,11 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(FrmMainTest, ATestOpenThatFailsSaysConnectionErrorAndRunsNothing) {
     testsupport::TempDir dir;
-    window.DBFile->setText(QString::fromStdString(dir.file("missing.sdb")));
+    const std::string missing = dir.file("missing.sdb");
+    window.DBFile->setText(QString::fromStdString(missing));
     window.SFile->setText(QString::fromStdString(dir.file("missing.psx")));
-    services.expectBox(kConnectionError);
+    services.expectBox(
+        connectionError(jet::makeError(jet::Err::FileNotFound, {missing}).description()));
     QTest::mouseClick(window.CmdRun, Qt::LeftButton);
     services.verify();
     EXPECT_EQ(services.shown().size(), 1u);
@@ -229,21 +236,60 @@ TEST_F(FrmMainTest, ATestOpenThatFailsSaysConnectionErrorAndRunsNothing) {
     EXPECT_EQ(services.doEventsCalls(), 0);
 }
 
-TEST_F(FrmMainTest, AFileThatIsNoDatabaseFailsTheTestOpen) {
+struct OpenFailure {
+    const char* name;
+    // Fills the fields for a database in `dir`; the reason the box gives.
+    std::function<std::string(runner::FrmMain&, testsupport::TempDir&)> setUp;
+};
+
+void PrintTo(const OpenFailure& c, std::ostream* os) { *os << c.name; }
+
+class FrmMainOpenFailures : public FrmMainTest,
+                            public ::testing::WithParamInterface<OpenFailure> {};
+
+// Each failure of the test open reads differently: the layer's description
+// follows the box's own text.
+TEST_P(FrmMainOpenFailures, SayWhyTheDatabaseDidNotOpen) {
     testsupport::TempDir dir;
-    testsupport::writeFile(dir.file("x.sdb"), "not a database");
-    window.DBFile->setText(QString::fromStdString(dir.file("x.sdb")));
-    services.expectBox(kConnectionError);
+    const std::string why = GetParam().setUp(window, dir);
+    if (why.empty()) GTEST_SKIP() << "fixtures folder (JET_FIXTURES) not found; test skipped";
+    services.expectBox(connectionError(why));
     window.CmdRun_Click();
+    services.verify();
 }
 
-TEST_F(FrmMainTest, ARealJetFileIsRefusedAtTheTestOpen) {
-    REQUIRE_FIXTURES();
-    // Jet files are read-only here; the run would need to write.
-    window.DBFile->setText(QString::fromStdString(testsupport::fixture("jackcess/adox_jet4.mdb")));
-    services.expectBox(kConnectionError);
-    window.CmdRun_Click();
-}
+INSTANTIATE_TEST_SUITE_P(
+    Kinds, FrmMainOpenFailures,
+    ::testing::Values(
+        OpenFailure{
+            "missingDatabase",
+            [](runner::FrmMain& w, testsupport::TempDir& d) {
+                w.DBFile->setText(QString::fromStdString(d.file("none.sdb")));
+                return jet::makeError(jet::Err::FileNotFound, {d.file("none.sdb")}).description();
+            }},
+        OpenFailure{
+            "noDatabaseFile",
+            [](runner::FrmMain& w, testsupport::TempDir& d) {
+                testsupport::writeFile(d.file("x.sdb"), "not a database");
+                w.DBFile->setText(QString::fromStdString(d.file("x.sdb")));
+                return jet::makeError(jet::Err::UnknownFormat, {d.file("x.sdb")}).description();
+            }},
+        OpenFailure{"wrongDatabasePassword",
+                    [](runner::FrmMain& w, testsupport::TempDir& d) {
+                        jet::testing::buildStore(d.file("p.sdb"), "", "", "right");
+                        w.DBFile->setText(QString::fromStdString(d.file("p.sdb")));
+                        w.Password->setText(u"wrong"_s);
+                        return std::string("Not a valid password.");
+                    }},
+        // Jet files are read-only here; the run would need to write.
+        OpenFailure{"realJetFile",
+                    [](runner::FrmMain& w, testsupport::TempDir&) {
+                        if (testsupport::fixturesDir().empty()) return std::string();
+                        w.DBFile->setText(
+                            QString::fromStdString(testsupport::fixture("jackcess/adox_jet4.mdb")));
+                        return std::string("Cannot update. Database or object is read-only.");
+                    }}),
+    [](const auto& p) { return std::string(p.param.name); });
 
 TEST_F(FrmMainTest, PickersFillTheirBoxAndCancelKeepsIt) {
     struct Pick {
@@ -415,30 +461,120 @@ TEST_F(FrmMainRun, TextAfterTheLastRunIsShownAndTheUserAsked) {
     EXPECT_TRUE(hasTable("A"));
 }
 
-TEST_F(FrmMainRun, ARunThatFailsWithAnErrorReportsFailure) {
+TEST_F(FrmMainRun, ARunThatFailsWithAnErrorReportsFailureAndWhy) {
     struct Case {
         const char* name;
         std::string script;  // nothing written when empty
         QString path;        // the script field
+        std::string why;     // on the lines after the box's own text
     };
+    const std::string missing = dir.file("missing.psx");
     const Case cases[] = {
-        {"missingFile", "", QString::fromStdString(dir.file("missing.psx"))},
-        {"emptyPath", "", u"   "_s},
+        {"missingFile", "", QString::fromStdString(missing),
+         "Cannot open the script file '" + missing + "': No such file or directory."},
+        {"emptyPath", "", u"   "_s, "No script file was named."},
         {"refusedBlockLine", "<JET:COLUMNS>\r\nNone;x;2;d\r\n</JET:COLUMNS>\r\n",
-         QString::fromStdString(script)},
+         QString::fromStdString(script), jet::makeError(jet::Err::ItemNotFound).description()},
         {"badNumber", "<JET:COLUMNS>\r\nT;x;two;d\r\n</JET:COLUMNS>\r\n",
-         QString::fromStdString(script)},
+         QString::fromStdString(script),
+         "Line 2 of the script file: the property position 'two' is not a whole number."},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         if (!c.script.empty()) testsupport::writeFile(script, c.script);
         window.SFile->setText(c.path);
-        services.expectBox(kFailed);
+        ExpectedBox failed = kFailed;
+        failed.text += u"\r\n\r\n"_s + QString::fromStdString(c.why);
+        services.expectBox(failed);
         window.CmdRun_Click();
         services.verify();
         EXPECT_TRUE(window.CmdRun->isEnabled());
         EXPECT_EQ(services.busyDepth(), 0);
     }
 }
+
+// A database whose changes are written when the run closes it (a real Access
+// file): a failed close is a failed run that says the database was not
+// changed and why; a close that succeeded may say where the backup is.
+enum class RunEnd { AllDone, Declined, BlockLineFailed };
+
+struct CloseCase {
+    const char* name;
+    RunEnd end;
+    bool closeFails;
+    const char* report;
+    bool succeeds;
+    QString lines;  // after the result box's own text
+};
+
+void PrintTo(const CloseCase& c, std::ostream* os) { *os << c.name; }
+
+const char* const kNotChanged =
+    "The database was not changed: the new file could not be checked (index [PrimaryKey] of "
+    "table [T]).";
+const char* const kBackup = "The database before this run is kept as /data/db-backup.mdb.";
+
+class FrmMainClose : public FrmMainRun, public ::testing::WithParamInterface<CloseCase> {};
+
+TEST_P(FrmMainClose, TheResultBoxSaysWhatTheCloseSaid) {
+    const CloseCase& c = GetParam();
+    jet::testing::SessionEnd end;
+    if (c.closeFails) end.failure = jet::Error(static_cast<int32_t>(0x80004005), kNotChanged);
+    end.report = c.report;
+    const jet::testing::ScopedSessionEnd ending(end);
+
+    std::string text = "CREATE TABLE [A] ([x] INTEGER);\r\nRUN\r\n";
+    if (c.end == RunEnd::Declined) text += "CREATE TABLE [T] ([x] INTEGER);\r\nRUN\r\n";
+    if (c.end == RunEnd::BlockLineFailed)
+        text += "<JET:COLUMNS>\r\nNone;x;2;d\r\n</JET:COLUMNS>\r\n";
+    testsupport::writeFile(script, text);
+    if (c.end == RunEnd::Declined) {
+        const auto error = jet::makeError(jet::Err::TableExists, {"T"});
+        services.expectBox({u"CREATE TABLE [T] ([x] INTEGER);\r\n"_s,
+                            Buttons::OkOnly,
+                            Icon::None,
+                            {},
+                            Answer::Ok,
+                            {}});
+        services.expectBox({u"An error occured : \r\n"_s + QString::number(error.number()) +
+                                u"-"_s + QString::fromStdString(error.description()) +
+                                u"\r\n\r\nContinue?"_s,
+                            Buttons::YesNo,
+                            Icon::Exclamation,
+                            u"Error!"_s,
+                            Answer::No,
+                            {}});
+    }
+    ExpectedBox result = c.succeeds ? kSucceeded : kFailed;
+    result.text += c.lines;
+    services.expectBox(result);
+    window.CmdRun_Click();
+    services.verify();
+    EXPECT_EQ(ending.ended(), 1);
+    EXPECT_TRUE(window.CmdRun->isEnabled());
+}
+
+const QString kBlockLineRefused =
+    u"\r\n\r\n"_s + QString::fromStdString(jet::makeError(jet::Err::ItemNotFound).description());
+
+INSTANTIATE_TEST_SUITE_P(
+    Ends, FrmMainClose,
+    ::testing::Values(CloseCase{"failsAfterAllDone", RunEnd::AllDone, true, "", false,
+                                u"\r\n\r\n"_s + QString::fromUtf8(kNotChanged)},
+                      CloseCase{"failsAfterADecline", RunEnd::Declined, true, "", false,
+                                u"\r\n\r\n"_s + QString::fromUtf8(kNotChanged)},
+                      CloseCase{"failsAfterAFailedBlockLine", RunEnd::BlockLineFailed, true, "",
+                                false,
+                                kBlockLineRefused + u"\r\n\r\n"_s + QString::fromUtf8(kNotChanged)},
+                      CloseCase{"succeedsWithAReport", RunEnd::AllDone, false, kBackup, true,
+                                u"\r\n\r\n"_s + QString::fromUtf8(kBackup)},
+                      CloseCase{"succeedsWithoutAReport", RunEnd::AllDone, false, "", true, {}},
+                      // What ran before the stop was written: the backup is worth knowing.
+                      CloseCase{"reportsAfterADecline", RunEnd::Declined, false, kBackup, false,
+                                u"\r\n\r\n"_s + QString::fromUtf8(kBackup)},
+                      CloseCase{"reportsAfterAFailedBlockLine", RunEnd::BlockLineFailed, false,
+                                kBackup, false,
+                                kBlockLineRefused + u"\r\n\r\n"_s + QString::fromUtf8(kBackup)}),
+    [](const auto& p) { return std::string(p.param.name); });
 
 }  // namespace

@@ -76,6 +76,8 @@ TEST_P(Generate, WritesTheExpectedScriptInBothDirections) {
     EXPECT_EQ(m.Statements, c.statements) << "mirrored record, other direction";
     EXPECT_EQ(m.Blocks, c.blocks) << "mirrored record, other direction";
     EXPECT_EQ(m.Report, s.Report);
+    EXPECT_EQ(m.KeptTargetOnly, s.KeptTargetOnly);
+    EXPECT_EQ(m.SkippedAutoIncrement, s.SkippedAutoIncrement);
 }
 
 std::string caseName(const ::testing::TestParamInfo<Case>& info) { return info.param.name; }
@@ -1079,6 +1081,88 @@ const Case kPrincipalCases[] = {
 };
 
 INSTANTIATE_TEST_SUITE_P(Principals, Generate, ::testing::ValuesIn(kPrincipalCases), caseName);
+
+// ---------------------------------------------------------------------------
+// What the options keep as it stands (counted for the script window's notes)
+
+struct KeptCase {
+    const char* name;
+    std::function<TComparisonResult()> record;
+    ScriptOptions options;
+    bool match;
+    int32_t kept;     // KeptTargetOnly, direction 0
+    int32_t skipped;  // SkippedAutoIncrement, direction 0
+};
+
+void PrintTo(const KeptCase& c, std::ostream* os) { *os << c.name; }
+
+// One selected object only in the destination of every kind, one not
+// selected, and one only in the source (which the script creates).
+TComparisonResult targetOnlyOfEveryKind() {
+    TComparisonResult r;
+    r.Tables =
+        arr({table("Old", acOnlyInDestination, true, {destinationOnly("x", integer())}),
+             table("Unticked", acOnlyInDestination, false, {destinationOnly("x", integer())}),
+             table("New", acOnlyInSource, true, {sourceOnly("x", integer())})});
+    r.Views = arr({view("OldView", acOnlyInDestination, true, "", "SELECT 1")});
+    r.Procedures = arr({procedure("OldProc", acOnlyInDestination, true, "", "DELETE FROM Old")});
+    r.Users = arr({principal("olduser", acOnlyInDestination, true, {}, principalSide({}, {}))});
+    r.Groups = arr({principal("oldgroup", acOnlyInDestination, true, {}, principalSide({}, {}))});
+    return r;
+}
+
+// A changed table whose columns are AutoIncrement in the source.
+TComparisonResult counterColumns() {
+    auto described = counter();
+    described.Description = "was blank";
+    return withTables(
+        {table("T", acDifferent, true,
+               {both("BecomesCounter", counter(), integer()),           // altered: skipped
+                sourceOnly("NewCounter", counter()),                    // added: skipped
+                both("SameCounter", counter(), counter(), acEqual),     // nothing to write
+                both("DescriptionOnly", described, counter()),          // block lines only
+                both("Renamed", counter(), counter(), acEqual, "Old"),  // renamed with match on
+                both("Plain", text(20), text(10))})});                  // not a counter
+}
+
+class KeptAsItStands : public ::testing::TestWithParam<KeptCase> {};
+
+TEST_P(KeptAsItStands, IsCountedInBothDirections) {
+    const KeptCase& c = GetParam();
+    const TComparisonResult record = c.record();
+    const TScript s = generate(record, c.options, 0, c.match);
+    EXPECT_EQ(s.KeptTargetOnly, c.kept);
+    EXPECT_EQ(s.SkippedAutoIncrement, c.skipped);
+    const TScript m = generate(mirror(record), c.options, 1, c.match);
+    EXPECT_EQ(m.KeptTargetOnly, c.kept) << "mirrored record, other direction";
+    EXPECT_EQ(m.SkippedAutoIncrement, c.skipped) << "mirrored record, other direction";
+}
+
+const KeptCase kKeptCases[] = {
+    {"TargetOnlyObjectsOfEveryKind", targetOnlyOfEveryKind, options(), false, 5, 0},
+    {"DroppedWhenTheOptionIsOn", targetOnlyOfEveryKind,
+     options([](ScriptOptions& o) { o.DropOppositeObjects = true; }), false, 0, 0},
+    {"KindsNotScriptedAreNotCounted", targetOnlyOfEveryKind, options([](ScriptOptions& o) {
+         o.IncludeViews = false;
+         o.IncludeUsers = false;
+     }),
+     false, 3, 0},
+    {"SkippedCounterColumns", counterColumns,
+     options([](ScriptOptions& o) { o.SkipAutoIncrementColumns = true; }), false, 0, 2},
+    {"ARenameIsSkippedToo", counterColumns,
+     options([](ScriptOptions& o) { o.SkipAutoIncrementColumns = true; }), true, 0, 3},
+    {"NothingSkippedWhenTheOptionIsOff", counterColumns, options(), true, 0, 0},
+    {"AnUnselectedTableIsNotScripted",
+     [] {
+         auto r = counterColumns();
+         r.Tables[1].Selected = false;
+         return r;
+     },
+     options([](ScriptOptions& o) { o.SkipAutoIncrementColumns = true; }), true, 0, 0},
+};
+
+INSTANTIATE_TEST_SUITE_P(Options, KeptAsItStands, ::testing::ValuesIn(kKeptCases),
+                         [](const auto& p) { return std::string(p.param.name); });
 
 // ---------------------------------------------------------------------------
 // Order of the whole script

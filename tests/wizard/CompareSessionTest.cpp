@@ -36,12 +36,16 @@ public:
         log += text;
         calls.push_back("log+" + text);
     }
-    void SetProcessLabel(const std::string& text) override { calls.push_back("label " + text); }
+    void SetProcessLabel(const std::string& text) override {
+        label = text;
+        calls.push_back("label " + text);
+    }
     void SetProgressMaximum(int32_t maximum) override {
         calls.push_back("max " + std::to_string(maximum));
     }
-    void SetProgressValue(int32_t value) override {
-        calls.push_back("value " + std::to_string(value));
+    void SetProgressValue(int32_t v) override {
+        value = v;
+        calls.push_back("value " + std::to_string(v));
     }
     void SetCompareEnabled(bool enabled) override {
         calls.push_back(enabled ? "compare on" : "compare off");
@@ -59,6 +63,8 @@ public:
 
     Calls calls;
     std::string log;
+    std::string label;  // the current-object box
+    int32_t value = 0;  // the progress bar's
     int yields = 0;
     // The user's doing during the n-th yield (1 = the one before the engine starts).
     std::function<void(int n)> onYield;
@@ -117,7 +123,7 @@ Calls join(std::initializer_list<Calls> parts) {
     return all;
 }
 
-const Calls kStart = {"results dropped", "log=Compare process started...\r\n",
+const Calls kStart = {"results dropped", "label ", "value 0", "log=Compare process started...\r\n",
                       "log+Checking database connections...\r\n"};
 const Calls kSuccess = {"label Compare process completed...", "log+Compare process completed...",
                         "box 64 Orvel! Parabase: Successfully compared databases!", "compare on"};
@@ -349,6 +355,23 @@ TEST_F(CompareRun, PressingCompareAgainStartsTheLogAndTheEngineAfresh) {
     EXPECT_EQ(view.log.rfind("Compare process started...\r\n", 0), 0u);
     EXPECT_EQ(view.log.find("Compare process started...", 1), std::string::npos);
     EXPECT_TRUE(session().Compared());
+}
+
+// While a second request opens its databases (and while it reports that one
+// does not open), nothing of the first run is on show.
+TEST_F(CompareRun, ASecondRequestShowsNothingOfTheFirstWhileItOpensTheDatabases) {
+    compareOnce();
+    ASSERT_EQ(view.label, "Compare process completed...");
+    ASSERT_EQ(view.value, 4);
+    std::vector<std::pair<std::string, int32_t>> seen;
+    fakes.onOpen = [&](const std::string& s) {
+        seen.emplace_back(view.label, view.value);
+        if (s.find("dst.sdb") != std::string::npos) throw jet::Error(-1, "No such file");
+    };
+    session().CmdCompare_Click(kPlain);
+    EXPECT_EQ(seen, (std::vector<std::pair<std::string, int32_t>>{{"", 0}, {"", 0}}));
+    EXPECT_EQ(view.label, "");
+    EXPECT_EQ(view.value, 0);
 }
 
 // A setting changed while the engine works (the run yields after every

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "TestSupport.h"
+#include "text/TextDecoding.h"
 #include "wizard/Configuration.h"
 #include "wizard/LastUsedPath.h"
 
@@ -70,7 +71,7 @@ protected:
 
 const char* const kSaved =
     "[General]\r\nVersion=1.1.0\r\n"
-    "\r\n[Database]\r\nSourceDBFile= /data/dev.sdb\r\nSourceWFile=/data/dev.sdw\r\n"
+    "\r\n[Database]\r\nSourceDBFile=\" /data/dev.sdb\"\r\nSourceWFile=/data/dev.sdw\r\n"
     "SourceUserName=admin\r\nSourcePassword=s3cret pass\r\nDestinationDBFile=/data/prod.sdb\r\n"
     "DestinationWFile=\r\nDestinationUserName=\r\nDestinationPassword=\r\n"
     "\r\n[Options]\r\nCompareTables=1\r\nCompareIndexes=0\r\nCompareKeys=1\r\nCompareViews=1\r\n"
@@ -93,8 +94,7 @@ TEST_F(ConfigurationTest, SavesEveryKeyInItsOrderTextsAsTheyStand) {
     c.options.SetValue(OptionBox::IIncSeed, 1);
     c.options.SetValue(OptionBox::CMatch, 1);
     ASSERT_EQ(wizard::SaveConfiguration(path, c), SaveOutcome::Saved);
-    // The leading blank is the field's own; a reader trims it (as the
-    // profile functions always did).
+    // The leading blank is the field's own: quoted, so that a reader keeps it.
     EXPECT_EQ(testsupport::readFile(path), kSaved);
     // A new file holds passwords: its owner alone may read it.
     struct stat st {};
@@ -123,6 +123,26 @@ TEST_F(ConfigurationTest, ASavedFileLoadsBackEveryControl) {
         EXPECT_EQ(loaded.options.Value(b), saved.options.Value(b)) << boxName(b);
 }
 
+class TextRoundTrip : public ConfigurationTest,
+                      public ::testing::WithParamInterface<const char*> {};
+
+// A text that reading would trim or unquote still loads back as typed, so a
+// reloaded configuration connects as the saved one did.
+TEST_P(TextRoundTrip, LoadsBackAsTyped) {
+    Controls saved;
+    for (const DatabaseField f : {DatabaseField::SPassword, DatabaseField::DPassword,
+                                  DatabaseField::SDBPath, DatabaseField::DUName})
+        saved.texts[f] = GetParam();
+    ASSERT_EQ(wizard::SaveConfiguration(path, saved), SaveOutcome::Saved);
+    Controls loaded;
+    ASSERT_EQ(wizard::LoadConfiguration(path, loaded).outcome, LoadOutcome::Loaded);
+    EXPECT_EQ(loaded.texts, saved.texts) << testsupport::readFile(path);
+}
+
+INSTANTIATE_TEST_SUITE_P(Texts, TextRoundTrip,
+                         ::testing::Values("\"x\"", " pw ", "'x'", "\"\"", "  ", "\t", "\"a ",
+                                           "x\"", "\"\"\"", "p w"));
+
 TEST_F(ConfigurationTest, SavingKeepsWhatOthersAddedAndReplacesOurKeys) {
     write(
         "; notes by hand\r\n[Mine]\r\nColour=blue\r\n[Options]\r\nCompareTables=0\r\nExtra=7\r\n");
@@ -148,26 +168,78 @@ struct RefusedFile {
 
 class SaveRefuses : public ::testing::TestWithParam<RefusedFile> {};
 
-TEST_P(SaveRefuses, AFileThatIsNoIniTextAndLeavesItAsItWas) {
+TEST_P(SaveRefuses, AFileThatHoldsNoTextAndLeavesItAsItWas) {
     testsupport::TempDir dir;
     const std::string path = dir.file("target");
     testsupport::writeFile(path, GetParam().bytes);
     Controls c;
     EXPECT_FALSE(wizard::WritableAsConfiguration(path));
-    EXPECT_EQ(wizard::SaveConfiguration(path, c), SaveOutcome::NotAConfigurationFile);
+    EXPECT_EQ(wizard::SaveConfiguration(path, c), SaveOutcome::NotText);
     EXPECT_EQ(testsupport::readFile(path), GetParam().bytes);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Files, SaveRefuses,
     ::testing::Values(RefusedFile{"Database", std::string("\0\1\0\0Standard Jet DB\0", 20)},
-                      RefusedFile{"Script", "CREATE TABLE [A] ([x] LONG)\r\n\r\nRUN\r\n\r\n"},
-                      RefusedFile{"TextWithoutKeys", "Just some notes\r\nabout the shop\r\n"},
-                      RefusedFile{"ValueWithoutKey", "[General]\r\n=1.1.0\r\n"},
-                      RefusedFile{"OpenSection", "[General\r\nVersion=1.1.0\r\n"}),
+                      RefusedFile{"Store", std::string("SQLite format 3\0\x10\0\1\1", 20)},
+                      RefusedFile{"NulAmongKeys",
+                                  std::string("[General]\r\nVersion=1\0.1.0\r\n", 27)},
+                      // Not UTF-8, and bytes Windows-1252 does not define.
+                      RefusedFile{"Binary", "\x89PNG\r\n\x1A\n\x81\x8D\x90"}),
     [](const auto& p) { return std::string(p.param.name); });
 
-TEST(ConfigurationFiles, WritableAsConfigurationTakesNewFilesAndIniText) {
+// The lines of a file as text, whatever its encoding.
+std::vector<std::string> linesOf(const std::string& bytes) {
+    return text::splitLines(text::decodeText(bytes));
+}
+
+struct HandEdited {
+    const char* name;
+    std::string bytes;
+};
+
+class SaveKeeps : public ConfigurationTest, public ::testing::WithParamInterface<HandEdited> {};
+
+// A person's notes, odd lines and keys of their own stay where they were, in
+// their order; the program's keys are set; the file loads back.
+TEST_P(SaveKeeps, EveryLineOfAHandEditedFileItDoesNotChange) {
+    write(GetParam().bytes);
+    Controls c;
+    c.texts = {{DatabaseField::SDBPath, "/data/dev.sdb"}, {DatabaseField::DPassword, "pw"}};
+    c.options.SetValue(OptionBox::CView, 0);
+    ASSERT_TRUE(wizard::WritableAsConfiguration(path));
+    ASSERT_EQ(wizard::SaveConfiguration(path, c), SaveOutcome::Saved);
+
+    const std::vector<std::string> after = linesOf(testsupport::readFile(path));
+    size_t at = 0;
+    for (const std::string& line : linesOf(GetParam().bytes)) {
+        if (line.starts_with("Version=") || line.starts_with("SourceDBFile=") ||
+            line.starts_with("CompareViews="))
+            continue;  // the program's own keys, given new values
+        while (at < after.size() && after[at] != line) ++at;
+        ASSERT_LT(at, after.size()) << "lost or moved: " << line;
+        ++at;
+    }
+    Controls loaded;
+    EXPECT_EQ(wizard::LoadConfiguration(path, loaded).outcome, LoadOutcome::Loaded);
+    EXPECT_EQ(loaded.texts, c.texts);
+    EXPECT_EQ(loaded.options.Value(OptionBox::CView), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, SaveKeeps,
+    ::testing::Values(
+        HandEdited{"NoteInASection",
+                   "[General]\r\nVersion=1.1.0\r\n[Database]\r\nNote: my production pair\r\n"
+                   "SourceDBFile=/old.sdb\r\n[Options]\r\nCompareViews=1\r\n"},
+        HandEdited{"NotesOnly", "Just some notes\nabout the shop\n"},
+        HandEdited{"ValueWithoutKey", "[General]\r\n=1.1.0\r\nVersion=1.0.9\r\n"},
+        HandEdited{"OpenSection", "[General\r\nVersion=1.1.0\r\n"},
+        HandEdited{"Windows1252Note", "; Notiz f\xFCr M\xFCller\r\n[Mine]\r\nFarbe=gr\xFCn\r\n"},
+        HandEdited{"Script", "CREATE TABLE [A] ([x] LONG)\r\n\r\nRUN\r\n\r\n"}),
+    [](const auto& p) { return std::string(p.param.name); });
+
+TEST(ConfigurationFiles, WritableAsConfigurationTakesNewFilesAndText) {
     testsupport::TempDir dir;
     EXPECT_TRUE(wizard::WritableAsConfiguration(dir.file("new.pcf")));
     testsupport::writeFile(dir.file("empty.pcf"), "");
@@ -175,6 +247,8 @@ TEST(ConfigurationFiles, WritableAsConfigurationTakesNewFilesAndIniText) {
     testsupport::writeFile(dir.file("ini.pcf"),
                            "# made by hand\n\n[General]\nVersion = 1.1.0\n; done\r\n[Other]\n");
     EXPECT_TRUE(wizard::WritableAsConfiguration(dir.file("ini.pcf")));
+    testsupport::writeFile(dir.file("notes.pcf"), "Note: my production pair\r\n");
+    EXPECT_TRUE(wizard::WritableAsConfiguration(dir.file("notes.pcf")));
     EXPECT_FALSE(wizard::WritableAsConfiguration(dir.path().string()));  // a folder
     // Far larger than a configuration, even of INI lines: not one of ours.
     std::string large;

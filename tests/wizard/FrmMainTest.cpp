@@ -8,7 +8,9 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
+#include <QWindow>
 #include <stdexcept>
 
 #include "WindowRig.h"
@@ -449,6 +451,32 @@ TEST_F(FrmMainTest, ACompareRunLogsProgressesAndReportsThroughTheWindow) {
     EXPECT_EQ(f.CGroup->Value(), 0);
 }
 
+// A second comparison shows nothing of the first while it opens the
+// databases, nor in the box that says one does not open.
+TEST_F(FrmMainTest, ASecondComparisonStartsWithAnEmptyCurrentObjectAndProgressBar) {
+    FrmMain& f = w();
+    f.show();
+    f.Bar->MarkCurrent(4);
+    fillFields();
+    rig.services.expectBox(success());
+    f.CmdCompare_Click();
+    ASSERT_EQ(f.PBar->Value(), 4);
+    std::vector<std::pair<QString, int32_t>> seen;
+    fakes.onOpen = [&](const std::string& s) {
+        seen.emplace_back(f.ProcessLabel->Text(), f.PBar->Value());
+        if (s.find("dst.sdb") != std::string::npos) throw jet::Error(-1, "No such file");
+    };
+    rig.services.expectBox(
+        {u"Can't connect to the destination database.Please check your settings and try again!"_s,
+         Buttons::OkOnly, Icon::Critical, u"Connection error!"_s, Answer::Ok, [&] {
+             seen.emplace_back(f.ProcessLabel->Text(), f.PBar->Value());
+             EXPECT_EQ(f.TxtDetail->Text().count(u"Compare process completed..."_s), 0);
+         }});
+    f.CmdCompare_Click();
+    rig.services.verify();
+    EXPECT_EQ(seen, (std::vector<std::pair<QString, int32_t>>{{{}, 0}, {{}, 0}, {{}, 0}}));
+}
+
 TEST_F(FrmMainTest, ASourceThatDoesNotOpenIsLoggedAndReported) {
     FrmMain& f = w();
     fillFields();
@@ -549,6 +577,8 @@ TEST_F(FrmMainTest, DroppedResultsLeaveTheResultsPageAtOnce) {
 
 TEST_F(FrmMainTest, ScriptRequestsFillOneScriptWindow) {
     FrmMain& f = w();
+    f.move(40, 30);
+    f.show();
     fillFields();
     rig.services.expectBox(success());
     f.CmdCompare_Click();
@@ -558,6 +588,10 @@ TEST_F(FrmMainTest, ScriptRequestsFillOneScriptWindow) {
     ASSERT_NE(script, nullptr);
     EXPECT_TRUE(script->isVisible());
     EXPECT_EQ(script->parentWidget(), nullptr);
+    ASSERT_NE(script->windowHandle(), nullptr);
+    EXPECT_EQ(script->windowHandle()->transientParent(), f.windowHandle());
+    EXPECT_EQ(script->windowType(), Qt::Dialog);
+    EXPECT_LE((script->frameGeometry().center() - f.frameGeometry().center()).manhattanLength(), 2);
     EXPECT_EQ(script->windowTitle(), u"Database Script (Destination->Source)"_s);
     EXPECT_EQ(script->Preview, &rig.preview);
     EXPECT_EQ(script->SourceDBPath, u"src.sdb"_s);
@@ -756,7 +790,7 @@ TEST_F(FrmMainTest, ALoadThatCannotReadTheVersionChangesNothing) {
     f.SDBOpen_Click();
 }
 
-TEST_F(FrmMainTest, ASaveOverAFileThatIsNoConfigurationIsRefused) {
+TEST_F(FrmMainTest, ASaveOverAFileThatIsNoTextIsRefused) {
     FrmMain& f = w();
     const std::string file = rig.temp.file("dev.sdb");
     testsupport::writeFile(file, std::string("SQLite format 3\0\0\1", 19));
@@ -772,8 +806,9 @@ TEST_F(FrmMainTest, ASaveOverAFileThatIsNoConfigurationIsRefused) {
          Answer::Yes,
          {}});
     rig.services.expectBox(box(QString::fromStdString("The file " + file +
-                                                      " is not a configuration file. It was left "
-                                                      "as it was; please choose another name."),
+                                                      " is not a text file, so it cannot hold a "
+                                                      "configuration. It was left as it was; "
+                                                      "please choose another name."),
                                Icon::Critical, u"Orvel! Parabase"_s));
     f.CmdSave_Click();
     rig.services.verify();
@@ -803,6 +838,29 @@ TEST_F(FrmMainTest, SavingOverAnExistingConfigurationAsksFirst) {
     rig.services.verify();
     EXPECT_EQ(testsupport::readFile(file), "[General]\r\nVersion=1.1.0\r\n");
     EXPECT_EQ(f.SBar->PanelText(1), u"Configuration file : <None>"_s);
+}
+
+TEST_F(FrmMainTest, ANameTypedWithoutExtensionIsSavedAsAConfigurationFile) {
+    FrmMain& f = w();
+    const std::string typed = rig.temp.file("shop");
+    const QString completed = QString::fromStdString(typed + ".pcf");
+    testsupport::writeFile(completed.toStdString(), "[General]\r\nVersion=1.1.0\r\n");
+    rig.services.expectSave(
+        dialog(u"Save configuration file..."_s, u"Parabase configuration file (*.pcf)|*.pcf|"_s,
+               ui::dlg::HideReadOnly),
+        QString::fromStdString(typed));
+    // The question names the file that would be replaced.
+    rig.services.expectBox({completed + u" already exists.\r\nDo you want to replace it?"_s,
+                            Buttons::YesNo,
+                            Icon::Exclamation,
+                            u"Save configuration file..."_s,
+                            Answer::Yes,
+                            {}});
+    f.CmdSave_Click();
+    rig.services.verify();
+    EXPECT_FALSE(std::filesystem::exists(typed));
+    EXPECT_NE(testsupport::readFile(completed.toStdString()).find("[Options]"), std::string::npos);
+    EXPECT_EQ(f.SBar->PanelText(1), u"Configuration file : "_s + completed);
 }
 
 TEST_F(FrmMainTest, TheOpenButtonsFillTheirFieldsAndRememberTheFolder) {
@@ -921,7 +979,7 @@ TEST_F(FrmMainTest, PrintShowsTheCompareLogAsAReport) {
         ASSERT_GE(lines.size(), 4u);
         EXPECT_NE(lines[0].find("\"Comparison Details Report\" #B0B0B0"), std::string::npos);
         EXPECT_NE(lines[2].find("\"Compare process started...\""), std::string::npos);
-        EXPECT_NE(lines.back().find("\"Page 1\" #8000000F"), std::string::npos);
+        EXPECT_NE(lines.back().find("\"Page 1\" #B0B0B0"), std::string::npos);
     }});
     QTest::mouseClick(f.CmdPrint, Qt::LeftButton);
     rig.services.verify();
@@ -940,6 +998,8 @@ TEST_F(FrmMainTest, PrintingAnEmptyLogGivesTheTitleAlone) {
 
 TEST_F(FrmMainTest, TheDetailRequestShowsTheElementInOneDetailWindow) {
     FrmMain& f = w();
+    f.move(40, 30);
+    f.show();
     fillFields();
     rig.services.expectBox(success());
     f.CmdCompare_Click();
@@ -948,7 +1008,15 @@ TEST_F(FrmMainTest, TheDetailRequestShowsTheElementInOneDetailWindow) {
     detail::FrmDetail* d = f.Detail();
     ASSERT_NE(d, nullptr);
     EXPECT_TRUE(d->isVisible());
-    EXPECT_EQ(d->parentWidget(), nullptr);  // modeless, no owner
+    // Modeless, over the main window: a transient of it, centred on it, and
+    // no child of it (it may outlive the main window's pages).
+    EXPECT_EQ(d->parentWidget(), nullptr);
+    ASSERT_NE(d->windowHandle(), nullptr);
+    EXPECT_EQ(d->windowHandle()->transientParent(), f.windowHandle());
+    // X names the owner of a dialog only; the window may still be resized.
+    EXPECT_EQ(d->windowType(), Qt::Dialog);
+    EXPECT_TRUE(d->windowFlags().testFlag(Qt::WindowMaximizeButtonHint));
+    EXPECT_LE((d->frameGeometry().center() - f.frameGeometry().center()).manhattanLength(), 2);
     EXPECT_EQ(d->DetailKind(), engine::okTable);
     EXPECT_EQ(d->DetailIndex(), 2);
     EXPECT_EQ(d->Preview, &rig.preview);
@@ -1041,6 +1109,38 @@ TEST_F(FrmMainTest, TheDetailWindowOutlivesTheMainWindowsPages) {
     f.CmdExit_Click();
     settle();
     EXPECT_EQ(rig.programEnded, 1);
+}
+
+// The window system keeps a secondary window over its owner, but Qt ends the
+// program with the last window that has no owner: closing the main window
+// must leave the detail window running the program on its own.
+TEST_F(FrmMainTest, TheProgramRunsUntilTheDetailWindowClosesToo) {
+    FrmMain& f = w();
+    f.show();
+    fillFields();
+    rig.services.expectBox(success());
+    f.CmdCompare_Click();
+    f.ShowDetails(f.Session()->Access()->Differences(), engine::okTable, 1);
+    QPointer<detail::FrmDetail> d = f.Detail();
+    ASSERT_TRUE(d);
+    ASSERT_EQ(d->windowHandle()->transientParent(), f.windowHandle());
+    QObject watcher;
+    int lastClosed = 0;
+    QObject::connect(qApp, &QGuiApplication::lastWindowClosed, &watcher, [&] { ++lastClosed; });
+    int afterMain = -1;
+    int afterDetail = -1;
+    QTimer::singleShot(0, &watcher, [&] {
+        f.close();
+        QApplication::processEvents();
+        afterMain = lastClosed;
+        if (d) d->close();
+        QApplication::processEvents();
+        afterDetail = lastClosed;
+        QCoreApplication::quit();
+    });
+    QApplication::exec();
+    EXPECT_EQ(afterMain, 0);
+    EXPECT_EQ(afterDetail, 1);
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QPointer>
 #include <QSaveFile>
+#include <QTest>
 #include <algorithm>
 #include <filesystem>
 #include <iostream>
@@ -131,7 +132,8 @@ TEST_F(FrmScriptTest, AFurtherRequestReplacesEverythingAndTheNotesComeAndGo) {
     second.Text = "DROP TABLE [Old]\r\n\r\nRUN\r\n\r\n\r\n";
     second.Caption = "Database Script (Destination->Source)";
     second.Report = {"Foreign key [A] of table [B] left out: it refers to table [C].",
-                     "Index [I] of table [B] left as it stands."};
+                     "Index [I] of table [B] left as it stands.",
+                     "2 objects only in the source are kept: the option to drop them is off."};
     window->ShowScript(second);
     settle();
     EXPECT_EQ(window->RTBox->Text(), QString::fromStdString(second.Text));
@@ -139,15 +141,17 @@ TEST_F(FrmScriptTest, AFurtherRequestReplacesEverythingAndTheNotesComeAndGo) {
     EXPECT_EQ(window->SourceDBPath, QString());
     ASSERT_TRUE(window->Notes->isVisible());
     EXPECT_EQ(window->Notes->Text(),
-              u"This script leaves out what the target database would refuse:\r\n"
+              u"What this script leaves out, and why:\r\n"
               "Foreign key [A] of table [B] left out: it refers to table [C].\r\n"
-              "Index [I] of table [B] left as it stands."_s);
+              "Index [I] of table [B] left as it stands.\r\n"
+              "2 objects only in the source are kept: the option to drop them is off."_s);
     EXPECT_TRUE(window->Notes->isReadOnly());
     // The notes sit between the script and the buttons, as wide as the script.
     EXPECT_EQ(window->Notes->geometry().left(), full.left());
     EXPECT_EQ(window->Notes->width(), full.width());
     EXPECT_EQ(window->RTBox->geometry().bottom() + 1 + 8, window->Notes->y());
     EXPECT_EQ(window->Notes->geometry().bottom() + 1 + 8, window->CmdClose->y());
+    shot("FrmScript-notes.png");
 
     window->ShowScript(sampleScript());
     settle();
@@ -159,6 +163,16 @@ TEST_F(FrmScriptTest, CloseUnloadsTheWindow) {
     window->ShowScript(sampleScript());
     settle();
     window->CmdClose->click();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(window.isNull());
+}
+
+TEST_F(FrmScriptTest, EscapeClosesTheWindowFromTheScriptAsCloseDoes) {
+    window->ShowScript(sampleScript());
+    settle();
+    QApplication::setActiveWindow(window);
+    window->RTBox->setFocus();
+    QTest::keyClick(window->RTBox, Qt::Key_Escape);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(window.isNull());
 }
@@ -228,6 +242,65 @@ TEST_F(FrmScriptTest, TheNameChosenLastIsOfferedAgainAndANewNameNeedsNoQuestion)
     services.verify();
     EXPECT_TRUE(QFile::exists(first));
     EXPECT_TRUE(QFile::exists(second));
+}
+
+struct TypedName {
+    const char* typed;    // in the test's folder
+    const char* written;  // the file the script goes to
+};
+
+void PrintTo(const TypedName& n, std::ostream* os) { *os << n.typed; }
+
+class FrmScriptSaveNames : public FrmScriptTest, public ::testing::WithParamInterface<TypedName> {};
+
+// A name typed without an extension gets ".psx", so that the runner's Open
+// dialog lists the file; the completed name is offered again next time.
+TEST_P(FrmScriptSaveNames, GetTheScriptExtensionWhenTheyHaveNone) {
+    std::filesystem::create_directory(dir.file("v1.2"));
+    window->ShowScript(sampleScript());
+    const QString typed = file(GetParam().typed);
+    const QString written = file(GetParam().written);
+    services.expectSave(saveDialog(), typed);
+    window->CmdSave->click();
+    services.expectSave(saveDialog(written), std::nullopt);
+    window->CmdSave->click();
+    services.verify();
+    EXPECT_EQ(testsupport::readFile(written.toStdString()), sampleScript().Text);
+    if (typed != written) {
+        EXPECT_FALSE(QFile::exists(typed));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Names, FrmScriptSaveNames,
+                         ::testing::Values(TypedName{"fix", "fix.psx"},
+                                           TypedName{"fix.psx", "fix.psx"},
+                                           TypedName{"fix.sql", "fix.sql"},
+                                           TypedName{"fix.v2", "fix.v2"},
+                                           TypedName{"v1.2/fix", "v1.2/fix.psx"}));
+
+TEST_F(FrmScriptTest, TheCompletedNameIsTheOneAskedAboutAndReplaced) {
+    const QString completed = file("fix.psx");
+    testsupport::writeFile(completed.toStdString(), "old");
+    window->ShowScript(sampleScript());
+    services.expectSave(saveDialog(), file("fix"));
+    services.expectBox({wizard::ReplaceQuestion(completed),
+                        ui::Buttons::YesNo,
+                        ui::Icon::Exclamation,
+                        u"Save script file..."_s,
+                        ui::Answer::No,
+                        {}});
+    // "No": the dialog again, offering the completed name.
+    services.expectSave(saveDialog(completed), file("fix"));
+    services.expectBox({wizard::ReplaceQuestion(completed),
+                        ui::Buttons::YesNo,
+                        ui::Icon::Exclamation,
+                        u"Save script file..."_s,
+                        ui::Answer::Yes,
+                        {}});
+    window->CmdSave->click();
+    services.verify();
+    EXPECT_EQ(testsupport::readFile(completed.toStdString()), sampleScript().Text);
+    EXPECT_FALSE(QFile::exists(file("fix")));
 }
 
 TEST_F(FrmScriptTest, AFileThatCannotBeWrittenIsSaidAndNothingIsLeftBehind) {

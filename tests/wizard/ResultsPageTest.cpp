@@ -182,6 +182,59 @@ TEST_F(ResultsPageTest, ClicksOnTheToolbarAndTheGridReachTheTree) {
     EXPECT_TRUE(view.boxes.empty());
 }
 
+TEST_F(ResultsPageTest, TheGridAndTheToolbarWorkFromTheKeyboard) {
+    QApplication::setActiveWindow(&page);
+    MGrid->setFocus();
+    // A click on "Tables" beside its glyph makes it the current row.
+    QTest::mouseClick(MGrid->viewport(), Qt::LeftButton, {}, at(0, 80));
+    ASSERT_EQ(MGrid->grid().SelectedRow(), 1);
+    const auto key = [&](Qt::Key k, Qt::KeyboardModifiers m = {}) {
+        QTest::keyClick(MGrid, k, m);
+        settle();
+    };
+    key(Qt::Key_Right);
+    EXPECT_EQ(shown().size(), 10u);
+    key(Qt::Key_Right);  // to the first table
+    EXPECT_EQ(MGrid->grid().SelectedRow(), 2);
+    EXPECT_EQ(MGrid->currentIndex().row(), 1);
+    key(Qt::Key_Down);  // the grid's own key: "Customers"
+    key(Qt::Key_Space);
+    EXPECT_EQ(MGrid->grid().CellIcon(3, col::Script), img::No);
+    EXPECT_EQ(MGrid->grid().CellIcon(1, col::Script), img::Partly);
+    key(Qt::Key_Return);
+    ASSERT_EQ(view.details.size(), 1u);
+    EXPECT_EQ(view.details[0], (std::pair<int32_t, int32_t>{0, 2}));
+    // The menu opens under the row's caption, with the entries for that row.
+    key(Qt::Key_Menu);
+    ASSERT_TRUE(MenuPop->lastPopupPoint().has_value());
+    const QRect caption = MGrid->visualRect(MGrid->model()->index(2, 0));
+    const QPoint expected = MGrid->viewport()->mapTo(&page, caption.bottomLeft()) + QPoint(18, 1);
+    EXPECT_LE((*MenuPop->lastPopupPoint() - expected).manhattanLength(), 2);
+    EXPECT_TRUE(wizard::MenuEntry(*MenuPop, "SFS")->Enabled());
+    EXPECT_FALSE(wizard::MenuEntry(*MenuPop, "UnSFS")->Enabled());
+    MenuPop->close();
+    key(Qt::Key_Left);  // back to "Tables"
+    EXPECT_EQ(MGrid->grid().SelectedRow(), 1);
+    key(Qt::Key_Minus);
+    EXPECT_EQ(shown().size(), 5u);
+    key(Qt::Key_Plus);
+    EXPECT_EQ(shown().size(), 10u);
+    key(Qt::Key_Left);
+    EXPECT_EQ(shown().size(), 5u);
+    MenuPop->close();
+
+    // Shift+Tab from the grid reaches the toolbar's last button; Space presses it.
+    QTest::keyClick(MGrid, Qt::Key_Backtab);
+    EXPECT_EQ(QApplication::focusWidget(), TBar->buttonWidget(21));
+    // Ten buttons back, separators skipped.
+    for (int i = 0; i < 10; ++i) QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
+    ASSERT_EQ(QApplication::focusWidget(), TBar->buttonWidget(7));  // "Show/Hide Equal Objects"
+    QTest::keyClick(TBar->buttonWidget(7), Qt::Key_Space);
+    settle();
+    EXPECT_FALSE(TBar->ButtonChecked(7));
+    EXPECT_TRUE(view.boxes.empty());
+}
+
 TEST_F(ResultsPageTest, ScreenshotOfThePage) {
     TBar->buttonWidget(15)->click();  // expand all
     MGrid->grid().SelectedRow(3);

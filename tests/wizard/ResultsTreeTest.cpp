@@ -16,6 +16,7 @@
 #include "ResultBuilder.h"
 #include "engine/CCAccess.h"
 #include "script/ScriptFile.h"
+#include "ui/grid/TreeKeys.h"
 #include "wizard/OptionRules.h"
 #include "wizard/ResultsTree.h"
 
@@ -50,6 +51,10 @@ public:
         return grid_->CellFromPoint(x, y, {scrolledX, 0});
     }
     [[nodiscard]] int32_t ScrolledX() const override { return scrolledX; }
+    [[nodiscard]] std::optional<ui::grid::CellArea> CellBounds(int32_t row,
+                                                               int32_t column) const override {
+        return grid_->CellBounds(row, column, {scrolledX, 0});
+    }
     void PopupMenu(const MenuState& entries, float x, float y) override {
         popups.push_back({entries, x, y});
     }
@@ -597,6 +602,180 @@ TEST_F(ResultsTreeTest, OnlyTheObjectColumnMayBeResized) {
     }
 }
 
+// ------------------------------------------------------------- keys
+
+namespace key = ui::grid::key;
+
+// A key on the current row, and what it leaves.
+struct KeyCase {
+    const char* name;
+    std::function<void(ResultsTreeTest&)> before;
+    const char* current;
+    int keyCode;
+    int shift;
+    bool taken;
+    Names shown;
+    const char* currentAfter;
+};
+
+void PrintTo(const KeyCase& c, std::ostream* os) { *os << c.name; }
+
+const Names kTablesOpen{"Tables",     "tEq",   "tDiff", "tDst",  "tSrc",
+                        "Procedures", "Views", "Users", "Groups"};
+
+class KeyTest : public ResultsTreeTest, public ::testing::WithParamInterface<KeyCase> {};
+
+TEST_P(KeyTest, TreeKeysOpenCloseAndMoveAsATreeUserExpects) {
+    const KeyCase& c = GetParam();
+    show(everything());
+    if (c.before) c.before(*this);
+    select(c.current);
+    int code = c.keyCode;
+    tree.MGrid_KeyDown(code, c.shift);
+    EXPECT_EQ(code == 0, c.taken);
+    EXPECT_EQ(shownRows(), c.shown);
+    EXPECT_EQ(grid.SelectedRow(), rowOf(c.currentAfter));
+    EXPECT_TRUE(grid.Redraw());
+    EXPECT_TRUE(view.boxes.empty());
+}
+
+void openTables(ResultsTreeTest& test) { test.expand("Tables"); }
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, KeyTest,
+    ::testing::Values(
+        KeyCase{"rightOpensACategory", {}, "Tables", key::Right, 0, true, kTablesOpen, "Tables"},
+        KeyCase{"addOpensACategory", {}, "Tables", key::Add, 0, true, kTablesOpen, "Tables"},
+        KeyCase{"rightOnAnOpenCategoryGoesToItsFirstObject", openTables, "Tables", key::Right, 0,
+                true, kTablesOpen, "tEq"},
+        KeyCase{"rightGoesToTheFirstObjectTheFiltersShow",
+                [](ResultsTreeTest& test) {
+                    test.expand("Tables");
+                    test.click("SHE");
+                },
+                "Tables", key::Right, 0, true,
+                Names{"Tables", "tDiff", "tDst", "tSrc", "Procedures", "Views", "Users", "Groups"},
+                "tDiff"},
+        KeyCase{"leftClosesAnOpenCategory", openTables, "Tables", key::Left, 0, true,
+                kAllCategories, "Tables"},
+        KeyCase{"subtractClosesAnOpenCategory", openTables, "Tables", key::Subtract, 0, true,
+                kAllCategories, "Tables"},
+        KeyCase{"leftOnAnObjectGoesToItsCategory", openTables, "tDst", key::Left, 0, true,
+                kTablesOpen, "Tables"},
+        KeyCase{"subtractOnAnObjectIsLeftToTheGrid", openTables, "tDst", key::Subtract, 0, false,
+                kTablesOpen, "tDst"},
+        KeyCase{"rightOnAnObjectIsLeftToTheGrid", openTables, "tDst", key::Right, 0, false,
+                kTablesOpen, "tDst"},
+        KeyCase{"leftOnAClosedCategoryIsLeftToTheGrid",
+                {},
+                "Views",
+                key::Left,
+                0,
+                false,
+                kAllCategories,
+                "Views"},
+        KeyCase{"aHiddenRowTakesNoKey", {}, "tEq", key::Left, 0, false, kAllCategories, "tEq"},
+        KeyCase{"ctrlRightIsLeftToTheGrid",
+                {},
+                "Tables",
+                key::Right,
+                2,
+                false,
+                kAllCategories,
+                "Tables"}),
+    [](const auto& p) { return std::string(p.param.name); });
+
+TEST_F(ResultsTreeTest, SpaceTicksTheCurrentRowAsAClickInTheScriptColumnDoes) {
+    show(everything());
+    expand("Tables");
+    const auto space = [&](const std::string& name, int shift = 0) {
+        select(name);
+        int code = key::Space;
+        tree.MGrid_KeyDown(code, shift);
+        return code == 0;
+    };
+    EXPECT_TRUE(space("tEq"));
+    EXPECT_EQ(script("tEq"), img::No);
+    EXPECT_EQ(script("Tables"), img::Partly);
+    // A partly selected category becomes selected, objects and all.
+    EXPECT_TRUE(space("Tables"));
+    for (const char* name : {"Tables", "tEq", "tDiff", "tDst", "tSrc"})
+        EXPECT_EQ(script(name), img::Yes) << name;
+    EXPECT_TRUE(space("Tables"));
+    for (const char* name : {"Tables", "tEq", "tDiff", "tDst", "tSrc"})
+        EXPECT_EQ(script(name), img::No) << name;
+    EXPECT_EQ(script("Views"), img::Yes);
+    // Ctrl+Space is the grid's.
+    EXPECT_FALSE(space("tEq", 2));
+    EXPECT_EQ(script("tEq"), img::No);
+}
+
+TEST_F(ResultsTreeTest, ReturnAsksForTheDetailsOfATableViewOrProcedure) {
+    const TComparisonResult r = everything();
+    engine->Differences(r);
+    tree.ShowResults();
+    click("Expand");
+    struct Case {
+        const char* row;
+        bool details;
+        int32_t kind, index;
+    };
+    for (const Case& c :
+         {Case{"tDst", true, engine::okTable, 3}, Case{"pEq", true, engine::okProcedure, 1},
+          Case{"vDiff", true, engine::okView, 1}, Case{"uSrc", false, 0, 0},
+          Case{"gDst", false, 0, 0}, Case{"Tables", false, 0, 0}}) {
+        SCOPED_TRACE(c.row);
+        view.details.clear();
+        select(c.row);
+        int code = key::Return;
+        tree.MGrid_KeyDown(code, 0);
+        EXPECT_EQ(code == 0, c.details);
+        ASSERT_EQ(view.details.size(), c.details ? 1u : 0u);
+        if (!c.details) continue;
+        EXPECT_EQ(view.details[0].kind, c.kind);
+        EXPECT_EQ(view.details[0].index, c.index);
+    }
+}
+
+TEST_F(ResultsTreeTest, TheMenuKeysOpenTheMenuUnderTheCurrentRowsCaption) {
+    show(everything());
+    click("Expand");
+    select("tEq");
+    tree.UnSFS_Click();
+    for (const auto& [code, shift] : {std::pair{key::Apps, 0}, std::pair{key::F10, 1}}) {
+        SCOPED_TRACE(code);
+        controls.popups.clear();
+        int k = code;
+        tree.MGrid_KeyDown(k, shift);
+        EXPECT_EQ(k, 0);
+        ASSERT_EQ(controls.popups.size(), 1u);
+        // The same entries as a right click there.
+        EXPECT_EQ(controls.popups[0].entries, (MenuState{true, true, false}));
+        // Row 2 (the second shown) ends 18 + 2 x 18 pixels down; its caption
+        // starts after its indent of 18.
+        EXPECT_EQ(controls.popups[0].x, tw(18));
+        EXPECT_EQ(controls.popups[0].y, tw(54));
+    }
+    // Scrolled sideways, the menu moves with the row.
+    controls.popups.clear();
+    controls.scrolledX = 10;
+    int k = key::Apps;
+    tree.MGrid_KeyDown(k, 0);
+    ASSERT_EQ(controls.popups.size(), 1u);
+    EXPECT_EQ(controls.popups[0].x, tw(8));
+    controls.scrolledX = 0;
+    // F10 alone, and no current row, open nothing.
+    controls.popups.clear();
+    k = key::F10;
+    tree.MGrid_KeyDown(k, 0);
+    EXPECT_EQ(k, key::F10);
+    grid.SelectedRow(0);
+    k = key::Apps;
+    tree.MGrid_KeyDown(k, 0);
+    EXPECT_EQ(k, key::Apps);
+    EXPECT_TRUE(controls.popups.empty());
+}
+
 // ------------------------------------------------------------- script selection
 
 struct SelectionStep {
@@ -742,6 +921,22 @@ INSTANTIATE_TEST_SUITE_P(Directions, ScriptRequestTest,
                                            ScriptCase{"to_source", 1, false,
                                                       "Database Script (Destination->Source)"}),
                          [](const auto& p) { return std::string(p.param.name); });
+
+// With the options as they start (objects found only on the changed side
+// kept), the notes say so, naming that side.
+TEST_F(ResultsTreeTest, TheScriptsNotesTellWhatTheOptionsKeep) {
+    show(everything());
+    click("SScript");
+    click("DScript");
+    ASSERT_EQ(view.scripts.size(), 2u) << ::testing::PrintToString(view.boxes);
+    // After the generator's own sentences.
+    ASSERT_FALSE(view.scripts[0].Report.empty());
+    EXPECT_EQ(view.scripts[0].Report.back(),
+              "2 objects only in the destination are kept: the option to drop them is off.");
+    ASSERT_FALSE(view.scripts[1].Report.empty());
+    EXPECT_EQ(view.scripts[1].Report.back(),
+              "2 objects only in the source are kept: the option to drop them is off.");
+}
 
 TEST_F(ResultsTreeTest, TheScriptRequestReadsObjectRowsOnly) {
     show(scripted());

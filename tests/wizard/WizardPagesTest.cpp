@@ -122,14 +122,15 @@ TEST(CompareLogReport, AnEmptyLogGivesTheTitleAlone) {
                                        "text 0,200 \"\" #B0B0B0"}));
 }
 
-TEST(CompareLogReport, EndsTheLastPageWithAFooterInTheButtonFaceColour) {
+// The footer is grey, as on every other report.
+TEST(CompareLogReport, EndsTheLastPageWithAGreyFooter) {
     wizardtest::SmallReport r;
     wizard::PrintCompareLog(r.doc, "ab\r\ncd", report::Font{"DejaVu Sans", 9, true});
     EXPECT_EQ(r.doc.Font(), (report::Font{"DejaVu Sans", 9, true}));
     EXPECT_EQ(r.doc.describe(),
               (Lines{"text -250,0 \"Comparison Details Report\" #B0B0B0 bold",
                      "text 0,200 \"\" #B0B0B0 bold", "text 0,400 \"ab\" bold",
-                     "text 0,600 \"cd\" bold", "text 700,1800 \"Page 1\" #8000000F bold"}));
+                     "text 0,600 \"cd\" bold", "text 700,1800 \"Page 1\" #B0B0B0 bold"}));
 }
 
 TEST(CompareLogReport, WrapsLongLinesAndBreaksPages) {
@@ -148,8 +149,8 @@ TEST(CompareLogReport, WrapsLongLinesAndBreaksPages) {
                "text 0,400 \"Compare process\"", "text 0,600 \" started...\"",
                "text 0,800 \"line 1\"", "text 0,1000 \"line 2\"", "text 0,1200 \"line 3\"",
                "text 0,1400 \"line 4\"", "text 700,1800 \"Page 1\" #B0B0B0",
-               "text 700,1800 \"Page 1\" #8000000F", "page 2", "text 0,0 \"line 5\"",
-               "text 0,200 \"line 6\"", "text 0,400 \"\"", "text 700,1800 \"Page 2\" #8000000F"}));
+               "text 700,1800 \"Page 1\" #B0B0B0", "page 2", "text 0,0 \"line 5\"",
+               "text 0,200 \"line 6\"", "text 0,400 \"\"", "text 700,1800 \"Page 2\" #B0B0B0"}));
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include <cmath>
 
 #include "host/Object.h"
+#include "host/TabRows.h"
 #include "host/qt/Line.h"
 #include "host/qt/WidgetObject.h"
 
@@ -173,7 +174,9 @@ void TabStrip::place(QWidget* control) {
     if (to != x) control->move(static_cast<int>(std::lround(to / unit)), control->y());
 }
 
-int TabStrip::rows() const { return (Tabs() + tabsPerRow_ - 1) / tabsPerRow_; }
+int TabStrip::rows() const {
+    return static_cast<int>(host::tabRows(Tabs(), tabsPerRow_).value_or(0));
+}
 
 double TabStrip::bandPixels() const { return rows() * tabHeightPixels_; }
 

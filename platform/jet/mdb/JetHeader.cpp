@@ -95,6 +95,14 @@ std::optional<HeaderInfo> parseHeader(std::string page) {
     if (info.version > kNewestVersion) return std::nullopt;
     applyHeaderMask(page);
     const auto* p = reinterpret_cast<const unsigned char*>(page.data());
+    info.codePage = static_cast<uint16_t>(p[kCodePageOffset] | p[kCodePageOffset + 1] << 8);
+    info.databaseKey = static_cast<uint32_t>(p[kDatabaseKeyOffset]) |
+                       static_cast<uint32_t>(p[kDatabaseKeyOffset + 1]) << 8 |
+                       static_cast<uint32_t>(p[kDatabaseKeyOffset + 2]) << 16 |
+                       static_cast<uint32_t>(p[kDatabaseKeyOffset + 3]) << 24;
+    const size_t sortAt = info.version == 0 ? kJet3SortOrderOffset : kSortOrderOffset;
+    info.sortOrder = static_cast<uint16_t>(p[sortAt] | p[sortAt + 1] << 8);
+    if (info.version != 0) info.sortOrderVersion = p[kSortOrderOffset + 3];
     if (info.version == 0) {
         for (size_t i = 0; i < 20; ++i) {
             const unsigned char c = p[kPasswordOffset + i];

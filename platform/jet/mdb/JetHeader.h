@@ -21,6 +21,11 @@ namespace jet::mdb {
 inline constexpr size_t kHeaderMaskOffset = 0x18;
 inline constexpr size_t kPasswordOffset = 0x42;
 inline constexpr size_t kCreationDateOffset = 0x72;
+inline constexpr size_t kCodePageOffset = 0x3C;
+inline constexpr size_t kDatabaseKeyOffset = 0x3E;
+// Jet 4 keeps the sort order in four bytes (the order, a byte, its version).
+inline constexpr size_t kSortOrderOffset = 0x6E;
+inline constexpr size_t kJet3SortOrderOffset = 0x3A;
 
 // The well-known SID of the workgroup's admin user, as bytes.
 inline constexpr char kAdminUserSid[] = "\x03\x01";
@@ -29,6 +34,12 @@ struct HeaderInfo {
     int version = 0;                 // 0 Jet 3, 1 Jet 4, 2 and up ACE
     std::string password;            // UTF-8; empty when the database has none
     std::optional<uint32_t> sidKey;  // the key that masks stored SIDs; none in Jet 3
+    // Non-zero when every page after the first is RC4-encoded (with this key
+    // XOR-ed with the page number).
+    uint32_t databaseKey = 0;
+    uint16_t codePage = 0;         // the database's default code page
+    uint16_t sortOrder = 0;        // the text sort order (0x0409 General)
+    uint8_t sortOrderVersion = 0;  // Jet 4 and later; 0 in Jet 3
 };
 
 // XORs the header mask into a copy of the first page (in place); applying it

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <iterator>
 #include <memory>
 
 namespace jet::mdb {
@@ -32,6 +33,26 @@ bool isPlainIdentifier(const std::string& s) {
         const auto u = static_cast<unsigned char>(c);
         return std::isalnum(u) || u == '_' || u >= 0x80;
     });
+}
+
+// Words of Jet SQL's statements and operators: a name spelt like one stands in
+// brackets, or the text would not read back (FROM Order, SELECT … AS Group).
+bool isKeyword(const std::string& s) {
+    static constexpr const char* kWords[] = {
+        "ALL",         "ALTER",      "AND",         "ANY",    "AS",       "ASC",       "BETWEEN",
+        "BY",          "COLUMN",     "CONSTRAINT",  "CREATE", "DATABASE", "DELETE",    "DESC",
+        "DISALLOW",    "DISTINCT",   "DISTINCTROW", "DROP",   "EQV",      "EXISTS",    "FOREIGN",
+        "FROM",        "GROUP",      "HAVING",      "IMP",    "IN",       "INDEX",     "INNER",
+        "INSERT",      "INTO",       "IS",          "JOIN",   "KEY",      "LEFT",      "LIKE",
+        "MOD",         "NOT",        "NULL",        "ON",     "OR",       "ORDER",     "OUTER",
+        "OWNERACCESS", "PARAMETERS", "PERCENT",     "PIVOT",  "PRIMARY",  "PROCEDURE", "REFERENCES",
+        "RIGHT",       "SELECT",     "SET",         "TABLE",  "TOP",      "TRANSFORM", "UNION",
+        "UNIQUE",      "UPDATE",     "VALUES",      "VIEW",   "WHERE",    "WITH",      "XOR",
+    };
+    std::string upper(s);
+    for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return std::any_of(std::begin(kWords), std::end(kWords),
+                       [&](const char* w) { return upper == w; });
 }
 
 std::string joinList(const std::vector<std::string>& items, const char* sep = ", ") {
@@ -436,7 +457,7 @@ private:
 }  // namespace
 
 std::string quoteName(const std::string& name) {
-    if (name.empty() || isPlainIdentifier(name)) return name;
+    if (name.empty() || (isPlainIdentifier(name) && !isKeyword(name))) return name;
     if (name.front() == '[' && name.back() == ']') return name;
     return "[" + name + "]";
 }

@@ -48,6 +48,8 @@ struct QueryRow {
     std::string expression;
     int32_t flag = 0;
     std::string order;
+    // LvExtra: the length of a Text parameter declared with one (0: none).
+    int32_t extra = 0;
 };
 
 struct BuiltQuery {
@@ -60,9 +62,9 @@ struct BuiltQuery {
 [[nodiscard]] BuiltQuery buildQuerySql(std::vector<QueryRow> rows);
 
 // The name as it stands in Jet SQL: unchanged when it is a plain identifier
-// (letters of any script, digits, "_", not starting with a digit) or already
-// in brackets,
-// otherwise in brackets.
+// (letters of any script, digits, "_", not starting with a digit) that is not
+// a word of Jet SQL (SELECT, Order, …), or already in brackets; otherwise in
+// brackets.
 [[nodiscard]] std::string quoteName(const std::string& name);
 
 }  // namespace jet::mdb

@@ -4,12 +4,16 @@
 
 #include "jet/Error.h"
 #include "jet/QueryText.h"
-#include "jet/store/Convert.h"
-#include "jet/store/Names.h"
+#include "jet/statement/Dml.h"
+#include "jet/statement/Executor.h"
+#include "jet/store/StoredValue.h"
+#include "jet/statement/Names.h"
 #include "jet/store/Password.h"
 #include "text/CaseFold.h"
 
 namespace jet::store {
+
+using namespace statement;
 
 namespace {
 
@@ -267,6 +271,27 @@ int32_t StoreDatabase::execute(std::string_view sqlText) {
     return inTransaction([&](Work& w) { return run(p, w); });
 }
 
+int32_t StoreDatabase::run(const Parsed& p, Work& w) {
+    const Statement& st = p.statement;
+    if (statement::isSchemaStatement(st)) {
+        SchemaStorage storage(*this, w);
+        statement::Executor(model_, storage).run(st);
+        return -1;
+    }
+    w.catalogSame = std::holds_alternative<AlterDatabasePassword>(st) ||
+                    std::holds_alternative<GrantRevoke>(st) || std::holds_alternative<Dml>(st);
+    if (auto* a = std::get_if<AlterDatabasePassword>(&st)) databasePassword(*a);
+    if (auto* a = std::get_if<GrantRevoke>(&st)) grantRevoke(*a);
+    if (auto* a = std::get_if<Dml>(&st)) return dml(p, *a);
+    return -1;
+}
+
+TableDef& StoreDatabase::requireTable(std::string_view name) {
+    TableDef* t = model_.table(name);
+    if (!t) raise(Err::TableNotFound, {name});
+    return *t;
+}
+
 // --- materialized schema -------------------------------------------------------------------
 
 void StoreDatabase::createSqlIndex(const TableDef& t, const IndexDef& ix) {
@@ -308,12 +333,12 @@ void StoreDatabase::rebuild(const TableDef& from, const TableDef& to,
     // Values are converted on the way out, so a value that does not fit
     // fails before anything is dropped.
     db_->exec("DROP TABLE IF EXISTS temp.MSysRebuild");
-    db_->exec("CREATE TEMP TABLE MSysRebuild AS SELECT " + std::string(from.rowNumber()) +
+    db_->exec("CREATE TEMP TABLE MSysRebuild AS SELECT " + std::string(rowNumber(from)) +
               " AS jet_rowid" + exprs + " FROM " + sql::ident(from.name));
     db_->exec("DROP TABLE " + sql::ident(to.name));
     forgetTriggers(to);
     db_->exec("CREATE TABLE " + sql::ident(to.name) + " (" + decl + ")");
-    db_->exec("INSERT INTO " + sql::ident(to.name) + " (" + std::string(to.rowNumber()) + ", " +
+    db_->exec("INSERT INTO " + sql::ident(to.name) + " (" + std::string(rowNumber(to)) + ", " +
               names + ") SELECT * FROM temp.MSysRebuild ORDER BY jet_rowid");
     db_->exec("DROP TABLE temp.MSysRebuild");
     for (const auto& ix : to.indexes) createSqlIndex(to, ix);

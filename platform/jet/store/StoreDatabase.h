@@ -10,9 +10,12 @@
 // with those of every table they can change in turn, and are kept in step
 // with later schema changes. A session that only reads makes none.
 //
-// A statement that makes a table, column, index, constraint, view or
-// procedure gives it a name Jet allows (Names.h): no ".", "!", "`", "[" or
-// "]", no leading blank; names of existing objects need not be such names.
+// Statements are parsed, checked and, for the schema, applied to the model
+// by the shared statement model (jet/statement/); the session runs them on
+// SQLite. A statement that makes a table, column, index, constraint, view or
+// procedure gives it a name Jet allows (jet/statement/Names.h): no ".", "!",
+// "`", "[" or "]", no leading blank; names of existing objects need not be
+// such names.
 #include <map>
 #include <memory>
 #include <optional>
@@ -20,11 +23,20 @@
 #include <string>
 
 #include "jet/Backend.h"
-#include "jet/store/Model.h"
+#include "jet/store/Metadata.h"
 #include "jet/store/Sqlite.h"
-#include "jet/store/Statement.h"
+#include "jet/statement/Statement.h"
+#include "jet/statement/Storage.h"
 
 namespace jet::store {
+
+using statement::AlterDatabasePassword;
+using statement::ColumnConversion;
+using statement::Dml;
+using statement::GrantRevoke;
+using statement::Parsed;
+using statement::Statement;
+using statement::Target;
 
 class StoreDatabase final : public Backend {
 public:
@@ -75,28 +87,15 @@ private:
     // that may write drops them, so that no rule runs twice.
     void dropStoredTriggers();
 
-    // --- statements (Executor.cpp) ---------------------------------------------
+    // --- statements -----------------------------------------------------------
+    // Schema statements run on the shared executor, which makes its changes
+    // through this storage on the session's connection (SchemaStorage.cpp).
+    class SchemaStorage;
     int32_t run(const Parsed& p, Work& w);
-    void createTable(const CreateTable& s, Work& w);
-    void addColumn(const AddColumn& s, Work& w);
-    void alterColumn(const AlterColumn& s, Work& w);
-    void dropColumn(const DropColumn& s, Work& w);
-    void addConstraint(TableDef& t, const ConstraintSpec& c, const std::string& column, Work& w);
-    void dropConstraint(const DropConstraint& s, Work& w);
-    void dropTable(const DropTable& s, Work& w);
-    void createIndex(const CreateIndex& s, Work& w);
-    void dropIndex(TableDef& t, const std::string& name, Work& w);
-    void createQuery(const CreateQuery& s);
-    void dropQuery(const DropQuery& s);
     void accounts(const Statement& s);
     void databasePassword(const AlterDatabasePassword& s);
     void grantRevoke(const GrantRevoke& s);
     int32_t dml(const Parsed& p, const Dml& d);
-    // Throws unless a DEFAULT value is an expression of constants and Jet's
-    // functions; `kind` names the statement in a syntax error.
-    void checkDefault(std::string_view defaultText, const std::string& kind) const;
-    // The table a row-changing statement names, when it names one.
-    [[nodiscard]] static std::optional<std::string> dmlTable(const Parsed& p, const Dml& d);
     // Makes the triggers a write on `table` needs before the statement's own
     // transaction, so that a refused row does not take them back with it.
     void armBeforeWrite(std::string_view table);
@@ -107,10 +106,6 @@ private:
                          int64_t rows, int64_t lastRow);
 
     TableDef& requireTable(std::string_view name);
-    void addIndex(TableDef& t, IndexDef ix, Work& w);
-    // The indexes Jet counts on a table: its own, and one for each
-    // relationship that refers to it.
-    [[nodiscard]] size_t indexCount(const TableDef& t) const;
     // Copies the rows of `from` into a SQLite table made for `to`, column by
     // column as `sources` says (an SQL expression over the old table per new
     // column), then puts indexes back.
@@ -176,6 +171,37 @@ private:
     // Folded names of the tables whose triggers this session made. Closed:
     // whatever an armed table's triggers change is armed too.
     std::set<std::string> armed_;
+};
+
+class StoreDatabase::SchemaStorage final : public statement::Storage {
+public:
+    SchemaStorage(StoreDatabase& db, Work& work) : db_(db), work_(work) {}
+
+    bool hasRows(const TableDef& table) override;
+    int64_t rowCount(const TableDef& table) override;
+    bool hasNull(const TableDef& table, const std::vector<std::string>& columns) override;
+    bool breaksRelationship(const TableDef& table, const ForeignKeyDef& fk,
+                            const TableDef& related) override;
+    void createTable(TableDef& table) override;
+    void dropTable(const TableDef& table) override;
+    void addColumn(const TableDef& was, const TableDef& now, const ColumnDef& column) override;
+    void alterColumn(const TableDef& was, const TableDef& now, const ColumnDef& column,
+                     const std::optional<ColumnConversion>& conversion) override;
+    void dropColumn(const TableDef& was, const TableDef& now, const ColumnDef& column) override;
+    void addIndex(const TableDef& was, const TableDef& now, const IndexDef& index) override;
+    void dropIndex(const TableDef& was, const TableDef& now, const IndexDef& index) override;
+    void addRelationship(const TableDef& was, const TableDef& now, const ForeignKeyDef& fk,
+                         const TableDef& related) override;
+    void dropRelationship(const TableDef& was, const TableDef& now,
+                          const ForeignKeyDef& fk) override;
+    void setCounter(const TableDef& table, const ColumnDef& column, int64_t next) override;
+    void createQuery(const QueryDef& query) override;
+    void dropQuery(const QueryDef& query) override;
+    void dropPermissions(int32_t objectType, std::string_view name) override;
+
+private:
+    StoreDatabase& db_;
+    Work& work_;
 };
 
 template <class F>

@@ -3,12 +3,14 @@
 #include <filesystem>
 
 #include "jet/Error.h"
-#include "jet/store/Model.h"
-#include "jet/store/Names.h"
+#include "jet/store/Metadata.h"
+#include "jet/statement/Names.h"
 #include "jet/store/Password.h"
 #include "text/CaseFold.h"
 
 namespace jet::store {
+
+using namespace statement;
 
 namespace {
 

@@ -346,6 +346,19 @@ CellHit GridModel::CellFromPoint(int32_t x, int32_t y, Scroll scroll) const {
     return hit;
 }
 
+std::optional<CellArea> GridModel::CellBounds(int32_t row, int32_t column, Scroll scroll) const {
+    checkRow(row);
+    checkColumn(column);
+    const int32_t position = viewPosition(row);
+    if (position < 0 || column > viewColumns_ || !columns_[column - 1].visible) return std::nullopt;
+    int64_t left = 0;
+    for (int32_t c = 1; c < column; ++c)
+        if (columns_[c - 1].visible) left += ColumnWidth(c);
+    const int64_t top = int64_t{headerHeight_} + int64_t{position} * rowHeight_;
+    return CellArea{static_cast<int32_t>(left - scroll.x), static_cast<int32_t>(top - scroll.y),
+                    ColumnWidth(column), rowHeight_};
+}
+
 int32_t GridModel::viewRow(int32_t position) const {
     if (position < 0 || position >= viewRowCount()) return 0;
     const int32_t row = shown_[position];

@@ -94,6 +94,16 @@ struct Scroll {
     int32_t y = 0;
 };
 
+// Where a cell is drawn, in pixels from the grid's top-left corner.
+struct CellArea {
+    int32_t left = 0;
+    int32_t top = 0;
+    int32_t width = 0;
+    int32_t height = 0;
+
+    friend bool operator==(const CellArea&, const CellArea&) = default;
+};
+
 // What a view hears of the model. Row positions are 0-based among the
 // published (shown) rows; columns count from 1. Calls come only while redraw
 // is on, except redrawChanged.
@@ -214,6 +224,10 @@ public:
     // (the header band's top-left), with the data area scrolled by `scroll`:
     // the published rows and the shown columns, as a view draws them.
     [[nodiscard]] CellHit CellFromPoint(int32_t x, int32_t y, Scroll scroll = {}) const;
+    // Where CellFromPoint finds a cell: nothing for a row not published or a
+    // hidden column. The area may lie outside what a view shows (scrolled away).
+    [[nodiscard]] std::optional<CellArea> CellBounds(int32_t row, int32_t column,
+                                                     Scroll scroll = {}) const;
 
     // --- what a view shows (published)
     [[nodiscard]] int32_t viewRowCount() const { return static_cast<int32_t>(shown_.size()); }

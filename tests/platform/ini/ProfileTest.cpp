@@ -68,6 +68,37 @@ TEST_F(ProfileTest, ReadsAValueWhole) {
     EXPECT_EQ(ini::readValue(path, "User", "LastUsedPath"), longValue);
 }
 
+struct QuotedCase {
+    const char* name;
+    std::string value;
+    std::string written;  // what quotedForReading gives
+};
+
+class QuotedForReading : public ProfileTest, public ::testing::WithParamInterface<QuotedCase> {};
+
+// What reading would trim or unquote goes in one more pair of quotes; the
+// value written so reads back exactly.
+TEST_P(QuotedForReading, ReadsBackExactly) {
+    const QuotedCase& c = GetParam();
+    EXPECT_EQ(ini::quotedForReading(c.value), c.written);
+    ASSERT_TRUE(ini::writeValue(path, "Database", "Value", ini::quotedForReading(c.value)));
+    EXPECT_EQ(ini::readValue(path, "Database", "Value"), c.value);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Values, QuotedForReading,
+    ::testing::Values(
+        QuotedCase{"Plain", "s3cret pass", "s3cret pass"}, QuotedCase{"Empty", "", ""},
+        QuotedCase{"InnerQuote", "p\"q", "p\"q"}, QuotedCase{"OneQuoteAtTheStart", "\"x", "\"x"},
+        QuotedCase{"LoneQuote", "\"", "\""}, QuotedCase{"QuotesOfTwoKinds", "'x\"", "'x\""},
+        QuotedCase{"DoubleQuoted", "\"x\"", "\"\"x\"\""},
+        QuotedCase{"SingleQuoted", "'x'", "\"'x'\""}, QuotedCase{"EmptyQuotes", "\"\"", "\"\"\"\""},
+        QuotedCase{"OuterBlanks", " pw ", "\" pw \""},
+        QuotedCase{"LeadingBlank", " /data/dev.sdb", "\" /data/dev.sdb\""},
+        QuotedCase{"TrailingTab", "pw\t", "\"pw\t\""}, QuotedCase{"OnlyBlanks", "   ", "\"   \""},
+        QuotedCase{"QuoteThenBlank", "\"a ", "\"\"a \""}),
+    [](const auto& p) { return std::string(p.param.name); });
+
 TEST_F(ProfileTest, ReplacesInPlaceAndKeepsEverythingElse) {
     ASSERT_TRUE(ini::writeValue(path, "database", "sourcedbfile", "/other.mdb"));
     std::string want = kConfig;

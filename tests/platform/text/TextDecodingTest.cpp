@@ -69,4 +69,29 @@ TEST(TextDecoding, DamagedUtf16FailsClearly) {
     }
 }
 
+struct EightBitCase {
+    const char* name;
+    std::string bytes;
+    bool text;
+};
+
+class EightBitText : public ::testing::TestWithParam<EightBitCase> {};
+
+TEST_P(EightBitText, TellsTypedTextFromBinary) {
+    EXPECT_EQ(text::isEightBitText(GetParam().bytes), GetParam().text);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, EightBitText,
+    ::testing::Values(EightBitCase{"Empty", "", true},
+                      EightBitCase{"Utf8", "Note: caf\xC3\xA9 \xE2\x82\xAC\r\n", true},
+                      EightBitCase{"Windows1252", "caf\xE9 \x80 \x93x\x94\r\n", true},
+                      // Valid UTF-8 holds 0x81 and 0x90 as continuation bytes.
+                      EightBitCase{"Utf8WithC1Bytes", "\xC3\x81\xE2\x80\x90", true},
+                      EightBitCase{"Nul", std::string("Key=1\0", 6), false},
+                      EightBitCase{"Utf16", std::string("\xFF\xFEK\0", 4), false},
+                      EightBitCase{"UndefinedIn1252", "caf\xE9 \x81", false},
+                      EightBitCase{"Undefined9D", "\x9D", false}),
+    [](const auto& p) { return std::string(p.param.name); });
+
 }  // namespace

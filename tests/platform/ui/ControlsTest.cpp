@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QHBoxLayout>
+#include <QPushButton>
 #include <QScrollBar>
 #include <QTest>
 #include <QToolButton>
@@ -385,6 +386,42 @@ TEST_F(Controls, ToolbarNeverTogglesByItself) {
     for (int bad : {0, 13, -1}) EXPECT_THROW((void)bar.ButtonChecked(bad), ui::ControlError);
 }
 
+TEST_F(Controls, ToolbarButtonsAreTabStopsThatSpacePresses) {
+    QWidget window;
+    auto* before = new QPushButton(u"Before"_s, &window);
+    auto* bar = new ui::Toolbar(&window);
+    addFilterButtons(*bar);
+    auto* after = new QPushButton(u"After"_s, &window);
+    auto* layout = new QVBoxLayout(&window);
+    layout->addWidget(before);
+    layout->addWidget(bar);
+    layout->addWidget(after);
+    window.show();
+    QApplication::setActiveWindow(&window);
+    std::vector<int> clicks;
+    bar->ButtonClick.connect([&](int index, const QString&) { clicks.push_back(index); });
+    // Tab goes through every button (never a separator) to the next control.
+    before->setFocus();
+    std::vector<int> reached;
+    for (int i = 0; i < 11; ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        for (int b = 1; b <= bar->ButtonCount(); ++b)
+            if (bar->buttonWidget(b) && bar->buttonWidget(b) == QApplication::focusWidget())
+                reached.push_back(b);
+    }
+    EXPECT_EQ(reached, (std::vector<int>{1, 2, 3, 4, 5, 7, 8, 9, 10, 12}));
+    EXPECT_EQ(QApplication::focusWidget(), after);
+    // Space presses the button that has the focus.
+    bar->buttonWidget(8)->setFocus();
+    QTest::keyClick(bar->buttonWidget(8), Qt::Key_Space);
+    EXPECT_EQ(clicks, std::vector<int>{8});
+    // A click does not take the focus from where it is.
+    after->setFocus();
+    QTest::mouseClick(bar->buttonWidget(2), Qt::LeftButton);
+    EXPECT_EQ(QApplication::focusWidget(), after);
+    EXPECT_EQ(clicks, (std::vector<int>{8, 2}));
+}
+
 TEST_F(Controls, NavigationStripRaisesItsClickWhenMarkedFromCode) {
     ui::ButtonStrip bar(u"Navigation"_s);
     for (const char* c : {"Welcome", "Databases", "Options", "Compare", "Results"})
@@ -463,6 +500,8 @@ TEST_F(Controls, PopupMenuShowsAtAPointInTwipsAndRunsTheChosenItem) {
     auto* sfs = menu.AddItem(u"SFS"_s, u"Select for scripting..."_s);
     EXPECT_TRUE(sep->isSeparator());
     EXPECT_FALSE(vd->isSeparator());
+    EXPECT_EQ(sep->Caption(), u"-"_s);
+    EXPECT_EQ(vd->Caption(), u"View Details..."_s);
     int details = 0, selects = 0;
     vd->Click.connect([&] { ++details; });
     sfs->Click.connect([&] { ++selects; });
@@ -477,6 +516,26 @@ TEST_F(Controls, PopupMenuShowsAtAPointInTwipsAndRunsTheChosenItem) {
     vd->trigger();  // disabled: nothing
     EXPECT_EQ(selects, 1);
     EXPECT_EQ(details, 0);
+    menu.hide();
+}
+
+// The separator is a line alone: no "-" drawn before it.
+TEST_F(Controls, APopupMenusSeparatorDrawsNoText) {
+    QWidget window;
+    window.show();
+    ui::PopupMenu menu(u"MenuPop"_s, u"PopUp"_s, &window);
+    menu.AddItem(u"VD"_s, u"View Details..."_s);
+    auto* sep = menu.AddItem(u"S1"_s, u"-"_s);
+    menu.AddItem(u"SFS"_s, u"Select for scripting..."_s);
+    menu.PopupAt(&window, 0, 0);
+    QApplication::processEvents();
+    const QImage shot = menu.grab().toImage();
+    const QRect line = menu.actionGeometry(sep);
+    ASSERT_FALSE(line.isEmpty());
+    int dark = 0;
+    for (int y = line.top(); y <= line.bottom(); ++y)
+        for (int x = line.left(); x <= line.right(); ++x) dark += qGray(shot.pixel(x, y)) < 100;
+    EXPECT_EQ(dark, 0);
     menu.hide();
 }
 

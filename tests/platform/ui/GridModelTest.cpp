@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -9,6 +10,9 @@
 namespace ui::grid {
 void PrintTo(const CellHit& hit, std::ostream* os) {
     *os << "row " << hit.row << ", column " << hit.column;
+}
+void PrintTo(const CellArea& a, std::ostream* os) {
+    *os << a.left << "," << a.top << " " << a.width << "x" << a.height;
 }
 }  // namespace ui::grid
 
@@ -245,6 +249,40 @@ TEST(GridModel, CellAtAPointFollowsShownRowsColumnsAndScrolling) {
     EXPECT_EQ(g.CellFromPoint(230, 24), (CellHit{1, 3}));
     EXPECT_EQ(g.CellFromPoint(5, 44), (CellHit{3, 1}));
     EXPECT_EQ(g.CellFromPoint(5, 23), (CellHit{0, 1}));
+}
+
+// Where a cell is drawn is where CellFromPoint finds it.
+TEST(GridModel, CellBoundsAreWhereThePointFindsTheCell) {
+    GridModel g;
+    addResultColumns(g);                                      // shown widths 230, 100, 50, 100, 50
+    for (int i = 1; i <= 6; ++i) g.AddRow(i != 2 && i != 5);  // rows 2 and 5 hidden
+    g.ColumnVisible(2, false);
+    using ui::grid::CellArea;
+    struct Case {
+        int32_t row, column;
+        Scroll scroll;
+        std::optional<CellArea> want;
+    };
+    const Case cases[] = {
+        {1, 1, {}, CellArea{0, 18, 230, 18}},
+        {3, 1, {}, CellArea{0, 36, 230, 18}},   // after hidden row 2
+        {6, 3, {}, CellArea{230, 72, 50, 18}},  // after hidden column 2
+        {6, 5, {}, CellArea{380, 72, 50, 18}},
+        {4, 4, {100, 18}, CellArea{180, 36, 100, 18}},
+        {2, 1, {}, std::nullopt},  // hidden row
+        {1, 2, {}, std::nullopt},  // hidden column
+        {1, 6, {}, std::nullopt},  // a hidden item data column
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(g.CellBounds(c.row, c.column, c.scroll), c.want) << c.row << "," << c.column;
+        if (!c.want) continue;
+        EXPECT_EQ(g.CellFromPoint(c.want->left, c.want->top, c.scroll), (CellHit{c.row, c.column}));
+        EXPECT_EQ(g.CellFromPoint(c.want->left + c.want->width - 1,
+                                  c.want->top + c.want->height - 1, c.scroll),
+                  (CellHit{c.row, c.column}));
+    }
+    EXPECT_THROW((void)g.CellBounds(7, 1), GridError);
+    EXPECT_THROW((void)g.CellBounds(1, 11), GridError);
 }
 
 TEST(GridModel, IndexesAreNotLimitedTo16Bits) {

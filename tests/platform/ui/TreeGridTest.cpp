@@ -3,14 +3,20 @@
 #include <QAbstractItemModelTester>
 #include <QApplication>
 #include <QHeaderView>
+#include <QHelpEvent>
+#include <QKeySequence>
 #include <QScrollBar>
 #include <QTest>
+#include <QTextDocument>
+#include <QToolTip>
 #include <filesystem>
 #include <iostream>
 
+#include "ui/GridDelegate.h"
 #include "ui/GridItemModel.h"
 #include "ui/TreeGrid.h"
 #include "ui/Twips.h"
+#include "ui/grid/TreeKeys.h"
 #include "ui/images/ImageList.h"
 #include "ui/testing/QtTestApplication.h"
 
@@ -324,6 +330,101 @@ TEST_F(TreeGridTest, SelectionGoesBothWays) {
     EXPECT_EQ(g().SelectedRow(), 0);
 }
 
+TEST_F(TreeGridTest, KeysTheOwnerMayTakeReachItWithTheirCodes) {
+    fill();
+    grid.show();
+    QApplication::processEvents();
+    struct Seen {
+        int code, shift;
+        bool operator==(const Seen&) const = default;
+    };
+    std::vector<Seen> seen;
+    grid.KeyDown.connect([&](int& code, int shift) { seen.push_back({code, shift}); });
+    namespace key = ui::grid::key;
+    const struct {
+        Qt::Key qtKey;
+        Qt::KeyboardModifiers modifiers;
+        std::vector<Seen> want;
+    } cases[] = {
+        {Qt::Key_Right, {}, {{key::Right, 0}}},
+        {Qt::Key_Left, Qt::ControlModifier, {{key::Left, 2}}},
+        {Qt::Key_Plus, Qt::KeypadModifier, {{key::Add, 0}}},
+        {Qt::Key_Plus, Qt::ShiftModifier, {{key::Add, 1}}},  // "+" typed with Shift
+        {Qt::Key_Minus, {}, {{key::Subtract, 0}}},
+        {Qt::Key_Return, {}, {{key::Return, 0}}},
+        {Qt::Key_Enter, Qt::KeypadModifier, {{key::Return, 0}}},
+        {Qt::Key_Space, {}, {{key::Space, 0}}},
+        {Qt::Key_Menu, {}, {{key::Apps, 0}}},
+        {Qt::Key_F10, Qt::ShiftModifier, {{key::F10, 1}}},
+        {Qt::Key_Down, {}, {}},  // the grid's own
+        {Qt::Key_A, {}, {}},
+    };
+    for (const auto& c : cases) {
+        seen.clear();
+        QTest::keyClick(&grid, c.qtKey, c.modifiers);
+        EXPECT_EQ(seen, c.want) << QKeySequence(c.qtKey).toString().toStdString();
+    }
+}
+
+TEST_F(TreeGridTest, AKeyTheOwnerTakesIsNotTheGridsAnyMore) {
+    fill();
+    QWidget window;
+    grid.setParent(&window);
+    window.show();
+    QApplication::processEvents();
+    // A key the grid does not use goes on to the window around it.
+    struct KeyCounter : QObject {
+        int presses = 0;
+        bool eventFilter(QObject*, QEvent* e) override {
+            if (e->type() == QEvent::KeyPress) ++presses;
+            return false;
+        }
+    } counter;
+    window.installEventFilter(&counter);
+    bool take = false;
+    grid.KeyDown.connect([&](int& code, int) {
+        if (take) code = 0;
+    });
+    g().SelectedRow(2);
+    QTest::keyClick(&grid, Qt::Key_Return);
+    EXPECT_EQ(counter.presses, 1);
+    take = true;
+    QTest::keyClick(&grid, Qt::Key_Return);
+    EXPECT_EQ(counter.presses, 1);
+    // Left alone, the grid moves as ever; taken, it does not.
+    take = false;
+    QTest::keyClick(&grid, Qt::Key_Space);
+    QTest::keyClick(&grid, Qt::Key_Down);
+    EXPECT_EQ(g().SelectedRow(), 3);
+    grid.setParent(nullptr);
+}
+
+TEST_F(TreeGridTest, TheMenuKeysBringTheCurrentRowIntoView) {
+    fill();
+    grid.resize(560, 80);  // two rows in view
+    grid.show();
+    QApplication::processEvents();
+    std::vector<int> codes;
+    grid.KeyDown.connect([&](int& code, int) { codes.push_back(code); });
+    for (const auto& [qtKey, modifiers] :
+         {std::pair{Qt::Key_Menu, Qt::KeyboardModifiers{}},
+          std::pair{Qt::Key_F10, Qt::KeyboardModifiers{Qt::ShiftModifier}}}) {
+        g().SelectedRow(10);  // the last row shown
+        grid.verticalScrollBar()->setValue(0);
+        QTest::keyClick(&grid, qtKey, modifiers);
+        const auto area = grid.CellBounds(10, 1);
+        ASSERT_TRUE(area.has_value());
+        EXPECT_GE(area->top, inGrid(QPoint(0, 0)).y());
+        EXPECT_LT(area->top + area->height / 2, inGrid(QPoint(0, grid.viewport()->height())).y());
+    }
+    EXPECT_EQ(codes.size(), 2u);
+    // Where the grid says a cell is, CellFromPoint finds it.
+    const auto area = grid.CellBounds(10, 4);
+    ASSERT_TRUE(area.has_value());
+    EXPECT_EQ(grid.CellFromPoint(area->left + 1, area->top + 1), (CellHit{10, 4}));
+    EXPECT_FALSE(grid.CellBounds(7, 1).has_value());  // a hidden row
+}
+
 TEST_F(TreeGridTest, RedrawOffMeansNoViewWorkAndOneRefreshWhenOn) {
     grid.show();
     QApplication::processEvents();
@@ -527,6 +628,71 @@ INSTANTIATE_TEST_SUITE_P(Zooms, ZoomedGrid, ::testing::Values(0.8, 1.0068, 1.5, 
                          [](const ::testing::TestParamInfo<double>& zoom) {
                              return "x" + std::to_string(static_cast<int>(zoom.param * 10000));
                          });
+
+// What a cell draws of its text, and the tool tip a cut text gets.
+TEST_F(TreeGridTest, ATextTooWideEndsInAnEllipsisAndShowsWholeAsItsToolTip) {
+    fill();
+    const std::string longName = "Orders with a name far too long for its column, and more";
+    const std::string longValue = "A value worth knowing about through to its end";
+    g().CellText(3, 1, longName);
+    g().CellDetails(3, 2, longValue, 1);  // centred, as a detail value
+    g().CellDetails(4, 2, std::string("Short"), 1);
+    g().CellDetails(5, 2, std::string("line one\r\nline two, which is long"), 0);
+    grid.show();
+    QApplication::processEvents();
+    auto* delegate = static_cast<ui::GridDelegate*>(grid.itemDelegate());
+    const auto option = [&](int32_t row, int column) {
+        QStyleOptionViewItem o;
+        o.initFrom(grid.viewport());
+        o.font = grid.font();
+        o.rect = grid.visualRect(grid.itemModel().index(g().viewPosition(row), column - 1));
+        return o;
+    };
+    const auto index = [&](int32_t row, int column) {
+        return grid.itemModel().index(g().viewPosition(row), column - 1);
+    };
+    struct Case {
+        int32_t row;
+        int column;
+        std::string text;
+        bool cut;
+    };
+    for (const Case& c :
+         {Case{3, 1, longName, true}, Case{3, 2, longValue, true}, Case{4, 2, "Short", false},
+          Case{5, 2, "line one  line two, which is long", true}, Case{2, 1, "Customers", false}}) {
+        SCOPED_TRACE(c.text);
+        const QStyleOptionViewItem o = option(c.row, c.column);
+        const QString shown = delegate->shownText(o, index(c.row, c.column));
+        if (!c.cut) {
+            EXPECT_EQ(shown.toStdString(), c.text);
+            EXPECT_FALSE(delegate->cutText(o, index(c.row, c.column)).has_value());
+            continue;
+        }
+        // The start of the text, then "…", within the cell.
+        ASSERT_TRUE(shown.endsWith(QChar(0x2026))) << shown.toStdString();
+        EXPECT_TRUE(QString::fromStdString(c.text).startsWith(shown.chopped(1)))
+            << shown.toStdString();
+        EXPECT_GT(shown.size(), 4);
+        EXPECT_LE(QFontMetrics(grid.font()).horizontalAdvance(shown), o.rect.width());
+        const auto whole = delegate->cutText(o, index(c.row, c.column));
+        ASSERT_TRUE(whole.has_value());
+        EXPECT_EQ(whole->toStdString(), c.row == 5 ? "line one\nline two, which is long" : c.text);
+    }
+    // Hovering: the cut cell shows its whole text, the short one none.
+    const auto hover = [&](int32_t row, int column) {
+        const QPoint at = option(row, column).rect.center();
+        QHelpEvent help(QEvent::ToolTip, at, grid.viewport()->mapToGlobal(at));
+        QApplication::sendEvent(grid.viewport(), &help);
+    };
+    hover(4, 2);
+    EXPECT_FALSE(QToolTip::isVisible());
+    hover(3, 2);
+    EXPECT_TRUE(QToolTip::isVisible());
+    EXPECT_EQ(QToolTip::text(), Qt::convertFromPlainText(QString::fromStdString(longValue)));
+    QToolTip::hideText();
+    // The model keeps the whole text: what prints from it does not change.
+    EXPECT_EQ(g().CellText(3, 2), longValue);
+}
 
 TEST_F(TreeGridTest, ScreenshotForAPersonsCheck) {
     fill();

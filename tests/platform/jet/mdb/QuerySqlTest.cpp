@@ -173,5 +173,16 @@ TEST(QuerySql, QuoteNameLeavesPlainAndBracketedNamesAlone) {
     EXPECT_EQ(quoteName("Umsätze"), "Umsätze");
 }
 
+// A table or alias spelt like a keyword would end the clause it stands in.
+TEST(QuerySql, QuoteNameBracketsWordsOfJetSql) {
+    EXPECT_EQ(quoteName("Order"), "[Order]");
+    EXPECT_EQ(quoteName("select"), "[select]");
+    EXPECT_EQ(quoteName("Group"), "[Group]");
+    EXPECT_EQ(quoteName("Orders"), "Orders");
+    const auto built = buildQuerySql({row(Type, "", "", "", 1), row(Table, "Order", "Where"),
+                                      row(Column, "From", "", "[Where].x")});
+    EXPECT_EQ(built.sql, "SELECT [Where].x AS [From]\r\nFROM [Order] AS [Where];");
+}
+
 }  // namespace
 }  // namespace jet::mdb

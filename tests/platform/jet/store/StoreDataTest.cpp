@@ -67,6 +67,32 @@ TEST(StoreData, AlterThatDoesNotFitLeavesTableAndRowsAsTheyWere) {
               jet::makeError(jet::Err::ConversionFailed, {"Name", "LONG"}).description());
 }
 
+// Jet counts a date's days from 1899-12-30 and its time forward from
+// midnight, also before that day: -1.25 is 1899-12-29 06:00.
+TEST(StoreData, DaysBeforeDayZeroConvertWithTheirTimeOfDay) {
+    Db db(R"(
+CREATE TABLE [T] ([N] DOUBLE, [D] DATETIME);
+INSERT INTO [T] VALUES (-1.25, #1899-12-29 06:00:00#);
+INSERT INTO [T] VALUES (-0.5, #1899-12-30 12:00:00#);
+)");
+    db.exec("ALTER TABLE [T] ALTER COLUMN [N] DATETIME");
+    db.exec("ALTER TABLE [T] ALTER COLUMN [D] DOUBLE");
+    EXPECT_EQ(db.rows("SELECT N, D FROM T ORDER BY rowid"),
+              (Rows{row({"1899-12-29 06:00:00", "-1.25"}), row({"1899-12-30 12:00:00", "0.5"})}));
+}
+
+// A CURRENCY holds 64 bits of ten-thousandths; a value beyond them is refused.
+TEST(StoreData, CurrencyBeyondItsRangeIsRefused) {
+    Db db("CREATE TABLE [T] ([N] DOUBLE); INSERT INTO [T] VALUES (922337203685478)");
+    EXPECT_EQ(errorOf([&] { db.exec("ALTER TABLE [T] ALTER COLUMN [N] CURRENCY"); }).description(),
+              jet::makeError(jet::Err::ConversionFailed, {"N", "CURRENCY"}).description());
+    db.exec("UPDATE [T] SET [N] = 922337203685477");
+    db.exec("ALTER TABLE [T] ALTER COLUMN [N] CURRENCY");
+    EXPECT_EQ(db.rows("SELECT N FROM T"), (Rows{row({"922337203685477"})}));
+    EXPECT_EQ(errorOf([&] { db.exec("UPDATE [T] SET [N] = 922337203685478"); }).description(),
+              jet::makeError(jet::Err::DataTypeMismatch).description());
+}
+
 // The generator's column rename: add, copy, drop.
 TEST(StoreData, RenameByAddUpdateDropKeepsTheValues) {
     Db db(kPeople);

@@ -9,7 +9,7 @@
 #include <ostream>
 
 #include "StoreTestSupport.h"
-#include "jet/store/Model.h"
+#include "jet/store/Metadata.h"
 #include "jet/store/Sqlite.h"
 
 namespace {
