@@ -9,7 +9,8 @@
 // Per table: the definition reads; every page of its owned-pages map is a
 // data page of the table marked used in the global map (and every used data
 // page naming the table is in the map); its free-space map lies within it;
-// the definition's row count is the number of rows read; every row decodes,
+// a user table's definition counts the rows read (Access lets the counts of
+// system tables lag behind, so theirs are not held to it); every row decodes,
 // long values included; every index reads as a tree whose pages are the
 // table's, used, and exactly its usage map, whose leaves link both ways in
 // order, whose intermediate entries repeat their children's last entries and
