@@ -83,7 +83,7 @@ std::vector<IndexEntry> IndexBuilder::entries(std::span<const KeyColumn> columns
     struct Keyed {
         IndexEntry entry;
         std::vector<uint8_t> bytes;
-        bool allNull = false;
+        bool anyNull = false;
     };
     std::vector<Keyed> keyed;
     keyed.reserve(rows.size());
@@ -101,7 +101,7 @@ std::vector<IndexEntry> IndexBuilder::entries(std::span<const KeyColumn> columns
         k.entry.dataPage = row.page;
         k.entry.dataRow = row.row;
         k.bytes = k.entry.leafBytes();
-        k.allNull = nulls;
+        k.anyNull = anyNull(row);
         keyed.push_back(std::move(k));
     }
     std::sort(keyed.begin(), keyed.end(),
@@ -112,8 +112,9 @@ std::vector<IndexEntry> IndexBuilder::entries(std::span<const KeyColumn> columns
         if (i > 0 && keyed[i].bytes == keyed[i - 1].bytes)
             throw FormatError("index: two entries point at the same row");
         // Jet compares only the key bytes, so texts that differ in case
-        // collide too; rows whose key is null throughout never do.
-        if (rules.unique && !out.empty() && !keyed[i].allNull &&
+        // collide too; a row with a null in a key column collides with none
+        // (equal keys have their nulls in the same columns).
+        if (rules.unique && !out.empty() && !keyed[i].anyNull &&
             keyed[i].entry.key == out.back().key)
             throw KeyViolation(Err::DuplicateValues, "index: two rows have the same key");
         out.push_back(std::move(keyed[i].entry));

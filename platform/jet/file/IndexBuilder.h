@@ -25,7 +25,7 @@ namespace jet::file {
 // What an index allows, from the flags byte of its definition (0x01 unique,
 // 0x02 ignore nulls, 0x08 required) and whether it backs a primary key.
 struct IndexRules {
-    bool unique = false;
+    bool unique = false;       // no two rows share a key; a row with a null shares none
     bool ignoreNulls = false;  // rows whose key columns are all null get no entry
     bool required = false;     // no key column may be null
     [[nodiscard]] static IndexRules fromFlags(uint8_t flags, bool primaryKey);

@@ -74,15 +74,15 @@ public:
     [[nodiscard]] static std::vector<uint8_t> encode(std::span<const KeyColumn> columns,
                                                      std::span<const FieldValue> values);
 
-    // Whether the key of `value` in a column of `sortOrder` is one we have
-    // shown to equal Jet's on Access-made files. Non-text values are always
-    // provable; text only when every character, and the way the characters
-    // combine, was reproduced there. An index whose keys cannot all be proven
-    // must not be built.
+    // Whether the text key of `value` in an ascending column of `sortOrder`
+    // is one we have shown to equal Jet's on Access-made files: every
+    // character was reproduced there in that sort order (values that are not
+    // text are not judged here: see the overload for a column). An index
+    // whose keys cannot all be proven must not be built.
     [[nodiscard]] static bool canProve(const FieldValue& value, SortOrder sortOrder);
     [[nodiscard]] static bool canProveText(std::u16string_view text, SortOrder sortOrder);
-    // The same for a value of an index column: its type and direction too.
-    // YESNO, NUMERIC and descending text keys are coded by rules no
+    // The same for a value of an index column, its type and direction judged
+    // too: YESNO, NUMERIC and descending text keys are coded by rules no
     // Access-made file measured shows, so they are not provable.
     [[nodiscard]] static bool canProve(const KeyColumn& column, const FieldValue& value);
 

@@ -4,6 +4,7 @@
 #include <string>
 #include <unordered_set>
 
+#include "jet/file/Bytes.h"
 #include "jet/file/FormatError.h"
 
 namespace jet::file {
@@ -15,30 +16,11 @@ namespace {
 // Deeper than any index of a file of Jet's size limit needs.
 constexpr uint32_t kMaxDepth = 16;
 
-uint16_t le16(std::span<const uint8_t> b, size_t at) {
-    return static_cast<uint16_t>(b[at] | (b[at + 1] << 8));
-}
-uint32_t le32(std::span<const uint8_t> b, size_t at) {
-    return static_cast<uint32_t>(b[at]) | (static_cast<uint32_t>(b[at + 1]) << 8) |
-           (static_cast<uint32_t>(b[at + 2]) << 16) | (static_cast<uint32_t>(b[at + 3]) << 24);
-}
-void putLe16(std::vector<uint8_t>& b, size_t at, uint16_t v) {
-    b[at] = static_cast<uint8_t>(v);
-    b[at + 1] = static_cast<uint8_t>(v >> 8);
-}
-void putLe32(std::vector<uint8_t>& b, size_t at, uint32_t v) {
-    for (int i = 0; i < 4; ++i) b[at + i] = static_cast<uint8_t>(v >> (8 * i));
-}
-uint32_t be32(const uint8_t* p) {
-    return (static_cast<uint32_t>(p[0]) << 24) | (static_cast<uint32_t>(p[1]) << 16) |
-           (static_cast<uint32_t>(p[2]) << 8) | p[3];
-}
-
 void appendPointer(std::vector<uint8_t>& out, const IndexEntry& e) {
-    out.push_back(static_cast<uint8_t>(e.dataPage >> 16));
-    out.push_back(static_cast<uint8_t>(e.dataPage >> 8));
-    out.push_back(static_cast<uint8_t>(e.dataPage));
-    out.push_back(e.dataRow);
+    const size_t at = out.size();
+    out.resize(at + kRowPointerSize);
+    putBe24(out.data() + at, e.dataPage);
+    out[at + 3] = e.dataRow;
 }
 
 IndexEntry splitEntry(const std::vector<uint8_t>& bytes, bool leaf, uint32_t pageNumber) {
@@ -49,7 +31,7 @@ IndexEntry splitEntry(const std::vector<uint8_t>& bytes, bool leaf, uint32_t pag
     const size_t keyLength = bytes.size() - tail;
     e.key.assign(bytes.begin(), bytes.begin() + static_cast<ptrdiff_t>(keyLength));
     const uint8_t* p = bytes.data() + keyLength;
-    e.dataPage = (static_cast<uint32_t>(p[0]) << 16) | (static_cast<uint32_t>(p[1]) << 8) | p[2];
+    e.dataPage = be24(p);
     e.dataRow = p[3];
     if (!leaf) e.child = be32(p + kRowPointerSize);
     return e;
@@ -80,13 +62,13 @@ IndexPage IndexPage::decode(std::span<const uint8_t> bytes, uint32_t pageNumber)
         throw FormatError("index page: not an index page (type " + std::to_string(page.type) + ")",
                           pageNumber);
     page.marker = bytes[1];
-    page.freeSpace = le16(bytes, 2);
-    page.owner = le32(bytes, 4);
-    page.reserved = le32(bytes, 8);
-    page.prev = le32(bytes, 12);
-    page.next = le32(bytes, 16);
-    page.tail = le32(bytes, 20);
-    page.prefixLength = le16(bytes, 24);
+    page.freeSpace = le16(bytes.data() + 2);
+    page.owner = le32(bytes.data() + 4);
+    page.reserved = le32(bytes.data() + 8);
+    page.prev = le32(bytes.data() + 12);
+    page.next = le32(bytes.data() + 16);
+    page.tail = le32(bytes.data() + 20);
+    page.prefixLength = le16(bytes.data() + 24);
     page.flags = bytes[26];
     if (page.prefixLength > kEntrySpace)
         throw FormatError("index page: the shared prefix is longer than the page", pageNumber);
@@ -134,12 +116,12 @@ std::vector<uint8_t> IndexPage::encode() const {
     std::vector<uint8_t> out(kPageSize, 0);
     out[0] = type;
     out[1] = marker;
-    putLe32(out, 4, owner);
-    putLe32(out, 8, reserved);
-    putLe32(out, 12, prev);
-    putLe32(out, 16, next);
-    putLe32(out, 20, tail);
-    putLe16(out, 24, prefixLength);
+    putLe32(out.data() + 4, owner);
+    putLe32(out.data() + 8, reserved);
+    putLe32(out.data() + 12, prev);
+    putLe32(out.data() + 16, next);
+    putLe32(out.data() + 20, tail);
+    putLe16(out.data() + 24, prefixLength);
     out[26] = flags;
 
     std::vector<uint8_t> first;
@@ -165,8 +147,15 @@ std::vector<uint8_t> IndexPage::encode() const {
         const size_t end = pos - kEntriesOffset;
         out[kMaskOffset + end / 8] |= static_cast<uint8_t>(1u << (end % 8));
     }
-    putLe16(out, 2, static_cast<uint16_t>(kPageSize - pos));
+    putLe16(out.data() + 2, static_cast<uint16_t>(kPageSize - pos));
     return out;
+}
+
+PageSource pageSource(const PageFile& file) {
+    return [&file](uint32_t n) {
+        const PageFile::PageRef page = file.page(n);
+        return std::vector<uint8_t>(page->begin(), page->end());
+    };
 }
 
 IndexTree walkIndex(const PageSource& pages, uint32_t root) {

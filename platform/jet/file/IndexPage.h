@@ -15,6 +15,8 @@
 #include <span>
 #include <vector>
 
+#include "jet/file/PageFile.h"
+
 namespace jet::file {
 
 namespace indexpage {
@@ -77,6 +79,9 @@ struct IndexPage {
 
 // Reads one page of the file; throws FormatError for a page it does not have.
 using PageSource = std::function<std::vector<uint8_t>(uint32_t page)>;
+// The pages of `file` as the writer sees them (its overlay included); the
+// file must outlive the source.
+[[nodiscard]] PageSource pageSource(const PageFile& file);
 
 // An index's pages from its first page down: the leaf entries in order and
 // the pages met, each page read once.

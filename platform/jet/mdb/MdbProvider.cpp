@@ -11,6 +11,7 @@
 // and groups have no rights on a Jet database (GetPermissions gives 0). Jet 4
 // databases store those SIDs masked with a key derived from their header; the
 // reader unmasks them (see JetHeader.h), so Jet 3 and Jet 4 files match alike.
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -220,10 +221,17 @@ private:
     bool closed_ = false;
 };
 
-// The file and its folder (where the changed copy is made) can be written.
+// The file and its folder (where the changed copy is made) can be written,
+// by their permission bits too: a file or folder made read-only counts as
+// such even for a user whom the system would let write it anyway.
 bool writable(const std::string& path) {
-    const auto folder = std::filesystem::absolute(path).parent_path();
-    return ::access(path.c_str(), W_OK) == 0 && ::access(folder.c_str(), W_OK) == 0;
+    const auto folder = std::filesystem::absolute(path).parent_path().string();
+    const auto open = [](const std::string& p) {
+        struct stat st {};
+        return ::stat(p.c_str(), &st) == 0 && (st.st_mode & 0222) != 0 &&
+               ::access(p.c_str(), W_OK) == 0;
+    };
+    return open(path) && open(folder);
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "jet/file/FormatError.h"
+#include "jet/file/IndexPage.h"
 #include "jet/file/PropertyBlob.h"
 #include "jet/file/Row.h"
 #include "jet/file/TableDefinition.h"
@@ -57,7 +58,13 @@ void walkTable(const PageFile& file, Counts& counts, bool strict, uint32_t page)
     ++counts.definitions;
     walkMap(file, counts, strict, def.ownedPages);
     walkMap(file, counts, strict, def.freeSpacePages);
-    for (const auto& r : def.realIndexes) walkMap(file, counts, strict, r.map);
+    for (const auto& r : def.realIndexes) {
+        walkMap(file, counts, strict, r.map);
+        attempt(counts, strict, [&] {
+            (void)walkIndex(pageSource(file), r.firstPage);
+            ++counts.indexes;
+        });
+    }
     for (const auto& m : def.longValueMaps) {
         walkMap(file, counts, strict, m.owned);
         walkMap(file, counts, strict, m.free);
@@ -105,6 +112,7 @@ Counts walk(const PageFile& file, bool strict) {
     });
     for (uint32_t page : tables)
         attempt(counts, strict, [&] { walkTable(file, counts, strict, page); });
+    counts.tables = tables;
     return counts;
 }
 

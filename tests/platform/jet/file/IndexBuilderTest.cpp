@@ -5,6 +5,7 @@
 #include <iostream>
 #include <map>
 
+#include "CodecTestSupport.h"
 #include "IndexOracle.h"
 #include "TestSupport.h"
 #include "jet/file/FormatError.h"
@@ -12,8 +13,6 @@
 
 namespace jet::file {
 namespace {
-
-using testing::FixtureFile;
 
 // Pages handed out from 100 on, kept by number, read back as a file would.
 struct PageStore {
@@ -228,11 +227,19 @@ TEST(IndexBuilder, ReadsTheRulesFromTheFlags) {
     EXPECT_FALSE(none.unique || none.ignoreNulls || none.required);
 }
 
-TEST(IndexBuilder, KeepsOnlyNullsOfAMultiColumnIndexWhollyNull) {
-    std::vector<IndexRow> rows = {{7, 0, {FieldValue{}, FieldValue{}}},
-                                  {7, 1, {FieldValue{}, int32_t{1}}}};
+TEST(IndexBuilder, TreatsNullsOfAMultiColumnIndexByColumn) {
+    // Ignoring nulls leaves out only rows null in every key column; a unique
+    // index lets rows with a null in any key column share their key.
+    const std::vector<IndexRow> rows = {{7, 0, {FieldValue{}, FieldValue{}}},
+                                        {7, 1, {FieldValue{}, int32_t{1}}},
+                                        {7, 2, {FieldValue{}, int32_t{1}}},
+                                        {7, 3, {int32_t{2}, int32_t{1}}}};
     const std::vector<KeyColumn> columns = {{jettype::Integer}, {jettype::Integer}};
-    EXPECT_EQ(IndexBuilder::entries(columns, rows, IndexRules{false, true, false}).size(), 1u);
+    EXPECT_EQ(IndexBuilder::entries(columns, rows, IndexRules{true, true, false}).size(), 3u);
+    std::vector<IndexRow> twice = rows;
+    twice.push_back({7, 4, {int32_t{2}, int32_t{1}}});
+    EXPECT_THROW((void)IndexBuilder::entries(columns, twice, IndexRules{true, false, false}),
+                 KeyViolation);
 }
 
 // Access's own indexes rebuilt from their entries, on the pages Access used
@@ -243,23 +250,23 @@ TEST(IndexBuilder, KeepsOnlyNullsOfAMultiColumnIndexWhollyNull) {
 TEST(IndexBuilder, LaysOutPagesAsAccessBuildsThem) {
     REQUIRE_FIXTURES();
     size_t same = 0, multiPageSame = 0, differ = 0;
-    for (const auto& path : testing::jet4Fixtures()) {
-        const FixtureFile file(path.string());
-        for (const auto& table : file.tables()) {
-            for (const auto& index : table.indexes) {
-                const IndexTree tree = walkIndex(file.pages(), index.firstPage);
+    for (const auto& path : codectest::jet4Fixtures()) {
+        const PageFile file(testsupport::fixture(path));
+        for (const auto& table : codectest::tables(file)) {
+            const uint32_t definitionPage = static_cast<uint32_t>(table.id) & 0x00FFFFFFu;
+            for (const RealIndex& index : TableDefinition::read(file, definitionPage).realIndexes) {
+                const IndexTree tree = walkIndex(pageSource(file), index.firstPage);
                 std::vector<uint32_t> order = tree.intermediates;
                 order.insert(order.end(), tree.leaves.begin(), tree.leaves.end());
                 size_t handed = 0;
-                const BuiltIndex built =
-                    IndexBuilder::build(tree.entries, table.definitionPage, [&] {
-                        return handed < order.size() ? order[handed++]
-                                                     : 0xFFFFFFu - static_cast<uint32_t>(handed++);
-                    });
+                const BuiltIndex built = IndexBuilder::build(tree.entries, definitionPage, [&] {
+                    return handed < order.size() ? order[handed++]
+                                                 : 0xFFFFFFu - static_cast<uint32_t>(handed++);
+                });
                 bool identical = built.pages.size() == order.size();
                 for (const auto& [n, bytes] : built.pages) {
                     if (!identical) break;
-                    const std::vector<uint8_t> theirs = file.page(n);
+                    const std::vector<uint8_t> theirs = pageSource(file)(n);
                     const size_t used =
                         indexpage::kPageSize - IndexPage::decode(theirs, n).freeSpace;
                     // Access leaves old bytes after the last entry; ours are zero.
@@ -272,9 +279,9 @@ TEST(IndexBuilder, LaysOutPagesAsAccessBuildsThem) {
                     if (order.size() > 1) ++multiPageSame;
                 } else {
                     ++differ;
-                    std::cout << "laid out differently: " << path.filename().string() << " "
-                              << table.name << " (" << order.size() << " pages in the file, "
-                              << built.pages.size() << " built)\n";
+                    std::cout << "laid out differently: " << path << " " << table.name << " ("
+                              << order.size() << " pages in the file, " << built.pages.size()
+                              << " built)\n";
                     EXPECT_LE(built.pages.size(), order.size())
                         << "never more pages than Access used";
                 }

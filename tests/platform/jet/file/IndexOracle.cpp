@@ -2,38 +2,50 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <fstream>
 #include <map>
 
-#include "TestSupport.h"
+#include "CodecTestSupport.h"
+#include "jet/file/Checker.h"
 #include "jet/file/FormatError.h"
+#include "jet/file/IndexPage.h"
+#include "jet/file/TableReader.h"
 
 namespace jet::file::testing {
 
-std::vector<KeyColumn> keyColumns(const FixtureTable& table, const FixtureIndex& index) {
-    std::vector<KeyColumn> out;
-    for (const auto& [number, ascending] : index.columns) {
-        const FixtureColumn* c = table.column(number);
-        if (!c) throw FormatError("index names a column the table does not have");
-        out.push_back({c->type, ascending, c->sortOrder, c->scale});
+namespace {
+
+struct Table {
+    std::string name;
+    TableDefinition def;
+    std::vector<std::pair<uint32_t, std::vector<FieldValue>>> rows;
+};
+
+std::vector<Table> tablesOf(const PageFile& file) {
+    std::vector<Table> out;
+    for (const codectest::CatalogEntry& t : codectest::tables(file)) {
+        Table table;
+        table.name = t.name;
+        table.def = TableDefinition::read(file, static_cast<uint32_t>(t.id) & 0x00FFFFFFu);
+        table.rows = TableReader(file, table.def).readAll();
+        out.push_back(std::move(table));
     }
     return out;
 }
 
-std::vector<IndexRow> indexRows(const FixtureTable& table, const FixtureIndex& index) {
-    std::vector<IndexRow> rows;
-    for (const FixtureRow& r : table.rows) {
-        IndexRow row;
-        row.page = r.page;
-        row.row = r.row;
-        for (const auto& col : index.columns) {
-            const auto v = r.values.find(col.first);
-            row.values.push_back(v == r.values.end() ? FieldValue{} : v->second);
-        }
-        rows.push_back(std::move(row));
-    }
-    return rows;
+std::string namesOf(const TableDefinition& def, size_t position) {
+    std::string out;
+    for (const LogicalIndex& l : def.logicalIndexes)
+        if (l.realIndex == position) out += (out.empty() ? "" : "+") + l.name;
+    return out;
 }
+
+size_t placeOf(const TableDefinition& def, uint16_t number) {
+    for (size_t i = 0; i < def.columns.size(); ++i)
+        if (def.columns[i].number == number) return i;
+    throw FormatError("an index names a column the table does not have");
+}
+
+}  // namespace
 
 std::string hex(const std::vector<uint8_t>& bytes) {
     std::string out;
@@ -63,27 +75,22 @@ std::string describe(const FieldValue& value) {
     return "(value of kind " + std::to_string(value.index()) + ")";
 }
 
-std::vector<IndexCheck> checkIndexes(const FixtureFile& file) {
+std::vector<IndexCheck> checkIndexes(const PageFile& file) {
     std::vector<IndexCheck> out;
-    for (const FixtureTable& table : file.tables()) {
-        for (const FixtureIndex& index : table.indexes) {
+    for (const Table& table : tablesOf(file)) {
+        for (size_t i = 0; i < table.def.realIndexes.size(); ++i) {
+            const RealIndex& index = table.def.realIndexes[i];
             IndexCheck check;
             check.table = table.name;
-            for (const std::string& n : index.names)
-                check.index += (check.index.empty() ? "" : "+") + n;
-            const std::vector<KeyColumn> columns = keyColumns(table, index);
-            const std::vector<IndexRow> rows = indexRows(table, index);
+            check.index = namesOf(table.def, i);
+            const std::vector<KeyColumn> columns = keyColumns(table.def, index);
+            const std::vector<IndexColumn> used = index.keyColumns();
             for (size_t c = 0; c < columns.size() && !check.skipped; ++c) {
-                if (!IndexKey::indexable(columns[c].type)) {
-                    check.skipped = true;
-                    check.reason =
-                        "column type " + std::to_string(columns[c].type) + " not indexable";
-                    break;
-                }
-                for (const IndexRow& row : rows) {
-                    if (!IndexKey::canProve(columns[c], row.values[c])) {
+                for (const auto& row : table.rows) {
+                    const FieldValue& v = row.second.at(placeOf(table.def, used[c].number));
+                    if (!IndexKey::canProve(columns[c], v)) {
                         check.skipped = true;
-                        check.reason = "unproven key " + describe(row.values[c]) + " (type " +
+                        check.reason = "unproven key " + describe(v) + " (type " +
                                        std::to_string(columns[c].type) + ", sort order " +
                                        std::to_string(columns[c].sortOrder.id) +
                                        (columns[c].ascending ? "" : ", descending") + ")";
@@ -97,33 +104,25 @@ std::vector<IndexCheck> checkIndexes(const FixtureFile& file) {
             }
             std::vector<IndexEntry> rebuilt;
             try {
-                rebuilt = IndexBuilder::entries(
-                    columns, rows, IndexRules::fromFlags(index.flags, index.primaryKey));
+                rebuilt = rebuildEntries(table.def, i, table.rows, nullptr);
             } catch (const std::exception& e) {
                 check.reason = std::string("rebuilding failed: ") + e.what();
                 out.push_back(check);
                 continue;
             }
-            const IndexTree tree = walkIndex(file.pages(), index.firstPage);
+            const IndexTree tree = walkIndex(pageSource(file), index.firstPage);
             check.entries = tree.entries.size();
             check.matched = rebuilt == tree.entries;
             if (!check.matched) {
                 const size_t n = std::min(rebuilt.size(), tree.entries.size());
-                size_t i = 0;
-                while (i < n && rebuilt[i] == tree.entries[i]) ++i;
+                size_t k = 0;
+                while (k < n && rebuilt[k] == tree.entries[k]) ++k;
                 check.reason = "rebuilt " + std::to_string(rebuilt.size()) + " entries, file has " +
                                std::to_string(tree.entries.size()) + "; first difference at " +
-                               std::to_string(i);
-                if (i < n) {
-                    check.reason += ": ours " + hex(rebuilt[i].leafBytes()) + " file " +
-                                    hex(tree.entries[i].leafBytes());
-                    // The row behind the file's entry, to tell which value was coded differently.
-                    for (const IndexRow& row : rows)
-                        if (row.page == tree.entries[i].dataPage &&
-                            row.row == tree.entries[i].dataRow)
-                            for (const FieldValue& v : row.values)
-                                check.reason += " " + describe(v);
-                }
+                               std::to_string(k);
+                if (k < n)
+                    check.reason += ": ours " + hex(rebuilt[k].leafBytes()) + " file " +
+                                    hex(tree.entries[k].leafBytes());
             }
             out.push_back(check);
         }
@@ -131,36 +130,39 @@ std::vector<IndexCheck> checkIndexes(const FixtureFile& file) {
     return out;
 }
 
-std::vector<EntryCheck> checkEntries(const FixtureFile& file) {
+std::vector<EntryCheck> checkEntries(const PageFile& file) {
     std::vector<EntryCheck> out;
-    for (const FixtureTable& table : file.tables()) {
-        for (const FixtureIndex& index : table.indexes) {
-            const std::vector<KeyColumn> columns = keyColumns(table, index);
+    for (const Table& table : tablesOf(file)) {
+        for (const RealIndex& index : table.def.realIndexes) {
+            const std::vector<KeyColumn> columns = keyColumns(table.def, index);
             if (!std::all_of(columns.begin(), columns.end(),
                              [](const KeyColumn& c) { return IndexKey::indexable(c.type); }))
                 continue;
+            const std::vector<IndexColumn> used = index.keyColumns();
             std::map<uint32_t, std::vector<uint8_t>> stored;  // row id to the file's leaf bytes
-            for (const IndexEntry& e : walkIndex(file.pages(), index.firstPage).entries)
+            for (const IndexEntry& e : walkIndex(pageSource(file), index.firstPage).entries)
                 stored[e.dataPage << 8 | e.dataRow] = e.leafBytes();
-            for (const IndexRow& row : indexRows(table, index)) {
-                const auto found = stored.find(row.page << 8 | row.row);
+            for (const auto& [id, values] : table.rows) {
+                const auto found = stored.find(id);
                 if (found == stored.end()) continue;  // a row an ignore-nulls index leaves out
                 EntryCheck check;
                 check.table = table.name;
+                std::vector<FieldValue> key;
                 for (size_t c = 0; c < columns.size(); ++c) {
-                    if (const auto* s = std::get_if<std::string>(&row.values[c])) {
+                    key.push_back(values.at(placeOf(table.def, used[c].number)));
+                    if (const auto* s = std::get_if<std::string>(&key.back())) {
                         check.texts.emplace_back(columns[c].sortOrder, IndexKey::keyText(*s));
                         check.descending = check.descending || !columns[c].ascending;
                     }
                 }
                 IndexEntry mine;
                 try {
-                    mine.key = IndexKey::encode(columns, row.values);
+                    mine.key = IndexKey::encode(columns, key);
                 } catch (const FormatError&) {
                     continue;  // characters without codes
                 }
-                mine.dataPage = row.page;
-                mine.dataRow = row.row;
+                mine.dataPage = id >> 8;
+                mine.dataRow = static_cast<uint8_t>(id & 0xFF);
                 check.matched = mine.leafBytes() == found->second;
                 if (!check.matched)
                     check.difference =
@@ -169,24 +171,6 @@ std::vector<EntryCheck> checkEntries(const FixtureFile& file) {
             }
         }
     }
-    return out;
-}
-
-std::vector<std::filesystem::path> jet4Fixtures() {
-    std::vector<std::filesystem::path> out;
-    const std::filesystem::path dir = testsupport::fixturesDir();
-    if (dir.empty()) return out;
-    for (const char* sub : {"jackcess", "teaching"}) {
-        if (!std::filesystem::is_directory(dir / sub)) continue;
-        for (const auto& e : std::filesystem::directory_iterator(dir / sub)) {
-            if (e.path().extension() != ".mdb") continue;
-            std::ifstream in(e.path(), std::ios::binary);
-            char head[0x15] = {};
-            in.read(head, sizeof head);
-            if (in && head[0x14] == 1) out.push_back(e.path());  // version byte: 1 is Jet 4
-        }
-    }
-    std::sort(out.begin(), out.end());
     return out;
 }
 

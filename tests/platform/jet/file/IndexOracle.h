@@ -1,12 +1,13 @@
 #pragma once
 // The index oracle: an index's entries rebuilt from its table's rows against
-// the leaf entries Access wrote, for every real index of every table of a file.
-#include <filesystem>
+// the leaf entries Access wrote, for every real index of every table of a file
+// (system tables too), read through the codec.
 #include <string>
 #include <vector>
 
-#include "FixtureReader.h"
-#include "jet/file/IndexBuilder.h"
+#include "jet/FieldValue.h"
+#include "jet/file/IndexKey.h"
+#include "jet/file/PageFile.h"
 
 namespace jet::file::testing {
 
@@ -18,11 +19,7 @@ struct IndexCheck {
     std::string reason;    // why it was skipped, or how it differs
     bool matched = false;
 };
-
-[[nodiscard]] std::vector<KeyColumn> keyColumns(const FixtureTable& table,
-                                                const FixtureIndex& index);
-[[nodiscard]] std::vector<IndexRow> indexRows(const FixtureTable& table, const FixtureIndex& index);
-[[nodiscard]] std::vector<IndexCheck> checkIndexes(const FixtureFile& file);
+[[nodiscard]] std::vector<IndexCheck> checkIndexes(const PageFile& file);
 
 // One row's entry of one index, its key written whenever the encoder has
 // codes for it (claimed or not), against the file's entry for the same row.
@@ -33,12 +30,9 @@ struct EntryCheck {
     bool matched = false;
     std::string difference;
 };
-[[nodiscard]] std::vector<EntryCheck> checkEntries(const FixtureFile& file);
+[[nodiscard]] std::vector<EntryCheck> checkEntries(const PageFile& file);
 
-// Every Jet 4 file of the fixtures folder (empty when it is missing).
-[[nodiscard]] std::vector<std::filesystem::path> jet4Fixtures();
-
-// Text as the oracle reports it: UTF-8 with characters past ASCII as U+XXXX.
+// A value as the oracle reports it: text with characters past ASCII as <U+XXXX>.
 [[nodiscard]] std::string describe(const FieldValue& value);
 [[nodiscard]] std::string hex(const std::vector<uint8_t>& bytes);
 

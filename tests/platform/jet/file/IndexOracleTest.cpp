@@ -7,6 +7,7 @@
 #include <map>
 #include <set>
 
+#include "CodecTestSupport.h"
 #include "IndexOracle.h"
 #include "TestSupport.h"
 
@@ -15,14 +16,13 @@ namespace {
 
 TEST(IndexOracle, RebuildsEveryClaimedIndexOfTheFixtures) {
     REQUIRE_FIXTURES();
-    const auto files = jet4Fixtures();
+    const auto files = codectest::jet4Fixtures();
     ASSERT_FALSE(files.empty()) << "no Jet 4 fixture found";
     size_t indexes = 0, entries = 0, skipped = 0;
     for (const auto& path : files) {
-        const FixtureFile file(path.string());
+        const PageFile file(testsupport::fixture(path));
         for (const IndexCheck& check : checkIndexes(file)) {
-            const std::string where =
-                path.filename().string() + " " + check.table + " [" + check.index + "]";
+            const std::string where = path + " " + check.table + " [" + check.index + "]";
             if (check.skipped) {
                 ++skipped;
                 std::cout << "skipped " << where << ": " << check.reason << "\n";
@@ -45,8 +45,8 @@ TEST(IndexOracle, ClaimsOnlyCharactersTheFixturesShow) {
     REQUIRE_FIXTURES();
     std::map<uint16_t, std::set<char16_t>> shown;
     size_t claimed = 0;
-    for (const auto& path : jet4Fixtures()) {
-        const FixtureFile file(path.string());
+    for (const auto& path : codectest::jet4Fixtures()) {
+        const PageFile file(testsupport::fixture(path));
         for (const EntryCheck& check : checkEntries(file)) {
             const bool provable =
                 !check.descending &&
@@ -56,7 +56,7 @@ TEST(IndexOracle, ClaimsOnlyCharactersTheFixturesShow) {
             if (provable) {
                 ++claimed;
                 EXPECT_TRUE(check.matched)
-                    << path.filename().string() << " " << check.table << ": " << check.difference;
+                    << path << " " << check.table << ": " << check.difference;
             }
             if (check.matched && !check.descending)
                 for (const auto& [order, text] : check.texts)

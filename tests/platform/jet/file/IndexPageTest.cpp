@@ -5,7 +5,7 @@
 #include <functional>
 #include <map>
 
-#include "IndexOracle.h"
+#include "CodecTestSupport.h"
 #include "TestSupport.h"
 #include "jet/file/FormatError.h"
 #include "jet/file/IndexBuilder.h"
@@ -16,10 +16,10 @@ namespace {
 TEST(IndexPage, AccessPagesEncodeToTheirOwnBytes) {
     REQUIRE_FIXTURES();
     size_t pages = 0;
-    for (const auto& path : testing::jet4Fixtures()) {
-        const testing::FixtureFile file(path.string());
+    for (const auto& path : codectest::jet4Fixtures()) {
+        const PageFile file(testsupport::fixture(path));
         for (uint32_t n = 0; n < file.pageCount(); ++n) {
-            const std::vector<uint8_t> bytes = file.page(n);
+            const std::vector<uint8_t> bytes = pageSource(file)(n);
             if (bytes[0] != indexpage::Leaf && bytes[0] != indexpage::Intermediate) continue;
             const IndexPage page = IndexPage::decode(bytes, n);
             const std::vector<uint8_t> again = page.encode();
@@ -27,7 +27,7 @@ TEST(IndexPage, AccessPagesEncodeToTheirOwnBytes) {
             const size_t used = indexpage::kPageSize - page.freeSpace;
             EXPECT_TRUE(std::equal(again.begin(), again.begin() + static_cast<ptrdiff_t>(used),
                                    bytes.begin()))
-                << path.filename().string() << " page " << n;
+                << path << " page " << n;
             EXPECT_EQ(IndexPage::decode(again, n).entries, page.entries);
             ++pages;
         }

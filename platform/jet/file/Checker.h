@@ -1,0 +1,65 @@
+#pragma once
+// The structural checker of a written file: what must hold of a table's
+// pages, rows and indexes whoever wrote them, so that a file the writer made
+// is judged before it replaces the user's. Every invariant here holds on the
+// Access-made fixtures. It reads through a PageFile (the new file, or a file
+// with the writer's overlay) and reports every fault it finds rather than
+// stopping at the first; nothing is changed.
+//
+// Per table: the definition reads; every page of its owned-pages map is a
+// data page of the table marked used in the global map (and every used data
+// page naming the table is in the map); its free-space map lies within it;
+// a user table's definition counts the rows read (Access lets the counts of
+// system tables lag behind, so theirs are not held to it); every row decodes,
+// long values included; every index reads as a tree whose pages are the
+// table's, used, and exactly its usage map, whose leaves link both ways in
+// order, whose intermediate entries repeat their children's last entries and
+// whose first page names the last leaf as its tail; and its entries are the
+// ones rebuilt from the rows (where the keys cannot be proven, at least one
+// entry per row the index holds, pointing at it).
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "jet/FieldValue.h"
+#include "jet/file/IndexBuilder.h"
+#include "jet/file/PageFile.h"
+#include "jet/file/TableDefinition.h"
+
+namespace jet::file {
+
+struct Finding {
+    std::string table;
+    int64_t page = -1;  // the page the fault is on, when there is one
+    std::string what;
+};
+
+struct CheckedTable {
+    std::string name;
+    uint32_t definitionPage = 0;
+};
+
+// A real index's key columns as its keys need them.
+[[nodiscard]] std::vector<KeyColumn> keyColumns(const TableDefinition& def, const RealIndex& index);
+
+// The entries of real index `position` rebuilt from a table's rows (each row
+// id with its values in def.columns order), as IndexBuilder sorts them.
+// `provable` is set to false when a key is one IndexKey cannot prove; the
+// entries are then those of the rows it can code, or none. Throws
+// KeyViolation when the rows break the index's rules.
+[[nodiscard]] std::vector<IndexEntry> rebuildEntries(
+    const TableDefinition& def, size_t position,
+    const std::vector<std::pair<uint32_t, std::vector<FieldValue>>>& rows, bool* provable);
+
+class Checker {
+public:
+    explicit Checker(const PageFile& file) : file_(file) {}
+
+    [[nodiscard]] std::vector<Finding> check(const CheckedTable& table) const;
+    [[nodiscard]] std::vector<Finding> check(const std::vector<CheckedTable>& tables) const;
+
+private:
+    const PageFile& file_;
+};
+
+}  // namespace jet::file
