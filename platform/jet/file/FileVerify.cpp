@@ -4,15 +4,14 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <map>
 #include <set>
 
 #include "jet/file/CatalogCompare.h"
+#include "jet/file/Checker.h"
 #include "jet/file/FileCatalog.h"
 #include "jet/file/FileSchema.h"
 #include "jet/file/FileStorage.h"
-#include "jet/file/IndexBuilder.h"
-#include "jet/file/IndexKey.h"
-#include "jet/file/IndexPage.h"
 #include "jet/file/TableReader.h"
 #include "jet/file/UniqueFd.h"
 #include "jet/mdb/ReaderProcess.h"
@@ -32,87 +31,6 @@ std::vector<TableData> userTables(const std::vector<TableData>& all) {
     for (const auto& t : all)
         if (t.type == "TABLE") out.push_back(t);
     return out;
-}
-
-// One table of the written file: its rows against its definition's count and
-// every index against the rows.
-void checkTable(const PageFile& file, uint32_t page, const std::string& name, bool userTable,
-                std::vector<std::string>& out) {
-    const TableDefinition def = TableDefinition::read(file, page);
-    std::map<uint32_t, std::vector<FieldValue>> rows;
-    TableReader(file, def).forEachValues(
-        [&](uint32_t id, const std::vector<FieldValue>& v) { rows.emplace(id, v); });
-    if (userTable && rows.size() != def.rowCount)
-        add(out, name + ": the definition counts " + std::to_string(def.rowCount) +
-                     " rows, the pages hold " + std::to_string(rows.size()));
-    for (size_t r = 0; r < def.realIndexes.size(); ++r) {
-        const RealIndex& ri = def.realIndexes[r];
-        const auto tree = walkIndex(
-            [&](uint32_t pg) {
-                const auto bytes = file.page(pg);
-                return std::vector<uint8_t>(bytes->begin(), bytes->end());
-            },
-            ri.firstPage);
-        bool primary = false;
-        for (const auto& li : def.logicalIndexes)
-            if (li.realIndex == r && li.indexType == idxtype::PrimaryKey) primary = true;
-        std::vector<KeyColumn> columns;
-        std::vector<size_t> at;
-        for (const auto& ic : ri.keyColumns()) {
-            const ColumnDef* c = def.column(ic.number);
-            if (!c) {
-                add(out, name + ": index " + std::to_string(r) + " names a missing column");
-                return;
-            }
-            KeyColumn k;
-            k.type = c->type;
-            k.ascending = ic.order == 0x01;
-            k.sortOrder = SortOrder{c->sortOrder(), c->sortOrderVersion()};
-            if (c->type == coltype::Numeric) k.scale = c->scale();
-            columns.push_back(k);
-            for (size_t i = 0; i < def.columns.size(); ++i)
-                if (def.columns[i].number == ic.number) at.push_back(i);
-        }
-        bool provable = true;
-        std::vector<IndexRow> keyed;
-        for (const auto& [id, v] : rows) {
-            IndexRow row;
-            row.page = id >> 8;
-            row.row = static_cast<uint8_t>(id & 0xFF);
-            for (size_t k = 0; k < at.size(); ++k) {
-                row.values.push_back(v[at[k]]);
-                provable = provable && IndexKey::canProve(columns[k], v[at[k]]);
-            }
-            keyed.push_back(std::move(row));
-        }
-        const IndexRules rules = IndexRules::fromFlags(ri.flags, primary);
-        std::vector<IndexEntry> expected;
-        if (provable) {
-            try {
-                expected = IndexBuilder::entries(columns, keyed, rules);
-            } catch (const std::exception& e) {
-                add(out, name + ": index " + std::to_string(r) + ": " + e.what());
-                continue;
-            }
-            if (expected != tree.entries)
-                add(out, name + ": index " + std::to_string(r) + " holds " +
-                             std::to_string(tree.entries.size()) +
-                             " entries that differ from the " + std::to_string(expected.size()) +
-                             " its rows give");
-        } else {
-            // Keys this program cannot make itself: every entry must still lead
-            // to a row of the table, each row once.
-            std::set<uint32_t> seen;
-            for (const auto& e : tree.entries) {
-                const uint32_t id = e.dataPage << 8 | e.dataRow;
-                if (!rows.count(id) || !seen.insert(id).second)
-                    add(out, name + ": index " + std::to_string(r) +
-                                 " holds an entry that leads to no row of its own");
-            }
-            if (!rules.ignoreNulls && seen.size() != rows.size())
-                add(out, name + ": index " + std::to_string(r) + " misses rows");
-        }
-    }
 }
 
 // Pages the plan left alone, byte for byte the original's.
@@ -175,13 +93,16 @@ std::vector<std::string> verifyWritten(const std::string& newFile, const std::st
     for (const auto& [key, t] : readModel(catalog).tables) ours.push_back(statement::tableData(t));
     for (auto& d : tableDifferences(expected, ours)) add(out, "the codec reads " + d);
 
+    // Every table whose pages changed, by the structural checker.
     std::map<uint32_t, std::string> names;
-    for (const auto& t : catalog.tables) names[t.definition.firstPage()] = t.name;
-    for (uint32_t page : plan.touchedTables) {
-        const bool user = names.count(page) != 0;
-        checkTable(file, page, user ? names[page] : "system table at page " + std::to_string(page),
-                   user, out);
-    }
+    for (const auto& r : catalog.objects.rows)
+        if (catalog.objectType(r) == msys::kTable)
+            names[static_cast<uint32_t>(catalog.objectId(r)) & 0x00FFFFFFu] = catalog.objectName(r);
+    std::vector<CheckedTable> touched;
+    for (uint32_t page : plan.touchedTables)
+        touched.push_back({names.count(page) ? names[page] : "page " + std::to_string(page), page});
+    for (const auto& f : Checker(file).check(touched))
+        add(out, f.table + ": " + f.what + (f.page >= 0 ? " (page " + std::to_string(f.page) + ")" : ""));
 
     // The rows of every rewritten table, against what the session asked for.
     PageFile before(original);
