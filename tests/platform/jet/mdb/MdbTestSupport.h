@@ -1,27 +1,14 @@
 #pragma once
-// Helpers of the Jet file provider's tests: the mdbtools programs as an
-// independent oracle, CSV as mdb-export writes it, connection strings, and a
-// scope that restores the reader options.
+// Helpers of the Jet file provider's tests: the mdbtools oracle (MdbTools.h),
+// connection strings, and a scope that restores the reader options.
 #include <string>
 #include <vector>
 
+#include "MdbTools.h"
 #include "TestSupport.h"
 #include "jet/mdb/ReaderProcess.h"
 
 namespace mdbtest {
-
-// Standard output of a shell command; throws when it cannot run or fails.
-std::string run(const std::string& command);
-// The argument quoted for the shell.
-std::string shellQuote(const std::string& arg);
-[[nodiscard]] bool haveMdbTools();
-
-// Rows of CSV: fields split on ",", double-quoted fields may hold "," "\"\""
-// and line breaks.
-std::vector<std::vector<std::string>> parseCsv(const std::string& text);
-// mdb-export of a table as rows (first row: the column names).
-std::vector<std::vector<std::string>> exportTable(const std::string& file, const std::string& table,
-                                                  bool hexBinary = false);
 
 std::string connectionString(const std::string& database, const std::string& workgroup = "");
 
@@ -45,9 +32,3 @@ private:
 };
 
 }  // namespace mdbtest
-
-#define REQUIRE_MDBTOOLS()                                                          \
-    do {                                                                            \
-        if (!::mdbtest::haveMdbTools())                                             \
-            GTEST_SKIP() << "mdbtools programs not installed; oracle test skipped"; \
-    } while (0)
