@@ -962,6 +962,91 @@ std::string propertiesDisagreement(const std::string& path) {
     return out.str();
 }
 
+namespace {
+
+struct SchemaLines {
+    std::vector<std::string> lines;
+    // Indexes whose columns mdb-schema could not name: table and index name.
+    std::vector<std::pair<std::string, std::string>> unreadable;
+};
+
+std::string indexKey(const std::string& table, const SchemaIndex& i) {
+    return "table [" + table + "] " +
+           (i.primaryKey ? std::string("primary key") : "index [" + i.name + "]");
+}
+
+SchemaLines independentLines(const std::string& path) {
+    SchemaLines out;
+    const MdbSchema schema = mdbSchema(path);
+    for (const auto& t : schema.tables) {
+        out.lines.push_back("table [" + t.name + "]");
+        const auto props = mdbProp(path, t.name);
+        for (size_t i = 0; i < t.columns.size(); ++i) {
+            const SchemaColumn& c = t.columns[i];
+            std::string line = "table [" + t.name + "] column " + std::to_string(i + 1) + " [" +
+                               c.name + "] " + c.type;
+            if (c.size) line += " (" + std::to_string(*c.size) + ")";
+            if (c.precision)
+                line += " (" + std::to_string(*c.precision) + ", " +
+                        std::to_string(c.scale.value_or(0)) + ")";
+            if (c.notNull) line += " NOT NULL";
+            const auto set = std::find_if(props.begin(), props.end(),
+                                          [&](const PropertySet& p) { return p.name == c.name; });
+            const auto value = [&](const char* name, const char* otherwise) {
+                const auto v = set == props.end() ? std::nullopt : set->value(name);
+                return v.value_or(otherwise);
+            };
+            line += " description '" + value("Description", "") + "' default '" +
+                    value("DefaultValue", "") + "' zero length " + value("AllowZeroLength", "no") +
+                    " required " + value("Required", "no");
+            out.lines.push_back(std::move(line));
+        }
+        for (const auto& i : t.indexes) {
+            out.lines.push_back(indexKey(t.name, i) + " " + schemaIndexText(i));
+            if (i.columns.empty()) out.unreadable.emplace_back(t.name, indexKey(t.name, i));
+        }
+    }
+    std::map<std::string, std::vector<RelationshipRow>> byName;
+    for (const auto& r : msysRelationships(path))
+        if (schema.table(r.table) && !(r.grbit & 0x2)) byName[r.name].push_back(r);
+    for (auto& [name, rows] : byName) {
+        std::sort(rows.begin(), rows.end(),
+                  [](const auto& x, const auto& y) { return x.columnIndex < y.columnIndex; });
+        std::string cols;
+        for (const auto& r : rows)
+            cols += (cols.empty() ? "" : ", ") + r.column + "->" + r.relatedColumn;
+        out.lines.push_back("relationship [" + name + "] of [" + rows.front().table + "] to [" +
+                            rows.front().relatedTable + "] (" + cols + ") rules " +
+                            std::to_string(rows.front().grbit & 0x3100));
+    }
+    return out;
+}
+
+}  // namespace
+
+std::string independentSchemaDifferences(const std::string& first, const std::string& second) {
+    SchemaLines a = independentLines(first);
+    SchemaLines b = independentLines(second);
+    // An index whose columns mdb-schema cannot name on one side is compared by
+    // its name and kind alone on both.
+    for (const auto* unreadable : {&a.unreadable, &b.unreadable})
+        for (const auto& [table, key] : *unreadable)
+            for (auto* side : {&a.lines, &b.lines})
+                for (auto& line : *side)
+                    if (line.rfind(key + " ", 0) == 0) line = key;
+    std::sort(a.lines.begin(), a.lines.end());
+    std::sort(b.lines.begin(), b.lines.end());
+    std::vector<std::string> onlyFirst, onlySecond;
+    std::set_difference(a.lines.begin(), a.lines.end(), b.lines.begin(), b.lines.end(),
+                        std::back_inserter(onlyFirst));
+    std::set_difference(b.lines.begin(), b.lines.end(), a.lines.begin(), a.lines.end(),
+                        std::back_inserter(onlySecond));
+    std::string out;
+    for (const auto& l : onlyFirst) out += "only in the first: " + l + "\n";
+    for (const auto& l : onlySecond) out += "only in the second: " + l + "\n";
+    return out;
+}
+
 std::string readersDisagreement(const std::string& path) {
     return rowsDisagreement(path) + columnsDisagreement(path) + schemaDisagreement(path) +
            propertiesDisagreement(path);

@@ -112,6 +112,16 @@ struct EngineCompareOptions {
                                             const std::string& secondConnection,
                                             const EngineCompareOptions& options = {});
 
+// ---- Two files as the readers apart from the project see them --------------
+
+// mdb-schema's tables, columns (type, size, NOT NULL) and indexes; the
+// relationships of MSysRelationships that enforce integrity (name, tables,
+// column pairs, the rule bits 0x100, 0x1000 and 0x2000); mdb-prop's
+// Description, DefaultValue, AllowZeroLength and Required of every column.
+// Empty when both files show the same.
+[[nodiscard]] std::string independentSchemaDifferences(const std::string& first,
+                                                       const std::string& second);
+
 // ---- Agreement of the readers on one file ----------------------------------
 
 // The npm reader's rows against mdb-export's, table by table, in one text form

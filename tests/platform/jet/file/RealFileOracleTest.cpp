@@ -56,6 +56,8 @@ struct AgreementCase {
     Check check;
 };
 
+void PrintTo(const AgreementCase& c, std::ostream* os) { *os << c.fixture; }
+
 class ReadersAgree : public ::testing::TestWithParam<AgreementCase> {};
 
 TEST_P(ReadersAgree, OnAnAccessMadeFile) {
@@ -147,6 +149,7 @@ TEST_P(ByteCopy, ComparesEqualThroughTheEngineAndPageByPage) {
     EXPECT_EQ(pages.pageSize, 4096u);
     EXPECT_EQ(pages.firstPages * pages.pageSize, std::filesystem::file_size(file));
     EXPECT_EQ(catalogDifferences(readerTables(file), readerTables(copy)), "");
+    EXPECT_EQ(independentSchemaDifferences(file, copy), "");
 }
 
 std::string fixtureCaseName(const ::testing::TestParamInfo<const char*>& param) {
@@ -241,6 +244,27 @@ TEST(PageComparison, CountsPagesAddedAtTheEnd) {
 
 // ---- The comparisons name what differs ----------------------------------------
 
+// The same tables in the 2000 and the 2003 format, as the readers apart from
+// the project see them; and two files of different schemas.
+TEST(IndependentSchemaComparison, SeesTheSameSchemaInBothFormatsAndNamesDifferences) {
+    REQUIRE_FIXTURES();
+    REQUIRE_MDBTOOLS();
+    EXPECT_EQ(independentSchemaDifferences(testsupport::fixture("jackcess/test2V2000.mdb"),
+                                           testsupport::fixture("jackcess/test2V2003.mdb")),
+              "");
+    const std::string differences =
+        independentSchemaDifferences(testsupport::fixture("jackcess/indexTestV2000.mdb"),
+                                     testsupport::fixture("jackcess/compIndexTestV2000.mdb"));
+    EXPECT_NE(differences.find("only in the first: relationship [Table3Table1] of [Table1] to "
+                               "[Table3] (otherfk2->id) rules 256\n"),
+              std::string::npos)
+        << differences;
+    EXPECT_NE(differences.find("only in the second: table [Table1] index [CD_AGENTE] (CD_AGENTE "
+                               "DESC)\n"),
+              std::string::npos)
+        << differences;
+}
+
 struct RowCase {
     const char* what;
     TableRows first;
@@ -286,6 +310,8 @@ const RowCase kRowCases[] = {
      {"id"},
      "table [T]: columns id, v vs id\n"},
 };
+
+void PrintTo(const RowCase& c, std::ostream* os) { *os << c.what; }
 
 class RowComparison : public ::testing::TestWithParam<RowCase> {};
 

@@ -12,6 +12,7 @@
 #include "OracleComparison.h"
 #include "RealFileSync.h"
 #include "TestSupport.h"
+#include "WriterChangeCases.h"
 #include "jet/Error.h"
 #include "jet/testing/StoreBuilder.h"
 
@@ -181,5 +182,40 @@ std::string fixtureCaseName(const ::testing::TestParamInfo<const char*>& param) 
 
 INSTANTIATE_TEST_SUITE_P(Fixtures, StoreTwin, ::testing::ValuesIn(kPopulatedJet4Fixtures),
                          fixtureCaseName);
+
+// The writer's change cases that succeed give their expected schema through
+// the store twin: the twin takes each script without a failed statement.
+class TwinTakesChange : public ::testing::TestWithParam<changes::ChangeCase> {};
+
+TEST_P(TwinTakesChange, WithoutAFailedStatement) {
+    REQUIRE_FIXTURES();
+    const auto& c = GetParam();
+    testsupport::TempDir dir;
+    const std::string empty = dir.file("empty.sdb");
+    jet::testing::buildStore(empty);
+    SyncHarness harness;
+    SyncRequest request;
+    request.source = testsupport::fixture(c.fixture);
+    request.destination = empty;
+    const SyncResult twin = harness.sync(request);
+    ASSERT_TRUE(twin.run.clean()) << twin.run.problems();
+    const RunResult run =
+        applyScript(changes::scriptOf(c), dir.file("change.psx"), twin.destinationConnection);
+    EXPECT_TRUE(run.clean()) << run.problems();
+}
+
+std::string changeName(const ::testing::TestParamInfo<changes::ChangeCase>& param) {
+    return param.param.name;
+}
+
+// The changes the rows refuse are left out: the twin holds no rows.
+std::vector<changes::ChangeCase> successfulChanges() {
+    auto cases = changes::changeCases();
+    std::erase_if(cases, [](const changes::ChangeCase& c) { return *c.error != 0; });
+    return cases;
+}
+
+INSTANTIATE_TEST_SUITE_P(WriterCases, TwinTakesChange, ::testing::ValuesIn(successfulChanges()),
+                         changeName);
 
 }  // namespace
