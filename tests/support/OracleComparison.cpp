@@ -544,9 +544,9 @@ namespace oracles {
 
 namespace {
 
-std::string format(const char* spec, double v) {
+std::string format(const char* pattern, double v) {
     char buf[64];
-    std::snprintf(buf, sizeof buf, spec, v);
+    std::snprintf(buf, sizeof buf, pattern, v);
     return buf;
 }
 
