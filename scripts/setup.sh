@@ -15,6 +15,7 @@ packages=(
   clang libclang-rt-14-dev
   poppler-utils
   nodejs
+  nlohmann-json3-dev
   fonts-dejavu-core
 )
 

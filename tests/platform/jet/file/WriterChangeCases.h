@@ -1,0 +1,180 @@
+#pragma once
+// Changes on populated Access files, one statement kind at a time, failures
+// included: the writer's tests apply each to a copy of its fixture; the store
+// twin of the fixture takes the same script to give the expected schema.
+#include <algorithm>
+#include <functional>
+#include <ostream>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "JetOracles.h"
+
+namespace oracles::changes {
+
+// The rows a change leaves, from the rows before it (mdb-export's or the npm
+// reader's, in the same form).
+using RowChange = std::function<void(std::vector<TableRows>&)>;
+
+inline TableRows& tableOf(std::vector<TableRows>& all, const std::string& name) {
+    for (auto& t : all)
+        if (t.name == name) return t;
+    throw std::runtime_error("no table " + name);
+}
+
+inline size_t columnAt(const TableRows& t, const std::string& column) {
+    const auto it = std::find(t.columns.begin(), t.columns.end(), column);
+    if (it == t.columns.end()) throw std::runtime_error("no column " + column);
+    return static_cast<size_t>(it - t.columns.begin());
+}
+
+inline RowChange unchanged() {
+    return [](std::vector<TableRows>&) {};
+}
+
+// A new column: Null in every row.
+inline RowChange added(std::string table, std::string column) {
+    return [=](std::vector<TableRows>& all) {
+        TableRows& t = tableOf(all, table);
+        t.columns.push_back(column);
+        for (auto& r : t.rows) r.emplace_back(std::nullopt);
+    };
+}
+
+inline RowChange dropped(std::string table, std::string column) {
+    return [=](std::vector<TableRows>& all) {
+        TableRows& t = tableOf(all, table);
+        const size_t at = columnAt(t, column);
+        t.columns.erase(t.columns.begin() + static_cast<std::ptrdiff_t>(at));
+        for (auto& r : t.rows) r.erase(r.begin() + static_cast<std::ptrdiff_t>(at));
+    };
+}
+
+// The rename triple: the column's values under the new name, at the end.
+inline RowChange renamed(std::string table, std::string column, std::string to) {
+    return [=](std::vector<TableRows>& all) {
+        TableRows& t = tableOf(all, table);
+        const size_t at = columnAt(t, column);
+        t.columns.erase(t.columns.begin() + static_cast<std::ptrdiff_t>(at));
+        t.columns.push_back(to);
+        for (auto& r : t.rows) {
+            Value v = r[at];
+            r.erase(r.begin() + static_cast<std::ptrdiff_t>(at));
+            r.push_back(std::move(v));
+        }
+    };
+}
+
+inline RowChange newTable(std::string table, std::vector<std::string> columns) {
+    return [=](std::vector<TableRows>& all) { all.push_back({table, columns, {}}); };
+}
+
+inline RowChange droppedTable(std::string table) {
+    return [=](std::vector<TableRows>& all) {
+        all.erase(std::remove_if(all.begin(), all.end(),
+                                 [&](const TableRows& t) { return t.name == table; }),
+                  all.end());
+    };
+}
+
+struct ChangeCase {
+    const char* name;
+    const char* fixture;
+    // Jet SQL statements, applied one after the other, then the blocks.
+    std::vector<std::string> statements;
+    std::string blocks;
+    // Empty: every statement succeeds. Otherwise the one statement fails with
+    // Jet's error, which holds this text, and the file stays as it was.
+    const char* error = "";
+    RowChange rows = unchanged();
+};
+
+inline void PrintTo(const ChangeCase& c, std::ostream* os) { *os << c.name; }
+
+inline std::string scriptOf(const ChangeCase& c) {
+    std::string s;
+    for (const auto& statement : c.statements) s += statement + "\r\n\r\nRUN\r\n\r\n";
+    return s + "\r\n" + c.blocks;
+}
+
+inline constexpr const char* kComptoir = "teaching/Comptoir2000.mdb";
+inline constexpr const char* kWide = "jackcess/test2V2000.mdb";
+inline constexpr const char* kRefGlobal = "jackcess/testRefGlobalV2000.mdb";
+
+inline std::vector<ChangeCase> changeCases() {
+    const auto ok = [](const char* name, const char* fixture, std::vector<std::string> statements,
+                       RowChange rows = unchanged(), std::string blocks = {}) {
+        return ChangeCase{name, fixture,        std::move(statements), std::move(blocks),
+                          "",   std::move(rows)};
+    };
+    const auto refused = [](const char* name, const char* fixture, std::string statement,
+                            const char* error) {
+        return ChangeCase{name, fixture, {std::move(statement)}, {}, error, unchanged()};
+    };
+    return {
+        ok("CreateIndexOnNumbers", kComptoir,
+           {"CREATE INDEX [ixPrix] ON [Produit] ([PrixUnit] DESC, [UnitesStock] ASC)"}),
+        ok("CreateUniqueIndexWithPrimary", kRefGlobal,
+           {"DROP INDEX [PrimaryKey] ON [Table3]",
+            "CREATE UNIQUE INDEX [PrimaryKey] ON [Table3] ([a]) WITH PRIMARY"}),
+        ok("CreateIndexIgnoreNull", kComptoir,
+           {"CREATE INDEX [ixEnv] ON [Commande] ([DateEnv]) WITH IGNORE NULL"}),
+        refused("CreateUniqueIndexOverDuplicates", kComptoir,
+                "CREATE UNIQUE INDEX [uqFour] ON [Produit] ([NoFour])",
+                "would create duplicate values in the index"),
+        refused("CreateIndexDisallowNullOverNulls", kComptoir,
+                "CREATE INDEX [ixEnvoi] ON [Commande] ([DateEnv]) WITH DISALLOW NULL",
+                "cannot contain a Null value"),
+        ok("DropIndex", kComptoir, {"DROP INDEX [Date commande] ON [Commande]"}),
+        ok("DropAndAddForeignKey", kComptoir,
+           {"ALTER TABLE [Commande] DROP CONSTRAINT [ClientCommande]",
+            "ALTER TABLE [Commande] ADD CONSTRAINT [ClientCommande] FOREIGN KEY ([CodeCli]) "
+            "REFERENCES [Client] ([CodeCli]) ON UPDATE CASCADE ON DELETE CASCADE"}),
+        refused("AddForeignKeyThatRowsViolate", kComptoir,
+                "ALTER TABLE [DetailCommande] ADD CONSTRAINT [fkBad] FOREIGN KEY ([Refprod]) "
+                "REFERENCES [Categorie] ([CodeCateg])",
+                "violates referential integrity"),
+        ok("AddUniqueConstraint", kRefGlobal,
+           {"ALTER TABLE [Table1] ADD CONSTRAINT [uqE] UNIQUE ([E])"}),
+        ok("CreateTableOfEveryType", kComptoir,
+           {"CREATE TABLE [Nouveau] ([Id] COUNTER(10,5) CONSTRAINT [PrimaryKey] PRIMARY KEY, "
+            "[b] YESNO, [y] BYTE, [s] SMALLINT, [i] INTEGER, [f] SINGLE, [d] DOUBLE, "
+            "[m] CURRENCY, [t] DATETIME, [g] GUID, [n] DECIMAL(10,2), "
+            "[x] TEXT(30) WITH COMPRESSION, [c] CHAR(4), [memo] MEMO, [bin] BINARY(8), "
+            "[vb] VARBINARY(16), [ole] OLEOBJECT, [req] TEXT(10) NOT NULL, [cat] LONG, "
+            "CONSTRAINT [fkNouveau] FOREIGN KEY ([cat]) REFERENCES [Categorie] ([CodeCateg]))"},
+           newTable("Nouveau", {"Id", "b", "y", "s", "i", "f", "d", "m", "t", "g", "n", "x", "c",
+                                "memo", "bin", "vb", "ole", "req", "cat"})),
+        ok("DropTable", kWide, {"DROP TABLE [MSP_PROJECTS]"}, droppedTable("MSP_PROJECTS")),
+        ok("AddColumn", kComptoir, {"ALTER TABLE [Client] ADD COLUMN [Note] TEXT(40)"},
+           added("Client", "Note")),
+        refused("AddNotNullColumnToAPopulatedTable", kComptoir,
+                "ALTER TABLE [Client] ADD COLUMN [Obligatoire] LONG NOT NULL",
+                "cannot contain a Null value"),
+        ok("DropColumn", kComptoir, {"ALTER TABLE [Fournisseur] DROP COLUMN [Fax]"},
+           dropped("Fournisseur", "Fax")),
+        // Whole numbers print alike as LONG and as DOUBLE: the rows read the same.
+        ok("AlterColumnLongToDouble", kComptoir,
+           {"ALTER TABLE [DetailCommande] ALTER COLUMN [PrixUnit] DOUBLE"}),
+        ok("AlterColumnTextSize", kComptoir,
+           {"ALTER TABLE [Client] ALTER COLUMN [Tel] TEXT(30) WITH COMPRESSION"}),
+        ok("AlterColumnCompressionOff", kComptoir,
+           {"ALTER TABLE [Client] ALTER COLUMN [Fax] TEXT(24)"}),
+        refused("AlterColumnNotNullOverNulls", kComptoir,
+                "ALTER TABLE [Client] ALTER COLUMN [Region] TEXT(15) NOT NULL",
+                "cannot contain a Null value"),
+        refused("AlterColumnValueThatDoesNotConvert", kWide,
+                "ALTER TABLE [MSP_PROJECTS] ALTER COLUMN [RESERVED_BINARY_DATA] TEXT(255)",
+                "Data type conversion error"),
+        ok("RenameTriple", kComptoir,
+           {"ALTER TABLE [Client] ADD COLUMN [Telephone] TEXT(24) WITH COMPRESSION",
+            "UPDATE [Client] SET [Telephone]=[Tel]", "ALTER TABLE [Client] DROP COLUMN [Tel]"},
+           renamed("Client", "Tel", "Telephone")),
+        ok("ColumnProperties", kComptoir, {}, unchanged(),
+           "<JET:COLUMNS>\r\nClient;Tel;2;T\u00e9l\u00e9phone du client\r\nClient;Fax;1;'aucun'\r\n"
+           "Client;Region;13;-1\r\nCommande;Destinataire;2;\r\n</JET:COLUMNS>\r\n\r\n"),
+    };
+}
+
+}  // namespace oracles::changes

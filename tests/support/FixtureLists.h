@@ -1,0 +1,38 @@
+#pragma once
+// The Access-made files of the fixtures folder by what they are (paths relative
+// to JET_FIXTURES; see its README).
+#include <array>
+
+namespace oracles {
+
+// The empty Jet 4 databases: targets for scripts that build a whole schema.
+inline constexpr std::array<const char*, 4> kEmptyJet4Databases = {
+    "jackcess/emptyV2000.mdb",
+    "jackcess/emptyV2003.mdb",
+    "jackcess/emptyJet4.mdb",
+    "jackcess/adox_jet4.mdb",
+};
+
+// Every Jet 4 file that holds tables.
+inline constexpr std::array<const char*, 21> kJet4FixturesWithTables = {
+    "jackcess/bigIndexTestV2000.mdb",    "jackcess/bigIndexTestV2003.mdb",
+    "jackcess/compIndexTestV2000.mdb",   "jackcess/delColTestV2000.mdb",
+    "jackcess/delTestV2000.mdb",         "jackcess/fixedNumericTestV2000.mdb",
+    "jackcess/fixedTextTestV2000.mdb",   "jackcess/indexCursorTestV2000.mdb",
+    "jackcess/indexTestV2000.mdb",       "jackcess/overflowTestV2000.mdb",
+    "jackcess/queryTestV2000.mdb",       "jackcess/test2V2000.mdb",
+    "jackcess/test2V2003.mdb",           "jackcess/testIndexPropertiesV2000.mdb",
+    "jackcess/testPromotionV2000.mdb",   "jackcess/testRefGlobalV2000.mdb",
+    "jackcess/testUnicodeCompV2003.mdb", "teaching/ADVWORKS.mdb",
+    "teaching/Comptoir2000.mdb",         "teaching/Gymnase2000.mdb",
+    "teaching/ProductSales-student.mdb",
+};
+
+// Populated files that changes are tried on.
+inline constexpr std::array<const char*, 3> kPopulatedJet4Fixtures = {
+    "teaching/Comptoir2000.mdb",
+    "jackcess/test2V2000.mdb",
+    "jackcess/testRefGlobalV2000.mdb",
+};
+
+}  // namespace oracles
