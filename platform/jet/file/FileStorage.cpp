@@ -248,7 +248,7 @@ const RealIndex* keptRealIndex(const TableState& t, const IndexDef& index) {
         const FColumn* was = t.original.column(now->number);
         if (!was || !sameStorage(*was, *now) || was->misc != now->misc) return nullptr;
         wanted.push_back({now->number, static_cast<uint8_t>(
-                                           ic.sortOrder == kSortDescending ? 0x02 : 0x01)});
+                                           ic.sortOrder == kSortDescending ? 0x00 : 0x01)});
     }
     // Rows whose values in the index's columns this session changed need new entries.
     if (t.rowsChanged())

@@ -65,7 +65,8 @@ std::vector<IndexColumn> keyOf(const TableDefinition& def, const IndexDef& x) {
     for (const auto& ic : x.columns) {
         const ColumnDef* c = def.columnNamed(ic.name);
         if (!c) throw FormatError("index " + x.name + " names a column the table lacks");
-        key.push_back({c->number, static_cast<uint8_t>(ic.sortOrder == kSortDescending ? 0x02
+        // Access writes 0x01 for an ascending column and 0x00 for a descending one.
+        key.push_back({c->number, static_cast<uint8_t>(ic.sortOrder == kSortDescending ? 0x00
                                                                                        : 0x01)});
     }
     return key;
@@ -555,8 +556,9 @@ private:
             if (pg < file_.originalPageCount()) pages_.release(pg);
     }
 
+    // `rows`: the table's rows, which Access keeps beside the distinct keys.
     void writeBuilt(const BuiltIndex& built, RealIndex& ri, uint32_t mapNear,
-                    std::optional<UsageMapRef> reuse) {
+                    std::optional<UsageMapRef> reuse, uint32_t rows) {
         std::vector<uint32_t> pages;
         for (const auto& [pg, bytes] : built.pages) {
             auto out = file_.writable(pg);
@@ -569,6 +571,7 @@ private:
         ri.map = where;
         ri.firstPage = built.root;
         ri.slotRowCount = built.distinctKeys;
+        ri.slotUnknown1 = rows;
     }
 
     void writeIndexes(TablePlan& p) {
@@ -577,7 +580,8 @@ private:
         for (size_t r : p.build) {
             const auto built = IndexBuilder::build(p.entries[r], p.page,
                                                    [&] { return pages_.allocate(); });
-            writeBuilt(built, p.def.realIndexes[r], p.def.ownedPages.page, std::nullopt);
+            writeBuilt(built, p.def.realIndexes[r], p.def.ownedPages.page, std::nullopt,
+                       p.def.rowCount);
             result_.touchedTables.insert(p.page);
         }
     }
@@ -741,7 +745,7 @@ private:
             for (uint32_t pg : tree.intermediates) w_.pages_.release(pg);
             const auto built = IndexBuilder::build(entries, def_.firstPage(),
                                                    [&] { return w_.pages_.allocate(); });
-            w_.writeBuilt(built, ri, def_.ownedPages.page, ri.map);
+            w_.writeBuilt(built, ri, def_.ownedPages.page, ri.map, ri.slotUnknown1);
         }
 
         Writer& w_;
