@@ -1,0 +1,378 @@
+// The writable Jet 4 provider, whole runs of the script runner on copies of
+// real files (open, statements, close with its plan, the new file, its
+// verification, the backup and the replacement), each against its baseline:
+//   1. Comptoir2000.mdb synced with a copy of itself, every object selected
+//      (the comparison engine's script, which drops and re-creates every
+//      index and key); target under 1 s. The script ends as the file began,
+//      so it is run again with one more column, which the close must write.
+//   2. ADD COLUMN on a file of about 100 MB (a real table grown by the codec
+//      to some 900,000 rows, GrownTable.h), against `cp` of the same file in
+//      the same run (target at most 3 times); memory: the peak of heap bytes
+//      in use during the run above those in use before it (counted by the
+//      global operator new below), and the peak resident set during the run
+//      above the resident set before it (VmHWM, reset through clear_refs);
+//      target under 64 MiB. The reader's own process is shown apart.
+//   3. ALTER COLUMN LONG to DOUBLE on a table of 100,000 rows; target under 2 s.
+//   bench/bench_jet_writer [runs [parts]]   (default 3 runs of parts 123; needs
+//                                           the fixtures)
+// The files go to $BENCH_JET_WRITER_DIR (kept between runs, so the grown files
+// are built once), else a temporary folder removed at the end.
+#include <fcntl.h>
+#include <malloc.h>
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <new>
+#include <stdexcept>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "GrownTable.h"
+#include "engine/CCAccess.h"
+#include "jet/ConnectionString.h"
+#include "jet/Error.h"
+#include "runner/CScriptRunner.h"
+#include "script/Script.h"
+#include "script/ScriptFile.h"
+#include "wizard/OptionRules.h"
+
+extern char** environ;
+
+namespace {
+std::atomic<long long> gInUse{0};
+std::atomic<long long> gPeak{0};
+void noteAllocated(long long n) {
+    const long long now = gInUse.fetch_add(n) + n;
+    long long peak = gPeak.load();
+    while (now > peak && !gPeak.compare_exchange_weak(peak, now)) {
+    }
+}
+}  // namespace
+
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wpedantic"
+void* operator new(std::size_t n) {
+    void* p = std::malloc(n == 0 ? 1 : n);
+    if (!p) throw std::bad_alloc();
+    noteAllocated(static_cast<long long>(malloc_usable_size(p)));
+    return p;
+}
+void operator delete(void* p) noexcept {
+    if (!p) return;
+    gInUse.fetch_sub(static_cast<long long>(malloc_usable_size(p)));
+    std::free(p);
+}
+void operator delete(void* p, std::size_t) noexcept { operator delete(p); }
+void* operator new[](std::size_t n) { return operator new(n); }
+void operator delete[](void* p) noexcept { operator delete(p); }
+void operator delete[](void* p, std::size_t) noexcept { operator delete(p); }
+#pragma GCC diagnostic pop
+
+namespace {
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+constexpr double kMiB = 1024.0 * 1024.0;
+
+double secondsSince(Clock::time_point t0) {
+    return std::chrono::duration<double>(Clock::now() - t0).count();
+}
+
+std::string connectionFor(const std::string& path) {
+    jet::ConnectionProperties p;
+    p.provider = std::string(jet::kJetProvider);
+    p.dataSource = path;
+    return jet::buildConnectionString(p);
+}
+
+// A kB figure of /proc/self/status ("VmRSS", "VmHWM").
+long long statusKb(const char* field) {
+    std::ifstream in("/proc/self/status");
+    std::string line;
+    const std::string key = std::string(field) + ":";
+    while (std::getline(in, line))
+        if (line.rfind(key, 0) == 0) return std::atoll(line.c_str() + key.size());
+    return -1;
+}
+
+// Starts the peak resident set afresh at the current one (Linux 4.0 and later).
+bool resetPeakRss() {
+    std::ofstream out("/proc/self/clear_refs");
+    out << "5";
+    out.flush();
+    return static_cast<bool>(out);
+}
+
+bool runCp(const std::string& from, const std::string& to) {
+    std::string prog = "cp", a = from, b = to;
+    char* argv[] = {prog.data(), a.data(), b.data(), nullptr};
+    pid_t pid = -1;
+    if (posix_spawnp(&pid, "cp", nullptr, nullptr, argv, environ) != 0) return false;
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+// Logs every failed statement and lets the run go on.
+class Failures : public runner::ScriptRunnerEvents {
+public:
+    void OnError(int32_t ErrNo, std::string ErrDesc, bool& Continue) override {
+        lines.push_back(std::to_string(ErrNo) + ": " + ErrDesc);
+        Continue = true;
+    }
+    std::vector<std::string> lines;
+};
+
+struct Run {
+    double seconds = 0;
+    long long heapPeak = 0;  // bytes above those in use before
+    long long rssPeak = -1;  // bytes above the resident set before; -1 unknown
+    std::string problem;     // empty when every statement ran and the close succeeded
+    bool written = false;    // the close wrote a new file (and kept a backup)
+};
+
+// One run of the script runner on `database`, measured.
+Run runScript(const std::string& scriptFile, const std::string& database) {
+    Run r;
+    Failures failures;
+    runner::CScriptRunner runner;
+    runner.ConnectionString(connectionFor(database));
+    runner.ScriptFile(scriptFile);
+    runner.Events(&failures);
+    // Memory freed before the run goes back to the system, so the run's own
+    // shows in the resident set.
+    ::malloc_trim(0);
+    const long long rssBefore = statusKb("VmRSS");
+    const bool rssReset = resetPeakRss();
+    const long long heapBefore = gInUse.load();
+    gPeak.store(heapBefore);
+    const auto t0 = Clock::now();
+    bool finished = false;
+    try {
+        finished = runner.RunScript();
+    } catch (const jet::Error& e) {
+        r.problem = "the run stopped: " + e.description();
+    } catch (const std::exception& e) {
+        r.problem = std::string("the run stopped: ") + e.what();
+    }
+    r.seconds = secondsSince(t0);
+    r.heapPeak = gPeak.load() - heapBefore;
+    if (rssReset && rssBefore >= 0) r.rssPeak = (statusKb("VmHWM") - rssBefore) * 1024;
+    if (!runner.CloseFailure().empty()) r.problem += "the close failed: " + runner.CloseFailure();
+    r.written = !runner.CloseReport().empty();
+    for (const auto& f : failures.lines) r.problem += "failed " + f + "; ";
+    if (!finished && r.problem.empty()) r.problem = "the run did not reach the end";
+    return r;
+}
+
+void removeBackups(const fs::path& folder) {
+    for (const auto& entry : fs::directory_iterator(folder))
+        if (entry.path().filename().string().find("-backup-") != std::string::npos)
+            fs::remove(entry.path());
+}
+
+std::string fresh(const std::string& from, const fs::path& folder, const std::string& name) {
+    const fs::path to = folder / name;
+    fs::remove(to);
+    removeBackups(folder);
+    fs::copy_file(from, to);
+    fs::permissions(to, fs::perms::owner_read | fs::perms::owner_write, fs::perm_options::add);
+    return to.string();
+}
+
+// 1. The script of a file against a copy of itself, every object selected.
+std::string selfSyncScript(const std::string& file, const fs::path& folder, size_t* statements) {
+    const std::string source = fresh(file, folder, "source.mdb");
+    const std::string destination = fresh(file, folder, "destination.mdb");
+    const wizard::OptionRules options;
+    const auto e = engine::CCAccess::create();
+    wizard::ApplyCompareOptions(*e, options);
+    e->SourceDatabaseConnectionString(connectionFor(source));
+    e->DestinationDatabaseConnnectionString(connectionFor(destination));
+    e->CompareDatabases();
+    wizard::ApplyScriptOptions(*e, options);
+    engine::TComparisonResult all = e->Differences();
+    for (auto& t : all.Tables) t.Selected = true;
+    for (auto& v : all.Views) v.Selected = true;
+    for (auto& q : all.Procedures) q.Selected = true;
+    for (auto& u : all.Users) u.Selected = true;
+    for (auto& g : all.Groups) g.Selected = true;
+    e->Differences(all);
+    const script::TScript s = script::GenerateScript(*e, script::sdSourceToDestination,
+                                                     options.IsOn(wizard::OptionBox::CMatch));
+    const std::string text = script::ScriptFileText(s);
+    *statements = 0;
+    for (size_t at = 0; (at = text.find("\nRUN", at)) != std::string::npos; ++at) ++*statements;
+    const std::string path = (folder / "self-sync.psx").string();
+    script::WriteScriptFile(path, text);
+    return path;
+}
+
+std::string scriptOf(const fs::path& folder, const std::string& name, const std::string& sql) {
+    const std::string path = (folder / name).string();
+    script::WriteScriptFile(path, sql + "\nRUN\n");
+    return path;
+}
+
+std::string megabytes(const std::string& path) {
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%.0f MB", static_cast<double>(fs::file_size(path)) / 1e6);
+    return buf;
+}
+
+// Built in a child process, so that what building takes is no part of this
+// process's resident set.
+std::string grown(const std::string& fixture, const fs::path& folder, const std::string& name,
+                  bench::Growth growth) {
+    const std::string path = (folder / name).string();
+    if (fs::exists(path)) return path;
+    const auto t0 = Clock::now();
+    std::fflush(stdout);
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        try {
+            const uint32_t rows = bench::growTable(fixture, path + ".part", growth);
+            fs::rename(path + ".part", path);
+            std::printf("built %s (%s, %u rows added)", path.c_str(), megabytes(path).c_str(),
+                        rows);
+            std::fflush(stdout);
+            ::_exit(0);
+        } catch (const std::exception& e) {
+            std::printf("cannot build %s: %s\n", path.c_str(), e.what());
+            std::fflush(stdout);
+            ::_exit(1);
+        }
+    }
+    int status = 0;
+    if (pid < 0 || ::waitpid(pid, &status, 0) != pid || !WIFEXITED(status) ||
+        WEXITSTATUS(status) != 0)
+        throw std::runtime_error("the file could not be built");
+    std::printf(" in %.1f s\n", secondsSince(t0));
+    return path;
+}
+
+bool report(const char* what, const Run& r) {
+    if (!r.problem.empty()) {
+        std::printf("  %s: %s\n", what, r.problem.c_str());
+        return false;
+    }
+    return true;
+}
+
+bool selfSyncRuns(const std::string& comptoir, const fs::path& dir, int runs) {
+    std::printf("1. Comptoir2000.mdb synced with a copy of itself, every object selected\n");
+    size_t statements = 0;
+    const auto t0 = Clock::now();
+    const std::string selfSync = selfSyncScript(comptoir, dir, &statements);
+    std::printf("  compare and script: %.3f s, %zu statements\n", secondsSince(t0), statements);
+    // The script ends as the file began, so the close has nothing to write;
+    // with one more column the plan, the new file, its verification and the
+    // replacement run too.
+    std::string text;
+    {
+        std::ifstream in(selfSync, std::ios::binary);
+        text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
+    const std::string withColumn =
+        scriptOf(dir, "self-sync-and-column.psx",
+                 text + "\nALTER TABLE [Client] ADD COLUMN [Remarque] TEXT(50);");
+    bool clean = true;
+    for (const auto& [script, what] :
+         {std::pair{selfSync, "the script"}, std::pair{withColumn, "with one more column"}}) {
+        for (int i = 0; i < runs; ++i) {
+            const std::string target = fresh(comptoir, dir, "comptoir.mdb");
+            const Run r = runScript(script, target);
+            clean = report("run", r) && clean;
+            std::printf("  %s, run %d: %.3f s (target < 1 s), %s; heap peak %.1f MiB\n", what,
+                        i + 1, r.seconds, r.written ? "written" : "nothing to write",
+                        static_cast<double>(r.heapPeak) / kMiB);
+        }
+    }
+    return clean;
+}
+
+bool addColumnRuns(const std::string& table, const fs::path& dir, int runs) {
+    std::printf("2. ADD COLUMN on a file of about 100 MB\n");
+    const std::string big = grown(table, dir, "grown.mdb", {.rows = bench::kHundredMegabyteRows});
+    const std::string addColumn =
+        scriptOf(dir, "add-column.psx", "ALTER TABLE [users] ADD COLUMN [i_user_extra] LONG;");
+    const std::string copy = (dir / "copy.mdb").string();
+    bool clean = true;
+    for (int i = 0; i < runs; ++i) {
+        fs::remove(copy);
+        removeBackups(dir);
+        ::sync();
+        const auto t0 = Clock::now();
+        if (!runCp(big, copy)) {
+            std::printf("  cp cannot run\n");
+            return false;
+        }
+        const double cp = secondsSince(t0);
+        ::sync();
+        const Run r = runScript(addColumn, copy);
+        clean = report("run", r) && clean;
+        std::printf(
+            "  run %d: %.3f s, cp %.3f s, ratio %.2f (target <= 3); heap peak %.1f MiB, "
+            "peak RSS %.1f MiB above the start (target < 64 MiB)\n",
+            i + 1, r.seconds, cp, r.seconds / cp, static_cast<double>(r.heapPeak) / kMiB,
+            static_cast<double>(r.rssPeak) / kMiB);
+    }
+    rusage children{};
+    ::getrusage(RUSAGE_CHILDREN, &children);
+    std::printf("  largest child process so far (the reader, cp): peak RSS %.1f MiB\n",
+                static_cast<double>(children.ru_maxrss) / 1024.0);
+    return clean;
+}
+
+bool alterColumnRuns(const std::string& table, const fs::path& dir, int runs) {
+    std::printf("3. ALTER COLUMN LONG to DOUBLE on a table of 100,000 rows\n");
+    const std::string rows = grown(table, dir, "rows100k.mdb", {.rows = 100000});
+    const std::string alter = scriptOf(dir, "alter-column.psx",
+                                       "ALTER TABLE [users] ALTER COLUMN [i_user_flags] DOUBLE;");
+    bool clean = true;
+    for (int i = 0; i < runs; ++i) {
+        const std::string target = fresh(rows, dir, "altered.mdb");
+        const Run r = runScript(alter, target);
+        clean = report("run", r) && clean;
+        std::printf("  run %d: %.3f s (target < 2 s); heap peak %.1f MiB\n", i + 1, r.seconds,
+                    static_cast<double>(r.heapPeak) / kMiB);
+    }
+    return clean;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 3;
+    const std::string parts = argc > 2 ? argv[2] : "123";
+    const auto part = [&](char n) { return parts.find(n) != std::string::npos; };
+    const std::string fixtures = JET_FIXTURES;
+    const std::string comptoir = fixtures + "/teaching/Comptoir2000.mdb";
+    const std::string table = fixtures + "/" + bench::kGrownFixture;
+    if (!fs::exists(comptoir) || !fs::exists(table)) {
+        std::printf("fixtures not found (%s); nothing measured\n", fixtures.c_str());
+        return 0;
+    }
+    const char* keep = std::getenv("BENCH_JET_WRITER_DIR");
+    const fs::path dir = keep && *keep ? fs::path(keep)
+                                       : fs::temp_directory_path() /
+                                             ("bench_jet_writer-" + std::to_string(::getpid()));
+    fs::create_directories(dir);
+    bool clean = true;
+    if (part('1')) clean = selfSyncRuns(comptoir, dir, runs) && clean;
+    if (part('2')) clean = addColumnRuns(table, dir, runs) && clean;
+    if (part('3')) clean = alterColumnRuns(table, dir, runs) && clean;
+    if (!keep || !*keep) fs::remove_all(dir);
+    return clean ? 0 : 1;
+}
