@@ -26,6 +26,53 @@ bool longValuePage(const Bytes& page) {
     return page.size() >= 8 && page[4] == 'L' && page[5] == 'V' && page[6] == 'A' && page[7] == 'L';
 }
 
+// Two 64-bit hashes of an index entry (its key bytes and the row it points
+// at), with different seeds.
+std::pair<uint64_t, uint64_t> entryHash(std::span<const uint8_t> key, uint32_t rowId) {
+    const auto mix = [](uint64_t x) {
+        x ^= x >> 30;
+        x *= 0xBF58476D1CE4E5B9ull;
+        x ^= x >> 27;
+        x *= 0x94D049BB133111EBull;
+        return x ^ (x >> 31);
+    };
+    uint64_t a = 0x9E3779B97F4A7C15ull ^ key.size(), b = 0xC2B2AE3D27D4EB4Full ^ key.size();
+    size_t i = 0;
+    for (; i + 8 <= key.size(); i += 8) {
+        uint64_t w = 0;
+        for (size_t k = 0; k < 8; ++k) w |= static_cast<uint64_t>(key[i + k]) << (8 * k);
+        a = mix(a ^ w);
+        b = mix(b + w * 0x9E3779B97F4A7C15ull);
+    }
+    uint64_t w = static_cast<uint64_t>(rowId) << 32 | 0x80;
+    for (size_t k = 0; i + k < key.size(); ++k)
+        w ^= static_cast<uint64_t>(key[i + k]) << (8 * (k + 1));
+    return {mix(a ^ w), mix(b + w * 0x9E3779B97F4A7C15ull)};
+}
+
+// The entries of an index as a multiset, in constant memory: equal multisets
+// give equal digests, and different ones the same digest by a chance too
+// small to matter (two sums of 64-bit hashes), so the rows' entries can be
+// compared with the index's without holding either.
+class EntryDigest {
+public:
+    void add(std::span<const uint8_t> key, uint32_t rowId) {
+        const auto [a, b] = entryHash(key, rowId);
+        a_ += a;
+        b_ += b;
+        ++count_;
+    }
+    [[nodiscard]] uint64_t count() const { return count_; }
+    friend bool operator==(const EntryDigest&, const EntryDigest&) = default;
+
+private:
+    uint64_t count_ = 0;
+    uint64_t a_ = 0;
+    uint64_t b_ = 0;
+};
+
+uint32_t rowIdOf(const IndexEntry& e) { return e.dataPage << 8 | e.dataRow; }
+
 // Data pages marked used in the global map, by the definition page they name
 // (long-value pages aside: they name no table).
 using PagesByOwner = std::map<uint32_t, std::vector<uint32_t>>;
@@ -53,9 +100,26 @@ private:
         out_.push_back({table_.name, page, std::move(what)});
     }
     bool usedPage(uint32_t n) const { return !global_ || !global_->isFree(n, file_); }
+    // One real index's part of the pass over the rows.
+    struct RowsOfIndex {
+        std::vector<KeyColumn> columns;
+        std::vector<size_t> places;  // each key column's place in a row's values
+        IndexRules rules;
+        bool provable = true;
+        EntryDigest rebuilt;  // the entries of the rows whose keys can be coded
+        EntryDigest held;     // the rows the index holds, by id alone
+        // Unique indexes: rows whose key has a null, which share no key.
+        std::vector<uint32_t> nullKeyRows;
+        std::string broken;  // the first rule the rows break
+    };
+
     void checkPages(const TableReader& reader);
     void readRows(const TableReader& reader);
+    void addRow(RowsOfIndex& index, uint32_t rowId, const std::vector<FieldValue>& values);
     void checkIndex(size_t position);
+    // Unique indexes whose keys cannot be proven: the rows' own keys are
+    // searched for duplicates (a second pass, holding a hash per row).
+    void findDuplicateKeys(const TableReader& reader);
     std::vector<uint8_t> pageBytes(uint32_t n) const {
         const PageFile::PageRef p = file_.page(n);
         return {p->begin(), p->end()};
@@ -67,7 +131,8 @@ private:
     const PagesByOwner* used_;
     std::vector<Finding>& out_;
     TableDefinition def_;
-    std::vector<std::pair<uint32_t, std::vector<FieldValue>>> rows_;
+    std::vector<RowsOfIndex> indexRows_;  // parallel to def_.realIndexes
+    std::vector<uint8_t> key_;            // a key being coded
     bool allRowsRead_ = true;
 };
 
@@ -89,6 +154,30 @@ void TableCheck::run() {
     checkPages(*reader);
     readRows(*reader);
     for (size_t i = 0; i < def_.realIndexes.size(); ++i) checkIndex(i);
+}
+
+void TableCheck::addRow(RowsOfIndex& index, uint32_t rowId, const std::vector<FieldValue>& values) {
+    bool allNull = true, anyNull = false, codable = true;
+    key_.clear();
+    for (size_t c = 0; c < index.columns.size(); ++c) {
+        const FieldValue& v = values.at(index.places[c]);
+        allNull = allNull && isNull(v);
+        anyNull = anyNull || isNull(v);
+        if (!IndexKey::canProve(index.columns[c], v)) index.provable = false;
+        if (!codable) continue;
+        try {
+            IndexKey::append(key_, index.columns[c], v);
+        } catch (const FormatError&) {
+            codable = false;
+        }
+    }
+    if (!(allNull && index.rules.ignoreNulls)) index.held.add({}, rowId);
+    // As IndexBuilder takes the rows whose keys it can code.
+    if (!codable || (allNull && index.rules.ignoreNulls)) return;
+    if (index.rules.required && anyNull && index.broken.empty())
+        index.broken = "index: a key column of a row is null";
+    if (index.rules.unique && anyNull) index.nullKeyRows.push_back(rowId);
+    index.rebuilt.add(key_, rowId);
 }
 
 void TableCheck::checkPages(const TableReader& reader) {
@@ -121,15 +210,45 @@ void TableCheck::checkPages(const TableReader& reader) {
 }
 
 void TableCheck::readRows(const TableReader& reader) {
-    size_t unreadable = 0;
+    indexRows_.clear();
+    for (size_t i = 0; i < def_.realIndexes.size(); ++i) {
+        const RealIndex& index = def_.realIndexes[i];
+        RowsOfIndex r;
+        bool primaryKey = false;
+        for (const LogicalIndex& l : def_.logicalIndexes)
+            if (l.realIndex == i && l.indexType == idxtype::PrimaryKey) primaryKey = true;
+        r.rules = IndexRules::fromFlags(index.flags, primaryKey);
+        try {
+            r.columns = keyColumns(def_, index);
+            for (const IndexColumn& c : index.keyColumns()) {
+                size_t place = 0;
+                while (place < def_.columns.size() && def_.columns[place].number != c.number)
+                    ++place;
+                if (place == def_.columns.size())
+                    throw FormatError("an index names a column the table does not have");
+                r.places.push_back(place);
+            }
+        } catch (const FormatError& e) {
+            r.broken = std::string("its keys cannot be rebuilt: ") + e.what();
+            r.columns.clear();
+        }
+        indexRows_.push_back(std::move(r));
+    }
+    size_t rows = 0, unreadable = 0;
+    // Each row is decoded once and handed to every index, never kept.
     try {
         reader.forEachRow([&](const TableRow& row) {
+            std::vector<FieldValue> values;
             try {
-                rows_.emplace_back(row.rowId, decodeRow(def_, row.bytes, file_));
+                values = decodeRow(def_, row.bytes, file_);
             } catch (const FormatError& e) {
                 ++unreadable;
                 add(row.rowId >> 8, rowName(row.rowId) + " cannot be read: " + e.what());
+                return;
             }
+            ++rows;
+            for (RowsOfIndex& index : indexRows_)
+                if (!index.columns.empty()) addRow(index, row.rowId, values);
         });
     } catch (const FormatError& e) {
         allRowsRead_ = false;
@@ -139,10 +258,45 @@ void TableCheck::readRows(const TableReader& reader) {
     allRowsRead_ = unreadable == 0;
     // Access keeps a user table's count; the counts of system tables lag
     // behind their rows in some of its own files.
-    if (def_.tableType == kUserTable && def_.rowCount != rows_.size() + unreadable)
+    if (def_.tableType == kUserTable && def_.rowCount != rows + unreadable)
         add(table_.definitionPage, "the definition counts " + std::to_string(def_.rowCount) +
                                        " rows, the table holds " +
-                                       std::to_string(rows_.size() + unreadable));
+                                       std::to_string(rows + unreadable));
+    if (allRowsRead_) findDuplicateKeys(reader);
+}
+
+void TableCheck::findDuplicateKeys(const TableReader& reader) {
+    std::vector<size_t> which;
+    for (size_t i = 0; i < indexRows_.size(); ++i)
+        if (indexRows_[i].rules.unique && !indexRows_[i].provable &&
+            !indexRows_[i].columns.empty() && indexRows_[i].broken.empty())
+            which.push_back(i);
+    if (which.empty()) return;
+    std::vector<std::vector<std::pair<uint64_t, uint64_t>>> keys(which.size());
+    reader.forEachRow([&](const TableRow& row) {
+        const std::vector<FieldValue> values = decodeRow(def_, row.bytes, file_);
+        for (size_t w = 0; w < which.size(); ++w) {
+            const RowsOfIndex& index = indexRows_[which[w]];
+            bool allNull = true, anyNull = false;
+            key_.clear();
+            try {
+                for (size_t c = 0; c < index.columns.size(); ++c) {
+                    const FieldValue& v = values.at(index.places[c]);
+                    allNull = allNull && isNull(v);
+                    anyNull = anyNull || isNull(v);
+                    IndexKey::append(key_, index.columns[c], v);
+                }
+            } catch (const FormatError&) {
+                continue;
+            }
+            if (!anyNull) keys[w].push_back(entryHash(key_, 0));
+        }
+    });
+    for (size_t w = 0; w < which.size(); ++w) {
+        std::sort(keys[w].begin(), keys[w].end());
+        if (std::adjacent_find(keys[w].begin(), keys[w].end()) != keys[w].end())
+            indexRows_[which[w]].broken = "index: two rows have the same key";
+    }
 }
 
 void TableCheck::checkIndex(size_t position) {
@@ -156,15 +310,24 @@ void TableCheck::checkIndex(size_t position) {
         return;
     }
 
-    // Its pages: the table's, used, and exactly those of its usage map.
+    // Its pages: the table's, used, and exactly those of its usage map. Of
+    // each page, what the links need (the entries are the tree's).
+    struct Facts {
+        uint32_t prev = 0, next = 0, tail = 0;
+        std::optional<IndexEntry> last;
+        std::vector<IndexEntry> children;  // intermediate pages' entries
+    };
     std::set<uint32_t> pages(tree.leaves.begin(), tree.leaves.end());
     pages.insert(tree.intermediates.begin(), tree.intermediates.end());
-    std::map<uint32_t, IndexPage> decoded;
+    std::map<uint32_t, Facts> facts;
     for (uint32_t n : pages) {
         IndexPage page = IndexPage::decode(pageBytes(n), n);
         if (page.owner != table_.definitionPage) add(n, name + ": a page names another table");
         if (!usedPage(n)) add(n, name + ": a page is marked free in the global map");
-        decoded.emplace(n, std::move(page));
+        Facts f{page.prev, page.next, page.tail, std::nullopt, {}};
+        if (!page.entries.empty()) f.last = page.entries.back();
+        if (!page.leaf()) f.children = std::move(page.entries);
+        facts.emplace(n, std::move(f));
     }
     try {
         const UsageMap map = UsageMap::read(file_, index.map);
@@ -181,78 +344,77 @@ void TableCheck::checkIndex(size_t position) {
     // Links: leaves both ways in order, intermediate entries repeating their
     // children's last entries, the first page naming the tail.
     for (size_t i = 0; i < tree.leaves.size(); ++i) {
-        const IndexPage& leaf = decoded.at(tree.leaves[i]);
+        const Facts& leaf = facts.at(tree.leaves[i]);
         if (leaf.prev != (i == 0 ? 0 : tree.leaves[i - 1]))
             add(tree.leaves[i], name + ": a leaf's previous page is not the leaf before it");
         if (leaf.next != (i + 1 == tree.leaves.size() ? 0 : tree.leaves[i + 1]))
             add(tree.leaves[i], name + ": a leaf's next page is not the leaf after it");
     }
     for (uint32_t n : tree.intermediates) {
-        for (const IndexEntry& e : decoded.at(n).entries) {
-            const auto child = decoded.find(e.child);
-            if (child == decoded.end() || child->second.entries.empty()) {
+        for (const IndexEntry& e : facts.at(n).children) {
+            const auto child = facts.find(e.child);
+            if (child == facts.end() || !child->second.last) {
                 add(n, name + ": an intermediate entry points at an empty page");
                 continue;
             }
-            const IndexEntry& last = child->second.entries.back();
+            const IndexEntry& last = *child->second.last;
             if (e.key != last.key || e.dataPage != last.dataPage || e.dataRow != last.dataRow)
                 add(n, name + ": an intermediate entry is not its child's last entry");
         }
     }
     if (!tree.intermediates.empty() && !tree.leaves.empty() &&
-        decoded.at(index.firstPage).tail != tree.leaves.back())
+        facts.at(index.firstPage).tail != tree.leaves.back())
         add(index.firstPage, name + ": its first page does not name the last leaf as the tail");
-    for (size_t i = 1; i < tree.entries.size(); ++i) {
-        if (!entryLess(tree.entries[i - 1], tree.entries[i])) {
+    std::vector<uint8_t> previous, current;
+    for (size_t i = 0; i < tree.entries.size(); ++i) {
+        current = tree.entries[i].leafBytes();
+        if (i > 0 && !(previous < current)) {
             add(index.firstPage, name + ": its entries are out of order");
             break;
         }
+        previous.swap(current);
     }
     if (!allRowsRead_) return;  // the rows to compare with are not all known
 
     // Entries against the rows: one per row the index holds, pointing at it,
     // and, where the keys can be proven, the very bytes rebuilt from the rows.
-    bool provable = true;
-    std::vector<IndexEntry> rebuilt;
-    try {
-        rebuilt = rebuildEntries(def_, position, rows_, &provable);
-    } catch (const KeyViolation& e) {
-        add(index.firstPage, name + ": the rows break its rules: " + e.what());
-        return;
-    } catch (const FormatError& e) {
-        add(index.firstPage, name + ": its keys cannot be rebuilt: " + e.what());
+    const RowsOfIndex& rows = indexRows_.at(position);
+    if (!rows.broken.empty()) {
+        add(index.firstPage, rows.columns.empty()
+                                 ? name + ": " + rows.broken
+                                 : name + ": the rows break its rules: " + rows.broken);
         return;
     }
-    if (provable) {
-        if (rebuilt != tree.entries) {
-            size_t i = 0;
-            while (i < rebuilt.size() && i < tree.entries.size() && rebuilt[i] == tree.entries[i])
-                ++i;
+    if (rows.provable) {
+        EntryDigest found;
+        for (const IndexEntry& e : tree.entries) found.add(e.key, rowIdOf(e));
+        if (found != rows.rebuilt) {
             add(index.firstPage, name + ": its entries differ from those rebuilt from the rows (" +
                                      std::to_string(tree.entries.size()) + " in the index, " +
-                                     std::to_string(rebuilt.size()) +
-                                     " rebuilt; first difference at entry " + std::to_string(i) +
-                                     ")");
+                                     std::to_string(rows.rebuilt.count()) + " rebuilt)");
+            return;
+        }
+        // The entries are the rows' own, in order: equal neighbours are rows
+        // with the same key.
+        if (rows.rules.unique) {
+            std::vector<uint32_t> nulls = rows.nullKeyRows;
+            std::sort(nulls.begin(), nulls.end());
+            for (size_t i = 1; i < tree.entries.size(); ++i)
+                if (tree.entries[i].key == tree.entries[i - 1].key &&
+                    !std::binary_search(nulls.begin(), nulls.end(), rowIdOf(tree.entries[i]))) {
+                    add(index.firstPage,
+                        name + ": the rows break its rules: index: two rows have the same key");
+                    break;
+                }
         }
         return;
     }
-    const IndexRules rules = IndexRules::fromFlags(index.flags, false);
-    std::map<uint16_t, size_t> at;  // column number to its place in a row's values
-    for (size_t c = 0; c < def_.columns.size(); ++c) at[def_.columns[c].number] = c;
-    std::vector<uint32_t> expected, found;
-    for (const auto& [id, values] : rows_) {
-        bool allNull = true;
-        for (const IndexColumn& c : index.keyColumns())
-            allNull = allNull && isNull(values.at(at.at(c.number)));
-        if (!(allNull && rules.ignoreNulls)) expected.push_back(id);
-    }
-    for (const IndexEntry& e : tree.entries) found.push_back(e.dataPage << 8 | e.dataRow);
-    std::sort(expected.begin(), expected.end());
-    std::sort(found.begin(), found.end());
-    if (expected != found)
+    EntryDigest found;
+    for (const IndexEntry& e : tree.entries) found.add({}, rowIdOf(e));
+    if (found != rows.held)
         add(index.firstPage, name + ": its entries do not point at the table's rows one for one (" +
-                                 std::to_string(found.size()) + " entries, " +
-                                 std::to_string(expected.size()) + " rows)");
+                                 std::to_string(found.count()) + " entries, " +
+                                 std::to_string(rows.held.count()) + " rows)");
 }
 
 }  // namespace

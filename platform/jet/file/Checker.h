@@ -16,7 +16,10 @@
 // order, whose intermediate entries repeat their children's last entries and
 // whose first page names the last leaf as its tail; and its entries are the
 // ones rebuilt from the rows (where the keys cannot be proven, at least one
-// entry per row the index holds, pointing at it).
+// entry per row the index holds, pointing at it). Rows are decoded once and
+// not kept: the rebuilt entries are compared with an index's as a multiset
+// (by digest; the index's own are checked to be in order), so the memory it
+// takes follows one index's entries, not the table.
 #include <cstdint>
 #include <string>
 #include <vector>
