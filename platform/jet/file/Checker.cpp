@@ -77,21 +77,87 @@ uint32_t rowIdOf(const IndexEntry& e) { return e.dataPage << 8 | e.dataRow; }
 // (long-value pages aside: they name no table).
 using PagesByOwner = std::map<uint32_t, std::vector<uint32_t>>;
 
-PagesByOwner usedDataPages(const PageFile& file, const GlobalUsageMap& global) {
-    PagesByOwner out;
-    for (uint32_t n = 0; n < file.pageCount(); ++n) {
-        const PageFile::PageRef page = file.page(n);
-        if ((*page)[0] != kDataPageType || longValuePage(*page) || global.isFree(n, file)) continue;
-        out[le32(page->data() + 4)].push_back(n);
+// What a baseline says of the whole file, worked out once: which pages
+// changed, whose data pages they were, the original's global map.
+struct Before {
+    const PageFile& original;
+    const std::vector<uint32_t>& changed;
+    GlobalUsageMap global;
+    std::set<uint32_t> changedOwners;  // tables an original data page of which changed
+    bool longValuesChanged = false;    // an original long-value page changed
+
+    Before(const PageFile& o, const std::vector<uint32_t>& c) : original(o), changed(c), global(o) {
+        for (uint32_t n : changed) {
+            if (n >= original.pageCount()) continue;
+            const PageFile::PageRef page = original.page(n);
+            if ((*page)[0] != kDataPageType) continue;
+            if (longValuePage(*page))
+                longValuesChanged = true;
+            else
+                changedOwners.insert(le32(page->data() + 4));
+        }
     }
+    [[nodiscard]] bool isChanged(uint32_t n) const {
+        return std::binary_search(changed.begin(), changed.end(), n);
+    }
+    [[nodiscard]] bool wasUsed(uint32_t n) const {
+        return n < original.pageCount() && !global.isFree(n, original);
+    }
+};
+
+// With a baseline, only the pages that changed or came into use are read:
+// every other page is the original's, with the owner it had.
+PagesByOwner usedDataPages(const PageFile& file, const GlobalUsageMap& global,
+                           const Before* before) {
+    PagesByOwner out;
+    const auto visit = [&](uint32_t n) {
+        const PageFile::PageRef page = file.page(n);
+        if ((*page)[0] != kDataPageType || longValuePage(*page) || global.isFree(n, file)) return;
+        out[le32(page->data() + 4)].push_back(n);
+    };
+    if (!before) {
+        for (uint32_t n = 0; n < file.pageCount(); ++n) visit(n);
+        return out;
+    }
+    std::set<uint32_t> pages;
+    for (uint32_t n : before->changed)
+        if (n < file.pageCount()) pages.insert(n);
+    for (uint32_t n = 0; n < file.pageCount(); ++n)
+        if (!before->wasUsed(n) && !global.isFree(n, file)) pages.insert(n);
+    for (uint32_t n : pages) visit(n);
     return out;
+}
+
+// Whether rows written under `was` read the same under `now`: every column
+// both hold lies and decodes as it did, and every column `now` adds has a
+// number no stored row holds (so it reads as null, or No).
+bool readAlike(const TableDefinition& was, const TableDefinition& now) {
+    if ((was.variableColumns == 0) != (now.variableColumns == 0)) return false;
+    for (const ColumnDef& c : now.columns) {
+        const ColumnDef* o = was.column(c.number);
+        if (!o) {
+            if (c.number < was.maxColumns) return false;
+            continue;
+        }
+        if (o->type != c.type || o->flags != c.flags || o->extraFlags != c.extraFlags ||
+            o->fixedOffset != c.fixedOffset || o->variableIndex != c.variableIndex ||
+            o->length != c.length || o->misc != c.misc)
+            return false;
+    }
+    return true;
+}
+
+bool primaryKeyOver(const TableDefinition& def, size_t position) {
+    for (const LogicalIndex& l : def.logicalIndexes)
+        if (l.realIndex == position && l.indexType == idxtype::PrimaryKey) return true;
+    return false;
 }
 
 class TableCheck {
 public:
     TableCheck(const PageFile& file, const CheckedTable& table, const GlobalUsageMap* global,
-               const PagesByOwner* used, std::vector<Finding>& out)
-        : file_(file), table_(table), global_(global), used_(used), out_(out) {}
+               const PagesByOwner* used, const Before* before, std::vector<Finding>& out)
+        : file_(file), table_(table), global_(global), used_(used), before_(before), out_(out) {}
 
     void run();
 
@@ -113,6 +179,16 @@ private:
         std::string broken;  // the first rule the rows break
     };
 
+    // The table as the baseline's original holds it.
+    struct Original {
+        TableDefinition def;
+        std::vector<uint32_t> owned;
+        bool rowsAlike = false;  // every row of the written file is the original's, read alike
+    };
+
+    void readOriginal(const TableReader& reader);
+    [[nodiscard]] std::optional<std::vector<uint32_t>> keptIndexPages(size_t position) const;
+    void checkKeptIndex(size_t position);
     void checkPages(const TableReader& reader);
     void readRows(const TableReader& reader);
     void addRow(RowsOfIndex& index, uint32_t rowId, const std::vector<FieldValue>& values);
@@ -129,8 +205,11 @@ private:
     const CheckedTable& table_;
     const GlobalUsageMap* global_;
     const PagesByOwner* used_;
+    const Before* before_;
     std::vector<Finding>& out_;
     TableDefinition def_;
+    std::optional<Original> original_;
+    std::vector<bool> kept_;              // parallel to def_.realIndexes: the original's index
     std::vector<RowsOfIndex> indexRows_;  // parallel to def_.realIndexes
     std::vector<uint8_t> key_;            // a key being coded
     bool allRowsRead_ = true;
@@ -151,9 +230,75 @@ void TableCheck::run() {
         add(e.page(), std::string("the owned-pages map cannot be read: ") + e.what());
         return;
     }
+    if (before_) readOriginal(*reader);
+    kept_.assign(def_.realIndexes.size(), false);
+    for (size_t i = 0; i < kept_.size(); ++i) kept_[i] = keptIndexPages(i).has_value();
     checkPages(*reader);
     readRows(*reader);
-    for (size_t i = 0; i < def_.realIndexes.size(); ++i) checkIndex(i);
+    for (size_t i = 0; i < def_.realIndexes.size(); ++i) {
+        if (kept_[i])
+            checkKeptIndex(i);
+        else
+            checkIndex(i);
+    }
+}
+
+void TableCheck::readOriginal(const TableReader& reader) {
+    const uint32_t page = table_.definitionPage;
+    if (page >= before_->original.pageCount()) return;  // a table the writing made
+    Original o;
+    try {
+        o.def = TableDefinition::read(before_->original, page);
+        o.owned = UsageMap::read(before_->original, o.def.ownedPages).pages();
+    } catch (const FormatError&) {
+        return;
+    }
+    bool alike = reader.ownedPages() == o.owned && !before_->changedOwners.count(page) &&
+                 readAlike(o.def, def_);
+    for (uint32_t n : o.owned) alike = alike && !before_->isChanged(n);
+    if (alike && before_->longValuesChanged)
+        for (const ColumnDef& c : def_.columns) alike = alike && !isLongValueType(c.type);
+    o.rowsAlike = alike;
+    original_ = std::move(o);
+}
+
+// The pages of real index `position` when it is the original's: the same
+// definition and rules over rows and key columns that read alike, on pages
+// that did not change.
+std::optional<std::vector<uint32_t>> TableCheck::keptIndexPages(size_t position) const {
+    if (!original_ || !original_->rowsAlike) return std::nullopt;
+    const RealIndex& index = def_.realIndexes[position];
+    const TableDefinition& was = original_->def;
+    for (size_t j = 0; j < was.realIndexes.size(); ++j) {
+        const RealIndex& o = was.realIndexes[j];
+        if (o.firstPage != index.firstPage || !(o.map == index.map) || o.columns != index.columns ||
+            o.flags != index.flags)
+            continue;
+        const IndexRules a = IndexRules::fromFlags(index.flags, primaryKeyOver(def_, position));
+        const IndexRules b = IndexRules::fromFlags(o.flags, primaryKeyOver(was, j));
+        if (a.unique != b.unique || a.ignoreNulls != b.ignoreNulls || a.required != b.required)
+            return std::nullopt;
+        for (const IndexColumn& c : index.keyColumns())
+            if (!def_.column(c.number)) return std::nullopt;
+        try {
+            std::vector<uint32_t> pages = UsageMap::read(file_, index.map).pages();
+            if (pages != UsageMap::read(before_->original, o.map).pages()) return std::nullopt;
+            for (uint32_t n : pages)
+                if (before_->isChanged(n)) return std::nullopt;
+            return pages;
+        } catch (const FormatError&) {
+            return std::nullopt;
+        }
+    }
+    return std::nullopt;
+}
+
+// The original's index: its pages must still be in use.
+void TableCheck::checkKeptIndex(size_t position) {
+    const std::string name = "index " + std::to_string(position);
+    const std::optional<std::vector<uint32_t>> pages = keptIndexPages(position);
+    for (uint32_t n : pages.value_or(std::vector<uint32_t>{}))
+        if (!usedPage(n)) add(n, name + ": a page is marked free in the global map");
 }
 
 void TableCheck::addRow(RowsOfIndex& index, uint32_t rowId, const std::vector<FieldValue>& values) {
@@ -187,11 +332,24 @@ void TableCheck::checkPages(const TableReader& reader) {
             add(n, "the owned-pages map names a page past the end of the file");
             continue;
         }
-        const PageFile::PageRef page = file_.page(n);
-        if ((*page)[0] != kDataPageType || le32(page->data() + 4) != table_.definitionPage)
-            add(n, "a page of the owned-pages map is not a data page of the table");
+        // The original's own data pages, unchanged, are still the table's.
+        const bool original =
+            original_ && std::binary_search(original_->owned.begin(), original_->owned.end(), n) &&
+            !before_->isChanged(n);
+        if (!original) {
+            const PageFile::PageRef page = file_.page(n);
+            if ((*page)[0] != kDataPageType || le32(page->data() + 4) != table_.definitionPage)
+                add(n, "a page of the owned-pages map is not a data page of the table");
+        }
         if (!usedPage(n)) add(n, "a page the table owns is marked free in the global map");
     }
+    // Pages a baseline's scan does not read: the original's data pages of the
+    // table, unchanged and used in both files.
+    if (original_)
+        for (uint32_t n : original_->owned)
+            if (n < file_.pageCount() && !before_->isChanged(n) && before_->wasUsed(n) &&
+                usedPage(n) && !std::binary_search(owned.begin(), owned.end(), n))
+                add(n, "a used data page of the table is missing from its owned-pages map");
     if (used_) {
         const auto found = used_->find(table_.definitionPage);
         if (found != used_->end())
@@ -210,14 +368,24 @@ void TableCheck::checkPages(const TableReader& reader) {
 }
 
 void TableCheck::readRows(const TableReader& reader) {
+    // The original's rows with the original's indexes: nothing to decode.
+    if (original_ && original_->rowsAlike &&
+        std::find(kept_.begin(), kept_.end(), false) == kept_.end()) {
+        if (def_.tableType == kUserTable && def_.rowCount != original_->def.rowCount)
+            add(table_.definitionPage, "the definition counts " + std::to_string(def_.rowCount) +
+                                           " rows, the table holds " +
+                                           std::to_string(original_->def.rowCount));
+        return;
+    }
     indexRows_.clear();
     for (size_t i = 0; i < def_.realIndexes.size(); ++i) {
         const RealIndex& index = def_.realIndexes[i];
         RowsOfIndex r;
-        bool primaryKey = false;
-        for (const LogicalIndex& l : def_.logicalIndexes)
-            if (l.realIndex == i && l.indexType == idxtype::PrimaryKey) primaryKey = true;
-        r.rules = IndexRules::fromFlags(index.flags, primaryKey);
+        if (kept_[i]) {  // judged without the rows
+            indexRows_.push_back(std::move(r));
+            continue;
+        }
+        r.rules = IndexRules::fromFlags(index.flags, primaryKeyOver(def_, i));
         try {
             r.columns = keyColumns(def_, index);
             for (const IndexColumn& c : index.keyColumns()) {
@@ -479,17 +647,29 @@ std::vector<Finding> Checker::check(const CheckedTable& table) const {
 
 std::vector<Finding> Checker::check(const std::vector<CheckedTable>& tables) const {
     std::vector<Finding> out;
+    // A baseline whose original cannot be read judges nothing: the file is
+    // then judged in full.
+    std::optional<Before> before;
+    if (baseline_ && baseline_->original) {
+        try {
+            before.emplace(*baseline_->original, baseline_->changedPages);
+        } catch (const FormatError&) {
+            before.reset();
+        }
+    }
     std::optional<GlobalUsageMap> global;
     PagesByOwner used;
     try {
         global.emplace(file_);
-        used = usedDataPages(file_, *global);
+        used = usedDataPages(file_, *global, before ? &*before : nullptr);
     } catch (const FormatError& e) {
         out.push_back(
             {"", e.page(), std::string("the global usage map cannot be read: ") + e.what()});
     }
     for (const CheckedTable& t : tables)
-        TableCheck(file_, t, global ? &*global : nullptr, global ? &used : nullptr, out).run();
+        TableCheck(file_, t, global ? &*global : nullptr, global ? &used : nullptr,
+                   before ? &*before : nullptr, out)
+            .run();
     return out;
 }
 

@@ -21,6 +21,7 @@
 // (by digest; the index's own are checked to be in order), so the memory it
 // takes follows one index's entries, not the table.
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -54,15 +55,33 @@ struct CheckedTable {
     const TableDefinition& def, size_t position,
     const std::vector<std::pair<uint32_t, std::vector<FieldValue>>>& rows, bool* provable);
 
+// The file a written file was made from, and the pages the writing changed
+// or added (ascending): what the checker judges a written file against.
+struct Baseline {
+    const PageFile* original = nullptr;
+    std::vector<uint32_t> changedPages;
+};
+
 class Checker {
 public:
     explicit Checker(const PageFile& file) : file_(file) {}
+    // Judges what the writing did rather than what the original held: a
+    // table's rows whose pages are the original's, byte for byte, under a
+    // definition that reads their columns alike (a new column reads as null)
+    // are the original's rows and are not decoded again; an index whose
+    // definition and pages are the original's, over such rows and columns
+    // whose keys read alike, is the original's index and is not walked
+    // again; data pages unchanged and marked used in both files keep the
+    // owner they had. Everything else is judged in full.
+    Checker(const PageFile& file, Baseline baseline)
+        : file_(file), baseline_(std::move(baseline)) {}
 
     [[nodiscard]] std::vector<Finding> check(const CheckedTable& table) const;
     [[nodiscard]] std::vector<Finding> check(const std::vector<CheckedTable>& tables) const;
 
 private:
     const PageFile& file_;
+    std::optional<Baseline> baseline_;
 };
 
 }  // namespace jet::file

@@ -1,5 +1,7 @@
 // The structural checker: silent on every Access-made file, and finding each
-// fault of a table of faults injected into copies (through the page overlay).
+// fault of a table of faults injected into copies (through the page overlay),
+// judging the whole file or judging it against the original with the
+// overlay's pages as the ones changed, as a written file is judged.
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -52,25 +54,71 @@ struct Fault {
     const char* finding;  // a part of what the checker must say
 };
 
-class InjectedFault : public ::testing::TestWithParam<Fault> {};
+void PrintTo(const Fault& fault, std::ostream* os) { *os << fault.name; }
+
+// Whether the checker judges the file alone or against the original fixture.
+enum class Judged { Whole, AgainstTheOriginal };
+
+void PrintTo(Judged judged, std::ostream* os) {
+    *os << (judged == Judged::Whole ? "whole" : "against the original");
+}
+
+std::vector<Finding> checkAs(Judged judged, const PageFile& file, const PageFile& original,
+                             const CheckedTable& table) {
+    if (judged == Judged::Whole) return Checker(file).check(table);
+    return Checker(file, Baseline{&original, file.changedPages()}).check(table);
+}
+
+class InjectedFault : public ::testing::TestWithParam<std::tuple<Fault, Judged>> {};
 
 TEST_P(InjectedFault, IsFound) {
     REQUIRE_FIXTURES();
-    const Fault& fault = GetParam();
+    const auto& [fault, judged] = GetParam();
+    const PageFile original(testsupport::fixture(fault.fixture));
     PageFile file(testsupport::fixture(fault.fixture));
     CheckedTable table;
     for (const CheckedTable& t : tablesOf(file))
         if (t.name == fault.table) table = t;
     ASSERT_NE(table.definitionPage, 0u) << fault.table;
-    ASSERT_TRUE(Checker(file).check(table).empty());
+    ASSERT_TRUE(checkAs(judged, file, original, table).empty());
     fault.inject(file, TableDefinition::read(file, table.definitionPage));
-    const std::vector<Finding> findings = Checker(file).check(table);
+    const std::vector<Finding> findings = checkAs(judged, file, original, table);
     ASSERT_FALSE(findings.empty()) << "the fault went unnoticed";
     bool named = false;
     for (const Finding& f : findings)
         named = named || f.what.find(fault.finding) != std::string::npos;
     EXPECT_TRUE(named) << "expected a finding with \"" << fault.finding << "\""
                        << describe(findings);
+}
+
+// A column added to a table's definition, its rows left as they are (they
+// read the new column as null), is sound whichever way it is judged.
+TEST(Checker, FindsNothingInATableWithAColumnAddedToItsDefinition) {
+    REQUIRE_FIXTURES();
+    const std::pair<const char*, const char*> cases[] = {
+        {"jackcess/indexTestV2000.mdb", "Table1"},
+        {"teaching/Comptoir2000.mdb", "DetailCommande"},
+        {"jackcess/test2V2000.mdb", "MSP_PROJECTS"},
+    };
+    for (const auto& [fixture, name] : cases) {
+        const PageFile original(testsupport::fixture(fixture));
+        PageFile file(testsupport::fixture(fixture));
+        CheckedTable table;
+        for (const CheckedTable& t : tablesOf(file))
+            if (t.name == name) table = t;
+        ASSERT_NE(table.definitionPage, 0u) << name;
+        TableDefinition def = TableDefinition::read(file, table.definitionPage);
+        ColumnDef added;
+        added.type = coltype::Long;
+        added.flags = colflag::Fixed | colflag::Updatable;
+        added.length = 4;
+        added.name = "added";
+        (void)def.addColumn(added);
+        (void)def.write(file);
+        for (Judged judged : {Judged::Whole, Judged::AgainstTheOriginal})
+            EXPECT_TRUE(checkAs(judged, file, original, table).empty())
+                << fixture << " " << name << describe(checkAs(judged, file, original, table));
+    }
 }
 
 void putLe32(std::span<uint8_t> b, size_t at, uint32_t v) {
@@ -92,59 +140,94 @@ uint32_t aLeaf(const PageFile& file, const TableDefinition& def) {
     throw FormatError("no leaf with three entries");
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Checker, InjectedFault,
-    ::testing::Values(Fault{"RowCountOffByOne", "jackcess/indexTestV2000.mdb", "Table1",
-                            [](PageFile& file, const TableDefinition& def) {
-                                std::span<uint8_t> page = file.writable(def.firstPage());
-                                putLe32(page, 16, def.rowCount + 1);
-                            },
-                            "the definition counts"},
-                      Fault{"MissingIndexEntry", "jackcess/compIndexTestV2000.mdb", "Table1",
-                            [](PageFile& file, const TableDefinition& def) {
-                                const uint32_t leaf = aLeaf(file, def);
-                                IndexPage page = IndexPage::decode(bytesOf(file, leaf), leaf);
-                                page.entries.erase(page.entries.begin() + 1);
-                                const std::vector<uint8_t> bytes = page.encode();
-                                std::span<uint8_t> out = file.writable(leaf);
-                                std::copy(bytes.begin(), bytes.end(), out.begin());
-                            },
-                            "its entries differ from those rebuilt from the rows"},
-                      Fault{"OwnedPageMarkedFree", "jackcess/indexTestV2000.mdb", "Table1",
-                            [](PageFile& file, const TableDefinition& def) {
-                                const TableReader reader(file, def);
-                                GlobalUsageMap global(file);
-                                global.markFree(reader.ownedPages().front());
-                                global.write(file);
-                            },
-                            "a page the table owns is marked free in the global map"},
-                      Fault{"BrokenNextLink", "teaching/Comptoir2000.mdb", "DetailCommande",
-                            [](PageFile& file, const TableDefinition& def) {
-                                for (const RealIndex& index : def.realIndexes) {
-                                    const IndexTree tree =
-                                        walkIndex(pageSource(file), index.firstPage);
-                                    if (tree.leaves.size() < 3) continue;
-                                    putLe32(file.writable(tree.leaves[0]), 16, tree.leaves[2]);
-                                    return;
-                                }
-                                throw FormatError("no index of three leaves");
-                            },
-                            "a leaf's next page is not the leaf after it"},
-                      Fault{"LongValueOnNoRow", "jackcess/test2V2000.mdb", "MSP_PROJECTS",
-                            [](PageFile& file, const TableDefinition&) {
-                                // Every long-value page loses its rows.
-                                for (uint32_t n = 0; n < file.pageCount(); ++n) {
-                                    const std::vector<uint8_t> b = bytesOf(file, n);
-                                    if (b[0] == 0x01 && b[4] == 'L' && b[5] == 'V' && b[6] == 'A' &&
-                                        b[7] == 'L') {
-                                        std::span<uint8_t> out = file.writable(n);
-                                        out[12] = 0;
-                                        out[13] = 0;
-                                    }
-                                }
-                            },
-                            "cannot be read: a long value points to"}),
-    [](const ::testing::TestParamInfo<Fault>& p) { return std::string(p.param.name); });
+const Fault kFaults[] = {
+    Fault{"RowCountOffByOne", "jackcess/indexTestV2000.mdb", "Table1",
+          [](PageFile& file, const TableDefinition& def) {
+              std::span<uint8_t> page = file.writable(def.firstPage());
+              putLe32(page, 16, def.rowCount + 1);
+          },
+          "the definition counts"},
+    Fault{"MissingIndexEntry", "jackcess/compIndexTestV2000.mdb", "Table1",
+          [](PageFile& file, const TableDefinition& def) {
+              const uint32_t leaf = aLeaf(file, def);
+              IndexPage page = IndexPage::decode(bytesOf(file, leaf), leaf);
+              page.entries.erase(page.entries.begin() + 1);
+              const std::vector<uint8_t> bytes = page.encode();
+              std::span<uint8_t> out = file.writable(leaf);
+              std::copy(bytes.begin(), bytes.end(), out.begin());
+          },
+          "its entries differ from those rebuilt from the rows"},
+    Fault{"OwnedPageMarkedFree", "jackcess/indexTestV2000.mdb", "Table1",
+          [](PageFile& file, const TableDefinition& def) {
+              const TableReader reader(file, def);
+              GlobalUsageMap global(file);
+              global.markFree(reader.ownedPages().front());
+              global.write(file);
+          },
+          "a page the table owns is marked free in the global map"},
+    Fault{"BrokenNextLink", "teaching/Comptoir2000.mdb", "DetailCommande",
+          [](PageFile& file, const TableDefinition& def) {
+              for (const RealIndex& index : def.realIndexes) {
+                  const IndexTree tree = walkIndex(pageSource(file), index.firstPage);
+                  if (tree.leaves.size() < 3) continue;
+                  putLe32(file.writable(tree.leaves[0]), 16, tree.leaves[2]);
+                  return;
+              }
+              throw FormatError("no index of three leaves");
+          },
+          "a leaf's next page is not the leaf after it"},
+    Fault{"LongValueOnNoRow", "jackcess/test2V2000.mdb", "MSP_PROJECTS",
+          [](PageFile& file, const TableDefinition&) {
+              // Every long-value page loses its rows.
+              for (uint32_t n = 0; n < file.pageCount(); ++n) {
+                  const std::vector<uint8_t> b = bytesOf(file, n);
+                  if (b[0] == 0x01 && b[4] == 'L' && b[5] == 'V' && b[6] == 'A' && b[7] == 'L') {
+                      std::span<uint8_t> out = file.writable(n);
+                      out[12] = 0;
+                      out[13] = 0;
+                  }
+              }
+          },
+          "cannot be read: a long value points to"},
+    // The definition alone changes how the rows read.
+    Fault{"ColumnsSwappedInTheDefinition", "jackcess/indexTestV2000.mdb", "Table1",
+          [](PageFile& file, const TableDefinition& def) {
+              TableDefinition d = def;
+              ColumnDef* a = nullptr;
+              ColumnDef* b = nullptr;
+              for (ColumnDef& c : d.columns) {
+                  if (c.name == "id") a = &c;
+                  if (c.name == "otherfk1") b = &c;
+              }
+              ASSERT_TRUE(a && b);
+              std::swap(a->fixedOffset, b->fixedOffset);
+              (void)d.write(file);
+          },
+          "its entries differ from those rebuilt from the rows"},
+    Fault{"IndexPageMarkedFree", "jackcess/indexTestV2000.mdb", "Table1",
+          [](PageFile& file, const TableDefinition& def) {
+              GlobalUsageMap global(file);
+              global.markFree(def.realIndexes.at(0).firstPage);
+              global.write(file);
+          },
+          "a page is marked free in the global map"},
+    Fault{"OwnedPageLeftOutOfItsMap", "teaching/Comptoir2000.mdb", "DetailCommande",
+          [](PageFile& file, const TableDefinition& def) {
+              UsageMap owned = UsageMap::read(file, def.ownedPages);
+              owned.remove(owned.pages().front());
+              owned.write(file);
+          },
+          "a used data page of the table is missing from its owned-pages map"}};
+
+INSTANTIATE_TEST_SUITE_P(Checker, InjectedFault,
+                         ::testing::Combine(::testing::ValuesIn(kFaults),
+                                            ::testing::Values(Judged::Whole,
+                                                              Judged::AgainstTheOriginal)),
+                         [](const ::testing::TestParamInfo<InjectedFault::ParamType>& p) {
+                             return std::string(std::get<0>(p.param).name) +
+                                    (std::get<1>(p.param) == Judged::Whole ? ""
+                                                                           : "_AgainstTheOriginal");
+                         });
 
 }  // namespace
 }  // namespace jet::file
