@@ -407,21 +407,27 @@ void FileStorage::dropTable(const TableDef& table) {
 void FileStorage::addColumn(const TableDef& was, const TableDef& now, const statement::ColumnDef& column) {
     TableState& t = stateOf(was);
     FColumn d = physicalColumn(column, file_.facts());
+    const bool hadVariableArea = t.def.variableColumns > 0;
     const uint16_t number = t.def.addColumn(
         d, isLongValueType(d.type) ? std::optional(placeholderMaps()) : std::nullopt);
     (void)number;
     const bool numbered = column.autoIncrement && rowCount(was) > 0;
-    if (t.changed || numbered) {
+    // The rows of a table without variable columns hold no variable area,
+    // which they must once it has one: every row is written again.
+    const bool relaid = !hadVariableArea && t.def.variableColumns > 0 && rowCount(was) > 0;
+    if (t.changed || numbered || relaid) {
         auto rows = std::make_shared<ChangedRows>(t.changed ? *t.changed : ChangedRows{});
-        if (numbered) {
+        if (numbered || relaid) {
             // Existing rows are numbered in their order, as Jet does.
             int64_t next = column.seed;
             const size_t at = t.def.columns.size() - 1;
             forEachRow(t, [&](uint32_t id, const RowValues& v) {
                 RowValues r = v;
                 r.resize(t.def.columns.size());
-                r[at] = static_cast<int32_t>(next);
-                next += column.increment;
+                if (numbered) {
+                    r[at] = static_cast<int32_t>(next);
+                    next += column.increment;
+                }
                 (*rows)[id] = std::move(r);
             });
             t.changedColumns.insert(t.def.columns.back().number);

@@ -188,6 +188,29 @@ TEST(FileWriter, ColumnChangesOnAPopulatedTableKeepItsRows) {
     EXPECT_EQ(qte.Type(), jet::adtype::Integer);
 }
 
+// DetailCommande holds fixed columns only, so its rows have no variable
+// area until the table has a variable column.
+TEST(FileWriter, ATextColumnAddedToATableOfFixedColumnsKeepsItsRows) {
+    REQUIRE_FIXTURES();
+    REQUIRE_MDBTOOLS();
+    testsupport::TempDir dir;
+    const std::string db = copyOf(dir, "teaching/Comptoir2000.mdb");
+    const auto before = mdbtest::exportTable(db, "DetailCommande");
+    const auto o = session(db, {"ALTER TABLE [DetailCommande] ADD COLUMN [Note] TEXT(20)"});
+    ASSERT_EQ(joined(o.failures), "");
+    ASSERT_EQ(o.closeError, "");
+    const auto after = mdbtest::exportTable(db, "DetailCommande");
+    ASSERT_EQ(after.size(), before.size());
+    EXPECT_EQ(after[0].back(), "Note");
+    auto withoutNote = after;
+    for (auto& r : withoutNote) r.pop_back();
+    std::sort(withoutNote.begin() + 1, withoutNote.end());
+    auto sortedBefore = before;
+    std::sort(sortedBefore.begin() + 1, sortedBefore.end());
+    EXPECT_EQ(withoutNote, sortedBefore);
+    for (size_t i = 1; i < after.size(); ++i) EXPECT_EQ(after[i].back(), "") << i;
+}
+
 TEST(FileWriter, IndexesAndKeysDroppedAndMadeAgainLeaveTheFileAsItWas) {
     REQUIRE_FIXTURES();
     testsupport::TempDir dir;
