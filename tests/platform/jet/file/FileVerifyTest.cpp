@@ -3,7 +3,9 @@
 // session asked are found.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <fstream>
 
 #include "CodecTestSupport.h"
 #include "TestSupport.h"
@@ -13,6 +15,7 @@
 #include "jet/file/FileStorage.h"
 #include "jet/file/FileVerify.h"
 #include "jet/file/Planner.h"
+#include "jet/file/UsageMap.h"
 #include "jet/statement/Executor.h"
 #include "jet/statement/Statement.h"
 
@@ -97,6 +100,38 @@ TEST(FileVerify, PassesAFileWrittenAsPlannedAndFindsRowsThatReadOtherwise) {
                          " reads otherwise than planned"),
               std::string::npos)
         << found;
+}
+
+// Bytes changed on pages the plan did not write are found, on either half of
+// the file (the halves are compared apart).
+TEST(FileVerify, FindsPagesChangedThatThePlanLeftAlone) {
+    REQUIRE_FIXTURES();
+    const Written w("teaching/Comptoir2000.mdb",
+                    "ALTER TABLE [Messager] ADD COLUMN [Note] TEXT(10);");
+    ASSERT_EQ(joined(w.verify(w.state)), "");
+    // Data pages of the tables the statement left alone.
+    std::vector<uint32_t> pages;
+    for (const auto& u : w.catalog->tables) {
+        if (u.name == "Messager") continue;
+        const UsageMap owned = UsageMap::read(*w.planned, u.definition.ownedPages);
+        for (uint32_t n : owned.pages())
+            if (!w.planned->changed(n)) pages.push_back(n);
+    }
+    ASSERT_FALSE(pages.empty());
+    const auto [low, high] = std::minmax_element(pages.begin(), pages.end());
+    const uint32_t half = w.planned->originalPageCount() / 2;
+    ASSERT_LT(*low, half);
+    ASSERT_GE(*high, half);
+    for (uint32_t n : {*low, *high}) {
+        std::fstream f(w.written, std::ios::in | std::ios::out | std::ios::binary);
+        f.seekp(static_cast<std::streamoff>(n) * 4096 + 4000);
+        f.put('\x5A');
+    }
+    const std::string found = joined(w.verify(w.state));
+    for (uint32_t n : {*low, *high})
+        EXPECT_NE(found.find("page " + std::to_string(n) + " changed although nothing asked it to"),
+                  std::string::npos)
+            << found;
 }
 
 }  // namespace
