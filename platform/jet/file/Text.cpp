@@ -2,6 +2,7 @@
 
 #include <array>
 #include <vector>
+
 #include "text/Utf8.h"
 
 namespace jet::file {

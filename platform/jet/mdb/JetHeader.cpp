@@ -6,6 +6,7 @@
 #include <cstring>
 #include <fstream>
 #include <limits>
+
 #include "text/Utf8.h"
 
 namespace jet::mdb {
