@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <set>
 #include <sstream>
 
 #include "MdbTools.h"
@@ -211,6 +212,76 @@ TEST(FileWriter, IndexesAndKeysDroppedAndMadeAgainLeaveTheFileAsItWas) {
     EXPECT_EQ(filesIn(dir), std::vector<std::string>{"Comptoir2000.mdb"});
 }
 
+// Saved queries made, changed and dropped in one session: the reader and
+// mdb-queries read what the session left, and a query dropped and made again
+// with its own text keeps its rows.
+TEST(FileWriter, SavedQueriesMadeChangedAndDroppedReadBackAsTheSessionLeftThem) {
+    REQUIRE_FIXTURES();
+    REQUIRE_MDBTOOLS();
+    testsupport::TempDir dir;
+    const std::string db = copyOf(dir, "jackcess/queryTestV2000.mdb");
+    const auto before = catalogOf(db);
+    const std::string unchanged = before.Procedures().Item("UpdateQuery").Command().CommandText();
+    const auto o = session(
+        db, {"CREATE PROCEDURE [Long Texts] AS SELECT Table1.col1 AS [First Column]\r\nFROM "
+             "Table1\r\nWHERE Table1.col2 = 'it''s' AND Table1.col3 > #1/2/2003#;",
+             "CREATE PROCEDURE [WithParameters] AS PARAMETERS [Forms]![F]![C] Long, [Who] Text ( "
+             "20 );\r\nSELECT * FROM Table1 WHERE Table1.col1 = [Who];",
+             "DROP VIEW [SelectQuery]",
+             "CREATE PROCEDURE [SelectQuery] AS SELECT Table2.col1\r\nFROM Table2;",
+             "DROP PROCEDURE [DeleteQuery]", "DROP PROCEDURE [UpdateQuery]",
+             "CREATE PROCEDURE [UpdateQuery] AS " + unchanged,
+             // The file's pass-through query stays one, with its connection.
+             "DROP PROCEDURE [PassthroughQuery]",
+             "CREATE PROCEDURE [PassthroughQuery] AS EXEC sp_who"});
+    ASSERT_EQ(joined(o.failures), "");
+    ASSERT_EQ(o.closeError, "");
+
+    const auto cat = catalogOf(db);
+    EXPECT_EQ(cat.Views().Item("Long Texts").Command().CommandText(),
+              "SELECT Table1.col1 AS [First Column]\r\nFROM Table1\r\nWHERE Table1.col2 = "
+              "'it''s' AND Table1.col3 > #1/2/2003#;");
+    EXPECT_EQ(cat.Views().Item("SelectQuery").Command().CommandText(),
+              "SELECT Table2.col1\r\nFROM Table2;");
+    const auto params = cat.Procedures().Item("WithParameters");
+    EXPECT_EQ(params.Command().CommandText(),
+              "PARAMETERS [Forms!F!C] Long, [Who] Text ( 255 );\r\nSELECT *\r\nFROM "
+              "Table1\r\nWHERE Table1.col1 = [Who];");
+    EXPECT_EQ(cat.Procedures().Item("UpdateQuery").Command().CommandText(), unchanged);
+    EXPECT_EQ(cat.Procedures().Item("PassthroughQuery").Command().CommandText(), "EXEC sp_who");
+    EXPECT_THROW((void)cat.Procedures().Item("DeleteQuery"), jet::Error);
+
+    const std::string listed = mdbtest::run("mdb-queries -L -1 " + mdbtest::shellQuote(db));
+    EXPECT_EQ(listed.find("DeleteQuery"), std::string::npos) << listed;
+    EXPECT_NE(listed.find("Long Texts"), std::string::npos) << listed;
+    EXPECT_EQ(mdbtest::run("mdb-queries " + mdbtest::shellQuote(db) + " SelectQuery"),
+              "SELECT Table2.col1 FROM [Table2] \n");
+    // The dropped query's rows and access entries went with it.
+    const auto objects = mdbtest::exportTable(db, "MSysObjects");
+    const auto queries = mdbtest::exportTable(db, "MSysQueries");
+    const auto aces = mdbtest::exportTable(db, "MSysACEs");
+    std::set<std::string> ids;
+    for (size_t i = 1; i < objects.size(); ++i) ids.insert(objects[i][0]);
+    for (size_t i = 1; i < queries.size(); ++i)
+        EXPECT_TRUE(ids.count(queries[i][0])) << queries[i][0];
+    for (size_t i = 1; i < aces.size(); ++i) EXPECT_TRUE(ids.count(aces[i][0])) << aces[i][0];
+}
+
+// A pass-through query cannot be told from its text: only one that replaces
+// a pass-through query of the file is stored as one.
+TEST(FileWriter, ATextThatIsNoJetSqlIsRefusedUnlessItReplacesAPassThroughQuery) {
+    REQUIRE_FIXTURES();
+    testsupport::TempDir dir;
+    const std::string db = copyOf(dir, "jackcess/queryTestV2000.mdb");
+    const std::string bytes = testsupport::readFile(db);
+    const auto o = session(db, {"CREATE PROCEDURE [Remote] AS EXEC sp_who"});
+    ASSERT_EQ(o.failures.size(), 1u);
+    EXPECT_NE(o.failures[0].find("a pass-through query needs its connect string"),
+              std::string::npos)
+        << o.failures[0];
+    EXPECT_TRUE(testsupport::readFile(db) == bytes);
+}
+
 struct FailedCase {
     const char* name;
     const char* fixture;
@@ -258,10 +329,16 @@ INSTANTIATE_TEST_SUITE_P(
                    "teaching/Comptoir2000.mdb",
                    {"CREATE INDEX [ixQ] ON [Produit] ([QteParUnit])"},
                    "cannot be written exactly yet"},
-        FailedCase{"AViewIsNotWrittenYet",
+        FailedCase{"AQueryTextThatCannotBeSplit",
+                   "teaching/Comptoir2000.mdb",
+                   {"CREATE PROCEDURE [P] AS SELECT [Client].* FROM [Client] LEFT JOIN "
+                    "[Commande]"},
+                   "Query 'P' was not written: The query cannot be stored: its FROM clause"},
+        FailedCase{"AQueryNameLongerThanItsRowsHold",
                    "jackcess/emptyV2000.mdb",
-                   {"CREATE VIEW [V] AS SELECT * FROM [MSysObjects]"},
-                   "cannot be written into Access files yet"},
+                   {"CREATE VIEW [V] AS SELECT T.a AS [" + std::string(300, 'x') + "] FROM T"},
+                   "its SELECT clause: the name 'xxxx"},
+
         FailedCase{"AUserIsNotWrittenYet",
                    "jackcess/emptyV2000.mdb",
                    {"CREATE USER [bob] [pw] [pid1234]"},
