@@ -137,6 +137,31 @@ TEST(FileWriter, ATableMadeWithKeysIndexesAndPropertiesReadsBackEveryWay) {
         << schema;
 }
 
+// Before the session ends, the catalog shows a new query as the reader will
+// read it back from the file: the builder's text, a view or a procedure by it.
+TEST(FileWriter, TheCatalogShowsANewQueryAsTheReaderWillReadItBack) {
+    REQUIRE_FIXTURES();
+    testsupport::TempDir dir;
+    const std::string db = copyOf(dir, "jackcess/emptyV2003.mdb");
+    jet::Connection c;
+    c.Mode(jet::ConnectMode::ReadWrite);
+    c.Open(connection(db));
+    c.Execute("CREATE VIEW [V] AS select distinct a, b as c from T where a > 1");
+    c.Execute("CREATE PROCEDURE [P] AS parameters [Who] text(10); select * from T where a = [Who]");
+    jet::Catalog cat;
+    cat.ActiveConnection(c);
+    const std::string view = "SELECT DISTINCT a, b AS c\r\nFROM T\r\nWHERE a > 1;";
+    const std::string procedure =
+        "PARAMETERS [Who] Text ( 255 );\r\nSELECT *\r\nFROM T\r\nWHERE a = [Who];";
+    EXPECT_EQ(cat.Views().Item("V").Command().CommandText(), view);
+    ASSERT_EQ(cat.Procedures().Count(), 1);
+    EXPECT_EQ(cat.Procedures().Item("P").Command().CommandText(), procedure);
+    c.Close();
+    const auto after = catalogOf(db);
+    EXPECT_EQ(after.Views().Item("V").Command().CommandText(), view);
+    EXPECT_EQ(after.Procedures().Item("P").Command().CommandText(), procedure);
+}
+
 TEST(FileWriter, TheCatalogShowsAChangeBeforeTheSessionEnds) {
     REQUIRE_FIXTURES();
     testsupport::TempDir dir;
@@ -265,6 +290,42 @@ TEST(FileWriter, SavedQueriesMadeChangedAndDroppedReadBackAsTheSessionLeftThem) 
     for (size_t i = 1; i < queries.size(); ++i)
         EXPECT_TRUE(ids.count(queries[i][0])) << queries[i][0];
     for (size_t i = 1; i < aces.size(); ++i) EXPECT_TRUE(ids.count(aces[i][0])) << aces[i][0];
+}
+
+// A table and a query trade names; hundreds of queries and one of thousands
+// of characters take new pages of MSysQueries and long-value pages.
+TEST(FileWriter, QueriesTakeNamesTablesLeftAndNewPagesOfTheirTable) {
+    REQUIRE_FIXTURES();
+    REQUIRE_MDBTOOLS();
+    testsupport::TempDir dir;
+    const std::string db = copyOf(dir, "jackcess/queryTestV2000.mdb");
+    std::vector<std::string> statements = {
+        "DROP VIEW [SelectQuery]", "CREATE TABLE [SelectQuery] ([a] LONG)", "DROP TABLE [Table3]",
+        "CREATE PROCEDURE [Table3] AS SELECT * FROM Table1"};
+    std::string where;
+    for (int i = 0; i < 700; ++i)
+        where += (i ? " OR " : "") + std::string("Table1.col1 = '") + std::to_string(i) + "'";
+    statements.push_back("CREATE PROCEDURE [Long] AS SELECT * FROM Table1 WHERE " + where);
+    for (int i = 0; i < 200; ++i)
+        statements.push_back("CREATE PROCEDURE [Many " + std::to_string(i) +
+                             "] AS SELECT Table1.col1 AS [x" + std::to_string(i) +
+                             "] FROM Table1 INNER JOIN Table2 ON Table1.col1 = Table2.col1 "
+                             "ORDER BY Table1.col2 DESC");
+    const auto o = session(db, statements);
+    ASSERT_EQ(joined(o.failures), "");
+    ASSERT_EQ(o.closeError, "");
+
+    const auto cat = catalogOf(db);
+    EXPECT_EQ(cat.Views().Count() + cat.Procedures().Count(), 210);
+    EXPECT_EQ(cat.Views().Item("Long").Command().CommandText(),
+              "SELECT *\r\nFROM Table1\r\nWHERE " + where + ";");
+    EXPECT_EQ(cat.Views().Item("Many 199").Command().CommandText(),
+              "SELECT Table1.col1 AS x199\r\nFROM Table1 INNER JOIN Table2 ON Table1.col1 = "
+              "Table2.col1\r\nORDER BY Table1.col2 DESC;");
+    EXPECT_EQ(cat.Views().Item("Table3").Command().CommandText(), "SELECT *\r\nFROM Table1;");
+    EXPECT_EQ(cat.Tables().Item("SelectQuery").Columns().Count(), 1);
+    EXPECT_EQ(mdbtest::run("mdb-queries " + mdbtest::shellQuote(db) + " Table3"),
+              "SELECT  FROM [Table1] \n");
 }
 
 // A pass-through query cannot be told from its text: only one that replaces
