@@ -366,14 +366,18 @@ private:
         for (size_t i = 0; i < c.objects.rows.size(); ++i)
             if (c.objectType(c.objects.rows[i]) == msys::kQuery)
                 rows.emplace(c.objectName(c.objects.rows[i]), i);
+        const auto byObject = queryRowsByObject(c.queries);
         const auto add = [&](const QueryData& q) {
             QueryState state;
             state.name = q.name;
             state.text = q.commandText;
             if (auto it = rows.find(q.name); it != rows.end()) {
                 state.objectRow = it->second;
-                const int32_t id = c.objectId(c.objects.rows[it->second]);
-                for (const auto& r : queryRowsOf(c.queries, id))
+                const auto own = byObject.find(c.objectId(c.objects.rows[it->second]));
+                const auto none = std::vector<mdb::QueryRow>{};
+                const auto& queryRows = own == byObject.end() ? none : own->second;
+                state.codecText = readBackText(queryRows);
+                for (const auto& r : queryRows)
                     if (r.attribute == mdb::qattr::Type && r.flag == mdb::qkind::PassThrough)
                         state.passThroughConnect = r.name1;
             } else if (s.queriesRefusal.empty())
@@ -499,7 +503,8 @@ private:
             }
             const auto expected = expectedTables(w.model);
             std::vector<ExpectedQuery> queries;
-            for (const auto& [key, q] : w.state.queries) queries.push_back({q.name, q.text});
+            for (const auto& [key, q] : w.state.queries)
+                queries.push_back({q.name, q.text, q.codecText});
             const Verify verify = [&](const std::string& newFile) {
                 return verifyWritten(newFile, path_, w.file, expected, plan, w.state, queries);
             };

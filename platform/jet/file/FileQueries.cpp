@@ -152,8 +152,8 @@ std::vector<RowValues> storedQueryRows(const StoredTable& queries, int32_t objec
     return out;
 }
 
-std::vector<QueryRow> queryRowsOf(const StoredTable& queries, int32_t objectId) {
-    std::vector<QueryRow> out;
+std::map<int32_t, std::vector<QueryRow>> queryRowsByObject(const StoredTable& queries) {
+    std::map<int32_t, std::vector<QueryRow>> out;
     if (!queries.present()) return out;
     const size_t idCol = queries.column("ObjectId"), attrCol = queries.column("Attribute"),
                  orderCol = queries.column("Order"), name1Col = queries.column("Name1"),
@@ -161,7 +161,6 @@ std::vector<QueryRow> queryRowsOf(const StoredTable& queries, int32_t objectId) 
                  flagCol = queries.column("Flag"), extraCol = queries.column("LvExtra");
     for (const auto& row : queries.rows) {
         const auto& v = row.values;
-        if (asInteger(v[idCol]) != objectId) continue;
         QueryRow r;
         r.attribute = static_cast<int>(asInteger(v[attrCol]));
         r.order = std::string(asBinary(v[orderCol]));
@@ -173,9 +172,15 @@ std::vector<QueryRow> queryRowsOf(const StoredTable& queries, int32_t objectId) 
             r.expression.resize(nul);
         r.flag = static_cast<int32_t>(asInteger(v[flagCol]));
         r.extra = static_cast<int32_t>(asInteger(v[extraCol]));
-        out.push_back(std::move(r));
+        out[static_cast<int32_t>(asInteger(v[idCol]))].push_back(std::move(r));
     }
     return out;
+}
+
+std::vector<QueryRow> queryRowsOf(const StoredTable& queries, int32_t objectId) {
+    auto all = queryRowsByObject(queries);
+    auto it = all.find(objectId);
+    return it == all.end() ? std::vector<QueryRow>{} : std::move(it->second);
 }
 
 }  // namespace jet::file

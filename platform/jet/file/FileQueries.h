@@ -12,6 +12,7 @@
 // LvExtra is null unless a Text parameter carries a length; the statement of
 // a data-definition or pass-through query ends with one NUL character.
 #include <cstdint>
+#include <map>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -52,6 +53,10 @@ namespace jet::file {
 // builder reads them (the statement's closing NUL left out, as the reader
 // leaves it).
 [[nodiscard]] std::vector<mdb::QueryRow> queryRowsOf(const StoredTable& queries, int32_t objectId);
+
+// The same for every query of the file at once, by object id.
+[[nodiscard]] std::map<int32_t, std::vector<mdb::QueryRow>> queryRowsByObject(
+    const StoredTable& queries);
 
 // The Order value of the n-th row (from 1) of an attribute.
 [[nodiscard]] std::string queryRowOrder(uint32_t n);

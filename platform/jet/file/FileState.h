@@ -53,8 +53,12 @@ struct TableState {
 // A saved query as the session leaves it.
 struct QueryState {
     std::string name;
-    // The text the reader reads from its rows (outer white space trimmed).
+    // The text the reader reads from its rows (outer white space trimmed), and
+    // the one the page codec's reading of the rows gives (the same for every
+    // Access-made query measured; kept apart so that a query the two read
+    // otherwise cannot fail the check of a file that did not touch it).
     std::string text;
+    std::string codecText;
     // Of a query of the file: its MSysObjects row (a position in the catalog's
     // rows), and the connect string of a pass-through query.
     std::optional<size_t> objectRow;

@@ -648,6 +648,7 @@ void FileStorage::createQuery(const statement::QueryDef& query) {
     QueryState q;
     q.name = query.name;
     q.text = readBackText(made->rows);
+    q.codecText = q.text;
     q.made = std::move(made);
     state_.queries[key] = std::move(q);
     state_.changedAnything = true;

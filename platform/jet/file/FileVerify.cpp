@@ -71,8 +71,8 @@ void compareUnchanged(const std::string& newFile, const std::string& original,
 
 // The saved queries a reader found against those planned, matched by name.
 void compareQueries(const std::vector<ExpectedQuery>& planned,
-                    const std::vector<ExpectedQuery>& found, const std::string& reader,
-                    std::vector<std::string>& out) {
+                    const std::vector<ExpectedQuery>& found, std::string ExpectedQuery::*text,
+                    const std::string& reader, std::vector<std::string>& out) {
     std::map<std::string, const ExpectedQuery*> byName;
     for (const auto& q : found)
         if (!byName.emplace(q.name, &q).second)
@@ -83,9 +83,9 @@ void compareQueries(const std::vector<ExpectedQuery>& planned,
             add(out, reader + " reads no query '" + q.name + "'");
             continue;
         }
-        if (it->second->text != q.text)
-            add(out, reader + " reads query '" + q.name + "' as \"" + it->second->text +
-                         "\", not as planned, \"" + q.text + "\"");
+        if (it->second->*text != q.*text)
+            add(out, reader + " reads query '" + q.name + "' as \"" + it->second->*text +
+                         "\", not as planned, \"" + q.*text + "\"");
         byName.erase(it);
     }
     for (const auto& [name, q] : byName)
@@ -110,8 +110,8 @@ std::vector<std::string> verifyWritten(const std::string& newFile, const std::st
         add(out, "the reader sees " + d);
     std::vector<ExpectedQuery> theirs;
     for (const auto& q : reply.snapshot.queries)
-        theirs.push_back({q.name, std::string(text::trimWhite(q.sql))});
-    compareQueries(queries, theirs, "the reader", out);
+        theirs.push_back({q.name, std::string(text::trimWhite(q.sql)), {}});
+    compareQueries(queries, theirs, &ExpectedQuery::text, "the reader", out);
 
     // The page codec, reading the file afresh.
     PageFile file(newFile);
@@ -123,11 +123,16 @@ std::vector<std::string> verifyWritten(const std::string& newFile, const std::st
     for (const auto& [key, t] : readModel(catalog).tables) ours.push_back(statement::tableData(t));
     for (auto& d : tableDifferences(expected, ours)) add(out, "the codec reads " + d);
     std::vector<ExpectedQuery> read;
-    for (const auto& r : catalog.objects.rows)
-        if (catalog.objectType(r) == msys::kQuery)
-            read.push_back({catalog.objectName(r),
-                            readBackText(queryRowsOf(catalog.queries, catalog.objectId(r)))});
-    compareQueries(queries, read, "the codec", out);
+    const auto byObject = queryRowsByObject(catalog.queries);
+    for (const auto& r : catalog.objects.rows) {
+        if (catalog.objectType(r) != msys::kQuery) continue;
+        const auto own = byObject.find(catalog.objectId(r));
+        read.push_back(
+            {catalog.objectName(r),
+             {},
+             readBackText(own == byObject.end() ? std::vector<mdb::QueryRow>{} : own->second)});
+    }
+    compareQueries(queries, read, &ExpectedQuery::codecText, "the codec", out);
 
     // Every table whose pages changed, by the structural checker.
     std::map<uint32_t, std::string> names;

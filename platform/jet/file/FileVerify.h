@@ -18,11 +18,12 @@
 
 namespace jet::file {
 
-// A saved query as the reader must read it back: its name and its text
-// (outer white space trimmed).
+// A saved query as it must read back: its name, and its text (outer white
+// space trimmed) through the reader and through the page codec.
 struct ExpectedQuery {
     std::string name;
     std::string text;
+    std::string codecText;
 };
 
 [[nodiscard]] std::vector<std::string> verifyWritten(const std::string& newFile,
