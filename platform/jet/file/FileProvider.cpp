@@ -366,7 +366,9 @@ private:
         for (size_t i = 0; i < c.objects.rows.size(); ++i)
             if (c.objectType(c.objects.rows[i]) == msys::kQuery)
                 rows.emplace(c.objectName(c.objects.rows[i]), i);
-        const auto byObject = queryRowsByObject(c.queries);
+        const auto byObject = s.queriesRefusal.empty()
+                                  ? queryRowsByObject(c.queries)
+                                  : std::map<int32_t, std::vector<mdb::QueryRow>>{};
         const auto add = [&](const QueryData& q) {
             QueryState state;
             state.name = q.name;

@@ -328,6 +328,39 @@ TEST(FileWriter, QueriesTakeNamesTablesLeftAndNewPagesOfTheirTable) {
               "SELECT  FROM [Table1] \n");
 }
 
+// A copy whose MSysQueries (its definition is page 4) has no column named
+// Order: the name is spelt otherwise.
+std::string queriesWithoutOrder(const testsupport::TempDir& dir) {
+    const std::string db = copyOf(dir, "jackcess/queryTestV2000.mdb");
+    std::string bytes = testsupport::readFile(db);
+    const std::string order("O\0r\0d\0e\0r\0", 10);
+    const size_t at = bytes.find(order, 4 * 4096);
+    if (at == std::string::npos || at >= 5 * 4096) return {};
+    bytes[at + 8] = 'x';
+    testsupport::writeFile(db, bytes);
+    return db;
+}
+
+// Saved queries in a table the writer does not know are left alone, and a
+// statement that would change them is refused; the rest is written.
+TEST(FileWriter, QueriesInATableTheWriterDoesNotKnowAreRefusedAloneAndKept) {
+    REQUIRE_FIXTURES();
+    testsupport::TempDir dir;
+    const std::string db = queriesWithoutOrder(dir);
+    ASSERT_FALSE(db.empty());
+    const auto before = catalogOf(db);
+    const std::string text = before.Views().Item("SelectQuery").Command().CommandText();
+    const auto o = session(db, {"CREATE TABLE [T] ([a] LONG)", "DROP VIEW [SelectQuery]",
+                                "CREATE VIEW [V] AS SELECT * FROM [T]"});
+    ASSERT_EQ(o.failures.size(), 2u) << joined(o.failures);
+    for (const auto& f : o.failures) EXPECT_NE(f.find("no column Order"), std::string::npos) << f;
+    ASSERT_EQ(o.closeError, "");
+    const auto after = catalogOf(db);
+    EXPECT_EQ(after.Tables().Item("T").Columns().Count(), 1);
+    EXPECT_EQ(after.Views().Item("SelectQuery").Command().CommandText(), text);
+    EXPECT_THROW((void)after.Views().Item("V"), jet::Error);
+}
+
 // A pass-through query cannot be told from its text: only one that replaces
 // a pass-through query of the file is stored as one.
 TEST(FileWriter, ATextThatIsNoJetSqlIsRefusedUnlessItReplacesAPassThroughQuery) {
