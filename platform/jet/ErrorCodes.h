@@ -101,6 +101,7 @@ enum class Err {
     CounterSeedTooLow,
     NotWrittenYet,
     WriteFailed,
+    QueryNotStorable,
 };
 
 // Jet's limits, which the store provider keeps (the texts below name them).
@@ -286,6 +287,8 @@ inline constexpr ErrorEntry kErrorTable[] = {
     {Err::NotWrittenYet, hr::Fail,
      "%1 cannot be written into Access files yet; the database was not changed by it."},
     {Err::WriteFailed, hr::Fail, "The database was not changed: %1"},
+    {Err::QueryNotStorable, hr::Fail,
+     "Query '%1' was not written: %2 The database was not changed by it."},
 };
 
 [[nodiscard]] const ErrorEntry& errorEntry(Err id);

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "text/CaseFold.h"
+#include "text/Trim.h"
 
 namespace jet {
 
@@ -249,6 +250,18 @@ std::vector<ParameterData> parametersOf(std::string_view sql) {
         ++r.i;
     }
     return out;
+}
+
+void addSavedQuery(CatalogData& data, std::string name, std::string_view sql) {
+    QueryData d;
+    d.name = std::move(name);
+    d.commandText = std::string(text::trimWhite(sql));
+    if (isViewQuery(d.commandText)) {
+        data.views.push_back(std::move(d));
+    } else {
+        d.parameters = parametersOf(d.commandText);
+        data.procedures.push_back(std::move(d));
+    }
 }
 
 }  // namespace jet

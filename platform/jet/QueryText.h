@@ -39,4 +39,9 @@ enum class QueryKind {
 // ";", at the end of the text, or at anything but a comma after a parameter.
 [[nodiscard]] std::vector<ParameterData> parametersOf(std::string_view sql);
 
+// A saved query of a Jet file as the catalog lists it: its text with the
+// outer white space trimmed, among the views or the procedures by the rule
+// above, a procedure with the parameters parametersOf gives.
+void addSavedQuery(CatalogData& data, std::string name, std::string_view sql);
+
 }  // namespace jet

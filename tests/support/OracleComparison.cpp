@@ -8,6 +8,7 @@
 #include <map>
 #include <sstream>
 
+#include "MdbTools.h"
 #include "TestSupport.h"
 #include "engine/CCAccess.h"
 #include "jet/Types.h"
@@ -1044,6 +1045,56 @@ std::string independentSchemaDifferences(const std::string& first, const std::st
     std::string out;
     for (const auto& l : onlyFirst) out += "only in the first: " + l + "\n";
     for (const auto& l : onlySecond) out += "only in the second: " + l + "\n";
+    return out;
+}
+
+namespace {
+
+// mdb-queries' text with the names of its FROM list ("FROM [a],[b]") sorted.
+std::string tablesInAnyOrder(const std::string& sql) {
+    const std::string from = " FROM [";
+    const size_t at = sql.find(from);
+    if (at == std::string::npos) return sql;
+    size_t i = at + from.size() - 1;
+    std::vector<std::string> names;
+    while (i < sql.size() && sql[i] == '[') {
+        const size_t close = sql.find(']', i);
+        if (close == std::string::npos) return sql;
+        names.push_back(sql.substr(i, close + 1 - i));
+        i = close + 1;
+        if (i < sql.size() && sql[i] == ',' && i + 1 < sql.size() && sql[i + 1] == '[') ++i;
+    }
+    std::sort(names.begin(), names.end());
+    std::string list;
+    for (const auto& n : names) list += (list.empty() ? "" : ",") + n;
+    return sql.substr(0, at + 6) + list + sql.substr(i);
+}
+
+}  // namespace
+
+std::string mdbQueriesDifferences(const std::string& first, const std::string& second) {
+    const auto printed = [](const std::string& file) {
+        std::map<std::string, std::string> out;
+        std::istringstream list(mdbtest::run("mdb-queries -L -1 " + mdbtest::shellQuote(file)));
+        for (std::string name; std::getline(list, name);) {
+            if (name.empty()) continue;
+            out[name] = tablesInAnyOrder(mdbtest::run("mdb-queries " + mdbtest::shellQuote(file) +
+                                                      " " + mdbtest::shellQuote(name)));
+        }
+        return out;
+    };
+    const auto a = printed(first), b = printed(second);
+    std::string out;
+    for (const auto& [name, sql] : a) {
+        auto it = b.find(name);
+        if (it == b.end())
+            out += "only in the first: query " + name + "\n";
+        else if (it->second != sql)
+            out += "query " + name + " prints\n  " + sql + "  in the first and\n  " + it->second +
+                   "  in the second\n";
+    }
+    for (const auto& [name, sql] : b)
+        if (!a.count(name)) out += "only in the second: query " + name + "\n";
     return out;
 }
 

@@ -122,6 +122,16 @@ struct EngineCompareOptions {
 [[nodiscard]] std::string independentSchemaDifferences(const std::string& first,
                                                        const std::string& second);
 
+// The saved queries as mdb-queries lists and prints them (its own reading of
+// MSysQueries, apart from the project's builder): every query of either file
+// that the other lacks or prints otherwise. Empty when both print the same.
+// The tables of its FROM list count in any order: mdb-queries lists the
+// query's table rows, which Access keeps in the order the tables were added
+// in its designer, something no query text says (the text's joins, which it
+// does not print, give the order that matters).
+[[nodiscard]] std::string mdbQueriesDifferences(const std::string& first,
+                                                const std::string& second);
+
 // ---- Agreement of the readers on one file ----------------------------------
 
 // The npm reader's rows against mdb-export's, table by table, in one text form

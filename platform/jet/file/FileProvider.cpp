@@ -8,6 +8,7 @@
 #include "jet/QueryText.h"
 #include "jet/file/CatalogCompare.h"
 #include "jet/file/FileCatalog.h"
+#include "jet/file/FileQueries.h"
 #include "jet/file/FileSchema.h"
 #include "jet/file/FileState.h"
 #include "jet/file/FileStorage.h"
@@ -88,6 +89,10 @@ public:
             data->tables.push_back(statement::tableData(t));
         // normalize() adds a VIEW entry for every view; the reader's are there already.
         std::erase_if(data->tables, [](const TableData& t) { return t.type == "VIEW"; });
+        // The queries as the reader will read them back from the written file.
+        data->views.clear();
+        data->procedures.clear();
+        for (const auto& [key, q] : w_->state.queries) addSavedQuery(*data, q.name, q.text);
         normalize(*data);
         cached_ = data;
         cachedBase_ = base;
@@ -319,6 +324,7 @@ private:
             w->model.queries[text::fold(q.name)] = {q.name, q.commandText, true};
         for (const auto& q : base->procedures)
             w->model.queries[text::fold(q.name)] = {q.name, q.commandText, false};
+        readQueries(*w, *base);
 
         // Every table's state, and the names the model does not know.
         for (const auto& u : w->catalog.tables) {
@@ -349,18 +355,66 @@ private:
         w_ = std::move(w);
     }
 
+    // The saved queries as the reader reads them, each with its MSysObjects
+    // row. What keeps them from being changed is kept for the statements
+    // that would change them: the rest of the file can still be written.
+    static void readQueries(Engaged& w, const CatalogData& base) {
+        FileState& s = w.state;
+        const FileCatalog& c = w.catalog;
+        s.queriesRefusal = queryTableProblem(c.queries, s.queryNameRoom);
+        std::map<std::string, size_t> rows;
+        for (size_t i = 0; i < c.objects.rows.size(); ++i)
+            if (c.objectType(c.objects.rows[i]) == msys::kQuery)
+                rows.emplace(c.objectName(c.objects.rows[i]), i);
+        const auto byObject = s.queriesRefusal.empty()
+                                  ? queryRowsByObject(c.queries)
+                                  : std::map<int32_t, std::vector<mdb::QueryRow>>{};
+        const auto add = [&](const QueryData& q) {
+            QueryState state;
+            state.name = q.name;
+            state.text = q.commandText;
+            if (auto it = rows.find(q.name); it != rows.end()) {
+                state.objectRow = it->second;
+                const auto own = byObject.find(c.objectId(c.objects.rows[it->second]));
+                const auto none = std::vector<mdb::QueryRow>{};
+                const auto& queryRows = own == byObject.end() ? none : own->second;
+                state.codecText = readBackText(queryRows);
+                for (const auto& r : queryRows)
+                    if (r.attribute == mdb::qattr::Type && r.flag == mdb::qkind::PassThrough)
+                        state.passThroughConnect = r.name1;
+            } else if (s.queriesRefusal.empty())
+                s.queriesRefusal = "query '" + q.name + "' has no row of its own in MSysObjects";
+            s.queries[text::fold(q.name)] = std::move(state);
+        };
+        for (const auto& q : base.views) add(q);
+        for (const auto& q : base.procedures) add(q);
+        if (s.queriesRefusal.empty()) {
+            try {
+                exactDefinition(w, c.queries.definition(), "MSysQueries");
+            } catch (const Error&) {
+                s.queriesRefusal =
+                    "the definition of table 'MSysQueries' holds something this program cannot "
+                    "write back exactly";
+            }
+        }
+    }
+
+    static void exactDefinition(Engaged& w, const TableDefinition& d, const std::string& name) {
+        const auto images = d.encode();
+        for (size_t i = 0; i < images.size(); ++i) {
+            const auto page = w.file.page(d.pages()[i]);
+            if (*page != images[i])
+                raise(Err::NotWritableDefinition,
+                      {"the definition of table '" + name +
+                       "' holds something this program cannot write back exactly."});
+        }
+    }
+
     // Every definition and property blob the writer may rewrite encodes to
     // the bytes it was read from.
     static void checkExact(Engaged& w) {
         const auto exact = [&](const TableDefinition& d, const std::string& name) {
-            const auto images = d.encode();
-            for (size_t i = 0; i < images.size(); ++i) {
-                const auto page = w.file.page(d.pages()[i]);
-                if (*page != images[i])
-                    raise(Err::NotWritableDefinition,
-                          {"the definition of table '" + name +
-                           "' holds something this program cannot write back exactly."});
-            }
+            exactDefinition(w, d, name);
         };
         exact(w.catalog.objects.definition(), "MSysObjects");
         if (w.catalog.aces.present()) exact(w.catalog.aces.definition(), "MSysACEs");
@@ -450,8 +504,11 @@ private:
                 writes.push_back({n, *hold.back()});
             }
             const auto expected = expectedTables(w.model);
+            std::vector<ExpectedQuery> queries;
+            for (const auto& [key, q] : w.state.queries)
+                queries.push_back({q.name, q.text, q.codecText});
             const Verify verify = [&](const std::string& newFile) {
-                return verifyWritten(newFile, path_, w.file, expected, plan, w.state);
+                return verifyWritten(newFile, path_, w.file, expected, plan, w.state, queries);
             };
             // Statements that end as the file began (an index dropped and made
             // again) leave nothing to write.

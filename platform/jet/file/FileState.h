@@ -17,6 +17,7 @@
 #include "jet/FieldValue.h"
 #include "jet/file/PropertyBlob.h"
 #include "jet/file/TableDefinition.h"
+#include "jet/mdb/QueryDecompose.h"
 
 namespace jet::file {
 
@@ -49,6 +50,23 @@ struct TableState {
     [[nodiscard]] bool rowsChanged() const { return changed && !changed->empty(); }
 };
 
+// A saved query as the session leaves it.
+struct QueryState {
+    std::string name;
+    // The text the reader reads from its rows (outer white space trimmed), and
+    // the one the page codec's reading of the rows gives (the same for every
+    // Access-made query measured; kept apart so that a query the two read
+    // otherwise cannot fail the check of a file that did not touch it).
+    std::string text;
+    std::string codecText;
+    // Of a query of the file: its MSysObjects row (a position in the catalog's
+    // rows), and the connect string of a pass-through query.
+    std::optional<size_t> objectRow;
+    std::string passThroughConnect;
+    // Of a query the session made: its rows, not in the file yet.
+    std::shared_ptr<const mdb::DecomposedQuery> made;
+};
+
 struct FileState {
     // By the statement model's table id: a file table's first page, or a
     // negative number for a table the session made.
@@ -61,6 +79,15 @@ struct FileState {
     // (and links), and relationships that are no key (not enforced).
     std::set<std::string> otherObjectNames;
     std::set<std::string> otherRelationshipNames;
+    // Saved queries as they now stand, by folded name, and those of the file
+    // the session dropped (a query dropped and made again with the same name
+    // and text keeps its rows: the planner writes only what differs).
+    std::map<std::string, QueryState> queries;
+    std::vector<QueryState> droppedQueries;
+    // Why the file's saved queries cannot be changed (empty when they can),
+    // and the characters a name field of its MSysQueries holds.
+    std::string queriesRefusal;
+    size_t queryNameRoom = 0;
     // True once a statement changed anything.
     bool changedAnything = false;
 };

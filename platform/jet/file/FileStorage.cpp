@@ -8,6 +8,7 @@
 
 #include "jet/Error.h"
 #include "jet/Types.h"
+#include "jet/file/FileQueries.h"
 #include "jet/file/IndexBuilder.h"
 #include "jet/file/Row.h"
 #include "jet/file/TableReader.h"
@@ -636,12 +637,38 @@ void FileStorage::setCounter(const TableDef& table, const statement::ColumnDef& 
     state_.changedAnything = true;
 }
 
-void FileStorage::createQuery(const statement::QueryDef&) {
-    raise(Err::NotWrittenYet, {"Views and procedures"});
+void FileStorage::createQuery(const statement::QueryDef& query) {
+    const std::string key = text::fold(query.name);
+    if (state_.otherObjectNames.count(key)) raise(Err::ObjectExists, {query.name});
+    if (!state_.queriesRefusal.empty())
+        raise(Err::NotWrittenYet, {"A view or procedure (" + state_.queriesRefusal + ")"});
+    // A script's text does not say where a query runs: a pass-through query of
+    // the file that the script dropped and makes again stays one, sent to the
+    // same server, rather than run by Jet on this database.
+    std::string connect;
+    for (const auto& d : state_.droppedQueries)
+        if (text::fold(d.name) == key) connect = d.passThroughConnect;
+    auto made = std::make_shared<const mdb::DecomposedQuery>(
+        connect.empty() ? storableQuery(query.name, query.text, state_.queryNameRoom)
+                        : storablePassThrough(query.name, query.text, connect));
+    QueryState q;
+    q.name = query.name;
+    q.text = readBackText(made->rows);
+    q.codecText = q.text;
+    q.made = std::move(made);
+    state_.queries[key] = std::move(q);
+    state_.changedAnything = true;
 }
 
-void FileStorage::dropQuery(const statement::QueryDef&) {
-    raise(Err::NotWrittenYet, {"Views and procedures"});
+void FileStorage::dropQuery(const statement::QueryDef& query) {
+    if (!state_.queriesRefusal.empty())
+        raise(Err::NotWrittenYet, {"A view or procedure (" + state_.queriesRefusal + ")"});
+    auto it = state_.queries.find(text::fold(query.name));
+    if (it == state_.queries.end())
+        raise(Err::General, {"The writer has no state of query '" + query.name + "'."});
+    if (!it->second.made) state_.droppedQueries.push_back(std::move(it->second));
+    state_.queries.erase(it);
+    state_.changedAnything = true;
 }
 
 void FileStorage::dropPermissions(int32_t, std::string_view) {

@@ -11,8 +11,10 @@
 // not change, needs no check: the planner keeps its pages as they are. A
 // statement that changes rows checks again every index over what it changed.
 //
-// What the writer cannot write yet (views and procedures, a counter whose
-// increment is not 1) fails with Err::NotWrittenYet before anything changes.
+// A view or procedure is split into its MSysQueries rows when it is made
+// (a text that cannot be split fails with Err::QueryNotStorable). What the
+// writer cannot write yet (a counter whose increment is not 1) fails with
+// Err::NotWrittenYet before anything changes.
 #include <functional>
 #include <string>
 #include <vector>

@@ -16,11 +16,13 @@
 #include "jet/file/CatalogCompare.h"
 #include "jet/file/Checker.h"
 #include "jet/file/FileCatalog.h"
+#include "jet/file/FileQueries.h"
 #include "jet/file/FileSchema.h"
 #include "jet/file/FileStorage.h"
 #include "jet/file/TableReader.h"
 #include "jet/file/UniqueFd.h"
 #include "jet/mdb/ReaderProcess.h"
+#include "text/Trim.h"
 
 namespace jet::file {
 
@@ -162,12 +164,36 @@ private:
     uint64_t b_ = 0xC2B2AE3D27D4EB4Full;
 };
 
+// The saved queries a reader found against those planned, matched by name.
+void compareQueries(const std::vector<ExpectedQuery>& planned,
+                    const std::vector<ExpectedQuery>& found, std::string ExpectedQuery::*text,
+                    const std::string& reader, std::vector<std::string>& out) {
+    std::map<std::string, const ExpectedQuery*> byName;
+    for (const auto& q : found)
+        if (!byName.emplace(q.name, &q).second)
+            add(out, reader + " reads two queries named '" + q.name + "'");
+    for (const auto& q : planned) {
+        auto it = byName.find(q.name);
+        if (it == byName.end()) {
+            add(out, reader + " reads no query '" + q.name + "'");
+            continue;
+        }
+        if (it->second->*text != q.*text)
+            add(out, reader + " reads query '" + q.name + "' as \"" + it->second->*text +
+                         "\", not as planned, \"" + q.*text + "\"");
+        byName.erase(it);
+    }
+    for (const auto& [name, q] : byName)
+        add(out, reader + " reads a query '" + name + "' not planned");
+}
+
 }  // namespace
 
 std::vector<std::string> verifyWritten(const std::string& newFile, const std::string& original,
                                        const PageFile& planned,
                                        const std::vector<TableData>& expected,
-                                       const PlanResult& plan, const FileState& state) {
+                                       const PlanResult& plan, const FileState& state,
+                                       const std::vector<ExpectedQuery>& queries) {
     std::vector<std::string> out;
     // The reader, in its own process.
     const auto reply = jet::mdb::readInChild(newFile, jet::mdb::ReadMode::Schema);
@@ -177,6 +203,10 @@ std::vector<std::string> verifyWritten(const std::string& newFile, const std::st
     }
     for (auto& d : tableDifferences(expected, userTables(reply.snapshot.tables)))
         add(out, "the reader sees " + d);
+    std::vector<ExpectedQuery> theirs;
+    for (const auto& q : reply.snapshot.queries)
+        theirs.push_back({q.name, std::string(text::trimWhite(q.sql)), {}});
+    compareQueries(queries, theirs, &ExpectedQuery::text, "the reader", out);
 
     // The page codec, reading the file afresh.
     PageFile file(newFile);
@@ -187,6 +217,21 @@ std::vector<std::string> verifyWritten(const std::string& newFile, const std::st
     std::vector<TableData> ours;
     for (const auto& [key, t] : readModel(catalog).tables) ours.push_back(statement::tableData(t));
     for (auto& d : tableDifferences(expected, ours)) add(out, "the codec reads " + d);
+    // Queries the session could not change (their table is not one the
+    // writer knows) are read by the reader alone.
+    if (state.queriesRefusal.empty()) {
+        std::vector<ExpectedQuery> read;
+        const auto byObject = queryRowsByObject(catalog.queries);
+        const std::vector<mdb::QueryRow> none;
+        for (const auto& r : catalog.objects.rows) {
+            if (catalog.objectType(r) != msys::kQuery) continue;
+            const auto own = byObject.find(catalog.objectId(r));
+            read.push_back({catalog.objectName(r),
+                            {},
+                            readBackText(own == byObject.end() ? none : own->second)});
+        }
+        compareQueries(queries, read, &ExpectedQuery::codecText, "the codec", out);
+    }
 
     // Every table whose pages changed, by the structural checker, against
     // the original: what the plan left as it was is the original's.

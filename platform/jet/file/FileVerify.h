@@ -4,7 +4,8 @@
 // (libmdb, in its own process) must show exactly the planned tables; the
 // page codec must read the same catalog back, with every touched table sound
 // (row counts, every index entry against the entries rebuilt from the rows,
-// pointers that lead to rows); every row of a rewritten table must read as
+// pointers that lead to rows); the reader and the codec must read exactly the
+// planned saved queries; every row of a rewritten table must read as
 // planned; and every page the plan did not change must be byte for byte the
 // original's. Returns what it found; empty when the file may be used.
 #include <string>
@@ -17,11 +18,19 @@
 
 namespace jet::file {
 
+// A saved query as it must read back: its name, and its text (outer white
+// space trimmed) through the reader and through the page codec.
+struct ExpectedQuery {
+    std::string name;
+    std::string text;
+    std::string codecText;
+};
+
 [[nodiscard]] std::vector<std::string> verifyWritten(const std::string& newFile,
                                                      const std::string& original,
                                                      const PageFile& planned,
                                                      const std::vector<TableData>& expected,
-                                                     const PlanResult& plan,
-                                                     const FileState& state);
+                                                     const PlanResult& plan, const FileState& state,
+                                                     const std::vector<ExpectedQuery>& queries);
 
 }  // namespace jet::file

@@ -6,6 +6,7 @@
 #include <unordered_set>
 
 #include "jet/Types.h"
+#include "jet/file/FileQueries.h"
 #include "jet/file/FileStorage.h"
 #include "jet/file/IndexBuilder.h"
 #include "jet/file/IndexKey.h"
@@ -791,6 +792,9 @@ private:
             }
         if (isNull(owner))
             for (const auto& r : c.objects.rows)
+                if (c.objectType(r) == msys::kQuery && isNull(owner)) owner = r.values[ownerCol];
+        if (isNull(owner))
+            for (const auto& r : c.objects.rows)
                 if (c.objectId(r) == msys::kTablesContainer) owner = r.values[ownerCol];
 
         // Dropped tables and their access entries.
@@ -939,8 +943,10 @@ private:
             objects.insert(std::move(o));
         }
 
-        // Access entries: a new table takes the inheritable entries of the
-        // Tables container (all but its placeholder), as its own.
+        writeQueries(objects, owner, lastNegativeId, goneIds, createdIds);
+
+        // Access entries: a new table or query takes the inheritable entries
+        // of the Tables container (all but its placeholder), as its own.
         if (c.aces.present() && (!goneIds.empty() || !createdIds.empty())) {
             SystemEdit aces(*this, c.aces);
             const size_t objectId = aces.column("ObjectId"), acm = aces.column("ACM"),
@@ -962,6 +968,68 @@ private:
         }
         if (rels) rels->finish();
         objects.finish();
+    }
+
+    // Saved queries: a query of the file that the session dropped goes with
+    // its MSysObjects row and its MSysQueries rows (its access entries follow
+    // its id); one made again with the same name and the same text keeps
+    // them all; a new one gets an MSysObjects row in the Tables container
+    // with an id from the file's sequence of negative ids.
+    void writeQueries(SystemEdit& objects, const FieldValue& owner, int32_t& lastNegativeId,
+                      std::set<int32_t>& goneIds,
+                      std::vector<std::pair<int32_t, std::string>>& createdIds) {
+        const FileCatalog& c = catalog_;
+        bool made = false;
+        for (const auto& [key, q] : state_.queries) made = made || q.made;
+        if (!made && state_.droppedQueries.empty()) return;
+        if (!c.queries.present()) throw FormatError("the file has no MSysQueries");
+        SystemEdit rows(*this, c.queries);
+        std::map<int32_t, std::vector<uint32_t>> rowsOf;
+        const size_t objectIdCol = rows.column("ObjectId");
+        for (const auto& r : c.queries.rows)
+            rowsOf[static_cast<int32_t>(asInteger(r.values[objectIdCol]))].push_back(r.rowId);
+        std::set<std::string> kept;
+        for (const auto& d : state_.droppedQueries) {
+            const std::string key = text::fold(d.name);
+            auto now = state_.queries.find(key);
+            if (now != state_.queries.end() && now->second.made && now->second.name == d.name &&
+                now->second.text == d.text) {
+                kept.insert(key);
+                continue;
+            }
+            if (!d.objectRow) throw FormatError("query " + d.name + " has no MSysObjects row");
+            const StoredRow& o = c.objects.rows[*d.objectRow];
+            const int32_t id = c.objectId(o);
+            objects.remove(o.rowId);
+            goneIds.insert(id);
+            for (uint32_t rowId : rowsOf[id]) rows.remove(rowId);
+        }
+        const size_t idCol = objects.column("Id"), parentCol = objects.column("ParentId"),
+                     nameCol = objects.column("Name"), typeCol = objects.column("Type"),
+                     flagsCol = objects.column("Flags"), createCol = objects.column("DateCreate"),
+                     updateCol = objects.column("DateUpdate"), ownerCol = objects.column("Owner");
+        for (const auto& [key, q] : state_.queries) {
+            if (!q.made || kept.count(key)) continue;
+            if (lastNegativeId == -1) throw FormatError("the file has no object id left");
+            const int32_t id = ++lastNegativeId;
+            RowValues v = objects.blank();
+            v[idCol] = id;
+            v[parentCol] = msys::kTablesContainer;
+            v[nameCol] = q.name;
+            v[typeCol] = static_cast<int16_t>(msys::kQuery);
+            v[flagsCol] = q.made->objectFlags;
+            v[createCol] = now_;
+            v[updateCol] = now_;
+            v[ownerCol] = owner;
+            fixTypes(objects, v);
+            objects.insert(std::move(v));
+            for (auto& r : storedQueryRows(c.queries, id, *q.made)) {
+                fixTypes(rows, r);
+                rows.insert(std::move(r));
+            }
+            createdIds.emplace_back(id, q.name);
+        }
+        rows.finish();
     }
 
     // Values in the types the system table's columns hold.

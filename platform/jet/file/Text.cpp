@@ -3,27 +3,11 @@
 #include <array>
 #include <vector>
 
+#include "text/Utf8.h"
+
 namespace jet::file {
 
 namespace {
-
-void appendUtf8(std::string& out, uint32_t cp) {
-    if (cp < 0x80) {
-        out.push_back(static_cast<char>(cp));
-    } else if (cp < 0x800) {
-        out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    } else if (cp < 0x10000) {
-        out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
-        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    } else {
-        out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
-        out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    }
-}
 
 // UTF-8 of UCS-2 units: pairs of surrogates join, a lone one stands as it is.
 std::string unitsToUtf8(const std::vector<uint16_t>& units) {
@@ -36,7 +20,7 @@ std::string unitsToUtf8(const std::vector<uint16_t>& units) {
             u = 0x10000 + ((u - 0xD800) << 10) + (units[i + 1] - 0xDC00);
             ++i;
         }
-        appendUtf8(out, u);
+        text::appendUtf8(out, u);
     }
     return out;
 }

@@ -7,6 +7,8 @@
 #include <fstream>
 #include <limits>
 
+#include "text/Utf8.h"
+
 namespace jet::mdb {
 
 namespace {
@@ -45,24 +47,6 @@ constexpr char16_t kCp1252High[32] = {
     0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
     0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-
-void appendUtf8(std::string& out, uint32_t cp) {
-    if (cp < 0x80) {
-        out.push_back(static_cast<char>(cp));
-    } else if (cp < 0x800) {
-        out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    } else if (cp < 0x10000) {
-        out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
-        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    } else {
-        out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
-        out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    }
-}
 
 // The whole part of a double the way a 32-bit conversion saturates.
 int32_t wholePart(double d) {
@@ -107,7 +91,7 @@ std::optional<HeaderInfo> parseHeader(std::string page) {
         for (size_t i = 0; i < 20; ++i) {
             const unsigned char c = p[kPasswordOffset + i];
             if (c == 0) break;
-            appendUtf8(info.password, c >= 0x80 && c < 0xA0 ? kCp1252High[c - 0x80] : c);
+            text::appendUtf8(info.password, c >= 0x80 && c < 0xA0 ? kCp1252High[c - 0x80] : c);
         }
         return info;
     }
@@ -139,7 +123,7 @@ std::optional<HeaderInfo> parseHeader(std::string page) {
                 i += 2;
             }
         }
-        appendUtf8(info.password, unit);
+        text::appendUtf8(info.password, unit);
     }
     return info;
 }

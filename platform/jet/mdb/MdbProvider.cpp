@@ -26,7 +26,6 @@
 #include "jet/mdb/JetRights.h"
 #include "jet/mdb/ReaderProcess.h"
 #include "text/CaseFold.h"
-#include "text/Trim.h"
 
 namespace jet::mdb {
 
@@ -191,19 +190,9 @@ private:
     void rebuild() {
         auto data = std::make_shared<CatalogData>();
         data->tables = snapshot_.tables;
-        for (const auto& q : snapshot_.queries) {
-            QueryData d;
-            d.name = q.name;
-            d.commandText = std::string(text::trimWhite(q.sql));
-            // The rule the store follows too, so that a query copied between the
-            // two kinds of file stays a view or stays a procedure.
-            if (isViewQuery(d.commandText)) {
-                data->views.push_back(std::move(d));
-            } else {
-                d.parameters = parametersOf(d.commandText);
-                data->procedures.push_back(std::move(d));
-            }
-        }
+        // The rule the store follows too, so that a query copied between the
+        // two kinds of file stays a view or stays a procedure.
+        for (const auto& q : snapshot_.queries) addSavedQuery(*data, q.name, q.sql);
         if (workgroup_) {
             workgroupVersion_ = workgroup_->version();
             data->hasWorkgroup = true;

@@ -6,8 +6,9 @@
 //
 // Rows come as Access lays them out: the start and end rows first, then the
 // rest by attribute, each attribute's rows in the order of the text. Access
-// leaves the Order field empty (null) in every row of the files we measured,
-// so rows carry no Order; their order is the file order the builder reads.
+// numbers the rows of each attribute in their Order field (four bytes, from
+// 1; mdb-export does not print it); the rows here carry no Order, and whoever
+// stores them numbers them in the order given, the order the builder reads.
 //
 // The kinds Access decides from the text:
 // - SELECT (select; make-table when it has INTO), TRANSFORM … PIVOT (crosstab),

@@ -110,7 +110,8 @@ TEST(ReadersAgree, SeeWhatTheFilesHold) {
     ASSERT_EQ(wide.tables.size(), 1u);
     EXPECT_EQ(wide.tables[0].columns.size(), 74u);
     const std::string file = testsupport::fixture("teaching/Comptoir2000.mdb");
-    const ReaderTable* orders = mdbReaderDump(file).table("Commande");
+    const ReaderDump dump = mdbReaderDump(file);
+    const ReaderTable* orders = dump.table("Commande");
     ASSERT_NE(orders, nullptr);
     EXPECT_EQ(orders->rows.size(), 830u);
     const TableRows exported = mdbExport(file, "Commande");

@@ -3,25 +3,35 @@
 // npm reader, the project's reader and the comparison engine.
 //   1. Whole schemas: every Jet 4 fixture with tables into a copy of each empty
 //      Access database gives its tables, columns with their properties,
-//      indexes and keys (views and procedures aside).
+//      indexes and keys, views and procedures; mdb-queries prints every query
+//      as it prints the fixture's.
 //   2. Self syncs: a fixture against a copy of itself with every object
 //      selected (every index and key dropped and re-created) compares equal,
 //      keeps every row, and keeps every page but for the catalog's dates.
 //   3. Changes on populated tables, one statement kind at a time, failures
 //      included: the schema of the file's store twin after the same script,
 //      the rows expected, or Jet's error with the file unchanged.
+//   4. Saved queries on the fixtures that have them: every query dropped and
+//      made again with its own text leaves the file byte for byte; every query
+//      dropped, then made again by a sync, changes the catalog's tables alone
+//      and reads back as the fixture's; a query text that cannot be split
+//      fails its statement and leaves the file byte for byte.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <filesystem>
 #include <functional>
+#include <set>
 
 #include "FixtureLists.h"
 #include "JetOracles.h"
+#include "MdbTools.h"
 #include "OracleComparison.h"
 #include "RealFileSync.h"
 #include "TestSupport.h"
 #include "WriterChangeCases.h"
+#include "jet/Catalog.h"
+#include "jet/Command.h"
 #include "jet/testing/StoreBuilder.h"
 
 namespace {
@@ -77,11 +87,9 @@ TEST_P(WholeSchema, IntoAnEmptyAccessDatabaseGivesTheFixturesTables) {
     EXPECT_EQ(r.compareErrors, "");
     EXPECT_TRUE(r.report.empty()) << r.report.front();
     ASSERT_TRUE(r.run.clean()) << r.run.problems();
-    EXPECT_EQ(compareWithEngine(r.sourceConnection, r.destinationConnection,
-                                {.views = false, .procedures = false}),
-              "")
-        << r.scriptText;
+    EXPECT_EQ(compareWithEngine(r.sourceConnection, r.destinationConnection), "") << r.scriptText;
     EXPECT_EQ(independentSchemaDifferences(request.source, r.target), "");
+    EXPECT_EQ(mdbQueriesDifferences(request.source, r.target), "");
     EXPECT_EQ(readersDisagreement(r.target), "");
 }
 
@@ -185,5 +193,168 @@ std::string changeName(const ::testing::TestParamInfo<ChangeCase>& param) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Statements, Change, ::testing::ValuesIn(changeCases()), changeName);
+
+// ---- 4. Saved queries ------------------------------------------------------
+
+inline constexpr std::array<const char*, 4> kJet4FixturesWithQueries = {
+    "jackcess/queryTestV2000.mdb",
+    "teaching/ADVWORKS.mdb",
+    "teaching/Gymnase2000.mdb",
+    "teaching/ProductSales-student.mdb",
+};
+
+struct SavedQuery {
+    std::string name;
+    std::string text;
+    bool view = false;
+};
+
+// The saved queries as the project's reader gives them.
+std::vector<SavedQuery> savedQueries(const std::string& file) {
+    jet::Catalog cat;
+    cat.ActiveConnection(connectionFor(file));
+    std::vector<SavedQuery> out;
+    const auto views = cat.Views();
+    for (int32_t i = 0; i < views.Count(); ++i)
+        out.push_back({views.Item(i).Name(), views.Item(i).Command().CommandText(), true});
+    const auto procedures = cat.Procedures();
+    for (int32_t i = 0; i < procedures.Count(); ++i)
+        out.push_back(
+            {procedures.Item(i).Name(), procedures.Item(i).Command().CommandText(), false});
+    return out;
+}
+
+std::string dropStatement(const SavedQuery& q) {
+    return std::string(q.view ? "DROP VIEW [" : "DROP PROCEDURE [") + q.name + "]";
+}
+
+// As the script generator writes it.
+std::string createStatement(const SavedQuery& q) {
+    return "CREATE PROCEDURE [" + q.name + "] AS \r\n" + q.text;
+}
+
+std::string scriptOf(const std::vector<std::string>& statements) {
+    std::string s;
+    for (const auto& statement : statements) s += statement + "\r\n\r\nRUN\r\n\r\n";
+    return s + "\r\n";
+}
+
+// Pages of the tables a query lives in (MSysObjects, MSysQueries, MSysACEs:
+// their definitions, data and index pages, found by the owner each page
+// names), the global usage map and the data pages of owner 0 where Access
+// keeps the tables' usage maps, whatever changed on them.
+PageAllowance catalogTablePages(const std::string& file) {
+    std::set<uint32_t> owners = {2};
+    const auto objects = mdbtest::exportTable(file, "MSysObjects");
+    const auto& head = objects.at(0);
+    const auto at = [&](const char* name) {
+        return static_cast<size_t>(std::find(head.begin(), head.end(), name) - head.begin());
+    };
+    const size_t id = at("Id"), name = at("Name"), type = at("Type");
+    for (size_t i = 1; i < objects.size(); ++i)
+        if (objects[i][type] == "1" &&
+            (objects[i][name] == "MSysQueries" || objects[i][name] == "MSysACEs"))
+            owners.insert(static_cast<uint32_t>(std::stoul(objects[i][id])) & 0x00FFFFFFu);
+    return {"the catalog's tables", [owners](uint32_t page, std::string_view a, std::string_view) {
+                if (page == 1) return true;
+                const auto u32 = [&](size_t o) {
+                    return static_cast<uint32_t>(static_cast<uint8_t>(a[o])) |
+                           static_cast<uint32_t>(static_cast<uint8_t>(a[o + 1])) << 8 |
+                           static_cast<uint32_t>(static_cast<uint8_t>(a[o + 2])) << 16 |
+                           static_cast<uint32_t>(static_cast<uint8_t>(a[o + 3])) << 24;
+                };
+                const auto kind = static_cast<uint8_t>(a[0]);
+                if (kind == 0x02) return owners.count(page) != 0;
+                if (kind == 0x01 && u32(4) == 0) return true;
+                return (kind == 0x01 || kind == 0x03 || kind == 0x04) && owners.count(u32(4));
+            }};
+}
+
+class SavedQueries : public ::testing::TestWithParam<const char*> {};
+
+// A sync that finds a query changed drops it and makes it again; made again
+// with the text it had, it keeps its rows, and the file is not written at all.
+TEST_P(SavedQueries, DroppedAndMadeAgainUnchangedLeaveTheFileByteForByte) {
+    REQUIRE_READERS();
+    const std::string original = testsupport::fixture(GetParam());
+    testsupport::TempDir dir;
+    const std::string file = writableCopy(original, dir, "same.mdb");
+    const auto queries = savedQueries(file);
+    ASSERT_FALSE(queries.empty());
+    std::vector<std::string> statements;
+    for (const auto& q : queries) {
+        statements.push_back(dropStatement(q));
+        statements.push_back(createStatement(q));
+    }
+    const RunResult run =
+        applyScript(scriptOf(statements), dir.file("same.psx"), connectionFor(file));
+    EXPECT_TRUE(run.clean()) << run.problems();
+    EXPECT_EQ(run.closeReport, "");
+    EXPECT_EQ(comparePages(original, file).text(), "");
+}
+
+// Every query dropped, then made again by a sync from the fixture: the first
+// run changes the catalog's tables and nothing else; after the second, the
+// engine finds the fixture's queries, and mdb-queries prints them as it
+// prints the fixture's.
+TEST_P(SavedQueries, DroppedThenMadeAgainBySyncReadBackAsTheFixtures) {
+    REQUIRE_READERS();
+    const std::string original = testsupport::fixture(GetParam());
+    testsupport::TempDir dir;
+    const std::string bare = writableCopy(original, dir, "bare.mdb");
+    std::vector<std::string> drops;
+    for (const auto& q : savedQueries(bare)) drops.push_back(dropStatement(q));
+    const RunResult dropped =
+        applyScript(scriptOf(drops), dir.file("drop.psx"), connectionFor(bare));
+    ASSERT_TRUE(dropped.clean()) << dropped.problems();
+    EXPECT_TRUE(savedQueries(bare).empty());
+    EXPECT_EQ(mdbtest::run("mdb-queries -L -1 " + mdbtest::shellQuote(bare)), "");
+    EXPECT_EQ(compareWithEngine(connectionFor(original), connectionFor(bare),
+                                {.views = false, .procedures = false}),
+              "");
+    EXPECT_EQ(fileRowDifferences(original, bare), "");
+    EXPECT_EQ(comparePages(original, bare, {catalogTablePages(original)}).differing,
+              std::vector<uint32_t>{});
+    EXPECT_EQ(readersDisagreement(bare), "");
+
+    SyncHarness harness;
+    SyncRequest request;
+    request.source = original;
+    request.destination = bare;
+    const SyncResult r = harness.sync(request);
+    EXPECT_EQ(r.compareErrors, "");
+    ASSERT_TRUE(r.run.clean()) << r.run.problems();
+    EXPECT_EQ(compareWithEngine(r.sourceConnection, r.destinationConnection), "") << r.scriptText;
+    EXPECT_EQ(mdbQueriesDifferences(original, r.target), "");
+    EXPECT_EQ(fileRowDifferences(original, r.target), "");
+    EXPECT_EQ(readersDisagreement(r.target), "");
+}
+
+// A text the writer cannot split fails its statement, names the clause, and
+// the statements before it that only dropped and made again leave nothing.
+TEST_P(SavedQueries, ATextThatCannotBeSplitFailsAndLeavesTheFileByteForByte) {
+    REQUIRE_READERS();
+    const std::string original = testsupport::fixture(GetParam());
+    testsupport::TempDir dir;
+    const std::string file = writableCopy(original, dir, "refused.mdb");
+    const auto queries = savedQueries(file);
+    ASSERT_FALSE(queries.empty());
+    const SavedQuery& q = queries.front();
+    const RunResult run =
+        applyScript(scriptOf({dropStatement(q), createStatement(q),
+                              "CREATE PROCEDURE [Refused] AS SELECT a FROM A INNER JOIN B ON"}),
+                    dir.file("refused.psx"), connectionFor(file));
+    ASSERT_EQ(run.failures.size(), 1u) << run.problems();
+    EXPECT_NE(run.failures[0].description.find("Query 'Refused' was not written"),
+              std::string::npos)
+        << run.failures[0].description;
+    EXPECT_NE(run.failures[0].description.find("its FROM clause"), std::string::npos)
+        << run.failures[0].description;
+    EXPECT_EQ(run.closeFailure, "");
+    EXPECT_EQ(comparePages(original, file).text(), "");
+}
+
+INSTANTIATE_TEST_SUITE_P(Fixtures, SavedQueries, ::testing::ValuesIn(kJet4FixturesWithQueries),
+                         fixtureCaseName);
 
 }  // namespace
