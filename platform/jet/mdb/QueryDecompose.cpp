@@ -12,19 +12,11 @@ namespace jet::mdb {
 
 namespace {
 
-// Flags of the Flag row (as buildQuerySql reads them).
-constexpr int32_t kSelectStar = 0x01;
-constexpr int32_t kDistinct = 0x02;
-constexpr int32_t kOwnerAccess = 0x04;
-constexpr int32_t kDistinctRow = 0x08;
-constexpr int32_t kTop = 0x10;
-constexpr int32_t kPercent = 0x20;
 // A union's Flag row: 1 for UNION ALL, 3 for UNION (bit 2 asks for distinct rows).
 constexpr int32_t kUnionAll = 0x01;
 constexpr int32_t kUnionDistinctRows = 0x03;
-// Column and group rows of a crosstab: the pivot and the row headings; the
-// TRANSFORM value has neither.
-constexpr int32_t kCrosstabPivot = 0x01;
+// Column and group rows of a crosstab hold qflag::CrosstabPivot for the pivot
+// and this for the row headings; the TRANSFORM value has neither.
 constexpr int32_t kCrosstabNormal = 0x02;
 // Column rows of INSERT … VALUES: bit 15 of the 16-bit Flag column, which
 // reads back as this negative number.
@@ -476,7 +468,7 @@ private:
     Range ownerAccess(Range r, Parts& p) const {
         if (r.e - r.b >= 3 && word(r.e - 3, "WITH") && word(r.e - 2, "OWNERACCESS") &&
             word(r.e - 1, "OPTION")) {
-            p.flags |= kOwnerAccess;
+            p.flags |= qflag::OwnerAccess;
             r.e -= 3;
         }
         if (hasTopLevel(r, "WITH"))
@@ -621,10 +613,10 @@ private:
         if (at("ALL")) {
             ++i;
         } else if (at("DISTINCT")) {
-            p.flags |= kDistinct;
+            p.flags |= qflag::Distinct;
             ++i;
         } else if (at("DISTINCTROW")) {
-            p.flags |= kDistinctRow;
+            p.flags |= qflag::DistinctRow;
             ++i;
         }
         if (at("TOP")) {
@@ -632,11 +624,11 @@ private:
             if (i >= r.e || t_[i].kind != Tok::Number)
                 refuse("SELECT",
                        "TOP must be followed by a number, not '" + shortened(tokenText(i)) + "'");
-            p.flags |= kTop;
+            p.flags |= qflag::Top;
             p.top = std::string(tokenText(i));
             ++i;
             if (at("PERCENT")) {
-                p.flags |= kPercent;
+                p.flags |= qflag::Percent;
                 ++i;
             }
         }
@@ -649,7 +641,7 @@ private:
         for (const Range item : splitCommas(list)) {
             if (item.empty()) refuse("SELECT", "a column is missing between two commas");
             if (item.e == item.b + 1 && punct(item.b, '*')) {
-                p.flags |= kSelectStar;
+                p.flags |= qflag::SelectStar;
                 continue;
             }
             for (std::string_view w : {"ALL", "DISTINCT", "DISTINCTROW", "TOP"})
@@ -978,8 +970,8 @@ private:
             const size_t open = match_[pivot.e - 1];
             if (open > pivot.b + 1 && word(open - 1, "IN")) grouped.e = open - 1;
         }
-        p.columns.push_back(makeRow(qattr::Column, {}, {}, text(pivot), kCrosstabPivot));
-        p.groups.push_back(makeRow(qattr::GroupBy, {}, {}, text(grouped), kCrosstabPivot));
+        p.columns.push_back(makeRow(qattr::Column, {}, {}, text(pivot), qflag::CrosstabPivot));
+        p.groups.push_back(makeRow(qattr::GroupBy, {}, {}, text(grouped), qflag::CrosstabPivot));
     }
 
     // A union is stored as two parts: everything before its last UNION, and the
@@ -1093,7 +1085,7 @@ private:
         select({i, r.e}, p, bit(kFrom) | bit(kWhere) | bit(kGroupBy) | bit(kHaving) | bit(kOrderBy),
                "an append query", 0);
         if (!targets.empty()) {
-            if (p.flags & kSelectStar)
+            if (p.flags & qflag::SelectStar)
                 refuse("INSERT INTO", "a list of target columns takes named values, not *");
             columnCount(p.columns.size());
             for (size_t k = 0; k < targets.size(); ++k) p.columns[k].name2 = targets[k];
@@ -1103,7 +1095,7 @@ private:
     void update(Range r, Parts& p) const {
         size_t i = r.b + 1;
         if (i < r.e && word(i, "DISTINCTROW")) {
-            p.flags |= kDistinctRow;
+            p.flags |= qflag::DistinctRow;
             ++i;
         }
         const size_t setAt = findTopLevel({i, r.e}, "SET");
@@ -1135,7 +1127,7 @@ private:
     void deleteQuery(Range r, Parts& p) const {
         size_t i = r.b + 1;
         if (i < r.e && word(i, "DISTINCTROW")) {
-            p.flags |= kDistinctRow;
+            p.flags |= qflag::DistinctRow;
             ++i;
         }
         const auto split = clauses({i, r.e}, bit(kFrom) | bit(kWhere), "a delete query");
@@ -1145,7 +1137,7 @@ private:
             for (const Range item : splitCommas(list)) {
                 if (item.empty()) refuse("DELETE", "a column is missing between two commas");
                 if (item.e == item.b + 1 && punct(item.b, '*')) {
-                    p.flags |= kSelectStar;
+                    p.flags |= qflag::SelectStar;
                     continue;
                 }
                 p.columns.push_back(makeRow(qattr::Column, {}, {}, text(item)));

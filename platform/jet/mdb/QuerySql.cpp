@@ -11,17 +11,8 @@ namespace {
 
 constexpr const char* kNewline = "\r\n";
 
-// Flags of the Flag row of a select-like query.
-constexpr int32_t kSelectStar = 0x01;
-constexpr int32_t kDistinct = 0x02;
-constexpr int32_t kOwnerAccess = 0x04;
-constexpr int32_t kDistinctRow = 0x08;
-constexpr int32_t kTop = 0x10;
-constexpr int32_t kPercent = 0x20;
 // In a union query the Flag row's bit 2 asks for distinct rows (plain UNION).
 constexpr int32_t kUnionDistinct = 0x02;
-// Column and group rows of a crosstab: row heading (normal) or the pivot.
-constexpr int32_t kCrosstabPivot = 0x01;
 constexpr int32_t kCrosstabNormal = 0x02;
 
 // Letters beyond ASCII (any UTF-8 byte above 0x7F) stand bare in Jet SQL too.
@@ -228,7 +219,7 @@ public:
                 sql += selectText(false);
                 break;
         }
-        if (flags_ & kOwnerAccess) sql += std::string(kNewline) + "WITH OWNERACCESS OPTION";
+        if (flags_ & qflag::OwnerAccess) sql += std::string(kNewline) + "WITH OWNERACCESS OPTION";
         sql += ";";
         out.sql = std::move(sql);
         return out;
@@ -244,13 +235,13 @@ private:
 
     [[nodiscard]] std::string selectPrefix() const {
         std::string s = "SELECT ";
-        if (has(kDistinct))
+        if (has(qflag::Distinct))
             s += "DISTINCT ";
-        else if (has(kDistinctRow))
+        else if (has(qflag::DistinctRow))
             s += "DISTINCTROW ";
-        if (has(kTop)) {
+        if (has(qflag::Top)) {
             s += "TOP " + top_;
-            if (has(kPercent)) s += " PERCENT";
+            if (has(qflag::Percent)) s += " PERCENT";
             s += " ";
         }
         return s;
@@ -262,7 +253,7 @@ private:
             if (crosstabOnly && !(r->flag & kCrosstabNormal)) continue;
             out.push_back(withAlias(r->expression, r->name1));
         }
-        if (has(kSelectStar) && kind_ != qkind::Union) out.push_back("*");
+        if (has(qflag::SelectStar) && kind_ != qkind::Union) out.push_back("*");
         return out;
     }
 
@@ -404,7 +395,7 @@ private:
 
     [[nodiscard]] std::string deleteText() const {
         std::string s = "DELETE ";
-        if (has(kDistinctRow)) s += "DISTINCTROW ";
+        if (has(qflag::DistinctRow)) s += "DISTINCTROW ";
         return s + joinList(columns(false)) + tail(false);
     }
 
@@ -412,7 +403,7 @@ private:
         std::string s;
         const QueryRow* pivot = nullptr;
         for (const auto* r : rows_.all(qattr::Column)) {
-            if (r->flag & kCrosstabPivot) {
+            if (r->flag & qflag::CrosstabPivot) {
                 if (!pivot) pivot = r;
             } else if (!(r->flag & kCrosstabNormal) && s.empty()) {
                 s = "TRANSFORM " + withAlias(r->expression, r->name1) + kNewline;

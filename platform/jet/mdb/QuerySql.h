@@ -39,6 +39,18 @@ inline constexpr int32_t PassThrough = 8;
 inline constexpr int32_t Union = 9;
 }  // namespace qkind
 
+// Flags of a select-like query's Flag row (attribute 3).
+namespace qflag {
+inline constexpr int32_t SelectStar = 0x01;
+inline constexpr int32_t Distinct = 0x02;
+inline constexpr int32_t OwnerAccess = 0x04;
+inline constexpr int32_t DistinctRow = 0x08;
+inline constexpr int32_t Top = 0x10;
+inline constexpr int32_t Percent = 0x20;
+// A crosstab's column and group rows: the pivot.
+inline constexpr int32_t CrosstabPivot = 0x01;
+}  // namespace qflag
+
 // One row of MSysQueries (text already UTF-8). `order` is the raw Order value,
 // which orders rows of one attribute; rows are otherwise taken in file order.
 struct QueryRow {
