@@ -5,6 +5,7 @@
 #include <optional>
 #include <set>
 
+#include "jet/file/Digest.h"
 #include "jet/file/FormatError.h"
 #include "jet/file/IndexPage.h"
 #include "jet/file/Row.h"
@@ -29,25 +30,18 @@ bool longValuePage(const Bytes& page) {
 // Two 64-bit hashes of an index entry (its key bytes and the row it points
 // at), with different seeds.
 std::pair<uint64_t, uint64_t> entryHash(std::span<const uint8_t> key, uint32_t rowId) {
-    const auto mix = [](uint64_t x) {
-        x ^= x >> 30;
-        x *= 0xBF58476D1CE4E5B9ull;
-        x ^= x >> 27;
-        x *= 0x94D049BB133111EBull;
-        return x ^ (x >> 31);
-    };
-    uint64_t a = 0x9E3779B97F4A7C15ull ^ key.size(), b = 0xC2B2AE3D27D4EB4Full ^ key.size();
+    Digest d(0x9E3779B97F4A7C15ull ^ key.size(), 0xC2B2AE3D27D4EB4Full ^ key.size());
     size_t i = 0;
     for (; i + 8 <= key.size(); i += 8) {
         uint64_t w = 0;
         for (size_t k = 0; k < 8; ++k) w |= static_cast<uint64_t>(key[i + k]) << (8 * k);
-        a = mix(a ^ w);
-        b = mix(b + w * 0x9E3779B97F4A7C15ull);
+        d.word(w);
     }
     uint64_t w = static_cast<uint64_t>(rowId) << 32 | 0x80;
     for (size_t k = 0; i + k < key.size(); ++k)
         w ^= static_cast<uint64_t>(key[i + k]) << (8 * (k + 1));
-    return {mix(a ^ w), mix(b + w * 0x9E3779B97F4A7C15ull)};
+    d.word(w);
+    return d.value();
 }
 
 // The entries of an index as a multiset, in constant memory: equal multisets

@@ -15,6 +15,7 @@
 
 #include "jet/file/CatalogCompare.h"
 #include "jet/file/Checker.h"
+#include "jet/file/Digest.h"
 #include "jet/file/FileCatalog.h"
 #include "jet/file/FileQueries.h"
 #include "jet/file/FileSchema.h"
@@ -98,21 +99,11 @@ public:
     static Value of(const RowValues& row) {
         RowDigest d;
         for (const FieldValue& v : row) d.value(v);
-        return {d.a_, d.b_};
+        return d.digest_.value();
     }
 
 private:
-    void word(uint64_t w) {
-        const auto mix = [](uint64_t x) {
-            x ^= x >> 30;
-            x *= 0xBF58476D1CE4E5B9ull;
-            x ^= x >> 27;
-            x *= 0x94D049BB133111EBull;
-            return x ^ (x >> 31);
-        };
-        a_ = mix(a_ ^ w);
-        b_ = mix(b_ + w * 0x9E3779B97F4A7C15ull);
-    }
+    void word(uint64_t w) { digest_.word(w); }
     void bytes(std::string_view s) {
         word(s.size());
         uint64_t w = 0;
@@ -160,8 +151,7 @@ private:
             v);
     }
 
-    uint64_t a_ = 0x9E3779B97F4A7C15ull;
-    uint64_t b_ = 0xC2B2AE3D27D4EB4Full;
+    Digest digest_;
 };
 
 // The saved queries a reader found against those planned, matched by name.
