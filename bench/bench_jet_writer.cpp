@@ -46,38 +46,12 @@
 #include "script/Script.h"
 #include "script/ScriptFile.h"
 #include "wizard/OptionRules.h"
+#include "HeapCounter.h"
 
 extern char** environ;
 
-namespace {
-std::atomic<long long> gInUse{0};
-std::atomic<long long> gPeak{0};
-void noteAllocated(long long n) {
-    const long long now = gInUse.fetch_add(n) + n;
-    long long peak = gPeak.load();
-    while (now > peak && !gPeak.compare_exchange_weak(peak, now)) {
-    }
-}
-}  // namespace
-
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wpedantic"
-void* operator new(std::size_t n) {
-    void* p = std::malloc(n == 0 ? 1 : n);
-    if (!p) throw std::bad_alloc();
-    noteAllocated(static_cast<long long>(malloc_usable_size(p)));
-    return p;
-}
-void operator delete(void* p) noexcept {
-    if (!p) return;
-    gInUse.fetch_sub(static_cast<long long>(malloc_usable_size(p)));
-    std::free(p);
-}
-void operator delete(void* p, std::size_t) noexcept { operator delete(p); }
-void* operator new[](std::size_t n) { return operator new(n); }
-void operator delete[](void* p) noexcept { operator delete(p); }
-void operator delete[](void* p, std::size_t) noexcept { operator delete(p); }
-#pragma GCC diagnostic pop
+using bench::gInUse;
+using bench::gPeak;
 
 namespace {
 
