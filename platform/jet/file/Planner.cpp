@@ -7,6 +7,7 @@
 
 #include "jet/Types.h"
 #include "jet/file/FileQueries.h"
+#include "jet/file/Checker.h"
 #include "jet/file/FileStorage.h"
 #include "jet/file/IndexBuilder.h"
 #include "jet/file/IndexKey.h"
@@ -92,22 +93,6 @@ int32_t relationshipFlags(const ForeignKeyDef& fk, bool oneToOne) {
     if (fk.deleteRule == rule::Cascade) g |= relflag::CascadeDeletes;
     if (fk.deleteRule == rule::SetNull) g |= relflag::CascadeNull;
     return g;
-}
-
-// The key columns of a real index over a definition.
-std::vector<KeyColumn> keyColumnsOf(const TableDefinition& def, const RealIndex& ri) {
-    std::vector<KeyColumn> out;
-    for (const auto& ic : ri.keyColumns()) {
-        const ColumnDef* c = def.column(ic.number);
-        if (!c) throw FormatError("an index names a column the table lacks", def.firstPage());
-        KeyColumn k;
-        k.type = c->type;
-        k.ascending = ic.order == 0x01;
-        k.sortOrder = SortOrder{c->sortOrder(), c->sortOrderVersion()};
-        if (c->type == coltype::Numeric) k.scale = c->scale();
-        out.push_back(k);
-    }
-    return out;
 }
 
 size_t positionOf(const TableDefinition& def, uint16_t number) {
@@ -494,7 +479,7 @@ private:
         if (p.build.empty()) return;
         for (size_t r : p.build) {
             const RealIndex& ri = p.def.realIndexes[r];
-            const auto columns = keyColumnsOf(p.def, ri);
+            const auto columns = keyColumns(p.def, ri);
             std::vector<size_t> at;
             for (const auto& ic : ri.keyColumns()) at.push_back(positionOf(p.def, ic.number));
             std::vector<IndexRow> rows;
@@ -520,14 +505,17 @@ private:
 
     // --- rows -----------------------------------------------------------------------------
 
-    void addLongValuePages(TablePlan& p, const std::vector<uint32_t>& made) {
+    // Long-value pages the writer made for a table's rows: marked used, and
+    // taken by the map of the table's first long-value column (they hold the
+    // values of every long-value column of the rows; readers follow the
+    // rows' pointers).
+    void addLongValuePages(const TableDefinition& def, const std::vector<uint32_t>& made) {
         if (made.empty()) return;
         for (uint32_t pg : made) pages_.markUsed(pg);
-        // The pages hold the values of every long-value column of the rows;
-        // the first column's map takes them (readers follow the rows' pointers).
-        if (p.def.longValueMaps.empty())
-            throw FormatError("long values written for a table without long-value columns");
-        const UsageMapRef where = p.def.longValueMaps.front().owned;
+        if (def.longValueMaps.empty())
+            throw FormatError("long values written for a table without long-value columns",
+                              def.firstPage());
+        const UsageMapRef where = def.longValueMaps.front().owned;
         UsageMap m = UsageMap::decode(pages_.peek(where.page).rows.at(where.row).bytes, file_,
                                       where.page);
         std::vector<uint32_t> all = m.pages();
@@ -543,7 +531,7 @@ private:
         for (const auto& [id, values] : *p.state->changed)
             editor.update(id, encodeRow(p.def, values, &longValues));
         editor.finish();
-        addLongValuePages(p, longValues.pages());
+        addLongValuePages(p.def, longValues.pages());
         result_.rewrittenTables.insert(p.page);
         result_.touchedTables.insert(p.page);
     }
@@ -650,16 +638,7 @@ private:
         void finish() {
             if (removed_.empty() && inserted_.empty() && !changed_) return;
             editor_.finish();
-            if (!longValues_.pages().empty()) {
-                for (uint32_t pg : longValues_.pages()) w_.pages_.markUsed(pg);
-                const UsageMapRef where = def_.longValueMaps.at(0).owned;
-                UsageMap m = UsageMap::decode(w_.pages_.peek(where.page).rows.at(where.row).bytes,
-                                              w_.file_, where.page);
-                std::vector<uint32_t> all = m.pages();
-                for (uint32_t pg : longValues_.pages()) all.push_back(pg);
-                std::sort(all.begin(), all.end());
-                w_.pages_.writeUsageMap(where, all);
-            }
+            w_.addLongValuePages(def_, longValues_.pages());
             if (!removed_.empty()) compact();
             if (!removed_.empty() || !inserted_.empty()) {
                 def_.rowCount = static_cast<uint32_t>(static_cast<int64_t>(def_.rowCount) +
@@ -724,7 +703,7 @@ private:
                 }
                 entries.push_back(std::move(kept));
             }
-            const auto columns = keyColumnsOf(def_, ri);
+            const auto columns = keyColumns(def_, ri);
             std::vector<size_t> at;
             for (const auto& ic : ri.keyColumns()) at.push_back(positionOf(def_, ic.number));
             for (const auto& [id, values] : inserted_) {
@@ -767,13 +746,32 @@ private:
         std::vector<uint32_t> rowIds;
     };
 
+    // A new MSysObjects row as Jet makes one: dated now, owned as the file's
+    // new objects are; `id` is the next of the file's negative ids when 0.
+    RowValues newObject(const SystemEdit& objects, int32_t id, int32_t parent,
+                        const std::string& name, int32_t type, int32_t flags,
+                        const FieldValue& owner, int32_t& lastNegativeId) {
+        if (id == 0) {
+            if (lastNegativeId == -1) throw FormatError("the file has no object id left");
+            id = ++lastNegativeId;
+        }
+        RowValues v = objects.blank();
+        v[objects.column("Id")] = id;
+        v[objects.column("ParentId")] = parent;
+        v[objects.column("Name")] = name;
+        v[objects.column("Type")] = static_cast<int16_t>(type);
+        v[objects.column("Flags")] = flags;
+        v[objects.column("DateCreate")] = now_;
+        v[objects.column("DateUpdate")] = now_;
+        v[objects.column("Owner")] = owner;
+        fixTypes(objects, v);
+        return v;
+    }
+
     void writeCatalog() {
         const FileCatalog& c = catalog_;
         SystemEdit objects(*this, c.objects);
-        const size_t idCol = objects.column("Id"), parentCol = objects.column("ParentId"),
-                     nameCol = objects.column("Name"), typeCol = objects.column("Type"),
-                     flagsCol = objects.column("Flags"), createCol = objects.column("DateCreate"),
-                     updateCol = objects.column("DateUpdate"), ownerCol = objects.column("Owner"),
+        const size_t updateCol = objects.column("DateUpdate"), ownerCol = objects.column("Owner"),
                      propsCol = objects.column("LvProp");
 
         // The owner new objects get: the file's tables' own.
@@ -824,20 +822,12 @@ private:
         for (const auto& [key, p] : plans_) {
             const TableState& t = *p.state;
             if (!t.created) continue;
-            RowValues v = objects.blank();
-            v[idCol] = static_cast<int32_t>(p.page);
-            v[parentCol] = msys::kTablesContainer;
-            v[nameCol] = t.name;
-            v[typeCol] = static_cast<int16_t>(msys::kTable);
-            v[flagsCol] = int32_t{0};
-            v[createCol] = now_;
-            v[updateCol] = now_;
-            v[ownerCol] = owner;
+            RowValues v = newObject(objects, static_cast<int32_t>(p.page), msys::kTablesContainer,
+                                    t.name, msys::kTable, 0, owner, lastNegativeId);
             if (t.props && !t.props->chunks.empty()) {
                 const Bytes blob = t.props->encode();
                 v[propsCol] = Binary{std::string(blob.begin(), blob.end())};
             }
-            fixTypes(objects, v);
             objects.insert(std::move(v));
             createdIds.emplace_back(static_cast<int32_t>(p.page), t.name);
         }
@@ -930,17 +920,8 @@ private:
                 fixTypes(*rels, v);
                 rels->insert(std::move(v));
             }
-            RowValues o = objects.blank();
-            o[idCol] = ++lastNegativeId;
-            o[parentCol] = msys::kRelationshipsContainer;
-            o[nameCol] = fk.name;
-            o[typeCol] = static_cast<int16_t>(msys::kRelationship);
-            o[flagsCol] = int32_t{0};
-            o[createCol] = now_;
-            o[updateCol] = now_;
-            o[ownerCol] = owner;
-            fixTypes(objects, o);
-            objects.insert(std::move(o));
+            objects.insert(newObject(objects, 0, msys::kRelationshipsContainer, fk.name,
+                                     msys::kRelationship, 0, owner, lastNegativeId));
         }
 
         writeQueries(objects, owner, lastNegativeId, goneIds, createdIds);
@@ -1004,24 +985,11 @@ private:
             goneIds.insert(id);
             for (uint32_t rowId : rowsOf[id]) rows.remove(rowId);
         }
-        const size_t idCol = objects.column("Id"), parentCol = objects.column("ParentId"),
-                     nameCol = objects.column("Name"), typeCol = objects.column("Type"),
-                     flagsCol = objects.column("Flags"), createCol = objects.column("DateCreate"),
-                     updateCol = objects.column("DateUpdate"), ownerCol = objects.column("Owner");
         for (const auto& [key, q] : state_.queries) {
             if (!q.made || kept.count(key)) continue;
-            if (lastNegativeId == -1) throw FormatError("the file has no object id left");
-            const int32_t id = ++lastNegativeId;
-            RowValues v = objects.blank();
-            v[idCol] = id;
-            v[parentCol] = msys::kTablesContainer;
-            v[nameCol] = q.name;
-            v[typeCol] = static_cast<int16_t>(msys::kQuery);
-            v[flagsCol] = q.made->objectFlags;
-            v[createCol] = now_;
-            v[updateCol] = now_;
-            v[ownerCol] = owner;
-            fixTypes(objects, v);
+            RowValues v = newObject(objects, 0, msys::kTablesContainer, q.name, msys::kQuery,
+                                    q.made->objectFlags, owner, lastNegativeId);
+            const int32_t id = static_cast<int32_t>(asInteger(v[objects.column("Id")]));
             objects.insert(std::move(v));
             for (auto& r : storedQueryRows(c.queries, id, *q.made)) {
                 fixTypes(rows, r);
