@@ -94,8 +94,6 @@ enum class Err {
     Jet3NotWritable,
     FormatNotWritable,
     EncodedNotWritable,
-    OpenInAccess,
-    FileLocked,
     NotWritableDefinition,
     UnprovenIndexKeys,
     CounterSeedTooLow,
@@ -270,12 +268,6 @@ inline constexpr ErrorEntry kErrorTable[] = {
     {Err::EncodedNotWritable, hr::Fail,
      "'%1' is an encoded database, which cannot be changed yet; it was not changed. Decode it "
      "in Access first."},
-    {Err::OpenInAccess, hr::Fail,
-     "The database is open in Access (its lock file '%1' exists): close it there and run the "
-     "script again. The database was not changed."},
-    {Err::FileLocked, hr::Fail,
-     "The database '%1' is being changed by another program at this moment; it was not "
-     "changed."},
     {Err::NotWritableDefinition, hr::Fail,
      "The database was not changed: %1"},
     {Err::UnprovenIndexKeys, hr::Fail,
