@@ -248,8 +248,10 @@ public:
                 }
             }
         } closeReader{*reader_};
-        if (!w_ || !w_->state.changedAnything) return;
-        write();
+        // The file's lock and pages go with the session, written or not.
+        const std::unique_ptr<Engaged> w = std::move(w_);
+        if (!w || !w->state.changedAnything) return;
+        write(*w);
     }
 
     [[nodiscard]] std::string closeReport() const override { return report_; }
@@ -467,10 +469,17 @@ private:
             w_->state = std::move(state);
             raise(Err::NotWritableDefinition,
                   {"a structure of the file cannot be changed (" + std::string(e.what()) + ")."});
-        } catch (...) {
+        } catch (const Error&) {
             w_->model = std::move(model);
             w_->state = std::move(state);
             throw;
+        } catch (const std::exception& e) {
+            // Whatever else fails part-way fails the statement like Jet's own
+            // errors, with the same all-or-nothing.
+            w_->model = std::move(model);
+            w_->state = std::move(state);
+            raise(Err::General, {std::string("The statement failed and changed nothing (") +
+                                 e.what() + ")."});
         }
     }
 
@@ -491,8 +500,7 @@ private:
         });
     }
 
-    void write() {
-        Engaged& w = *w_;
+    void write(Engaged& w) {
         PlanResult plan;
         try {
             FileStorage storage(w.state, w.file);
