@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "jet/ErrorCodes.h"
+#include "jet/mdb/QuerySql.h"
 
 namespace jet::mdb {
 
@@ -275,11 +276,14 @@ QueryRow makeRow(int attribute, std::string name1 = {}, std::string name2 = {},
 
 class Decomposer {
 public:
-    explicit Decomposer(std::string_view sql) : s_(sql) {}
+    // `checkLength` false: the text is the reader's building of rows already
+    // split, which may run longer than the statement it came from.
+    explicit Decomposer(std::string_view sql, bool checkLength = true)
+        : s_(sql), checkLength_(checkLength) {}
 
     DecomposedQuery run() {
         const size_t length = utf16Length(s_);
-        if (length > limit::StatementLength)
+        if (checkLength_ && length > limit::StatementLength)
             refuse("statement", "it has " + std::to_string(length) +
                                     " characters, and a query may have at most " +
                                     std::to_string(limit::StatementLength));
@@ -1175,6 +1179,7 @@ private:
     }
 
     std::string_view s_;
+    bool checkLength_ = true;
     std::vector<Token> t_;
     std::vector<size_t> match_;  // the partner of each parenthesis
 };
@@ -1209,7 +1214,21 @@ int32_t objectFlagsOf(int32_t kind) {
     }
 }
 
-DecomposedQuery decomposeQuery(std::string_view sql) { return Decomposer(sql).run(); }
+DecomposedQuery decomposeQuery(std::string_view sql) {
+    DecomposedQuery q = Decomposer(sql).run();
+    // Expressions are kept as text, not parsed: one that only its place in
+    // this text let through (a comma in a join's condition, say) could read
+    // otherwise once the reader builds the query from its rows. Such a query
+    // would not be the one the script asked for, so it is refused.
+    const std::string text = buildQuerySql(q.rows).sql;
+    bool stable = false;
+    try {
+        stable = buildQuerySql(Decomposer(text, false).run().rows).sql == text;
+    } catch (const QueryDecomposeError&) {
+    }
+    if (!stable) refuse("statement", "it would not read back from the file as it is written");
+    return q;
+}
 
 DecomposedQuery passThroughQuery(std::string_view sql, std::string_view connect) {
     if (utf16Length(sql) > limit::StatementLength)

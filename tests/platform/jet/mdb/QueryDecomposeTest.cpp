@@ -843,7 +843,9 @@ const Hostile kHostile[] = {
          return s;
      },
      true},
-    {"a long chain of joins", [] { return joinChain(1600, false); }, true},
+    // Split, but the reader builds a chain of joins nested, and 1,599 levels
+    // would not read back (Jet itself joins at most 32 tables): refused whole.
+    {"a long chain of joins", [] { return joinChain(1600, false); }, false},
     {"a chain of joins in parentheses, too deep", [] { return joinChain(1500, true); }, false},
     {"many conditions of one join",
      [] {
