@@ -66,57 +66,6 @@ Value jsonText(const nlohmann::json& v) {
     return v.dump();
 }
 
-// CSV as mdb-export writes it: "," between fields, text-like fields in double
-// quotes (inner quotes doubled, line breaks kept), Null as a bare empty field.
-std::vector<Row> parseExport(const std::string& text) {
-    std::vector<Row> rows;
-    Row row;
-    std::string field;
-    bool inQuotes = false, quoted = false, any = false;
-    const auto endField = [&] {
-        if (quoted || !field.empty())
-            row.emplace_back(std::move(field));
-        else
-            row.emplace_back(std::nullopt);
-        field.clear();
-        quoted = false;
-    };
-    for (size_t i = 0; i < text.size(); ++i) {
-        const char c = text[i];
-        if (inQuotes) {
-            if (c == '"' && i + 1 < text.size() && text[i + 1] == '"') {
-                field += '"';
-                ++i;
-            } else if (c == '"') {
-                inQuotes = false;
-            } else {
-                field += c;
-            }
-            continue;
-        }
-        if (c == '"') {
-            inQuotes = quoted = any = true;
-        } else if (c == ',') {
-            endField();
-            any = true;
-        } else if (c == '\n') {
-            endField();
-            rows.push_back(std::move(row));
-            row.clear();
-            any = false;
-        } else if (c != '\r') {
-            field += c;
-            any = true;
-        }
-    }
-    if (inQuotes) throw std::runtime_error("mdb-export: a quoted field does not end");
-    if (any) {
-        endField();
-        rows.push_back(std::move(row));
-    }
-    return rows;
-}
-
 // "`name`" or "[name]" at `pos`: the name, with pos past the closing mark.
 std::string quotedName(const std::string& s, size_t& pos, char open, char close) {
     const size_t start = s.find(open, pos);
@@ -263,9 +212,9 @@ std::vector<std::string> mdbTables(const std::string& path) {
 
 TableRows mdbExport(const std::string& path, const std::string& table) {
     const std::string format = "%Y-%m-%d %H:%M:%S";
-    auto rows =
-        parseExport(run("mdb-export -b hex -D " + shellQuote(format) + " -T " + shellQuote(format) +
-                        " " + shellQuote(path) + " " + shellQuote(table)));
+    auto rows = mdbtest::parseCsvCells(run("mdb-export -b hex -D " + shellQuote(format) + " -T " +
+                                           shellQuote(format) + " " + shellQuote(path) + " " +
+                                           shellQuote(table)));
     if (rows.empty()) throw std::runtime_error("mdb-export printed nothing for " + table);
     TableRows t;
     t.name = table;

@@ -47,34 +47,39 @@ bool haveMdbTools() {
     return have;
 }
 
-std::vector<std::vector<std::string>> parseCsv(const std::string& text) {
-    std::vector<std::vector<std::string>> rows;
-    std::vector<std::string> row;
+std::vector<std::vector<std::optional<std::string>>> parseCsvCells(const std::string& text) {
+    std::vector<std::vector<std::optional<std::string>>> rows;
+    std::vector<std::optional<std::string>> row;
     std::string field;
-    bool quoted = false, any = false;
+    bool inQuotes = false, quoted = false, any = false;
+    const auto endField = [&] {
+        if (quoted || !field.empty())
+            row.emplace_back(std::move(field));
+        else
+            row.emplace_back(std::nullopt);
+        field.clear();
+        quoted = false;
+    };
     for (size_t i = 0; i < text.size(); ++i) {
         const char c = text[i];
-        if (quoted) {
+        if (inQuotes) {
             if (c == '"' && i + 1 < text.size() && text[i + 1] == '"') {
                 field += '"';
                 ++i;
             } else if (c == '"') {
-                quoted = false;
+                inQuotes = false;
             } else {
                 field += c;
             }
             continue;
         }
         if (c == '"') {
-            quoted = true;
-            any = true;
+            inQuotes = quoted = any = true;
         } else if (c == ',') {
-            row.push_back(std::move(field));
-            field.clear();
+            endField();
             any = true;
         } else if (c == '\n') {
-            row.push_back(std::move(field));
-            field.clear();
+            endField();
             rows.push_back(std::move(row));
             row.clear();
             any = false;
@@ -83,8 +88,19 @@ std::vector<std::vector<std::string>> parseCsv(const std::string& text) {
             any = true;
         }
     }
+    if (inQuotes) throw std::runtime_error("mdb-export: a quoted field does not end");
     if (any) {
-        row.push_back(std::move(field));
+        endField();
+        rows.push_back(std::move(row));
+    }
+    return rows;
+}
+
+std::vector<std::vector<std::string>> parseCsv(const std::string& text) {
+    std::vector<std::vector<std::string>> rows;
+    for (auto& cells : parseCsvCells(text)) {
+        std::vector<std::string> row;
+        for (auto& c : cells) row.push_back(c.value_or(std::string()));
         rows.push_back(std::move(row));
     }
     return rows;
