@@ -9,6 +9,7 @@
 #include <tuple>
 #include <vector>
 
+#include "OracleComparison.h"
 #include "TestSupport.h"
 #include "engine/CCAccess.h"
 #include "jet/Catalog.h"
@@ -206,60 +207,9 @@ void selectAll(engine::CCAccess& e) {
     e.Differences(r);
 }
 
-// Every element that is not equal, one line each, for the failure message. A
-// table's parts are looked into even when the table reads equal, so a part
-// the table's code hides would show.
-std::string differences(const TComparisonResult& r) {
-    std::ostringstream out;
-    for (const auto& t : r.Tables) {
-        const auto differs = [](const auto& list) {
-            return std::any_of(list.begin(), list.end(), [](const auto& e) { return e.Action; });
-        };
-        if (t.Action == engine::acEqual && !differs(t.Columns) && !differs(t.Keys) &&
-            !differs(t.Indexes))
-            continue;
-        out << "table " << t.Name << " " << t.Action << ":";
-        for (const auto& c : t.Columns)
-            if (c.Action)
-                out << " column " << c.Name << "/" << c.DestinationName << "=" << c.Action << " ("
-                    << c.Source.Type << "," << c.Source.DefinedSize << "," << c.Source.NotNull
-                    << "," << c.Source.Compressed << "," << c.Source.AllowZeroLength << ",auto "
-                    << c.Source.AutoIncrement << " seed " << c.Source.Seed << " inc "
-                    << c.Source.Increment << ",'" << c.Source.Default << "','"
-                    << c.Source.Description << "' vs " << c.Destination.Type << ","
-                    << c.Destination.DefinedSize << "," << c.Destination.NotNull << ","
-                    << c.Destination.Compressed << "," << c.Destination.AllowZeroLength << ",auto "
-                    << c.Destination.AutoIncrement << " seed " << c.Destination.Seed << " inc "
-                    << c.Destination.Increment << ",'" << c.Destination.Default << "','"
-                    << c.Destination.Description << "')";
-        for (const auto& k : t.Keys)
-            if (k.Action) out << " key " << k.Name << "=" << k.Action;
-        for (const auto& i : t.Indexes)
-            if (i.Action) out << " index " << i.Name << "=" << i.Action;
-        out << "\n";
-    }
-    for (const auto& v : r.Views)
-        if (v.Action)
-            out << "view " << v.Name << " " << v.Action << ": [" << v.Source.CommandText << "] vs ["
-                << v.Destination.CommandText << "]\n";
-    for (const auto& q : r.Procedures)
-        if (q.Action)
-            out << "procedure " << q.Name << " " << q.Action << ": [" << q.Source.CommandText
-                << "] vs [" << q.Destination.CommandText << "]\n";
-    for (const auto* list : {&r.Users, &r.Groups})
-        for (const auto& p : *list) {
-            if (!p.Action) continue;
-            out << (list == &r.Users ? "user " : "group ") << p.Name << " " << p.Action << ":";
-            for (const auto* side : {&p.Source, &p.Destination}) {
-                for (const auto& m : side->Members)
-                    if (m.Action) out << " member " << m.Name << "=" << m.Action;
-                for (const auto& e : side->Permissions)
-                    if (e.Action) out << " rights " << e.ObjectName << "=" << e.Rights;
-            }
-            out << "\n";
-        }
-    return out.str();
-}
+// Every element that is not equal, one line each (also a table's parts when
+// the table itself reads equal).
+std::string differences(const TComparisonResult& r) { return oracles::engineDifferences(r); }
 
 // Records every failed statement and lets the run go on.
 class FailureLog : public runner::ScriptRunnerEvents {
@@ -631,11 +581,11 @@ TEST(RealFileRoundTrip, NorthwindIntoAnEmptyStore) {
     // admin not in Admins.
     auto again = compare(p, false);
     EXPECT_EQ(differences(again->Result()),
-              "user admin 1: member Admins=2\n"
-              "user Creator 1: member Users=2\n"
-              "user Engine 1: member Users=2\n"
-              "group Admins 1: member admin=2\n"
-              "group Users 1: member Creator=2 member Engine=2\n");
+              "user [admin] 1: member Admins=2\n"
+              "user [Creator] 1: member Users=2\n"
+              "user [Engine] 1: member Users=2\n"
+              "group [Admins] 1: member admin=2\n"
+              "group [Users] 1: member Creator=2 member Engine=2\n");
 }
 
 }  // namespace
