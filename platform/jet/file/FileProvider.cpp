@@ -113,6 +113,7 @@ public:
         if (statement::isSchemaStatement(st)) {
             allOrNothing([&](FileStorage& storage) {
                 statement::Executor(w_->model, storage).run(st);
+                reseed(st, storage);
                 return 0;
             });
             return -1;
@@ -481,6 +482,23 @@ private:
             raise(Err::General, {std::string("The statement failed and changed nothing (") +
                                  e.what() + ")."});
         }
+    }
+
+    // ALTER COLUMN … COUNTER(seed, 1) on a table with rows: the executor
+    // leaves a populated table's counter as it was, which would leave the
+    // script's seed unapplied while the catalog shows it. The file's counter
+    // takes it, or the statement fails when the seed would repeat a number
+    // the table holds.
+    void reseed(const statement::Statement& st, FileStorage& storage) {
+        const auto* a = std::get_if<statement::AlterColumn>(&st);
+        if (!a || !a->column.type.counter) return;
+        const statement::TableDef* t = w_->model.table(a->table);
+        const statement::ColumnDef* c = t ? t->column(a->column.name) : nullptr;
+        if (!c || !c->autoIncrement || !storage.hasRows(*t)) return;
+        const TableState& s = storage.stateOf(*t);
+        const uint32_t last = s.lastCounter ? *s.lastCounter : s.def.nextCounterValue;
+        if (static_cast<int64_t>(last) + 1 == a->column.type.seed) return;
+        storage.setCounter(*t, *c, a->column.type.seed);
     }
 
     int32_t dml(const statement::Parsed& p, const statement::Dml& d) {

@@ -460,6 +460,10 @@ INSTANTIATE_TEST_SUITE_P(
                    "jackcess/emptyV2000.mdb",
                    {"CREATE USER [bob] [pw] [pid1234]"},
                    "cannot be written into Access files yet"},
+        FailedCase{"ACounterSeedAtOrBelowTheLargestValue",
+                   "teaching/Comptoir2000.mdb",
+                   {"ALTER TABLE [Categorie] ALTER COLUMN [CodeCateg] COUNTER(8, 1)"},
+                   "would repeat a number"},
         FailedCase{"ACounterStepOtherThanOne",
                    "jackcess/emptyV2000.mdb",
                    {"CREATE TABLE [T] ([A] COUNTER(1, 5))"},
@@ -500,6 +504,26 @@ TEST(FileWriter, ACounterSeedAtOrBelowTheLargestValueIsRefused) {
             jet::prop::Seed).Value(jet::Variant(int32_t{100}));
         c.Close();
     }
+    EXPECT_EQ(std::get<int32_t>(catalogOf(db)
+                                    .Tables()
+                                    .Item("Categorie")
+                                    .Columns()
+                                    .Item("CodeCateg")
+                                    .Properties()
+                                    .Item(jet::prop::Seed)
+                                    .Value()),
+              100);
+}
+
+// A populated table's counter takes the seed ALTER COLUMN gives it, past the
+// largest number the table holds.
+TEST(FileWriter, AlterColumnGivesAPopulatedCounterItsNewSeed) {
+    REQUIRE_FIXTURES();
+    testsupport::TempDir dir;
+    const std::string db = copyOf(dir, "teaching/Comptoir2000.mdb");
+    const auto o = session(db, {"ALTER TABLE [Categorie] ALTER COLUMN [CodeCateg] COUNTER(100, 1)"});
+    ASSERT_EQ(joined(o.failures), "");
+    ASSERT_EQ(o.closeError, "");
     EXPECT_EQ(std::get<int32_t>(catalogOf(db)
                                     .Tables()
                                     .Item("Categorie")
