@@ -43,6 +43,12 @@ std::vector<std::string> filesIn(const testsupport::TempDir& dir) {
     return out;
 }
 
+// A session opened for writing, as the runner opens one.
+void openForWriting(jet::Connection& c, const std::string& db) {
+    c.Mode(jet::ConnectMode::ReadWrite);
+    c.Open(connection(db));
+}
+
 struct Outcome {
     std::vector<std::string> failures;  // "statement -> description"
     std::string closeError;             // empty when the session ended well
@@ -53,8 +59,7 @@ struct Outcome {
 Outcome session(const std::string& db, const std::vector<std::string>& statements) {
     Outcome o;
     jet::Connection c;
-    c.Mode(jet::ConnectMode::ReadWrite);
-    c.Open(connection(db));
+    openForWriting(c, db);
     for (const auto& s : statements) {
         try {
             c.Execute(s);
@@ -83,6 +88,19 @@ jet::Catalog catalogOf(const std::string& db) {
     return cat;
 }
 
+
+// The Seed a column reports, read back from the file.
+int32_t seedOf(const std::string& db, const char* table, const char* column) {
+    return std::get<int32_t>(catalogOf(db)
+                                 .Tables()
+                                 .Item(table)
+                                 .Columns()
+                                 .Item(column)
+                                 .Properties()
+                                 .Item(jet::prop::Seed)
+                                 .Value());
+}
+
 TEST(FileWriter, ATableMadeWithKeysIndexesAndPropertiesReadsBackEveryWay) {
     REQUIRE_FIXTURES();
     REQUIRE_MDBTOOLS();
@@ -109,15 +127,19 @@ TEST(FileWriter, ATableMadeWithKeysIndexesAndPropertiesReadsBackEveryWay) {
     EXPECT_EQ(people.Columns().Item("Name").DefinedSize(), 50);
     EXPECT_EQ(people.Columns().Item("Price").Precision(), 12);
     EXPECT_EQ(people.Columns().Item("Price").NumericScale(), 3);
-    EXPECT_EQ(std::get<bool>(people.Columns().Item("ID").Properties().Item(jet::prop::Autoincrement).Value()),
-              true);
-    EXPECT_EQ(std::get<int32_t>(people.Columns().Item("ID").Properties().Item(jet::prop::Seed).Value()),
-              10);
-    EXPECT_EQ(std::get<bool>(people.Columns().Item("Name").Properties().Item(jet::prop::Nullable).Value()),
-              false);
     EXPECT_EQ(std::get<bool>(
-                  people.Columns().Item("Town").Properties().Item(jet::prop::CompressedUnicode).Value()),
+                  people.Columns().Item("ID").Properties().Item(jet::prop::Autoincrement).Value()),
               true);
+    EXPECT_EQ(
+        std::get<int32_t>(people.Columns().Item("ID").Properties().Item(jet::prop::Seed).Value()),
+        10);
+    EXPECT_EQ(std::get<bool>(
+                  people.Columns().Item("Name").Properties().Item(jet::prop::Nullable).Value()),
+              false);
+    EXPECT_EQ(
+        std::get<bool>(
+            people.Columns().Item("Town").Properties().Item(jet::prop::CompressedUnicode).Value()),
+        true);
     auto ix = people.Indexes().Item("ixName");
     EXPECT_TRUE(ix.Unique());
     EXPECT_EQ(ix.IndexNulls(), jet::indexnulls::Disallow);
@@ -144,8 +166,7 @@ TEST(FileWriter, TheCatalogShowsANewQueryAsTheReaderWillReadItBack) {
     testsupport::TempDir dir;
     const std::string db = copyOf(dir, "jackcess/emptyV2003.mdb");
     jet::Connection c;
-    c.Mode(jet::ConnectMode::ReadWrite);
-    c.Open(connection(db));
+    openForWriting(c, db);
     c.Execute("CREATE VIEW [V] AS select distinct a, b as c from T where a > 1");
     c.Execute("CREATE PROCEDURE [P] AS parameters [Who] text(10); select * from T where a = [Who]");
     jet::Catalog cat;
@@ -167,8 +188,7 @@ TEST(FileWriter, TheCatalogShowsAChangeBeforeTheSessionEnds) {
     testsupport::TempDir dir;
     const std::string db = copyOf(dir, "jackcess/emptyV2003.mdb");
     jet::Connection c;
-    c.Mode(jet::ConnectMode::ReadWrite);
-    c.Open(connection(db));
+    openForWriting(c, db);
     c.Execute("CREATE TABLE [T] ([A] LONG)");
     jet::Catalog cat;
     cat.ActiveConnection(c);
@@ -187,11 +207,11 @@ TEST(FileWriter, ColumnChangesOnAPopulatedTableKeepItsRows) {
     const std::string db = copyOf(dir, "teaching/Comptoir2000.mdb");
     const auto before = mdbtest::exportTable(db, "DetailCommande");
     const auto messagers = mdbtest::exportTable(db, "Messager");
-    const auto o = session(db, {"ALTER TABLE [DetailCommande] ALTER COLUMN [Qte] LONG NOT NULL",
-                                "ALTER TABLE [DetailCommande] ALTER COLUMN [Remise%] DOUBLE",
-                                "ALTER TABLE [Messager] ADD COLUMN [Phone] TEXT(30)",
-                                "UPDATE [Messager] SET [Phone]=[Tel]",
-                                "ALTER TABLE [Messager] DROP COLUMN [Tel]"});
+    const auto o = session(
+        db, {"ALTER TABLE [DetailCommande] ALTER COLUMN [Qte] LONG NOT NULL",
+             "ALTER TABLE [DetailCommande] ALTER COLUMN [Remise%] DOUBLE",
+             "ALTER TABLE [Messager] ADD COLUMN [Phone] TEXT(30)",
+             "UPDATE [Messager] SET [Phone]=[Tel]", "ALTER TABLE [Messager] DROP COLUMN [Tel]"});
     ASSERT_EQ(joined(o.failures), "");
     ASSERT_EQ(o.closeError, "");
     // Every row, in whatever order the pages now give them; the discount went
@@ -478,12 +498,15 @@ TEST(FileWriter, ACounterSeedAtOrBelowTheLargestValueIsRefused) {
     const std::string bytes = testsupport::readFile(db);
     {
         jet::Connection c;
-        c.Mode(jet::ConnectMode::ReadWrite);
-        c.Open(connection(db));
+        openForWriting(c, db);
         jet::Catalog cat;
         cat.ActiveConnection(c);
-        auto seed = cat.Tables().Item("Categorie").Columns().Item("CodeCateg").Properties().Item(
-            jet::prop::Seed);
+        auto seed = cat.Tables()
+                        .Item("Categorie")
+                        .Columns()
+                        .Item("CodeCateg")
+                        .Properties()
+                        .Item(jet::prop::Seed);
         try {
             seed.Value(jet::Variant(int32_t{8}));
             ADD_FAILURE() << "a seed of 8 was taken although the table holds 8";
@@ -496,23 +519,19 @@ TEST(FileWriter, ACounterSeedAtOrBelowTheLargestValueIsRefused) {
     EXPECT_TRUE(testsupport::readFile(db) == bytes);
     {
         jet::Connection c;
-        c.Mode(jet::ConnectMode::ReadWrite);
-        c.Open(connection(db));
+        openForWriting(c, db);
         jet::Catalog cat;
         cat.ActiveConnection(c);
-        cat.Tables().Item("Categorie").Columns().Item("CodeCateg").Properties().Item(
-            jet::prop::Seed).Value(jet::Variant(int32_t{100}));
+        cat.Tables()
+            .Item("Categorie")
+            .Columns()
+            .Item("CodeCateg")
+            .Properties()
+            .Item(jet::prop::Seed)
+            .Value(jet::Variant(int32_t{100}));
         c.Close();
     }
-    EXPECT_EQ(std::get<int32_t>(catalogOf(db)
-                                    .Tables()
-                                    .Item("Categorie")
-                                    .Columns()
-                                    .Item("CodeCateg")
-                                    .Properties()
-                                    .Item(jet::prop::Seed)
-                                    .Value()),
-              100);
+    EXPECT_EQ(seedOf(db, "Categorie", "CodeCateg"), 100);
 }
 
 // A populated table's counter takes the seed ALTER COLUMN gives it, past the
@@ -521,18 +540,11 @@ TEST(FileWriter, AlterColumnGivesAPopulatedCounterItsNewSeed) {
     REQUIRE_FIXTURES();
     testsupport::TempDir dir;
     const std::string db = copyOf(dir, "teaching/Comptoir2000.mdb");
-    const auto o = session(db, {"ALTER TABLE [Categorie] ALTER COLUMN [CodeCateg] COUNTER(100, 1)"});
+    const auto o =
+        session(db, {"ALTER TABLE [Categorie] ALTER COLUMN [CodeCateg] COUNTER(100, 1)"});
     ASSERT_EQ(joined(o.failures), "");
     ASSERT_EQ(o.closeError, "");
-    EXPECT_EQ(std::get<int32_t>(catalogOf(db)
-                                    .Tables()
-                                    .Item("Categorie")
-                                    .Columns()
-                                    .Item("CodeCateg")
-                                    .Properties()
-                                    .Item(jet::prop::Seed)
-                                    .Value()),
-              100);
+    EXPECT_EQ(seedOf(db, "Categorie", "CodeCateg"), 100);
 }
 
 // A statement after a failed one in the same session still runs, and the
@@ -593,21 +605,21 @@ std::string damagedDefinition(const testsupport::TempDir& dir) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, Refusal,
-    ::testing::Values(
-        RefusalCase{"AnAccess97Database",
-                    [](const testsupport::TempDir& d) {
-                        return copyOf(d, "jackcess/indexTestV1997.mdb");
-                    },
-                    "Access 97 databases cannot be changed yet"},
-        RefusalCase{"ADatabaseOpenInAccess",
-                    [](const testsupport::TempDir& d) {
-                        const std::string db = copyOf(d, "jackcess/emptyV2000.mdb", "Shop.mdb");
-                        testsupport::writeFile(d.file("Shop.ldb"), "lock");
-                        return db;
-                    },
-                    "it is open in Access"},
-        RefusalCase{"ADefinitionThatCannotBeRead", damagedDefinition,
-                    "cannot be read for writing"}),
+    ::testing::Values(RefusalCase{"AnAccess97Database",
+                                  [](const testsupport::TempDir& d) {
+                                      return copyOf(d, "jackcess/indexTestV1997.mdb");
+                                  },
+                                  "Access 97 databases cannot be changed yet"},
+                      RefusalCase{"ADatabaseOpenInAccess",
+                                  [](const testsupport::TempDir& d) {
+                                      const std::string db =
+                                          copyOf(d, "jackcess/emptyV2000.mdb", "Shop.mdb");
+                                      testsupport::writeFile(d.file("Shop.ldb"), "lock");
+                                      return db;
+                                  },
+                                  "it is open in Access"},
+                      RefusalCase{"ADefinitionThatCannotBeRead", damagedDefinition,
+                                  "cannot be read for writing"}),
     [](const auto& p) { return std::string(p.param.name); });
 
 // Opening for writing is as permissive as reading: a Jet 3 file opens; only a
@@ -617,8 +629,7 @@ TEST(FileWriter, AnAccess97DatabaseOpensForWritingAndReadsAsBefore) {
     testsupport::TempDir dir;
     const std::string db = copyOf(dir, "jackcess/indexTestV1997.mdb");
     jet::Connection c;
-    c.Mode(jet::ConnectMode::ReadWrite);
-    c.Open(connection(db));
+    openForWriting(c, db);
     jet::Catalog cat;
     cat.ActiveConnection(c);
     EXPECT_GT(cat.Tables().Count(), 0);
@@ -639,8 +650,7 @@ TEST(FileWriter, ASessionKilledBeforeItsEndChangesNothing) {
     if (child == 0) {
         jet::Connection c;
         try {
-            c.Mode(jet::ConnectMode::ReadWrite);
-            c.Open(connection(db));
+            openForWriting(c, db);
             c.Execute("ALTER TABLE [DetailCommande] ALTER COLUMN [Qte] LONG");
             c.Execute("CREATE TABLE [T] ([A] LONG)");
         } catch (...) {
