@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <memory>
-#include <sstream>
 #include <tuple>
 #include <vector>
 

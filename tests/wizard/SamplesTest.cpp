@@ -7,9 +7,9 @@
 #include <filesystem>
 #include <memory>
 #include <set>
-#include <sstream>
 #include <string>
 
+#include "OracleComparison.h"
 #include "TestSupport.h"
 #include "engine/CCAccess.h"
 #include "jet/Error.h"
@@ -66,43 +66,7 @@ std::shared_ptr<CCAccess> compare(const Pair& p, bool matchColumns = false) {
 }
 
 // Every element that is not equal, one line each, for failure messages.
-std::string differences(const TComparisonResult& r) {
-    std::ostringstream out;
-    for (const auto& t : r.Tables) {
-        // A key or index that differs only in its columns leaves its table
-        // marked equal: look at the parts too.
-        bool parts = false;
-        for (const auto& c : t.Columns) parts |= c.Action != acEqual;
-        for (const auto& k : t.Keys) parts |= k.Action != acEqual;
-        for (const auto& i : t.Indexes) parts |= i.Action != acEqual;
-        if (t.Action == acEqual && !parts) continue;
-        out << "table " << t.Name << " " << t.Action << ":";
-        for (const auto& c : t.Columns)
-            if (c.Action) out << " column " << c.Name << "=" << c.Action;
-        for (const auto& k : t.Keys)
-            if (k.Action) out << " key " << k.Name << "=" << k.Action;
-        for (const auto& i : t.Indexes)
-            if (i.Action) out << " index " << i.Name << "=" << i.Action;
-        out << "\n";
-    }
-    for (const auto& v : r.Views)
-        if (v.Action) out << "view " << v.Name << " " << v.Action << "\n";
-    for (const auto& q : r.Procedures)
-        if (q.Action) out << "procedure " << q.Name << " " << q.Action << "\n";
-    for (const auto* list : {&r.Users, &r.Groups})
-        for (const auto& p : *list) {
-            if (!p.Action) continue;
-            out << (list == &r.Users ? "user " : "group ") << p.Name << " " << p.Action << ":";
-            for (const auto* side : {&p.Source, &p.Destination}) {
-                for (const auto& m : side->Members)
-                    if (m.Action) out << " member " << m.Name << "=" << m.Action;
-                for (const auto& e : side->Permissions)
-                    if (e.Action) out << " rights " << e.ObjectName << "=" << e.Rights;
-            }
-            out << "\n";
-        }
-    return out.str();
-}
+std::string differences(const TComparisonResult& r) { return oracles::engineDifferences(r); }
 
 template <class List>
 std::set<int32_t> actions(const List& list) {
