@@ -550,6 +550,10 @@ private:
                                      ")."});
         } catch (const Error& e) {
             raise(Err::WriteFailed, {e.description()});
+        } catch (const std::exception& e) {
+            // Before the replacement nothing touched the user's file.
+            raise(Err::WriteFailed, {std::string("its changes could not be written (") + e.what() +
+                                     ")."});
         }
     }
 
