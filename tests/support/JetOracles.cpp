@@ -1,10 +1,20 @@
 #include "JetOracles.h"
 
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <charconv>
 #include <filesystem>
+#include <mutex>
 #include <nlohmann/json.hpp>
 #include <stdexcept>
+
+#include "OracleCache.h"
 
 #include "jet/Backend.h"
 #include "jet/ConnectionString.h"
@@ -132,6 +142,111 @@ SchemaColumn schemaColumn(const std::string& line) {
     return c;
 }
 
+// The npm reader started once for the whole test program (dump.mjs --serve):
+// starting node costs far more than reading a fixture. One request at a time.
+class NpmReaderService {
+public:
+    ~NpmReaderService() { stop(); }
+
+    std::string dump(const std::string& path, bool systemTables) {
+        std::lock_guard lock(mutex_);
+        if (fd_ < 0) start();
+        const std::string request =
+            nlohmann::json{{"file", path}, {"system", systemTables}}.dump() + "\n";
+        std::string answer;
+        if (!send(request) || !receiveLine(answer)) {
+            stop();
+            throw std::runtime_error("npm reader: the service ended while reading " + path);
+        }
+        if (!answer.empty() && answer.front() == '!')
+            throw std::runtime_error("npm reader cannot read " + path + ": " + answer.substr(1));
+        return answer;
+    }
+
+private:
+    void start() {
+        int fds[2];
+        if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, fds) != 0)
+            throw std::runtime_error("npm reader: no socket pair");
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_adddup2(&actions, fds[1], 0);
+        posix_spawn_file_actions_adddup2(&actions, fds[1], 1);
+        posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+        const std::string script = (kReaderDir / "dump.mjs").string();
+        char* argv[] = {const_cast<char*>("node"), const_cast<char*>(script.c_str()),
+                        const_cast<char*>("--serve"), nullptr};
+        pid_t pid = -1;
+        const int rc = ::posix_spawnp(&pid, "node", &actions, nullptr, argv, environ);
+        posix_spawn_file_actions_destroy(&actions);
+        ::close(fds[1]);
+        if (rc != 0) {
+            ::close(fds[0]);
+            throw std::runtime_error("npm reader: node could not be started");
+        }
+        fd_ = fds[0];
+        pid_ = pid;
+        buffer_.clear();
+    }
+
+    void stop() {
+        if (fd_ >= 0) ::close(fd_);  // node ends when its input ends
+        fd_ = -1;
+        if (pid_ > 0) ::waitpid(pid_, nullptr, 0);
+        pid_ = -1;
+    }
+
+    bool send(const std::string& bytes) {
+        size_t done = 0;
+        while (done < bytes.size()) {
+            const ssize_t n = ::send(fd_, bytes.data() + done, bytes.size() - done, MSG_NOSIGNAL);
+            if (n < 0 && errno == EINTR) continue;
+            if (n <= 0) return false;
+            done += static_cast<size_t>(n);
+        }
+        return true;
+    }
+
+    bool receiveLine(std::string& line) {
+        char chunk[65536];
+        while (true) {
+            if (const size_t nl = buffer_.find('\n'); nl != std::string::npos) {
+                line = buffer_.substr(0, nl);
+                buffer_.erase(0, nl + 1);
+                return true;
+            }
+            const ssize_t n = ::recv(fd_, chunk, sizeof chunk, 0);
+            if (n < 0 && errno == EINTR) continue;
+            if (n <= 0) return false;
+            buffer_.append(chunk, static_cast<size_t>(n));
+        }
+    }
+
+    std::mutex mutex_;
+    int fd_ = -1;
+    pid_t pid_ = -1;
+    std::string buffer_;
+};
+
+// The reader's own files, so that a cached reading goes with the reader that
+// made it.
+const std::string& npmReaderDigest() {
+    static const std::string d =
+        oraclecache::fileDigest((kReaderDir / "dump.mjs").string()) + ":" +
+        oraclecache::fileDigest((kReaderDir / "package-lock.json").string()) + ":" +
+        oraclecache::fileDigest(
+            (kReaderDir / "node_modules" / "mdb-reader" / "package.json").string()) +
+        ":" + oraclecache::programDigest("node");
+    return d;
+}
+
+std::string npmReaderText(const std::string& path, bool systemTables) {
+    static NpmReaderService service;
+    return oraclecache::reading(
+        std::string("npm-reader\0") + npmReaderDigest() + (systemTables ? "\0system" : ""),
+        {path}, [&] { return service.dump(path, systemTables); });
+}
+
 }  // namespace
 
 TableRows ReaderTable::asRows() const {
@@ -166,8 +281,7 @@ std::string mdbReaderMissing() {
 }
 
 ReaderDump mdbReaderDump(const std::string& path, bool systemTables) {
-    const std::string out = run("node " + shellQuote((kReaderDir / "dump.mjs").string()) + " " +
-                                shellQuote(path) + (systemTables ? " --system" : ""));
+    const std::string out = npmReaderText(path, systemTables);
     ReaderDump dump;
     try {
         const auto j = nlohmann::json::parse(out);

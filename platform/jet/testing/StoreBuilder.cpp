@@ -1,9 +1,14 @@
 #include "jet/testing/StoreBuilder.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <atomic>
 #include <cctype>
+#include <cstdlib>
 #include <filesystem>
-#include <unistd.h>
+#include <functional>
+#include <mutex>
 
 #include "jet/Catalog.h"
 #include "jet/Connection.h"
@@ -52,12 +57,58 @@ bool opensParameters(std::string_view stmt) {
                 e.source());
 }
 
-void createWorkgroup(const std::string& path) {
+void createFreshWorkgroup(const std::string& path) {
     ConnectionProperties p;
     p.provider = std::string(kJetProvider);
     p.dataSource = path;
     p.createSystemDatabase = true;
     Catalog::Create(buildConnectionString(p));
+}
+
+// The workgroup this program makes, kept in `dir` under the program file's
+// identity (a rebuilt program makes its own).
+std::string workgroupTemplate(const std::string& dir) {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    const fs::path exe = fs::read_symlink("/proc/self/exe", ec);
+    struct stat st {};
+    if (ec || ::stat(exe.c_str(), &st) != 0) return {};
+    const std::string identity = exe.string() + ":" + std::to_string(st.st_size) + ":" +
+                                 std::to_string(st.st_mtim.tv_sec) + "." +
+                                 std::to_string(st.st_mtim.tv_nsec);
+    const fs::path made =
+        fs::path(dir) / ("workgroup-" + std::to_string(std::hash<std::string>{}(identity)) + ".sdw");
+    if (fs::exists(made, ec)) return made.string();
+    fs::create_directories(dir, ec);
+    const std::string part = made.string() + "." + std::to_string(::getpid()) + ".part";
+    fs::remove(part, ec);
+    createFreshWorkgroup(part);
+    fs::rename(part, made, ec);
+    if (ec) {
+        fs::remove(part, ec);
+        return {};
+    }
+    return made.string();
+}
+
+// A new workgroup hashes the passwords of its standard accounts, which costs
+// a noticeable part of a second, and tests make hundreds. With
+// PARABASE_TEST_CACHE naming a folder (CTest sets it to the build's cache),
+// each test program makes one and copies it; otherwise each is made anew.
+void createWorkgroup(const std::string& path) {
+    const char* dir = std::getenv("PARABASE_TEST_CACHE");
+    std::error_code ec;
+    if (!dir || !*dir || std::filesystem::exists(path, ec)) return createFreshWorkgroup(path);
+    static std::mutex m;
+    static std::string made;
+    {
+        std::lock_guard lock(m);
+        if (made.empty()) made = workgroupTemplate(dir);
+    }
+    if (made.empty() || !std::filesystem::copy_file(made, path, ec) || ec) {
+        std::filesystem::remove(path, ec);
+        createFreshWorkgroup(path);
+    }
 }
 
 std::string tempDatabasePath() {
