@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "ui/ReportRenderer.h"
-#include "wizard/MFunctions.h"
+#include "wizard_core/MFunctions.h"
 
 namespace {
 

@@ -2,8 +2,8 @@
 
 #include "detail/DetailTree.h"
 #include "engine/ComparisonResult.h"
-#include "wizard/MFunctions.h"
-#include "wizard/PrintableGridModel.h"
+#include "wizard_core/MFunctions.h"
+#include "wizard_core/PrintableGridModel.h"
 
 namespace detail {
 

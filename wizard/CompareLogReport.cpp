@@ -1,6 +1,6 @@
 #include "wizard/CompareLogReport.h"
 
-#include "wizard/TextReport.h"
+#include "wizard_core/TextReport.h"
 
 namespace wizard {
 

@@ -14,7 +14,7 @@
 #include "ini/AtomicFile.h"
 #include "ini/Profile.h"
 #include "text/TextDecoding.h"
-#include "wizard/cInifile.h"
+#include "wizard_core/cInifile.h"
 
 namespace wizard {
 

@@ -34,7 +34,7 @@
 #include "wizard/DataAccessCheck.h"
 #include "wizard/FrmMainDesign.h"
 #include "wizard/FrmScript.h"
-#include "wizard/MFunctions.h"
+#include "wizard_core/MFunctions.h"
 #include "wizard/QtResultsControls.h"
 #include "wizard/ResultsTree.h"
 #include "wizard/SaveDialog.h"

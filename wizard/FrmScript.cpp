@@ -9,7 +9,7 @@
 #include "ui/images/Glyphs.h"
 #include "ui/images/ImageList.h"
 #include "wizard/SaveDialog.h"
-#include "wizard/TextReport.h"
+#include "wizard_core/TextReport.h"
 
 using namespace Qt::StringLiterals;
 

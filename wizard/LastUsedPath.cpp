@@ -3,7 +3,7 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "wizard/cInifile.h"
+#include "wizard_core/cInifile.h"
 
 namespace wizard {
 

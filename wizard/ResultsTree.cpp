@@ -10,9 +10,9 @@
 #include "script/ScriptGenerator.h"
 #include "ui/grid/TreeKeys.h"
 #include "wizard/CompareSession.h"
-#include "wizard/MFunctions.h"
+#include "wizard_core/MFunctions.h"
 #include "wizard/OptionRules.h"
-#include "wizard/PrintableGridModel.h"
+#include "wizard_core/PrintableGridModel.h"
 #include "wizard/ScriptNotes.h"
 
 namespace wizard {

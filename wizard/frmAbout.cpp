@@ -7,7 +7,7 @@
 #include "ui/ShellOpen.h"
 #include "ui/ToolButton.h"
 #include "ui/Twips.h"
-#include "wizard/MFunctions.h"
+#include "wizard_core/MFunctions.h"
 #include "wizard/WizardArt.h"
 
 using namespace Qt::StringLiterals;

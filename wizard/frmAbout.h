@@ -5,7 +5,7 @@
 // Shown modally by the main window's About button.
 #include <QDialog>
 
-#include "wizard/MFunctions.h"
+#include "wizard_core/MFunctions.h"
 #include "wizard/ProgramContext.h"
 
 namespace ui {

@@ -22,7 +22,7 @@
 #include "ui/testing/ScriptedServices.h"
 #include "wizard/FrmScript.h"
 #include "wizard/SaveDialog.h"
-#include "wizard/TextReport.h"
+#include "wizard_core/TextReport.h"
 
 using namespace Qt::StringLiterals;
 

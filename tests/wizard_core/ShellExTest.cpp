@@ -2,7 +2,7 @@
 
 #include <stdexcept>
 
-#include "wizard/MFunctions.h"
+#include "wizard_core/MFunctions.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "wizard/cInifile.h"
+#include "wizard_core/cInifile.h"
 
 #include <charconv>
 #include <cmath>

@@ -1,7 +1,7 @@
 #include <algorithm>
 #include <cctype>
 
-#include "wizard/MFunctions.h"
+#include "wizard_core/MFunctions.h"
 
 namespace wizard::MFunctions {
 

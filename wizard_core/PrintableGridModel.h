@@ -7,7 +7,7 @@
 #include <utility>
 
 #include "ui/grid/GridModel.h"
-#include "wizard/PrintableGrid.h"
+#include "wizard_core/PrintableGrid.h"
 
 namespace wizard {
 

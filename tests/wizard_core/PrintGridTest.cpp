@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
 #include "ReportTestSupport.h"
-#include "wizard/MFunctions.h"
-#include "wizard/PrintableGridModel.h"
+#include "wizard_core/MFunctions.h"
+#include "wizard_core/PrintableGridModel.h"
 
 namespace {
 

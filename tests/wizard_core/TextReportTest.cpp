@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "ReportTestSupport.h"
-#include "wizard/TextReport.h"
+#include "wizard_core/TextReport.h"
 
 namespace {
 

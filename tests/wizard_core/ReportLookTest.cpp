@@ -10,7 +10,7 @@
 #include "TestSupport.h"
 #include "ui/ReportRenderer.h"
 #include "ui/testing/QtTestApplication.h"
-#include "wizard/MFunctions.h"
+#include "wizard_core/MFunctions.h"
 
 namespace {
 

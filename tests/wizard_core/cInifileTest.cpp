@@ -2,7 +2,7 @@
 #include <sys/stat.h>
 
 #include "TestSupport.h"
-#include "wizard/cInifile.h"
+#include "wizard_core/cInifile.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 #include <string_view>
 #include <vector>
 
-#include "wizard/MFunctions.h"
+#include "wizard_core/MFunctions.h"
 
 namespace wizard::MFunctions {
 

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "ReportTestSupport.h"
-#include "wizard/MFunctions.h"
+#include "wizard_core/MFunctions.h"
 
 namespace {
 

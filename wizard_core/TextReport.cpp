@@ -1,6 +1,6 @@
-#include "wizard/TextReport.h"
+#include "wizard_core/TextReport.h"
 
-#include "wizard/MFunctions.h"
+#include "wizard_core/MFunctions.h"
 
 namespace wizard {
 

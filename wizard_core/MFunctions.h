@@ -6,7 +6,7 @@
 #include <string>
 
 #include "report/Document.h"
-#include "wizard/PrintableGrid.h"
+#include "wizard_core/PrintableGrid.h"
 
 namespace wizard::MFunctions {
 
