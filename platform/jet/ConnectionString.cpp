@@ -3,6 +3,7 @@
 #include "jet/Error.h"
 #include "jet/Variant.h"
 #include "text/CaseFold.h"
+#include "text/Trim.h"
 
 namespace jet {
 
@@ -114,6 +115,26 @@ std::string quoteConnectionValue(std::string_view value) {
     }
     out.push_back('"');
     return out;
+}
+
+std::string userConnectionString(std::string_view databaseField, std::string_view workgroupField,
+                                 std::string_view userField, std::string_view passwordField,
+                                 std::string_view afterSource) {
+    const auto database = text::trimSpaces(databaseField);
+    const auto workgroup = text::trimSpaces(workgroupField);
+    const auto user = text::trimSpaces(userField);
+    const auto password = text::trimSpaces(passwordField);
+
+    std::string s = "Provider=";
+    s += kJetProvider;
+    s += ";Data Source=" + quoteConnectionValue(database);
+    s += afterSource;
+    if (!workgroup.empty()) s += ";Jet OLEDB:System database=" + quoteConnectionValue(workgroup);
+    if (!user.empty())
+        s += ";User ID=" + quoteConnectionValue(user) + ";Password=" + quoteConnectionValue(password);
+    else if (!password.empty())
+        s += ";Jet OLEDB:Database Password=" + quoteConnectionValue(password);
+    return s;
 }
 
 std::string buildConnectionString(const ConnectionProperties& props) {

@@ -34,4 +34,16 @@ struct ConnectionProperties {
 // A connection string naming the given properties, in the order of the struct.
 [[nodiscard]] std::string buildConnectionString(const ConnectionProperties& props);
 
+// The connection string both programs build from what their user typed: every
+// field with spaces removed at both ends (the password too); the provider and
+// the Data Source, then `afterSource` as it stands (each program's own
+// segment), ";Jet OLEDB:System database=" when a workgroup is named, then
+// ";User ID=" and ";Password=" when a user is named, else
+// ";Jet OLEDB:Database Password=" when a password is given. Values are quoted
+// only where quoteConnectionValue must.
+[[nodiscard]] std::string userConnectionString(std::string_view database,
+                                               std::string_view workgroup, std::string_view user,
+                                               std::string_view password,
+                                               std::string_view afterSource);
+
 }  // namespace jet
