@@ -2,6 +2,7 @@
 // orders; one-side listing.
 #include "engine/detail/Comparison.h"
 #include "engine/detail/NameLookup.h"
+#include "engine/detail/Pairing.h"
 
 namespace engine::detail {
 
@@ -91,26 +92,10 @@ void CompareIndexes(const jet::Collection<jet::Index>& source,
             TIndex& e = list[i + 1];
             if (const int32_t j = partners.find(s.Name()); j >= 0) {
                 const jet::Index d = destination.Item(j);
-                bool differ = false;
-                differ |= s.Unique() != d.Unique();
-                differ |= s.PrimaryKey() != d.PrimaryKey();
-                differ |= s.IndexNulls() != d.IndexNulls();
-                if (differ) {
-                    e.Action = acDifferent;
-                    table.Action = acDifferent;
-                } else {
-                    e.Action = acEqual;
-                }
-                e.Name = s.Name();
-                readSide(s, e.Source);
-                CompareIndexColumns(s.Columns(), d.Columns(), false, e);
-                // The pair carries the destination's spelling of the name.
-                e.Name = d.Name();
-                readSide(d, e.Destination);
-                CompareIndexColumns(s.Columns(), d.Columns(), true, e);
-                // A pair that differs only in its columns still makes its table differ,
-                // or the table would read equal and never be scripted.
-                if (e.Action == acDifferent) table.Action = acDifferent;
+                const bool differ = s.Unique() != d.Unique() ||
+                                    s.PrimaryKey() != d.PrimaryKey() ||
+                                    s.IndexNulls() != d.IndexNulls();
+                comparePair(s, d, differ, e, table, readSide, CompareIndexColumns);
             } else {
                 table.Action = acDifferent;
                 listOneSided(s, csSource, e);
@@ -119,15 +104,13 @@ void CompareIndexes(const jet::Collection<jet::Index>& source,
         return;
     }
 
-    const NameLookup sources = NameLookup::of(source);
-    const int32_t n = destination.Count();
-    for (int32_t i = 0; i < n; ++i) {
-        const jet::Index d = destination.Item(i);
-        if (sources.contains(d.Name())) continue;
-        TIndex& e = list.Append();
-        table.Action = acDifferent;
-        listOneSided(d, csDestination, e);
-    }
+    forEachDestinationOnly(
+        destination, NameLookup::of(source), [](int32_t) { return true; },
+        [&](const jet::Index& d, int32_t) {
+            TIndex& e = list.Append();
+            table.Action = acDifferent;
+            listOneSided(d, csDestination, e);
+        });
 }
 
 }  // namespace engine::detail

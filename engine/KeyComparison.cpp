@@ -6,6 +6,7 @@
 
 #include "engine/detail/Comparison.h"
 #include "engine/detail/NameLookup.h"
+#include "engine/detail/Pairing.h"
 #include "jet/Types.h"
 #include "text/CaseFold.h"
 
@@ -143,27 +144,10 @@ void CompareKeys(const jet::Collection<jet::Key>& sourceKeys,
             TKey& e = table.Keys.Append();
             if (j >= 0) {
                 const jet::Key d = destinationKeys.Item(j);
-                bool differ = false;
-                differ |= s.Type() != d.Type();
-                differ |= s.UpdateRule() != d.UpdateRule();
-                differ |= s.DeleteRule() != d.DeleteRule();
-                differ |= !text::equalNoCase(s.RelatedTable(), d.RelatedTable());
-                if (differ) {
-                    e.Action = acDifferent;
-                    table.Action = acDifferent;
-                } else {
-                    e.Action = acEqual;
-                }
-                e.Name = s.Name();
-                readSide(s, e.Source);
-                CompareKeyColumns(s.Columns(), d.Columns(), false, e);
-                // The pair carries the destination's spelling of the name.
-                e.Name = d.Name();
-                readSide(d, e.Destination);
-                CompareKeyColumns(s.Columns(), d.Columns(), true, e);
-                // A pair that differs only in its columns still makes its table differ,
-                // or the table would read equal and never be scripted.
-                if (e.Action == acDifferent) table.Action = acDifferent;
+                const bool differ = s.Type() != d.Type() || s.UpdateRule() != d.UpdateRule() ||
+                                    s.DeleteRule() != d.DeleteRule() ||
+                                    !text::equalNoCase(s.RelatedTable(), d.RelatedTable());
+                comparePair(s, d, differ, e, table, readSide, CompareKeyColumns);
             } else {
                 table.Action = acDifferent;
                 listOneSided(s, csSource, e);
@@ -172,15 +156,14 @@ void CompareKeys(const jet::Collection<jet::Key>& sourceKeys,
         return;
     }
 
-    const int32_t n = static_cast<int32_t>(dst.takesPart.size());
-    for (int32_t i = 0; i < n; ++i) {
-        if (!dst.takesPart[static_cast<size_t>(i)]) continue;
-        const jet::Key d = destinationKeys.Item(i);
-        if (src.first.contains(d.Name())) continue;
-        TKey& e = table.Keys.Append();
-        table.Action = acDifferent;
-        listOneSided(d, csDestination, e);
-    }
+    forEachDestinationOnly(
+        destinationKeys, src.first,
+        [&](int32_t i) { return dst.takesPart[static_cast<size_t>(i)]; },
+        [&](const jet::Key& d, int32_t) {
+            TKey& e = table.Keys.Append();
+            table.Action = acDifferent;
+            listOneSided(d, csDestination, e);
+        });
 }
 
 }  // namespace engine::detail

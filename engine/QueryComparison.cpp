@@ -3,6 +3,7 @@
 
 #include "engine/detail/Comparison.h"
 #include "engine/detail/NameLookup.h"
+#include "engine/detail/Pairing.h"
 #include "text/CaseFold.h"
 #include "text/Trim.h"
 
@@ -72,19 +73,20 @@ void compareQueries(const jet::Collection<Query>& source, const jet::Collection<
         return;
     }
 
-    const NameLookup sources = NameLookup::of(source);
-    const int32_t n = destination.Count();
-    for (int32_t i = 0; i < n; ++i) {
-        const Query d = destination.Item(i);
-        const std::string name = d.Name();
-        progress.visit(name, Kind::kind);
-        if (sources.contains(name)) continue;
-        Element& e = list.Append();
-        e.Name = name;
-        e.Action = acOnlyInDestination;
-        e.Destination.CommandText = trimmedText(d);
-        Kind::collectOne(d, csDestination, e);
-    }
+    // Every destination query counts for progress, paired or not.
+    forEachDestinationOnly(
+        destination, NameLookup::of(source),
+        [&](int32_t i) {
+            progress.visit(destination.Item(i).Name(), Kind::kind);
+            return true;
+        },
+        [&](const Query& d, int32_t) {
+            Element& e = list.Append();
+            e.Name = d.Name();
+            e.Action = acOnlyInDestination;
+            e.Destination.CommandText = trimmedText(d);
+            Kind::collectOne(d, csDestination, e);
+        });
 }
 
 }  // namespace
