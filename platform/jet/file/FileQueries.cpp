@@ -1,6 +1,7 @@
 #include "jet/file/FileQueries.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstdint>
 #include <map>
 
@@ -60,6 +61,28 @@ std::string shortened(const std::string& s) {
     return s.substr(0, cut) + "…";
 }
 
+// A query Access keeps for a form or a report (its record source, a control's
+// row source) is named "~sq_" and the object's name.
+bool keptForAForm(std::string_view name) {
+    constexpr std::string_view kPrefix = "~sq_";
+    if (name.size() < kPrefix.size()) return false;
+    for (size_t i = 0; i < kPrefix.size(); ++i)
+        if (std::tolower(static_cast<unsigned char>(name[i])) != kPrefix[i]) return false;
+    return true;
+}
+
+// Access writes no type row for a select query it keeps for a form, and a
+// Flag row only when the query has a flag (DISTINCTROW, *): the builder reads
+// neither row missing as a select with no flags.
+void asAccessKeepsForAForm(mdb::DecomposedQuery& q) {
+    if (q.kind != mdb::qkind::Select) return;
+    std::erase_if(q.rows, [](const QueryRow& r) {
+        const bool blank = r.name1.empty() && r.name2.empty() && r.expression.empty();
+        return blank && ((r.attribute == qattr::Type && r.flag == mdb::qkind::Select) ||
+                         (r.attribute == qattr::Flag && r.flag == 0));
+    });
+}
+
 }  // namespace
 
 std::string queryTableProblem(const StoredTable& queries, size_t& nameRoom) {
@@ -104,6 +127,7 @@ mdb::DecomposedQuery storableQuery(std::string_view name, std::string_view text,
             raise(Err::QueryNotStorable, {name, e.what()});
         }
     }
+    if (keptForAForm(name)) asAccessKeepsForAForm(q);
     return q;
 }
 

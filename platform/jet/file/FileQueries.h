@@ -23,7 +23,9 @@
 
 namespace jet::file {
 
-// The rows of a query text, for a new query named `name`. Throws
+// The rows of a query text, for a new query named `name` (one named "~sq_…",
+// which Access keeps for a form or a report, without the type and Flag rows
+// Access leaves out of those). Throws
 // Err::QueryNotStorable, naming the clause, for a text the rows cannot hold:
 // one the decomposer cannot split, or a name longer than `nameRoom`, the
 // characters MSysQueries' name fields hold.

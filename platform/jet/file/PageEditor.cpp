@@ -134,15 +134,17 @@ RowEditor::RowEditor(PageEditor& pages, uint32_t definitionPage, UsageMapRef own
       free_(UsageMap::decode(pages.peek(freeSpace.page).rows.at(freeSpace.row).bytes,
                              pages.file(), freeSpace.page)) {}
 
-RowPointer RowEditor::place(Bytes bytes, uint16_t flags, std::optional<uint32_t> avoid) {
+RowPointer RowEditor::place(Bytes bytes, uint16_t flags, std::optional<uint32_t> avoid,
+                            uint32_t notBefore) {
     uint32_t page = 0;
     const auto candidates = free_.pages();
     for (auto it = candidates.rbegin(); it != candidates.rend() && page == 0; ++it)
-        if (*it != avoid && owned_.contains(*it) && !pages_.released(*it) &&
+        if (*it != avoid && *it >= notBefore && owned_.contains(*it) && !pages_.released(*it) &&
             pages_.peek(*it).owner == owner_ && pages_.fits(*it, bytes.size()))
             page = *it;
     for (auto it = added_.rbegin(); it != added_.rend() && page == 0; ++it)
-        if (*it != avoid && pages_.fits(*it, bytes.size())) page = *it;
+        if (*it != avoid && *it >= notBefore && pages_.fits(*it, bytes.size())) page = *it;
+    // A new page comes at the end of the file, after every page the table has.
     if (page == 0) {
         page = pages_.newDataPage(owner_);
         added_.push_back(page);
@@ -212,7 +214,12 @@ void RowEditor::remove(uint32_t rowId) {
     pages_.rows(page).rows[number] = PageRow{{}, kRowDeletedFlag | kRowOverflowFlag};
 }
 
-uint32_t RowEditor::insert(Bytes bytes) { return place(std::move(bytes), 0).rowId(); }
+uint32_t RowEditor::insert(Bytes bytes) {
+    // A row appended to the page of the last one comes after it.
+    const RowPointer at = place(std::move(bytes), 0, {}, lastInserted_);
+    lastInserted_ = at.page;
+    return at.rowId();
+}
 
 void RowEditor::finish() {
     if (!mapsChanged_) return;

@@ -87,7 +87,10 @@ public:
     // names no live row of the table.
     void update(uint32_t rowId, Bytes bytes);
     void remove(uint32_t rowId);
-    // A new row on a page of the table with room, else on a new page.
+    // A new row on a page of the table with room, else on a new page; never
+    // before the row inserted before it in the order readers scan the table
+    // (by page, then by row), so that rows come back in the order they were
+    // inserted (mdb-queries prints a query's rows in that order).
     uint32_t insert(Bytes bytes);
     // Writes the maps the editor added pages to.
     void finish();
@@ -95,9 +98,10 @@ public:
     [[nodiscard]] const std::vector<uint32_t>& addedPages() const { return added_; }
 
 private:
-    // Puts `bytes` on a page of the table with room (not `avoid`), as a
-    // row with `flags`; returns its pointer.
-    RowPointer place(Bytes bytes, uint16_t flags, std::optional<uint32_t> avoid = {});
+    // Puts `bytes` on a page of the table with room (not `avoid`, none
+    // before `notBefore`), as a row with `flags`; returns its pointer.
+    RowPointer place(Bytes bytes, uint16_t flags, std::optional<uint32_t> avoid = {},
+                     uint32_t notBefore = 0);
 
     PageEditor& pages_;
     uint32_t owner_;
@@ -105,6 +109,7 @@ private:
     UsageMap owned_, free_;
     bool mapsChanged_ = false;
     std::vector<uint32_t> added_;
+    uint32_t lastInserted_ = 0;  // the page of the last row insert() placed
 };
 
 }  // namespace jet::file

@@ -656,29 +656,35 @@ private:
         // Jet leaves a deleted row's slot in place; libmdb counts slots against
         // the table's row count when it lists relationships, and would miss
         // the rows after a hole. Since every index of a system table is built
-        // again here, a hole this edit made takes the page's last row instead,
-        // unless that row is part of an overflow (other pages point to it).
+        // again here, the rows after a hole this edit made move up into it,
+        // keeping their order (readers take a query's rows from MSysQueries in
+        // page order, and print its columns in that order); a row other pages
+        // point to (part of an overflow) keeps its place, and the holes before
+        // it stay.
         void compact() {
             std::map<uint32_t, std::vector<uint8_t>> holes;
             for (uint32_t id : removed_) holes[id >> 8].push_back(static_cast<uint8_t>(id & 0xFF));
+            const auto movable = [](const PageRow& r) {
+                return r.flags == 0 ||
+                       (r.flags == (kRowDeletedFlag | kRowOverflowFlag) && r.bytes.empty());
+            };
             for (auto& [page, list] : holes) {
                 std::sort(list.begin(), list.end());
                 auto& rows = w_.pages_.rows(page).rows;
-                const auto isHole = [&](size_t i) {
-                    return std::binary_search(list.begin(), list.end(), static_cast<uint8_t>(i));
-                };
-                for (uint8_t h : list) {
-                    while (rows.size() > h + 1u && isHole(rows.size() - 1)) rows.pop_back();
-                    if (rows.size() <= h + 1u) {
-                        if (rows.size() == h + 1u) rows.pop_back();
+                std::vector<PageRow> kept;
+                kept.reserve(rows.size());
+                for (size_t i = 0; i < rows.size(); ++i) {
+                    if (std::binary_search(list.begin(), list.end(), static_cast<uint8_t>(i)))
                         continue;
-                    }
-                    const size_t last = rows.size() - 1;
-                    if (rows[last].flags != 0) break;
-                    rows[h] = std::move(rows[last]);
-                    rows.pop_back();
-                    moved_[page << 8 | static_cast<uint32_t>(last)] = page << 8 | h;
+                    if (!movable(rows[i]))
+                        while (kept.size() < i)
+                            kept.push_back(PageRow{{}, kRowDeletedFlag | kRowOverflowFlag});
+                    if (kept.size() != i)
+                        moved_[page << 8 | static_cast<uint32_t>(i)] =
+                            page << 8 | static_cast<uint32_t>(kept.size());
+                    kept.push_back(std::move(rows[i]));
                 }
+                rows = std::move(kept);
             }
             for (auto& [id, values] : inserted_)
                 if (auto it = moved_.find(id); it != moved_.end()) id = it->second;

@@ -489,7 +489,7 @@ private:
             std::string name;
             size_t parts = 0;
             while (isName(i)) {
-                name += nameAt(i);
+                name += tokenText(i);
                 ++parts;
                 ++i;
                 // The parts of a reference ([Forms]![Dialog]![Date]) stand together.
@@ -500,6 +500,16 @@ private:
                     continue;
                 }
                 break;
+            }
+            // The name as Access stores it, which the reader prints back: a
+            // reference as written, brackets included ([Forms]![Dialog]![Date]),
+            // and so a name in brackets it does not need ([pCategoryID]); a
+            // name that needs its brackets ([User Name], [Forms!Dialog!Date])
+            // without them. The reader brackets every stored name that has
+            // none, so either way the text reads back as it was written.
+            if (parts == 1 && t_[nameStart].kind == Tok::Bracket) {
+                std::string bare = nameAt(nameStart);
+                if (bare.empty() || quoteName(bare) != bare) name = std::move(bare);
             }
             if (parts == 0 || name.empty())
                 refuse("PARAMETERS", "a parameter name was expected, not '" +
@@ -1005,7 +1015,14 @@ private:
         unionMember(second, depth);
         p.kind = qkind::Union;
         p.flags |= all ? kUnionAll : kUnionDistinctRows;
-        p.tables.push_back(makeRow(qattr::Table, {}, kUnionPart1, text(first)));
+        // The first part keeps the line break that ends it before UNION, as
+        // Access keeps it.
+        std::string firstText = text(first);
+        const std::string_view gap =
+            s_.substr(t_[last - 1].end, t_[last].begin - t_[last - 1].end);
+        if (const size_t nl = gap.rfind('\n'); nl != std::string_view::npos)
+            firstText += gap.substr(0, nl + 1);
+        p.tables.push_back(makeRow(qattr::Table, {}, kUnionPart1, std::move(firstText)));
         p.tables.push_back(makeRow(qattr::Table, {}, kUnionPart2, text(second)));
     }
 

@@ -311,9 +311,10 @@ TEST(FileWriter, SavedQueriesMadeChangedAndDroppedReadBackAsTheSessionLeftThem) 
               "'it''s' AND Table1.col3 > #1/2/2003#;");
     EXPECT_EQ(cat.Views().Item("SelectQuery").Command().CommandText(),
               "SELECT Table2.col1\r\nFROM Table2;");
+    // A parameter that names a form's control keeps the reference as written.
     const auto params = cat.Procedures().Item("WithParameters");
     EXPECT_EQ(params.Command().CommandText(),
-              "PARAMETERS [Forms!F!C] Long, [Who] Text ( 255 );\r\nSELECT *\r\nFROM "
+              "PARAMETERS [Forms]![F]![C] Long, [Who] Text ( 255 );\r\nSELECT *\r\nFROM "
               "Table1\r\nWHERE Table1.col1 = [Who];");
     EXPECT_EQ(cat.Procedures().Item("UpdateQuery").Command().CommandText(), unchanged);
     EXPECT_EQ(cat.Procedures().Item("PassthroughQuery").Command().CommandText(), "EXEC sp_who");

@@ -379,15 +379,26 @@ const TextCase kTextCases[] = {
      "Memo;\r\nSELECT O.*\r\nFROM Orders AS O\r\nWHERE O.d >= [Forms]![Sales]![Start] AND "
      "O.who = [Who];",
      qkind::Select,
-     {R(Type, "", "", "", 1), R(Parameter, "Forms!Sales!Start", "", "", 8),
-      R(Parameter, "Who", "", "", 10, 50), R(Parameter, "Amount", "", "", 5),
-      R(Parameter, "Note", "", "", 12), R(Flag), R(Table, "Orders", "O"), R(Column, "", "", "O.*"),
+     {R(Type, "", "", "", 1), R(Parameter, "[Forms]![Sales]![Start]", "", "", 8),
+      R(Parameter, "[Who]", "", "", 10, 50), R(Parameter, "Amount", "", "", 5),
+      R(Parameter, "[Note]", "", "", 12), R(Flag), R(Table, "Orders", "O"),
+      R(Column, "", "", "O.*"),
       R(Where, "", "", "O.d >= [Forms]![Sales]![Start] AND O.who = [Who]")},
-     // Access stores a reference's parts without their brackets, and the reader
-     // does not read a Text parameter's length.
-     "PARAMETERS [Forms!Sales!Start] DateTime, [Who] Text ( 255 ), [Amount] Currency, [Note] "
+     // The reader brackets a name stored without brackets, and does not read a
+     // Text parameter's length.
+     "PARAMETERS [Forms]![Sales]![Start] DateTime, [Who] Text ( 255 ), [Amount] Currency, [Note] "
      "LongText;\r\nSELECT O.*\r\nFROM Orders AS O\r\nWHERE O.d >= [Forms]![Sales]![Start] AND "
      "O.who = [Who];"},
+    {"parameters: names that need their brackets are stored without them",
+     "PARAMETERS [User Name] Text ( 10 ), [Forms!Sales!Start] DateTime, [Order] Long, "
+     "[Forms]!Sales![Start Date] DateTime;\r\nSELECT O.*\r\nFROM Orders AS O;",
+     qkind::Select,
+     {R(Type, "", "", "", 1), R(Parameter, "User Name", "", "", 10, 10),
+      R(Parameter, "Forms!Sales!Start", "", "", 8), R(Parameter, "Order", "", "", 4),
+      R(Parameter, "[Forms]!Sales![Start Date]", "", "", 8), R(Flag), R(Table, "Orders", "O"),
+      R(Column, "", "", "O.*")},
+     "PARAMETERS [User Name] Text ( 255 ), [Forms!Sales!Start] DateTime, [Order] Long, "
+     "[Forms]!Sales![Start Date] DateTime;\r\nSELECT O.*\r\nFROM Orders AS O;"},
     {"dates, and quoted texts holding ; ' \" and keywords",
      "SELECT T.a AS [Where Now]\r\nFROM T\r\nWHERE T.d Between #1/1/95# And #12/31/95# AND "
      "T.s = 'it''s; FROM x' AND T.q = \"say \"\"hi\"\"; ORDER BY\";",
@@ -445,13 +456,13 @@ const TextCase kTextCases[] = {
      "SELECT a FROM T\r\nUNION ALL SELECT b FROM U\r\nUNION ALL SELECT c FROM V\r\nORDER BY a;",
      qkind::Union,
      {R(Type, "", "", "", 9), R(Flag, "", "", "", 1),
-      R(Table, "", "X7YZ_____1", "SELECT a FROM T\r\nUNION ALL SELECT b FROM U"),
+      R(Table, "", "X7YZ_____1", "SELECT a FROM T\r\nUNION ALL SELECT b FROM U\r\n"),
       R(Table, "", "X7YZ_____2", "SELECT c FROM V"), R(OrderBy, "", "", "a")},
      nullptr},
     {"UNION of queries in parentheses, with parameters",
      "PARAMETERS [p] Long;\r\n(SELECT a FROM T WHERE a > [p]) UNION (SELECT b FROM U);",
      qkind::Union,
-     {R(Type, "", "", "", 9), R(Parameter, "p", "", "", 4), R(Flag, "", "", "", 3),
+     {R(Type, "", "", "", 9), R(Parameter, "[p]", "", "", 4), R(Flag, "", "", "", 3),
       R(Table, "", "X7YZ_____1", "(SELECT a FROM T WHERE a > [p])"),
       R(Table, "", "X7YZ_____2", "(SELECT b FROM U)")},
      "PARAMETERS [p] Long;\r\n(SELECT a FROM T WHERE a > [p])\r\nUNION (SELECT b FROM U);"},
