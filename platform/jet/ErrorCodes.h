@@ -97,6 +97,7 @@ enum class Err {
     NotWritableDefinition,
     UnprovenIndexKeys,
     UnprovenNameKeys,
+    UnprovenIndexKeyType,
     CounterSeedTooLow,
     NotWrittenYet,
     WriteFailed,
@@ -274,6 +275,9 @@ inline constexpr ErrorEntry kErrorTable[] = {
     {Err::UnprovenIndexKeys, hr::Fail,
      "Index '%1' on table '%2' cannot be built: its text keys in the database's sort order "
      "(%3) cannot be written exactly yet. The statement changed nothing."},
+    {Err::UnprovenIndexKeyType, hr::Fail,
+     "Index '%1' on table '%2' cannot be built: the keys of field '%3' (%4) cannot be written "
+     "exactly yet. The statement changed nothing."},
     {Err::UnprovenNameKeys, hr::Fail,
      "%1 '%2' cannot be made: the key of the name '%3' in the database's sort order (%4) cannot "
      "be written exactly yet. The statement changed nothing."},

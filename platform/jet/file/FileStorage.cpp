@@ -585,9 +585,17 @@ void FileStorage::checkIndex(TableState& t, const IndexDef& index) {
         r.row = static_cast<uint8_t>(id & 0xFF);
         for (size_t k = 0; k < at.size(); ++k) {
             const FieldValue& value = v[at[k]];
-            if (!IndexKey::canProve(columns[k], value))
-                raise(Err::UnprovenIndexKeys,
-                      {index.name, t.name, sortOrderName(columns[k].sortOrder)});
+            if (!IndexKey::canProve(columns[k], value)) {
+                if (isTextType(columns[k].type))
+                    raise(Err::UnprovenIndexKeys,
+                          {index.name, t.name, sortOrderName(columns[k].sortOrder)});
+                // Not text: the column's type is what no file measured.
+                raise(Err::UnprovenIndexKeyType,
+                      {index.name, t.name, index.columns[k].name,
+                       columns[k].type == coltype::Numeric   ? "DECIMAL"
+                       : columns[k].type == coltype::Boolean ? "YESNO"
+                                                             : "its type"});
+            }
             r.values.push_back(value);
         }
         rows.push_back(std::move(r));
