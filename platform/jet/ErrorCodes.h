@@ -96,6 +96,8 @@ enum class Err {
     EncodedNotWritable,
     NotWritableDefinition,
     UnprovenIndexKeys,
+    UnprovenNameKeys,
+    UnprovenIndexKeyType,
     CounterSeedTooLow,
     NotWrittenYet,
     WriteFailed,
@@ -273,6 +275,12 @@ inline constexpr ErrorEntry kErrorTable[] = {
     {Err::UnprovenIndexKeys, hr::Fail,
      "Index '%1' on table '%2' cannot be built: its text keys in the database's sort order "
      "(%3) cannot be written exactly yet. The statement changed nothing."},
+    {Err::UnprovenIndexKeyType, hr::Fail,
+     "Index '%1' on table '%2' cannot be built: the keys of field '%3' (%4) cannot be written "
+     "exactly yet. The statement changed nothing."},
+    {Err::UnprovenNameKeys, hr::Fail,
+     "%1 '%2' cannot be made: the key of the name '%3' in the database's sort order (%4) cannot "
+     "be written exactly yet. The statement changed nothing."},
     {Err::CounterSeedTooLow, hr::Fail,
      "The counter of field '%1' cannot start at %2: table '%3' already holds %4, so a new row "
      "would repeat a number. The statement changed nothing."},

@@ -7,6 +7,7 @@
 #include "jet/Error.h"
 #include "jet/QueryText.h"
 #include "jet/file/CatalogCompare.h"
+#include "jet/file/Checker.h"
 #include "jet/file/FileCatalog.h"
 #include "jet/file/FileQueries.h"
 #include "jet/file/FileSchema.h"
@@ -349,10 +350,33 @@ private:
         }
         if (c.relationships.present()) {
             const size_t nameColumn = c.relationships.column("szRelationship");
+            const size_t table = c.relationships.column("szObject"),
+                         related = c.relationships.column("szReferencedObject");
             for (const auto& r : c.relationships.rows) {
                 const std::string n = asText(r.values[nameColumn]);
                 if (!w->model.relationshipExists(n))
                     w->state.otherRelationshipNames.insert(text::fold(n));
+                const bool ownRow = std::any_of(
+                    c.objects.rows.begin(), c.objects.rows.end(), [&](const StoredRow& o) {
+                        return c.objectType(o) == msys::kRelationship && c.objectName(o) == n;
+                    });
+                if (ownRow)
+                    w->state.relationshipNames.push_back(
+                        {n, asText(r.values[table]), asText(r.values[related])});
+            }
+        }
+        // The keys a new object's names take in the catalog's text indexes.
+        for (const StoredTable* t : {&c.objects, &c.relationships}) {
+            if (!t->present()) continue;
+            const TableDefinition& d = t->definition();
+            for (const RealIndex& ri : d.realIndexes) {
+                const std::vector<KeyColumn> keys = keyColumns(d, ri);
+                const std::vector<IndexColumn> used = ri.keyColumns();
+                for (size_t k = 0; k < used.size(); ++k) {
+                    const ColumnDef* col = d.column(used[k].number);
+                    if (col && isTextType(col->type))
+                        w->state.catalogKeys.push_back({t->name(), col->name, keys[k]});
+                }
             }
         }
         w_ = std::move(w);

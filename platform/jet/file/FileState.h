@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "jet/FieldValue.h"
+#include "jet/file/IndexKey.h"
 #include "jet/file/PropertyBlob.h"
 #include "jet/file/TableDefinition.h"
 #include "jet/mdb/QueryDecompose.h"
@@ -88,6 +89,22 @@ struct FileState {
     // and the characters a name field of its MSysQueries holds.
     std::string queriesRefusal;
     size_t queryNameRoom = 0;
+    // The keys a new object's names take in the catalog's text indexes: per
+    // catalog table (MSysObjects, MSysRelationships) and column, the key
+    // column each of its indexes gives the name.
+    struct CatalogKey {
+        std::string table, column;
+        KeyColumn key;
+    };
+    std::vector<CatalogKey> catalogKeys;
+    // The file's relationships by the names their catalog rows hold: its own
+    // name (in MSysObjects too), its table's and its related table's. One
+    // dropped and made again with the same names takes back their keys.
+    struct RelationshipNames {
+        std::string name, table, relatedTable;
+    };
+    std::vector<RelationshipNames> relationshipNames;
+
     // True once a statement changed anything.
     bool changedAnything = false;
 };

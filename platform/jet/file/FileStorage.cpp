@@ -39,9 +39,15 @@ bool sameStorage(const FColumn& a, const FColumn& b) {
 }
 
 std::string sortOrderName(SortOrder s) {
+    static const std::pair<uint16_t, const char*> kNames[] = {
+        {0x0409, "General"},  {0x040C, "French"},         {0x041F, "Turkish"},
+        {0x041A, "Croatian"}, {0x0C0A, "Spanish modern"}, {0x0804, "Chinese PRC"},
+        {0x041E, "Thai"}};
     char buf[32];
     std::snprintf(buf, sizeof buf, "0x%04X", s.id);
-    std::string name = s.id == 0x0409 ? "General" : s.id == 0x040C ? "French" : "";
+    std::string name;
+    for (const auto& [id, n] : kNames)
+        if (id == s.id) name = n;
     return name.empty() ? std::string(buf) : name + ", " + buf;
 }
 
@@ -370,6 +376,8 @@ bool FileStorage::breaksRelationship(const TableDef& table, const statement::For
 void FileStorage::createTable(TableDef& table) {
     if (state_.otherObjectNames.count(text::fold(table.name)))
         raise(Err::TableExists, {table.name});
+    if (!freedName(table.name))
+        checkCatalogKey("MSysObjects", "Name", table.name, "Table", table.name);
     TableState t;
     t.name = table.name;
     t.created = true;
@@ -545,6 +553,22 @@ void FileStorage::dropColumn(const TableDef& was, const TableDef& now, const sta
 
 // --- indexes and relationships -----------------------------------------------------------
 
+bool FileStorage::freedName(const std::string& name) const {
+    const auto same = [&](const auto& d) { return d.name == name; };
+    return std::any_of(state_.dropped.begin(), state_.dropped.end(), same) ||
+           std::any_of(state_.droppedQueries.begin(), state_.droppedQueries.end(), same);
+}
+
+void FileStorage::checkCatalogKey(std::string_view table, std::string_view column,
+                                  const std::string& name, const char* kind,
+                                  const std::string& object) const {
+    const FieldValue value = name;
+    for (const auto& k : state_.catalogKeys)
+        if (k.table == table && text::equalNoCase(k.column, column) &&
+            !IndexKey::canProve(k.key, value))
+            raise(Err::UnprovenNameKeys, {kind, object, name, sortOrderName(k.key.sortOrder)});
+}
+
 void FileStorage::checkIndex(TableState& t, const IndexDef& index) {
     if (keptRealIndex(t, index)) return;
     const std::vector<KeyColumn> columns = keyColumns(t.def, index);
@@ -561,9 +585,17 @@ void FileStorage::checkIndex(TableState& t, const IndexDef& index) {
         r.row = static_cast<uint8_t>(id & 0xFF);
         for (size_t k = 0; k < at.size(); ++k) {
             const FieldValue& value = v[at[k]];
-            if (!IndexKey::canProve(columns[k], value))
-                raise(Err::UnprovenIndexKeys,
-                      {index.name, t.name, sortOrderName(columns[k].sortOrder)});
+            if (!IndexKey::canProve(columns[k], value)) {
+                if (isTextType(columns[k].type))
+                    raise(Err::UnprovenIndexKeys,
+                          {index.name, t.name, sortOrderName(columns[k].sortOrder)});
+                // Not text: the column's type is what no file measured.
+                raise(Err::UnprovenIndexKeyType,
+                      {index.name, t.name, index.columns[k].name,
+                       columns[k].type == coltype::Numeric   ? "DECIMAL"
+                       : columns[k].type == coltype::Boolean ? "YESNO"
+                                                             : "its type"});
+            }
             r.values.push_back(value);
         }
         rows.push_back(std::move(r));
@@ -608,6 +640,20 @@ void FileStorage::addRelationship(const TableDef& was, const TableDef& now,
     (void)related;
     if (state_.otherRelationshipNames.count(text::fold(fk.name)))
         raise(Err::ObjectExists, {fk.name});
+    // Its MSysObjects row and its MSysRelationships rows, which name both
+    // tables; one of the file's made again under the same names takes back
+    // the keys of the rows it had.
+    const bool again = std::any_of(
+        state_.relationshipNames.begin(), state_.relationshipNames.end(), [&](const auto& r) {
+            return r.name == fk.name && r.table == now.name && r.relatedTable == fk.relatedTable;
+        });
+    if (!again) {
+        checkCatalogKey("MSysObjects", "Name", fk.name, "Relationship", fk.name);
+        checkCatalogKey("MSysRelationships", "szRelationship", fk.name, "Relationship", fk.name);
+        checkCatalogKey("MSysRelationships", "szObject", now.name, "Relationship", fk.name);
+        checkCatalogKey("MSysRelationships", "szReferencedObject", fk.relatedTable, "Relationship",
+                        fk.name);
+    }
     const IndexDef* own = now.index(fk.name);
     if (own) checkIndex(stateOf(was), *own);
     state_.changedAnything = true;
@@ -654,6 +700,9 @@ void FileStorage::createQuery(const statement::QueryDef& query) {
     QueryState q;
     q.name = query.name;
     q.text = readBackText(made->rows);
+    if (!freedName(query.name))
+        checkCatalogKey("MSysObjects", "Name", query.name, query.view ? "View" : "Procedure",
+                        query.name);
     q.codecText = q.text;
     q.made = std::move(made);
     state_.queries[key] = std::move(q);

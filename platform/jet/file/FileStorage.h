@@ -6,7 +6,9 @@
 //
 // An index is checked when it is made: its keys must be ones the encoder can
 // prove (text in a sort order and of characters shown to match Access's own
-// keys) and a unique index must find no duplicates. An index that stands in
+// keys) and a unique index must find no duplicates. So is every name a new
+// table, query or relationship gives the catalog's text indexes (unless it
+// takes back the keys of rows the session dropped). An index that stands in
 // the file with the same columns, order and rules, on rows this session did
 // not change, needs no check: the planner keeps its pages as they are. A
 // statement that changes rows checks again every index over what it changed.
@@ -82,6 +84,16 @@ private:
     void checkIndexesOver(TableState& t, const statement::TableDef& now,
                           const std::vector<std::string>& changedColumns);
     [[nodiscard]] size_t position(const TableState& t, std::string_view column) const;
+    // A new row of the catalog table `table` takes `name` in its column
+    // `column`, and with it a key in each of the table's text indexes over
+    // that column: the statement making `kind` `object` fails before it
+    // changes anything unless every such key can be proven.
+    void checkCatalogKey(std::string_view table, std::string_view column, const std::string& name,
+                         const char* kind, const std::string& object) const;
+    // True when a table or query of the file that the session dropped had
+    // `name`: a new object of that name takes back the key of its MSysObjects
+    // row (a query dropped and made again as it was keeps its row).
+    [[nodiscard]] bool freedName(const std::string& name) const;
 
     FileState& state_;
     const PageFile& file_;

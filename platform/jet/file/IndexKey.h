@@ -47,6 +47,11 @@ struct SortOrder {
 inline constexpr SortOrder kGeneralLegacy{0x0409, 0};
 // French, as the teaching databases use it.
 inline constexpr SortOrder kFrench{0x040C, 0};
+// The other sort orders of real databases measured.
+inline constexpr SortOrder kTurkish{0x041F, 0};
+inline constexpr SortOrder kCroatian{0x041A, 0};
+inline constexpr SortOrder kSpanishModern{0x0C0A, 0};
+inline constexpr SortOrder kChinesePrc{0x0804, 0};
 
 // One column of an index as its key needs it.
 struct KeyColumn {
@@ -76,9 +81,11 @@ public:
 
     // Whether the text key of `value` in an ascending column of `sortOrder`
     // is one we have shown to equal Jet's on Access-made files: every
-    // character was reproduced there in that sort order (values that are not
-    // text are not judged here: see the overload for a column). An index
-    // whose keys cannot all be proven must not be built.
+    // character was reproduced there in that sort order, and no two
+    // neighbours form a pair of letters the sort order may sort as one in a
+    // form no file showed (values that are not text are not judged here: see
+    // the overload for a column). An index whose keys cannot all be proven
+    // must not be built, nor a row added to one.
     [[nodiscard]] static bool canProve(const FieldValue& value, SortOrder sortOrder);
     [[nodiscard]] static bool canProveText(std::u16string_view text, SortOrder sortOrder);
     // The same for a value of an index column, its type and direction judged
@@ -86,7 +93,9 @@ public:
     // Access-made file measured shows, so they are not provable.
     [[nodiscard]] static bool canProve(const KeyColumn& column, const FieldValue& value);
 
-    // The sort orders whose text keys this encoder writes at all.
+    // The sort orders whose text keys this encoder writes at all (General,
+    // French, Turkish, Croatian, Spanish modern and Chinese PRC, each with
+    // the characters its fixtures show).
     [[nodiscard]] static bool knowsSortOrder(SortOrder sortOrder);
 
     // The UTF-16 units of a UTF-8 text as the key sees them: cut at the key's

@@ -698,10 +698,26 @@ private:
                     return std::vector<uint8_t>(bytes->begin(), bytes->end());
                 },
                 ri.firstPage);
+            const auto columns = keyColumns(def_, ri);
+            std::vector<size_t> at;
+            for (const auto& ic : ri.keyColumns()) at.push_back(positionOf(def_, ic.number));
+            const auto keyValues = [&](const RowValues& values) {
+                std::vector<FieldValue> key;
+                for (size_t k : at) key.push_back(values[k]);
+                return key;
+            };
+            // The keys Access gave the rows this edit removes: a new row with
+            // the same values takes the same key (a name dropped and made
+            // again), which the encoder need not prove.
+            std::vector<std::pair<std::vector<FieldValue>, std::vector<uint8_t>>> removedKeys;
             std::vector<IndexEntry> entries;
             for (const auto& e : tree.entries) {
                 const uint32_t id = e.dataPage << 8 | e.dataRow;
-                if (removed_.count(id)) continue;
+                if (removed_.count(id)) {
+                    for (const StoredRow& r : table_.rows)
+                        if (r.rowId == id) removedKeys.emplace_back(keyValues(r.values), e.key);
+                    continue;
+                }
                 IndexEntry kept = e;
                 if (auto it = moved_.find(id); it != moved_.end()) {
                     kept.dataPage = it->second >> 8;
@@ -709,19 +725,24 @@ private:
                 }
                 entries.push_back(std::move(kept));
             }
-            const auto columns = keyColumns(def_, ri);
-            std::vector<size_t> at;
-            for (const auto& ic : ri.keyColumns()) at.push_back(positionOf(def_, ic.number));
             for (const auto& [id, values] : inserted_) {
-                std::vector<FieldValue> key;
-                bool allNull = true;
-                for (size_t k : at) {
-                    key.push_back(values[k]);
-                    allNull = allNull && isNull(values[k]);
+                const std::vector<FieldValue> key = keyValues(values);
+                bool allNull = true, provable = true;
+                for (size_t k = 0; k < key.size(); ++k) {
+                    allNull = allNull && isNull(key[k]);
+                    provable = provable && IndexKey::canProve(columns[k], key[k]);
                 }
                 if (allNull && (ri.flags & idxflag::IgnoreNulls)) continue;
                 IndexEntry e;
-                e.key = IndexKey::encode(columns, key);
+                if (provable) {
+                    e.key = IndexKey::encode(columns, key);
+                } else {
+                    const auto same = std::find_if(removedKeys.begin(), removedKeys.end(),
+                                                   [&](const auto& r) { return r.first == key; });
+                    if (same == removedKeys.end())
+                        throw FormatError("index key: a catalog row's key cannot be proven");
+                    e.key = same->second;
+                }
                 e.dataPage = id >> 8;
                 e.dataRow = static_cast<uint8_t>(id & 0xFF);
                 entries.push_back(std::move(e));

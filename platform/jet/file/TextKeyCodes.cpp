@@ -1,5 +1,6 @@
 #include "jet/file/TextKeyCodes.h"
 
+#include <algorithm>
 #include <array>
 #include <initializer_list>
 
@@ -71,7 +72,7 @@ struct Expansion {
 constexpr Expansion kExpansions[] = {
     {0xC6, 0xE6, 'A', 'E'}, {0xDE, 0xFE, 'T', 'H'}, {0xDF, 0xDF, 'S', 'S'}};
 
-CharCode plain(uint16_t code) {
+constexpr CharCode plain(uint16_t code) {
     CharCode c;
     c.kind = CodeKind::Plain;
     if (code > 0xFF) {
@@ -85,12 +86,23 @@ CharCode plain(uint16_t code) {
     return c;
 }
 
-CharCode unprintable(uint8_t code) {
+constexpr CharCode unprintable(uint8_t code) {
     CharCode c;
     c.kind = CodeKind::Unprintable;
     c.extra = code;
     return c;
 }
+
+// A letter with a mark: its base letter's code (one byte or two) and the
+// mark's code in the accent section.
+constexpr CharCode marked(uint16_t base, uint8_t accent) {
+    CharCode c = plain(base);
+    c.kind = CodeKind::Accented;
+    c.extra = accent;
+    return c;
+}
+
+constexpr CharCode ignored() { return CharCode{}; }
 
 CharCode accented(char base, uint8_t accent) {
     CharCode c = plain(kLetter[base - 'A']);
@@ -144,6 +156,97 @@ std::array<CharCode, 256> makeTable() {
 const CharCode* generalCode(char16_t c) {
     static const std::array<CharCode, 256> table = makeTable();
     return c < table.size() ? &table[c] : nullptr;
+}
+
+namespace {
+
+// --- the sort orders ----------------------------------------------------------------------
+//
+// Each code below was read from entries Access wrote in the fixtures' indexes
+// (the index oracle rebuilds those entries from their rows); a character no
+// entry showed has no code.
+
+// General past U+00FF: the Cyrillic and Greek names of a fixture's table
+// (the Greek Extended letters with breathings and accents leave no trace).
+constexpr CodeOf kGeneralCodes[] = {
+    {0x039A, plain(0x7915)}, {0x03B1, plain(0x790C)},
+    {0x03B3, plain(0x790E)}, {0x03BB, plain(0x7916)},
+    {0x03C0, plain(0x791B)}, {0x03C4, plain(0x791E)},
+    {0x03C9, plain(0x7923)}, {0x03F0, marked(0x7915, 0x03)},
+    {0x041C, plain(0x7943)}, {0x0438, plain(0x793B)},
+    {0x0440, plain(0x7948)}, {0x1F10, ignored()},
+    {0x1F76, ignored()},     {0x1F79, ignored()},
+    {0x1F7B, ignored()},     {0x1F7C, ignored()},
+};
+
+// Turkish: I is the capital of the dotless ı, a letter of its own before i.
+constexpr CodeOf kTurkishCodes[] = {{u'I', plain(0x5806)}, {0x0131, plain(0x5806)}};
+
+// Croatian: č, ć, đ, š and ž are letters of their own after c, d, s and z;
+// dž, lj and nj sort as one letter each (dž with a mark).
+constexpr CodeOf kCroatianCodes[] = {
+    {0x0106, plain(0x4E03)}, {0x0107, plain(0x4E03)}, {0x010C, plain(0x4E02)},
+    {0x010D, plain(0x4E02)}, {0x0110, plain(0x5005)}, {0x0111, plain(0x5005)},
+    {0x0160, plain(0x6C07)}, {0x0161, plain(0x6C07)}, {0x017D, plain(0x7905)},
+    {0x017E, plain(0x7905)},
+};
+constexpr PairCode kCroatianPairs[] = {
+    {u'd', 0x017E, marked(0x5004, 0x04)}, {u'D', 0x017E, marked(0x5004, 0x04)},
+    {u'l', u'j', plain(0x5F03)},          {u'L', u'j', plain(0x5F03)},
+    {u'n', u'j', plain(0x6304)},
+};
+constexpr char16_t kCroatianLN[] = {u'l', u'L', u'n', u'N'};
+constexpr char16_t kCroatianJ[] = {u'j', u'J'};
+constexpr char16_t kCroatianD[] = {u'd', u'D'};
+constexpr char16_t kCroatianZCaron[] = {0x017E, 0x017D};
+constexpr PairClass kCroatianMayPair[] = {{kCroatianLN, kCroatianJ}, {kCroatianD, kCroatianZCaron}};
+
+// Chinese PRC: the ideographs of a fixture's values, two bytes each.
+constexpr CodeOf kChinesePrcCodes[] = {
+    {0x5DE5, plain(0x92E6)},
+    {0x5E8F, plain(0xC54D)},
+    {0x6B21, plain(0x89B1)},
+    {0x73ED, plain(0x8229)},
+};
+
+const Alphabet kAlphabets[] = {
+    {0x0409, 0, false, 1, kGeneralCodes, {}, {}},
+    {0x040C, 0, true, 2, {}, {}, {}},  // French
+    {0x041F, 0, false, 1, kTurkishCodes, {}, {}},
+    {0x041A, 0, false, 1, kCroatianCodes, kCroatianPairs, kCroatianMayPair},
+    {0x0C0A, 0, false, 1, {}, {}, {}},  // Spanish, modern sort: General's codes
+    {0x0804, 0, false, 1, kChinesePrcCodes, {}, {}},
+};
+
+bool holds(std::span<const char16_t> set, char16_t c) {
+    return std::find(set.begin(), set.end(), c) != set.end();
+}
+
+}  // namespace
+
+const CharCode* Alphabet::code(char16_t c) const {
+    const auto it = std::lower_bound(codes.begin(), codes.end(), c,
+                                     [](const CodeOf& x, char16_t y) { return x.c < y; });
+    if (it != codes.end() && it->c == c) return &it->code;
+    return generalCode(c);
+}
+
+const CharCode* Alphabet::pair(char16_t c, char16_t next) const {
+    for (const PairCode& p : pairs)
+        if (p.first == c && p.second == next) return &p.code;
+    return nullptr;
+}
+
+bool Alphabet::unknownPair(char16_t c, char16_t next) const {
+    for (const PairClass& k : mayPair)
+        if (holds(k.first, c) && holds(k.second, next)) return pair(c, next) == nullptr;
+    return false;
+}
+
+const Alphabet* alphabetOf(uint16_t id, uint8_t version) {
+    for (const Alphabet& a : kAlphabets)
+        if (a.id == id && a.version == version) return &a;
+    return nullptr;
 }
 
 }  // namespace jet::file::textkey

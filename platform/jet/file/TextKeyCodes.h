@@ -1,8 +1,12 @@
 #pragma once
-// The codes a text key gives each character from U+0000 to U+00FF in Jet 4's
-// "General" sort order (0x0409, version 0). Characters past U+00FF have no
-// code here. Upper and lower case letters share their codes.
+// The codes a text key gives each character in Jet 4's sort orders: every
+// character from U+0000 to U+00FF in "General" (0x0409, version 0), and per
+// sort order the characters it codes otherwise (or past U+00FF) and the pairs
+// of letters it sorts as one, each read from keys Access wrote. A character
+// without a code here has none. Upper and lower case letters share their
+// codes.
 #include <cstdint>
+#include <span>
 
 namespace jet::file::textkey {
 
@@ -24,8 +28,50 @@ struct CharCode {
     bool expands = false;
 };
 
-// The code of `c`, or null past U+00FF.
+// The code of `c` in General, or null past U+00FF.
 [[nodiscard]] const CharCode* generalCode(char16_t c);
+
+struct CodeOf {
+    char16_t c;
+    CharCode code;
+};
+
+// Two characters that sort as one letter (Croatian "lj", "nj", "dž").
+struct PairCode {
+    char16_t first, second;
+    CharCode code;
+};
+
+// Two characters that may sort as one letter in a sort order, of which only
+// some case forms were measured: `first` followed by `second`.
+struct PairClass {
+    std::span<const char16_t> first, second;
+};
+
+// How one sort order codes text.
+struct Alphabet {
+    uint16_t id = 0;
+    uint8_t version = 0;
+    // French compares accents from the end of the text (its accent section
+    // runs backwards) and counts a letter that sorts as two (ß) as two
+    // positions.
+    bool accentsFromEnd = false;
+    uint8_t expansionPositions = 1;
+    std::span<const CodeOf> codes;       // differing from General's, sorted by character
+    std::span<const PairCode> pairs;     // the pairs measured
+    std::span<const PairClass> mayPair;  // pairs of which not every form was measured
+
+    // The code of `c`, or null when there is none.
+    [[nodiscard]] const CharCode* code(char16_t c) const;
+    // The code of `c` followed by `next` where the two sort as one letter.
+    [[nodiscard]] const CharCode* pair(char16_t c, char16_t next) const;
+    // True where `c` followed by `next` may sort as one letter but that form
+    // has no code here: such a text has no known key.
+    [[nodiscard]] bool unknownPair(char16_t c, char16_t next) const;
+};
+
+// The sort order's alphabet, or null for a sort order without codes.
+[[nodiscard]] const Alphabet* alphabetOf(uint16_t id, uint8_t version);
 
 // Bytes of the text key's framing.
 inline constexpr uint8_t kEndOfText = 0x01;

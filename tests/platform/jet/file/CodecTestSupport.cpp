@@ -28,6 +28,17 @@ std::vector<std::string> jet4Fixtures() {
     return out;
 }
 
+std::vector<std::string> localeFixtures() {
+    std::vector<std::string> out;
+    const auto root = testsupport::fixturesDir();
+    if (root.empty() || !std::filesystem::is_directory(root / "locales")) return out;
+    for (const auto& entry : std::filesystem::directory_iterator(root / "locales"))
+        if (entry.path().extension() == ".mdb")
+            out.push_back("locales/" + entry.path().filename().string());
+    std::sort(out.begin(), out.end());
+    return out;
+}
+
 const jet::FieldValue& valueOf(const jet::file::TableDefinition& def,
                                const std::vector<jet::FieldValue>& row, const std::string& name) {
     for (size_t i = 0; i < def.columns.size(); ++i)

@@ -488,7 +488,25 @@ INSTANTIATE_TEST_SUITE_P(
         FailedCase{"ACounterStepOtherThanOne",
                    "jackcess/emptyV2000.mdb",
                    {"CREATE TABLE [T] ([A] COUNTER(1, 5))"},
-                   "increment is not 1"}),
+                   "increment is not 1"},
+        FailedCase{"ADecimalIndexOverRows",
+                   "jackcess/fixedNumericTestV2000.mdb",
+                   {"CREATE INDEX [ixN] ON [test] ([col2])"},
+                   "the keys of field 'col2' (DECIMAL) cannot be written exactly yet"},
+        FailedCase{"AYesNoIndexOverRows",
+                   "jackcess/test2V2000.mdb",
+                   {"CREATE INDEX [ixB] ON [MSP_PROJECTS] ([PROJ_OPT_CALC_ACT_COSTS])"},
+                   "the keys of field 'PROJ_OPT_CALC_ACT_COSTS' (YESNO) cannot be written"},
+        // A name whose key in the catalog's text indexes cannot be proven.
+        FailedCase{"ATableNameOfANonGeneralFile",
+                   "locales/chinesePRC-erp.mdb",
+                   {"CREATE TABLE [\xE4\xB8\xAD\xE6\x96\x87] ([a] LONG)"},
+                   "in the database's sort order (Chinese PRC, 0x0804) cannot be written exactly"},
+        FailedCase{"ATableNamePastLatin1InAGeneralFile",
+                   "jackcess/emptyV2000.mdb",
+                   {"CREATE TABLE [\xC5\x81\xC3\xB3"
+                    "d\xC5\xBA] ([a] LONG)"},
+                   "in the database's sort order (General, 0x0409) cannot be written exactly"}),
     [](const auto& p) { return std::string(p.param.name); });
 
 // A counter may start anew only past the largest number its table holds.
@@ -562,6 +580,208 @@ TEST(FileWriter, AFailedStatementLeavesNoTraceInWhatTheSessionWrites) {
     auto cat = catalogOf(db);
     EXPECT_EQ(cat.Tables().Item("Messager").Columns().Count(), 5);
     EXPECT_THROW((void)cat.Tables().Item("DetailCommande").Indexes().Item("ixX"), jet::Error);
+}
+
+// A statement whose keys cannot be proven fails at once, names why, and
+// changes nothing, while the rest of the script lands: the names a new table,
+// view or relationship gives the catalog's text indexes, and the rows a
+// statement adds to a text index of a table.
+struct UnprovenKeyCase {
+    const char* name;
+    const char* fixture;
+    std::vector<std::string> statements;
+    size_t failing;                   // the statement that fails
+    const char* error;                // part of its description
+    std::vector<std::string> landed;  // what the others made: "Table:T", "View:V", "Key:T/K"
+    std::string refused;              // what the failing one would have made
+};
+
+std::ostream& operator<<(std::ostream& o, const UnprovenKeyCase& c) { return o << c.name; }
+
+bool stands(const jet::Catalog& cat, const std::string& what) {
+    const size_t colon = what.find(':');
+    const std::string kind = what.substr(0, colon), name = what.substr(colon + 1);
+    try {
+        if (kind == "Table") {
+            (void)cat.Tables().Item(name);
+        } else if (kind == "View") {
+            (void)cat.Views().Item(name);
+        } else if (kind == "Index" || kind == "Key") {
+            const size_t slash = name.find('/');
+            const auto table = cat.Tables().Item(name.substr(0, slash));
+            if (kind == "Index")
+                (void)table.Indexes().Item(name.substr(slash + 1));
+            else
+                (void)table.Keys().Item(name.substr(slash + 1));
+        } else {
+            ADD_FAILURE() << "no such kind: " << what;
+        }
+        return true;
+    } catch (const jet::Error&) {
+        return false;
+    }
+}
+
+class UnprovenKey : public ::testing::TestWithParam<UnprovenKeyCase> {};
+
+TEST_P(UnprovenKey, FailsAtItsStatementAndTheRestOfTheScriptLands) {
+    REQUIRE_FIXTURES();
+    const UnprovenKeyCase& c = GetParam();
+    testsupport::TempDir dir;
+    const std::string db = copyOf(dir, c.fixture);
+    const auto o = session(db, c.statements);
+    ASSERT_EQ(o.failures.size(), 1u) << joined(o.failures);
+    EXPECT_EQ(o.failures[0].substr(0, c.statements[c.failing].size()), c.statements[c.failing]);
+    EXPECT_NE(o.failures[0].find(c.error), std::string::npos) << o.failures[0];
+    EXPECT_NE(o.failures[0].find("The statement changed nothing."), std::string::npos)
+        << o.failures[0];
+    ASSERT_EQ(o.closeError, "");
+    EXPECT_NE(o.report.find("The database was changed"), std::string::npos) << o.report;
+    const auto cat = catalogOf(db);
+    for (const auto& what : c.landed) EXPECT_TRUE(stands(cat, what)) << what;
+    EXPECT_FALSE(stands(cat, c.refused)) << c.refused;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, UnprovenKey,
+    ::testing::Values(
+        UnprovenKeyCase{
+            "ATableInAChinesePrcFile",
+            "locales/chinesePRC-erp.mdb",
+            {"CREATE TABLE [\xE7\x8F\xAD\xE6\xAC\xA1"
+             "2] ([a] LONG)",
+             "CREATE TABLE [\xE4\xB8\xAD] ([a] LONG)", "CREATE TABLE [PaiChan2] ([a] LONG)"},
+            1,
+            "Table '\xE4\xB8\xAD' cannot be made: the key of the name",
+            {"Table:\xE7\x8F\xAD\xE6\xAC\xA1"
+             "2",
+             "Table:PaiChan2"},
+            "Table:\xE4\xB8\xAD"},
+        UnprovenKeyCase{"AViewInATurkishFile",
+                        "locales/turkish-library.mdb",
+                        {"CREATE TABLE [ogrenci_\xC4\xB1] ([a] LONG)",
+                         "CREATE VIEW [\xC4\xB0sim] AS SELECT [ogrenci_\xC4\xB1].a FROM "
+                         "[ogrenci_\xC4\xB1]",
+                         "CREATE VIEW [ogrenci] AS SELECT [ogrenci_\xC4\xB1].a FROM "
+                         "[ogrenci_\xC4\xB1]"},
+                        1,
+                        "(Turkish, 0x041F)",
+                        {"Table:ogrenci_\xC4\xB1", "View:ogrenci"},
+                        "View:\xC4\xB0sim"},
+        // A relationship's rows in MSysRelationships are keyed by its name
+        // and its tables' names; Croatian's "NJ" is a form of a letter no
+        // file showed.
+        UnprovenKeyCase{"ARelationshipInACroatianFile",
+                        "locales/croatian-shareholders.mdb",
+                        {"CREATE TABLE [Roditelj] ([ID] LONG CONSTRAINT [PK] PRIMARY KEY)",
+                         "CREATE TABLE [\xC4\x8C"
+                         "elik] ([ID] LONG, [Ime] TEXT(20))",
+                         "ALTER TABLE [\xC4\x8C"
+                         "elik] ADD CONSTRAINT [NJ veza] FOREIGN KEY "
+                         "([ID]) REFERENCES [Roditelj] ([ID])",
+                         "ALTER TABLE [\xC4\x8C"
+                         "elik] ADD CONSTRAINT [Veza] FOREIGN KEY ([ID]) "
+                         "REFERENCES [Roditelj] ([ID])",
+                         "CREATE INDEX [ixIme] ON [Akcionari] ([Ime])"},
+                        2,
+                        "Relationship 'NJ veza' cannot be made",
+                        {"Table:Roditelj",
+                         "Table:\xC4\x8C"
+                         "elik",
+                         "Key:\xC4\x8C"
+                         "elik/Veza",
+                         "Index:Akcionari/ixIme"},
+                        "Key:\xC4\x8C"
+                        "elik/NJ veza"},
+        UnprovenKeyCase{"NamesPastLatin1InAGeneralFile",
+                        "jackcess/emptyV2000.mdb",
+                        {"CREATE TABLE [\xD0\x9C\xD0\xB8\xD1\x80] ([a] LONG)",
+                         "CREATE TABLE [G\xC4\x9F] ([a] LONG)",
+                         "CREATE VIEW [V] AS SELECT [\xD0\x9C\xD0\xB8\xD1\x80].a FROM "
+                         "[\xD0\x9C\xD0\xB8\xD1\x80]"},
+                        1,
+                        "(General, 0x0409)",
+                        {"Table:\xD0\x9C\xD0\xB8\xD1\x80", "View:V"},
+                        "Table:G\xC4\x9F"},
+        UnprovenKeyCase{
+            "AnEmojiInAViewName",
+            "jackcess/emptyV2000.mdb",
+            {"CREATE TABLE [T] ([a] LONG)", "CREATE VIEW [V\xF0\x9F\x98\x80] AS SELECT T.a FROM T",
+             "CREATE VIEW [V] AS SELECT T.a FROM T"},
+            1,
+            "View 'V\xF0\x9F\x98\x80' cannot be made",
+            {"Table:T", "View:V"},
+            "View:V\xF0\x9F\x98\x80"},
+        UnprovenKeyCase{
+            "ACombiningAccentInATableName",
+            "jackcess/emptyV2000.mdb",
+            {"CREATE TABLE [Caf\xC3\xA9] ([a] LONG)", "CREATE TABLE [Cafe\xCC\x81] ([a] LONG)"},
+            1,
+            "Table 'Cafe\xCC\x81' cannot be made",
+            {"Table:Caf\xC3\xA9"},
+            "Table:Cafe\xCC\x81"},
+        // New rows of a table's text index: the values copied into an
+        // indexed column hold characters past Latin-1 no file showed.
+        UnprovenKeyCase{
+            "NewRowsOfATextIndex",
+            "jackcess/testUnicodeCompV2003.mdb",
+            {"ALTER TABLE [Table] ADD COLUMN [x] TEXT(255)", "CREATE INDEX [ixX] ON [Table] ([x])",
+             "UPDATE [Table] SET [x] = [Unicode]", "CREATE TABLE [T2] ([a] LONG)"},
+            2,
+            "Index 'ixX' on table 'Table' cannot be built",
+            {"Index:Table/ixX", "Table:T2"},
+            "Table:T3"}),
+    [](const auto& p) { return std::string(p.param.name); });
+
+// A name whose key the encoder cannot prove can still be taken again: a
+// table dropped and made again, or a relationship dropped and made again
+// with other rules, takes back the keys Access gave its catalog rows. No
+// fixture has such a name (each of their names is what proves its
+// characters), so one is made: a Cyrillic name the encoder proves is turned
+// in the file into one it does not (U+041C to U+041D), as a file from
+// elsewhere would hold it.
+TEST(FileWriter, ANameDroppedAndMadeAgainTakesBackTheKeysOfItsCatalogRows) {
+    REQUIRE_FIXTURES();
+    testsupport::TempDir dir;
+    const std::string db = copyOf(dir, "jackcess/emptyV2000.mdb");
+    const std::string proven = "\xD0\x9C\xD0\xB8\xD1\x80";    // U+041C U+0438 U+0440
+    const std::string unproven = "\xD0\x9D\xD0\xB8\xD1\x80";  // U+041D U+0438 U+0440
+    auto o = session(db, {"CREATE TABLE [" + proven + "] ([ID] LONG CONSTRAINT [PK] PRIMARY KEY)",
+                          "CREATE TABLE [" + proven + "2] ([a] LONG)",
+                          "CREATE TABLE [Kid] ([ID] LONG, [P] LONG)",
+                          "ALTER TABLE [Kid] ADD CONSTRAINT [FK" + proven +
+                              "] FOREIGN KEY ([P]) REFERENCES [" + proven + "] ([ID])"});
+    ASSERT_EQ(joined(o.failures), "");
+    ASSERT_EQ(o.closeError, "");
+    for (const auto& f : filesIn(dir))
+        if (f.find("backup") != std::string::npos) fs::remove(dir.file(f));
+    std::string bytes = testsupport::readFile(db);
+    const std::string from("\x1C\x04\x38\x04\x40\x04", 6), to("\x1D\x04\x38\x04\x40\x04", 6);
+    size_t patched = 0;
+    for (size_t at = bytes.find(from); at != std::string::npos; at = bytes.find(from, at + 6)) {
+        bytes.replace(at, 6, to);
+        ++patched;
+    }
+    ASSERT_GT(patched, 0u);
+    testsupport::writeFile(db, bytes);
+
+    o = session(
+        db, {"DROP TABLE [" + unproven + "2]", "CREATE TABLE [" + unproven + "2] ([b] TEXT(10))",
+             "ALTER TABLE [Kid] DROP CONSTRAINT [FK" + unproven + "]",
+             "ALTER TABLE [Kid] ADD CONSTRAINT [FK" + unproven +
+                 "] FOREIGN KEY ([P]) "
+                 "REFERENCES [" +
+                 unproven + "] ([ID]) ON DELETE CASCADE",
+             "CREATE TABLE [" + unproven + "3] ([a] LONG)"});
+    ASSERT_EQ(o.failures.size(), 1u) << joined(o.failures);
+    EXPECT_NE(o.failures[0].find("Table '" + unproven + "3' cannot be made"), std::string::npos)
+        << o.failures[0];
+    ASSERT_EQ(o.closeError, "");
+    const auto cat = catalogOf(db);
+    EXPECT_EQ(cat.Tables().Item(unproven + "2").Columns().Item(0).Name(), "b");
+    const auto fk = cat.Tables().Item("Kid").Keys().Item("FK" + unproven);
+    EXPECT_EQ(fk.RelatedTable(), unproven);
+    EXPECT_EQ(fk.DeleteRule(), jet::rule::Cascade);
 }
 
 struct RefusalCase {
