@@ -114,6 +114,7 @@ public:
             allOrNothing([&](FileStorage& storage) {
                 statement::Executor(w_->model, storage).run(st);
                 reseed(st, storage);
+                seedAfterNumbering(st, storage);
                 return 0;
             });
             return -1;
@@ -499,6 +500,18 @@ private:
         const uint32_t last = s.lastCounter ? *s.lastCounter : s.def.nextCounterValue;
         if (static_cast<int64_t>(last) + 1 == a->column.type.seed) return;
         storage.setCounter(*t, *c, a->column.type.seed);
+    }
+
+    // A counter added to a table with rows numbered them: the table's next
+    // number comes after them, and the reader reads it as the column's seed.
+    void seedAfterNumbering(const statement::Statement& st, FileStorage& storage) {
+        const auto* a = std::get_if<statement::AddColumn>(&st);
+        if (!a || !a->column.type.counter) return;
+        statement::TableDef* t = w_->model.table(a->table);
+        statement::ColumnDef* c = t ? t->column(a->column.name) : nullptr;
+        if (!c || !c->autoIncrement) return;
+        const TableState& s = storage.stateOf(*t);
+        if (s.lastCounter) c->seed = static_cast<int32_t>(*s.lastCounter + 1u);
     }
 
     int32_t dml(const statement::Parsed& p, const statement::Dml& d) {

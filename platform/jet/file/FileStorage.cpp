@@ -125,6 +125,15 @@ TableDefinition emptyDefinition(const FileState& state) {
 
 LongValueMap placeholderMaps() { return LongValueMap{0, UsageMapRef{0, 0}, UsageMapRef{0, 0}}; }
 
+// A Jet 4 definition keeps one next number for its table, so a table holds
+// one counter at most, as Jet refuses a second.
+void checkOneCounter(const TableDef& table) {
+    size_t counters = 0;
+    for (const auto& c : table.columns)
+        if (c.autoIncrement) ++counters;
+    if (counters > 1) raise(Err::SecondCounter);
+}
+
 }  // namespace
 
 FColumn physicalColumn(const statement::ColumnDef& c, const FileFacts& facts) {
@@ -370,6 +379,7 @@ bool FileStorage::breaksRelationship(const TableDef& table, const statement::For
 void FileStorage::createTable(TableDef& table) {
     if (state_.otherObjectNames.count(text::fold(table.name)))
         raise(Err::TableExists, {table.name});
+    checkOneCounter(table);
     TableState t;
     t.name = table.name;
     t.created = true;
@@ -407,6 +417,7 @@ void FileStorage::dropTable(const TableDef& table) {
 
 void FileStorage::addColumn(const TableDef& was, const TableDef& now, const statement::ColumnDef& column) {
     TableState& t = stateOf(was);
+    checkOneCounter(now);
     FColumn d = physicalColumn(column, file_.facts());
     const bool hadVariableArea = t.def.variableColumns > 0;
     const uint16_t number = t.def.addColumn(
@@ -455,6 +466,7 @@ void FileStorage::addColumn(const TableDef& was, const TableDef& now, const stat
 void FileStorage::alterColumn(const TableDef& was, const TableDef& now, const statement::ColumnDef& column,
                               const std::optional<statement::ColumnConversion>& conversion) {
     TableState& t = stateOf(was);
+    checkOneCounter(now);
     const size_t at = position(t, column.name);
     const FColumn before = t.def.columns[at];
     FColumn wanted = physicalColumn(column, file_.facts());

@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <map>
 #include <set>
 #include <sstream>
 
@@ -18,6 +19,7 @@
 #include "jet/Catalog.h"
 #include "jet/Connection.h"
 #include "jet/Error.h"
+#include "jet/testing/StoreBuilder.h"
 
 namespace {
 
@@ -545,6 +547,83 @@ TEST(FileWriter, AlterColumnGivesAPopulatedCounterItsNewSeed) {
     ASSERT_EQ(joined(o.failures), "");
     ASSERT_EQ(o.closeError, "");
     EXPECT_EQ(seedOf(db, "Categorie", "CodeCateg"), 100);
+}
+
+struct AddedCounter {
+    const char* name;
+    const char* type;  // as ADD COLUMN writes it
+};
+
+std::ostream& operator<<(std::ostream& o, const AddedCounter& c) { return o << c.name; }
+
+class CounterAddedToRows : public ::testing::TestWithParam<AddedCounter> {};
+
+// A counter added to a table with rows numbers them in their order from its
+// seed, and the table's next number comes after them: the numbers a store
+// with the same rows in the same order gives them and its next row.
+TEST_P(CounterAddedToRows, NumbersThemAsTheStoreDoes) {
+    REQUIRE_FIXTURES();
+    REQUIRE_MDBTOOLS();
+    testsupport::TempDir dir;
+    const std::string db = copyOf(dir, "teaching/Comptoir2000.mdb");
+    const auto before = mdbtest::exportTable(db, "Client");
+    const std::string add = std::string("ALTER TABLE [Client] ADD COLUMN [RowNo] ") + GetParam().type;
+    const auto o = session(db, {add});
+    ASSERT_EQ(joined(o.failures), "");
+    ASSERT_EQ(o.closeError, "");
+
+    std::string sql = "CREATE TABLE [Client] ([CodeCli] TEXT(5));";
+    for (size_t i = 1; i < before.size(); ++i)
+        sql += "INSERT INTO [Client] ([CodeCli]) VALUES ('" + before[i][0] + "');";
+    sql += add + ";INSERT INTO [Client] ([CodeCli]) VALUES ('new');";
+    const std::string store = dir.file("twin.sdb");
+    jet::testing::buildStore(store, sql);
+    const auto numbered = jet::testing::storeRows(store, "SELECT CodeCli, RowNo FROM Client ORDER BY rowid");
+    ASSERT_EQ(numbered.size(), before.size());
+
+    // Rows that outgrew their page moved: each customer's number, by its key.
+    std::map<std::string, std::string> expected, found;
+    for (size_t i = 0; i + 1 < numbered.size(); ++i)
+        expected[numbered[i][0].value_or("")] = numbered[i][1].value_or("");
+    const auto after = mdbtest::exportTable(db, "Client");
+    ASSERT_EQ(after[0].back(), "RowNo");
+    for (size_t i = 1; i < after.size(); ++i) found[after[i][0]] = after[i].back();
+    EXPECT_EQ(found, expected);
+    EXPECT_EQ(std::to_string(seedOf(db, "Client", "RowNo")), numbered.back()[1].value_or(""));
+}
+
+INSTANTIATE_TEST_SUITE_P(Types, CounterAddedToRows,
+                         ::testing::Values(AddedCounter{"Counter", "COUNTER"},
+                                           AddedCounter{"Autoincrement", "AUTOINCREMENT"},
+                                           AddedCounter{"SeededCounter", "COUNTER(100, 1)"}),
+                         [](const auto& p) { return std::string(p.param.name); });
+
+// A Jet table holds one counter at most: each statement that would give it
+// a second fails at once, with Jet's error, and the rest of the run lands.
+TEST(FileWriter, ASecondCounterFailsAtItsStatement) {
+    REQUIRE_FIXTURES();
+    testsupport::TempDir dir;
+    const std::string db = copyOf(dir, "jackcess/emptyV2000.mdb");
+    const std::vector<std::string> second = {
+        "CREATE TABLE [Two] ([A] COUNTER, [B] COUNTER(5, 1))",
+        "ALTER TABLE [T] ADD COLUMN [C] AUTOINCREMENT",
+        "ALTER TABLE [T] ALTER COLUMN [B] COUNTER",
+    };
+    std::vector<std::string> statements = {"CREATE TABLE [T] ([A] COUNTER(10, 1), [B] LONG)"};
+    statements.insert(statements.end(), second.begin(), second.end());
+    const auto o = session(db, statements);
+    ASSERT_EQ(o.failures.size(), second.size()) << joined(o.failures);
+    for (size_t i = 0; i < second.size(); ++i)
+        EXPECT_EQ(o.failures[i],
+                  second[i] + " -> Resultant table not allowed to have more than one AutoNumber "
+                              "field.");
+    ASSERT_EQ(o.closeError, "");
+    auto t = catalogOf(db).Tables().Item("T");
+    EXPECT_EQ(t.Columns().Count(), 2);
+    EXPECT_FALSE(std::get<bool>(
+        t.Columns().Item("B").Properties().Item(jet::prop::Autoincrement).Value()));
+    EXPECT_EQ(seedOf(db, "T", "A"), 10);
+    EXPECT_THROW((void)catalogOf(db).Tables().Item("Two"), jet::Error);
 }
 
 // A statement after a failed one in the same session still runs, and the
