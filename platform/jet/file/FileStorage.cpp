@@ -330,10 +330,13 @@ void FileStorage::forEachRow(const TableState& t,
 
 bool FileStorage::hasRows(const TableDef& table) { return rowCount(table) > 0; }
 
+// From the pages, not the definition's count, which can be stale.
 int64_t FileStorage::rowCount(const TableDef& table) {
-    const TableState& t = stateOf(table);
+    TableState& t = stateOf(table);
     if (t.created) return t.changed ? static_cast<int64_t>(t.changed->size()) : 0;
-    return t.original.rowCount;
+    if (!t.rowsHeld)
+        t.rowsHeld = static_cast<uint32_t>(TableReader(file_, t.original).countRows());
+    return *t.rowsHeld;
 }
 
 bool FileStorage::hasNull(const TableDef& table, const std::vector<std::string>& columns) {
@@ -728,6 +731,7 @@ int32_t FileStorage::copyColumns(const TableDef& table,
             (*rows)[id] = std::move(r);
         }
     });
+    if (!t.created) t.rowsHeld = static_cast<uint32_t>(count);
     if (any) {
         t.changed = std::move(rows);
         std::vector<std::string> names;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <limits>
 #include <map>
+#include <optional>
 #include <unordered_set>
 
 #include "jet/Types.h"
@@ -60,6 +61,8 @@ struct TablePlan {
     std::map<size_t, std::vector<IndexEntry>> entries;
     std::vector<size_t> droppedReals;        // positions in the original to free
     bool indexesKept = false;
+    // The rows the table holds, when the session or the plan counted them.
+    std::optional<uint32_t> rowsHeld;
 };
 
 std::vector<IndexColumn> keyOf(const TableDefinition& def, const IndexDef& x) {
@@ -142,6 +145,7 @@ private:
             p.model = &m;
             p.def = it->second.def;
             p.page = it->second.page;
+            p.rowsHeld = it->second.rowsHeld;
             plans_.emplace(key, std::move(p));
         }
         for (const auto& t : catalog_.tables) originalNames_[t.definition.firstPage()] = t.name;
@@ -490,6 +494,7 @@ private:
                 for (size_t k : at) row.values.push_back(v[k]);
                 rows.push_back(std::move(row));
             });
+            if (!p.state->created) p.rowsHeld = static_cast<uint32_t>(rows.size());
             bool primary = false;
             for (const auto& li : p.def.logicalIndexes)
                 if (li.realIndex == r && li.indexType == idxtype::PrimaryKey) primary = true;
@@ -570,7 +575,7 @@ private:
             const auto built = IndexBuilder::build(p.entries[r], p.page,
                                                    [&] { return pages_.allocate(); });
             writeBuilt(built, p.def.realIndexes[r], p.def.ownedPages.page, std::nullopt,
-                       p.def.rowCount);
+                       p.rowsHeld.value_or(p.def.rowCount));
             result_.touchedTables.insert(p.page);
         }
     }
@@ -581,10 +586,16 @@ private:
         if (p.state->lastCounter) p.def.nextCounterValue = *p.state->lastCounter;
         for (uint32_t freed : p.def.write(file_)) pages_.release(freed);
         bool changed = p.state->created;
-        for (uint32_t pg : p.def.pages()) {
-            if (pg >= file_.originalPageCount()) pages_.markUsed(pg);
-            changed = changed || file_.changed(pg);
+        for (uint32_t pg : p.def.pages()) changed = changed || file_.changed(pg);
+        // A definition written again counts the rows its table holds, where
+        // they were counted: Access's count can lag behind them. One that
+        // stays as it was keeps its count.
+        if (changed && p.rowsHeld && *p.rowsHeld != p.def.rowCount) {
+            p.def.rowCount = *p.rowsHeld;
+            for (uint32_t freed : p.def.write(file_)) pages_.release(freed);
         }
+        for (uint32_t pg : p.def.pages())
+            if (pg >= file_.originalPageCount()) pages_.markUsed(pg);
         if (changed) {
             result_.touchedTables.insert(p.page);
             definitionChanged_.insert(p.page);
