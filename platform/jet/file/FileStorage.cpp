@@ -377,6 +377,55 @@ bool FileStorage::breaksRelationship(const TableDef& table, const statement::For
     return broken;
 }
 
+bool FileStorage::keepsOwnIndex(const TableDef& table, const statement::ForeignKeyDef& fk) {
+    const TableState& t = stateOf(table);
+    if (t.created) return false;
+    const TableDefinition& d = t.original;
+    // The names of a real index's columns, in its order; empty when one is
+    // descending or gone.
+    const auto columnsOf = [](const TableDefinition& def, uint32_t real) {
+        std::vector<std::string> names;
+        if (real >= def.realIndexes.size()) return names;
+        for (const auto& c : def.realIndexes[real].keyColumns()) {
+            const FColumn* col = def.column(c.number);
+            if (!col || c.order != 0x01) return std::vector<std::string>{};
+            names.push_back(col->name);
+        }
+        return names;
+    };
+    const auto same = [](const std::vector<std::string>& a, const std::vector<std::string>& b) {
+        if (a.size() != b.size()) return false;
+        for (size_t i = 0; i < a.size(); ++i)
+            if (!text::equalNoCase(a[i], b[i])) return false;
+        return true;
+    };
+    std::vector<std::string> mine, theirs;
+    for (const auto& kc : fk.columns) {
+        mine.push_back(kc.name);
+        theirs.push_back(kc.relatedColumn);
+    }
+    for (const auto& li : d.logicalIndexes) {
+        if (li.indexType != idxtype::ForeignKey || (li.relatedTableType & 0x01) != 0 ||
+            !text::equalNoCase(li.name, fk.name))
+            continue;
+        if (li.realIndex >= d.realIndexes.size() ||
+            (d.realIndexes[li.realIndex].flags & 0x0B) != 0 || !same(columnsOf(d, li.realIndex), mine))
+            return false;
+        for (const auto& other : d.logicalIndexes)
+            if (&other != &li && other.realIndex == li.realIndex) return false;
+        // The table referred to, and its entry for the relationship.
+        for (const auto& [id, r] : state_.tables) {
+            if (r.created || r.page != li.relatedTablePage) continue;
+            if (!text::equalNoCase(r.name, fk.relatedTable)) return false;
+            for (const auto& entry : r.original.logicalIndexes)
+                if (static_cast<int32_t>(entry.number) == li.relatedIndex)
+                    return same(columnsOf(r.original, entry.realIndex), theirs);
+        }
+        return false;
+    }
+    return false;
+}
+
 // --- tables and columns ---------------------------------------------------------------
 
 void FileStorage::createTable(TableDef& table) {

@@ -106,6 +106,31 @@ int32_t seedOf(const std::string& db, const char* table, const char* column) {
                                  .Value());
 }
 
+// The definition page of a table, read through the codec.
+uint32_t definitionPage(const std::string& db, const std::string& table) {
+    const jet::file::PageFile file(db);
+    for (const auto& t : codectest::tables(file))
+        if (t.name == table) return static_cast<uint32_t>(t.id) & 0x00FFFFFFu;
+    throw std::runtime_error("no table " + table);
+}
+
+// The row count a table's definition holds.
+uint32_t countedRows(const std::string& db, const std::string& table) {
+    const jet::file::PageFile file(db);
+    return jet::file::TableDefinition::read(file, definitionPage(db, table)).rowCount;
+}
+
+// A copy whose definition of `table` counts `rows` rows, whatever it holds.
+std::string withCount(const testsupport::TempDir& dir, const std::string& fixture,
+                      const std::string& table, uint32_t rows) {
+    const std::string db = copyOf(dir, fixture);
+    std::string bytes = testsupport::readFile(db);
+    const size_t at = static_cast<size_t>(definitionPage(db, table)) * 4096 + 16;
+    for (int i = 0; i < 4; ++i) bytes[at + i] = static_cast<char>(rows >> (8 * i));
+    testsupport::writeFile(db, bytes);
+    return db;
+}
+
 TEST(FileWriter, ATableMadeWithKeysIndexesAndPropertiesReadsBackEveryWay) {
     REQUIRE_FIXTURES();
     REQUIRE_MDBTOOLS();
@@ -283,6 +308,84 @@ TEST(FileWriter, IndexesAndKeysDroppedAndMadeAgainLeaveTheFileAsItWas) {
     EXPECT_EQ(o.report, "");
     EXPECT_TRUE(testsupport::readFile(db) == bytes);
     EXPECT_EQ(filesIn(dir), std::vector<std::string>{"Comptoir2000.mdb"});
+}
+
+// Two one-to-one relationships on their tables' primary keys: [PersonDetail]
+// made before [Detail]'s primary key, on a real index of its own (as files
+// made by data-modelling tools hold them), and [PersonExtra] made after
+// [Extra]'s, sharing its real index, as Jet makes it.
+std::string oneToOneKeys(const testsupport::TempDir& dir) {
+    const std::string db = copyOf(dir, "jackcess/emptyV2000.mdb", "keys.mdb");
+    const auto o = session(
+        db, {"CREATE TABLE [Person] ([ID] LONG CONSTRAINT [PrimaryKey] PRIMARY KEY, [Name] TEXT(20))",
+             "CREATE TABLE [Detail] ([ID] LONG, [Note] TEXT(20))",
+             "ALTER TABLE [Detail] ADD CONSTRAINT [PersonDetail] FOREIGN KEY ([ID]) REFERENCES "
+             "[Person] ([ID])",
+             "ALTER TABLE [Detail] ADD CONSTRAINT [PrimaryKey] PRIMARY KEY ([ID])",
+             "CREATE TABLE [Extra] ([ID] LONG CONSTRAINT [PrimaryKey] PRIMARY KEY, [Note] TEXT(20))",
+             "ALTER TABLE [Extra] ADD CONSTRAINT [PersonExtra] FOREIGN KEY ([ID]) REFERENCES "
+             "[Person] ([ID])"});
+    if (!o.failures.empty() || !o.closeError.empty())
+        throw std::runtime_error(joined(o.failures) + o.closeError);
+    return db;
+}
+
+// The real indexes of a table's definition, and the one its logical index
+// `name` stands on.
+std::pair<size_t, const jet::file::RealIndex*> realIndexes(const jet::file::TableDefinition& d,
+                                                           const std::string& name) {
+    for (const auto& li : d.logicalIndexes)
+        if (li.name == name) return {d.realIndexes.size(), &d.realIndexes.at(li.realIndex)};
+    return {d.realIndexes.size(), nullptr};
+}
+
+// Keys dropped and made again, as a sync writes them, keep each relationship
+// where the file had it: on its own real index, or sharing the primary key's.
+TEST(FileWriter, OneToOneKeysDroppedAndMadeAgainLeaveTheFileAsItWas) {
+    REQUIRE_FIXTURES();
+    testsupport::TempDir dir;
+    const std::string db = oneToOneKeys(dir);
+    {
+        const jet::file::PageFile file(db);
+        const auto detail = jet::file::TableDefinition::read(file, definitionPage(db, "Detail"));
+        const auto [detailReals, own] = realIndexes(detail, "PersonDetail");
+        ASSERT_EQ(detailReals, 2u);
+        ASSERT_NE(own, nullptr);
+        EXPECT_EQ(own->flags & jet::file::idxflag::Unique, 0);
+        const auto extra = jet::file::TableDefinition::read(file, definitionPage(db, "Extra"));
+        const auto [extraReals, shared] = realIndexes(extra, "PersonExtra");
+        ASSERT_EQ(extraReals, 1u);
+        ASSERT_NE(shared, nullptr);
+        EXPECT_NE(shared->flags & jet::file::idxflag::Unique, 0);
+    }
+    const auto indexOf = [&](const char* table, const char* index) {
+        return catalogOf(db).Tables().Item(table).Indexes().Item(index);
+    };
+    EXPECT_FALSE(indexOf("Detail", "PersonDetail").Unique());
+    EXPECT_TRUE(indexOf("Extra", "PersonExtra").Unique());
+    const std::string bytes = testsupport::readFile(db);
+    const auto o = session(
+        db, {"ALTER TABLE [Detail] DROP CONSTRAINT [PersonDetail]",
+             "ALTER TABLE [Extra] DROP CONSTRAINT [PersonExtra]",
+             "DROP INDEX [PrimaryKey] ON [Detail]", "DROP INDEX [PrimaryKey] ON [Extra]",
+             "CREATE UNIQUE INDEX [PrimaryKey] ON [Detail] ([ID] ASC) WITH PRIMARY",
+             "CREATE UNIQUE INDEX [PrimaryKey] ON [Extra] ([ID] ASC) WITH PRIMARY",
+             "ALTER TABLE [Detail] ADD CONSTRAINT [PersonDetail] FOREIGN KEY ([ID]) REFERENCES "
+             "[Person] ([ID])",
+             "ALTER TABLE [Extra] ADD CONSTRAINT [PersonExtra] FOREIGN KEY ([ID]) REFERENCES "
+             "[Person] ([ID])"});
+    ASSERT_EQ(joined(o.failures), "");
+    ASSERT_EQ(o.closeError, "");
+    EXPECT_EQ(o.report, "");
+    EXPECT_TRUE(testsupport::readFile(db) == bytes);
+    // A relationship made anew on a primary key shares its index, as Jet's do.
+    const auto again = session(
+        db, {"ALTER TABLE [Detail] DROP CONSTRAINT [PersonDetail]",
+             "ALTER TABLE [Detail] ADD CONSTRAINT [PersonDetail2] FOREIGN KEY ([ID]) REFERENCES "
+             "[Person] ([ID])"});
+    ASSERT_EQ(joined(again.failures), "");
+    ASSERT_EQ(again.closeError, "");
+    EXPECT_TRUE(indexOf("Detail", "PersonDetail2").Unique());
 }
 
 // Saved queries made, changed and dropped in one session: the reader and
@@ -627,31 +730,6 @@ TEST(FileWriter, ASecondCounterFailsAtItsStatement) {
         t.Columns().Item("B").Properties().Item(jet::prop::Autoincrement).Value()));
     EXPECT_EQ(seedOf(db, "T", "A"), 10);
     EXPECT_THROW((void)catalogOf(db).Tables().Item("Two"), jet::Error);
-}
-
-// The definition page of a table, read through the codec.
-uint32_t definitionPage(const std::string& db, const std::string& table) {
-    const jet::file::PageFile file(db);
-    for (const auto& t : codectest::tables(file))
-        if (t.name == table) return static_cast<uint32_t>(t.id) & 0x00FFFFFFu;
-    throw std::runtime_error("no table " + table);
-}
-
-// The row count a table's definition holds.
-uint32_t countedRows(const std::string& db, const std::string& table) {
-    const jet::file::PageFile file(db);
-    return jet::file::TableDefinition::read(file, definitionPage(db, table)).rowCount;
-}
-
-// A copy whose definition of `table` counts `rows` rows, whatever it holds.
-std::string withCount(const testsupport::TempDir& dir, const std::string& fixture,
-                      const std::string& table, uint32_t rows) {
-    const std::string db = copyOf(dir, fixture);
-    std::string bytes = testsupport::readFile(db);
-    const size_t at = static_cast<size_t>(definitionPage(db, table)) * 4096 + 16;
-    for (int i = 0; i < 4; ++i) bytes[at + i] = static_cast<char>(rows >> (8 * i));
-    testsupport::writeFile(db, bytes);
-    return db;
 }
 
 struct StaleCount {
