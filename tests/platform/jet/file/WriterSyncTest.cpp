@@ -21,6 +21,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <set>
 
 #include "FixtureLists.h"
@@ -185,6 +186,35 @@ TEST(SelfSyncOfOneToOneKeys, ChangesNothing) {
     EXPECT_EQ(comparePages(file, r.target).text(), "");
     EXPECT_EQ(independentSchemaDifferences(file, r.target), "");
     EXPECT_EQ(readersDisagreement(r.target), "");
+}
+
+// A GUID column whose default is GenGUID() (set by the script's column
+// block, as the generator writes a source's Replication ID AutoNumber) is
+// written as Access writes such an AutoNumber: the npm reader reads it as
+// generated, as it reads the source's; other columns are left as they are.
+TEST(ReplicationIds, AGuidWhoseDefaultIsGenGuidIsWrittenAsAnAutoNumber) {
+    REQUIRE_READERS();
+    testsupport::TempDir dir;
+    const std::string file = writableCopy(testsupport::fixture("teaching/Comptoir2000.mdb"), dir,
+                                          "guids.mdb");
+    const RunResult run = applyScript(
+        "CREATE TABLE [G] ([Made] GUID, [Plain] GUID, [Text] TEXT(40))\r\n\r\nRUN\r\n\r\n"
+        "ALTER TABLE [Client] ADD COLUMN [Uid] GUID\r\n\r\nRUN\r\n\r\n"
+        "\r\n<JET:COLUMNS>\r\nG;Made;1;GenGUID()\r\nG;Text;1;GenGUID()\r\n"
+        "Client;Uid;1;genguid()\r\n</JET:COLUMNS>\r\n\r\n",
+        dir.file("guids.psx"), connectionFor(file));
+    ASSERT_TRUE(run.clean()) << run.problems();
+    const auto dump = mdbReaderDump(file);
+    std::map<std::string, bool> generated;
+    for (const char* name : {"G", "Client"}) {
+        const ReaderTable* t = dump.table(name);
+        ASSERT_NE(t, nullptr) << name;
+        for (const auto& c : t->columns)
+            if (c.type == "repid" || c.name == "Text") generated[c.name] = c.autoUUID;
+    }
+    EXPECT_EQ(generated, (std::map<std::string, bool>{
+                             {"Made", true}, {"Plain", false}, {"Text", false}, {"Uid", true}}));
+    EXPECT_EQ(readersDisagreement(file), "");
 }
 
 // ---- 3. Changes on populated tables (the cases: WriterChangeCases.h) --------
