@@ -650,7 +650,7 @@ private:
             if (removed_.empty() && inserted_.empty() && !changed_) return;
             editor_.finish();
             w_.addLongValuePages(def_, longValues_.pages());
-            if (!removed_.empty()) compact();
+            if (!removed_.empty() || !inserted_.empty()) compact();
             if (!removed_.empty() || !inserted_.empty()) {
                 def_.rowCount = static_cast<uint32_t>(static_cast<int64_t>(def_.rowCount) +
                                                       static_cast<int64_t>(inserted_.size()) -
@@ -667,32 +667,67 @@ private:
         // Jet leaves a deleted row's slot in place; libmdb counts slots against
         // the table's row count when it lists relationships, and would miss
         // the rows after a hole. Since every index of a system table is built
-        // again here, a hole this edit made takes the page's last row instead,
-        // unless that row is part of an overflow (other pages point to it).
+        // again here, holes are taken out of their page and the rows after
+        // them move up, in their order (readers that read rows in page order,
+        // as mdb-queries does, see them as before): the holes this edit made,
+        // and those Access left on the table's pages (deleted slots, both
+        // flags and no bytes, that no pointer names). A row that is part of an
+        // overflow (other slots point to it, or it points elsewhere) keeps its
+        // place, and so do the holes before it.
         void compact() {
-            std::map<uint32_t, std::vector<uint8_t>> holes;
-            for (uint32_t id : removed_) holes[id >> 8].push_back(static_cast<uint8_t>(id & 0xFF));
-            for (auto& [page, list] : holes) {
-                std::sort(list.begin(), list.end());
-                auto& rows = w_.pages_.rows(page).rows;
-                const auto isHole = [&](size_t i) {
-                    return std::binary_search(list.begin(), list.end(), static_cast<uint8_t>(i));
-                };
-                for (uint8_t h : list) {
-                    while (rows.size() > h + 1u && isHole(rows.size() - 1)) rows.pop_back();
-                    if (rows.size() <= h + 1u) {
-                        if (rows.size() == h + 1u) rows.pop_back();
-                        continue;
+            std::map<uint32_t, std::set<size_t>> holes;
+            for (uint32_t id : removed_) holes[id >> 8].insert(id & 0xFF);
+            const std::vector<uint32_t> pages = tablePages();
+            std::set<uint32_t> pointedTo;
+            for (uint32_t page : pages)
+                for (const PageRow& r : w_.pages_.peek(page).rows)
+                    if (r.flags == kRowOverflowFlag && r.bytes.size() >= 4) {
+                        const RowPointer at = readRowPointer(ByteSpan(r.bytes.data(), 4));
+                        pointedTo.insert(at.page << 8 | at.row);
                     }
-                    const size_t last = rows.size() - 1;
-                    if (rows[last].flags != 0) break;
-                    rows[h] = std::move(rows[last]);
-                    rows.pop_back();
-                    moved_[page << 8 | static_cast<uint32_t>(last)] = page << 8 | h;
+            for (uint32_t page : pages) {
+                const auto& rows = w_.pages_.peek(page).rows;
+                for (size_t i = 0; i < rows.size() && i <= 0xFF; ++i)
+                    if (rows[i].flags == (kRowDeletedFlag | kRowOverflowFlag) &&
+                        rows[i].bytes.empty() &&
+                        !pointedTo.count(page << 8 | static_cast<uint32_t>(i)))
+                        holes[page].insert(i);
+            }
+            for (const auto& [page, list] : holes) {
+                auto& rows = w_.pages_.rows(page).rows;
+                // The last row that keeps its place.
+                size_t fixedEnd = 0;
+                for (size_t i = 0; i < rows.size(); ++i)
+                    if (!list.count(i) && rows[i].flags != 0) fixedEnd = i + 1;
+                std::vector<PageRow> kept;
+                for (size_t i = 0; i < rows.size(); ++i) {
+                    if (i >= fixedEnd && list.count(i)) continue;
+                    if (kept.size() != i)
+                        moved_[page << 8 | static_cast<uint32_t>(i)] =
+                            page << 8 | static_cast<uint32_t>(kept.size());
+                    kept.push_back(std::move(rows[i]));
                 }
+                rows = std::move(kept);
             }
             for (auto& [id, values] : inserted_)
                 if (auto it = moved_.find(id); it != moved_.end()) id = it->second;
+        }
+
+        // The data pages of the table, as the edit leaves its owned-pages map.
+        std::vector<uint32_t> tablePages() {
+            const UsageMapRef where = def_.ownedPages;
+            const UsageMap m = UsageMap::decode(w_.pages_.peek(where.page).rows.at(where.row).bytes,
+                                                w_.file_, where.page);
+            std::vector<uint32_t> out;
+            for (uint32_t pg : m.pages()) {
+                if (pg >= w_.file_.pageCount()) continue;
+                try {
+                    if (w_.pages_.peek(pg).owner == def_.firstPage()) out.push_back(pg);
+                } catch (const FormatError&) {
+                    // Not a data page: no rows of the table on it.
+                }
+            }
+            return out;
         }
 
         void rebuild(RealIndex& ri) {
