@@ -6,8 +6,11 @@
 //      index and key); target under 1 s. The script ends as the file began,
 //      so it is run again with one more column, which the close must write.
 //   2. ADD COLUMN on a file of about 100 MB (a real table grown by the codec
-//      to 640,000 rows, GrownTable.h), against `cp` of the same file in
-//      the same run (target at most 3 times); memory: the peak of heap bytes
+//      to 640,000 rows, GrownTable.h), against two yardsticks taken in the
+//      same run: `cp` of the same file, and `cp` followed by a sync of the
+//      copy, which is what a safe replacement must at least do (the new file
+//      made durable before it replaces the original); target at most 1.5
+//      times the second; memory: the peak of heap bytes
 //      in use during the run above those in use before it (counted by the
 //      global operator new below), and the peak resident set during the run
 //      above the resident set before it (VmHWM, reset through clear_refs);
@@ -86,6 +89,15 @@ bool resetPeakRss() {
     out << "5";
     out.flush();
     return static_cast<bool>(out);
+}
+
+// Makes a file's data durable, as a safe replacement syncs its new file.
+bool syncFile(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    const bool ok = ::fsync(fd) == 0;
+    ::close(fd);
+    return ok;
 }
 
 bool runCp(const std::string& from, const std::string& to) {
@@ -282,8 +294,19 @@ bool addColumnRuns(const std::string& table, const fs::path& dir, int runs) {
     const std::string addColumn =
         scriptOf(dir, "add-column.psx", "ALTER TABLE [users] ADD COLUMN [i_user_extra] LONG;");
     const std::string copy = (dir / "copy.mdb").string();
+    const std::string durable = (dir / "durable-copy.mdb").string();
     bool clean = true;
     for (int i = 0; i < runs; ++i) {
+        // The second yardstick: cp, then the copy synced to disk.
+        fs::remove(durable);
+        ::sync();
+        const auto s0 = Clock::now();
+        if (!runCp(big, durable) || !syncFile(durable)) {
+            std::printf("  cp and sync cannot run\n");
+            return false;
+        }
+        const double cpSync = secondsSince(s0);
+        fs::remove(durable);
         fs::remove(copy);
         removeBackups(dir);
         ::sync();
@@ -297,10 +320,11 @@ bool addColumnRuns(const std::string& table, const fs::path& dir, int runs) {
         const Run r = runScript(addColumn, copy);
         clean = report("run", r) && clean;
         std::printf(
-            "  run %d: %.3f s, cp %.3f s, ratio %.2f (target <= 3); heap peak %.1f MiB, "
-            "peak RSS %.1f MiB above the start (target < 64 MiB)\n",
-            i + 1, r.seconds, cp, r.seconds / cp, static_cast<double>(r.heapPeak) / kMiB,
-            static_cast<double>(r.rssPeak) / kMiB);
+            "  run %d: %.3f s; cp %.3f s (ratio %.2f); cp + sync of the copy %.3f s (ratio %.2f, "
+            "target <= 1.5); heap peak %.1f MiB, peak RSS %.1f MiB above the start (target < "
+            "64 MiB)\n",
+            i + 1, r.seconds, cp, r.seconds / cp, cpSync, r.seconds / cpSync,
+            static_cast<double>(r.heapPeak) / kMiB, static_cast<double>(r.rssPeak) / kMiB);
     }
     return clean;
 }

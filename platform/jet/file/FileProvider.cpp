@@ -1,5 +1,6 @@
 #include "jet/file/FileProvider.h"
 
+#include <cctype>
 #include <ctime>
 #include <filesystem>
 #include <map>
@@ -115,6 +116,8 @@ public:
             allOrNothing([&](FileStorage& storage) {
                 statement::Executor(w_->model, storage).run(st);
                 reseed(st, storage);
+                seedAfterNumbering(st, storage);
+                generatedGuids(st, storage);
                 return 0;
             });
             return -1;
@@ -174,6 +177,7 @@ public:
             switch (position) {
                 case prop::Default:
                     setText(c->defaultValue, "DefaultValue", coltype::Memo);
+                    if (generateGuid(storage, *t, *c)) changed = true;
                     break;
                 case prop::Description:
                     setText(c->description, "Description", coltype::Text);
@@ -523,6 +527,56 @@ private:
         const uint32_t last = s.lastCounter ? *s.lastCounter : s.def.nextCounterValue;
         if (static_cast<int64_t>(last) + 1 == a->column.type.seed) return;
         storage.setCounter(*t, *c, a->column.type.seed);
+    }
+
+    // A GUID column whose default is GenGUID() is what Access makes a
+    // Replication ID AutoNumber: the column carries the flag that says its
+    // values are generated, as Access writes it. Returns true when it did not
+    // before.
+    static bool generateGuid(FileStorage& storage, const statement::TableDef& t,
+                             statement::ColumnDef& c) {
+        if (c.type != adtype::GUID || c.autoGenerate) return false;
+        std::string d;
+        for (char ch : c.defaultValue)
+            if (!std::isspace(static_cast<unsigned char>(ch))) d += ch;
+        if (!d.empty() && d[0] == '=') d.erase(0, 1);
+        if (!text::equalNoCase(d, "GenGUID()")) return false;
+        TableState& s = storage.stateOf(t);
+        for (auto& fc : s.def.columns)
+            if (text::equalNoCase(fc.name, c.name)) fc.flags |= colflag::AutoGuid;
+        c.autoGenerate = true;
+        return true;
+    }
+
+    void generatedGuids(const statement::Statement& st, FileStorage& storage) {
+        std::string table;
+        std::vector<std::string> columns;
+        if (const auto* a = std::get_if<statement::CreateTable>(&st)) {
+            table = a->name;
+            for (const auto& c : a->columns) columns.push_back(c.name);
+        } else if (const auto* b = std::get_if<statement::AddColumn>(&st)) {
+            table = b->table;
+            columns.push_back(b->column.name);
+        } else if (const auto* c = std::get_if<statement::AlterColumn>(&st)) {
+            table = c->table;
+            columns.push_back(c->column.name);
+        }
+        statement::TableDef* t = table.empty() ? nullptr : w_->model.table(table);
+        if (!t) return;
+        for (const auto& name : columns)
+            if (statement::ColumnDef* c = t->column(name)) (void)generateGuid(storage, *t, *c);
+    }
+
+    // A counter added to a table with rows numbered them: the table's next
+    // number comes after them, and the reader reads it as the column's seed.
+    void seedAfterNumbering(const statement::Statement& st, FileStorage& storage) {
+        const auto* a = std::get_if<statement::AddColumn>(&st);
+        if (!a || !a->column.type.counter) return;
+        statement::TableDef* t = w_->model.table(a->table);
+        statement::ColumnDef* c = t ? t->column(a->column.name) : nullptr;
+        if (!c || !c->autoIncrement) return;
+        const TableState& s = storage.stateOf(*t);
+        if (s.lastCounter) c->seed = static_cast<int32_t>(*s.lastCounter + 1u);
     }
 
     int32_t dml(const statement::Parsed& p, const statement::Dml& d) {

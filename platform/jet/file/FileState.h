@@ -47,6 +47,10 @@ struct TableState {
     std::set<uint16_t> changedColumns;
     // The counter's last number handed out, when the session set it.
     std::optional<uint32_t> lastCounter;
+    // The rows a table of the file holds, once the session counted them: its
+    // definition's count can lag behind them (Access mends it when it
+    // compacts). A session changes rows, never their number.
+    std::optional<uint32_t> rowsHeld;
 
     [[nodiscard]] bool rowsChanged() const { return changed && !changed->empty(); }
 };

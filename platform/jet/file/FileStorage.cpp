@@ -131,6 +131,15 @@ TableDefinition emptyDefinition(const FileState& state) {
 
 LongValueMap placeholderMaps() { return LongValueMap{0, UsageMapRef{0, 0}, UsageMapRef{0, 0}}; }
 
+// A Jet 4 definition keeps one next number for its table, so a table holds
+// one counter at most, as Jet refuses a second.
+void checkOneCounter(const TableDef& table) {
+    size_t counters = 0;
+    for (const auto& c : table.columns)
+        if (c.autoIncrement) ++counters;
+    if (counters > 1) raise(Err::SecondCounter);
+}
+
 }  // namespace
 
 FColumn physicalColumn(const statement::ColumnDef& c, const FileFacts& facts) {
@@ -327,10 +336,13 @@ void FileStorage::forEachRow(const TableState& t,
 
 bool FileStorage::hasRows(const TableDef& table) { return rowCount(table) > 0; }
 
+// From the pages, not the definition's count, which can be stale.
 int64_t FileStorage::rowCount(const TableDef& table) {
-    const TableState& t = stateOf(table);
+    TableState& t = stateOf(table);
     if (t.created) return t.changed ? static_cast<int64_t>(t.changed->size()) : 0;
-    return t.original.rowCount;
+    if (!t.rowsHeld)
+        t.rowsHeld = static_cast<uint32_t>(TableReader(file_, t.original).countRows());
+    return *t.rowsHeld;
 }
 
 bool FileStorage::hasNull(const TableDef& table, const std::vector<std::string>& columns) {
@@ -371,6 +383,55 @@ bool FileStorage::breaksRelationship(const TableDef& table, const statement::For
     return broken;
 }
 
+bool FileStorage::keepsOwnIndex(const TableDef& table, const statement::ForeignKeyDef& fk) {
+    const TableState& t = stateOf(table);
+    if (t.created) return false;
+    const TableDefinition& d = t.original;
+    // The names of a real index's columns, in its order; empty when one is
+    // descending or gone.
+    const auto columnsOf = [](const TableDefinition& def, uint32_t real) {
+        std::vector<std::string> names;
+        if (real >= def.realIndexes.size()) return names;
+        for (const auto& c : def.realIndexes[real].keyColumns()) {
+            const FColumn* col = def.column(c.number);
+            if (!col || c.order != 0x01) return std::vector<std::string>{};
+            names.push_back(col->name);
+        }
+        return names;
+    };
+    const auto same = [](const std::vector<std::string>& a, const std::vector<std::string>& b) {
+        if (a.size() != b.size()) return false;
+        for (size_t i = 0; i < a.size(); ++i)
+            if (!text::equalNoCase(a[i], b[i])) return false;
+        return true;
+    };
+    std::vector<std::string> mine, theirs;
+    for (const auto& kc : fk.columns) {
+        mine.push_back(kc.name);
+        theirs.push_back(kc.relatedColumn);
+    }
+    for (const auto& li : d.logicalIndexes) {
+        if (li.indexType != idxtype::ForeignKey || (li.relatedTableType & 0x01) != 0 ||
+            !text::equalNoCase(li.name, fk.name))
+            continue;
+        if (li.realIndex >= d.realIndexes.size() ||
+            (d.realIndexes[li.realIndex].flags & 0x0B) != 0 || !same(columnsOf(d, li.realIndex), mine))
+            return false;
+        for (const auto& other : d.logicalIndexes)
+            if (&other != &li && other.realIndex == li.realIndex) return false;
+        // The table referred to, and its entry for the relationship.
+        for (const auto& [id, r] : state_.tables) {
+            if (r.created || r.page != li.relatedTablePage) continue;
+            if (!text::equalNoCase(r.name, fk.relatedTable)) return false;
+            for (const auto& entry : r.original.logicalIndexes)
+                if (static_cast<int32_t>(entry.number) == li.relatedIndex)
+                    return same(columnsOf(r.original, entry.realIndex), theirs);
+        }
+        return false;
+    }
+    return false;
+}
+
 // --- tables and columns ---------------------------------------------------------------
 
 void FileStorage::createTable(TableDef& table) {
@@ -378,6 +439,7 @@ void FileStorage::createTable(TableDef& table) {
         raise(Err::TableExists, {table.name});
     if (!freedName(table.name))
         checkCatalogKey("MSysObjects", "Name", table.name, "Table", table.name);
+    checkOneCounter(table);
     TableState t;
     t.name = table.name;
     t.created = true;
@@ -415,6 +477,7 @@ void FileStorage::dropTable(const TableDef& table) {
 
 void FileStorage::addColumn(const TableDef& was, const TableDef& now, const statement::ColumnDef& column) {
     TableState& t = stateOf(was);
+    checkOneCounter(now);
     FColumn d = physicalColumn(column, file_.facts());
     const bool hadVariableArea = t.def.variableColumns > 0;
     const uint16_t number = t.def.addColumn(
@@ -463,6 +526,7 @@ void FileStorage::addColumn(const TableDef& was, const TableDef& now, const stat
 void FileStorage::alterColumn(const TableDef& was, const TableDef& now, const statement::ColumnDef& column,
                               const std::optional<statement::ColumnConversion>& conversion) {
     TableState& t = stateOf(was);
+    checkOneCounter(now);
     const size_t at = position(t, column.name);
     const FColumn before = t.def.columns[at];
     FColumn wanted = physicalColumn(column, file_.facts());
@@ -765,6 +829,7 @@ int32_t FileStorage::copyColumns(const TableDef& table,
             (*rows)[id] = std::move(r);
         }
     });
+    if (!t.created) t.rowsHeld = static_cast<uint32_t>(count);
     if (any) {
         t.changed = std::move(rows);
         std::vector<std::string> names;

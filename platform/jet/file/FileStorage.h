@@ -39,6 +39,11 @@ public:
     [[nodiscard]] bool breaksRelationship(const statement::TableDef& table,
                                           const statement::ForeignKeyDef& fk,
                                           const statement::TableDef& related) override;
+    // True when the file held this relationship (name, columns, table and
+    // columns referred to) on a real index of its own, which no other index
+    // of the table shared and which was neither unique nor refused nulls.
+    [[nodiscard]] bool keepsOwnIndex(const statement::TableDef& table,
+                                     const statement::ForeignKeyDef& fk) override;
 
     void createTable(statement::TableDef& table) override;
     void dropTable(const statement::TableDef& table) override;

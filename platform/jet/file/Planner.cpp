@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <limits>
 #include <map>
+#include <optional>
 #include <unordered_set>
 
 #include "jet/Types.h"
@@ -60,6 +61,8 @@ struct TablePlan {
     std::map<size_t, std::vector<IndexEntry>> entries;
     std::vector<size_t> droppedReals;        // positions in the original to free
     bool indexesKept = false;
+    // The rows the table holds, when the session or the plan counted them.
+    std::optional<uint32_t> rowsHeld;
 };
 
 std::vector<IndexColumn> keyOf(const TableDefinition& def, const IndexDef& x) {
@@ -142,6 +145,7 @@ private:
             p.model = &m;
             p.def = it->second.def;
             p.page = it->second.page;
+            p.rowsHeld = it->second.rowsHeld;
             plans_.emplace(key, std::move(p));
         }
         for (const auto& t : catalog_.tables) originalNames_[t.definition.firstPage()] = t.name;
@@ -490,6 +494,7 @@ private:
                 for (size_t k : at) row.values.push_back(v[k]);
                 rows.push_back(std::move(row));
             });
+            if (!p.state->created) p.rowsHeld = static_cast<uint32_t>(rows.size());
             bool primary = false;
             for (const auto& li : p.def.logicalIndexes)
                 if (li.realIndex == r && li.indexType == idxtype::PrimaryKey) primary = true;
@@ -570,7 +575,7 @@ private:
             const auto built = IndexBuilder::build(p.entries[r], p.page,
                                                    [&] { return pages_.allocate(); });
             writeBuilt(built, p.def.realIndexes[r], p.def.ownedPages.page, std::nullopt,
-                       p.def.rowCount);
+                       p.rowsHeld.value_or(p.def.rowCount));
             result_.touchedTables.insert(p.page);
         }
     }
@@ -581,10 +586,16 @@ private:
         if (p.state->lastCounter) p.def.nextCounterValue = *p.state->lastCounter;
         for (uint32_t freed : p.def.write(file_)) pages_.release(freed);
         bool changed = p.state->created;
-        for (uint32_t pg : p.def.pages()) {
-            if (pg >= file_.originalPageCount()) pages_.markUsed(pg);
-            changed = changed || file_.changed(pg);
+        for (uint32_t pg : p.def.pages()) changed = changed || file_.changed(pg);
+        // A definition written again counts the rows its table holds, where
+        // they were counted: Access's count can lag behind them. One that
+        // stays as it was keeps its count.
+        if (changed && p.rowsHeld && *p.rowsHeld != p.def.rowCount) {
+            p.def.rowCount = *p.rowsHeld;
+            for (uint32_t freed : p.def.write(file_)) pages_.release(freed);
         }
+        for (uint32_t pg : p.def.pages())
+            if (pg >= file_.originalPageCount()) pages_.markUsed(pg);
         if (changed) {
             result_.touchedTables.insert(p.page);
             definitionChanged_.insert(p.page);
@@ -639,7 +650,7 @@ private:
             if (removed_.empty() && inserted_.empty() && !changed_) return;
             editor_.finish();
             w_.addLongValuePages(def_, longValues_.pages());
-            if (!removed_.empty()) compact();
+            if (!removed_.empty() || !inserted_.empty()) compact();
             if (!removed_.empty() || !inserted_.empty()) {
                 def_.rowCount = static_cast<uint32_t>(static_cast<int64_t>(def_.rowCount) +
                                                       static_cast<int64_t>(inserted_.size()) -
@@ -656,29 +667,41 @@ private:
         // Jet leaves a deleted row's slot in place; libmdb counts slots against
         // the table's row count when it lists relationships, and would miss
         // the rows after a hole. Since every index of a system table is built
-        // again here, the rows after a hole this edit made move up into it,
-        // keeping their order (readers take a query's rows from MSysQueries in
-        // page order, and print its columns in that order); a row other pages
-        // point to (part of an overflow) keeps its place, and the holes before
-        // it stay.
+        // again here, holes are taken out of their page and the rows after
+        // them move up, in their order (readers that read rows in page order,
+        // as mdb-queries does, see them as before): the holes this edit made,
+        // and those Access left on the table's pages (deleted slots, both
+        // flags and no bytes, that no pointer names). A row that is part of an
+        // overflow (other slots point to it, or it points elsewhere) keeps its
+        // place, and so do the holes before it.
         void compact() {
-            std::map<uint32_t, std::vector<uint8_t>> holes;
-            for (uint32_t id : removed_) holes[id >> 8].push_back(static_cast<uint8_t>(id & 0xFF));
-            const auto movable = [](const PageRow& r) {
-                return r.flags == 0 ||
-                       (r.flags == (kRowDeletedFlag | kRowOverflowFlag) && r.bytes.empty());
-            };
-            for (auto& [page, list] : holes) {
-                std::sort(list.begin(), list.end());
+            std::map<uint32_t, std::set<size_t>> holes;
+            for (uint32_t id : removed_) holes[id >> 8].insert(id & 0xFF);
+            const std::vector<uint32_t> pages = tablePages();
+            std::set<uint32_t> pointedTo;
+            for (uint32_t page : pages)
+                for (const PageRow& r : w_.pages_.peek(page).rows)
+                    if (r.flags == kRowOverflowFlag && r.bytes.size() >= 4) {
+                        const RowPointer at = readRowPointer(ByteSpan(r.bytes.data(), 4));
+                        pointedTo.insert(at.page << 8 | at.row);
+                    }
+            for (uint32_t page : pages) {
+                const auto& rows = w_.pages_.peek(page).rows;
+                for (size_t i = 0; i < rows.size() && i <= 0xFF; ++i)
+                    if (rows[i].flags == (kRowDeletedFlag | kRowOverflowFlag) &&
+                        rows[i].bytes.empty() &&
+                        !pointedTo.count(page << 8 | static_cast<uint32_t>(i)))
+                        holes[page].insert(i);
+            }
+            for (const auto& [page, list] : holes) {
                 auto& rows = w_.pages_.rows(page).rows;
+                // The last row that keeps its place.
+                size_t fixedEnd = 0;
+                for (size_t i = 0; i < rows.size(); ++i)
+                    if (!list.count(i) && rows[i].flags != 0) fixedEnd = i + 1;
                 std::vector<PageRow> kept;
-                kept.reserve(rows.size());
                 for (size_t i = 0; i < rows.size(); ++i) {
-                    if (std::binary_search(list.begin(), list.end(), static_cast<uint8_t>(i)))
-                        continue;
-                    if (!movable(rows[i]))
-                        while (kept.size() < i)
-                            kept.push_back(PageRow{{}, kRowDeletedFlag | kRowOverflowFlag});
+                    if (i >= fixedEnd && list.count(i)) continue;
                     if (kept.size() != i)
                         moved_[page << 8 | static_cast<uint32_t>(i)] =
                             page << 8 | static_cast<uint32_t>(kept.size());
@@ -688,6 +711,23 @@ private:
             }
             for (auto& [id, values] : inserted_)
                 if (auto it = moved_.find(id); it != moved_.end()) id = it->second;
+        }
+
+        // The data pages of the table, as the edit leaves its owned-pages map.
+        std::vector<uint32_t> tablePages() {
+            const UsageMapRef where = def_.ownedPages;
+            const UsageMap m = UsageMap::decode(w_.pages_.peek(where.page).rows.at(where.row).bytes,
+                                                w_.file_, where.page);
+            std::vector<uint32_t> out;
+            for (uint32_t pg : m.pages()) {
+                if (pg >= w_.file_.pageCount()) continue;
+                try {
+                    if (w_.pages_.peek(pg).owner == def_.firstPage()) out.push_back(pg);
+                } catch (const FormatError&) {
+                    // Not a data page: no rows of the table on it.
+                }
+            }
+            return out;
         }
 
         void rebuild(RealIndex& ri) {

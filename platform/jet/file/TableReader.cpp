@@ -31,6 +31,21 @@ std::vector<uint32_t> TableReader::dataPages() const {
     return out;
 }
 
+size_t TableReader::countRows(size_t atMost) const {
+    size_t n = 0;
+    if (n >= atMost) return n;
+    for (uint32_t p : owned_.pages()) {
+        if (p >= file_.pageCount())
+            throw FormatError("the table's pages run past the end of the file", p);
+        const auto bytes = file_.page(p);
+        if ((*bytes)[0] != kDataPageType || le32(bytes->data() + 4) != def_.firstPage()) continue;
+        const DataPage page(*bytes, p);
+        for (uint16_t r = 0; r < page.rowCount(); ++r)
+            if (!page.slot(r).deleted() && ++n >= atMost) return n;
+    }
+    return n;
+}
+
 void TableReader::forEachRow(const std::function<void(const TableRow&)>& visit) const {
     for (uint32_t p : dataPages()) {
         const auto bytes = file_.page(p);

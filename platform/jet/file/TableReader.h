@@ -2,6 +2,7 @@
 // A table's rows in page order: the pages of the table's owned-pages map that
 // are data pages owned by its definition, each page's rows in row order, with
 // deleted rows skipped and overflow pointers followed to the row's data.
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <vector>
@@ -33,6 +34,10 @@ public:
     // Owned pages that hold this table's rows. Throws FormatError for an
     // owned page past the end of the file.
     [[nodiscard]] std::vector<uint32_t> dataPages() const;
+
+    // The live rows, counted from the pages' slots alone (a moved row counts
+    // at its slot, once), stopping once `atMost` are found.
+    [[nodiscard]] size_t countRows(size_t atMost = SIZE_MAX) const;
 
     // Calls `visit` for every live row in page order. Throws FormatError on a
     // damaged page or an overflow pointer to no row (or a loop of them).

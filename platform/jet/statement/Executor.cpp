@@ -356,8 +356,10 @@ void Executor::addConstraint(TableDef& t, const ConstraintSpec& c, const std::st
     ix.columns = indexColumns();
     // A one-to-one relationship's index is unique: it shares the unique index
     // already on its columns. Only an index made before the relationship is
-    // shared; one made after it gets a physical index of its own.
-    if (const IndexDef* shared = sharedIndex(t, ix.columns)) {
+    // shared; one made after it gets a physical index of its own, and so does
+    // one the provider keeps as its database held it.
+    if (const IndexDef* shared = sharedIndex(t, ix.columns);
+        shared && !storage_.keepsOwnIndex(t, fk)) {
         ix.unique = shared->unique;
         ix.nulls = shared->nulls;
     }

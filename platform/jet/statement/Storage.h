@@ -65,6 +65,16 @@ public:
     // regard to case).
     [[nodiscard]] virtual bool breaksRelationship(const TableDef& table, const ForeignKeyDef& fk,
                                                   const TableDef& related) = 0;
+    // True when the relationship `fk` of `table`, about to be made, keeps an
+    // index of its own (never unique, nulls allowed) instead of sharing the
+    // one already on its columns as Jet does when it makes one: a provider
+    // whose database held this very relationship so says, so that a
+    // relationship dropped and made again ends as it began.
+    [[nodiscard]] virtual bool keepsOwnIndex(const TableDef& table, const ForeignKeyDef& fk) {
+        (void)table;
+        (void)fk;
+        return false;
+    }
 
     // --- physical changes -------------------------------------------------------
 

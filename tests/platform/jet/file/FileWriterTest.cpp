@@ -10,14 +10,19 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <map>
 #include <set>
 #include <sstream>
 
+#include "CodecTestSupport.h"
 #include "MdbTools.h"
 #include "TestSupport.h"
 #include "jet/Catalog.h"
 #include "jet/Connection.h"
 #include "jet/Error.h"
+#include "jet/file/PageFile.h"
+#include "jet/file/TableDefinition.h"
+#include "jet/testing/StoreBuilder.h"
 
 namespace {
 
@@ -99,6 +104,31 @@ int32_t seedOf(const std::string& db, const char* table, const char* column) {
                                  .Properties()
                                  .Item(jet::prop::Seed)
                                  .Value());
+}
+
+// The definition page of a table, read through the codec.
+uint32_t definitionPage(const std::string& db, const std::string& table) {
+    const jet::file::PageFile file(db);
+    for (const auto& t : codectest::tables(file))
+        if (t.name == table) return static_cast<uint32_t>(t.id) & 0x00FFFFFFu;
+    throw std::runtime_error("no table " + table);
+}
+
+// The row count a table's definition holds.
+uint32_t countedRows(const std::string& db, const std::string& table) {
+    const jet::file::PageFile file(db);
+    return jet::file::TableDefinition::read(file, definitionPage(db, table)).rowCount;
+}
+
+// A copy whose definition of `table` counts `rows` rows, whatever it holds.
+std::string withCount(const testsupport::TempDir& dir, const std::string& fixture,
+                      const std::string& table, uint32_t rows) {
+    const std::string db = copyOf(dir, fixture);
+    std::string bytes = testsupport::readFile(db);
+    const size_t at = static_cast<size_t>(definitionPage(db, table)) * 4096 + 16;
+    for (int i = 0; i < 4; ++i) bytes[at + i] = static_cast<char>(rows >> (8 * i));
+    testsupport::writeFile(db, bytes);
+    return db;
 }
 
 TEST(FileWriter, ATableMadeWithKeysIndexesAndPropertiesReadsBackEveryWay) {
@@ -278,6 +308,84 @@ TEST(FileWriter, IndexesAndKeysDroppedAndMadeAgainLeaveTheFileAsItWas) {
     EXPECT_EQ(o.report, "");
     EXPECT_TRUE(testsupport::readFile(db) == bytes);
     EXPECT_EQ(filesIn(dir), std::vector<std::string>{"Comptoir2000.mdb"});
+}
+
+// Two one-to-one relationships on their tables' primary keys: [PersonDetail]
+// made before [Detail]'s primary key, on a real index of its own (as files
+// made by data-modelling tools hold them), and [PersonExtra] made after
+// [Extra]'s, sharing its real index, as Jet makes it.
+std::string oneToOneKeys(const testsupport::TempDir& dir) {
+    const std::string db = copyOf(dir, "jackcess/emptyV2000.mdb", "keys.mdb");
+    const auto o = session(
+        db, {"CREATE TABLE [Person] ([ID] LONG CONSTRAINT [PrimaryKey] PRIMARY KEY, [Name] TEXT(20))",
+             "CREATE TABLE [Detail] ([ID] LONG, [Note] TEXT(20))",
+             "ALTER TABLE [Detail] ADD CONSTRAINT [PersonDetail] FOREIGN KEY ([ID]) REFERENCES "
+             "[Person] ([ID])",
+             "ALTER TABLE [Detail] ADD CONSTRAINT [PrimaryKey] PRIMARY KEY ([ID])",
+             "CREATE TABLE [Extra] ([ID] LONG CONSTRAINT [PrimaryKey] PRIMARY KEY, [Note] TEXT(20))",
+             "ALTER TABLE [Extra] ADD CONSTRAINT [PersonExtra] FOREIGN KEY ([ID]) REFERENCES "
+             "[Person] ([ID])"});
+    if (!o.failures.empty() || !o.closeError.empty())
+        throw std::runtime_error(joined(o.failures) + o.closeError);
+    return db;
+}
+
+// The real indexes of a table's definition, and the one its logical index
+// `name` stands on.
+std::pair<size_t, const jet::file::RealIndex*> realIndexes(const jet::file::TableDefinition& d,
+                                                           const std::string& name) {
+    for (const auto& li : d.logicalIndexes)
+        if (li.name == name) return {d.realIndexes.size(), &d.realIndexes.at(li.realIndex)};
+    return {d.realIndexes.size(), nullptr};
+}
+
+// Keys dropped and made again, as a sync writes them, keep each relationship
+// where the file had it: on its own real index, or sharing the primary key's.
+TEST(FileWriter, OneToOneKeysDroppedAndMadeAgainLeaveTheFileAsItWas) {
+    REQUIRE_FIXTURES();
+    testsupport::TempDir dir;
+    const std::string db = oneToOneKeys(dir);
+    {
+        const jet::file::PageFile file(db);
+        const auto detail = jet::file::TableDefinition::read(file, definitionPage(db, "Detail"));
+        const auto [detailReals, own] = realIndexes(detail, "PersonDetail");
+        ASSERT_EQ(detailReals, 2u);
+        ASSERT_NE(own, nullptr);
+        EXPECT_EQ(own->flags & jet::file::idxflag::Unique, 0);
+        const auto extra = jet::file::TableDefinition::read(file, definitionPage(db, "Extra"));
+        const auto [extraReals, shared] = realIndexes(extra, "PersonExtra");
+        ASSERT_EQ(extraReals, 1u);
+        ASSERT_NE(shared, nullptr);
+        EXPECT_NE(shared->flags & jet::file::idxflag::Unique, 0);
+    }
+    const auto indexOf = [&](const char* table, const char* index) {
+        return catalogOf(db).Tables().Item(table).Indexes().Item(index);
+    };
+    EXPECT_FALSE(indexOf("Detail", "PersonDetail").Unique());
+    EXPECT_TRUE(indexOf("Extra", "PersonExtra").Unique());
+    const std::string bytes = testsupport::readFile(db);
+    const auto o = session(
+        db, {"ALTER TABLE [Detail] DROP CONSTRAINT [PersonDetail]",
+             "ALTER TABLE [Extra] DROP CONSTRAINT [PersonExtra]",
+             "DROP INDEX [PrimaryKey] ON [Detail]", "DROP INDEX [PrimaryKey] ON [Extra]",
+             "CREATE UNIQUE INDEX [PrimaryKey] ON [Detail] ([ID] ASC) WITH PRIMARY",
+             "CREATE UNIQUE INDEX [PrimaryKey] ON [Extra] ([ID] ASC) WITH PRIMARY",
+             "ALTER TABLE [Detail] ADD CONSTRAINT [PersonDetail] FOREIGN KEY ([ID]) REFERENCES "
+             "[Person] ([ID])",
+             "ALTER TABLE [Extra] ADD CONSTRAINT [PersonExtra] FOREIGN KEY ([ID]) REFERENCES "
+             "[Person] ([ID])"});
+    ASSERT_EQ(joined(o.failures), "");
+    ASSERT_EQ(o.closeError, "");
+    EXPECT_EQ(o.report, "");
+    EXPECT_TRUE(testsupport::readFile(db) == bytes);
+    // A relationship made anew on a primary key shares its index, as Jet's do.
+    const auto again = session(
+        db, {"ALTER TABLE [Detail] DROP CONSTRAINT [PersonDetail]",
+             "ALTER TABLE [Detail] ADD CONSTRAINT [PersonDetail2] FOREIGN KEY ([ID]) REFERENCES "
+             "[Person] ([ID])"});
+    ASSERT_EQ(joined(again.failures), "");
+    ASSERT_EQ(again.closeError, "");
+    EXPECT_TRUE(indexOf("Detail", "PersonDetail2").Unique());
 }
 
 // Saved queries made, changed and dropped in one session: the reader and
@@ -564,6 +672,173 @@ TEST(FileWriter, AlterColumnGivesAPopulatedCounterItsNewSeed) {
     ASSERT_EQ(joined(o.failures), "");
     ASSERT_EQ(o.closeError, "");
     EXPECT_EQ(seedOf(db, "Categorie", "CodeCateg"), 100);
+}
+
+struct AddedCounter {
+    const char* name;
+    const char* type;  // as ADD COLUMN writes it
+};
+
+std::ostream& operator<<(std::ostream& o, const AddedCounter& c) { return o << c.name; }
+
+class CounterAddedToRows : public ::testing::TestWithParam<AddedCounter> {};
+
+// A counter added to a table with rows numbers them in their order from its
+// seed, and the table's next number comes after them: the numbers a store
+// with the same rows in the same order gives them and its next row.
+TEST_P(CounterAddedToRows, NumbersThemAsTheStoreDoes) {
+    REQUIRE_FIXTURES();
+    REQUIRE_MDBTOOLS();
+    testsupport::TempDir dir;
+    const std::string db = copyOf(dir, "teaching/Comptoir2000.mdb");
+    const auto before = mdbtest::exportTable(db, "Client");
+    const std::string add = std::string("ALTER TABLE [Client] ADD COLUMN [RowNo] ") + GetParam().type;
+    const auto o = session(db, {add});
+    ASSERT_EQ(joined(o.failures), "");
+    ASSERT_EQ(o.closeError, "");
+
+    std::string sql = "CREATE TABLE [Client] ([CodeCli] TEXT(5));";
+    for (size_t i = 1; i < before.size(); ++i)
+        sql += "INSERT INTO [Client] ([CodeCli]) VALUES ('" + before[i][0] + "');";
+    sql += add + ";INSERT INTO [Client] ([CodeCli]) VALUES ('new');";
+    const std::string store = dir.file("twin.sdb");
+    jet::testing::buildStore(store, sql);
+    const auto numbered = jet::testing::storeRows(store, "SELECT CodeCli, RowNo FROM Client ORDER BY rowid");
+    ASSERT_EQ(numbered.size(), before.size());
+
+    // Rows that outgrew their page moved: each customer's number, by its key.
+    std::map<std::string, std::string> expected, found;
+    for (size_t i = 0; i + 1 < numbered.size(); ++i)
+        expected[numbered[i][0].value_or("")] = numbered[i][1].value_or("");
+    const auto after = mdbtest::exportTable(db, "Client");
+    ASSERT_EQ(after[0].back(), "RowNo");
+    for (size_t i = 1; i < after.size(); ++i) found[after[i][0]] = after[i].back();
+    EXPECT_EQ(found, expected);
+    EXPECT_EQ(std::to_string(seedOf(db, "Client", "RowNo")), numbered.back()[1].value_or(""));
+}
+
+INSTANTIATE_TEST_SUITE_P(Types, CounterAddedToRows,
+                         ::testing::Values(AddedCounter{"Counter", "COUNTER"},
+                                           AddedCounter{"Autoincrement", "AUTOINCREMENT"},
+                                           AddedCounter{"SeededCounter", "COUNTER(100, 1)"}),
+                         [](const auto& p) { return std::string(p.param.name); });
+
+// A Jet table holds one counter at most: each statement that would give it
+// a second fails at once, with Jet's error, and the rest of the run lands.
+TEST(FileWriter, ASecondCounterFailsAtItsStatement) {
+    REQUIRE_FIXTURES();
+    testsupport::TempDir dir;
+    const std::string db = copyOf(dir, "jackcess/emptyV2000.mdb");
+    const std::vector<std::string> second = {
+        "CREATE TABLE [Two] ([A] COUNTER, [B] COUNTER(5, 1))",
+        "ALTER TABLE [T] ADD COLUMN [C] AUTOINCREMENT",
+        "ALTER TABLE [T] ALTER COLUMN [B] COUNTER",
+    };
+    std::vector<std::string> statements = {"CREATE TABLE [T] ([A] COUNTER(10, 1), [B] LONG)"};
+    statements.insert(statements.end(), second.begin(), second.end());
+    const auto o = session(db, statements);
+    ASSERT_EQ(o.failures.size(), second.size()) << joined(o.failures);
+    for (size_t i = 0; i < second.size(); ++i)
+        EXPECT_EQ(o.failures[i],
+                  second[i] + " -> Resultant table not allowed to have more than one AutoNumber "
+                              "field.");
+    ASSERT_EQ(o.closeError, "");
+    auto t = catalogOf(db).Tables().Item("T");
+    EXPECT_EQ(t.Columns().Count(), 2);
+    EXPECT_FALSE(std::get<bool>(
+        t.Columns().Item("B").Properties().Item(jet::prop::Autoincrement).Value()));
+    EXPECT_EQ(seedOf(db, "T", "A"), 10);
+    EXPECT_THROW((void)catalogOf(db).Tables().Item("Two"), jet::Error);
+}
+
+struct StaleCount {
+    const char* name;
+    std::function<std::string(const testsupport::TempDir&)> make;
+    const char* table;
+    const char* statement;
+    // What the written definition counts: the rows the table holds where the
+    // writer counted them, else the count the file had.
+    uint32_t written;
+};
+
+std::ostream& operator<<(std::ostream& o, const StaleCount& c) { return o << c.name; }
+
+class StaleRowCount : public ::testing::TestWithParam<StaleCount> {};
+
+// Access leaves tables whose definition counts other than the rows they hold
+// (it mends them when it compacts). Such a count does not sink the run, and a
+// definition written from counted rows counts them.
+TEST_P(StaleRowCount, DoesNotSinkTheRun) {
+    REQUIRE_FIXTURES();
+    const StaleCount& c = GetParam();
+    testsupport::TempDir dir;
+    const std::string db = c.make(dir);
+    const auto o = session(db, {c.statement});
+    ASSERT_EQ(joined(o.failures), "");
+    ASSERT_EQ(o.closeError, "");
+    EXPECT_NE(o.report.find("-backup-"), std::string::npos) << o.report;
+    EXPECT_EQ(countedRows(db, c.table), c.written);
+}
+
+// locales/chinesePRC-erp.mdb: paiChanXiuMu counts 127 rows and holds 128.
+std::string chinese(const testsupport::TempDir& dir) {
+    return copyOf(dir, "locales/chinesePRC-erp.mdb");
+}
+
+// Comptoir2000's DetailCommande holds 2155 rows.
+std::string detailsCounting13(const testsupport::TempDir& dir) {
+    return withCount(dir, "teaching/Comptoir2000.mdb", "DetailCommande", 13);
+}
+
+// Its Categorie holds 8.
+std::string categoriesCounting5(const testsupport::TempDir& dir) {
+    return withCount(dir, "teaching/Comptoir2000.mdb", "Categorie", 5);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, StaleRowCount,
+    ::testing::Values(
+        StaleCount{"CreateIndex", chinese, "paiChanXiuMu",
+                   "CREATE INDEX [ixBan] ON [paiChanXiuMu] ([banCi])", 128},
+        StaleCount{"AlterColumn", chinese, "paiChanXiuMu",
+                   "ALTER TABLE [paiChanXiuMu] ALTER COLUMN [banCi] DOUBLE", 128},
+        StaleCount{"CounterSeed", chinese, "paiChanXiuMu",
+                   "ALTER TABLE [paiChanXiuMu] ALTER COLUMN [ID] COUNTER(1000, 1)", 128},
+        StaleCount{"AddColumn", chinese, "paiChanXiuMu",
+                   "ALTER TABLE [paiChanXiuMu] ADD COLUMN [Note] LONG", 127},
+        StaleCount{"DropColumn", chinese, "paiChanXiuMu",
+                   "ALTER TABLE [paiChanXiuMu] DROP COLUMN [hours]", 127},
+        // Rows written again under a definition that stays as it was.
+        StaleCount{"UpdateRows", chinese, "paiChanXiuMu",
+                   "UPDATE [paiChanXiuMu] SET [hours]=[banCi]", 127},
+        // A definition and its properties written again, its rows not counted.
+        StaleCount{"AddColumnWithADefault", categoriesCounting5, "Categorie",
+                   "ALTER TABLE [Categorie] ADD COLUMN [Note] TEXT(10) DEFAULT \"x\"", 5},
+        StaleCount{"CreateIndexOverMoreRowsThanCounted", detailsCounting13, "DetailCommande",
+                   "CREATE INDEX [ixQte] ON [DetailCommande] ([Qte])", 2155},
+        StaleCount{"AddCounterOverMoreRowsThanCounted", detailsCounting13, "DetailCommande",
+                   "ALTER TABLE [DetailCommande] ADD COLUMN [RowNo] COUNTER", 2155}),
+    [](const auto& p) { return std::string(p.param.name); });
+
+// Whether a table holds rows is read from its pages, not from its count.
+TEST(FileWriter, ATableCountingNoRowsStillHoldsThem) {
+    REQUIRE_FIXTURES();
+    REQUIRE_MDBTOOLS();
+    testsupport::TempDir dir;
+    const std::string db = withCount(dir, "teaching/Comptoir2000.mdb", "DetailCommande", 0);
+    const auto o = session(db, {"ALTER TABLE [DetailCommande] ALTER COLUMN [Nocom] COUNTER",
+                                "ALTER TABLE [DetailCommande] ADD COLUMN [RowNo] COUNTER(7, 1)"});
+    ASSERT_EQ(o.failures.size(), 1u) << joined(o.failures);
+    EXPECT_NE(o.failures[0].find("contains data"), std::string::npos) << o.failures[0];
+    ASSERT_EQ(o.closeError, "");
+    EXPECT_EQ(seedOf(db, "DetailCommande", "RowNo"), 7 + 2155);
+    const auto rows = mdbtest::exportTable(db, "DetailCommande");
+    ASSERT_EQ(rows.size(), 2156u);
+    EXPECT_EQ(rows[0].back(), "RowNo");
+    std::set<std::string> numbers;
+    for (size_t i = 1; i < rows.size(); ++i) numbers.insert(rows[i].back());
+    EXPECT_EQ(numbers.size(), 2155u);
+    EXPECT_EQ(countedRows(db, "DetailCommande"), 2155u);
 }
 
 // A statement after a failed one in the same session still runs, and the

@@ -42,6 +42,17 @@ inline RowChange added(std::string table, std::string column) {
     };
 }
 
+// A new counter: the rows numbered in the order the reader gives them, from
+// `seed`, as Jet numbers them.
+inline RowChange numbered(std::string table, std::string column, int seed) {
+    return [=](std::vector<TableRows>& all) {
+        TableRows& t = tableOf(all, table);
+        t.columns.push_back(column);
+        int next = seed;
+        for (auto& r : t.rows) r.emplace_back(std::to_string(next++));
+    };
+}
+
 inline RowChange dropped(std::string table, std::string column) {
     return [=](std::vector<TableRows>& all) {
         TableRows& t = tableOf(all, table);
@@ -157,6 +168,16 @@ inline std::vector<ChangeCase> changeCases() {
         // Jet 4 files keep no counter step other than 1 that any reader knows of.
         refused("CounterWithAStepOtherThanOne", kComptoir,
                 "CREATE TABLE [Pas] ([Id] COUNTER(1,5))", "increment is not 1"),
+        // Jet numbers the rows a new counter finds; its next number comes after them.
+        ok("AddCounterToAPopulatedTable", kComptoir,
+           {"ALTER TABLE [DetailCommande] ADD COLUMN [RowNo] COUNTER"},
+           numbered("DetailCommande", "RowNo", 1)),
+        ok("AddSeededCounterToAPopulatedTable", kComptoir,
+           {"ALTER TABLE [Client] ADD COLUMN [RowNo] COUNTER(100, 1)"},
+           numbered("Client", "RowNo", 100)),
+        // A Jet table holds one counter at most.
+        refused("ASecondCounter", kComptoir, "ALTER TABLE [Categorie] ADD COLUMN [N] AUTOINCREMENT",
+                "more than one AutoNumber field"),
         ok("DropColumn", kComptoir, {"ALTER TABLE [Fournisseur] DROP COLUMN [Fax]"},
            dropped("Fournisseur", "Fax")),
         // Whole numbers print alike as LONG and as DOUBLE: the rows read the same.

@@ -21,6 +21,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <set>
 
 #include "FixtureLists.h"
@@ -137,6 +138,154 @@ std::string fixtureCaseName(const ::testing::TestParamInfo<const char*>& param) 
 
 INSTANTIATE_TEST_SUITE_P(Fixtures, SelfSync, ::testing::ValuesIn(kJet4FixturesWithTables),
                          fixtureCaseName);
+
+// Two one-to-one relationships on their tables' primary keys: one made before
+// its table's primary key, on a real index of its own (as files made by
+// data-modelling tools hold them), one made after it, sharing its index.
+constexpr const char* kOneToOneKeys[] = {
+    "CREATE TABLE [Person] ([ID] LONG CONSTRAINT [PrimaryKey] PRIMARY KEY, [Name] TEXT(20))",
+    "CREATE TABLE [Detail] ([ID] LONG, [Note] TEXT(20))",
+    "ALTER TABLE [Detail] ADD CONSTRAINT [PersonDetail] FOREIGN KEY ([ID]) REFERENCES [Person] "
+    "([ID])",
+    "ALTER TABLE [Detail] ADD CONSTRAINT [PrimaryKey] PRIMARY KEY ([ID])",
+    "CREATE TABLE [Extra] ([ID] LONG CONSTRAINT [PrimaryKey] PRIMARY KEY, [Note] TEXT(20))",
+    "ALTER TABLE [Extra] ADD CONSTRAINT [PersonExtra] FOREIGN KEY ([ID]) REFERENCES [Person] "
+    "([ID])",
+};
+
+TEST(SelfSyncOfOneToOneKeys, ChangesNothing) {
+    REQUIRE_READERS();
+    testsupport::TempDir dir;
+    std::string statements;
+    for (const char* s : kOneToOneKeys) statements += std::string(s) + "\r\n\r\nRUN\r\n\r\n";
+    const std::string file = writableCopy(testsupport::fixture("jackcess/emptyV2000.mdb"), dir,
+                                          "keys.mdb");
+    const RunResult made = applyScript(statements, dir.file("make.psx"), connectionFor(file));
+    ASSERT_TRUE(made.clean()) << made.problems();
+    // The store twin made by the same statements reads alike: the first
+    // relationship's index is not unique, the second's is.
+    const std::string twin = dir.file("twin.sdb");
+    std::string sql;
+    for (const char* s : kOneToOneKeys) sql += std::string(s) + ";";
+    jet::testing::buildStore(twin, sql);
+    EXPECT_EQ(compareWithEngine(connectionFor(file), connectionFor(twin),
+                                {.views = false, .procedures = false}),
+              "");
+
+    SyncHarness harness;
+    SyncRequest request;
+    request.source = file;
+    request.destination = file;
+    const SyncResult r = harness.sync(request);
+    EXPECT_EQ(r.compareErrors, "");
+    ASSERT_TRUE(r.run.clean()) << r.run.problems();
+    EXPECT_NE(r.scriptText.find("ADD CONSTRAINT [PersonDetail]"), std::string::npos)
+        << r.scriptText;
+    EXPECT_EQ(r.run.closeReport, "");
+    EXPECT_EQ(compareWithEngine(r.sourceConnection, r.destinationConnection), "") << r.scriptText;
+    EXPECT_EQ(comparePages(file, r.target).text(), "");
+    EXPECT_EQ(independentSchemaDifferences(file, r.target), "");
+    EXPECT_EQ(readersDisagreement(r.target), "");
+}
+
+// A GUID column whose default is GenGUID() (set by the script's column
+// block, as the generator writes a source's Replication ID AutoNumber) is
+// written as Access writes such an AutoNumber: the npm reader reads it as
+// generated, as it reads the source's; other columns are left as they are.
+TEST(ReplicationIds, AGuidWhoseDefaultIsGenGuidIsWrittenAsAnAutoNumber) {
+    REQUIRE_READERS();
+    testsupport::TempDir dir;
+    const std::string file = writableCopy(testsupport::fixture("teaching/Comptoir2000.mdb"), dir,
+                                          "guids.mdb");
+    const RunResult run = applyScript(
+        "CREATE TABLE [G] ([Made] GUID, [Plain] GUID, [Text] TEXT(40))\r\n\r\nRUN\r\n\r\n"
+        "ALTER TABLE [Client] ADD COLUMN [Uid] GUID\r\n\r\nRUN\r\n\r\n"
+        "\r\n<JET:COLUMNS>\r\nG;Made;1;GenGUID()\r\nG;Text;1;GenGUID()\r\n"
+        "Client;Uid;1;genguid()\r\n</JET:COLUMNS>\r\n\r\n",
+        dir.file("guids.psx"), connectionFor(file));
+    ASSERT_TRUE(run.clean()) << run.problems();
+    const auto dump = mdbReaderDump(file);
+    std::map<std::string, bool> generated;
+    for (const char* name : {"G", "Client"}) {
+        const ReaderTable* t = dump.table(name);
+        ASSERT_NE(t, nullptr) << name;
+        for (const auto& c : t->columns)
+            if (c.type == "repid" || c.name == "Text") generated[c.name] = c.autoUUID;
+    }
+    EXPECT_EQ(generated, (std::map<std::string, bool>{
+                             {"Made", true}, {"Plain", false}, {"Text", false}, {"Uid", true}}));
+    EXPECT_EQ(readersDisagreement(file), "");
+}
+
+// The relationships mdb-schema lists, and the enforced ones MSysRelationships
+// holds (one row each here: every key has one column; mdb-schema lists no
+// relationship that is not enforced).
+std::pair<size_t, size_t> listedRelationships(const std::string& file) {
+    const std::string schema =
+        mdbtest::run("mdb-schema --relations " + mdbtest::shellQuote(file) + " postgres");
+    size_t listed = 0;
+    for (size_t at = 0; (at = schema.find("FOREIGN KEY", at)) != std::string::npos; ++at) ++listed;
+    const auto rows = mdbtest::exportTable(file, "MSysRelationships");
+    const size_t grbit = static_cast<size_t>(
+        std::find(rows.at(0).begin(), rows.at(0).end(), "grbit") - rows.at(0).begin());
+    size_t enforced = 0;
+    for (size_t i = 1; i < rows.size(); ++i)
+        if ((std::stoll(rows[i].at(grbit)) & 0x2) == 0) ++enforced;
+    return {listed, enforced};
+}
+
+struct OldHoles {
+    const char* name;
+    const char* fixture;
+    std::vector<std::string> statements;
+    int objectsAdded;  // MSysObjects rows the statements add (or remove)
+};
+
+void PrintTo(const OldHoles& c, std::ostream* os) { *os << c.name; }
+
+class OldHolesInSystemTables : public ::testing::TestWithParam<OldHoles> {};
+
+// Access leaves deleted slots in its system tables' pages (indexTestV2000's
+// MSysRelationships page starts with three, so mdb-schema lists one of its
+// four relationships), and libmdb counts slots against the row count. A
+// system table the session adds rows to or removes rows from has them filled
+// as its own holes are; a row that is the data of another slot's pointer
+// stays where it is (ADVWORKS's MSysObjects holds such rows).
+TEST_P(OldHolesInSystemTables, AreFilledWhereTheSessionChangesTheTable) {
+    REQUIRE_READERS();
+    const OldHoles& c = GetParam();
+    testsupport::TempDir dir;
+    const std::string original = testsupport::fixture(c.fixture);
+    const std::string file = writableCopy(original, dir, "holes.mdb");
+    std::string script;
+    for (const auto& st : c.statements) script += st + "\r\n\r\nRUN\r\n\r\n";
+    const RunResult run = applyScript(script, dir.file("holes.psx"), connectionFor(file));
+    ASSERT_TRUE(run.clean()) << run.problems();
+    const auto [listed, enforced] = listedRelationships(file);
+    EXPECT_EQ(listed, enforced);
+    EXPECT_EQ(readersDisagreement(file), "");
+    EXPECT_EQ(static_cast<int>(mdbtest::exportTable(file, "MSysObjects").size()),
+              static_cast<int>(mdbtest::exportTable(original, "MSysObjects").size()) +
+                  c.objectsAdded);
+    for (const auto& t : mdbTables(original))
+        EXPECT_EQ(rowDifferences({mdbExport(original, t)}, {mdbExport(file, t)},
+                                 primaryKeysOf(mdbSchema(original))),
+                  "")
+            << t;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Fixtures, OldHolesInSystemTables,
+    ::testing::Values(
+        OldHoles{"ARelationshipAdded", "jackcess/indexTestV2000.mdb",
+                 {"ALTER TABLE [Table1] ADD CONSTRAINT [Again] FOREIGN KEY ([otherfk2]) "
+                  "REFERENCES [Table3] ([id])"},
+                 1},
+        OldHoles{"ARelationshipDropped", "jackcess/indexTestV2000.mdb",
+                 {"ALTER TABLE [Table1] DROP CONSTRAINT [Table3Table1]"}, -1},
+        OldHoles{"ATableAddedBesideOverflowRows", "teaching/ADVWORKS.mdb",
+                 {"CREATE TABLE [Added] ([A] LONG)"}, 1}),
+    [](const auto& p) { return std::string(p.param.name); });
 
 // ---- 3. Changes on populated tables (the cases: WriterChangeCases.h) --------
 
@@ -358,3 +507,4 @@ INSTANTIATE_TEST_SUITE_P(Fixtures, SavedQueries, ::testing::ValuesIn(kJet4Fixtur
                          fixtureCaseName);
 
 }  // namespace
+
