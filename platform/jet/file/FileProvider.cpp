@@ -271,13 +271,15 @@ private:
         if (closed_) raise(Err::ObjectClosed);
     }
 
-    // The writer's checks, at the first change; a refusal stays for the session.
+    // The writer's checks, at the first change; a refusal stays for the
+    // session and is marked as the database's, not the statement's.
     void engage() {
         if (w_) return;
         if (refusal_) throw *refusal_;
         try {
             engageChecked();
-        } catch (const Error& e) {
+        } catch (Error& e) {
+            e.markRefusesDatabase();
             refusal_ = e;
             throw;
         }

@@ -51,6 +51,7 @@ void openForWriting(jet::Connection& c, const std::string& db) {
 
 struct Outcome {
     std::vector<std::string> failures;  // "statement -> description"
+    std::vector<bool> refusesDatabase;  // each failure's mark
     std::string closeError;             // empty when the session ended well
     std::string report;
 };
@@ -65,6 +66,7 @@ Outcome session(const std::string& db, const std::vector<std::string>& statement
             c.Execute(s);
         } catch (const jet::Error& e) {
             o.failures.push_back(s + " -> " + e.description());
+            o.refusesDatabase.push_back(e.refusesDatabase());
         }
     }
     try {
@@ -585,6 +587,8 @@ TEST_P(Refusal, ComesAtTheFirstChangeAndLeavesTheFileAsItWas) {
     const auto o = session(db, {"CREATE TABLE [T1] ([A] LONG)", "CREATE TABLE [T2] ([A] LONG)"});
     ASSERT_EQ(o.failures.size(), 2u);
     for (const auto& f : o.failures) EXPECT_NE(f.find(c.error), std::string::npos) << f;
+    // Marked as the database's, so that a script stops at the first one.
+    EXPECT_EQ(o.refusesDatabase, (std::vector<bool>{true, true}));
     EXPECT_EQ(o.closeError, "");
     EXPECT_TRUE(testsupport::readFile(db) == bytes);
     EXPECT_EQ(filesIn(dir), files);
@@ -621,6 +625,22 @@ INSTANTIATE_TEST_SUITE_P(
                       RefusalCase{"ADefinitionThatCannotBeRead", damagedDefinition,
                                   "cannot be read for writing"}),
     [](const auto& p) { return std::string(p.param.name); });
+
+// A statement's own failure, the writer's refusals of one statement among
+// them, is not the database's: later statements still change the file.
+TEST(FileWriter, AStatementsOwnFailureIsNotMarkedAsTheDatabases) {
+    REQUIRE_FIXTURES();
+    testsupport::TempDir dir;
+    const std::string db = copyOf(dir, "jackcess/emptyV2000.mdb");
+    const auto o = session(db, {"CREATE TABLE;", "CREATE USER [bob]",
+                                "CREATE TABLE [T] ([A] LONG, [A] LONG)",
+                                "ALTER TABLE [Nowhere] ADD COLUMN [B] LONG",
+                                "CREATE TABLE [T] ([A] LONG)"});
+    ASSERT_EQ(o.failures.size(), 4u) << joined(o.failures);
+    EXPECT_EQ(o.refusesDatabase, (std::vector<bool>{false, false, false, false}));
+    EXPECT_EQ(o.closeError, "");
+    EXPECT_NO_THROW((void)catalogOf(db).Tables().Item("T"));
+}
 
 // Opening for writing is as permissive as reading: a Jet 3 file opens; only a
 // change is refused.
