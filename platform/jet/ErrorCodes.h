@@ -100,6 +100,7 @@ enum class Err {
     NotWrittenYet,
     WriteFailed,
     QueryNotStorable,
+    FolderNotWritable,
 };
 
 // Jet's limits, which the store provider keeps (the texts below name them).
@@ -281,6 +282,10 @@ inline constexpr ErrorEntry kErrorTable[] = {
     {Err::WriteFailed, hr::Fail, "The database was not changed: %1"},
     {Err::QueryNotStorable, hr::Fail,
      "Query '%1' was not written: %2 The database was not changed by it."},
+    {Err::FolderNotWritable, hr::Fail,
+     "Cannot update. The database '%1' can be written, but its folder '%2' cannot, and the "
+     "changed database is made in that folder before it takes the original's place. Make the "
+     "folder writable and try again."},
 };
 
 [[nodiscard]] const ErrorEntry& errorEntry(Err id);

@@ -256,6 +256,11 @@ TEST_P(FrmMainOpenFailures, SayWhyTheDatabaseDidNotOpen) {
     services.expectBox(connectionError(why));
     window.CmdRun_Click();
     services.verify();
+    // A folder made read-only is removed with the rest.
+    for (const auto& e : std::filesystem::recursive_directory_iterator(dir.path()))
+        if (e.is_directory())
+            std::filesystem::permissions(e.path(), std::filesystem::perms::owner_all,
+                                         std::filesystem::perm_options::add);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -288,6 +293,28 @@ INSTANTIATE_TEST_SUITE_P(
                         w.DBFile->setText(
                             QString::fromStdString(testsupport::fixture("jackcess/adox_jet4.mdb")));
                         return std::string("Cannot update. Database or object is read-only.");
+                    }},
+        // A writable copy in a folder that cannot be written: the folder is named.
+        OpenFailure{"readOnlyFolder",
+                    [](runner::FrmMain& w, testsupport::TempDir& d) {
+                        if (testsupport::fixturesDir().empty()) return std::string();
+                        const auto folder = d.path() / "ro";
+                        std::filesystem::create_directory(folder);
+                        const auto db = folder / "Shop.mdb";
+                        std::filesystem::copy_file(
+                            testsupport::fixture("jackcess/emptyV2000.mdb"), db);
+                        std::filesystem::permissions(db, std::filesystem::perms::owner_write,
+                                                     std::filesystem::perm_options::add);
+                        std::filesystem::permissions(folder, std::filesystem::perms::owner_write,
+                                                     std::filesystem::perm_options::remove);
+                        std::filesystem::permissions(
+                            folder, std::filesystem::perms::group_write |
+                                        std::filesystem::perms::others_write,
+                            std::filesystem::perm_options::remove);
+                        w.DBFile->setText(QString::fromStdString(db.string()));
+                        return jet::makeError(jet::Err::FolderNotWritable,
+                                              {"Shop.mdb", folder.string()})
+                            .description();
                     }}),
     [](const auto& p) { return std::string(p.param.name); });
 

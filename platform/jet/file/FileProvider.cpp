@@ -1,5 +1,8 @@
 #include "jet/file/FileProvider.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <ctime>
 #include <filesystem>
 #include <map>
@@ -298,7 +301,7 @@ private:
         try {
             w = std::make_unique<Engaged>(path_);
         } catch (const ReplaceError& e) {
-            if (e.reason() == ReplaceError::Reason::NotWritable) raise(Err::ReadOnly);
+            if (e.reason() == ReplaceError::Reason::NotWritable) refuseNotWritable();
             raise(Err::General, {e.what()});
         } catch (const FormatError& e) {
             raise(Err::NotWritableDefinition,
@@ -358,6 +361,20 @@ private:
             }
         }
         w_ = std::move(w);
+    }
+
+    // The lock found the file or its folder read-only: Jet's words for the
+    // file, and for a writable file in a folder that cannot be written, that
+    // it is the folder.
+    [[noreturn]] void refuseNotWritable() const {
+        namespace fs = std::filesystem;
+        std::error_code ec;
+        const fs::path resolved = fs::canonical(path_, ec);
+        struct stat st {};
+        const bool fileWritable = !ec && ::stat(resolved.c_str(), &st) == 0 &&
+                                  (st.st_mode & 0222) != 0 && ::access(resolved.c_str(), W_OK) == 0;
+        if (!fileWritable) raise(Err::ReadOnly);
+        raise(Err::FolderNotWritable, {fileName(path_), resolved.parent_path().string()});
     }
 
     // The saved queries as the reader reads them, each with its MSysObjects

@@ -3,7 +3,9 @@
 // then show; failed statements and refusals that leave the file byte for byte
 // as it was; a session killed before its end.
 #include <gtest/gtest.h>
+#include <grp.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -625,6 +627,75 @@ INSTANTIATE_TEST_SUITE_P(
                       RefusalCase{"ADefinitionThatCannotBeRead", damagedDefinition,
                                   "cannot be read for writing"}),
     [](const auto& p) { return std::string(p.param.name); });
+
+// A writable file in a folder that cannot be written: the refusal names the
+// folder, where the changed database would have to be made. At the open, and
+// when the folder turns read-only after it, at the first change (the lock's
+// check; root, whom the system lets write anyway, drops to nobody for it).
+TEST(FileWriter, AWritableFileInAFolderThatCannotBeWrittenIsRefusedForItsFolder) {
+    REQUIRE_FIXTURES();
+    testsupport::TempDir dir;
+    const fs::path folder = dir.path() / "ro";
+    fs::create_directory(folder);
+    const std::string db = (folder / "Shop.mdb").string();
+    fs::copy_file(testsupport::fixture("jackcess/emptyV2000.mdb"), db);
+    fs::permissions(db, fs::perms::owner_write, fs::perm_options::add);
+    const std::string said =
+        jet::makeError(jet::Err::FolderNotWritable, {"Shop.mdb", folder.string()}).description();
+    ASSERT_EQ(::chmod(folder.c_str(), 0555), 0);
+    jet::Connection c;
+    std::string atOpen;
+    try {
+        openForWriting(c, db);
+    } catch (const jet::Error& e) {
+        atOpen = e.description();
+    }
+    EXPECT_EQ(atOpen, said);
+    ASSERT_EQ(::chmod(folder.c_str(), 0755), 0);
+
+    constexpr uid_t kNobody = 65534;
+    const bool root = ::geteuid() == 0;
+    if (root) {
+        ASSERT_EQ(::chmod(dir.path().c_str(), 0755), 0);
+        ASSERT_EQ(::chown(folder.c_str(), kNobody, kNobody), 0);
+        ASSERT_EQ(::chown(db.c_str(), kNobody, kNobody), 0);
+    }
+    int out[2];
+    ASSERT_EQ(::pipe(out), 0);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        ::close(out[0]);
+        std::string result;
+        if (root &&
+            (::setgroups(0, nullptr) != 0 || ::setgid(kNobody) != 0 || ::setuid(kNobody) != 0)) {
+            result = "skip: cannot drop root";
+        } else {
+            try {
+                jet::Connection w;
+                openForWriting(w, db);
+                if (::chmod(folder.c_str(), 0555) != 0) throw std::runtime_error("chmod");
+                w.Execute("CREATE TABLE [T] ([A] LONG)");
+                result = "accepted";
+            } catch (const std::exception& e) {
+                result = e.what();
+            }
+        }
+        (void)!::write(out[1], result.data(), result.size());
+        ::_exit(0);
+    }
+    ::close(out[1]);
+    std::string result;
+    char buffer[512];
+    for (ssize_t n; (n = ::read(out[0], buffer, sizeof buffer)) > 0;) result.append(buffer, n);
+    ::close(out[0]);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    ::chmod(folder.c_str(), 0755);
+    if (result.starts_with("skip:")) GTEST_SKIP() << result;
+    EXPECT_EQ(result, said);
+    EXPECT_EQ(filesIn(dir), std::vector<std::string>{"ro"});
+}
 
 // A statement's own failure, the writer's refusals of one statement among
 // them, is not the database's: later statements still change the file.
