@@ -558,9 +558,14 @@ private:
             // Statements that end as the file began (an index dropped and made
             // again) leave nothing to write.
             if (writes.empty()) return;
+            // The other names of a file with hard links keep the old file
+            // when the new one takes this name's place.
+            struct stat st {};
+            const nlink_t links = ::fstat(w.lock.fd(), &st) == 0 ? st.st_nlink : 1;
             const std::string backup = safeReplace(w.lock, writes, verify);
             report_ = "The database was changed; its earlier version is kept as " + backup +
-                      ". Compacting the database in Access is recommended.";
+                      ". Compacting the database in Access is recommended." +
+                      otherLinksNote(links);
         } catch (const ReplaceError& e) {
             if (e.databaseChanged()) raise(Err::General, {e.what()});
             raise(Err::WriteFailed, {e.what()});
@@ -574,6 +579,17 @@ private:
             raise(Err::WriteFailed, {std::string("its changes could not be written (") + e.what() +
                                      ")."});
         }
+    }
+
+    std::string otherLinksNote(nlink_t links) const {
+        if (links <= 1) return {};
+        const std::string name = fileName(path_);
+        if (links == 2)
+            return " The file had a second name (a hard link) besides " + name +
+                   ": that name still shows the earlier version, not the changed database.";
+        return " The file had " + std::to_string(links - 1) +
+               " other names (hard links) besides " + name +
+               ": they still show the earlier version, not the changed database.";
     }
 
     static std::vector<TableData> expectedTables(const statement::Model& model) {

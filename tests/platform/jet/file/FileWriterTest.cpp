@@ -697,6 +697,30 @@ TEST(FileWriter, AWritableFileInAFolderThatCannotBeWrittenIsRefusedForItsFolder)
     EXPECT_EQ(filesIn(dir), std::vector<std::string>{"ro"});
 }
 
+// A database file with a second name (a hard link): the new file takes the
+// name the run was given, the other name keeps the old file, and the end of
+// the run says so.
+TEST(FileWriter, ADatabaseWithASecondHardLinkIsReplacedUnderItsNameAndTheReportSaysSo) {
+    REQUIRE_FIXTURES();
+    testsupport::TempDir dir;
+    const std::string db = copyOf(dir, "jackcess/emptyV2000.mdb", "Shop.mdb");
+    const std::string bytes = testsupport::readFile(db);
+    fs::create_hard_link(db, dir.file("Other.mdb"));
+    const auto o = session(db, {"CREATE TABLE [T] ([A] LONG)"});
+    ASSERT_EQ(joined(o.failures), "");
+    ASSERT_EQ(o.closeError, "");
+    EXPECT_NE(o.report.find("The file had a second name (a hard link) besides Shop.mdb: that "
+                            "name still shows the earlier version, not the changed database."),
+              std::string::npos)
+        << o.report;
+    EXPECT_TRUE(testsupport::readFile(dir.file("Other.mdb")) == bytes);
+    EXPECT_NO_THROW((void)catalogOf(db).Tables().Item("T"));
+    // Once replaced, the database has one name again.
+    const auto again = session(db, {"CREATE TABLE [U] ([A] LONG)"});
+    ASSERT_EQ(again.closeError, "");
+    EXPECT_EQ(again.report.find("hard link"), std::string::npos) << again.report;
+}
+
 // A statement's own failure, the writer's refusals of one statement among
 // them, is not the database's: later statements still change the file.
 TEST(FileWriter, AStatementsOwnFailureIsNotMarkedAsTheDatabases) {
