@@ -280,9 +280,9 @@ void FrmMain::CmdRun_Click() {
     // changed, how many failed statements a successful run went past, that
     // the database was not changed when its close failed, and where its
     // earlier version is kept.
-    const QString more =
-        withLines({}, {failure, SRun.Refusal(), succeeded ? skippedLine(SRun.FailedStatements()) : "",
-                       SRun.CloseFailure(), SRun.CloseReport()});
+    const QString more = withLines(
+        {}, {failure, SRun.Refusal(), succeeded ? skippedLine(SRun.FailedStatements()) : "",
+             SRun.CloseFailure(), SRun.CloseReport()});
     if (succeeded)
         services_.MsgBox(u"Script has been run succesfully!"_s + more, ui::Buttons::OkOnly,
                          ui::Icon::Information);

@@ -269,8 +269,7 @@ inline constexpr ErrorEntry kErrorTable[] = {
     {Err::EncodedNotWritable, hr::Fail,
      "'%1' is an encoded database, which cannot be changed yet; it was not changed. Decode it "
      "in Access first."},
-    {Err::NotWritableDefinition, hr::Fail,
-     "The database was not changed: %1"},
+    {Err::NotWritableDefinition, hr::Fail, "The database was not changed: %1"},
     {Err::UnprovenIndexKeys, hr::Fail,
      "Index '%1' on table '%2' cannot be built: its text keys in the database's sort order "
      "(%3) cannot be written exactly yet. The statement changed nothing."},

@@ -741,7 +741,6 @@ TEST(CScriptRunnerJet, ARealJetFileIsRefusedAtTheOpen) {
     }
 }
 
-
 // Real Access files the writer refuses to change at all. The refusal is said
 // once: the first statement it stops ends the run, with no statement shown and
 // nothing asked, RunScript returns false and keeps the reason; the failed
@@ -769,10 +768,9 @@ TEST_P(RunnerFileRefusal, EndsTheRunAtTheFirstStatementItStopsAndSaysWhyOnce) {
                                  std::filesystem::perm_options::add);
     const auto stage = c.prepare ? c.prepare(dir, db) : nullptr;
     const std::string bytes = testsupport::readFile(db);
-    testsupport::writeFile(dir.file("s.psx"), stmt("CREATE TABLE;") +
-                                                  stmt("CREATE TABLE [T1] ([A] LONG);") +
-                                                  stmt("CREATE TABLE [T2] ([A] LONG);") +
-                                                  stmt("DROP TABLE [T1];"));
+    testsupport::writeFile(dir.file("s.psx"),
+                           stmt("CREATE TABLE;") + stmt("CREATE TABLE [T1] ([A] LONG);") +
+                               stmt("CREATE TABLE [T2] ([A] LONG);") + stmt("DROP TABLE [T1];"));
     runner::CScriptRunner r;
     r.ConnectionString("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + db);
     r.ScriptFile(dir.file("s.psx"));
@@ -793,10 +791,11 @@ TEST_P(RunnerFileRefusal, EndsTheRunAtTheFirstStatementItStopsAndSaysWhyOnce) {
 INSTANTIATE_TEST_SUITE_P(
     Files, RunnerFileRefusal,
     ::testing::Values(
-        FileRefusalCase{"anAccess97Database", "jackcess/indexTestV1997.mdb",
-                        "Access 97 databases cannot be changed yet", {}},
-        FileRefusalCase{"anEncodedDatabase", "secured/kontener.mdb", "is an encoded database",
+        FileRefusalCase{"anAccess97Database",
+                        "jackcess/indexTestV1997.mdb",
+                        "Access 97 databases cannot be changed yet",
                         {}},
+        FileRefusalCase{"anEncodedDatabase", "secured/kontener.mdb", "is an encoded database", {}},
         FileRefusalCase{"aLaterFormat", "jackcess/emptyV2000.mdb", "of a later Access format",
                         [](const testsupport::TempDir&, const std::string& db) {
                             // The header's version byte: Access 2007's.

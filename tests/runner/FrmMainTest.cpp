@@ -295,27 +295,26 @@ INSTANTIATE_TEST_SUITE_P(
                         return std::string("Cannot update. Database or object is read-only.");
                     }},
         // A writable copy in a folder that cannot be written: the folder is named.
-        OpenFailure{"readOnlyFolder",
-                    [](runner::FrmMain& w, testsupport::TempDir& d) {
-                        if (testsupport::fixturesDir().empty()) return std::string();
-                        const auto folder = d.path() / "ro";
-                        std::filesystem::create_directory(folder);
-                        const auto db = folder / "Shop.mdb";
-                        std::filesystem::copy_file(
-                            testsupport::fixture("jackcess/emptyV2000.mdb"), db);
-                        std::filesystem::permissions(db, std::filesystem::perms::owner_write,
-                                                     std::filesystem::perm_options::add);
-                        std::filesystem::permissions(folder, std::filesystem::perms::owner_write,
-                                                     std::filesystem::perm_options::remove);
-                        std::filesystem::permissions(
-                            folder, std::filesystem::perms::group_write |
-                                        std::filesystem::perms::others_write,
-                            std::filesystem::perm_options::remove);
-                        w.DBFile->setText(QString::fromStdString(db.string()));
-                        return jet::makeError(jet::Err::FolderNotWritable,
-                                              {"Shop.mdb", folder.string()})
-                            .description();
-                    }}),
+        OpenFailure{
+            "readOnlyFolder",
+            [](runner::FrmMain& w, testsupport::TempDir& d) {
+                if (testsupport::fixturesDir().empty()) return std::string();
+                const auto folder = d.path() / "ro";
+                std::filesystem::create_directory(folder);
+                const auto db = folder / "Shop.mdb";
+                std::filesystem::copy_file(testsupport::fixture("jackcess/emptyV2000.mdb"), db);
+                std::filesystem::permissions(db, std::filesystem::perms::owner_write,
+                                             std::filesystem::perm_options::add);
+                std::filesystem::permissions(folder, std::filesystem::perms::owner_write,
+                                             std::filesystem::perm_options::remove);
+                std::filesystem::permissions(
+                    folder,
+                    std::filesystem::perms::group_write | std::filesystem::perms::others_write,
+                    std::filesystem::perm_options::remove);
+                w.DBFile->setText(QString::fromStdString(db.string()));
+                return jet::makeError(jet::Err::FolderNotWritable, {"Shop.mdb", folder.string()})
+                    .description();
+            }}),
     [](const auto& p) { return std::string(p.param.name); });
 
 TEST_F(FrmMainTest, PickersFillTheirBoxAndCancelKeepsIt) {
@@ -466,8 +465,8 @@ TEST_F(FrmMainRun, AnsweringNoStopsTheRunAndReportsFailure) {
 // Each failed statement the user let pass is counted in the success box.
 TEST_F(FrmMainRun, TheSuccessBoxCountsTheStatementsThatFailedAndWereSkipped) {
     const std::string failing = "CREATE TABLE [T] ([x] INTEGER);\r\nRUN\r\n";  // T exists
-    testsupport::writeFile(script, failing + "CREATE TABLE [A] ([x] INTEGER);\r\nRUN\r\n" +
-                                       failing + failing);
+    testsupport::writeFile(
+        script, failing + "CREATE TABLE [A] ([x] INTEGER);\r\nRUN\r\n" + failing + failing);
     const auto error = jet::makeError(jet::Err::TableExists, {"T"});
     for (int i = 0; i < 3; ++i) {
         services.expectBox({u"CREATE TABLE [T] ([x] INTEGER);\r\n"_s,
@@ -509,9 +508,9 @@ TEST_F(FrmMainTest, ADatabaseThatCannotBeChangedIsSaidOnceAsAFailedRun) {
     window.DBFile->setText(QString::fromStdString(db));
     window.SFile->setText(QString::fromStdString(dir.file("s.psx")));
     ExpectedBox failed = kFailed;
-    failed.text += u"\r\n\r\n"_s + QString::fromStdString(
-                                         jet::makeError(jet::Err::Jet3NotWritable, {"Old.mdb"})
-                                             .description());
+    failed.text +=
+        u"\r\n\r\n"_s + QString::fromStdString(
+                            jet::makeError(jet::Err::Jet3NotWritable, {"Old.mdb"}).description());
     services.expectBox(failed);
     window.CmdRun_Click();
     services.verify();

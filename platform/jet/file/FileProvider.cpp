@@ -564,8 +564,7 @@ private:
             const nlink_t links = ::fstat(w.lock.fd(), &st) == 0 ? st.st_nlink : 1;
             const std::string backup = safeReplace(w.lock, writes, verify);
             report_ = "The database was changed; its earlier version is kept as " + backup +
-                      ". Compacting the database in Access is recommended." +
-                      otherLinksNote(links);
+                      ". Compacting the database in Access is recommended." + otherLinksNote(links);
         } catch (const ReplaceError& e) {
             if (e.databaseChanged()) raise(Err::General, {e.what()});
             raise(Err::WriteFailed, {e.what()});
@@ -587,9 +586,8 @@ private:
         if (links == 2)
             return " The file had a second name (a hard link) besides " + name +
                    ": that name still shows the earlier version, not the changed database.";
-        return " The file had " + std::to_string(links - 1) +
-               " other names (hard links) besides " + name +
-               ": they still show the earlier version, not the changed database.";
+        return " The file had " + std::to_string(links - 1) + " other names (hard links) besides " +
+               name + ": they still show the earlier version, not the changed database.";
     }
 
     static std::vector<TableData> expectedTables(const statement::Model& model) {

@@ -223,8 +223,7 @@ void checkWritable(const std::string& path) {
     };
     if (!open(path)) raise(Err::ReadOnly);
     if (!open(folder))
-        raise(Err::FolderNotWritable,
-              {std::filesystem::path(path).filename().string(), folder});
+        raise(Err::FolderNotWritable, {std::filesystem::path(path).filename().string(), folder});
 }
 
 }  // namespace

@@ -2,8 +2,8 @@
 // written when the session ends: what the reader, mdb-export and the catalog
 // then show; failed statements and refusals that leave the file byte for byte
 // as it was; a session killed before its end.
-#include <gtest/gtest.h>
 #include <grp.h>
+#include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -727,14 +727,29 @@ TEST(FileWriter, AStatementsOwnFailureIsNotMarkedAsTheDatabases) {
     REQUIRE_FIXTURES();
     testsupport::TempDir dir;
     const std::string db = copyOf(dir, "jackcess/emptyV2000.mdb");
-    const auto o = session(db, {"CREATE TABLE;", "CREATE USER [bob]",
-                                "CREATE TABLE [T] ([A] LONG, [A] LONG)",
-                                "ALTER TABLE [Nowhere] ADD COLUMN [B] LONG",
-                                "CREATE TABLE [T] ([A] LONG)"});
+    const auto o =
+        session(db, {"CREATE TABLE;", "CREATE USER [bob]", "CREATE TABLE [T] ([A] LONG, [A] LONG)",
+                     "ALTER TABLE [Nowhere] ADD COLUMN [B] LONG", "CREATE TABLE [T] ([A] LONG)"});
     ASSERT_EQ(o.failures.size(), 4u) << joined(o.failures);
     EXPECT_EQ(o.refusesDatabase, (std::vector<bool>{false, false, false, false}));
     EXPECT_EQ(o.closeError, "");
     EXPECT_NO_THROW((void)catalogOf(db).Tables().Item("T"));
+}
+
+// A bare reserved word is no name, as in Jet; in brackets it is one.
+TEST(FileWriter, ABareReservedWordAsANameIsASyntaxError) {
+    REQUIRE_FIXTURES();
+    testsupport::TempDir dir;
+    const std::string db = copyOf(dir, "jackcess/emptyV2000.mdb");
+    const auto o = session(db, {"CREATE TABLE Select (From TEXT(10));",
+                                "CREATE TABLE [Select] ([From] TEXT(10));"});
+    ASSERT_EQ(o.failures.size(), 1u) << joined(o.failures);
+    EXPECT_NE(o.failures[0].find("Syntax error in CREATE TABLE statement at position 14"),
+              std::string::npos)
+        << o.failures[0];
+    EXPECT_EQ(o.closeError, "");
+    auto t = catalogOf(db).Tables().Item("Select");
+    EXPECT_EQ(t.Columns().Item(0).Name(), "From");
 }
 
 // Opening for writing is as permissive as reading: a Jet 3 file opens; only a
