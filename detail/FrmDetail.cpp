@@ -3,8 +3,8 @@
 #include <QCoreApplication>
 #include <QFont>
 #include <QKeyEvent>
-#include <QShowEvent>
 #include <QPalette>
+#include <QShowEvent>
 
 #include "detail/DetailReport.h"
 #include "resizer/QResizerWidget.h"

@@ -89,11 +89,11 @@ TEST(Samples, AndTheHelpPageAreBesideTheProgram) {
 TEST(Samples, TheHelpPageSaysWhatTheRunnerWritesKeepsAndRefuses) {
     const std::string page = testsupport::readFile((kProgramDir / "Parabase1.html").string());
     EXPECT_EQ(page.find("read but never"), std::string::npos);
-    for (const char* said : {"Applying a script: batchrun1", "NAME-backup-YYYYMMDD-HHMMSS.mdb",
-                             "never written in place", "Access 97", "<code>NAME.ldb</code>",
-                             "encoded files", "another run", "folder, cannot be written",
-                             "Such a refusal is said once", "failed and were skipped",
-                             "hard links", "users, groups and their permissions"})
+    for (const char* said :
+         {"Applying a script: batchrun1", "NAME-backup-YYYYMMDD-HHMMSS.mdb",
+          "never written in place", "Access 97", "<code>NAME.ldb</code>", "encoded files",
+          "another run", "folder, cannot be written", "Such a refusal is said once",
+          "failed and were skipped", "hard links", "users, groups and their permissions"})
         EXPECT_NE(page.find(said), std::string::npos) << said;
 }
 

@@ -4,8 +4,8 @@
 #include <optional>
 
 #include "jet/Error.h"
-#include "jet/store/Metadata.h"
 #include "jet/statement/Names.h"
+#include "jet/store/Metadata.h"
 #include "jet/store/Password.h"
 #include "text/CaseFold.h"
 

@@ -741,8 +741,8 @@ TEST(FileWriter, ABareReservedWordAsANameIsASyntaxError) {
     REQUIRE_FIXTURES();
     testsupport::TempDir dir;
     const std::string db = copyOf(dir, "jackcess/emptyV2000.mdb");
-    const auto o = session(db, {"CREATE TABLE Select (From TEXT(10));",
-                                "CREATE TABLE [Select] ([From] TEXT(10));"});
+    const auto o = session(
+        db, {"CREATE TABLE Select (From TEXT(10));", "CREATE TABLE [Select] ([From] TEXT(10));"});
     ASSERT_EQ(o.failures.size(), 1u) << joined(o.failures);
     EXPECT_NE(o.failures[0].find("Syntax error in CREATE TABLE statement at position 14"),
               std::string::npos)

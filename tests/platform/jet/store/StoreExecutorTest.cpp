@@ -287,8 +287,9 @@ TEST(StoreExecutor, KeywordsInAnyCaseBareNamesTabsAndSemicolon) {
 // types or properties, name objects.
 TEST(StoreExecutor, ReservedWordsNameObjectsInBracketsAndOtherBareWordsAsTheyAre) {
     Db db;
-    db.exec("CREATE TABLE [Select] ([From] TEXT(10), [Order] LONG, Name TEXT(5), Date DATETIME, "
-            "Key LONG, Value LONG, Level LONG)");
+    db.exec(
+        "CREATE TABLE [Select] ([From] TEXT(10), [Order] LONG, Name TEXT(5), Date DATETIME, "
+        "Key LONG, Value LONG, Level LONG)");
     db.exec("CREATE INDEX [Where] ON [Select] ([Order], Name)");
     auto t = db.cat.Tables().Item("Select");
     EXPECT_EQ(t.Columns().Count(), 7);
@@ -312,7 +313,8 @@ const Malformed kMalformed[] = {
     {"EmptyCommand", "", jet::hr::NoCommand, ""},
     {"BlankCommand", "\r\n\r\n \t\r\n", jet::hr::NoCommand, ""},
     {"UnknownStatement", "\r\nFROB TABLE [T];", jet::hr::SyntaxError, "position 3"},
-    {"MissingBracket", "DROP TABLE [T;", jet::hr::SyntaxError, "DROP TABLE statement at position 12"},
+    {"MissingBracket", "DROP TABLE [T;", jet::hr::SyntaxError,
+     "DROP TABLE statement at position 12"},
     {"MissingBracketInColumn", "CREATE TABLE [N] ([A LONG)", jet::hr::SyntaxError, "position 19"},
     {"UnknownType", "CREATE TABLE [N] ([A] WIBBLE)", jet::hr::SyntaxError, "position 23"},
     {"TextTooLong", "CREATE TABLE [N] ([A] TEXT(300))", jet::hr::SyntaxError, "position 28"},
@@ -326,8 +328,8 @@ const Malformed kMalformed[] = {
     // Jet's own words name something only in brackets.
     {"ReservedWordAsTableName", "CREATE TABLE Select (From TEXT(10));", jet::hr::SyntaxError,
      "CREATE TABLE statement at position 14"},
-    {"ReservedWordAsColumnName", "CREATE TABLE [N] ([A] LONG, From TEXT(10))",
-     jet::hr::SyntaxError, "CREATE TABLE statement at position 29"},
+    {"ReservedWordAsColumnName", "CREATE TABLE [N] ([A] LONG, From TEXT(10))", jet::hr::SyntaxError,
+     "CREATE TABLE statement at position 29"},
     {"ReservedWordAsAddedColumn", "ALTER TABLE [T] ADD COLUMN Order LONG", jet::hr::SyntaxError,
      "ALTER TABLE statement at position 28"},
     {"ReservedWordAsIndexName", "CREATE INDEX Where ON [T] ([A])", jet::hr::SyntaxError,
