@@ -4,6 +4,7 @@
 #include <QFont>
 #include <QKeyEvent>
 #include <QPalette>
+#include <QShowEvent>
 
 #include "detail/DetailReport.h"
 #include "resizer/QResizerWidget.h"
@@ -162,6 +163,11 @@ void FrmDetail::ShowDetails(int32_t DType, int32_t Index) {
 // --- commands
 
 void FrmDetail::CmdClose_Click() { close(); }
+
+void FrmDetail::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (!event->spontaneous()) DGrid->setFocus(Qt::OtherFocusReason);
+}
 
 void FrmDetail::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {

@@ -86,6 +86,9 @@ public:
 protected:
     // Escape closes the window, as its Close button does.
     void keyPressEvent(QKeyEvent* event) override;
+    // The window opens with the focus in its grid, where the keys open and
+    // close the nodes.
+    void showEvent(QShowEvent* event) override;
 
 private:
     void Form_Load();

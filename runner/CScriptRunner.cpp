@@ -48,6 +48,8 @@ void applyPermission(const jet::Catalog& catalog, const std::string& line, size_
 bool CScriptRunner::RunScript() {
     closeFailure_.clear();
     closeReport_.clear();
+    refusal_.clear();
+    failedStatements_ = 0;
     jet::Connection connection;
     connection.Mode(jet::ConnectMode::ReadWrite);
     connection.Open(connectionString_, {}, {}, -1);
@@ -98,7 +100,9 @@ bool CScriptRunner::runLines(jet::Connection& connection) {
             events_->ShowStatement(maskPasswords(statement));
             events_->OnError(number, description, go);
         }
-        if (!go) {
+        if (go)
+            ++failedStatements_;
+        else {
             result = false;
             declined = true;
         }
@@ -115,6 +119,13 @@ bool CScriptRunner::runLines(jet::Connection& connection) {
                 try {
                     command->Execute();
                 } catch (const jet::Error& e) {
+                    if (e.refusesDatabase()) {
+                        // Said once: the run ends here, with nothing to ask.
+                        refusal_ = e.description();
+                        result = false;
+                        declined = true;
+                        break;
+                    }
                     if (!failed(command->CommandText(), e.number(), e.description())) break;
                 }
                 gathered.clear();

@@ -4,6 +4,7 @@
 // order, and the lines of "<JET:COLUMNS>", "<JET:USERS>" and "<JET:GROUPS>"
 // blocks are applied through the catalog. There is no transaction: what ran
 // before a failure stays done.
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -44,7 +45,11 @@ public:
     // Runs the whole file. True: the end of the file was reached (every failed
     // statement on the way was let pass by OnError) and the database was
     // closed. False: OnError left Continue false and the run stopped at that
-    // statement, or closing the database failed (CloseFailure). Non-blank
+    // statement, the database refused to be changed at all (Refusal), or
+    // closing the database failed (CloseFailure). A statement that fails with
+    // a refusal of the database (jet::Error::refusesDatabase) ends the run at
+    // once, without ShowStatement or OnError: every later statement would meet
+    // the same refusal. Non-blank
     // statement text after the last RUN line fails like a statement
     // (kErrTextAfterLastRun, naming its first line) once the end of the file is
     // reached. Throws jet::Error when the database does not open or a block
@@ -63,6 +68,12 @@ public:
     // nothing to say.
     [[nodiscard]] const std::string& CloseFailure() const { return closeFailure_; }
     [[nodiscard]] const std::string& CloseReport() const { return closeReport_; }
+    // Why the last run's database refused to be changed, when a refusal of
+    // the database ended it; empty otherwise.
+    [[nodiscard]] const std::string& Refusal() const { return refusal_; }
+    // How many failed statements the last run went on past (each let pass by
+    // OnError), statement text after the last RUN line included.
+    [[nodiscard]] size_t FailedStatements() const { return failedStatements_; }
 
 private:
     // The lines of the file, on an open connection; the command and catalog
@@ -77,6 +88,8 @@ private:
     ScriptRunnerEvents* events_ = nullptr;
     std::string closeFailure_;
     std::string closeReport_;
+    std::string refusal_;
+    size_t failedStatements_ = 0;
 };
 
 }  // namespace runner

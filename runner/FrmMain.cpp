@@ -6,6 +6,7 @@
 #include <QStyle>
 #include <algorithm>
 #include <initializer_list>
+#include <string>
 
 #include "jet/Connection.h"
 #include "runner/RunnerSettings.h"
@@ -47,6 +48,14 @@ QString withLines(QString text, std::initializer_list<std::string> lines) {
     for (const std::string& line : lines)
         if (!line.empty()) text += u"\r\n\r\n"_s + fromUtf8(line);
     return text;
+}
+
+// A successful run that went on past failed statements says so: the
+// database does not hold the whole script.
+std::string skippedLine(size_t failed) {
+    if (failed == 0) return {};
+    if (failed == 1) return "1 statement failed and was skipped.";
+    return std::to_string(failed) + " statements failed and were skipped.";
 }
 
 }  // namespace
@@ -267,9 +276,13 @@ void FrmMain::CmdRun_Click() {
             failure = e.what();
         }
     }
-    // Under the result: why the run failed, that the database was not
-    // changed when its close failed, and where its earlier version is kept.
-    const QString more = withLines({}, {failure, SRun.CloseFailure(), SRun.CloseReport()});
+    // Under the result: why the run failed or the database refused to be
+    // changed, how many failed statements a successful run went past, that
+    // the database was not changed when its close failed, and where its
+    // earlier version is kept.
+    const QString more = withLines(
+        {}, {failure, SRun.Refusal(), succeeded ? skippedLine(SRun.FailedStatements()) : "",
+             SRun.CloseFailure(), SRun.CloseReport()});
     if (succeeded)
         services_.MsgBox(u"Script has been run succesfully!"_s + more, ui::Buttons::OkOnly,
                          ui::Icon::Information);

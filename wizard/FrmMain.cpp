@@ -467,7 +467,11 @@ void FrmMain::FillResults() {
 
 // ---- bottom buttons ----
 
-void FrmMain::CmdExit_Click() {
+void FrmMain::CmdExit_Click() { endProgram(); }
+
+void FrmMain::endProgram() {
+    if (ending_) return;
+    ending_ = true;
     if (session_) session_->Shutdown();
     if (detail_) detail_->close();
     if (script_) script_->close();
@@ -817,15 +821,10 @@ void FrmMain::resizeEvent(QResizeEvent* event) {
 }
 
 void FrmMain::closeEvent(QCloseEvent* event) {
-    // A comparison cannot outlive its window: it stops at its next event.
-    if (session_ && session_->Comparing()) session_->Shutdown();
     QWidget::closeEvent(event);
-    if (!event->isAccepted()) return;
-    // The detail and script windows stay open on their own, and the program
-    // runs until they close too (a window with an owner would not keep it).
-    for (QWidget* w :
-         {static_cast<QWidget*>(detail_.data()), static_cast<QWidget*>(script_.data())})
-        if (w) ui::releaseOwner(*w);
+    // The close box does what Exit does: no detail or script window is left
+    // on screen with the program running behind it.
+    if (event->isAccepted()) endProgram();
 }
 
 }  // namespace wizard

@@ -10,10 +10,8 @@
 // true and the window must not be shown). Every handler catches what its work
 // throws and shows it in a critical message box; the program goes on.
 //
-// Closing the window hides it; the program ends when its last window has
-// closed, and destroys the window then (script and detail windows may
-// outlive its pages, reading its options until the end: closing this window
-// lets them stand on their own).
+// Closing the window, with Exit or with its close box, ends the program: a
+// running comparison stops, and the script and detail windows close with it.
 #include <QElapsedTimer>
 #include <QPointer>
 #include <QString>
@@ -212,6 +210,9 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    // Ends the program, once: the comparison stops, the detail and script
+    // windows close with this one. Exit and the close box both come here.
+    void endProgram();
     void buildTop();
     void buildBottom();
     void buildDatabasesPage();
@@ -283,6 +284,7 @@ private:
     DetailOptions detailOptions_{*this};
     QPointer<detail::FrmDetail> detail_;
     QPointer<FrmScript> script_;
+    bool ending_ = false;
 
     // What the comparison has told the view and the window shows at its next
     // yield.

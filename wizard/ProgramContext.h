@@ -1,8 +1,7 @@
 #pragma once
 // What the comparison program lends its windows. The program keeps it, the
-// services and the print preview alive until its last window has closed, so a
-// script or detail window may outlive the main window's pages. Tests fill it
-// with their own services, engines and places.
+// services and the print preview alive until its event loop has ended. Tests
+// fill it with their own services, engines and places.
 #include <chrono>
 #include <functional>
 #include <string>

@@ -22,10 +22,18 @@ public:
     [[nodiscard]] const std::string& description() const noexcept { return description_; }
     [[nodiscard]] const std::string& source() const noexcept { return source_; }
 
+    // A refusal of the database itself (a file that cannot be changed at all
+    // in this session), as against a failure of the one statement or call:
+    // every later change would meet it too, so a caller running a script
+    // stops at the first one instead of trying each statement.
+    [[nodiscard]] bool refusesDatabase() const noexcept { return refusesDatabase_; }
+    void markRefusesDatabase() noexcept { refusesDatabase_ = true; }
+
 private:
     int32_t number_;
     std::string description_;
     std::string source_;
+    bool refusesDatabase_ = false;
 };
 
 // The error of a table row, its text's %1 … %9 replaced by `args` in order.

@@ -103,6 +103,7 @@ enum class Err {
     NotWrittenYet,
     WriteFailed,
     QueryNotStorable,
+    FolderNotWritable,
 };
 
 // Jet's limits, which the store provider keeps (the texts below name them).
@@ -273,8 +274,7 @@ inline constexpr ErrorEntry kErrorTable[] = {
     {Err::EncodedNotWritable, hr::Fail,
      "'%1' is an encoded database, which cannot be changed yet; it was not changed. Decode it "
      "in Access first."},
-    {Err::NotWritableDefinition, hr::Fail,
-     "The database was not changed: %1"},
+    {Err::NotWritableDefinition, hr::Fail, "The database was not changed: %1"},
     {Err::UnprovenIndexKeys, hr::Fail,
      "Index '%1' on table '%2' cannot be built: its text keys in the database's sort order "
      "(%3) cannot be written exactly yet. The statement changed nothing."},
@@ -292,6 +292,10 @@ inline constexpr ErrorEntry kErrorTable[] = {
     {Err::WriteFailed, hr::Fail, "The database was not changed: %1"},
     {Err::QueryNotStorable, hr::Fail,
      "Query '%1' was not written: %2 The database was not changed by it."},
+    {Err::FolderNotWritable, hr::Fail,
+     "Cannot update. The database '%1' can be written, but its folder '%2' cannot, and the "
+     "changed database is made in that folder before it takes the original's place. Make the "
+     "folder writable and try again."},
 };
 
 [[nodiscard]] const ErrorEntry& errorEntry(Err id);

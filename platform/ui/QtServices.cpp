@@ -99,9 +99,17 @@ QtServices::~QtServices() {
     while (busy_ > 0) popBusy();
 }
 
-QWidget* QtServices::parentWidget() const {
+QWidget* QtServices::parentWidget() {
     if (parent_) return parent_;
-    return QApplication::activeWindow();
+    if (QWidget* active = QApplication::activeWindow()) {
+        lastOwner_ = active;
+        return active;
+    }
+    // A box right after a dialog (the configuration's "replace it?" after its
+    // save dialog) opens over the dialog's window, not alone in the middle
+    // of the screen.
+    if (lastOwner_ && lastOwner_->isVisible()) return lastOwner_;
+    return nullptr;
 }
 
 Answer QtServices::showMessage(const Message& message) {

@@ -15,7 +15,9 @@ namespace ui {
 class QtServices : public Services {
 public:
     // Boxes and dialogs are owned by `dialogParent` when one is set, else by the
-    // active window.
+    // active window; while no window is active (the window system has not yet
+    // given a window back its activation after a dialog closed), by the window
+    // that owned the last box or dialog, as long as it is shown.
     explicit QtServices(QString programTitle, QWidget* dialogParent = nullptr);
     ~QtServices() override;
 
@@ -39,10 +41,12 @@ protected:
     void popBusy() override;
 
 private:
-    [[nodiscard]] QWidget* parentWidget() const;
+    // The owner of the next box or dialog, kept as the last one.
+    [[nodiscard]] QWidget* parentWidget();
     [[nodiscard]] std::optional<QString> runDialog(const FileDialog& dialog, bool save);
 
     QPointer<QWidget> parent_;
+    QPointer<QWidget> lastOwner_;
     int busy_ = 0;
     std::unique_ptr<QPrinter> printer_;
 };

@@ -1,7 +1,6 @@
 // Parabase1: the comparison program. It reads no command line; its main
-// window is the wizard. The services, the print preview and the main window
-// live until the last window has closed, so the script and detail windows can
-// outlive the main window's pages.
+// window is the wizard. The program ends when the main window closes (Exit or
+// its close box), and the script and detail windows with it.
 #include <QApplication>
 #include <QFileInfo>
 #include <QPrinter>

@@ -523,6 +523,22 @@ TEST_F(Window, ADoubleClickTogglesOnceOnTheGlyphAndOnTheCaption) {
     EXPECT_EQ(grid().CellExtraIcon(2, 1), detail::icon::Expanded);
 }
 
+// Opened, the window has the focus in its grid, whichever kind it shows: the
+// keys open and close its nodes at once.
+TEST_F(Window, OpensWithTheFocusInItsGrid) {
+    for (const int32_t kind : {okTable, okView, okProcedure}) {
+        SCOPED_TRACE(kind);
+        QPointer<FrmDetail> window = makeWindow();
+        window->ShowDetails(kind, 1);
+        window->show();
+        QApplication::setActiveWindow(window);
+        settle();
+        EXPECT_EQ(window->focusWidget(), window->DGrid);
+        EXPECT_EQ(QApplication::focusWidget(), window->DGrid);
+        delete window.data();
+    }
+}
+
 TEST_F(Window, TheGridOpensAndClosesFromTheKeyboard) {
     showWindow();
     w->ShowDetails(okTable, 1);

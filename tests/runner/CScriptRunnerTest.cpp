@@ -1,8 +1,12 @@
 // CScriptRunner on store databases: scripts of every statement and block line
 // the generator writes, line ends, failures and how the run answers them.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <filesystem>
 #include <functional>
 
 #include "TestSupport.h"
@@ -735,6 +739,127 @@ TEST(CScriptRunnerJet, ARealJetFileIsRefusedAtTheOpen) {
     } catch (const jet::Error& e) {
         EXPECT_EQ(e.description(), jet::makeError(jet::Err::ReadOnly).description());
     }
+}
+
+// Real Access files the writer refuses to change at all. The refusal is said
+// once: the first statement it stops ends the run, with no statement shown and
+// nothing asked, RunScript returns false and keeps the reason; the failed
+// statement before it was asked about as ever, and the file is as it was.
+struct FileRefusalCase {
+    const char* name;
+    const char* fixture;
+    const char* reason;  // a part of the refusal's text
+    // Sets the stage beside the copy `db`; what it returns lives for the run.
+    std::function<std::shared_ptr<void>(const testsupport::TempDir&, const std::string& db)>
+        prepare;
+};
+
+void PrintTo(const FileRefusalCase& c, std::ostream* os) { *os << c.name; }
+
+class RunnerFileRefusal : public ::testing::TestWithParam<FileRefusalCase> {};
+
+TEST_P(RunnerFileRefusal, EndsTheRunAtTheFirstStatementItStopsAndSaysWhyOnce) {
+    REQUIRE_FIXTURES();
+    const FileRefusalCase& c = GetParam();
+    testsupport::TempDir dir;
+    const std::string db = dir.file("Shop.mdb");
+    std::filesystem::copy_file(testsupport::fixture(c.fixture), db);
+    std::filesystem::permissions(db, std::filesystem::perms::owner_write,
+                                 std::filesystem::perm_options::add);
+    const auto stage = c.prepare ? c.prepare(dir, db) : nullptr;
+    const std::string bytes = testsupport::readFile(db);
+    testsupport::writeFile(dir.file("s.psx"),
+                           stmt("CREATE TABLE;") + stmt("CREATE TABLE [T1] ([A] LONG);") +
+                               stmt("CREATE TABLE [T2] ([A] LONG);") + stmt("DROP TABLE [T1];"));
+    runner::CScriptRunner r;
+    r.ConnectionString("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + db);
+    r.ScriptFile(dir.file("s.psx"));
+    Recorder events;
+    events.answers = {true, true, true, true};
+    r.Events(&events);
+    EXPECT_FALSE(r.RunScript());
+    ASSERT_EQ(events.errors.size(), 1u) << "only the syntax error is asked about";
+    EXPECT_NE(events.errors[0].second.find("Syntax error"), std::string::npos);
+    EXPECT_EQ(events.statements.size(), 1u);
+    EXPECT_NE(r.Refusal().find(c.reason), std::string::npos) << r.Refusal();
+    EXPECT_EQ(r.FailedStatements(), 1u);
+    EXPECT_EQ(r.CloseFailure(), "");
+    EXPECT_EQ(r.CloseReport(), "");
+    EXPECT_TRUE(testsupport::readFile(db) == bytes);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, RunnerFileRefusal,
+    ::testing::Values(
+        FileRefusalCase{"anAccess97Database",
+                        "jackcess/indexTestV1997.mdb",
+                        "Access 97 databases cannot be changed yet",
+                        {}},
+        FileRefusalCase{"anEncodedDatabase", "secured/kontener.mdb", "is an encoded database", {}},
+        FileRefusalCase{"aLaterFormat", "jackcess/emptyV2000.mdb", "of a later Access format",
+                        [](const testsupport::TempDir&, const std::string& db) {
+                            // The header's version byte: Access 2007's.
+                            std::string b = testsupport::readFile(db);
+                            b[0x14] = '\x02';
+                            testsupport::writeFile(db, b);
+                            return std::shared_ptr<void>();
+                        }},
+        FileRefusalCase{"aDatabaseOpenInAccess", "jackcess/emptyV2000.mdb", "it is open in Access",
+                        [](const testsupport::TempDir& d, const std::string&) {
+                            testsupport::writeFile(d.file("Shop.ldb"), "lock");
+                            return std::shared_ptr<void>();
+                        }},
+        FileRefusalCase{"aDatabaseAnotherRunIsChanging", "jackcess/emptyV2000.mdb",
+                        "another run of this program is changing it",
+                        [](const testsupport::TempDir&, const std::string& db) {
+                            // The lock another run's session holds.
+                            const int fd = ::open(db.c_str(), O_RDONLY | O_CLOEXEC);
+                            EXPECT_EQ(::flock(fd, LOCK_EX | LOCK_NB), 0);
+                            return std::shared_ptr<void>(nullptr, [fd](void*) { ::close(fd); });
+                        }},
+        FileRefusalCase{"aDefinitionThatCannotBeRead", "jackcess/indexTestV2000.mdb",
+                        "cannot be read for writing",
+                        [](const testsupport::TempDir&, const std::string& db) {
+                            // Table1's definition (page 24) claims more bytes
+                            // than its chain of pages holds.
+                            std::string b = testsupport::readFile(db);
+                            b[24 * 4096 + 8] = '\xff';
+                            b[24 * 4096 + 9] = '\x7f';
+                            testsupport::writeFile(db, b);
+                            return std::shared_ptr<void>();
+                        }}),
+    [](const auto& tc) { return std::string(tc.param.name); });
+
+// A refusal of one statement (here: what the writer cannot write yet, a key
+// the table already has) stays that statement's failure: shown, asked, and
+// the run goes on to change the file.
+TEST(CScriptRunnerJet, AStatementTheWriterRefusesIsAskedAboutAndTheRunGoesOn) {
+    REQUIRE_FIXTURES();
+    testsupport::TempDir dir;
+    const std::string db = dir.file("Shop.mdb");
+    std::filesystem::copy_file(testsupport::fixture("jackcess/emptyV2000.mdb"), db);
+    std::filesystem::permissions(db, std::filesystem::perms::owner_write,
+                                 std::filesystem::perm_options::add);
+    testsupport::writeFile(dir.file("s.psx"),
+                           stmt("CREATE USER [bob];") +
+                               stmt("CREATE TABLE [T1] ([A] LONG CONSTRAINT [PK] PRIMARY KEY);") +
+                               stmt("ALTER TABLE [T1] ADD CONSTRAINT [PK2] PRIMARY KEY ([A]);") +
+                               stmt("CREATE TABLE [T2] ([A] LONG);"));
+    runner::CScriptRunner r;
+    r.ConnectionString("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + db);
+    r.ScriptFile(dir.file("s.psx"));
+    Recorder events;
+    events.answers = {true, true};
+    r.Events(&events);
+    EXPECT_TRUE(r.RunScript());
+    EXPECT_EQ(events.errors.size(), 2u);
+    EXPECT_EQ(r.Refusal(), "");
+    EXPECT_EQ(r.FailedStatements(), 2u);
+    EXPECT_NE(r.CloseReport().find("The database was changed"), std::string::npos)
+        << r.CloseReport();
+    jet::Catalog cat;
+    cat.ActiveConnection("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + db);
+    EXPECT_NO_THROW((void)cat.Tables().Item("T2"));
 }
 
 }  // namespace

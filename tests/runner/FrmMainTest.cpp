@@ -256,6 +256,11 @@ TEST_P(FrmMainOpenFailures, SayWhyTheDatabaseDidNotOpen) {
     services.expectBox(connectionError(why));
     window.CmdRun_Click();
     services.verify();
+    // A folder made read-only is removed with the rest.
+    for (const auto& e : std::filesystem::recursive_directory_iterator(dir.path()))
+        if (e.is_directory())
+            std::filesystem::permissions(e.path(), std::filesystem::perms::owner_all,
+                                         std::filesystem::perm_options::add);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -288,7 +293,28 @@ INSTANTIATE_TEST_SUITE_P(
                         w.DBFile->setText(
                             QString::fromStdString(testsupport::fixture("jackcess/adox_jet4.mdb")));
                         return std::string("Cannot update. Database or object is read-only.");
-                    }}),
+                    }},
+        // A writable copy in a folder that cannot be written: the folder is named.
+        OpenFailure{
+            "readOnlyFolder",
+            [](runner::FrmMain& w, testsupport::TempDir& d) {
+                if (testsupport::fixturesDir().empty()) return std::string();
+                const auto folder = d.path() / "ro";
+                std::filesystem::create_directory(folder);
+                const auto db = folder / "Shop.mdb";
+                std::filesystem::copy_file(testsupport::fixture("jackcess/emptyV2000.mdb"), db);
+                std::filesystem::permissions(db, std::filesystem::perms::owner_write,
+                                             std::filesystem::perm_options::add);
+                std::filesystem::permissions(folder, std::filesystem::perms::owner_write,
+                                             std::filesystem::perm_options::remove);
+                std::filesystem::permissions(
+                    folder,
+                    std::filesystem::perms::group_write | std::filesystem::perms::others_write,
+                    std::filesystem::perm_options::remove);
+                w.DBFile->setText(QString::fromStdString(db.string()));
+                return jet::makeError(jet::Err::FolderNotWritable, {"Shop.mdb", folder.string()})
+                    .description();
+            }}),
     [](const auto& p) { return std::string(p.param.name); });
 
 TEST_F(FrmMainTest, PickersFillTheirBoxAndCancelKeepsIt) {
@@ -398,7 +424,10 @@ TEST_F(FrmMainRun, AFailedStatementShowsItThenAsksAndRunIsDisabledMeanwhile) {
     services.expectBox({u"An error occured : \r\n"_s + QString::number(error.number()) + u"-"_s +
                             QString::fromStdString(error.description()) + u"\r\n\r\nContinue?"_s,
                         Buttons::YesNo, Icon::Exclamation, u"Error!"_s, Answer::Yes, duringRun});
-    services.expectBox(kSucceeded);
+    // The success box says that the database does not hold the whole script.
+    ExpectedBox done = kSucceeded;
+    done.text += u"\r\n\r\n1 statement failed and was skipped."_s;
+    services.expectBox(done);
     window.CmdRun_Click();
     services.verify();
     // The number is an HRESULT: negative, its minus sign before the digits.
@@ -430,6 +459,62 @@ TEST_F(FrmMainRun, AnsweringNoStopsTheRunAndReportsFailure) {
     window.CmdRun_Click();
     services.verify();
     EXPECT_FALSE(hasTable("A"));
+    EXPECT_TRUE(window.CmdRun->isEnabled());
+}
+
+// Each failed statement the user let pass is counted in the success box.
+TEST_F(FrmMainRun, TheSuccessBoxCountsTheStatementsThatFailedAndWereSkipped) {
+    const std::string failing = "CREATE TABLE [T] ([x] INTEGER);\r\nRUN\r\n";  // T exists
+    testsupport::writeFile(
+        script, failing + "CREATE TABLE [A] ([x] INTEGER);\r\nRUN\r\n" + failing + failing);
+    const auto error = jet::makeError(jet::Err::TableExists, {"T"});
+    for (int i = 0; i < 3; ++i) {
+        services.expectBox({u"CREATE TABLE [T] ([x] INTEGER);\r\n"_s,
+                            Buttons::OkOnly,
+                            Icon::None,
+                            {},
+                            Answer::Ok,
+                            {}});
+        services.expectBox({u"An error occured : \r\n"_s + QString::number(error.number()) +
+                                u"-"_s + QString::fromStdString(error.description()) +
+                                u"\r\n\r\nContinue?"_s,
+                            Buttons::YesNo,
+                            Icon::Exclamation,
+                            u"Error!"_s,
+                            Answer::Yes,
+                            {}});
+    }
+    ExpectedBox done = kSucceeded;
+    done.text += u"\r\n\r\n3 statements failed and were skipped."_s;
+    services.expectBox(done);
+    window.CmdRun_Click();
+    services.verify();
+    EXPECT_TRUE(hasTable("A"));
+}
+
+// A real Access file the writer cannot change at all: one box says why, at
+// the unsuccessful end, instead of two boxes for every statement.
+TEST_F(FrmMainTest, ADatabaseThatCannotBeChangedIsSaidOnceAsAFailedRun) {
+    REQUIRE_FIXTURES();
+    testsupport::TempDir dir;
+    const std::string db = dir.file("Old.mdb");
+    std::filesystem::copy_file(testsupport::fixture("jackcess/indexTestV1997.mdb"), db);
+    std::filesystem::permissions(db, std::filesystem::perms::owner_write,
+                                 std::filesystem::perm_options::add);
+    testsupport::writeFile(dir.file("s.psx"),
+                           "CREATE TABLE [A] ([x] INTEGER);\r\nRUN\r\n"
+                           "CREATE TABLE [B] ([x] INTEGER);\r\nRUN\r\n"
+                           "CREATE TABLE [C] ([x] INTEGER);\r\nRUN\r\n");
+    window.DBFile->setText(QString::fromStdString(db));
+    window.SFile->setText(QString::fromStdString(dir.file("s.psx")));
+    ExpectedBox failed = kFailed;
+    failed.text +=
+        u"\r\n\r\n"_s + QString::fromStdString(
+                            jet::makeError(jet::Err::Jet3NotWritable, {"Old.mdb"}).description());
+    services.expectBox(failed);
+    window.CmdRun_Click();
+    services.verify();
+    EXPECT_EQ(services.shown().size(), 1u);
     EXPECT_TRUE(window.CmdRun->isEnabled());
 }
 

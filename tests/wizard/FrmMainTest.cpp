@@ -720,7 +720,7 @@ TEST_F(FrmMainTest, ClosingTheWindowWhileComparingStopsTheComparison) {
     EXPECT_EQ(rig.services.doEventsCalls(), 3);
     EXPECT_FALSE(f.Session()->Comparing());
     EXPECT_FALSE(f.isVisible());
-    EXPECT_EQ(rig.programEnded, 0);  // the program ends with its last window
+    EXPECT_EQ(rig.programEnded, 1);  // the close box ends the program as Exit does
 }
 
 // ---- configuration files and the file dialogs ----
@@ -1083,7 +1083,10 @@ TEST_F(FrmMainTest, ADetailRequestWaitsForTheComparison) {
     rig.services.verify();
 }
 
-TEST_F(FrmMainTest, TheDetailWindowOutlivesTheMainWindowsPages) {
+// The detail window prints on the program's preview and reads the options
+// while it is open; the main window's close box then does what Exit does:
+// the detail and script windows close with it and the program ends.
+TEST_F(FrmMainTest, TheCloseBoxClosesTheDetailAndScriptWindowsAndEndsTheProgramAsExitDoes) {
     FrmMain& f = w();
     f.show();
     fillFields();
@@ -1091,30 +1094,36 @@ TEST_F(FrmMainTest, TheDetailWindowOutlivesTheMainWindowsPages) {
     rig.services.expectBox(success());
     f.CmdCompare_Click();
     f.ShowDetails(f.Session()->Access()->Differences(), engine::okTable, 1);
-    detail::FrmDetail* d = f.Detail();
-    ASSERT_NE(d, nullptr);
-    // The main window closes; the detail window stays and still prints on
-    // the program's preview and reads the options.
-    f.close();
-    settle();
-    EXPECT_FALSE(f.isVisible());
-    EXPECT_TRUE(d->isVisible());
+    QPointer<detail::FrmDetail> d = f.Detail();
+    ASSERT_TRUE(d);
     rig.services.expectPreview(
         {[](const report::Document& doc) { EXPECT_FALSE(doc.describe().empty()); }});
     d->CmdPrint_Click();
     rig.services.verify();
     d->ShowDetails(engine::okTable, 1);
+    f.Bar->MarkCurrent(5);
+    f.TBar->ButtonClick(18, u"SScript"_s);
+    QPointer<wizard::FrmScript> script = f.Script();
+    ASSERT_TRUE(script);
+    EXPECT_TRUE(d->isVisible());
+    EXPECT_TRUE(script->isVisible());
     EXPECT_EQ(rig.programEnded, 0);
-    // Exit closes every window.
-    f.CmdExit_Click();
+
+    f.close();  // the close box
     settle();
+    EXPECT_FALSE(f.isVisible());
+    EXPECT_FALSE(d && d->isVisible());
+    EXPECT_FALSE(script && script->isVisible());
+    EXPECT_EQ(rig.programEnded, 1);
+    // Exit after it ends nothing a second time.
+    f.CmdExit_Click();
     EXPECT_EQ(rig.programEnded, 1);
 }
 
-// The window system keeps a secondary window over its owner, but Qt ends the
-// program with the last window that has no owner: closing the main window
-// must leave the detail window running the program on its own.
-TEST_F(FrmMainTest, TheProgramRunsUntilTheDetailWindowClosesToo) {
+// In the program's own event loop: closing the main window with a detail
+// window open leaves no window on screen and ends the loop, as Exit does.
+TEST_F(FrmMainTest, ClosingTheMainWindowEndsTheProgramWithTheDetailWindowOpen) {
+    rig.context.endProgram = {};  // the application's event loop is told to end
     FrmMain& f = w();
     f.show();
     fillFields();
@@ -1125,22 +1134,22 @@ TEST_F(FrmMainTest, TheProgramRunsUntilTheDetailWindowClosesToo) {
     ASSERT_TRUE(d);
     ASSERT_EQ(d->windowHandle()->transientParent(), f.windowHandle());
     QObject watcher;
-    int lastClosed = 0;
-    QObject::connect(qApp, &QGuiApplication::lastWindowClosed, &watcher, [&] { ++lastClosed; });
-    int afterMain = -1;
-    int afterDetail = -1;
+    bool detailShownAfterClose = true;
+    bool timedOut = false;
     QTimer::singleShot(0, &watcher, [&] {
         f.close();
         QApplication::processEvents();
-        afterMain = lastClosed;
-        if (d) d->close();
-        QApplication::processEvents();
-        afterDetail = lastClosed;
+        detailShownAfterClose = d && d->isVisible();
+    });
+    // Without the end the loop would run on; the test must not hang then.
+    QTimer::singleShot(5000, &watcher, [&] {
+        timedOut = true;
         QCoreApplication::quit();
     });
     QApplication::exec();
-    EXPECT_EQ(afterMain, 0);
-    EXPECT_EQ(afterDetail, 1);
+    EXPECT_FALSE(timedOut) << "the program did not end with its main window";
+    EXPECT_FALSE(detailShownAfterClose);
+    EXPECT_FALSE(f.isVisible());
 }
 
 }  // namespace

@@ -84,6 +84,19 @@ TEST(Samples, AndTheHelpPageAreBesideTheProgram) {
     EXPECT_TRUE(fs::is_regular_file(kProgramDir / "Parabase1.html"));
 }
 
+// The help page tells what batchrun1 does to an Access file: that it writes
+// one, where the earlier version is kept, and what it refuses.
+TEST(Samples, TheHelpPageSaysWhatTheRunnerWritesKeepsAndRefuses) {
+    const std::string page = testsupport::readFile((kProgramDir / "Parabase1.html").string());
+    EXPECT_EQ(page.find("read but never"), std::string::npos);
+    for (const char* said :
+         {"Applying a script: batchrun1", "NAME-backup-YYYYMMDD-HHMMSS.mdb",
+          "never written in place", "Access 97", "<code>NAME.ldb</code>", "encoded files",
+          "another run", "folder, cannot be written", "Such a refusal is said once",
+          "failed and were skipped", "hard links", "users, groups and their permissions"})
+        EXPECT_NE(page.find(said), std::string::npos) << said;
+}
+
 TEST(Samples, DifferInEveryKindOfObjectTheProgramCompares) {
     const auto e = compare(samples(kSamples));
     const TComparisonResult r = e->Differences();

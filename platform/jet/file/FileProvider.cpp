@@ -1,5 +1,8 @@
 #include "jet/file/FileProvider.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cctype>
 #include <ctime>
 #include <filesystem>
@@ -276,13 +279,15 @@ private:
         if (closed_) raise(Err::ObjectClosed);
     }
 
-    // The writer's checks, at the first change; a refusal stays for the session.
+    // The writer's checks, at the first change; a refusal stays for the
+    // session and is marked as the database's, not the statement's.
     void engage() {
         if (w_) return;
         if (refusal_) throw *refusal_;
         try {
             engageChecked();
-        } catch (const Error& e) {
+        } catch (Error& e) {
+            e.markRefusesDatabase();
             refusal_ = e;
             throw;
         }
@@ -301,7 +306,7 @@ private:
         try {
             w = std::make_unique<Engaged>(path_);
         } catch (const ReplaceError& e) {
-            if (e.reason() == ReplaceError::Reason::NotWritable) raise(Err::ReadOnly);
+            if (e.reason() == ReplaceError::Reason::NotWritable) refuseNotWritable();
             raise(Err::General, {e.what()});
         } catch (const FormatError& e) {
             raise(Err::NotWritableDefinition,
@@ -384,6 +389,20 @@ private:
             }
         }
         w_ = std::move(w);
+    }
+
+    // The lock found the file or its folder read-only: Jet's words for the
+    // file, and for a writable file in a folder that cannot be written, that
+    // it is the folder.
+    [[noreturn]] void refuseNotWritable() const {
+        namespace fs = std::filesystem;
+        std::error_code ec;
+        const fs::path resolved = fs::canonical(path_, ec);
+        struct stat st {};
+        const bool fileWritable = !ec && ::stat(resolved.c_str(), &st) == 0 &&
+                                  (st.st_mode & 0222) != 0 && ::access(resolved.c_str(), W_OK) == 0;
+        if (!fileWritable) raise(Err::ReadOnly);
+        raise(Err::FolderNotWritable, {fileName(path_), resolved.parent_path().string()});
     }
 
     // The saved queries as the reader reads them, each with its MSysObjects
@@ -617,9 +636,13 @@ private:
             // Statements that end as the file began (an index dropped and made
             // again) leave nothing to write.
             if (writes.empty()) return;
+            // The other names of a file with hard links keep the old file
+            // when the new one takes this name's place.
+            struct stat st {};
+            const nlink_t links = ::fstat(w.lock.fd(), &st) == 0 ? st.st_nlink : 1;
             const std::string backup = safeReplace(w.lock, writes, verify);
             report_ = "The database was changed; its earlier version is kept as " + backup +
-                      ". Compacting the database in Access is recommended.";
+                      ". Compacting the database in Access is recommended." + otherLinksNote(links);
         } catch (const ReplaceError& e) {
             if (e.databaseChanged()) raise(Err::General, {e.what()});
             raise(Err::WriteFailed, {e.what()});
@@ -633,6 +656,16 @@ private:
             raise(Err::WriteFailed, {std::string("its changes could not be written (") + e.what() +
                                      ")."});
         }
+    }
+
+    std::string otherLinksNote(nlink_t links) const {
+        if (links <= 1) return {};
+        const std::string name = fileName(path_);
+        if (links == 2)
+            return " The file had a second name (a hard link) besides " + name +
+                   ": that name still shows the earlier version, not the changed database.";
+        return " The file had " + std::to_string(links - 1) + " other names (hard links) besides " +
+               name + ": they still show the earlier version, not the changed database.";
     }
 
     static std::vector<TableData> expectedTables(const statement::Model& model) {

@@ -8,8 +8,8 @@
 // the file's lock for the rest of the session, reads the catalog through the
 // page codec and checks that every definition re-encodes to its own bytes and
 // that its reading of the tables equals the reader's. A refusal fails that
-// statement, and every later one, with a text that names the reason; nothing
-// is changed.
+// statement, and every later one, with a text that names the reason, marked
+// as the database's (Error::refusesDatabase); nothing is changed.
 //
 // Statements change an in-memory model only, each all or nothing. The file
 // is written once, when the session ends (close): a new file beside the

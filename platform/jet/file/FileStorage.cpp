@@ -580,6 +580,14 @@ void FileStorage::alterColumn(const TableDef& was, const TableDef& now, const st
         t.propsChanged = true;
     };
     setRequired(column.required);
+    // Access keeps the column's compression as a property beside the bit of
+    // the definition (which the data engine obeys): one the column has follows
+    // the bit, or Access and the engine would tell two stories.
+    if (const Property* uc = t.props ? t.props->find(column.name, "UnicodeCompression") : nullptr;
+        uc && uc->boolean() != after.compressedUnicode()) {
+        t.props->setBoolean(column.name, "UnicodeCompression", after.compressedUnicode());
+        t.propsChanged = true;
+    }
     const Property* dv = t.props ? t.props->find(column.name, "DefaultValue") : nullptr;
     const std::string currentDefault = dv ? dv->text().value_or("") : "";
     if (column.defaultValue != currentDefault) {

@@ -212,15 +212,18 @@ private:
 
 // The file and its folder (where the changed copy is made) can be written,
 // by their permission bits too: a file or folder made read-only counts as
-// such even for a user whom the system would let write it anyway.
-bool writable(const std::string& path) {
+// such even for a user whom the system would let write it anyway. Throws
+// Err::ReadOnly for the file, Err::FolderNotWritable for its folder.
+void checkWritable(const std::string& path) {
     const auto folder = std::filesystem::absolute(path).parent_path().string();
     const auto open = [](const std::string& p) {
         struct stat st {};
         return ::stat(p.c_str(), &st) == 0 && (st.st_mode & 0222) != 0 &&
                ::access(p.c_str(), W_OK) == 0;
     };
-    return open(path) && open(folder);
+    if (!open(path)) raise(Err::ReadOnly);
+    if (!open(folder))
+        raise(Err::FolderNotWritable, {std::filesystem::path(path).filename().string(), folder});
 }
 
 }  // namespace
@@ -236,7 +239,7 @@ std::shared_ptr<Backend> open(const OpenRequest& request, std::shared_ptr<Workgr
     // A file that cannot be changed fails a request to write it at once; the
     // writer's own checks wait for the first change (FileProvider.h).
     const bool write = request.mode == ConnectMode::ReadWrite;
-    if (write && !writable(path)) raise(Err::ReadOnly);
+    if (write) checkWritable(path);
     // Access entries matter only to a workgroup's users and groups.
     auto reply = readInChild(path, workgroup ? ReadMode::Database : ReadMode::Schema);
     if (reply.status != ReadStatus::Ok) raise(Err::Damaged);

@@ -108,6 +108,27 @@ constexpr PrivilegeRow kPrivileges[] = {
     {"ALL", right::Full},
 };
 
+// The words of Jet SQL's own grammar, which Jet takes as names only in
+// brackets: `CREATE TABLE Select (From TEXT)` is a syntax error there. Words
+// Jet reserves only as functions, types or properties (Name, Date, Text,
+// Value, Level, Key) are left alone: a bare one names an object as before.
+constexpr std::string_view kReservedWords[] = {
+    "ADD",         "ALL",        "ALTER",       "AND",        "ANY",       "AS",         "ASC",
+    "BETWEEN",     "BY",         "COLUMN",      "CONSTRAINT", "CREATE",    "DELETE",     "DESC",
+    "DISALLOW",    "DISTINCT",   "DISTINCTROW", "DROP",       "EQV",       "EXISTS",     "FOREIGN",
+    "FROM",        "GROUP",      "HAVING",      "IGNORE",     "IMP",       "IN",         "INDEX",
+    "INNER",       "INSERT",     "INTO",        "IS",         "JOIN",      "LEFT",       "LIKE",
+    "MOD",         "NOT",        "NULL",        "ON",         "OR",        "ORDER",      "OUTER",
+    "OWNERACCESS", "PARAMETERS", "PIVOT",       "PRIMARY",    "PROCEDURE", "REFERENCES", "RIGHT",
+    "SELECT",      "SET",        "SOME",        "TABLE",      "TOP",       "TRANSFORM",  "UNION",
+    "UNIQUE",      "UPDATE",     "VALUES",      "WHERE",      "WITH",      "XOR",
+};
+
+bool isReservedWord(std::string_view word) {
+    return std::any_of(std::begin(kReservedWords), std::end(kReservedWords),
+                       [&](std::string_view r) { return text::equalNoCase(r, word); });
+}
+
 std::string upperWord(std::string_view word) {
     std::string out(word);
     for (auto& c : out)
@@ -175,6 +196,9 @@ private:
     std::string name(std::string_view what) {
         const Token& t = peek();
         if (t.kind == TokKind::Bad) error(t, badTokenText(sql_, t));
+        if (t.kind == TokKind::Word && isReservedWord(raw(sql_, t)))
+            error(t, "expected " + std::string(what) +
+                         " (a reserved word is a name only in brackets)");
         if (t.kind == TokKind::Name || t.kind == TokKind::Word) {
             std::string n = value(sql_, next());
             if (n.empty()) error(t, "the name is empty");

@@ -1,10 +1,11 @@
 #include "jet/store/StoreWorkgroup.h"
 
 #include <filesystem>
+#include <optional>
 
 #include "jet/Error.h"
-#include "jet/store/Metadata.h"
 #include "jet/statement/Names.h"
+#include "jet/store/Metadata.h"
 #include "jet/store/Password.h"
 #include "text/CaseFold.h"
 
@@ -22,15 +23,16 @@ CREATE TABLE MSysGroupMembers(Id INTEGER PRIMARY KEY, UserId INTEGER NOT NULL,
   GroupId INTEGER NOT NULL, UNIQUE(UserId, GroupId));
 )sql";
 
-void insertAccount(sql::Db& db, std::string_view name, bool group, std::string_view password,
-                   std::string_view pid) {
+// A user without a password (nullopt) cannot log on.
+void insertAccount(sql::Db& db, std::string_view name, bool group,
+                   std::optional<std::string_view> password, std::string_view pid) {
     auto& s = db.cached(
         "INSERT INTO MSysAccounts(Folded, Name, IsGroup, PasswordHash, Sid) VALUES(?,?,?,?,?)");
     s.args(text::fold(name), name, group);
-    if (group)
+    if (group || !password)
         s.bindNull(4);
     else
-        s.bind(4, std::string_view(hashPassword(password)));
+        s.bind(4, std::string_view(hashPassword(*password)));
     s.bind(5, std::string_view(securityId(name, pid)));
     s.run();
 }
@@ -75,6 +77,9 @@ void StoreWorkgroup::create(const std::string& path) {
     insertAccount(db, "Admins", true, "", "");
     insertAccount(db, "Users", true, "", "");
     insertAccount(db, "Guests", true, "", "");
+    // Jet's own accounts, which every Jet workgroup holds in no group. Nobody
+    // logs on as them: they have no password to match.
+    for (const char* internal : {"Engine", "Creator"}) insertAccount(db, internal, false, {}, "");
     db.exec(
         "INSERT INTO MSysGroupMembers(UserId, GroupId) "
         "SELECT u.Id, g.Id FROM MSysAccounts u, MSysAccounts g "

@@ -57,6 +57,43 @@ TEST(QtServices, MessageBoxShowsPlainTextAndReturnsTheButtonPressed) {
     EXPECT_EQ(press.format, Qt::PlainText);
 }
 
+// A box shown while no window is active, as right after a dialog has closed
+// and before the window system gives its window back the activation (the
+// configuration's "replace it?" after its save dialog), opens over the window
+// that owned the dialog, not alone in the middle of the screen.
+TEST(QtServices, ABoxWhileNoWindowIsActiveOpensOverTheLastOwner) {
+    ui::testing::qtApplication();
+    ui::QtServices services(u"Parabase"_s);
+    QWidget main;
+    main.show();
+    QApplication::setActiveWindow(&main);
+    QApplication::processEvents();
+    QWidget* owners[2] = {nullptr, nullptr};
+    for (QWidget*& owner : owners) {
+        QTimer::singleShot(0, [&owner] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            ASSERT_NE(box, nullptr);
+            owner = box->parentWidget();
+            box->button(QMessageBox::Yes)->click();
+        });
+        (void)services.MsgBox(u"Replace it?"_s, ui::Buttons::YesNo, ui::Icon::Exclamation);
+        QApplication::setActiveWindow(nullptr);
+    }
+    EXPECT_EQ(owners[0], &main);
+    EXPECT_EQ(owners[1], &main);
+    // A window that is gone owns nothing.
+    main.hide();
+    QWidget* owner = &main;
+    QTimer::singleShot(0, [&owner] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        owner = box->parentWidget();
+        box->button(QMessageBox::Ok)->click();
+    });
+    (void)services.MsgBox(u"Done."_s);
+    EXPECT_EQ(owner, nullptr);
+}
+
 TEST(QtServices, BusyPointerIsTheWaitCursorButBoxesGetTheArrow) {
     ui::testing::qtApplication();
     ui::QtServices services(u"T"_s);

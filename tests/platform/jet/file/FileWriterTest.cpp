@@ -2,8 +2,10 @@
 // written when the session ends: what the reader, mdb-export and the catalog
 // then show; failed statements and refusals that leave the file byte for byte
 // as it was; a session killed before its end.
+#include <grp.h>
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -56,6 +58,7 @@ void openForWriting(jet::Connection& c, const std::string& db) {
 
 struct Outcome {
     std::vector<std::string> failures;  // "statement -> description"
+    std::vector<bool> refusesDatabase;  // each failure's mark
     std::string closeError;             // empty when the session ended well
     std::string report;
 };
@@ -70,6 +73,7 @@ Outcome session(const std::string& db, const std::vector<std::string>& statement
             c.Execute(s);
         } catch (const jet::Error& e) {
             o.failures.push_back(s + " -> " + e.description());
+            o.refusesDatabase.push_back(e.refusesDatabase());
         }
     }
     try {
@@ -1081,6 +1085,8 @@ TEST_P(Refusal, ComesAtTheFirstChangeAndLeavesTheFileAsItWas) {
     const auto o = session(db, {"CREATE TABLE [T1] ([A] LONG)", "CREATE TABLE [T2] ([A] LONG)"});
     ASSERT_EQ(o.failures.size(), 2u);
     for (const auto& f : o.failures) EXPECT_NE(f.find(c.error), std::string::npos) << f;
+    // Marked as the database's, so that a script stops at the first one.
+    EXPECT_EQ(o.refusesDatabase, (std::vector<bool>{true, true}));
     EXPECT_EQ(o.closeError, "");
     EXPECT_TRUE(testsupport::readFile(db) == bytes);
     EXPECT_EQ(filesIn(dir), files);
@@ -1117,6 +1123,130 @@ INSTANTIATE_TEST_SUITE_P(
                       RefusalCase{"ADefinitionThatCannotBeRead", damagedDefinition,
                                   "cannot be read for writing"}),
     [](const auto& p) { return std::string(p.param.name); });
+
+// A writable file in a folder that cannot be written: the refusal names the
+// folder, where the changed database would have to be made. At the open, and
+// when the folder turns read-only after it, at the first change (the lock's
+// check; root, whom the system lets write anyway, drops to nobody for it).
+TEST(FileWriter, AWritableFileInAFolderThatCannotBeWrittenIsRefusedForItsFolder) {
+    REQUIRE_FIXTURES();
+    testsupport::TempDir dir;
+    const fs::path folder = dir.path() / "ro";
+    fs::create_directory(folder);
+    const std::string db = (folder / "Shop.mdb").string();
+    fs::copy_file(testsupport::fixture("jackcess/emptyV2000.mdb"), db);
+    fs::permissions(db, fs::perms::owner_write, fs::perm_options::add);
+    const std::string said =
+        jet::makeError(jet::Err::FolderNotWritable, {"Shop.mdb", folder.string()}).description();
+    ASSERT_EQ(::chmod(folder.c_str(), 0555), 0);
+    jet::Connection c;
+    std::string atOpen;
+    try {
+        openForWriting(c, db);
+    } catch (const jet::Error& e) {
+        atOpen = e.description();
+    }
+    EXPECT_EQ(atOpen, said);
+    ASSERT_EQ(::chmod(folder.c_str(), 0755), 0);
+
+    constexpr uid_t kNobody = 65534;
+    const bool root = ::geteuid() == 0;
+    if (root) {
+        ASSERT_EQ(::chmod(dir.path().c_str(), 0755), 0);
+        ASSERT_EQ(::chown(folder.c_str(), kNobody, kNobody), 0);
+        ASSERT_EQ(::chown(db.c_str(), kNobody, kNobody), 0);
+    }
+    int out[2];
+    ASSERT_EQ(::pipe(out), 0);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        ::close(out[0]);
+        std::string result;
+        if (root &&
+            (::setgroups(0, nullptr) != 0 || ::setgid(kNobody) != 0 || ::setuid(kNobody) != 0)) {
+            result = "skip: cannot drop root";
+        } else {
+            try {
+                jet::Connection w;
+                openForWriting(w, db);
+                if (::chmod(folder.c_str(), 0555) != 0) throw std::runtime_error("chmod");
+                w.Execute("CREATE TABLE [T] ([A] LONG)");
+                result = "accepted";
+            } catch (const std::exception& e) {
+                result = e.what();
+            }
+        }
+        (void)!::write(out[1], result.data(), result.size());
+        ::_exit(0);
+    }
+    ::close(out[1]);
+    std::string result;
+    char buffer[512];
+    for (ssize_t n; (n = ::read(out[0], buffer, sizeof buffer)) > 0;) result.append(buffer, n);
+    ::close(out[0]);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    ::chmod(folder.c_str(), 0755);
+    if (result.starts_with("skip:")) GTEST_SKIP() << result;
+    EXPECT_EQ(result, said);
+    EXPECT_EQ(filesIn(dir), std::vector<std::string>{"ro"});
+}
+
+// A database file with a second name (a hard link): the new file takes the
+// name the run was given, the other name keeps the old file, and the end of
+// the run says so.
+TEST(FileWriter, ADatabaseWithASecondHardLinkIsReplacedUnderItsNameAndTheReportSaysSo) {
+    REQUIRE_FIXTURES();
+    testsupport::TempDir dir;
+    const std::string db = copyOf(dir, "jackcess/emptyV2000.mdb", "Shop.mdb");
+    const std::string bytes = testsupport::readFile(db);
+    fs::create_hard_link(db, dir.file("Other.mdb"));
+    const auto o = session(db, {"CREATE TABLE [T] ([A] LONG)"});
+    ASSERT_EQ(joined(o.failures), "");
+    ASSERT_EQ(o.closeError, "");
+    EXPECT_NE(o.report.find("The file had a second name (a hard link) besides Shop.mdb: that "
+                            "name still shows the earlier version, not the changed database."),
+              std::string::npos)
+        << o.report;
+    EXPECT_TRUE(testsupport::readFile(dir.file("Other.mdb")) == bytes);
+    EXPECT_NO_THROW((void)catalogOf(db).Tables().Item("T"));
+    // Once replaced, the database has one name again.
+    const auto again = session(db, {"CREATE TABLE [U] ([A] LONG)"});
+    ASSERT_EQ(again.closeError, "");
+    EXPECT_EQ(again.report.find("hard link"), std::string::npos) << again.report;
+}
+
+// A statement's own failure, the writer's refusals of one statement among
+// them, is not the database's: later statements still change the file.
+TEST(FileWriter, AStatementsOwnFailureIsNotMarkedAsTheDatabases) {
+    REQUIRE_FIXTURES();
+    testsupport::TempDir dir;
+    const std::string db = copyOf(dir, "jackcess/emptyV2000.mdb");
+    const auto o =
+        session(db, {"CREATE TABLE;", "CREATE USER [bob]", "CREATE TABLE [T] ([A] LONG, [A] LONG)",
+                     "ALTER TABLE [Nowhere] ADD COLUMN [B] LONG", "CREATE TABLE [T] ([A] LONG)"});
+    ASSERT_EQ(o.failures.size(), 4u) << joined(o.failures);
+    EXPECT_EQ(o.refusesDatabase, (std::vector<bool>{false, false, false, false}));
+    EXPECT_EQ(o.closeError, "");
+    EXPECT_NO_THROW((void)catalogOf(db).Tables().Item("T"));
+}
+
+// A bare reserved word is no name, as in Jet; in brackets it is one.
+TEST(FileWriter, ABareReservedWordAsANameIsASyntaxError) {
+    REQUIRE_FIXTURES();
+    testsupport::TempDir dir;
+    const std::string db = copyOf(dir, "jackcess/emptyV2000.mdb");
+    const auto o = session(
+        db, {"CREATE TABLE Select (From TEXT(10));", "CREATE TABLE [Select] ([From] TEXT(10));"});
+    ASSERT_EQ(o.failures.size(), 1u) << joined(o.failures);
+    EXPECT_NE(o.failures[0].find("Syntax error in CREATE TABLE statement at position 14"),
+              std::string::npos)
+        << o.failures[0];
+    EXPECT_EQ(o.closeError, "");
+    auto t = catalogOf(db).Tables().Item("Select");
+    EXPECT_EQ(t.Columns().Item(0).Name(), "From");
+}
 
 // Opening for writing is as permissive as reading: a Jet 3 file opens; only a
 // change is refused.

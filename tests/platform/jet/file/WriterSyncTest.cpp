@@ -287,6 +287,40 @@ INSTANTIATE_TEST_SUITE_P(
                  {"CREATE TABLE [Added] ([A] LONG)"}, 1}),
     [](const auto& p) { return std::string(p.param.name); });
 
+// Access keeps a column's compression twice: the bit of its definition, which
+// the data engine and the project's reader obey, and the UnicodeCompression
+// property beside it, which Access shows. A script that turns compression off
+// (and sets a long default) or on again leaves the two in step, so that
+// mdb-prop, Access and the comparison tell the same story.
+TEST(CompressionChange, KeepsAccesssUnicodeCompressionPropertyInStepWithTheDefinition) {
+    REQUIRE_READERS();
+    testsupport::TempDir dir;
+    const std::string db =
+        writableCopy(testsupport::fixture("jackcess/testUnicodeCompV2003.mdb"), dir, "u.mdb");
+    const std::string connection = "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + db;
+    const auto compression = [&] {
+        for (const auto& set : mdbProp(db, "Table"))
+            if (set.name == "Unicode") return set.value("UnicodeCompression").value_or("none");
+        return std::string("no column");
+    };
+    ASSERT_EQ(compression(), "yes");
+    const std::string longDefault = "\"" + std::string(250, 'x') + "\"";
+    for (const auto& [statement, expected] :
+         {std::pair{"ALTER TABLE [Table] ALTER COLUMN [Unicode] TEXT(255);", "no"},
+          std::pair{"ALTER TABLE [Table] ALTER COLUMN [Unicode] TEXT(255) WITH COMPRESSION;",
+                    "yes"}}) {
+        SCOPED_TRACE(statement);
+        const RunResult r = applyScript(std::string(statement) + "\r\n\r\nRUN\r\n\r\n" +
+                                            "<JET:COLUMNS>\r\nTable;Unicode;1;" + longDefault +
+                                            "\r\n</JET:COLUMNS>\r\n",
+                                        dir.file("s.psx"), connection);
+        ASSERT_TRUE(r.clean()) << r.problems();
+        EXPECT_EQ(compression(), expected);
+        EXPECT_EQ(propertiesDisagreement(db), "");
+        EXPECT_EQ(readersDisagreement(db), "");
+    }
+}
+
 // ---- 3. Changes on populated tables (the cases: WriterChangeCases.h) --------
 
 class Change : public ::testing::TestWithParam<ChangeCase> {};

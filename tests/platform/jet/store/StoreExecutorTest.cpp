@@ -283,6 +283,21 @@ TEST(StoreExecutor, KeywordsInAnyCaseBareNamesTabsAndSemicolon) {
     EXPECT_EQ(t.Indexes().Item("UX").Columns().Item(0).Name(), "Odd Name");
 }
 
+// The same names in brackets, and bare words Jet reserves only as functions,
+// types or properties, name objects.
+TEST(StoreExecutor, ReservedWordsNameObjectsInBracketsAndOtherBareWordsAsTheyAre) {
+    Db db;
+    db.exec(
+        "CREATE TABLE [Select] ([From] TEXT(10), [Order] LONG, Name TEXT(5), Date DATETIME, "
+        "Key LONG, Value LONG, Level LONG)");
+    db.exec("CREATE INDEX [Where] ON [Select] ([Order], Name)");
+    auto t = db.cat.Tables().Item("Select");
+    EXPECT_EQ(t.Columns().Count(), 7);
+    EXPECT_EQ(t.Columns().Item(0).Name(), "From");
+    EXPECT_EQ(t.Columns().Item(4).Name(), "Key");
+    EXPECT_EQ(t.Indexes().Item("Where").Columns().Item(1).Name(), "Name");
+}
+
 struct Malformed {
     const char* name;
     const char* statement;
@@ -298,7 +313,8 @@ const Malformed kMalformed[] = {
     {"EmptyCommand", "", jet::hr::NoCommand, ""},
     {"BlankCommand", "\r\n\r\n \t\r\n", jet::hr::NoCommand, ""},
     {"UnknownStatement", "\r\nFROB TABLE [T];", jet::hr::SyntaxError, "position 3"},
-    {"MissingBracket", "DROP TABLE [T;", jet::hr::SyntaxError, "DROP TABLE statement at position 12"},
+    {"MissingBracket", "DROP TABLE [T;", jet::hr::SyntaxError,
+     "DROP TABLE statement at position 12"},
     {"MissingBracketInColumn", "CREATE TABLE [N] ([A LONG)", jet::hr::SyntaxError, "position 19"},
     {"UnknownType", "CREATE TABLE [N] ([A] WIBBLE)", jet::hr::SyntaxError, "position 23"},
     {"TextTooLong", "CREATE TABLE [N] ([A] TEXT(300))", jet::hr::SyntaxError, "position 28"},
@@ -309,6 +325,21 @@ const Malformed kMalformed[] = {
     {"SecondDmlStatement", "DELETE FROM [T] WHERE [A] = 1; DROP TABLE [F]", jet::hr::SyntaxError,
      "DELETE statement at position 30"},
     {"UnknownTable", "ALTER TABLE [Nope] ADD COLUMN [C] LONG;", jet::hr::NoTable, "Nope"},
+    // Jet's own words name something only in brackets.
+    {"ReservedWordAsTableName", "CREATE TABLE Select (From TEXT(10));", jet::hr::SyntaxError,
+     "CREATE TABLE statement at position 14"},
+    {"ReservedWordAsColumnName", "CREATE TABLE [N] ([A] LONG, From TEXT(10))", jet::hr::SyntaxError,
+     "CREATE TABLE statement at position 29"},
+    {"ReservedWordAsAddedColumn", "ALTER TABLE [T] ADD COLUMN Order LONG", jet::hr::SyntaxError,
+     "ALTER TABLE statement at position 28"},
+    {"ReservedWordAsIndexName", "CREATE INDEX Where ON [T] ([A])", jet::hr::SyntaxError,
+     "CREATE INDEX statement at position 14"},
+    {"ReservedWordAsIndexColumn", "CREATE INDEX [I] ON [T] (Group)", jet::hr::SyntaxError,
+     "CREATE INDEX statement at position 26"},
+    {"ReservedWordAsTableDropped", "DROP TABLE Table", jet::hr::SyntaxError,
+     "DROP TABLE statement at position 12"},
+    {"ReservedWordAsConstraint", "ALTER TABLE [T] ADD CONSTRAINT Unique UNIQUE ([A])",
+     jet::hr::SyntaxError, "ALTER TABLE statement at position 32"},
 };
 
 class MalformedInput : public ::testing::TestWithParam<Malformed> {};

@@ -28,12 +28,20 @@ TEST(StoreSecurity, NewWorkgroupHoldsTheStandardAccounts) {
     testsupport::TempDir dir;
     jet::testing::buildWorkgroup(dir.file("w.sdw"));
     auto wg = jet::openWorkgroup(dir.file("w.sdw"));
-    EXPECT_EQ(names(wg->users()), (std::vector<std::string>{"admin", "guest"}));
+    EXPECT_EQ(names(wg->users()),
+              (std::vector<std::string>{"admin", "guest", "Engine", "Creator"}));
     EXPECT_EQ(names(wg->groups()), (std::vector<std::string>{"Admins", "Users", "Guests"}));
     EXPECT_EQ(find(wg->users(), "admin").members, (std::vector<std::string>{"Admins", "Users"}));
     EXPECT_EQ(find(wg->groups(), "Users").members, (std::vector<std::string>{"admin"}));
     EXPECT_NO_THROW(wg->logOn("ADMIN", ""));
     EXPECT_NO_THROW(wg->logOn("guest", ""));
+    // Jet's own accounts, as every real workgroup holds them: in no group, and
+    // nobody logs on as them.
+    for (const char* internal : {"Engine", "Creator"}) {
+        SCOPED_TRACE(internal);
+        EXPECT_EQ(find(wg->users(), internal).members, std::vector<std::string>{});
+        EXPECT_EQ(errorOf([&] { wg->logOn(internal, ""); }).number(), jet::hr::AuthFailed);
+    }
 }
 
 TEST(StoreSecurity, AccountStatementsAsTheGeneratorWritesThem) {
@@ -44,7 +52,7 @@ TEST(StoreSecurity, AccountStatementsAsTheGeneratorWritesThem) {
                           "DROP USER [cy]", "DROP GROUP [Temp]"})
         db.exec(framed(s));
     auto users = db.cat.Users();
-    ASSERT_EQ(users.Count(), 4);  // admin, ann, bob, guest
+    ASSERT_EQ(users.Count(), 6);  // admin, ann, bob, Creator, Engine, guest
     auto ann = users.Item("ANN").Groups();
     ASSERT_EQ(ann.Count(), 2);
     EXPECT_EQ(ann.Item(0).Name(), "Users");  // a user made by CREATE USER joins Users
@@ -333,7 +341,7 @@ TEST(StoreSecurity, CreateRefusesAnExistingFileAndMakesWorkgroups) {
               jet::makeError(jet::Err::DatabaseExists, {path}).description());
     const auto wg = dir.file("x.sdw");
     jet::Catalog::Create(storeConnectionString(wg) + ";Jet OLEDB:Create System Database=True");
-    EXPECT_EQ(jet::openWorkgroup(wg)->users().size(), 2u);
+    EXPECT_EQ(jet::openWorkgroup(wg)->users().size(), 4u);  // admin, guest, Engine, Creator
     // Each file is of its kind.
     EXPECT_EQ(errorOf([&] { (void)jet::openWorkgroup(path); }).description(),
               jet::makeError(jet::Err::WorkgroupInvalid, {path}).description());
