@@ -1048,10 +1048,7 @@ std::string independentSchemaDifferences(const std::string& first, const std::st
     return out;
 }
 
-namespace {
-
-// mdb-queries' text with the names of its FROM list ("FROM [a],[b]") sorted.
-std::string tablesInAnyOrder(const std::string& sql) {
+std::string fromListSorted(const std::string& sql) {
     const std::string from = " FROM [";
     const size_t at = sql.find(from);
     if (at == std::string::npos) return sql;
@@ -1070,15 +1067,13 @@ std::string tablesInAnyOrder(const std::string& sql) {
     return sql.substr(0, at + 6) + list + sql.substr(i);
 }
 
-}  // namespace
-
 std::string mdbQueriesDifferences(const std::string& first, const std::string& second) {
     const auto printed = [](const std::string& file) {
         std::map<std::string, std::string> out;
         std::istringstream list(mdbtest::run("mdb-queries -L -1 " + mdbtest::shellQuote(file)));
         for (std::string name; std::getline(list, name);) {
             if (name.empty()) continue;
-            out[name] = tablesInAnyOrder(mdbtest::run("mdb-queries " + mdbtest::shellQuote(file) +
+            out[name] = fromListSorted(mdbtest::run("mdb-queries " + mdbtest::shellQuote(file) +
                                                       " " + mdbtest::shellQuote(name)));
         }
         return out;

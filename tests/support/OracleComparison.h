@@ -132,6 +132,10 @@ struct EngineCompareOptions {
 [[nodiscard]] std::string mdbQueriesDifferences(const std::string& first,
                                                 const std::string& second);
 
+// mdb-queries' text of one query with the names of its FROM list
+// ("FROM [a],[b]") sorted.
+[[nodiscard]] std::string fromListSorted(const std::string& sql);
+
 // ---- Agreement of the readers on one file ----------------------------------
 
 // The npm reader's rows against mdb-export's, table by table, in one text form

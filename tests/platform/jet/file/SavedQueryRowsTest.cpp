@@ -186,27 +186,6 @@ std::vector<std::string> accessForm(std::vector<QueryRow> rows, const std::strin
     return out;
 }
 
-// mdb-queries' print with its FROM list ("FROM [a],[b]") sorted: for a query
-// with joins, whose table rows come in the designer's order at Access's.
-std::string fromListSorted(const std::string& sql) {
-    const std::string from = " FROM [";
-    const size_t at = sql.find(from);
-    if (at == std::string::npos) return sql;
-    size_t i = at + from.size() - 1;
-    std::vector<std::string> names;
-    while (i < sql.size() && sql[i] == '[') {
-        const size_t close = sql.find(']', i);
-        if (close == std::string::npos) return sql;
-        names.push_back(sql.substr(i, close + 1 - i));
-        i = close + 1;
-        if (i + 1 < sql.size() && sql[i] == ',' && sql[i + 1] == '[') ++i;
-    }
-    std::sort(names.begin(), names.end());
-    std::string list;
-    for (const auto& n : names) list += (list.empty() ? "" : ",") + n;
-    return sql.substr(0, at + 6) + list + sql.substr(i);
-}
-
 std::string scriptOf(const std::vector<std::string>& statements) {
     std::string s;
     for (const auto& statement : statements) s += statement + "\r\n\r\nRUN\r\n\r\n";
