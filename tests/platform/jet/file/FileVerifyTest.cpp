@@ -42,16 +42,7 @@ struct Written {
         planned = std::make_unique<PageFile>(original);
         catalog = std::make_unique<FileCatalog>(*planned);
         model = readModel(*catalog);
-        for (const auto& u : catalog->tables) {
-            TableState s;
-            s.name = u.name;
-            s.page = u.definition.firstPage();
-            s.objectRow = u.objectRow;
-            s.original = u.definition;
-            s.def = u.definition;
-            s.props = u.properties;
-            state.tables.emplace(model.table(u.name)->id, std::move(s));
-        }
+        state = fileStateOf(*catalog, model);
         FileStorage storage(state, *planned);
         statement::Executor(model, storage).run(statement::parseStatement(sql).statement);
         plan = writePlan(*planned, *catalog, state, model, storage, DateTime{45000.0});
