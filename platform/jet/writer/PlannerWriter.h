@@ -14,7 +14,7 @@
 
 #include "jet/file/IndexBuilder.h"
 #include "jet/file/PageEditor.h"
-#include "jet/file/Planner.h"
+#include "jet/writer/Planner.h"
 #include "text/CaseFold.h"
 
 namespace jet::file::planner {

@@ -1,4 +1,4 @@
-#include "jet/file/FileState.h"
+#include "jet/writer/FileState.h"
 
 #include <algorithm>
 

@@ -1,13 +1,13 @@
-#include "jet/file/EngagedSession.h"
+#include "jet/writer/EngagedSession.h"
 
 #include <filesystem>
 #include <map>
 
 #include "jet/Error.h"
 #include "jet/QueryText.h"
-#include "jet/file/CatalogCompare.h"
-#include "jet/file/FileQueries.h"
-#include "jet/file/FileSchema.h"
+#include "jet/writer/CatalogCompare.h"
+#include "jet/writer/FileQueries.h"
+#include "jet/writer/FileSchema.h"
 #include "jet/file/ReplaceError.h"
 #include "text/CaseFold.h"
 

@@ -1,4 +1,4 @@
-#include "jet/file/FileProvider.h"
+#include "jet/writer/FileProvider.h"
 
 #include <cctype>
 #include <ctime>
@@ -8,15 +8,15 @@
 #include "jet/Error.h"
 #include "jet/QueryText.h"
 #include "jet/file/Checker.h"
-#include "jet/file/EngagedSession.h"
+#include "jet/writer/EngagedSession.h"
 #include "jet/file/FileCatalog.h"
-#include "jet/file/FileQueries.h"
-#include "jet/file/FileSchema.h"
-#include "jet/file/FileState.h"
-#include "jet/file/FileStorage.h"
-#include "jet/file/FileVerify.h"
+#include "jet/writer/FileQueries.h"
+#include "jet/writer/FileSchema.h"
+#include "jet/writer/FileState.h"
+#include "jet/writer/FileStorage.h"
+#include "jet/writer/FileVerify.h"
 #include "jet/file/PageFile.h"
-#include "jet/file/Planner.h"
+#include "jet/writer/Planner.h"
 #include "jet/file/ReplaceError.h"
 #include "jet/file/SafeReplace.h"
 #include "jet/file/SessionLock.h"

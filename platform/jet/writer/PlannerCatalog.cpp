@@ -7,13 +7,13 @@
 
 #include "jet/Types.h"
 #include "jet/file/Checker.h"
-#include "jet/file/FileQueries.h"
+#include "jet/writer/FileQueries.h"
 #include "jet/file/IndexBuilder.h"
 #include "jet/file/IndexKey.h"
 #include "jet/file/IndexPage.h"
 #include "jet/file/LongValue.h"
 #include "jet/file/PageEditor.h"
-#include "jet/file/PlannerWriter.h"
+#include "jet/writer/PlannerWriter.h"
 #include "jet/file/Row.h"
 #include "text/CaseFold.h"
 

@@ -9,7 +9,7 @@
 
 #include "jet/Backend.h"
 #include "jet/file/FileCatalog.h"
-#include "jet/file/FileState.h"
+#include "jet/writer/FileState.h"
 #include "jet/file/PageFile.h"
 #include "jet/file/SessionLock.h"
 #include "jet/statement/Model.h"

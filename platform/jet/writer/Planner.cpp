@@ -1,11 +1,11 @@
-#include "jet/file/Planner.h"
+#include "jet/writer/Planner.h"
 
 #include <algorithm>
 
 #include "jet/file/IndexBuilder.h"
 #include "jet/file/LongValue.h"
 #include "jet/file/PageEditor.h"
-#include "jet/file/PlannerWriter.h"
+#include "jet/writer/PlannerWriter.h"
 #include "jet/file/Row.h"
 #include "text/CaseFold.h"
 

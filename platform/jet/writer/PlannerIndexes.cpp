@@ -6,9 +6,9 @@
 #include <optional>
 
 #include "jet/file/Checker.h"
-#include "jet/file/FileStorage.h"
+#include "jet/writer/FileStorage.h"
 #include "jet/file/IndexBuilder.h"
-#include "jet/file/PlannerWriter.h"
+#include "jet/writer/PlannerWriter.h"
 #include "text/CaseFold.h"
 
 namespace jet::file::planner {
