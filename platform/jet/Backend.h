@@ -102,6 +102,8 @@ enum class FileKind { Missing, Unreadable, Jet, Store, Unknown };
 // (ReadWrite on a database that cannot be changed fails with Err::ReadOnly), and
 // keeps `workgroup` (null when none is named) for users, groups and accounts.
 // The user's log-on is checked by openBackend afterwards.
+// A ReadWrite session on a real Jet file is the reader's session handed by
+// openBackend to the writer (jet/writer/FileProvider.h).
 namespace store {
 [[nodiscard]] std::shared_ptr<Backend> open(const OpenRequest& request,
                                             std::shared_ptr<Workgroup> workgroup);

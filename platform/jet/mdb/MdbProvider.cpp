@@ -21,7 +21,6 @@
 #include "jet/Backend.h"
 #include "jet/Error.h"
 #include "jet/QueryText.h"
-#include "jet/file/FileProvider.h"
 #include "jet/mdb/JetHeader.h"
 #include "jet/mdb/JetRights.h"
 #include "jet/mdb/ReaderProcess.h"
@@ -243,9 +242,8 @@ std::shared_ptr<Backend> open(const OpenRequest& request, std::shared_ptr<Workgr
     // Access entries matter only to a workgroup's users and groups.
     auto reply = readInChild(path, workgroup ? ReadMode::Database : ReadMode::Schema);
     if (reply.status != ReadStatus::Ok) raise(Err::Damaged);
-    auto reader = std::make_shared<MdbBackend>(std::move(reply.snapshot), std::move(workgroup));
-    if (!write) return reader;
-    return jet::file::openWritable(request, std::move(reader));
+    // A session opened for writing is handed to the writer by openBackend.
+    return std::make_shared<MdbBackend>(std::move(reply.snapshot), std::move(workgroup));
 }
 
 std::shared_ptr<Workgroup> openWorkgroup(const std::string& path) {

@@ -6,9 +6,9 @@
 #include <filesystem>
 
 #include "TestSupport.h"
-#include "jet/file/CatalogCompare.h"
+#include "jet/writer/CatalogCompare.h"
 #include "jet/file/FileCatalog.h"
-#include "jet/file/FileSchema.h"
+#include "jet/writer/FileSchema.h"
 #include "jet/file/PageFile.h"
 #include "jet/mdb/ReaderProcess.h"
 

@@ -10,11 +10,11 @@
 #include "CodecTestSupport.h"
 #include "TestSupport.h"
 #include "jet/file/FileCatalog.h"
-#include "jet/file/FileSchema.h"
-#include "jet/file/FileState.h"
-#include "jet/file/FileStorage.h"
-#include "jet/file/FileVerify.h"
-#include "jet/file/Planner.h"
+#include "jet/writer/FileSchema.h"
+#include "jet/writer/FileState.h"
+#include "jet/writer/FileStorage.h"
+#include "jet/writer/FileVerify.h"
+#include "jet/writer/Planner.h"
 #include "jet/file/UsageMap.h"
 #include "jet/statement/Executor.h"
 #include "jet/statement/Statement.h"
@@ -42,16 +42,7 @@ struct Written {
         planned = std::make_unique<PageFile>(original);
         catalog = std::make_unique<FileCatalog>(*planned);
         model = readModel(*catalog);
-        for (const auto& u : catalog->tables) {
-            TableState s;
-            s.name = u.name;
-            s.page = u.definition.firstPage();
-            s.objectRow = u.objectRow;
-            s.original = u.definition;
-            s.def = u.definition;
-            s.props = u.properties;
-            state.tables.emplace(model.table(u.name)->id, std::move(s));
-        }
+        state = fileStateOf(*catalog, model);
         FileStorage storage(state, *planned);
         statement::Executor(model, storage).run(statement::parseStatement(sql).statement);
         plan = writePlan(*planned, *catalog, state, model, storage, DateTime{45000.0});

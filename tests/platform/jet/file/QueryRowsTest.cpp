@@ -14,7 +14,7 @@
 #include "jet/Command.h"
 #include "jet/Connection.h"
 #include "jet/file/FileCatalog.h"
-#include "jet/file/FileQueries.h"
+#include "jet/writer/FileQueries.h"
 #include "jet/file/PageFile.h"
 #include "jet/mdb/QuerySql.h"
 

@@ -28,7 +28,7 @@
 #include "jet/Catalog.h"
 #include "jet/Command.h"
 #include "jet/file/FileCatalog.h"
-#include "jet/file/FileQueries.h"
+#include "jet/writer/FileQueries.h"
 #include "jet/file/PageFile.h"
 #include "jet/mdb/QuerySql.h"
 

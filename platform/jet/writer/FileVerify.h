@@ -12,9 +12,9 @@
 #include <vector>
 
 #include "jet/CatalogData.h"
-#include "jet/file/FileState.h"
+#include "jet/writer/FileState.h"
 #include "jet/file/PageFile.h"
-#include "jet/file/Planner.h"
+#include "jet/writer/Planner.h"
 
 namespace jet::file {
 

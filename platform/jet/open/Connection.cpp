@@ -7,6 +7,7 @@
 
 #include "jet/Error.h"
 #include "jet/SessionHook.h"
+#include "jet/writer/FileProvider.h"
 #include "text/CaseFold.h"
 
 namespace jet {
@@ -69,6 +70,9 @@ std::shared_ptr<Backend> openChecked(const OpenRequest& request) {
         workgroup = openWorkgroup(*props.systemDatabase);
     auto backend =
         kind == FileKind::Jet ? mdb::open(request, workgroup) : store::open(request, workgroup);
+    // Writing a real Jet file is the writer's, over the reader's session on it.
+    if (kind == FileKind::Jet && request.mode == ConnectMode::ReadWrite)
+        backend = file::openWritable(request, std::move(backend));
     const std::string user = props.userId.value_or("");
     if (workgroup) {
         workgroup->logOn(user.empty() ? std::string("admin") : user, props.password.value_or(""));

@@ -18,7 +18,7 @@
 #include <vector>
 
 #include "jet/file/FileCatalog.h"
-#include "jet/file/FileState.h"
+#include "jet/writer/FileState.h"
 #include "jet/mdb/QueryDecompose.h"
 
 namespace jet::file {

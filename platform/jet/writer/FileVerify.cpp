@@ -1,4 +1,4 @@
-#include "jet/file/FileVerify.h"
+#include "jet/writer/FileVerify.h"
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -13,13 +13,13 @@
 #include <utility>
 #include <variant>
 
-#include "jet/file/CatalogCompare.h"
+#include "jet/writer/CatalogCompare.h"
 #include "jet/file/Checker.h"
 #include "jet/file/Digest.h"
 #include "jet/file/FileCatalog.h"
-#include "jet/file/FileQueries.h"
-#include "jet/file/FileSchema.h"
-#include "jet/file/FileStorage.h"
+#include "jet/writer/FileQueries.h"
+#include "jet/writer/FileSchema.h"
+#include "jet/writer/FileStorage.h"
 #include "jet/file/TableReader.h"
 #include "jet/file/UniqueFd.h"
 #include "jet/mdb/ReaderProcess.h"

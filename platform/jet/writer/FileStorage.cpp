@@ -1,4 +1,4 @@
-#include "jet/file/FileStorage.h"
+#include "jet/writer/FileStorage.h"
 
 #include <algorithm>
 #include <cmath>
@@ -8,7 +8,7 @@
 
 #include "jet/Error.h"
 #include "jet/Types.h"
-#include "jet/file/FileQueries.h"
+#include "jet/writer/FileQueries.h"
 #include "jet/file/IndexBuilder.h"
 #include "jet/file/Row.h"
 #include "jet/file/TableReader.h"

@@ -1,4 +1,4 @@
-#include "jet/file/FileQueries.h"
+#include "jet/writer/FileQueries.h"
 
 #include <algorithm>
 #include <cctype>

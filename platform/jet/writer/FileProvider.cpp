@@ -1,4 +1,4 @@
-#include "jet/file/FileProvider.h"
+#include "jet/writer/FileProvider.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -10,16 +10,16 @@
 
 #include "jet/Error.h"
 #include "jet/QueryText.h"
-#include "jet/file/CatalogCompare.h"
 #include "jet/file/Checker.h"
+#include "jet/writer/EngagedSession.h"
 #include "jet/file/FileCatalog.h"
-#include "jet/file/FileQueries.h"
-#include "jet/file/FileSchema.h"
-#include "jet/file/FileState.h"
-#include "jet/file/FileStorage.h"
-#include "jet/file/FileVerify.h"
+#include "jet/writer/FileQueries.h"
+#include "jet/writer/FileSchema.h"
+#include "jet/writer/FileState.h"
+#include "jet/writer/FileStorage.h"
+#include "jet/writer/FileVerify.h"
 #include "jet/file/PageFile.h"
-#include "jet/file/Planner.h"
+#include "jet/writer/Planner.h"
 #include "jet/file/ReplaceError.h"
 #include "jet/file/SafeReplace.h"
 #include "jet/file/SessionLock.h"
@@ -55,27 +55,6 @@ DateTime localNow() {
     const std::time_t asUtc = timegm(&tm);
     // 25569 days lie between 1899-12-30 and 1970-01-01.
     return DateTime{static_cast<double>(asUtc) / 86400.0 + 25569.0};
-}
-
-std::string fileName(const std::string& path) {
-    return std::filesystem::path(path).filename().string();
-}
-
-std::string formatName(int version) {
-    switch (version) {
-        case 2:
-            return "Access 2007";
-        case 3:
-            return "Access 2010";
-        case 4:
-            return "Access 2013";
-        case 5:
-            return "Access 2016";
-        case 6:
-            return "Access 2019";
-        default:
-            return "version " + std::to_string(version);
-    }
 }
 
 class WritableSession final : public Backend {
@@ -266,15 +245,6 @@ public:
     [[nodiscard]] std::string closeReport() const override { return report_; }
 
 private:
-    struct Engaged {
-        explicit Engaged(const std::string& path) : lock(path), file(path), catalog(file) {}
-        SessionLock lock;
-        PageFile file;
-        FileCatalog catalog;
-        statement::Model model;
-        FileState state;
-    };
-
     void checkOpen() const {
         if (closed_) raise(Err::ObjectClosed);
     }
@@ -285,204 +255,11 @@ private:
         if (w_) return;
         if (refusal_) throw *refusal_;
         try {
-            engageChecked();
+            w_ = engageFile(path_, *reader_);
         } catch (Error& e) {
             e.markRefusesDatabase();
             refusal_ = e;
             throw;
-        }
-    }
-
-    void engageChecked() {
-        const std::string name = fileName(path_);
-        {
-            PageFile probe(path_);
-            const FileFacts& f = probe.facts();
-            if (f.version == 0) raise(Err::Jet3NotWritable, {name});
-            if (!f.jet4()) raise(Err::FormatNotWritable, {name, formatName(f.version)});
-            if (f.encoded()) raise(Err::EncodedNotWritable, {name});
-        }
-        std::unique_ptr<Engaged> w;
-        try {
-            w = std::make_unique<Engaged>(path_);
-        } catch (const ReplaceError& e) {
-            if (e.reason() == ReplaceError::Reason::NotWritable) refuseNotWritable();
-            raise(Err::General, {e.what()});
-        } catch (const FormatError& e) {
-            raise(Err::NotWritableDefinition,
-                  {"its structures cannot be read for writing (" + std::string(e.what()) + ")."});
-        }
-        try {
-            checkExact(*w);
-            w->model = readModel(w->catalog);
-        } catch (const FormatError& e) {
-            raise(Err::NotWritableDefinition,
-                  {"its structures cannot be read for writing (" + std::string(e.what()) + ")."});
-        }
-        // The writer must read the tables as the reader does, or it would
-        // change what it does not see.
-        const auto base = reader_->catalog();
-        std::vector<TableData> theirs;
-        for (const auto& t : base->tables)
-            if (t.type == "TABLE") theirs.push_back(t);
-        std::vector<TableData> ours;
-        for (const auto& [key, t] : w->model.tables) ours.push_back(statement::tableData(t));
-        const auto diff = tableDifferences(theirs, ours);
-        if (!diff.empty())
-            raise(Err::NotWritableDefinition,
-                  {"its tables read differently through the file's own structures than through "
-                   "its reader (" +
-                   diff.front() + "), so changing it could change what is not seen."});
-        for (const auto& q : base->views)
-            w->model.queries[text::fold(q.name)] = {q.name, q.commandText, true};
-        for (const auto& q : base->procedures)
-            w->model.queries[text::fold(q.name)] = {q.name, q.commandText, false};
-        readQueries(*w, *base);
-
-        // Every table's state, and the names the model does not know.
-        for (const auto& u : w->catalog.tables) {
-            const statement::TableDef* m = w->model.table(u.name);
-            TableState s;
-            s.name = u.name;
-            s.page = u.definition.firstPage();
-            s.objectRow = u.objectRow;
-            s.original = u.definition;
-            s.def = u.definition;
-            s.props = u.properties;
-            w->state.tables.emplace(m->id, std::move(s));
-        }
-        const FileCatalog& c = w->catalog;
-        for (const auto& r : c.objects.rows) {
-            const int32_t type = c.objectType(r);
-            if ((type == msys::kTable || type == 4 || type == 6) && !w->model.table(c.objectName(r)))
-                w->state.otherObjectNames.insert(text::fold(c.objectName(r)));
-        }
-        if (c.relationships.present()) {
-            const size_t nameColumn = c.relationships.column("szRelationship");
-            const size_t table = c.relationships.column("szObject"),
-                         related = c.relationships.column("szReferencedObject");
-            for (const auto& r : c.relationships.rows) {
-                const std::string n = asText(r.values[nameColumn]);
-                if (!w->model.relationshipExists(n))
-                    w->state.otherRelationshipNames.insert(text::fold(n));
-                const bool ownRow = std::any_of(
-                    c.objects.rows.begin(), c.objects.rows.end(), [&](const StoredRow& o) {
-                        return c.objectType(o) == msys::kRelationship && c.objectName(o) == n;
-                    });
-                if (ownRow)
-                    w->state.relationshipNames.push_back(
-                        {n, asText(r.values[table]), asText(r.values[related])});
-            }
-        }
-        // The keys a new object's names take in the catalog's text indexes.
-        for (const StoredTable* t : {&c.objects, &c.relationships}) {
-            if (!t->present()) continue;
-            const TableDefinition& d = t->definition();
-            for (const RealIndex& ri : d.realIndexes) {
-                const std::vector<KeyColumn> keys = keyColumns(d, ri);
-                const std::vector<IndexColumn> used = ri.keyColumns();
-                for (size_t k = 0; k < used.size(); ++k) {
-                    const ColumnDef* col = d.column(used[k].number);
-                    if (col && isTextType(col->type))
-                        w->state.catalogKeys.push_back({t->name(), col->name, keys[k]});
-                }
-            }
-        }
-        w_ = std::move(w);
-    }
-
-    // The lock found the file or its folder read-only: Jet's words for the
-    // file, and for a writable file in a folder that cannot be written, that
-    // it is the folder.
-    [[noreturn]] void refuseNotWritable() const {
-        namespace fs = std::filesystem;
-        std::error_code ec;
-        const fs::path resolved = fs::canonical(path_, ec);
-        struct stat st {};
-        const bool fileWritable = !ec && ::stat(resolved.c_str(), &st) == 0 &&
-                                  (st.st_mode & 0222) != 0 && ::access(resolved.c_str(), W_OK) == 0;
-        if (!fileWritable) raise(Err::ReadOnly);
-        raise(Err::FolderNotWritable, {fileName(path_), resolved.parent_path().string()});
-    }
-
-    // The saved queries as the reader reads them, each with its MSysObjects
-    // row. What keeps them from being changed is kept for the statements
-    // that would change them: the rest of the file can still be written.
-    static void readQueries(Engaged& w, const CatalogData& base) {
-        FileState& s = w.state;
-        const FileCatalog& c = w.catalog;
-        s.queriesRefusal = queryTableProblem(c.queries, s.queryNameRoom);
-        std::map<std::string, size_t> rows;
-        for (size_t i = 0; i < c.objects.rows.size(); ++i)
-            if (c.objectType(c.objects.rows[i]) == msys::kQuery)
-                rows.emplace(c.objectName(c.objects.rows[i]), i);
-        const auto byObject = s.queriesRefusal.empty()
-                                  ? queryRowsByObject(c.queries)
-                                  : std::map<int32_t, std::vector<mdb::QueryRow>>{};
-        const auto add = [&](const QueryData& q) {
-            QueryState state;
-            state.name = q.name;
-            state.text = q.commandText;
-            if (auto it = rows.find(q.name); it != rows.end()) {
-                state.objectRow = it->second;
-                const auto own = byObject.find(c.objectId(c.objects.rows[it->second]));
-                const auto none = std::vector<mdb::QueryRow>{};
-                const auto& queryRows = own == byObject.end() ? none : own->second;
-                state.codecText = readBackText(queryRows);
-                for (const auto& r : queryRows)
-                    if (r.attribute == mdb::qattr::Type && r.flag == mdb::qkind::PassThrough)
-                        state.passThroughConnect = r.name1;
-            } else if (s.queriesRefusal.empty())
-                s.queriesRefusal = "query '" + q.name + "' has no row of its own in MSysObjects";
-            s.queries[text::fold(q.name)] = std::move(state);
-        };
-        for (const auto& q : base.views) add(q);
-        for (const auto& q : base.procedures) add(q);
-        if (s.queriesRefusal.empty()) {
-            try {
-                exactDefinition(w, c.queries.definition(), "MSysQueries");
-            } catch (const Error&) {
-                s.queriesRefusal =
-                    "the definition of table 'MSysQueries' holds something this program cannot "
-                    "write back exactly";
-            }
-        }
-    }
-
-    static void exactDefinition(Engaged& w, const TableDefinition& d, const std::string& name) {
-        const auto images = d.encode();
-        for (size_t i = 0; i < images.size(); ++i) {
-            const auto page = w.file.page(d.pages()[i]);
-            if (*page != images[i])
-                raise(Err::NotWritableDefinition,
-                      {"the definition of table '" + name +
-                       "' holds something this program cannot write back exactly."});
-        }
-    }
-
-    // Every definition and property blob the writer may rewrite encodes to
-    // the bytes it was read from.
-    static void checkExact(Engaged& w) {
-        const auto exact = [&](const TableDefinition& d, const std::string& name) {
-            exactDefinition(w, d, name);
-        };
-        exact(w.catalog.objects.definition(), "MSysObjects");
-        if (w.catalog.aces.present()) exact(w.catalog.aces.definition(), "MSysACEs");
-        if (w.catalog.relationships.present())
-            exact(w.catalog.relationships.definition(), "MSysRelationships");
-        const size_t props = w.catalog.objects.column("LvProp");
-        for (const auto& t : w.catalog.tables) {
-            exact(t.definition, t.name);
-            if (!t.properties) continue;
-            const std::string_view blob =
-                asBinary(w.catalog.objects.rows[t.objectRow].values[props]);
-            const Bytes again = t.properties->encode();
-            if (blob.size() != again.size() ||
-                !std::equal(again.begin(), again.end(),
-                            reinterpret_cast<const uint8_t*>(blob.data())))
-                raise(Err::NotWritableDefinition,
-                      {"the properties of table '" + t.name +
-                       "' hold something this program cannot write back exactly."});
         }
     }
 

@@ -1,4 +1,4 @@
-#include "jet/file/CatalogCompare.h"
+#include "jet/writer/CatalogCompare.h"
 
 #include <algorithm>
 #include <map>

@@ -1,4 +1,4 @@
-#include "jet/file/FileSchema.h"
+#include "jet/writer/FileSchema.h"
 
 #include <algorithm>
 #include <map>

@@ -16,7 +16,7 @@
 
 #include "jet/FieldValue.h"
 #include "jet/file/FileCatalog.h"
-#include "jet/file/FileState.h"
+#include "jet/writer/FileState.h"
 #include "jet/file/PageFile.h"
 #include "jet/statement/Model.h"
 

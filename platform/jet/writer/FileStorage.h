@@ -21,7 +21,7 @@
 #include <string>
 #include <vector>
 
-#include "jet/file/FileState.h"
+#include "jet/writer/FileState.h"
 #include "jet/file/IndexKey.h"
 #include "jet/file/PageFile.h"
 #include "jet/statement/Storage.h"

@@ -20,7 +20,13 @@
 #include "jet/file/TableDefinition.h"
 #include "jet/mdb/QueryDecompose.h"
 
+namespace jet::statement {
+struct Model;
+}
+
 namespace jet::file {
+
+class FileCatalog;
 
 using RowValues = std::vector<FieldValue>;
 // Rows by row id, each with one value per column of the table's current
@@ -112,5 +118,11 @@ struct FileState {
     // True once a statement changed anything.
     bool changedAnything = false;
 };
+
+// A session's first state of the file: every table of `catalog` as read, by
+// its id in `model` (read from the same catalog), and the names and keys the
+// catalog holds that new objects must respect. The provider engages with it;
+// tests that plan without a provider start from it too.
+[[nodiscard]] FileState fileStateOf(const FileCatalog& catalog, const statement::Model& model);
 
 }  // namespace jet::file
