@@ -437,7 +437,7 @@ private:
 
     std::string otherLinksNote(nlink_t links) const {
         if (links <= 1) return {};
-        const std::string name = fileName(path_);
+        const std::string name = std::filesystem::path(path_).filename().string();
         if (links == 2)
             return " The file had a second name (a hard link) besides " + name +
                    ": that name still shows the earlier version, not the changed database.";
