@@ -758,7 +758,7 @@ void FileStorage::createQuery(const statement::QueryDef& query) {
     std::string connect;
     for (const auto& d : state_.droppedQueries)
         if (text::fold(d.name) == key) connect = d.passThroughConnect;
-    auto made = std::make_shared<const mdb::DecomposedQuery>(
+    auto made = std::make_shared<const format::DecomposedQuery>(
         connect.empty() ? storableQuery(query.name, query.text, state_.queryNameRoom)
                         : storablePassThrough(query.name, query.text, connect));
     QueryState q;

@@ -212,7 +212,7 @@ std::vector<std::string> verifyWritten(const std::string& newFile, const std::st
     if (state.queriesRefusal.empty()) {
         std::vector<ExpectedQuery> read;
         const auto byObject = queryRowsByObject(catalog.queries);
-        const std::vector<mdb::QueryRow> none;
+        const std::vector<format::QueryRow> none;
         for (const auto& r : catalog.objects.rows) {
             if (catalog.objectType(r) != msys::kQuery) continue;
             const auto own = byObject.find(catalog.objectId(r));

@@ -7,7 +7,9 @@
 #include <string>
 #include <vector>
 
-namespace jet::mdb {
+#include "jet/format/SystemTables.h"
+
+namespace jet::format {
 
 // Attribute codes of MSysQueries rows.
 namespace qattr {
@@ -79,4 +81,4 @@ struct BuiltQuery {
 // brackets.
 [[nodiscard]] std::string quoteName(const std::string& name);
 
-}  // namespace jet::mdb
+}  // namespace jet::format
