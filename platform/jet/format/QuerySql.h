@@ -11,48 +11,6 @@
 
 namespace jet::format {
 
-// Attribute codes of MSysQueries rows.
-namespace qattr {
-inline constexpr int Start = 0;
-inline constexpr int Type = 1;
-inline constexpr int Parameter = 2;
-inline constexpr int Flag = 3;
-inline constexpr int RemoteDb = 4;
-inline constexpr int Table = 5;
-inline constexpr int Column = 6;
-inline constexpr int Join = 7;
-inline constexpr int Where = 8;
-inline constexpr int GroupBy = 9;
-inline constexpr int Having = 10;
-inline constexpr int OrderBy = 11;
-inline constexpr int End = 255;
-}  // namespace qattr
-
-// Query kinds (the Flag of the Type row).
-namespace qkind {
-inline constexpr int32_t Select = 1;
-inline constexpr int32_t MakeTable = 2;
-inline constexpr int32_t Append = 3;
-inline constexpr int32_t Update = 4;
-inline constexpr int32_t Delete = 5;
-inline constexpr int32_t Crosstab = 6;
-inline constexpr int32_t DataDefinition = 7;
-inline constexpr int32_t PassThrough = 8;
-inline constexpr int32_t Union = 9;
-}  // namespace qkind
-
-// Flags of a select-like query's Flag row (attribute 3).
-namespace qflag {
-inline constexpr int32_t SelectStar = 0x01;
-inline constexpr int32_t Distinct = 0x02;
-inline constexpr int32_t OwnerAccess = 0x04;
-inline constexpr int32_t DistinctRow = 0x08;
-inline constexpr int32_t Top = 0x10;
-inline constexpr int32_t Percent = 0x20;
-// A crosstab's column and group rows: the pivot.
-inline constexpr int32_t CrosstabPivot = 0x01;
-}  // namespace qflag
-
 // One row of MSysQueries (text already UTF-8). `order` is the raw Order value,
 // which orders rows of one attribute; rows are otherwise taken in file order.
 struct QueryRow {
