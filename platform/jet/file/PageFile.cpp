@@ -9,6 +9,7 @@
 #include <string>
 
 #include "jet/format/JetHeader.h"
+#include "jet/format/Layout.h"
 
 namespace jet::file {
 
@@ -47,7 +48,7 @@ PageFile::PageFile(const std::string& path, size_t cachePages)
     const auto header = jet::format::parseHeader(first);
     if (!header) throw FormatError(path + " is not a Jet database", 0);
     facts_.version = header->version;
-    facts_.pageSize = header->version == 0 ? 2048 : kPageSize;
+    facts_.pageSize = header->version == 0 ? format::kJet3PageSize : kPageSize;
     facts_.databaseKey = header->databaseKey;
     facts_.codePage = header->codePage;
     facts_.sortOrder = header->sortOrder;

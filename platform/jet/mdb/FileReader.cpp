@@ -18,6 +18,7 @@
 #include "jet/format/JetHeader.h"
 #include "jet/mdb/MdbApi.h"
 #include "jet/format/QuerySql.h"
+#include "jet/format/Layout.h"
 
 namespace jet::mdb {
 
@@ -30,8 +31,8 @@ struct Malformed : std::runtime_error {
 
 [[noreturn]] void malformed(const std::string& what) { throw Malformed(what); }
 
-constexpr size_t kJet3Page = 2048;
-constexpr size_t kJet4Page = 4096;
+constexpr size_t kJet3Page = format::kJet3PageSize;
+constexpr size_t kJet4Page = format::kJet4.pageSize;
 // Bound text of one value: enough for any Text(255) field in UTF-8 (765 bytes).
 // libmdb allocates this much per value it converts; memo fields are read apart.
 constexpr size_t kBindSize = 4096;
