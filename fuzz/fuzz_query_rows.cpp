@@ -21,7 +21,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     const std::string text = jet::format::buildQuerySql(q.rows).sql;
     try {
-        if (jet::format::buildQuerySql(jet::format::decomposeQuery(text).rows).sql != text) std::abort();
+        if (jet::format::buildQuerySql(jet::format::decomposeQuery(text).rows).sql != text)
+            std::abort();
     } catch (const jet::format::QueryDecomposeError&) {
         std::abort();
     }

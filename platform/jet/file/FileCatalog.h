@@ -11,10 +11,10 @@
 #include <vector>
 
 #include "jet/FieldValue.h"
-#include "jet/format/SystemTables.h"
 #include "jet/file/PageFile.h"
 #include "jet/file/PropertyBlob.h"
 #include "jet/file/TableDefinition.h"
+#include "jet/format/SystemTables.h"
 
 namespace jet::file {
 

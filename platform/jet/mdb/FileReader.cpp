@@ -16,9 +16,9 @@
 
 #include "jet/Types.h"
 #include "jet/format/JetHeader.h"
-#include "jet/mdb/MdbApi.h"
-#include "jet/format/QuerySql.h"
 #include "jet/format/Layout.h"
+#include "jet/format/QuerySql.h"
+#include "jet/mdb/MdbApi.h"
 
 namespace jet::mdb {
 
@@ -532,7 +532,8 @@ private:
         for (const auto& o : objects_) {
             if (o.type != kObjQuery) continue;
             auto it = byObject.find(o.id);
-            auto built = format::buildQuerySql(it == byObject.end() ? std::vector<format::QueryRow>{} : it->second);
+            auto built = format::buildQuerySql(
+                it == byObject.end() ? std::vector<format::QueryRow>{} : it->second);
             s.queries.push_back({o.name, std::move(built.sql)});
         }
     }

@@ -5,10 +5,10 @@
 
 #include "jet/Error.h"
 #include "jet/QueryText.h"
+#include "jet/file/ReplaceError.h"
 #include "jet/writer/CatalogCompare.h"
 #include "jet/writer/FileQueries.h"
 #include "jet/writer/FileSchema.h"
-#include "jet/file/ReplaceError.h"
 #include "text/CaseFold.h"
 
 namespace jet::file {

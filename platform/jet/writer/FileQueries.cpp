@@ -109,7 +109,8 @@ std::string queryTableProblem(const StoredTable& queries, size_t& nameRoom) {
     return {};
 }
 
-format::DecomposedQuery storableQuery(std::string_view name, std::string_view text, size_t nameRoom) {
+format::DecomposedQuery storableQuery(std::string_view name, std::string_view text,
+                                      size_t nameRoom) {
     format::DecomposedQuery q;
     try {
         q = format::decomposeQuery(text);

@@ -18,8 +18,8 @@
 #include <vector>
 
 #include "jet/file/FileCatalog.h"
-#include "jet/writer/FileState.h"
 #include "jet/format/QueryDecompose.h"
+#include "jet/writer/FileState.h"
 
 namespace jet::file {
 
@@ -34,8 +34,9 @@ namespace jet::file {
 
 // The rows of a pass-through query: `text` sent as it stands to the server
 // `connect` names. Throws Err::QueryNotStorable as storableQuery does.
-[[nodiscard]] format::DecomposedQuery storablePassThrough(std::string_view name, std::string_view text,
-                                                       std::string_view connect);
+[[nodiscard]] format::DecomposedQuery storablePassThrough(std::string_view name,
+                                                          std::string_view text,
+                                                          std::string_view connect);
 
 // Why the file's MSysQueries cannot take the rows storedQueryRows gives
 // (absent, or a column missing or of another type); empty when it can. On
@@ -54,7 +55,8 @@ namespace jet::file {
 // The rows of query `objectId` as the file holds them, in file order, as the
 // builder reads them (the statement's closing NUL left out, as the reader
 // leaves it).
-[[nodiscard]] std::vector<format::QueryRow> queryRowsOf(const StoredTable& queries, int32_t objectId);
+[[nodiscard]] std::vector<format::QueryRow> queryRowsOf(const StoredTable& queries,
+                                                        int32_t objectId);
 
 // The same for every query of the file at once, by object id.
 [[nodiscard]] std::map<int32_t, std::vector<format::QueryRow>> queryRowsByObject(

@@ -8,11 +8,11 @@
 
 #include "jet/Error.h"
 #include "jet/Types.h"
-#include "jet/writer/FileQueries.h"
 #include "jet/file/IndexBuilder.h"
 #include "jet/file/Row.h"
 #include "jet/file/TableReader.h"
 #include "jet/file/Text.h"
+#include "jet/writer/FileQueries.h"
 #include "text/CaseFold.h"
 
 namespace jet::file {

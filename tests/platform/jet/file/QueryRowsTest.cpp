@@ -14,9 +14,9 @@
 #include "jet/Command.h"
 #include "jet/Connection.h"
 #include "jet/file/FileCatalog.h"
-#include "jet/writer/FileQueries.h"
 #include "jet/file/PageFile.h"
 #include "jet/format/QuerySql.h"
+#include "jet/writer/FileQueries.h"
 
 namespace {
 

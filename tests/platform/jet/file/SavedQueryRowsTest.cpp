@@ -28,9 +28,9 @@
 #include "jet/Catalog.h"
 #include "jet/Command.h"
 #include "jet/file/FileCatalog.h"
-#include "jet/writer/FileQueries.h"
 #include "jet/file/PageFile.h"
 #include "jet/format/QuerySql.h"
+#include "jet/writer/FileQueries.h"
 
 namespace {
 
