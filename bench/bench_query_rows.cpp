@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "jet/Catalog.h"
-#include "jet/mdb/QueryDecompose.h"
+#include "jet/format/QueryDecompose.h"
 
 namespace {
 
@@ -48,8 +48,8 @@ void BM_TypicalQueries(benchmark::State& state) {
         rows = refused = 0;
         for (const auto& sql : run) {
             try {
-                rows += jet::mdb::decomposeQuery(sql).rows.size();
-            } catch (const jet::mdb::QueryDecomposeError&) {
+                rows += jet::format::decomposeQuery(sql).rows.size();
+            } catch (const jet::format::QueryDecomposeError&) {
                 ++refused;
             }
         }
@@ -86,8 +86,8 @@ void BM_JoinChain(benchmark::State& state) {
     bool refused = false;
     for (auto _ : state) {
         try {
-            benchmark::DoNotOptimize(jet::mdb::decomposeQuery(sql).rows.size());
-        } catch (const jet::mdb::QueryDecomposeError&) {
+            benchmark::DoNotOptimize(jet::format::decomposeQuery(sql).rows.size());
+        } catch (const jet::format::QueryDecomposeError&) {
             refused = true;
         }
     }
@@ -124,8 +124,8 @@ void BM_HostileAtJetsLimit(benchmark::State& state) {
     bool refused = false;
     for (auto _ : state) {
         try {
-            benchmark::DoNotOptimize(jet::mdb::decomposeQuery(sql).rows.size());
-        } catch (const jet::mdb::QueryDecomposeError&) {
+            benchmark::DoNotOptimize(jet::format::decomposeQuery(sql).rows.size());
+        } catch (const jet::format::QueryDecomposeError&) {
             refused = true;
         }
     }

@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "jet/mdb/JetHeader.h"
+#include "jet/format/JetHeader.h"
 #include "jet/mdb/Snapshot.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -14,6 +14,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (const auto reply = jet::mdb::decodeReply(bytes)) {
         if (jet::mdb::encodeReply(*reply) != bytes) std::abort();
     }
-    (void)jet::mdb::parseHeader(bytes);
+    (void)jet::format::parseHeader(bytes);
     return 0;
 }

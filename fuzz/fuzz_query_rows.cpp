@@ -8,21 +8,22 @@
 #include <string>
 #include <string_view>
 
-#include "jet/mdb/QueryDecompose.h"
-#include "jet/mdb/QuerySql.h"
+#include "jet/format/QueryDecompose.h"
+#include "jet/format/QuerySql.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string_view sql(reinterpret_cast<const char*>(data), size);
-    jet::mdb::DecomposedQuery q;
+    jet::format::DecomposedQuery q;
     try {
-        q = jet::mdb::decomposeQuery(sql);
-    } catch (const jet::mdb::QueryDecomposeError&) {
+        q = jet::format::decomposeQuery(sql);
+    } catch (const jet::format::QueryDecomposeError&) {
         return 0;
     }
-    const std::string text = jet::mdb::buildQuerySql(q.rows).sql;
+    const std::string text = jet::format::buildQuerySql(q.rows).sql;
     try {
-        if (jet::mdb::buildQuerySql(jet::mdb::decomposeQuery(text).rows).sql != text) std::abort();
-    } catch (const jet::mdb::QueryDecomposeError&) {
+        if (jet::format::buildQuerySql(jet::format::decomposeQuery(text).rows).sql != text)
+            std::abort();
+    } catch (const jet::format::QueryDecomposeError&) {
         std::abort();
     }
     return 0;

@@ -11,11 +11,12 @@
 #include <vector>
 
 #include "jet/file/Bytes.h"
+#include "jet/format/Layout.h"
 
 namespace jet::file {
 
 inline constexpr uint8_t kDataPageType = 0x01;
-inline constexpr size_t kDataPageHeaderSize = 14;
+inline constexpr size_t kDataPageHeaderSize = format::kJet4.dataPageHeaderSize;
 inline constexpr uint16_t kRowDeletedFlag = 0x8000;
 inline constexpr uint16_t kRowOverflowFlag = 0x4000;
 inline constexpr uint16_t kRowOffsetMask = 0x1FFF;

@@ -14,31 +14,14 @@
 #include "jet/file/PageFile.h"
 #include "jet/file/PropertyBlob.h"
 #include "jet/file/TableDefinition.h"
+#include "jet/format/SystemTables.h"
 
 namespace jet::file {
 
-// MSysObjects: the types, containers and flags the writer meets.
-namespace msys {
-inline constexpr int32_t kTable = 1;
-inline constexpr int32_t kContainer = 3;
-inline constexpr int32_t kQuery = 5;
-inline constexpr int32_t kRelationship = 8;
-inline constexpr int32_t kTablesContainer = 0x0F000001;
-inline constexpr int32_t kRelationshipsContainer = 0x0F000003;
-// Flags of Jet's and Access's own objects.
-inline constexpr uint32_t kSystemFlags = 0x80000002u;
-// MSysObjects always starts on this page.
-inline constexpr uint32_t kObjectsPage = 2;
-}  // namespace msys
-
-// MSysRelationships.grbit.
-namespace relflag {
-inline constexpr int32_t OneToOne = 0x00000001;
-inline constexpr int32_t NotEnforced = 0x00000002;
-inline constexpr int32_t CascadeUpdates = 0x00000100;
-inline constexpr int32_t CascadeDeletes = 0x00001000;
-inline constexpr int32_t CascadeNull = 0x00002000;
-}  // namespace relflag
+// The catalog's facts are the format's (SystemTables.h).
+namespace msys = format::msys;
+namespace relflag = format::relflag;
+namespace ace = format::ace;
 
 // One stored row as values, one per column of its table's definition (in the
 // definition's order); rowId 0 for a row not in the file yet.

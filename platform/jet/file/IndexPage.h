@@ -16,15 +16,16 @@
 #include <vector>
 
 #include "jet/file/PageFile.h"
+#include "jet/format/Layout.h"
 
 namespace jet::file {
 
 namespace indexpage {
 inline constexpr uint8_t Intermediate = 0x03;
 inline constexpr uint8_t Leaf = 0x04;
-inline constexpr size_t kPageSize = 4096;
-inline constexpr size_t kMaskOffset = 27;
-inline constexpr size_t kMaskSize = 453;
+inline constexpr size_t kPageSize = format::kJet4.pageSize;
+inline constexpr size_t kMaskOffset = format::kJet4.indexMaskOffset;
+inline constexpr size_t kMaskSize = format::kJet4.indexMaskSize;
 inline constexpr size_t kEntriesOffset = kMaskOffset + kMaskSize;  // 480
 // Room for entries on one page.
 inline constexpr size_t kEntrySpace = kPageSize - kEntriesOffset;  // 3616

@@ -13,6 +13,7 @@
 #include "jet/file/Bytes.h"
 #include "jet/file/DataPage.h"
 #include "jet/file/PageFile.h"
+#include "jet/format/Layout.h"
 
 namespace jet::file {
 
@@ -26,7 +27,7 @@ inline constexpr uint32_t kLongValueLengthMask = 0x3FFFFFFF;
 // bound is a guess), and the most a long-value row holds (a chain's rows lose
 // four of them to the next pointer; Access fills them to exactly that).
 inline constexpr size_t kMaxInlineLongValue = 64;
-inline constexpr size_t kMaxLongValueRow = 4076;
+inline constexpr size_t kMaxLongValueRow = format::kJet4.maxLongValueRow;
 
 struct LongValueHeader {
     uint32_t length = 0;

@@ -15,12 +15,13 @@
 #include "jet/file/DataPage.h"
 #include "jet/file/PageFile.h"
 #include "jet/file/UsageMap.h"
+#include "jet/format/Layout.h"
 
 namespace jet::file {
 
 // The length of a usage-map row as Access makes it: type, start page and a
 // 64-byte bitmap.
-inline constexpr size_t kUsageMapRowLength = 69;
+inline constexpr size_t kUsageMapRowLength = format::kJet4.usageMapRowLength;
 
 class PageEditor {
 public:

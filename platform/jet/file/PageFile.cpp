@@ -8,7 +8,8 @@
 #include <cstring>
 #include <string>
 
-#include "jet/mdb/JetHeader.h"
+#include "jet/format/JetHeader.h"
+#include "jet/format/Layout.h"
 
 namespace jet::file {
 
@@ -44,10 +45,10 @@ PageFile::PageFile(const std::string& path, size_t cachePages)
     if (st.st_size < static_cast<off_t>(first.size()) ||
         !readFully(fd_.get(), reinterpret_cast<uint8_t*>(first.data()), first.size(), 0))
         throw FormatError(path + " is too short to be a Jet database", 0);
-    const auto header = jet::mdb::parseHeader(first);
+    const auto header = jet::format::parseHeader(first);
     if (!header) throw FormatError(path + " is not a Jet database", 0);
     facts_.version = header->version;
-    facts_.pageSize = header->version == 0 ? 2048 : kPageSize;
+    facts_.pageSize = header->version == 0 ? format::kJet3PageSize : kPageSize;
     facts_.databaseKey = header->databaseKey;
     facts_.codePage = header->codePage;
     facts_.sortOrder = header->sortOrder;

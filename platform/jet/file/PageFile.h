@@ -16,6 +16,7 @@
 
 #include "jet/file/Bytes.h"
 #include "jet/file/UniqueFd.h"
+#include "jet/format/Layout.h"
 
 namespace jet::file {
 
@@ -37,7 +38,7 @@ struct FileFacts {
 
 class PageFile {
 public:
-    static constexpr uint32_t kPageSize = 4096;
+    static constexpr uint32_t kPageSize = format::kJet4.pageSize;
     static constexpr size_t kDefaultCachePages = 256;  // 1 MiB of Jet 4 pages
 
     // A page's bytes. Pages of the file stay valid as long as the reference is

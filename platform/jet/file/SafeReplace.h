@@ -22,10 +22,11 @@
 
 #include "jet/file/ReplaceError.h"
 #include "jet/file/SessionLock.h"
+#include "jet/format/Layout.h"
 
 namespace jet::file {
 
-inline constexpr std::size_t kPageSize = 4096;
+inline constexpr std::size_t kPageSize = format::kJet4.pageSize;
 
 // One page of the new file: its number (0 is the file's first page) and its
 // bytes, kPageSize of them, which the caller keeps alive for the call.

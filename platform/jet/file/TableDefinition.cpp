@@ -5,19 +5,20 @@
 #include <string>
 
 #include "jet/file/Text.h"
+#include "jet/format/Layout.h"
 #include "text/CaseFold.h"
 
 namespace jet::file {
 
 namespace {
 
-constexpr size_t kPageHeader = 8;
-constexpr size_t kHeaderSize = 63;
-constexpr size_t kSlotSize = 12;
-constexpr size_t kColumnSize = 25;
-constexpr size_t kRealIndexSize = 52;
-constexpr size_t kLogicalIndexSize = 28;
-constexpr size_t kLongValueMapSize = 10;
+constexpr size_t kPageHeader = format::kJet4.definitionPageHeaderSize;
+constexpr size_t kHeaderSize = format::kJet4.definitionHeaderSize;
+constexpr size_t kSlotSize = format::kJet4.realIndexSlotSize;
+constexpr size_t kColumnSize = format::kJet4.columnEntrySize;
+constexpr size_t kRealIndexSize = format::kJet4.realIndexEntrySize;
+constexpr size_t kLogicalIndexSize = format::kJet4.logicalIndexEntrySize;
+constexpr size_t kLongValueMapSize = format::kJet4.longValueMapEntrySize;
 constexpr uint16_t kEndMarker = 0xFFFF;
 // Far more than any definition needs (255 columns and 32 indexes take a few
 // pages); a longer chain is damage.

@@ -105,6 +105,9 @@ namespace idxflag {
 inline constexpr uint8_t Unique = 0x01;
 inline constexpr uint8_t IgnoreNulls = 0x02;
 inline constexpr uint8_t Required = 0x08;
+// The flags that are an index's rules: two real indexes on the same key mean
+// the same when these agree (Access keeps other bits beside them).
+inline constexpr uint8_t Rules = Unique | IgnoreNulls | Required;
 }  // namespace idxflag
 
 // A real (physical) index: its 12-byte slot after the header and its 52-byte

@@ -15,9 +15,10 @@
 #include <unordered_map>
 
 #include "jet/Types.h"
-#include "jet/mdb/JetHeader.h"
+#include "jet/format/JetHeader.h"
+#include "jet/format/Layout.h"
+#include "jet/format/QuerySql.h"
 #include "jet/mdb/MdbApi.h"
-#include "jet/mdb/QuerySql.h"
 
 namespace jet::mdb {
 
@@ -30,8 +31,8 @@ struct Malformed : std::runtime_error {
 
 [[noreturn]] void malformed(const std::string& what) { throw Malformed(what); }
 
-constexpr size_t kJet3Page = 2048;
-constexpr size_t kJet4Page = 4096;
+constexpr size_t kJet3Page = format::kJet3PageSize;
+constexpr size_t kJet4Page = format::kJet4.pageSize;
 // Bound text of one value: enough for any Text(255) field in UTF-8 (765 bytes).
 // libmdb allocates this much per value it converts; memo fields are read apart.
 constexpr size_t kBindSize = 4096;
@@ -492,9 +493,9 @@ private:
         }
         // A workgroup whose SIDs are masked like a database's is unmasked with its
         // own key, so that its accounts match the access entries of databases.
-        const bool masked = sidKey_ && sidsLookMasked(sids, *sidKey_);
+        const bool masked = sidKey_ && format::sidsLookMasked(sids, *sidKey_);
         const auto plain = [&](const std::string& raw) {
-            return hex(masked ? unmaskSid(raw, *sidKey_) : raw);
+            return hex(masked ? format::unmaskSid(raw, *sidKey_) : raw);
         };
         for (size_t i = 0; i < read.size(); ++i) {
             read[i].sid = plain(sids[i]);
@@ -517,9 +518,9 @@ private:
                   expr = t.require("Expression"), flag = t.require("Flag");
         const int order = t.find("Order");
         for (int c : {id, attr, name1, name2, expr, flag}) t.bind(c);
-        std::map<int32_t, std::vector<QueryRow>> byObject;
+        std::map<int32_t, std::vector<format::QueryRow>> byObject;
         while (t.next()) {
-            QueryRow r;
+            format::QueryRow r;
             r.attribute = static_cast<int>(t.number(attr).value_or(-1));
             r.name1 = t.text(name1);
             r.name2 = t.text(name2);
@@ -531,7 +532,8 @@ private:
         for (const auto& o : objects_) {
             if (o.type != kObjQuery) continue;
             auto it = byObject.find(o.id);
-            auto built = buildQuerySql(it == byObject.end() ? std::vector<QueryRow>{} : it->second);
+            auto built = format::buildQuerySql(
+                it == byObject.end() ? std::vector<format::QueryRow>{} : it->second);
             s.queries.push_back({o.name, std::move(built.sql)});
         }
     }
@@ -546,7 +548,7 @@ private:
             SnapshotAce a;
             a.objectId = static_cast<int32_t>(t.number(id).value_or(0));
             const std::string raw = t.raw(sid);
-            a.sid = hex(sidKey_ ? unmaskSid(raw, *sidKey_) : raw);
+            a.sid = hex(sidKey_ ? format::unmaskSid(raw, *sidKey_) : raw);
             a.mask = static_cast<int32_t>(t.number(acm).value_or(0));
             s.aces.push_back(std::move(a));
         }
@@ -877,7 +879,7 @@ std::optional<std::string> precheck(std::string_view head, uint64_t size, uint64
 ReadReply readOpened(MdbHandle* mdb, uint64_t pageCount, ReadMode mode, std::string_view head) {
     MdbPtr owner(mdb);
     try {
-        const auto header = parseHeader(std::string(head));
+        const auto header = format::parseHeader(std::string(head));
         return Reader(mdb, pageCount, mode, header ? header->sidKey : std::nullopt).run();
     } catch (const Malformed& e) {
         ReadReply r;

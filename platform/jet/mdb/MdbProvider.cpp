@@ -21,7 +21,7 @@
 #include "jet/Backend.h"
 #include "jet/Error.h"
 #include "jet/QueryText.h"
-#include "jet/mdb/JetHeader.h"
+#include "jet/format/JetHeader.h"
 #include "jet/mdb/JetRights.h"
 #include "jet/mdb/ReaderProcess.h"
 #include "text/CaseFold.h"
@@ -229,7 +229,7 @@ void checkWritable(const std::string& path) {
 
 std::shared_ptr<Backend> open(const OpenRequest& request, std::shared_ptr<Workgroup> workgroup) {
     const auto& path = request.props.dataSource;
-    const auto header = readHeader(path);
+    const auto header = format::readHeader(path);
     if (!header) raise(Err::Damaged);
     // A database without a password opens whatever password is given, as Jet does.
     if (!header->password.empty() &&

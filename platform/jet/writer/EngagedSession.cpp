@@ -8,10 +8,10 @@
 
 #include "jet/Error.h"
 #include "jet/QueryText.h"
+#include "jet/file/ReplaceError.h"
 #include "jet/writer/CatalogCompare.h"
 #include "jet/writer/FileQueries.h"
 #include "jet/writer/FileSchema.h"
-#include "jet/file/ReplaceError.h"
 #include "text/CaseFold.h"
 
 namespace jet::file {
@@ -101,7 +101,7 @@ void readQueries(Engaged& w, const CatalogData& base) {
             rows.emplace(c.objectName(c.objects.rows[i]), i);
     const auto byObject = s.queriesRefusal.empty()
                               ? queryRowsByObject(c.queries)
-                              : std::map<int32_t, std::vector<mdb::QueryRow>>{};
+                              : std::map<int32_t, std::vector<format::QueryRow>>{};
     const auto add = [&](const QueryData& q) {
         QueryState state;
         state.name = q.name;
@@ -109,11 +109,11 @@ void readQueries(Engaged& w, const CatalogData& base) {
         if (auto it = rows.find(q.name); it != rows.end()) {
             state.objectRow = it->second;
             const auto own = byObject.find(c.objectId(c.objects.rows[it->second]));
-            const auto none = std::vector<mdb::QueryRow>{};
+            const auto none = std::vector<format::QueryRow>{};
             const auto& queryRows = own == byObject.end() ? none : own->second;
             state.codecText = readBackText(queryRows);
             for (const auto& r : queryRows)
-                if (r.attribute == mdb::qattr::Type && r.flag == mdb::qkind::PassThrough)
+                if (r.attribute == format::qattr::Type && r.flag == format::qkind::PassThrough)
                     state.passThroughConnect = r.name1;
         } else if (s.queriesRefusal.empty())
             s.queriesRefusal = "query '" + q.name + "' has no row of its own in MSysObjects";

@@ -9,10 +9,10 @@
 
 #include "jet/Backend.h"
 #include "jet/file/FileCatalog.h"
-#include "jet/writer/FileState.h"
 #include "jet/file/PageFile.h"
 #include "jet/file/SessionLock.h"
 #include "jet/statement/Model.h"
+#include "jet/writer/FileState.h"
 
 namespace jet::file {
 

@@ -7,15 +7,15 @@
 
 #include "jet/Error.h"
 #include "jet/file/Text.h"
-#include "jet/mdb/QuerySql.h"
+#include "jet/format/QuerySql.h"
 #include "text/Trim.h"
 
 namespace jet::file {
 
 namespace {
 
-using mdb::QueryRow;
-namespace qattr = mdb::qattr;
+using format::QueryRow;
+namespace qattr = format::qattr;
 
 // The clause a row of an attribute stands for, for messages.
 const char* clauseOf(int attribute) {
@@ -47,7 +47,7 @@ bool flagIsNull(int attribute) {
 }
 
 bool heldAsText(int32_t kind) {
-    return kind == mdb::qkind::DataDefinition || kind == mdb::qkind::PassThrough;
+    return kind == format::qkind::DataDefinition || kind == format::qkind::PassThrough;
 }
 
 FieldValue textOrNull(const std::string& s) { return s.empty() ? FieldValue{} : FieldValue{s}; }
@@ -74,11 +74,11 @@ bool keptForAForm(std::string_view name) {
 // Access writes no type row for a select query it keeps for a form, and a
 // Flag row only when the query has a flag (DISTINCTROW, *): the builder reads
 // neither row missing as a select with no flags.
-void asAccessKeepsForAForm(mdb::DecomposedQuery& q) {
-    if (q.kind != mdb::qkind::Select) return;
+void asAccessKeepsForAForm(format::DecomposedQuery& q) {
+    if (q.kind != format::qkind::Select) return;
     std::erase_if(q.rows, [](const QueryRow& r) {
         const bool blank = r.name1.empty() && r.name2.empty() && r.expression.empty();
-        return blank && ((r.attribute == qattr::Type && r.flag == mdb::qkind::Select) ||
+        return blank && ((r.attribute == qattr::Type && r.flag == format::qkind::Select) ||
                          (r.attribute == qattr::Flag && r.flag == 0));
     });
 }
@@ -109,18 +109,19 @@ std::string queryTableProblem(const StoredTable& queries, size_t& nameRoom) {
     return {};
 }
 
-mdb::DecomposedQuery storableQuery(std::string_view name, std::string_view text, size_t nameRoom) {
-    mdb::DecomposedQuery q;
+format::DecomposedQuery storableQuery(std::string_view name, std::string_view text,
+                                      size_t nameRoom) {
+    format::DecomposedQuery q;
     try {
-        q = mdb::decomposeQuery(text);
-    } catch (const mdb::QueryDecomposeError& e) {
+        q = format::decomposeQuery(text);
+    } catch (const format::QueryDecomposeError& e) {
         raise(Err::QueryNotStorable, {name, e.what()});
     }
     for (const auto& r : q.rows) {
         for (const std::string* value : {&r.name1, &r.name2}) {
             const size_t units = textUnits(*value);
             if (units <= nameRoom) continue;
-            const mdb::QueryDecomposeError e(
+            const format::QueryDecomposeError e(
                 clauseOf(r.attribute), "the name '" + shortened(*value) + "' has " +
                                            std::to_string(units) + " characters, and the file " +
                                            "keeps at most " + std::to_string(nameRoom));
@@ -131,17 +132,17 @@ mdb::DecomposedQuery storableQuery(std::string_view name, std::string_view text,
     return q;
 }
 
-mdb::DecomposedQuery storablePassThrough(std::string_view name, std::string_view text,
+format::DecomposedQuery storablePassThrough(std::string_view name, std::string_view text,
                                          std::string_view connect) {
     try {
-        return mdb::passThroughQuery(text, connect);
-    } catch (const mdb::QueryDecomposeError& e) {
+        return format::passThroughQuery(text, connect);
+    } catch (const format::QueryDecomposeError& e) {
         raise(Err::QueryNotStorable, {name, e.what()});
     }
 }
 
 std::string readBackText(const std::vector<QueryRow>& rows) {
-    return std::string(text::trimWhite(mdb::buildQuerySql(rows).sql));
+    return std::string(text::trimWhite(format::buildQuerySql(rows).sql));
 }
 
 std::string queryRowOrder(uint32_t n) {
@@ -150,7 +151,7 @@ std::string queryRowOrder(uint32_t n) {
 }
 
 std::vector<RowValues> storedQueryRows(const StoredTable& queries, int32_t objectId,
-                                       const mdb::DecomposedQuery& query) {
+                                       const format::DecomposedQuery& query) {
     const size_t idCol = queries.column("ObjectId"), attrCol = queries.column("Attribute"),
                  orderCol = queries.column("Order"), name1Col = queries.column("Name1"),
                  name2Col = queries.column("Name2"), exprCol = queries.column("Expression"),

@@ -18,8 +18,8 @@
 #include <vector>
 
 #include "jet/file/FileCatalog.h"
+#include "jet/format/QueryDecompose.h"
 #include "jet/writer/FileState.h"
-#include "jet/mdb/QueryDecompose.h"
 
 namespace jet::file {
 
@@ -29,13 +29,14 @@ namespace jet::file {
 // Err::QueryNotStorable, naming the clause, for a text the rows cannot hold:
 // one the decomposer cannot split, or a name longer than `nameRoom`, the
 // characters MSysQueries' name fields hold.
-[[nodiscard]] mdb::DecomposedQuery storableQuery(std::string_view name, std::string_view text,
+[[nodiscard]] format::DecomposedQuery storableQuery(std::string_view name, std::string_view text,
                                                  size_t nameRoom);
 
 // The rows of a pass-through query: `text` sent as it stands to the server
 // `connect` names. Throws Err::QueryNotStorable as storableQuery does.
-[[nodiscard]] mdb::DecomposedQuery storablePassThrough(std::string_view name, std::string_view text,
-                                                       std::string_view connect);
+[[nodiscard]] format::DecomposedQuery storablePassThrough(std::string_view name,
+                                                          std::string_view text,
+                                                          std::string_view connect);
 
 // Why the file's MSysQueries cannot take the rows storedQueryRows gives
 // (absent, or a column missing or of another type); empty when it can. On
@@ -44,20 +45,21 @@ namespace jet::file {
 
 // The text the reader builds from `rows`, outer white space trimmed: what the
 // catalog shows for the query once it is in the file.
-[[nodiscard]] std::string readBackText(const std::vector<mdb::QueryRow>& rows);
+[[nodiscard]] std::string readBackText(const std::vector<format::QueryRow>& rows);
 
 // The MSysQueries rows of query `objectId` as Access writes them, in the order
 // of `query.rows`.
 [[nodiscard]] std::vector<RowValues> storedQueryRows(const StoredTable& queries, int32_t objectId,
-                                                     const mdb::DecomposedQuery& query);
+                                                     const format::DecomposedQuery& query);
 
 // The rows of query `objectId` as the file holds them, in file order, as the
 // builder reads them (the statement's closing NUL left out, as the reader
 // leaves it).
-[[nodiscard]] std::vector<mdb::QueryRow> queryRowsOf(const StoredTable& queries, int32_t objectId);
+[[nodiscard]] std::vector<format::QueryRow> queryRowsOf(const StoredTable& queries,
+                                                        int32_t objectId);
 
 // The same for every query of the file at once, by object id.
-[[nodiscard]] std::map<int32_t, std::vector<mdb::QueryRow>> queryRowsByObject(
+[[nodiscard]] std::map<int32_t, std::vector<format::QueryRow>> queryRowsByObject(
     const StoredTable& queries);
 
 // The Order value of the n-th row (from 1) of an attribute.

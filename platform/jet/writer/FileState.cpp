@@ -25,7 +25,8 @@ FileState fileStateOf(const FileCatalog& catalog, const statement::Model& model)
     const FileCatalog& c = catalog;
     for (const auto& r : c.objects.rows) {
         const int32_t type = c.objectType(r);
-        if ((type == msys::kTable || type == 4 || type == 6) && !model.table(c.objectName(r)))
+        if ((type == msys::kTable || type == msys::kOdbcLink || type == msys::kLink) &&
+            !model.table(c.objectName(r)))
             state.otherObjectNames.insert(text::fold(c.objectName(r)));
     }
     if (c.relationships.present()) {

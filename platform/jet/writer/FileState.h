@@ -18,7 +18,7 @@
 #include "jet/file/IndexKey.h"
 #include "jet/file/PropertyBlob.h"
 #include "jet/file/TableDefinition.h"
-#include "jet/mdb/QueryDecompose.h"
+#include "jet/format/QueryDecompose.h"
 
 namespace jet::statement {
 struct Model;
@@ -75,7 +75,7 @@ struct QueryState {
     std::optional<size_t> objectRow;
     std::string passThroughConnect;
     // Of a query the session made: its rows, not in the file yet.
-    std::shared_ptr<const mdb::DecomposedQuery> made;
+    std::shared_ptr<const format::DecomposedQuery> made;
 };
 
 struct FileState {

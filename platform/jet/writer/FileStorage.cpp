@@ -8,11 +8,11 @@
 
 #include "jet/Error.h"
 #include "jet/Types.h"
-#include "jet/writer/FileQueries.h"
 #include "jet/file/IndexBuilder.h"
 #include "jet/file/Row.h"
 #include "jet/file/TableReader.h"
 #include "jet/file/Text.h"
+#include "jet/writer/FileQueries.h"
 #include "text/CaseFold.h"
 
 namespace jet::file {
@@ -766,7 +766,7 @@ void FileStorage::createQuery(const statement::QueryDef& query) {
     std::string connect;
     for (const auto& d : state_.droppedQueries)
         if (text::fold(d.name) == key) connect = d.passThroughConnect;
-    auto made = std::make_shared<const mdb::DecomposedQuery>(
+    auto made = std::make_shared<const format::DecomposedQuery>(
         connect.empty() ? storableQuery(query.name, query.text, state_.queryNameRoom)
                         : storablePassThrough(query.name, query.text, connect));
     QueryState q;

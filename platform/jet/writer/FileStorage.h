@@ -21,10 +21,10 @@
 #include <string>
 #include <vector>
 
-#include "jet/writer/FileState.h"
 #include "jet/file/IndexKey.h"
 #include "jet/file/PageFile.h"
 #include "jet/statement/Storage.h"
+#include "jet/writer/FileState.h"
 
 namespace jet::file {
 

@@ -13,16 +13,16 @@
 #include <utility>
 #include <variant>
 
-#include "jet/writer/CatalogCompare.h"
 #include "jet/file/Checker.h"
 #include "jet/file/Digest.h"
 #include "jet/file/FileCatalog.h"
-#include "jet/writer/FileQueries.h"
-#include "jet/writer/FileSchema.h"
-#include "jet/writer/FileStorage.h"
 #include "jet/file/TableReader.h"
 #include "jet/file/UniqueFd.h"
 #include "jet/mdb/ReaderProcess.h"
+#include "jet/writer/CatalogCompare.h"
+#include "jet/writer/FileQueries.h"
+#include "jet/writer/FileSchema.h"
+#include "jet/writer/FileStorage.h"
 #include "text/Trim.h"
 
 namespace jet::file {
@@ -212,7 +212,7 @@ std::vector<std::string> verifyWritten(const std::string& newFile, const std::st
     if (state.queriesRefusal.empty()) {
         std::vector<ExpectedQuery> read;
         const auto byObject = queryRowsByObject(catalog.queries);
-        const std::vector<mdb::QueryRow> none;
+        const std::vector<format::QueryRow> none;
         for (const auto& r : catalog.objects.rows) {
             if (catalog.objectType(r) != msys::kQuery) continue;
             const auto own = byObject.find(catalog.objectId(r));

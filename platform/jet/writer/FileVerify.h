@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "jet/CatalogData.h"
-#include "jet/writer/FileState.h"
 #include "jet/file/PageFile.h"
+#include "jet/writer/FileState.h"
 #include "jet/writer/Planner.h"
 
 namespace jet::file {

@@ -5,8 +5,8 @@
 #include "jet/file/IndexBuilder.h"
 #include "jet/file/LongValue.h"
 #include "jet/file/PageEditor.h"
-#include "jet/writer/PlannerWriter.h"
 #include "jet/file/Row.h"
+#include "jet/writer/PlannerWriter.h"
 #include "text/CaseFold.h"
 
 namespace jet::file {

@@ -16,9 +16,9 @@
 
 #include "jet/FieldValue.h"
 #include "jet/file/FileCatalog.h"
-#include "jet/writer/FileState.h"
 #include "jet/file/PageFile.h"
 #include "jet/statement/Model.h"
+#include "jet/writer/FileState.h"
 
 namespace jet::file {
 

@@ -7,14 +7,14 @@
 
 #include "jet/Types.h"
 #include "jet/file/Checker.h"
-#include "jet/writer/FileQueries.h"
 #include "jet/file/IndexBuilder.h"
 #include "jet/file/IndexKey.h"
 #include "jet/file/IndexPage.h"
 #include "jet/file/LongValue.h"
 #include "jet/file/PageEditor.h"
-#include "jet/writer/PlannerWriter.h"
 #include "jet/file/Row.h"
+#include "jet/writer/FileQueries.h"
+#include "jet/writer/PlannerWriter.h"
 #include "text/CaseFold.h"
 
 namespace jet::file::planner {
@@ -449,7 +449,8 @@ void Writer::writeAccessEntries(const ObjectIds& ids) {
             for (const auto& r : c.aces.rows) {
                 if (asInteger(r.values[objectId]) != msys::kTablesContainer) continue;
                 const auto rights = static_cast<uint32_t>(asInteger(r.values[acm]));
-                if (rights == 0xF00FEu || asInteger(r.values[inheritable]) == 0) continue;
+                if (rights == ace::kPlaceholderRights || asInteger(r.values[inheritable]) == 0)
+                    continue;
                 RowValues v = r.values;
                 v[objectId] = id;
                 v[inheritable] = false;

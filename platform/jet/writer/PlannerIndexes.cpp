@@ -6,8 +6,8 @@
 #include <optional>
 
 #include "jet/file/Checker.h"
-#include "jet/writer/FileStorage.h"
 #include "jet/file/IndexBuilder.h"
+#include "jet/writer/FileStorage.h"
 #include "jet/writer/PlannerWriter.h"
 #include "text/CaseFold.h"
 
@@ -157,8 +157,8 @@ void Writer::layoutIndexes(TablePlan& p) {
         const RealIndex& ri = orig.realIndexes[i];
         for (size_t r = 0; r < reals.size(); ++r) {
             const auto cols = ri.keyColumns();
-            bool same =
-                cols.size() == reals[r].key.size() && (ri.flags & 0x0B) == (reals[r].flags & 0x0B);
+            bool same = cols.size() == reals[r].key.size() &&
+                        (ri.flags & idxflag::Rules) == (reals[r].flags & idxflag::Rules);
             for (size_t k = 0; same && k < cols.size(); ++k)
                 same = cols[k].number == reals[r].key[k].number &&
                        (cols[k].order == 0x01) == (reals[r].key[k].order == 0x01);
@@ -171,7 +171,7 @@ void Writer::layoutIndexes(TablePlan& p) {
             bool placed = false;
             for (size_t f = 0; f < finalReals.size(); ++f)
                 if (finalReals[f].keyColumns() == reals[r].key &&
-                    (finalReals[f].flags & 0x0B) == (reals[r].flags & 0x0B))
+                    (finalReals[f].flags & idxflag::Rules) == (reals[r].flags & idxflag::Rules))
                     placed = true;
             if (placed) continue;
             originalUsed[i] = true;
@@ -185,7 +185,7 @@ void Writer::layoutIndexes(TablePlan& p) {
         bool placed = false;
         for (size_t f = 0; f < finalReals.size(); ++f)
             if (finalReals[f].keyColumns() == reals[r].key &&
-                (finalReals[f].flags & 0x0B) == (reals[r].flags & 0x0B)) {
+                (finalReals[f].flags & idxflag::Rules) == (reals[r].flags & idxflag::Rules)) {
                 realOf[r] = f;
                 placed = true;
             }

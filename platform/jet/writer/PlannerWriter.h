@@ -43,8 +43,9 @@ struct Want {
     }
     [[nodiscard]] bool sameAs(const Want& o) const {
         return identity() == o.identity() && type == o.type && key == o.key &&
-               (flags & 0x0B) == (o.flags & 0x0B) && text::fold(other) == text::fold(o.other) &&
-               cascadeUpdates == o.cascadeUpdates && cascadeDeletes == o.cascadeDeletes;
+               (flags & idxflag::Rules) == (o.flags & idxflag::Rules) &&
+               text::fold(other) == text::fold(o.other) && cascadeUpdates == o.cascadeUpdates &&
+               cascadeDeletes == o.cascadeDeletes;
     }
 };
 

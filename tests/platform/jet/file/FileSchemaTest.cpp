@@ -6,11 +6,11 @@
 #include <filesystem>
 
 #include "TestSupport.h"
-#include "jet/writer/CatalogCompare.h"
 #include "jet/file/FileCatalog.h"
-#include "jet/writer/FileSchema.h"
 #include "jet/file/PageFile.h"
 #include "jet/mdb/ReaderProcess.h"
+#include "jet/writer/CatalogCompare.h"
+#include "jet/writer/FileSchema.h"
 
 namespace {
 

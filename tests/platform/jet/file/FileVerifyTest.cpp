@@ -10,14 +10,14 @@
 #include "CodecTestSupport.h"
 #include "TestSupport.h"
 #include "jet/file/FileCatalog.h"
+#include "jet/file/UsageMap.h"
+#include "jet/statement/Executor.h"
+#include "jet/statement/Statement.h"
 #include "jet/writer/FileSchema.h"
 #include "jet/writer/FileState.h"
 #include "jet/writer/FileStorage.h"
 #include "jet/writer/FileVerify.h"
 #include "jet/writer/Planner.h"
-#include "jet/file/UsageMap.h"
-#include "jet/statement/Executor.h"
-#include "jet/statement/Statement.h"
 
 namespace jet::file {
 namespace {

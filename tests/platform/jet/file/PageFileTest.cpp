@@ -5,7 +5,7 @@
 #include "TestSupport.h"
 #include "jet/file/FormatError.h"
 #include "jet/file/PageFile.h"
-#include "jet/mdb/JetHeader.h"
+#include "jet/format/JetHeader.h"
 
 namespace {
 
@@ -44,9 +44,9 @@ std::string patchedHeader(const testsupport::TempDir& dir, const std::string& na
                           void (*change)(std::string& unmasked)) {
     std::string bytes = testsupport::readFile(testsupport::fixture("jackcess/emptyJet4.mdb"));
     std::string page0 = bytes.substr(0, PageFile::kPageSize);
-    jet::mdb::applyHeaderMask(page0);
+    jet::format::applyHeaderMask(page0);
     change(page0);
-    jet::mdb::applyHeaderMask(page0);
+    jet::format::applyHeaderMask(page0);
     bytes.replace(0, page0.size(), page0);
     const auto path = dir.file(name);
     testsupport::writeFile(path, bytes);
@@ -57,8 +57,8 @@ TEST(PageFileFacts, EncodedAndLaterFormatsAreReportedNotRefused) {
     REQUIRE_FIXTURES();
     testsupport::TempDir dir;
     PageFile encoded(patchedHeader(dir, "encoded.mdb", [](std::string& p) {
-        p[jet::mdb::kDatabaseKeyOffset] = 0x12;
-        p[jet::mdb::kDatabaseKeyOffset + 3] = 0x34;
+        p[jet::format::kDatabaseKeyOffset] = 0x12;
+        p[jet::format::kDatabaseKeyOffset + 3] = 0x34;
     }));
     EXPECT_TRUE(encoded.facts().encoded());
     EXPECT_EQ(encoded.facts().databaseKey, 0x34000012u);

@@ -14,16 +14,16 @@
 #include "jet/Command.h"
 #include "jet/Connection.h"
 #include "jet/file/FileCatalog.h"
-#include "jet/writer/FileQueries.h"
 #include "jet/file/PageFile.h"
-#include "jet/mdb/QuerySql.h"
+#include "jet/format/QuerySql.h"
+#include "jet/writer/FileQueries.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-using jet::mdb::QueryRow;
-namespace qattr = jet::mdb::qattr;
-namespace qkind = jet::mdb::qkind;
+using jet::format::QueryRow;
+namespace qattr = jet::format::qattr;
+namespace qkind = jet::format::qkind;
 
 constexpr const char* kWithQueries[] = {
     "jackcess/queryTestV2000.mdb",

@@ -28,16 +28,16 @@
 #include "jet/Catalog.h"
 #include "jet/Command.h"
 #include "jet/file/FileCatalog.h"
-#include "jet/writer/FileQueries.h"
 #include "jet/file/PageFile.h"
-#include "jet/mdb/QuerySql.h"
+#include "jet/format/QuerySql.h"
+#include "jet/writer/FileQueries.h"
 
 namespace {
 
 using namespace oracles;
-using jet::mdb::QueryRow;
-namespace qattr = jet::mdb::qattr;
-namespace qkind = jet::mdb::qkind;
+using jet::format::QueryRow;
+namespace qattr = jet::format::qattr;
+namespace qkind = jet::format::qkind;
 namespace fs = std::filesystem;
 
 constexpr const char* kWithQueries[] = {

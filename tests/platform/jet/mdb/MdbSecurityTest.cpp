@@ -16,7 +16,7 @@
 #include "jet/Catalog.h"
 #include "jet/Connection.h"
 #include "jet/Error.h"
-#include "jet/mdb/JetHeader.h"
+#include "jet/format/JetHeader.h"
 #include "jet/mdb/JetRights.h"
 #include "text/CaseFold.h"
 
@@ -48,7 +48,7 @@ TEST(MdbPassword, FixturesHaveNone) {
     for (const char* f : {"jackcess/queryTestV2000.mdb", "jackcess/queryTestV1997.mdb",
                           "jackcess/testUnicodeCompV2003.mdb", "jackcess/adox_jet4.mdb",
                           "mdbtestdata/nwind.mdb", "workgroup/system.mdw"}) {
-        const auto h = jet::mdb::readHeader(testsupport::fixture(f));
+        const auto h = jet::format::readHeader(testsupport::fixture(f));
         ASSERT_TRUE(h.has_value()) << f;
         EXPECT_EQ(h->password, "") << f;
     }
@@ -71,13 +71,13 @@ TEST_P(MdbPasswordCases, CheckedFromTheHeader) {
     testsupport::writeFile(
         file,
         withPassword(testsupport::readFile(testsupport::fixture(k.fixture)), k.stored, k.jet4));
-    const auto header = jet::mdb::readHeader(file);
+    const auto header = jet::format::readHeader(file);
     ASSERT_TRUE(header.has_value());
     EXPECT_EQ(header->password, k.storedUtf8);
     if (k.jet4) {
         // The password goes into the key that masks the file's SIDs: the low
         // byte of its i-th unit shifted left by i.
-        uint32_t key = *jet::mdb::readHeader(testsupport::fixture(k.fixture))->sidKey;
+        uint32_t key = *jet::format::readHeader(testsupport::fixture(k.fixture))->sidKey;
         for (size_t i = 0; i < k.stored.size(); ++i)
             key ^= static_cast<uint32_t>(k.stored[i] & 0xFF) << i;
         EXPECT_EQ(header->sidKey, key);
@@ -387,7 +387,7 @@ TEST_P(MdbJet4Sids, AreUnmaskedAndMatchTheWorkgroup) {
     REQUIRE_FIXTURES();
     const auto& k = GetParam();
     const auto file = testsupport::fixture(k.fixture);
-    const auto header = jet::mdb::readHeader(file);
+    const auto header = jet::format::readHeader(file);
     ASSERT_TRUE(header.has_value());
     ASSERT_TRUE(header->sidKey.has_value());
     EXPECT_EQ(*header->sidKey, k.sidKey);
@@ -428,7 +428,7 @@ TEST(MdbJet4SidsKey, Jet3FilesHaveNoMask) {
     REQUIRE_FIXTURES();
     for (const char* f :
          {"mdbtestdata/nwind.mdb", "jackcess/queryTestV1997.mdb", "workgroup/system.mdw"})
-        EXPECT_FALSE(jet::mdb::readHeader(testsupport::fixture(f))->sidKey.has_value()) << f;
+        EXPECT_FALSE(jet::format::readHeader(testsupport::fixture(f))->sidKey.has_value()) << f;
 }
 
 // The empty database made through ADOX has no user table, but its own objects
@@ -454,7 +454,7 @@ struct MaskedAccountsCase {
 // well-known SID: stored plain, or only once unmasked.
 TEST(MdbJet4SidsKey, AWorkgroupIsUnmaskedOnlyWhenItsAdminSidIsMasked) {
     const uint32_t key = 0x42c2c20c;
-    const auto mask = [&](std::string sid) { return jet::mdb::unmaskSid(sid, key); };
+    const auto mask = [&](std::string sid) { return jet::format::unmaskSid(sid, key); };
     const std::string admin("\x03\x01", 2), users("\x02\x01", 2);
     const MaskedAccountsCase cases[] = {
         {"plain", {users, admin, "\x01\xdb\x87\x93"}, false},
@@ -464,11 +464,11 @@ TEST(MdbJet4SidsKey, AWorkgroupIsUnmaskedOnlyWhenItsAdminSidIsMasked) {
         {"no accounts", {}, false},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(jet::mdb::sidsLookMasked(c.sids, key), c.masked) << c.what;
+        EXPECT_EQ(jet::format::sidsLookMasked(c.sids, key), c.masked) << c.what;
     // The mask is an XOR: applied twice it gives the SID back; it depends on the key.
     EXPECT_EQ(mask(mask(admin)), admin);
-    EXPECT_NE(mask(admin), jet::mdb::unmaskSid(admin, key + 1));
-    EXPECT_EQ(jet::mdb::unmaskSid("", key), "");
+    EXPECT_NE(mask(admin), jet::format::unmaskSid(admin, key + 1));
+    EXPECT_EQ(jet::format::unmaskSid("", key), "");
 }
 
 // A workgroup without SIDs (a store workgroup) gives no rights on a Jet database.

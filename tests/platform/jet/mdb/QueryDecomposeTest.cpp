@@ -14,10 +14,10 @@
 #include "MdbTestSupport.h"
 #include "TestSupport.h"
 #include "jet/QueryText.h"
-#include "jet/mdb/QueryDecompose.h"
-#include "jet/mdb/QuerySql.h"
+#include "jet/format/QueryDecompose.h"
+#include "jet/format/QuerySql.h"
 
-namespace jet::mdb {
+namespace jet::format {
 
 bool operator==(const QueryRow& a, const QueryRow& b) {
     return a.attribute == b.attribute && a.name1 == b.name1 && a.name2 == b.name2 &&
@@ -897,4 +897,4 @@ INSTANTIATE_TEST_SUITE_P(Texts, QueryDecomposeHostile, ::testing::ValuesIn(kHost
                          [](const auto& p) { return "case" + std::to_string(p.index); });
 
 }  // namespace
-}  // namespace jet::mdb
+}  // namespace jet::format

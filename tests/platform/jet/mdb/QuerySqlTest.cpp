@@ -3,9 +3,9 @@
 #include <gtest/gtest.h>
 
 #include "jet/QueryText.h"
-#include "jet/mdb/QuerySql.h"
+#include "jet/format/QuerySql.h"
 
-namespace jet::mdb {
+namespace jet::format {
 namespace {
 
 QueryRow row(int attribute, std::string name1 = {}, std::string name2 = {},
@@ -185,4 +185,4 @@ TEST(QuerySql, QuoteNameBracketsWordsOfJetSql) {
 }
 
 }  // namespace
-}  // namespace jet::mdb
+}  // namespace jet::format

@@ -1,4 +1,4 @@
-#include "jet/mdb/QueryDecompose.h"
+#include "jet/format/QueryDecompose.h"
 
 #include <array>
 #include <initializer_list>
@@ -7,9 +7,9 @@
 #include <utility>
 
 #include "jet/ErrorCodes.h"
-#include "jet/mdb/QuerySql.h"
+#include "jet/format/QuerySql.h"
 
-namespace jet::mdb {
+namespace jet::format {
 
 namespace {
 
@@ -1269,4 +1269,4 @@ DecomposedQuery passThroughQuery(std::string_view sql, std::string_view connect)
     return out;
 }
 
-}  // namespace jet::mdb
+}  // namespace jet::format

@@ -1,4 +1,4 @@
-#include "jet/mdb/JetHeader.h"
+#include "jet/format/JetHeader.h"
 
 #include <array>
 #include <cmath>
@@ -9,7 +9,7 @@
 
 #include "text/Utf8.h"
 
-namespace jet::mdb {
+namespace jet::format {
 
 namespace {
 
@@ -154,4 +154,4 @@ std::optional<HeaderInfo> readHeader(const std::string& path) {
     return parseHeader(std::move(page));
 }
 
-}  // namespace jet::mdb
+}  // namespace jet::format

@@ -30,9 +30,9 @@
 #include <string_view>
 #include <vector>
 
-#include "jet/mdb/QuerySql.h"
+#include "jet/format/QuerySql.h"
 
-namespace jet::mdb {
+namespace jet::format {
 
 // A text that cannot be split into rows. `clause()` names the part of the
 // statement that failed ("FROM", "PARAMETERS", "statement", …). Nothing is
@@ -70,4 +70,4 @@ struct DecomposedQuery {
 // string is not an ODBC one or the text is empty.
 [[nodiscard]] DecomposedQuery passThroughQuery(std::string_view sql, std::string_view connect);
 
-}  // namespace jet::mdb
+}  // namespace jet::format

@@ -16,7 +16,7 @@
 #include <string_view>
 #include <vector>
 
-namespace jet::mdb {
+namespace jet::format {
 
 inline constexpr size_t kHeaderMaskOffset = 0x18;
 inline constexpr size_t kPasswordOffset = 0x42;
@@ -62,4 +62,4 @@ void applyHeaderMask(std::string& page);
 // Reads the first page of a file; null when it cannot be read or is no Jet file.
 [[nodiscard]] std::optional<HeaderInfo> readHeader(const std::string& path);
 
-}  // namespace jet::mdb
+}  // namespace jet::format

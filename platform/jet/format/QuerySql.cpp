@@ -1,11 +1,11 @@
-#include "jet/mdb/QuerySql.h"
+#include "jet/format/QuerySql.h"
 
 #include <algorithm>
 #include <cctype>
 #include <iterator>
 #include <memory>
 
-namespace jet::mdb {
+namespace jet::format {
 
 namespace {
 
@@ -455,4 +455,4 @@ std::string quoteName(const std::string& name) {
 
 BuiltQuery buildQuerySql(std::vector<QueryRow> rows) { return Builder(std::move(rows)).build(); }
 
-}  // namespace jet::mdb
+}  // namespace jet::format
