@@ -14,6 +14,7 @@ packages=(
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
   poppler-utils
+  python3
   nodejs
   nlohmann-json3-dev
   fonts-dejavu-core
