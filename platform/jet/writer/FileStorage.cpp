@@ -274,7 +274,7 @@ const RealIndex* keptRealIndex(const TableState& t, const IndexDef& index) {
     for (const auto& ri : t.original.realIndexes) {
         const auto cols = ri.keyColumns();
         if (cols.size() != wanted.size()) continue;
-        bool same = (ri.flags & 0x0B) == (flags & 0x0B);
+        bool same = (ri.flags & idxflag::Rules) == (flags & idxflag::Rules);
         for (size_t i = 0; same && i < cols.size(); ++i)
             same = cols[i].number == wanted[i].number &&
                    (cols[i].order == 0x01) == (wanted[i].order == 0x01);
@@ -415,7 +415,7 @@ bool FileStorage::keepsOwnIndex(const TableDef& table, const statement::ForeignK
             !text::equalNoCase(li.name, fk.name))
             continue;
         if (li.realIndex >= d.realIndexes.size() ||
-            (d.realIndexes[li.realIndex].flags & 0x0B) != 0 || !same(columnsOf(d, li.realIndex), mine))
+            (d.realIndexes[li.realIndex].flags & idxflag::Rules) != 0 || !same(columnsOf(d, li.realIndex), mine))
             return false;
         for (const auto& other : d.logicalIndexes)
             if (&other != &li && other.realIndex == li.realIndex) return false;
