@@ -48,6 +48,7 @@ PageFile::PageFile(const std::string& path, size_t cachePages)
     const auto header = jet::format::parseHeader(first);
     if (!header) throw FormatError(path + " is not a Jet database", 0);
     facts_.version = header->version;
+    if (const auto* known = format::layoutFor(header->version)) layout_ = known;
     facts_.pageSize = header->version == 0 ? format::kJet3PageSize : kPageSize;
     facts_.databaseKey = header->databaseKey;
     facts_.codePage = header->codePage;
@@ -70,6 +71,7 @@ PageFile::PageRef PageFile::readFromFile(uint32_t n) const {
     if (!readFully(fd_.get(), bytes->data(), bytes->size(),
                    static_cast<off_t>(static_cast<uint64_t>(n) * facts_.pageSize)))
         throw FormatError("the page cannot be read", n);
+    format::applyPageEncoding(bytes->data(), bytes->size(), facts_.databaseKey, n);
     ++pagesRead_;
     while (cache_.size() >= cacheLimit_) {
         cache_.erase(lru_.front());
@@ -91,7 +93,7 @@ void PageFile::requireWritableFormat() const {
     // The writer's own refusal says why to the user; this keeps anything from
     // changing pages the codec cannot write.
     if (!facts_.codecSupported())
-        throw FormatError("the codec writes only Jet 4 files whose pages are not encoded");
+        throw FormatError("the codec writes only Jet 4 files");
 }
 
 std::span<uint8_t> PageFile::writable(uint32_t n) {
@@ -114,6 +116,12 @@ uint32_t PageFile::append() {
     const uint32_t n = pageCount_++;
     overlay_[n] = std::make_shared<Bytes>(facts_.pageSize, 0);
     return n;
+}
+
+Bytes PageFile::stored(uint32_t n) const {
+    Bytes bytes = *page(n);
+    format::applyPageEncoding(bytes.data(), bytes.size(), facts_.databaseKey, n);
+    return bytes;
 }
 
 std::vector<uint32_t> PageFile::changedPages() const {

@@ -20,8 +20,8 @@
 
 namespace jet::file {
 
-// What page 0 says about the file. The codec reads and writes Jet 4 files whose
-// pages are not encoded; other files can be opened to learn these facts.
+// What page 0 says about the file. The codec reads and writes Jet 4 files, their
+// pages encoded or not; other files can be opened to learn these facts.
 struct FileFacts {
     int version = 0;           // 0 Jet 3, 1 Jet 4, 2 and up later formats
     uint32_t pageSize = 0;     // 2048 in Jet 3, 4096 from Jet 4 on
@@ -33,7 +33,7 @@ struct FileFacts {
     [[nodiscard]] bool jet4() const { return version == 1; }
     [[nodiscard]] bool encoded() const { return databaseKey != 0; }
     // The files whose structures this codec decodes and encodes.
-    [[nodiscard]] bool codecSupported() const { return jet4() && !encoded(); }
+    [[nodiscard]] bool codecSupported() const { return jet4(); }
 };
 
 class PageFile {
@@ -55,13 +55,17 @@ public:
 
     [[nodiscard]] const FileFacts& facts() const { return facts_; }
     [[nodiscard]] uint32_t pageSize() const { return facts_.pageSize; }
+    // The sizes and offsets of the file's version; Jet 4's for versions the
+    // codec has no layout of (which it never writes).
+    [[nodiscard]] const format::Layout& layout() const { return *layout_; }
     // Pages of the file as it is on disk.
     [[nodiscard]] uint32_t originalPageCount() const { return originalPages_; }
     // Pages including those appended in the overlay.
     [[nodiscard]] uint32_t pageCount() const { return pageCount_; }
 
-    // Page `n` as the writer sees it: the overlay's copy when there is one,
-    // else the file's. Throws FormatError past the end or when the read fails.
+    // Page `n` as the writer sees it, decoded when the file's pages are
+    // encoded: the overlay's copy when there is one, else the file's. Throws
+    // FormatError past the end or when the read fails.
     [[nodiscard]] PageRef page(uint32_t n) const;
 
     // Page `n` copied into the overlay (once) for changing; the bytes stay
@@ -70,6 +74,9 @@ public:
     std::span<uint8_t> writable(uint32_t n);
     // A new zero-filled page past the end, in the overlay; returns its number.
     uint32_t append();
+
+    // Page `n` as it is to be stored: encoded again when the file's pages are.
+    [[nodiscard]] Bytes stored(uint32_t n) const;
 
     // Changed and appended pages, ascending.
     [[nodiscard]] std::vector<uint32_t> changedPages() const;
@@ -84,6 +91,7 @@ private:
 
     UniqueFd fd_;
     FileFacts facts_;
+    const format::Layout* layout_ = &format::kJet4;
     uint32_t originalPages_ = 0;
     uint32_t pageCount_ = 0;
     size_t cacheLimit_;

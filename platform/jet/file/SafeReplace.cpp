@@ -333,6 +333,16 @@ Reason reasonFor(const StepFailure& failure) {
     return denied && failure.step == ReplaceStep::Create ? Reason::NotWritable : Reason::Failed;
 }
 
+// The page size of a call: its first page's when that is a Jet page size (the
+// others are checked against it), else Jet 4's, which it then fails.
+std::size_t pageSizeOf(std::span<const PageWrite> pages) {
+    if (!pages.empty()) {
+        const std::size_t first = pages.front().bytes.size();
+        if (first == format::kJet3.pageSize || first == format::kJet4.pageSize) return first;
+    }
+    return kPageSize;
+}
+
 std::vector<const PageWrite*> checkedPages(const std::string& database,
                                            std::span<const PageWrite> pages, off_t size) {
     const auto invalid = [&](const std::string& why) {
@@ -346,18 +356,19 @@ std::vector<const PageWrite*> checkedPages(const std::string& database,
     std::sort(ordered.begin(), ordered.end(),
               [](const PageWrite* a, const PageWrite* b) { return a->number < b->number; });
     uint64_t end = static_cast<uint64_t>(size);
+    const std::size_t pageSize = pageSizeOf(pages);
     for (std::size_t i = 0; i < ordered.size(); ++i) {
         const PageWrite& page = *ordered[i];
         const std::string number = std::to_string(page.number);
-        if (page.bytes.size() != kPageSize)
+        if (page.bytes.size() != pageSize)
             throw invalid("page " + number + " has " + std::to_string(page.bytes.size()) +
-                          " bytes, not " + std::to_string(kPageSize));
+                          " bytes, not " + std::to_string(pageSize));
         if (i > 0 && ordered[i - 1]->number == page.number)
             throw invalid("page " + number + " is given twice");
-        const uint64_t offset = uint64_t{page.number} * kPageSize;
+        const uint64_t offset = uint64_t{page.number} * pageSize;
         if (offset > end)
             throw invalid("page " + number + " would leave a gap after the end of the file");
-        end = std::max(end, offset + kPageSize);
+        end = std::max(end, offset + pageSize);
     }
     return ordered;
 }
@@ -435,8 +446,8 @@ std::string safeReplace(SessionLock& session, std::span<const PageWrite> pages,
         copyContents(session.fd(), newFile->fd(), calls,
                      {ReplaceStep::Reflink, ReplaceStep::CopyRange, ReplaceStep::StreamCopy});
         for (const PageWrite* page : ordered) {
-            writeAll(newFile->fd(), page->bytes.data(), kPageSize,
-                     static_cast<off_t>(uint64_t{page->number} * kPageSize), calls,
+            writeAll(newFile->fd(), page->bytes.data(), page->bytes.size(),
+                     static_cast<off_t>(uint64_t{page->number} * page->bytes.size()), calls,
                      ReplaceStep::WritePages);
         }
         syncAndClose(*newFile, calls, ReplaceStep::Sync);

@@ -29,7 +29,8 @@ namespace jet::file {
 inline constexpr std::size_t kPageSize = format::kJet4.pageSize;
 
 // One page of the new file: its number (0 is the file's first page) and its
-// bytes, kPageSize of them, which the caller keeps alive for the call.
+// bytes, a whole page of the file's version (kPageSize in Jet 4, 2048 in Jet 3;
+// every page of one call the same), which the caller keeps alive for the call.
 struct PageWrite {
     uint32_t number = 0;
     std::span<const uint8_t> bytes;

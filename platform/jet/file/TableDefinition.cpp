@@ -90,7 +90,7 @@ std::vector<IndexColumn> RealIndex::keyColumns() const {
 
 TableDefinition TableDefinition::read(const PageFile& file, uint32_t firstPage) {
     if (!file.facts().codecSupported())
-        throw FormatError("the codec reads Jet 4 files whose pages are not encoded");
+        throw FormatError("the codec reads only Jet 4 files");
     std::vector<PageFile::PageRef> refs;
     std::vector<uint32_t> numbers;
     std::set<uint32_t> seen;

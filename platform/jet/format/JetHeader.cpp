@@ -128,6 +128,14 @@ std::optional<HeaderInfo> parseHeader(std::string page) {
     return info;
 }
 
+void applyPageEncoding(std::uint8_t* page, std::size_t size, uint32_t databaseKey,
+                       uint32_t pageNumber) {
+    if (databaseKey == 0 || pageNumber == 0) return;
+    const std::string stream = rc4Stream(databaseKey ^ pageNumber, size);
+    for (std::size_t i = 0; i < size; ++i)
+        page[i] = static_cast<std::uint8_t>(page[i] ^ static_cast<unsigned char>(stream[i]));
+}
+
 std::string unmaskSid(std::string_view sid, uint32_t key) {
     const std::string stream = rc4Stream(key, sid.size());
     std::string out(sid);

@@ -52,6 +52,13 @@ void applyHeaderMask(std::string& page);
 // DB", "Standard ACE DB", or "Jet System DB" of a workgroup file).
 [[nodiscard]] std::optional<HeaderInfo> parseHeader(std::string page);
 
+// Decodes or encodes (the same XOR) page `pageNumber` of a file whose header
+// names `databaseKey`: the page's RC4 key is the database key XOR-ed with the
+// page number, little-endian. Page 0 and files whose key is 0 are left as
+// they are.
+void applyPageEncoding(std::uint8_t* page, std::size_t size, uint32_t databaseKey,
+                       uint32_t pageNumber);
+
 // A stored SID unmasked with `key` (and a plain one masked: the mask is an XOR).
 [[nodiscard]] std::string unmaskSid(std::string_view sid, uint32_t key);
 

@@ -47,8 +47,32 @@ inline constexpr Layout kJet4{
     .maxLongValueRow = 4076,
 };
 
-// Jet 3's pages, which the codec reads the header of (the rest of its layout
-// comes with a writer of its own).
-inline constexpr std::size_t kJet3PageSize = 2048;
+// Access 97's files. Measured on Access-made files; the long-value row's
+// limit follows from the page as Jet 4's does.
+inline constexpr Layout kJet3{
+    .pageSize = 2048,
+    .dataPageHeaderSize = 10,
+    .definitionPageHeaderSize = 8,
+    .definitionHeaderSize = 43,
+    .realIndexSlotSize = 8,
+    .columnEntrySize = 18,
+    .realIndexEntrySize = 39,
+    .logicalIndexEntrySize = 20,
+    .longValueMapEntrySize = 10,
+    .indexMaskOffset = 0x16,
+    .indexMaskSize = 226,
+    .usageMapRowLength = 133,
+    .maxLongValueRow = 2032,
+};
+
+inline constexpr std::size_t kJet3PageSize = kJet3.pageSize;
+
+// The layout of a header's version (0 Jet 3, 1 Jet 4); null for the versions
+// the codec has no layout of.
+[[nodiscard]] constexpr const Layout* layoutFor(int version) {
+    if (version == 0) return &kJet3;
+    if (version == 1) return &kJet4;
+    return nullptr;
+}
 
 }  // namespace jet::format

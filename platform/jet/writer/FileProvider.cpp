@@ -398,10 +398,13 @@ private:
             FileStorage storage(w.state, w.file);
             plan = writePlan(w.file, w.catalog, w.state, w.model, storage, localNow());
             std::vector<PageWrite> writes;
-            std::vector<PageFile::PageRef> hold;
-            for (uint32_t n : w.file.changedPages()) {
-                hold.push_back(w.file.page(n));
-                writes.push_back({n, *hold.back()});
+            // Encoded again where the file's pages are encoded.
+            std::vector<Bytes> hold;
+            const std::vector<uint32_t> changed = w.file.changedPages();
+            hold.reserve(changed.size());
+            for (uint32_t n : changed) {
+                hold.push_back(w.file.stored(n));
+                writes.push_back({n, hold.back()});
             }
             const auto expected = expectedTables(w.model);
             std::vector<ExpectedQuery> queries;
