@@ -22,7 +22,8 @@ from pathlib import Path
 CODE_PAGES = [874, 1250, 1251, 1252, 1253, 1254, 1255, 1256, 1257, 1258]
 
 # Bytes above 0x9F that the published tables leave undefined, with the code point
-# Windows decodes them to.
+# Windows decodes them to (private-use ones; those of 874 are also ICU's
+# windows-874 table's; 1255's 0xCA is the holam haser Windows added later).
 HOLES = {
     874: {0xDB: 0xF8C1, 0xDC: 0xF8C2, 0xDD: 0xF8C3, 0xDE: 0xF8C4,
           0xFC: 0xF8C5, 0xFD: 0xF8C6, 0xFE: 0xF8C7, 0xFF: 0xF8C8},

@@ -24,10 +24,17 @@ class CodePage {
 public:
     // The code page of a Jet 3 file's text, from the header's code page (at
     // 0x3C) and sort order (at 0x3A). A header code page of 0 is Windows'
-    // CP_ACP: the ANSI code page of the system that made the file, which the
-    // file does not name; the sort order (a Windows locale) then says which it
-    // was, 0x041F Turkish giving 1254. Throws FormatError for a code page with
-    // no table here, and for 0 with a sort order of no known locale.
+    // CP_ACP: "the ANSI code page of the system", which Access 97 on a Turkish
+    // Windows wrote instead of its number. turkish97.mdb shows it: its header
+    // and every column of its table definitions say code page 0 with the
+    // Turkish sort order 0x041F, and its only text past ASCII (Ö and Ü in the
+    // author's name) has the same bytes in 1252 and 1254 (mdbtools, which
+    // reads all Jet 3 text as 1252, prints it right for that reason). So the
+    // sort order, a Windows locale, names the code page: that locale's ANSI
+    // one, 1254 for Turkish. Files made elsewhere name theirs (arabic97.mdb:
+    // 1256 in the header and in every column, with sort order 0x0401).
+    // Throws FormatError for a code page with no table here (the double-byte
+    // ones included), and for 0 with a sort order of no known locale.
     [[nodiscard]] static CodePage forFile(uint16_t headerCodePage, uint16_t sortOrder);
 
     // Throws FormatError when `windowsCodePage` has no table here.

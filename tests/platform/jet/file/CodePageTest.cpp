@@ -8,12 +8,16 @@
 #include <string>
 #include <vector>
 
+#include "TestSupport.h"
+#include "jet/file/Bytes.h"
 #include "jet/file/CodePage.h"
 #include "jet/file/FormatError.h"
+#include "jet/format/JetHeader.h"
 
 namespace {
 
 using jet::file::Bytes;
+using jet::file::ByteSpan;
 using jet::file::CodePage;
 using jet::file::FormatError;
 
@@ -160,6 +164,178 @@ TEST(CodePageForFile, HeaderCodePageElseTheSortOrdersLocale) {
         else
             EXPECT_THROW((void)CodePage::forFile(c.headerCodePage, c.sortOrder), FormatError);
     }
+}
+
+struct FixtureCodePage {
+    const char* fixture;
+    uint16_t codePage;
+};
+
+// Every Access 97 file here names 1252 or 1256, but for the Turkish one, whose
+// header names 0 with the Turkish sort order.
+TEST(CodePageForFile, EveryJet3Fixture) {
+    REQUIRE_FIXTURES();
+    const FixtureCodePage cases[] = {
+        {"jet3/Library97.mdb", 1252},
+        {"jet3/arabic97.mdb", 1256},
+        {"jet3/biblio97.mdb", 1252},
+        {"jet3/blankAccess97.mdb", 1252},
+        {"jet3/blankEngine97.mdb", 1252},
+        {"jet3/hotel97.mdb", 1252},
+        {"jet3/pictures97.mdb", 1252},
+        {"jet3/turkish97.mdb", 1254},
+        {"jackcess/compIndexTestV1997.mdb", 1252},
+        {"jackcess/delColTestV1997.mdb", 1252},
+        {"jackcess/delTestV1997.mdb", 1252},
+        {"jackcess/indexTestV1997.mdb", 1252},
+        {"jackcess/overflowTestV1997.mdb", 1252},
+        {"jackcess/queryTestV1997.mdb", 1252},
+        {"jackcess/test2V1997.mdb", 1252},
+        {"jackcess/testIndexCodesV1997.mdb", 1252},
+        {"jackcess/testV1997.mdb", 1252},
+        {"mdbtestdata/nwind.mdb", 1252},
+        {"secured/many-accounts97.mdw", 1252},
+        {"workgroup/system.mdw", 1252},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.fixture);
+        const auto header = jet::format::readHeader(testsupport::fixture(c.fixture));
+        ASSERT_TRUE(header);
+        EXPECT_EQ(header->version, 0);
+        EXPECT_EQ(CodePage::forFile(header->codePage, header->sortOrder).number(), c.codePage);
+    }
+}
+
+constexpr size_t kJet3PageSize = 2048;
+constexpr uint32_t kCatalogDefinitionPage = 2;  // MSysObjects
+
+ByteSpan jet3Page(const std::string& file, uint32_t page) {
+    jet::file::requireRange(file.size(), size_t{page} * kJet3PageSize, kJet3PageSize, "a page");
+    return {reinterpret_cast<const uint8_t*>(file.data()) + size_t{page} * kJet3PageSize,
+            kJet3PageSize};
+}
+
+// Row `row` of a Jet 3 data page (row count at 8, offsets from 10), following
+// a row that only points to where its data lies; empty when deleted. The row
+// pointed to is flagged deleted, so that a scan of the pages sees it once.
+ByteSpan jet3Row(const std::string& file, uint32_t pageNumber, uint16_t row,
+                 bool pointedTo = false) {
+    const ByteSpan page = jet3Page(file, pageNumber);
+    const uint16_t raw = jet::file::readLe16(page, 10 + 2 * size_t{row});
+    const size_t start = raw & 0x1FFF;
+    const size_t end =
+        row == 0 ? kJet3PageSize : jet::file::readLe16(page, 8 + 2 * size_t{row}) & 0x1FFF;
+    if (end < start || (!pointedTo && (raw & 0x8000) != 0)) return {};
+    const ByteSpan bytes = page.subspan(start, end - start);
+    if (pointedTo || (raw & 0x4000) == 0) return bytes;
+    jet::file::requireRange(bytes.size(), 0, 4, "a row pointer");
+    return jet3Row(file, jet::file::le24(bytes.data() + 1), bytes[0], true);
+}
+
+// The bytes of a Jet 3 row's first variable column: 1-byte offsets from the
+// end (after the null mask, the variable count and the jump table), each
+// jump-table entry adding 256 to the offsets from the column it names on; a
+// dummy last entry is there when (length - 1) / 256 exceeds the real ones.
+ByteSpan firstVariableColumn(ByteSpan row) {
+    jet::file::requireRange(row.size(), 0, 1, "a row");
+    const size_t length = row.size();
+    const size_t mask = (row[0] + 7u) / 8;
+    jet::file::requireRange(length, 0, mask + 4, "a row");
+    const size_t varCount = row[length - mask - 1];
+    size_t jumps = (length - 1) / 256;
+    const size_t offsets = length - mask - jumps - 2;
+    if (jumps > 0 && (offsets - varCount) / 256 < jumps) --jumps;
+    size_t used = 0;
+    size_t at[2] = {};
+    for (size_t i = 0; i < 2; ++i) {
+        while (used < jumps && i == row[length - mask - 2 - used]) ++used;
+        at[i] = row[offsets - i] + 256 * used;
+    }
+    jet::file::requireRange(length, at[0], at[1] - at[0], "a name");
+    return row.subspan(at[0], at[1] - at[0]);
+}
+
+// The Name column of every live MSysObjects row, as stored.
+std::vector<Bytes> catalogNames(const std::string& file) {
+    std::vector<Bytes> names;
+    for (uint32_t p = 0; p < file.size() / kJet3PageSize; ++p) {
+        const ByteSpan page = jet3Page(file, p);
+        if (page[0] != 0x01 || jet::file::le32(page.data() + 4) != kCatalogDefinitionPage) continue;
+        for (uint16_t r = 0; r < jet::file::le16(page.data() + 8); ++r) {
+            const ByteSpan row = jet3Row(file, p, r);
+            if (row.empty()) continue;
+            const ByteSpan name = firstVariableColumn(row);
+            names.emplace_back(name.begin(), name.end());
+        }
+    }
+    return names;
+}
+
+struct CatalogNamesCase {
+    const char* fixture;
+    size_t count;
+    // What mdb-export prints for them: all of them, or those past ASCII.
+    bool all;
+    std::vector<std::string> expected;
+};
+
+// The names Access stored decode to what mdbtools prints (its default for
+// Jet 3 is 1252, which agrees with 1254 and 1256 on these bytes), and encode
+// back to the stored bytes.
+TEST(CodePageFixtures, CatalogNamesDecodeAsMdbtoolsPrintsThem) {
+    REQUIRE_FIXTURES();
+    const std::vector<std::string> systemNames = {
+        "AccessLayout",  "DataAccessPages", "Databases",         "Forms",
+        "MSysACEs",      "MSysDb",          "MSysModules",       "MSysModules2",
+        "MSysObjects",   "MSysQueries",     "MSysRelationships", "Modules",
+        "Relationships", "Reports",         "Scripts",           "SummaryInfo",
+        "SysRel",        "Tables",          "UserDefined"};
+    auto with = [&](std::vector<std::string> extra, const char* without) {
+        for (const auto& n : systemNames)
+            if (n != without) extra.push_back(n);
+        std::sort(extra.begin(), extra.end());
+        return extra;
+    };
+    const CatalogNamesCase cases[] = {
+        {"jet3/turkish97.mdb", 19, true, with({"dbWords"}, "DataAccessPages")},
+        {"jet3/arabic97.mdb", 19, true, with({"Report"}, "AccessLayout")},
+        {"mdbtestdata/nwind.mdb", 106, false, {"Ums\xC3\xA4tze"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.fixture);
+        const std::string file = testsupport::readFile(testsupport::fixture(c.fixture));
+        const auto header = jet::format::readHeader(testsupport::fixture(c.fixture));
+        ASSERT_TRUE(header);
+        const CodePage cp = CodePage::forFile(header->codePage, header->sortOrder);
+        std::vector<std::string> decoded;
+        for (const Bytes& stored : catalogNames(file)) {
+            decoded.push_back(cp.decode(stored));
+            EXPECT_EQ(cp.encode(decoded.back()), stored) << decoded.back();
+        }
+        EXPECT_EQ(decoded.size(), c.count);
+        if (c.all) {
+            std::sort(decoded.begin(), decoded.end());
+            EXPECT_EQ(decoded, c.expected);
+        } else {
+            for (const auto& name : c.expected)
+                EXPECT_NE(std::find(decoded.begin(), decoded.end(), name), decoded.end()) << name;
+        }
+    }
+}
+
+// The one text past ASCII in the Turkish file: the author in SummaryInfo's
+// properties, which mdb-prop prints as "Suat M. ÖZGÜR". Ö and Ü have the same
+// bytes in 1252 and 1254, so neither the file nor mdbtools tells the two apart;
+// the sort order does.
+TEST(CodePageFixtures, TurkishAuthorDecodesAsMdbPropPrintsIt) {
+    REQUIRE_FIXTURES();
+    const std::string file = testsupport::readFile(testsupport::fixture("jet3/turkish97.mdb"));
+    const std::string stored = "Suat M. \xD6ZG\xDCR";
+    ASSERT_NE(file.find(stored), std::string::npos);
+    const CodePage cp = CodePage::forFile(0, 0x041F);
+    const Bytes bytes(stored.begin(), stored.end());
+    EXPECT_EQ(cp.decode(bytes), "Suat M. \xC3\x96ZG\xC3\x9CR");
+    EXPECT_EQ(cp.encode("Suat M. \xC3\x96ZG\xC3\x9CR"), bytes);
 }
 
 }  // namespace
