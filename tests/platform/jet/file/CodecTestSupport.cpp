@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <stdexcept>
 
+#include "FixtureLists.h"
 #include "jet/file/TableReader.h"
 
 namespace codectest {
@@ -25,6 +26,21 @@ std::vector<std::string> jet4Fixtures() {
         }
     }
     std::sort(out.begin(), out.end());
+    return out;
+}
+
+std::vector<std::string> jet3Fixtures() {
+    std::vector<std::string> out;
+    const auto root = testsupport::fixturesDir();
+    if (root.empty()) return out;
+    for (const char* name : oracles::kJet3Fixtures)
+        if (std::filesystem::exists(root / name)) out.emplace_back(name);
+    return out;
+}
+
+std::vector<std::string> codecFixtures() {
+    auto out = jet4Fixtures();
+    for (auto& name : jet3Fixtures()) out.push_back(std::move(name));
     return out;
 }
 
