@@ -28,6 +28,24 @@ std::vector<std::string> jet4Fixtures() {
     return out;
 }
 
+std::vector<std::string> jet3Fixtures() {
+    std::vector<std::string> out;
+    const auto root = testsupport::fixturesDir();
+    if (root.empty()) return out;
+    for (const char* folder : {"jackcess", "jet3", "mdbtestdata"}) {
+        if (!std::filesystem::is_directory(root / folder)) continue;
+        for (const auto& entry : std::filesystem::directory_iterator(root / folder)) {
+            const std::string name = entry.path().filename().string();
+            if (entry.path().extension() != ".mdb") continue;
+            const bool jet3 = std::string(folder) == "jet3" || name == "nwind.mdb" ||
+                              name.find("V1997") != std::string::npos;
+            if (jet3) out.push_back(std::string(folder) + "/" + name);
+        }
+    }
+    std::sort(out.begin(), out.end());
+    return out;
+}
+
 std::vector<std::string> localeFixtures() {
     std::vector<std::string> out;
     const auto root = testsupport::fixturesDir();

@@ -15,6 +15,9 @@ namespace codectest {
 
 // The Jet 4 fixtures (paths relative to the fixtures folder), sorted.
 std::vector<std::string> jet4Fixtures();
+// The Access 97 (Jet 3) fixtures: the library's V1997 files, the classic
+// sample shop and the jet3/ folder, sorted.
+std::vector<std::string> jet3Fixtures();
 // The Jet 4 fixtures kept in sort orders other than General and French
 // (locales/), sorted.
 std::vector<std::string> localeFixtures();
