@@ -134,7 +134,8 @@ std::vector<IndexBuilder::PageShape> IndexBuilder::pack(
         const size_t n = entryBytes[i].size();
         if (n > space) throw FormatError("index: an entry is longer than a page holds");
         if (i > first) {
-            const Fit fit = fitOf(layout, whole + n, i - first + 1, entryBytes[first], entryBytes[i]);
+            const Fit fit =
+                fitOf(layout, whole + n, i - first + 1, entryBytes[first], entryBytes[i]);
             if (fit.fits) {
                 whole += n;
                 prefix = fit.prefix;

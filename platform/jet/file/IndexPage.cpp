@@ -151,7 +151,8 @@ std::vector<uint8_t> IndexPage::encode() const {
     if (at.widePrefix) {
         putLe16(out.data() + at.prefix, prefixLength);
     } else {
-        if (prefixLength > 0xFF) throw FormatError("index page: the prefix is longer than a page's header holds");
+        if (prefixLength > 0xFF)
+            throw FormatError("index page: the prefix is longer than a page's header holds");
         out[at.prefix] = static_cast<uint8_t>(prefixLength);
     }
 

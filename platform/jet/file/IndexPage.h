@@ -77,9 +77,9 @@ struct IndexPage {
     uint32_t reserved = 0;   // Jet 4's bytes 8-11, zero on the pages measured
     uint32_t prev = 0;
     uint32_t next = 0;
-    uint32_t tail = 0;  // intermediate pages: the index's last leaf
+    uint32_t tail = 0;          // intermediate pages: the index's last leaf
     uint16_t prefixLength = 0;  // at most 255 on an Access 97 page
-    uint8_t flags = 0;  // 1 on intermediate pages measured, 0 on leaves
+    uint8_t flags = 0;          // 1 on intermediate pages measured, 0 on leaves
     std::vector<IndexEntry> entries;
     // The page's version; Jet 4 unless decoded from an Access 97 page.
     const format::Layout* layout = &format::kJet4;
