@@ -28,6 +28,31 @@ inline constexpr std::array<const char*, 21> kJet4FixturesWithTables = {
     "teaching/ProductSales-student.mdb",
 };
 
+// Every Access 97 (Jet 3) file: databases, and two workgroups whose pages are
+// encoded.
+inline constexpr std::array<const char*, 20> kJet3Fixtures = {
+    "jet3/Library97.mdb",
+    "jet3/arabic97.mdb",
+    "jet3/biblio97.mdb",
+    "jet3/blankAccess97.mdb",
+    "jet3/blankEngine97.mdb",
+    "jet3/hotel97.mdb",
+    "jet3/pictures97.mdb",
+    "jet3/turkish97.mdb",
+    "jackcess/compIndexTestV1997.mdb",
+    "jackcess/delColTestV1997.mdb",
+    "jackcess/delTestV1997.mdb",
+    "jackcess/indexTestV1997.mdb",
+    "jackcess/overflowTestV1997.mdb",
+    "jackcess/queryTestV1997.mdb",
+    "jackcess/test2V1997.mdb",
+    "jackcess/testIndexCodesV1997.mdb",
+    "jackcess/testV1997.mdb",
+    "mdbtestdata/nwind.mdb",
+    "secured/many-accounts97.mdw",
+    "workgroup/system.mdw",
+};
+
 // Populated files that changes are tried on.
 inline constexpr std::array<const char*, 3> kPopulatedJet4Fixtures = {
     "teaching/Comptoir2000.mdb",

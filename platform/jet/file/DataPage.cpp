@@ -2,11 +2,12 @@
 
 namespace jet::file {
 
-DataPage::DataPage(ByteSpan page, uint32_t pageNumber) : page_(page), number_(pageNumber) {
-    if (page_.size() < kDataPageHeaderSize || page_[0] != kDataPageType)
+DataPage::DataPage(ByteSpan page, uint32_t pageNumber)
+    : page_(page), number_(pageNumber), layout_(&format::layoutForPageSize(page.size())) {
+    if (page_.size() < layout_->dataPageHeaderSize || page_[0] != kDataPageType)
         throw FormatError("not a data page", pageNumber);
     const size_t rows = rowCount();
-    const size_t tableEnd = kDataPageHeaderSize + 2 * rows;
+    const size_t tableEnd = layout_->dataPageHeaderSize + 2 * rows;
     if (tableEnd > page_.size()) throw FormatError("the row offsets run past the page", pageNumber);
     size_t end = page_.size();
     for (size_t i = 0; i < rows; ++i) {
@@ -32,16 +33,18 @@ ByteSpan DataPage::row(uint16_t row) const {
 }
 
 size_t dataPageFreeSpace(size_t pageSize, const std::vector<size_t>& rowLengths) {
-    size_t used = kDataPageHeaderSize + 2 * rowLengths.size();
+    size_t used = format::layoutForPageSize(pageSize).dataPageHeaderSize + 2 * rowLengths.size();
     for (size_t len : rowLengths) used += len;
     return used > pageSize ? 0 : pageSize - used;
 }
 
 bool rowsFit(size_t pageSize, const std::vector<size_t>& rowLengths) {
-    size_t used = kDataPageHeaderSize + 2 * rowLengths.size();
+    const auto& layout = format::layoutForPageSize(pageSize);
+    size_t used = layout.dataPageHeaderSize + 2 * rowLengths.size();
     for (size_t len : rowLengths) used += len;
     // Offsets keep 13 bits; a page cannot hold more rows than a row number's byte.
-    return used <= pageSize && rowLengths.size() <= 255 && pageSize <= kRowOffsetMask + 1;
+    return used <= pageSize && rowLengths.size() <= layout.maxRowsPerPage &&
+           pageSize <= kRowOffsetMask + 1;
 }
 
 Bytes buildDataPage(size_t pageSize, uint32_t owner, const std::vector<PageRow>& rows) {
@@ -54,13 +57,14 @@ Bytes buildDataPage(size_t pageSize, uint32_t owner, const std::vector<PageRow>&
     page[1] = 0x01;
     putLe16(page.data() + 2, static_cast<uint16_t>(dataPageFreeSpace(pageSize, lengths)));
     putLe32(page.data() + 4, owner);
-    putLe16(page.data() + 12, static_cast<uint16_t>(rows.size()));
+    const auto& layout = format::layoutForPageSize(pageSize);
+    putLe16(page.data() + layout.dataPageRowCountOffset, static_cast<uint16_t>(rows.size()));
     size_t end = pageSize;
     for (size_t i = 0; i < rows.size(); ++i) {
         const auto& r = rows[i];
         const size_t start = end - r.bytes.size();
         std::copy(r.bytes.begin(), r.bytes.end(), page.begin() + static_cast<ptrdiff_t>(start));
-        putLe16(page.data() + kDataPageHeaderSize + 2 * i,
+        putLe16(page.data() + layout.dataPageHeaderSize + 2 * i,
                 static_cast<uint16_t>(start | (r.flags & (kRowDeletedFlag | kRowOverflowFlag))));
         end = start;
     }

@@ -1,8 +1,9 @@
 #pragma once
 // Data pages (type 0x01): the rows of tables, usage maps and long values.
 // Header: type, a byte that is always 1, the free space, the owning table
-// definition's page (or "LVAL" on a long-value page), four bytes of unknown
-// meaning, the row count, then one 16-bit offset per row. Rows lie from the
+// definition's page (or "LVAL" on a long-value page), in Jet 4 four bytes of
+// unknown meaning, the row count, then one 16-bit offset per row (the layout
+// of the page's size says where). Rows lie from the
 // end of the page towards the offsets: row 0 ends at the page's end, row i at
 // row i-1's start. An offset's top bits flag a deleted row (0x8000) and a row
 // that holds only a pointer to the row's data elsewhere (0x4000).
@@ -16,6 +17,7 @@
 namespace jet::file {
 
 inline constexpr uint8_t kDataPageType = 0x01;
+// Jet 4's header; a page's own is that of its layout.
 inline constexpr size_t kDataPageHeaderSize = format::kJet4.dataPageHeaderSize;
 inline constexpr uint16_t kRowDeletedFlag = 0x8000;
 inline constexpr uint16_t kRowOverflowFlag = 0x4000;
@@ -44,14 +46,21 @@ public:
     // lie within it.
     DataPage(ByteSpan page, uint32_t pageNumber);
 
+    // The layout of the page's version (told by its size).
+    [[nodiscard]] const format::Layout& layout() const { return *layout_; }
     [[nodiscard]] uint32_t pageNumber() const { return number_; }
     [[nodiscard]] uint16_t freeSpace() const { return le16(page_.data() + 2); }
     [[nodiscard]] uint32_t owner() const { return le32(page_.data() + 4); }
     [[nodiscard]] bool longValuePage() const { return owner() == kLongValueOwner; }
-    [[nodiscard]] uint32_t unknown8() const { return le32(page_.data() + 8); }
-    [[nodiscard]] uint16_t rowCount() const { return le16(page_.data() + 12); }
+    // Jet 4 only (0 in Jet 3, whose row count lies there).
+    [[nodiscard]] uint32_t unknown8() const {
+        return layout_->dataPageRowCountOffset > 8 ? le32(page_.data() + 8) : 0;
+    }
+    [[nodiscard]] uint16_t rowCount() const {
+        return le16(page_.data() + layout_->dataPageRowCountOffset);
+    }
     [[nodiscard]] RowSlot slot(uint16_t row) const {
-        return {le16(page_.data() + kDataPageHeaderSize + 2 * row)};
+        return {le16(page_.data() + layout_->dataPageHeaderSize + 2 * row)};
     }
     // Row `row`'s bytes (for an overflow row: the 4-byte pointer).
     [[nodiscard]] ByteSpan row(uint16_t row) const;
@@ -62,8 +71,10 @@ public:
 private:
     ByteSpan page_;
     uint32_t number_;
+    const format::Layout* layout_;
 };
 
+// The functions below take the layout of `pageSize`'s version.
 // Free space of a page holding rows of these lengths, as the header keeps it.
 [[nodiscard]] size_t dataPageFreeSpace(size_t pageSize, const std::vector<size_t>& rowLengths);
 

@@ -84,7 +84,8 @@ FileCatalog::FileCatalog(const PageFile& file)
         const std::string_view blob = asBinary(r.values[props]);
         if (!blob.empty())
             t.properties = PropertyBlob::decode(
-                ByteSpan(reinterpret_cast<const uint8_t*>(blob.data()), blob.size()));
+                ByteSpan(reinterpret_cast<const uint8_t*>(blob.data()), blob.size()),
+                file.layout(), TextCodec::of(file));
         tables.push_back(std::move(t));
     }
 }

@@ -107,7 +107,8 @@ Bytes LongValueWriter::write(ByteSpan value, size_t rowRoom) {
         w.bytes(value);
         return w.take();
     }
-    if (value.size() <= kMaxLongValueRow) {
+    const size_t maxRow = file_.layout().maxLongValueRow;
+    if (value.size() <= maxRow) {
         const RowPointer at = place(value.size());
         fill(at, Bytes(value.begin(), value.end()));
         w.u32(length | static_cast<uint32_t>(kLongValueOneRow) << 24);
@@ -118,7 +119,7 @@ Bytes LongValueWriter::write(ByteSpan value, size_t rowRoom) {
     }
     // A chain: every row but the last is full; rows are placed first so that
     // each can name the next.
-    const size_t chunk = kMaxLongValueRow - 4;
+    const size_t chunk = maxRow - 4;
     const size_t chunks = (value.size() + chunk - 1) / chunk;
     std::vector<RowPointer> at;
     for (size_t k = 0; k < chunks; ++k)

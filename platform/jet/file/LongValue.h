@@ -24,8 +24,9 @@ inline constexpr uint8_t kLongValueChain = 0x00;
 inline constexpr uint32_t kLongValueLengthMask = 0x3FFFFFFF;
 // The longest value written in the row itself (Access kept values of up to 52
 // bytes inline in the files measured and none from 65 on; between, this
-// bound is a guess), and the most a long-value row holds (a chain's rows lose
-// four of them to the next pointer; Access fills them to exactly that).
+// bound is a guess), and the most a Jet 4 long-value row holds (a chain's rows
+// lose four of them to the next pointer; Access fills them to exactly that;
+// the file's layout has its own).
 inline constexpr size_t kMaxInlineLongValue = 64;
 inline constexpr size_t kMaxLongValueRow = format::kJet4.maxLongValueRow;
 
@@ -50,7 +51,8 @@ public:
 
     // The field for `value` in a row that still has `rowRoom` bytes for it:
     // the value inline after the header when it is at most 64 bytes and fits,
-    // else the header of one long-value row (up to 4076 bytes) or a chain.
+    // else the header of one long-value row (up to the layout's
+    // maxLongValueRow bytes) or a chain.
     [[nodiscard]] Bytes write(ByteSpan value, size_t rowRoom);
 
     // The long-value pages made so far (the column's usage map takes them).

@@ -6,10 +6,6 @@ namespace jet::file {
 
 namespace {
 
-// A data page holds at most this many rows: a row id keeps the row number in
-// one byte.
-constexpr size_t kMaxRowsPerPage = 255;
-
 Bytes pointerBytes(RowPointer p) {
     Bytes b(4);
     writeRowPointer(b.data(), p);
@@ -68,7 +64,8 @@ uint32_t PageEditor::newDataPage(uint32_t owner) {
 
 bool PageEditor::fits(uint32_t page, size_t length) {
     const Rows& r = peek(page);
-    if (r.rows.size() >= kMaxRowsPerPage) return false;
+    // A row id keeps the row number in one byte.
+    if (r.rows.size() >= file_.layout().maxRowsPerPage) return false;
     std::vector<size_t> lengths;
     for (const auto& row : r.rows) lengths.push_back(row.bytes.size());
     lengths.push_back(length);
@@ -87,13 +84,14 @@ UsageMapRef PageEditor::newUsageMap(std::optional<uint32_t> near) {
     const bool dataPage = near && (pages_.count(*near) != 0 ||
                                    (*near < file_.pageCount() &&
                                     (*file_.page(*near))[0] == kDataPageType));
-    if (dataPage && fits(*near, kUsageMapRowLength))
+    const size_t rowLength = file_.layout().usageMapRowLength;
+    if (dataPage && fits(*near, rowLength))
         page = *near;
     else
         page = newDataPage(0);
     Rows& r = rows(page);
     PageRow row;
-    row.bytes.assign(kUsageMapRowLength, 0);
+    row.bytes.assign(rowLength, 0);
     r.rows.push_back(std::move(row));
     return UsageMapRef{static_cast<uint8_t>(r.rows.size() - 1), page};
 }

@@ -21,6 +21,7 @@ namespace jet::file {
 
 // The length of a usage-map row as Access makes it: type, start page and a
 // 64-byte bitmap.
+// Jet 4's; a file's own is its layout's.
 inline constexpr size_t kUsageMapRowLength = format::kJet4.usageMapRowLength;
 
 class PageEditor {

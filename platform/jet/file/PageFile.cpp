@@ -49,7 +49,7 @@ PageFile::PageFile(const std::string& path, size_t cachePages)
     if (!header) throw FormatError(path + " is not a Jet database", 0);
     facts_.version = header->version;
     if (const auto* known = format::layoutFor(header->version)) layout_ = known;
-    facts_.pageSize = header->version == 0 ? format::kJet3PageSize : kPageSize;
+    facts_.pageSize = static_cast<uint32_t>(layout_->pageSize);
     facts_.databaseKey = header->databaseKey;
     facts_.codePage = header->codePage;
     facts_.sortOrder = header->sortOrder;
@@ -93,7 +93,7 @@ void PageFile::requireWritableFormat() const {
     // The writer's own refusal says why to the user; this keeps anything from
     // changing pages the codec cannot write.
     if (!facts_.codecSupported())
-        throw FormatError("the codec writes only Jet 4 files");
+        throw FormatError("the codec writes only Jet 3 and Jet 4 files");
 }
 
 std::span<uint8_t> PageFile::writable(uint32_t n) {

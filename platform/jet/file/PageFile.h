@@ -20,8 +20,8 @@
 
 namespace jet::file {
 
-// What page 0 says about the file. The codec reads and writes Jet 4 files, their
-// pages encoded or not; other files can be opened to learn these facts.
+// What page 0 says about the file. The codec reads and writes Jet 3 and Jet 4
+// files, their pages encoded or not; other files can be opened to learn these facts.
 struct FileFacts {
     int version = 0;           // 0 Jet 3, 1 Jet 4, 2 and up later formats
     uint32_t pageSize = 0;     // 2048 in Jet 3, 4096 from Jet 4 on
@@ -32,8 +32,9 @@ struct FileFacts {
 
     [[nodiscard]] bool jet4() const { return version == 1; }
     [[nodiscard]] bool encoded() const { return databaseKey != 0; }
-    // The files whose structures this codec decodes and encodes.
-    [[nodiscard]] bool codecSupported() const { return jet4(); }
+    // The files whose structures this codec decodes and encodes: Jet 3 and
+    // Jet 4 (a layout each).
+    [[nodiscard]] bool codecSupported() const { return format::layoutFor(version) != nullptr; }
 };
 
 class PageFile {

@@ -15,13 +15,13 @@ constexpr size_t kChunkHeader = 6;
 constexpr size_t kNameBlockHeader = 6;
 constexpr size_t kEntryHeader = 8;
 
-std::string readName(ByteReader& in) {
+std::string readName(ByteReader& in, const TextCodec& text) {
     const uint16_t len = in.u16();
-    return decodeUcs2(in.bytes(len));
+    return text.decodeName(in.bytes(len));
 }
 
-void writeName(ByteWriter& out, const std::string& name) {
-    const Bytes b = encodeUcs2(name);
+void writeName(ByteWriter& out, const std::string& name, const TextCodec& text) {
+    const Bytes b = text.encodeName(name);
     if (b.size() > 0xFFFF) throw FormatError("a property name is too long");
     out.u16(static_cast<uint16_t>(b.size()));
     out.bytes(b);
@@ -31,10 +31,14 @@ bool isValueChunk(const PropertyChunk& c) { return c.type != kPropertyNamesChunk
 
 }  // namespace
 
-std::optional<std::string> Property::text() const {
+std::optional<std::string> Property::text(const TextCodec& codec) const {
     if (type != coltype::Text && type != coltype::Memo) return std::nullopt;
-    return decodeText(value);
+    return codec.decodeValue(value);
 }
+
+PropertyBlob::PropertyBlob(const format::Layout& layout, TextCodec text)
+    : signature(layout.propertyBlobMagic.begin(), layout.propertyBlobMagic.end()),
+      text_(std::move(text)) {}
 
 std::optional<bool> Property::boolean() const {
     if (type != coltype::Boolean || value.empty()) return std::nullopt;
@@ -48,12 +52,15 @@ std::optional<int64_t> Property::integer() const {
     return std::nullopt;
 }
 
-PropertyBlob PropertyBlob::decode(ByteSpan bytes) {
-    PropertyBlob blob;
+PropertyBlob PropertyBlob::decode(ByteSpan bytes, const format::Layout& layout,
+                                  TextCodec text) {
+    PropertyBlob blob(layout, std::move(text));
     ByteReader in(bytes, "a property blob");
     const ByteSpan sig = in.bytes(4);
     if (!std::equal(sig.begin(), sig.end(), blob.signature.begin()))
-        throw FormatError("a property blob without its MR2 signature");
+        throw FormatError("a property blob without its " +
+                          std::string(blob.signature.begin(), blob.signature.begin() + 3) +
+                          " signature");
     while (!in.atEnd()) {
         const uint32_t len = in.u32();
         PropertyChunk chunk;
@@ -62,13 +69,13 @@ PropertyBlob PropertyBlob::decode(ByteSpan bytes) {
             throw FormatError("a property chunk's length runs past its blob");
         ByteReader body(in.bytes(len - kChunkHeader), "a property chunk");
         if (chunk.type == kPropertyNamesChunk) {
-            while (!body.atEnd()) chunk.names.push_back(readName(body));
+            while (!body.atEnd()) chunk.names.push_back(readName(body, blob.text_));
         } else {
             const uint32_t blockLen = body.u32();
             if (blockLen < kNameBlockHeader || blockLen - 4 > body.remaining())
                 throw FormatError("a property chunk's name runs past the chunk");
             ByteReader block(body.bytes(blockLen - 4), "a property chunk's name");
-            chunk.target = readName(block);
+            chunk.target = readName(block, blob.text_);
             chunk.nameBlockExtra = block.copy(block.remaining());
             while (!body.atEnd()) {
                 const uint16_t entryLen = body.u16();
@@ -104,11 +111,11 @@ Bytes PropertyBlob::encode() const {
         out.u32(0);
         out.u16(c.type);
         if (c.type == kPropertyNamesChunk) {
-            for (const auto& n : c.names) writeName(out, n);
+            for (const auto& n : c.names) writeName(out, n, text_);
         } else {
             const size_t block = out.size();
             out.u32(0);
-            writeName(out, c.target);
+            writeName(out, c.target, text_);
             out.bytes(c.nameBlockExtra);
             out.patch32(block, static_cast<uint32_t>(out.size() - block));
             for (const auto& p : c.properties) {
@@ -252,7 +259,7 @@ void PropertyBlob::setText(const std::string& column, const std::string& name,
         for (const char* memo : {"DefaultValue", "Caption", "ValidationRule"})
             if (text::equalNoCase(name, memo)) type = coltype::Memo;
     }
-    set(column, name, type, encodeUcs2(value), ddl);
+    set(column, name, type, text_.encodeName(value), ddl);
 }
 
 void PropertyBlob::setBoolean(const std::string& column, const std::string& name, bool value,

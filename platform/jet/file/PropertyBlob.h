@@ -1,7 +1,8 @@
 #pragma once
-// The property blob of an object (MSysObjects.LvProp): "MR2\0", then chunks,
-// each a 32-bit length (itself included) and a 16-bit type. The names chunk
-// (0x80) lists property names (16-bit length, UCS-2); every other chunk holds
+// The property blob of an object (MSysObjects.LvProp): "MR2\0" ("KKD\0" in
+// Jet 3), then chunks, each a 32-bit length (itself included) and a 16-bit
+// type. The names chunk (0x80) lists property names (16-bit length, UCS-2;
+// single bytes of the code page in Jet 3, as are text values); every other chunk holds
 // the values of one target: a name block (32-bit length, 16-bit name length,
 // the name: empty for the table, a column's name for a column) and entries
 // (16-bit length, DDL flag, type, index of the name, 16-bit value length, the
@@ -13,6 +14,8 @@
 #include <vector>
 
 #include "jet/file/Bytes.h"
+#include "jet/file/Text.h"
+#include "jet/format/Layout.h"
 
 namespace jet::file {
 
@@ -29,7 +32,9 @@ struct Property {
 
     // The value read by its type: text (TEXT, MEMO), a truth value (YESNO),
     // a whole number (BYTE, SMALLINT, INTEGER). nullopt for other types.
-    [[nodiscard]] std::optional<std::string> text() const;
+    [[nodiscard]] std::optional<std::string> text() const { return text(TextCodec{}); }
+    // The same for a file whose text is in `codec`'s form (PropertyBlob::text()).
+    [[nodiscard]] std::optional<std::string> text(const TextCodec& codec) const;
     [[nodiscard]] std::optional<bool> boolean() const;
     [[nodiscard]] std::optional<int64_t> integer() const;
 };
@@ -46,10 +51,19 @@ struct PropertyChunk {
 
 class PropertyBlob {
 public:
-    // Throws FormatError on an unknown signature or a chunk, name or entry
-    // whose length runs past what holds it.
-    static PropertyBlob decode(ByteSpan bytes);
+    // An empty blob of Jet 4's form.
+    PropertyBlob() = default;
+    // An empty blob of `layout`'s version, its text in `text`'s form.
+    PropertyBlob(const format::Layout& layout, TextCodec text);
+
+    // Throws FormatError on a signature other than the layout's or a chunk,
+    // name or entry whose length runs past what holds it.
+    static PropertyBlob decode(ByteSpan bytes, const format::Layout& layout = format::kJet4,
+                               TextCodec text = {});
     [[nodiscard]] Bytes encode() const;
+
+    // The form of the blob's names and text values.
+    [[nodiscard]] const TextCodec& text() const { return text_; }
 
     Bytes signature{'M', 'R', '2', '\0'};
     std::vector<PropertyChunk> chunks;
@@ -62,7 +76,8 @@ public:
 
     // Sets (or adds) a property; a column's chunk is added when it has none.
     // Without `ddl`, a property that exists keeps its DDL flag and a new one
-    // gets 0. Text values are stored as UCS-2, as TEXT or MEMO as the
+    // gets 0. Text values are stored in the blob's text form (UCS-2 in Jet
+    // 4; FormatError when the code page cannot hold them), as TEXT or MEMO as the
     // property had it (new: MEMO for DefaultValue, Caption and ValidationRule,
     // as Access stores them, else TEXT).
     void set(const std::string& column, const std::string& name, uint8_t type, Bytes value,
@@ -85,6 +100,7 @@ public:
     bool renameColumn(const std::string& from, const std::string& to);
 
 private:
+    TextCodec text_;
     // The names chunk that serves chunk `index` (the last one before it).
     [[nodiscard]] const PropertyChunk* namesFor(size_t index) const;
     uint16_t nameIndexFor(size_t chunkIndex, const std::string& name);

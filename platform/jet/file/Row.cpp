@@ -39,7 +39,8 @@ size_t fixedSize(const ColumnDef& c) {
     throw FormatError("column " + c.name + ": " + what);
 }
 
-jet::FieldValue decodeScalar(const ColumnDef& c, ByteSpan b, const PageFile& file) {
+jet::FieldValue decodeScalar(const ColumnDef& c, ByteSpan b, const PageFile& file,
+                             const TextCodec& text) {
     const size_t typed = fixedTypeSize(c.type);
     if (typed != 0 && b.size() != typed)
         fail(c, "a value of " + std::to_string(b.size()) + " bytes where the type takes " +
@@ -78,9 +79,9 @@ jet::FieldValue decodeScalar(const ColumnDef& c, ByteSpan b, const PageFile& fil
             return d;
         }
         case coltype::Text:
-            return decodeText(b);
+            return text.decodeValue(b);
         case coltype::Memo:
-            return decodeText(readLongValue(file, b));
+            return text.decodeValue(readLongValue(file, b));
         case coltype::Ole: {
             const Bytes v = readLongValue(file, b);
             return jet::Binary{std::string(v.begin(), v.end())};
@@ -101,7 +102,7 @@ bool times10(jet::Decimal& d) {
     return carry == 0;
 }
 
-Bytes encodeScalar(const ColumnDef& c, const jet::FieldValue& v) {
+Bytes encodeScalar(const ColumnDef& c, const jet::FieldValue& v, const TextCodec& text) {
     const size_t want = fieldKindOf(c.type);
     if (v.index() != want) fail(c, "a value of another type");
     Bytes out(fixedTypeSize(c.type));
@@ -148,8 +149,8 @@ Bytes encodeScalar(const ColumnDef& c, const jet::FieldValue& v) {
         }
         case coltype::Text: {
             const auto& s = std::get<std::string>(v);
-            if (textUnits(s) * 2 > c.length) fail(c, "a text longer than the column");
-            out = encodeText(s, c.compressedUnicode());
+            if (text.storedLength(s) > c.length) fail(c, "a text longer than the column");
+            out = text.encodeValue(s, c.compressedUnicode());
             break;
         }
         case coltype::Binary: {
@@ -168,12 +169,12 @@ Bytes encodeScalar(const ColumnDef& c, const jet::FieldValue& v) {
 }
 
 // The stored bytes of a long value before it goes inline or to its pages.
-Bytes longValueBytes(const ColumnDef& c, const jet::FieldValue& v) {
+Bytes longValueBytes(const ColumnDef& c, const jet::FieldValue& v, const TextCodec& text) {
     if (v.index() != fieldKindOf(c.type)) fail(c, "a value of another type");
     if (c.type == coltype::Memo) {
         const auto& s = std::get<std::string>(v);
         // Access compresses a memo only up to 1024 characters.
-        return encodeText(s, c.compressedUnicode() && textUnits(s) <= 1024);
+        return text.encodeValue(s, c.compressedUnicode() && textUnits(s) <= 1024);
     }
     const auto& b = std::get<jet::Binary>(v).bytes;
     return Bytes(b.begin(), b.end());
@@ -216,15 +217,90 @@ bool RowLayout::notNull(ByteSpan row, uint16_t columnNumber) const {
     return (row[nullMaskOffset + columnNumber / 8] >> (columnNumber % 8) & 1) != 0;
 }
 
+namespace {
+
+// Jet 3's trailer: the variable count, then down from it the jump table (one
+// entry per 256 bytes the row passes: the first variable slot at or past the
+// boundary, the end of data counting as the last; a dummy entry when the
+// row's length asks for one more than there are), then the 1-byte offsets
+// (last first) and the end of data. Read as both readers read it: the
+// entries the length asks for, less a last one that no offset needs.
+void readNarrowOffsets(ByteSpan row, RowLayout& l) {
+    const size_t countAt = l.nullMaskOffset - 1;
+    l.variableCount = row[countAt];
+    size_t jumps = (row.size() - 1) / 256;
+    if (static_cast<size_t>(l.variableCount) + 1 + jumps + 1 > countAt)
+        throw FormatError("a row's variable offsets run past the row");
+    const size_t firstOffsetAt = countAt - jumps - 1;
+    const size_t eodAt = firstOffsetAt - l.variableCount;
+    if (eodAt < 1) throw FormatError("a row's variable offsets run past the row");
+    if (eodAt / 256 < jumps) --jumps;
+    std::vector<uint16_t> offsets(static_cast<size_t>(l.variableCount) + 1);
+    size_t used = 0;
+    for (size_t i = 0; i <= l.variableCount; ++i) {
+        while (used < jumps && row[countAt - 1 - used] == i) ++used;
+        offsets[i] = static_cast<uint16_t>(row[firstOffsetAt - i] + 256 * used);
+    }
+    l.variableEnd = offsets.back();
+    if (l.variableEnd < 1 || l.variableEnd > eodAt)
+        throw FormatError("a row's variable area ends outside the row");
+    offsets.pop_back();
+    uint16_t previous = 1;
+    for (uint16_t off : offsets) {
+        if (off < previous || off > l.variableEnd)
+            throw FormatError("a row's variable offset lies outside its variable area");
+        previous = off;
+    }
+    l.variableOffsets = std::move(offsets);
+}
+
+// The trailer of a Jet 3 row whose variable data ends at `eod`, before the
+// null mask of `maskSize` bytes (see readNarrowOffsets). Throws FormatError
+// when the row's length cannot be told by its entries (a trailer of more
+// than 256 bytes).
+void writeNarrowOffsets(ByteWriter& w, const std::vector<uint16_t>& offsets, size_t eod,
+                        size_t maskSize) {
+    std::vector<uint8_t> jumps;
+    for (size_t boundary = 256; boundary <= eod; boundary += 256) {
+        size_t first = offsets.size();
+        for (size_t i = 0; i < offsets.size(); ++i)
+            if (offsets[i] >= boundary) {
+                first = i;
+                break;
+            }
+        jumps.push_back(static_cast<uint8_t>(first));
+    }
+    const size_t real = jumps.size();
+    size_t length = eod + offsets.size() + 1 + real + 1 + maskSize;
+    if ((length - 1) / 256 > real) {
+        jumps.push_back(0xFF);
+        ++length;
+    }
+    if ((length - 1) / 256 != jumps.size())
+        throw FormatError("the row's variable offsets cannot be laid out in Jet 3's form");
+    w.u8(static_cast<uint8_t>(eod));
+    for (size_t i = offsets.size(); i-- > 0;) w.u8(static_cast<uint8_t>(offsets[i]));
+    for (size_t k = jumps.size(); k-- > 0;) w.u8(jumps[k]);
+    w.u8(static_cast<uint8_t>(offsets.size()));
+}
+
+}  // namespace
+
 RowLayout readRowLayout(const TableDefinition& def, ByteSpan row) {
     RowLayout l;
-    if (row.size() < 2) throw FormatError("a row is cut short");
-    l.columnCount = le16(row.data());
+    const size_t field = def.layout().rowFieldSize;
+    if (row.size() < field) throw FormatError("a row is cut short");
+    l.columnCount = field == 1 ? row[0] : le16(row.data());
     const size_t maskSize = (static_cast<size_t>(l.columnCount) + 7) / 8;
-    if (2 + maskSize > row.size()) throw FormatError("a row's null mask runs past the row");
+    if (field + maskSize > row.size()) throw FormatError("a row's null mask runs past the row");
     l.nullMaskOffset = row.size() - maskSize;
     if (def.variableColumns == 0) {
         l.variableEnd = static_cast<uint16_t>(l.nullMaskOffset);
+        return l;
+    }
+    if (field == 1) {
+        if (l.nullMaskOffset < 3) throw FormatError("a row's variable offsets run past the row");
+        readNarrowOffsets(row, l);
         return l;
     }
     if (l.nullMaskOffset < 4) throw FormatError("a row's variable offsets run past the row");
@@ -251,6 +327,7 @@ RowLayout readRowLayout(const TableDefinition& def, ByteSpan row) {
 std::vector<jet::FieldValue> decodeRow(const TableDefinition& def, ByteSpan row,
                                        const PageFile& file) {
     const RowLayout l = readRowLayout(def, row);
+    const size_t fixedStart = def.layout().rowFieldSize;
     std::vector<jet::FieldValue> out;
     out.reserve(def.columns.size());
     for (const auto& c : def.columns) {
@@ -264,11 +341,11 @@ std::vector<jet::FieldValue> decodeRow(const TableDefinition& def, ByteSpan row,
             continue;
         }
         if (storesInFixedArea(c)) {
-            const size_t start = 2 + static_cast<size_t>(c.fixedOffset);
+            const size_t start = fixedStart + static_cast<size_t>(c.fixedOffset);
             const size_t size = fixedSize(c);
             if (start + size > l.variableEnd) fail(c, "the value runs past the row's fixed area");
             if (isLongValueType(c.type)) fail(c, "a long-value column in the fixed area");
-            out.push_back(decodeScalar(c, row.subspan(start, size), file));
+            out.push_back(decodeScalar(c, row.subspan(start, size), file, def.text()));
             continue;
         }
         if (c.variableIndex >= l.variableCount) {
@@ -280,7 +357,7 @@ std::vector<jet::FieldValue> decodeRow(const TableDefinition& def, ByteSpan row,
         const uint16_t end = c.variableIndex + 1u < l.variableCount
                                  ? l.variableOffsets[c.variableIndex + 1u]
                                  : l.variableEnd;
-        out.push_back(decodeScalar(c, row.subspan(start, end - start), file));
+        out.push_back(decodeScalar(c, row.subspan(start, end - start), file, def.text()));
     }
     return out;
 }
@@ -288,7 +365,13 @@ std::vector<jet::FieldValue> decodeRow(const TableDefinition& def, ByteSpan row,
 Bytes encodeRow(const TableDefinition& def, const std::vector<jet::FieldValue>& values,
                 LongValueWriter* longValues) {
     if (values.size() != def.columns.size()) throw FormatError("a row needs one value per column");
+    const auto& layout = def.layout();
+    const TextCodec& text = def.text();
+    const size_t width = layout.rowFieldSize;
+    const size_t maxRowSize = layout.maxRowSize;
     const size_t columnCount = def.maxColumns;
+    if (columnCount >= (size_t{1} << (8 * width)))
+        throw FormatError("a row cannot hold " + std::to_string(columnCount) + " columns");
     const size_t maskSize = (columnCount + 7) / 8;
     Bytes mask(maskSize, 0);
     auto markNotNull = [&](const ColumnDef& c) {
@@ -300,8 +383,11 @@ Bytes encodeRow(const TableDefinition& def, const std::vector<jet::FieldValue>& 
     size_t fixedEnd = 0;
     for (const auto& c : def.columns)
         if (storesInFixedArea(c)) fixedEnd = std::max(fixedEnd, c.fixedOffset + fixedSize(c));
-    Bytes row(2 + fixedEnd, 0);
-    putLe16(row.data(), static_cast<uint16_t>(columnCount));
+    Bytes row(width + fixedEnd, 0);
+    if (width == 1)
+        row[0] = static_cast<uint8_t>(columnCount);
+    else
+        putLe16(row.data(), static_cast<uint16_t>(columnCount));
     std::vector<const ColumnDef*> variable;
     std::vector<size_t> variableValue;
     for (size_t i = 0; i < def.columns.size(); ++i) {
@@ -319,12 +405,12 @@ Bytes encodeRow(const TableDefinition& def, const std::vector<jet::FieldValue>& 
             continue;
         }
         if (jet::isNull(v)) continue;
-        Bytes b = encodeScalar(c, v);
+        Bytes b = encodeScalar(c, v, text);
         const size_t size = fixedSize(c);
         if (b.size() > size) fail(c, "a value longer than the column");
         // A fixed-length text or binary shorter than its column is padded
         // with zeros (a guess: no Access-made file measured holds one).
-        std::copy(b.begin(), b.end(), row.begin() + 2 + c.fixedOffset);
+        std::copy(b.begin(), b.end(), row.begin() + static_cast<ptrdiff_t>(width + c.fixedOffset));
         markNotNull(c);
     }
 
@@ -332,7 +418,7 @@ Bytes encodeRow(const TableDefinition& def, const std::vector<jet::FieldValue>& 
         if (!variable.empty())
             throw FormatError("a variable column in a table without variable slots");
         row.insert(row.end(), mask.begin(), mask.end());
-        if (row.size() > kMaxRowSize) throw FormatError("the row is too long");
+        if (row.size() > maxRowSize) throw FormatError("the row is too long");
         return row;
     }
     // Variable data in slot order; slots no column holds (dropped columns)
@@ -346,11 +432,15 @@ Bytes encodeRow(const TableDefinition& def, const std::vector<jet::FieldValue>& 
         if (variable[order[i]]->variableIndex == variable[order[i - 1]]->variableIndex)
             fail(*variable[order[i]], "a variable slot another column holds too");
     const size_t slots = def.variableColumns;
-    const size_t trailer = 2 + 2 * slots + 2 + maskSize;
+    if (slots >= (size_t{1} << (8 * width)))
+        throw FormatError("a row cannot hold " + std::to_string(slots) + " variable columns");
+    // Jet 3's jump table takes a byte per 256 bytes of the row more.
+    const size_t trailer =
+        width * (2 + slots) + maskSize + (width == 1 ? maxRowSize / 256 + 1 : 0);
     // Room for long values, as far as the rest of the row leaves it: every
     // other value first, twelve bytes kept for each long value.
     std::vector<Bytes> encoded(variable.size());
-    size_t budget = kMaxRowSize;
+    size_t budget = maxRowSize;
     size_t reserved = row.size() + trailer;
     for (size_t i = 0; i < variable.size(); ++i) {
         const auto& c = *variable[i];
@@ -360,7 +450,7 @@ Bytes encodeRow(const TableDefinition& def, const std::vector<jet::FieldValue>& 
         if (isLongValueType(c.type)) {
             reserved += kLongValueHeaderSize;
         } else {
-            encoded[i] = encodeScalar(c, v);
+            encoded[i] = encodeScalar(c, v, text);
             reserved += encoded[i].size();
         }
     }
@@ -370,7 +460,7 @@ Bytes encodeRow(const TableDefinition& def, const std::vector<jet::FieldValue>& 
         const auto& c = *variable[k];
         const auto& v = values[variableValue[k]];
         if (jet::isNull(v) || !isLongValueType(c.type)) continue;
-        const Bytes data = longValueBytes(c, v);
+        const Bytes data = longValueBytes(c, v, text);
         Bytes field;
         if (longValues) {
             field = longValues->write(data, budget + kLongValueHeaderSize);
@@ -401,11 +491,15 @@ Bytes encodeRow(const TableDefinition& def, const std::vector<jet::FieldValue>& 
     while (nextSlot < slots) offsets[nextSlot++] = static_cast<uint16_t>(row.size());
     const size_t eod = row.size();
     ByteWriter w(std::move(row));
-    w.u16(static_cast<uint16_t>(eod));
-    for (size_t i = slots; i-- > 0;) w.u16(offsets[i]);
-    w.u16(static_cast<uint16_t>(slots));
+    if (width == 1) {
+        writeNarrowOffsets(w, offsets, eod, maskSize);
+    } else {
+        w.u16(static_cast<uint16_t>(eod));
+        for (size_t i = slots; i-- > 0;) w.u16(offsets[i]);
+        w.u16(static_cast<uint16_t>(slots));
+    }
     w.bytes(mask);
-    if (w.size() > kMaxRowSize) throw FormatError("the row is too long");
+    if (w.size() > maxRowSize) throw FormatError("the row is too long");
     return w.take();
 }
 

@@ -1,6 +1,7 @@
 #pragma once
-// A table row's bytes to and from field values, by the table's definition.
-// Layout: a 16-bit column count, the fixed area (each fixed column at its
+// A table row's bytes to and from field values, by the table's definition
+// (and its layout: Jet 3 keeps counts and offsets in single bytes, with a jump
+// table for rows past 256 bytes). Layout: a 16-bit column count, the fixed area (each fixed column at its
 // offset), the variable area, then from the end backwards: the null mask (one
 // bit per column number, set when not null; a boolean's value is its bit), the
 // count of variable offsets, the offsets themselves (last first) and the
@@ -18,8 +19,8 @@
 
 namespace jet::file {
 
-// The most bytes one row may take.
-inline constexpr size_t kMaxRowSize = 4060;
+// The most bytes one Jet 4 row may take (a definition's layout has its own).
+inline constexpr size_t kMaxRowSize = format::kJet4.maxRowSize;
 
 // The parts of a row as stored.
 struct RowLayout {
@@ -44,7 +45,8 @@ struct RowLayout {
 // the count, the fixed area up to its last column, variable data in slot order.
 // Long values go inline or through `longValues` (which may be null when the
 // table has no long value to write). Throws FormatError when a value does not
-// suit its column (wrong type, too long) or the row grows past kMaxRowSize.
+// suit its column (wrong type, too long, a text the file's code page cannot
+// hold) or the row grows past the layout's maxRowSize.
 [[nodiscard]] Bytes encodeRow(const TableDefinition& def,
                               const std::vector<jet::FieldValue>& values,
                               LongValueWriter* longValues);

@@ -12,13 +12,7 @@ namespace jet::file {
 
 namespace {
 
-constexpr size_t kPageHeader = format::kJet4.definitionPageHeaderSize;
-constexpr size_t kHeaderSize = format::kJet4.definitionHeaderSize;
-constexpr size_t kSlotSize = format::kJet4.realIndexSlotSize;
-constexpr size_t kColumnSize = format::kJet4.columnEntrySize;
-constexpr size_t kRealIndexSize = format::kJet4.realIndexEntrySize;
-constexpr size_t kLogicalIndexSize = format::kJet4.logicalIndexEntrySize;
-constexpr size_t kLongValueMapSize = format::kJet4.longValueMapEntrySize;
+using format::kAbsent;
 constexpr uint16_t kEndMarker = 0xFFFF;
 // Far more than any definition needs (255 columns and 32 indexes take a few
 // pages); a longer chain is damage.
@@ -26,21 +20,77 @@ constexpr size_t kMaxPages = 64;
 constexpr size_t kMaxColumns = 255;
 constexpr size_t kMaxIndexes = 32;
 
-size_t pageCapacity(size_t pageSize, size_t pages) {
-    return pages == 0 ? 0 : pageSize + (pages - 1) * (pageSize - kPageHeader);
+size_t pageCapacity(const format::Layout& layout, size_t pages) {
+    return pages == 0 ? 0
+                      : layout.pageSize + (pages - 1) * (layout.pageSize -
+                                                         layout.definitionPageHeaderSize);
 }
 
-std::string readName(ByteReader& in) {
-    const uint16_t len = in.u16();
-    return decodeUcs2(in.bytes(len));
+std::string readName(ByteReader& in, const format::Layout& layout, const TextCodec& text) {
+    const size_t len = layout.nameLengthSize == 1 ? in.u8() : in.u16();
+    return text.decodeName(in.bytes(len));
 }
 
-void writeName(ByteWriter& out, const std::string& name) {
-    const Bytes b = encodeUcs2(name);
-    if (b.size() > 0xFFFF) throw FormatError("a name is too long");
-    out.u16(static_cast<uint16_t>(b.size()));
+void writeName(ByteWriter& out, const std::string& name, const format::Layout& layout,
+               const TextCodec& text) {
+    const Bytes b = text.encodeName(name);
+    if (b.size() >= (size_t{1} << (8 * layout.nameLengthSize)))
+        throw FormatError("the name " + name + " is too long");
+    if (layout.nameLengthSize == 1)
+        out.u8(static_cast<uint8_t>(b.size()));
+    else
+        out.u16(static_cast<uint16_t>(b.size()));
     out.bytes(b);
 }
+
+// Fields of one entry at the layout's offsets; a field the layout does not
+// have reads as zero and is not written.
+class EntryIn {
+public:
+    explicit EntryIn(ByteSpan b) : b_(b) {}
+    [[nodiscard]] uint8_t u8(size_t at) const { return at == kAbsent ? 0 : b_[at]; }
+    [[nodiscard]] uint16_t u16(size_t at) const { return at == kAbsent ? 0 : le16(&b_[at]); }
+    [[nodiscard]] uint32_t u32(size_t at) const { return at == kAbsent ? 0 : le32(&b_[at]); }
+    [[nodiscard]] UsageMapRef map(size_t at) const {
+        return {b_[at], le24(&b_[at + 1])};
+    }
+    template <size_t N>
+    void array(size_t at, std::array<uint8_t, N>& a, size_t n = N) const {
+        if (at == kAbsent) return;
+        std::copy(b_.begin() + static_cast<ptrdiff_t>(at),
+                  b_.begin() + static_cast<ptrdiff_t>(at + n), a.begin());
+    }
+
+private:
+    ByteSpan b_;
+};
+
+class EntryOut {
+public:
+    explicit EntryOut(size_t size) : b_(size, 0) {}
+    void u8(size_t at, uint8_t v) {
+        if (at != kAbsent) b_[at] = v;
+    }
+    void u16(size_t at, uint16_t v) {
+        if (at != kAbsent) putLe16(&b_[at], v);
+    }
+    void u32(size_t at, uint32_t v) {
+        if (at != kAbsent) putLe32(&b_[at], v);
+    }
+    void map(size_t at, UsageMapRef ref) {
+        b_[at] = ref.row;
+        putLe24(&b_[at + 1], ref.page);
+    }
+    template <size_t N>
+    void array(size_t at, const std::array<uint8_t, N>& a, size_t n = N) {
+        if (at != kAbsent) std::copy(a.begin(), a.begin() + static_cast<ptrdiff_t>(n),
+                                     b_.begin() + static_cast<ptrdiff_t>(at));
+    }
+    [[nodiscard]] const Bytes& bytes() const { return b_; }
+
+private:
+    Bytes b_;
+};
 
 template <size_t N>
 void put(ByteWriter& out, const std::array<uint8_t, N>& a) {
@@ -90,7 +140,7 @@ std::vector<IndexColumn> RealIndex::keyColumns() const {
 
 TableDefinition TableDefinition::read(const PageFile& file, uint32_t firstPage) {
     if (!file.facts().codecSupported())
-        throw FormatError("the codec reads only Jet 4 files");
+        throw FormatError("the codec reads only Jet 3 and Jet 4 files");
     std::vector<PageFile::PageRef> refs;
     std::vector<uint32_t> numbers;
     std::set<uint32_t> seen;
@@ -102,7 +152,8 @@ TableDefinition TableDefinition::read(const PageFile& file, uint32_t firstPage) 
         if (numbers.size() >= kMaxPages)
             throw FormatError("the definition runs over too many pages", firstPage);
         auto page = file.page(next);
-        if (page->size() < kHeaderSize || (*page)[0] != kTableDefinitionPageType)
+        if (page->size() < file.layout().definitionHeaderSize ||
+            (*page)[0] != kTableDefinitionPageType)
             throw FormatError("not a table definition page", next);
         refs.push_back(page);
         numbers.push_back(next);
@@ -110,99 +161,116 @@ TableDefinition TableDefinition::read(const PageFile& file, uint32_t firstPage) 
     } while (next != 0);
     std::vector<ByteSpan> spans;
     for (const auto& r : refs) spans.emplace_back(*r);
-    return decode(spans, numbers);
+    return decode(spans, numbers, file.layout(), TextCodec::of(file));
 }
 
 TableDefinition TableDefinition::decode(const std::vector<ByteSpan>& pages,
-                                        const std::vector<uint32_t>& pageNumbers) {
+                                        const std::vector<uint32_t>& pageNumbers,
+                                        const format::Layout& layout, TextCodec text) {
     if (pages.empty() || pages.size() != pageNumbers.size())
         throw FormatError("a definition needs its pages");
     const int64_t first = pageNumbers.front();
     const size_t pageSize = pages.front().size();
+    const size_t pageHeader = layout.definitionPageHeaderSize;
+    const size_t headerSize = layout.definitionHeaderSize;
     Bytes flat;
     TableDefinition def;
+    def.layout_ = &layout;
+    def.text_ = std::move(text);
     for (size_t i = 0; i < pages.size(); ++i) {
         const ByteSpan p = pages[i];
-        if (p.size() != pageSize || p.size() < kHeaderSize || p[0] != kTableDefinitionPageType)
+        if (p.size() != pageSize || p.size() != layout.pageSize || p.size() < headerSize ||
+            p[0] != kTableDefinitionPageType)
             throw FormatError("not a table definition page", pageNumbers[i]);
         def.pageFlags_.push_back(p[1]);
-        flat.insert(flat.end(), p.begin() + (i == 0 ? 0 : kPageHeader), p.end());
+        flat.insert(flat.end(), p.begin() + static_cast<ptrdiff_t>(i == 0 ? 0 : pageHeader),
+                    p.end());
     }
     def.pages_ = pageNumbers;
     const size_t len = le32(flat.data() + 8);
-    if (len < kHeaderSize || len > flat.size())
+    if (len < headerSize || len > flat.size())
         throw FormatError("the definition's length runs past its pages", first);
 
+    const auto& h = layout.header;
+    const EntryIn head(ByteSpan(flat.data(), headerSize));
+    def.unknown12 = head.u32(h.unknown12);
+    def.rowCount = head.u32(h.rowCount);
+    def.nextCounterValue = head.u32(h.nextCounter);
+    head.array(h.unknown24, def.unknown24);
+    def.tableType = head.u8(h.tableType);
+    def.maxColumns = head.u16(h.maxColumns);
+    def.variableColumns = head.u16(h.variableColumns);
+    const uint16_t columnCount = head.u16(h.columnCount);
+    const uint32_t logicalCount = head.u32(h.logicalCount);
+    const uint32_t realCount = head.u32(h.realCount);
+    def.ownedPages = head.map(h.ownedMap);
+    def.freeSpacePages = head.map(h.freeMap);
+
     ByteReader in(ByteSpan(flat.data(), len), "the table definition", first);
-    in.seek(12);
-    def.unknown12 = in.u32();
-    def.rowCount = in.u32();
-    def.nextCounterValue = in.u32();
-    def.unknown24 = in.array<std::array<uint8_t, 16>>();
-    def.tableType = in.u8();
-    def.maxColumns = in.u16();
-    def.variableColumns = in.u16();
-    const uint16_t columnCount = in.u16();
-    const uint32_t logicalCount = in.u32();
-    const uint32_t realCount = in.u32();
-    def.ownedPages = readUsageMapRef(in);
-    def.freeSpacePages = readUsageMapRef(in);
+    in.seek(headerSize);
     // Counts are checked against the bytes before anything is kept for them.
     auto require = [&](uint64_t count, size_t each) {
         if (count * each > in.remaining())
             throw FormatError("the definition's counts run past its length", first);
     };
-    require(realCount, kSlotSize);
+    require(realCount, layout.realIndexSlotSize);
     def.realIndexes.resize(realCount);
     for (auto& r : def.realIndexes) {
-        r.slotUnknown1 = in.u32();
-        r.slotRowCount = in.u32();
-        r.slotUnknown2 = in.u32();
+        const EntryIn e(in.bytes(layout.realIndexSlotSize));
+        r.slotUnknown1 = e.u32(0);
+        r.slotRowCount = e.u32(4);
+        r.slotUnknown2 = layout.realIndexSlotSize >= 12 ? e.u32(8) : 0;
     }
-    require(columnCount, kColumnSize);
+    require(columnCount, layout.columnEntrySize);
     def.columns.resize(columnCount);
+    const auto& cf = layout.column;
     for (auto& c : def.columns) {
-        c.type = in.u8();
-        c.unknown1 = in.array<std::array<uint8_t, 4>>();
-        c.number = in.u16();
-        c.variableIndex = in.u16();
-        c.index = in.u16();
-        c.misc = in.array<std::array<uint8_t, 4>>();
-        c.flags = in.u8();
-        c.extraFlags = in.u8();
-        c.unknown2 = in.array<std::array<uint8_t, 4>>();
-        c.fixedOffset = in.u16();
-        c.length = in.u16();
+        const EntryIn e(in.bytes(layout.columnEntrySize));
+        c.type = e.u8(0);
+        e.array(cf.unknown1, c.unknown1, cf.unknown1Size);
+        c.number = e.u16(cf.number);
+        c.variableIndex = e.u16(cf.variableIndex);
+        c.index = e.u16(cf.index);
+        e.array(cf.misc, c.misc);
+        c.flags = e.u8(cf.flags);
+        c.extraFlags = e.u8(cf.extraFlags);
+        e.array(cf.unknown2, c.unknown2);
+        c.fixedOffset = e.u16(cf.fixedOffset);
+        c.length = e.u16(cf.length);
     }
-    for (auto& c : def.columns) c.name = readName(in);
-    require(realCount, kRealIndexSize);
+    for (auto& c : def.columns) c.name = readName(in, layout, def.text_);
+    require(realCount, layout.realIndexEntrySize);
+    const auto& rf = layout.realIndex;
     for (auto& r : def.realIndexes) {
-        r.unknown1 = in.array<std::array<uint8_t, 4>>();
-        for (auto& col : r.columns) {
-            col.number = in.u16();
-            col.order = in.u8();
+        const EntryIn e(in.bytes(layout.realIndexEntrySize));
+        e.array(rf.unknown1, r.unknown1);
+        for (size_t k = 0; k < r.columns.size(); ++k) {
+            r.columns[k].number = e.u16(rf.columns + 3 * k);
+            r.columns[k].order = e.u8(rf.columns + 3 * k + 2);
         }
-        r.map = readUsageMapRef(in);
-        r.firstPage = in.u32();
-        r.unknown2 = in.array<std::array<uint8_t, 4>>();
-        r.flags = in.u8();
-        r.unknown3 = in.array<std::array<uint8_t, 5>>();
+        r.map = e.map(rf.map);
+        r.firstPage = e.u32(rf.firstPage);
+        e.array(rf.unknown2, r.unknown2);
+        r.flags = e.u8(rf.flags);
+        e.array(rf.unknown3, r.unknown3);
     }
-    require(logicalCount, kLogicalIndexSize);
+    require(logicalCount, layout.logicalIndexEntrySize);
     def.logicalIndexes.resize(logicalCount);
+    const auto& lf = layout.logicalIndex;
     for (auto& l : def.logicalIndexes) {
-        l.unknown1 = in.array<std::array<uint8_t, 4>>();
-        l.number = in.u32();
-        l.realIndex = in.u32();
-        l.relatedTableType = in.u8();
-        l.relatedIndex = in.i32();
-        l.relatedTablePage = in.u32();
-        l.cascadeUpdates = in.u8();
-        l.cascadeDeletes = in.u8();
-        l.indexType = in.u8();
-        l.unknown2 = in.array<std::array<uint8_t, 4>>();
+        const EntryIn e(in.bytes(layout.logicalIndexEntrySize));
+        e.array(lf.unknown1, l.unknown1);
+        l.number = e.u32(lf.number);
+        l.realIndex = e.u32(lf.realIndex);
+        l.relatedTableType = e.u8(lf.relatedTableType);
+        l.relatedIndex = static_cast<int32_t>(e.u32(lf.relatedIndex));
+        l.relatedTablePage = e.u32(lf.relatedTablePage);
+        l.cascadeUpdates = e.u8(lf.cascadeUpdates);
+        l.cascadeDeletes = e.u8(lf.cascadeDeletes);
+        l.indexType = e.u8(lf.indexType);
+        e.array(lf.unknown2, l.unknown2);
     }
-    for (auto& l : def.logicalIndexes) l.name = readName(in);
+    for (auto& l : def.logicalIndexes) l.name = readName(in, layout, def.text_);
     while (true) {
         const uint16_t column = in.u16();
         if (column == kEndMarker) break;
@@ -218,86 +286,103 @@ TableDefinition TableDefinition::decode(const std::vector<ByteSpan>& pages,
 }
 
 size_t TableDefinition::length() const {
-    size_t len = kHeaderSize + realIndexes.size() * (kSlotSize + kRealIndexSize) +
-                 columns.size() * kColumnSize + logicalIndexes.size() * kLogicalIndexSize +
-                 longValueMaps.size() * kLongValueMapSize + 2 + trailing.size();
-    for (const auto& c : columns) len += 2 + encodeUcs2(c.name).size();
-    for (const auto& l : logicalIndexes) len += 2 + encodeUcs2(l.name).size();
+    const auto& l = *layout_;
+    size_t len = l.definitionHeaderSize +
+                 realIndexes.size() * (l.realIndexSlotSize + l.realIndexEntrySize) +
+                 columns.size() * l.columnEntrySize +
+                 logicalIndexes.size() * l.logicalIndexEntrySize +
+                 longValueMaps.size() * l.longValueMapEntrySize + 2 + trailing.size();
+    for (const auto& c : columns) len += l.nameLengthSize + text_.encodeName(c.name).size();
+    for (const auto& x : logicalIndexes) len += l.nameLengthSize + text_.encodeName(x.name).size();
     return len;
 }
 
 size_t TableDefinition::pagesNeeded() const {
     const size_t len = length();
-    const size_t pageSize = PageFile::kPageSize;
+    const size_t pageSize = layout_->pageSize;
+    const size_t each = pageSize - layout_->definitionPageHeaderSize;
     if (len <= pageSize) return 1;
-    return 1 + (len - pageSize + (pageSize - kPageHeader) - 1) / (pageSize - kPageHeader);
+    return 1 + (len - pageSize + each - 1) / each;
 }
 
 std::vector<Bytes> TableDefinition::encode() const {
-    const size_t pageSize = PageFile::kPageSize;
+    const auto& layout = *layout_;
+    const size_t pageSize = layout.pageSize;
+    const size_t pageHeader = layout.definitionPageHeaderSize;
     if (columns.size() > 0xFFFF) throw FormatError("too many columns");
-    ByteWriter w;
-    w.u8(kTableDefinitionPageType);
-    w.u8(pageFlags_.empty() ? 0x01 : pageFlags_.front());
-    w.u16(0);  // free space, set per page below
-    w.u32(0);  // next page, likewise
-    w.u32(0);  // length, once known
-    w.u32(unknown12);
-    w.u32(rowCount);
-    w.u32(nextCounterValue);
-    put(w, unknown24);
-    w.u8(tableType);
-    w.u16(maxColumns);
-    w.u16(variableColumns);
-    w.u16(static_cast<uint16_t>(columns.size()));
-    w.u32(static_cast<uint32_t>(logicalIndexes.size()));
-    w.u32(static_cast<uint32_t>(realIndexes.size()));
-    writeUsageMapRef(w, ownedPages);
-    writeUsageMapRef(w, freeSpacePages);
+    const auto& h = layout.header;
+    EntryOut head(layout.definitionHeaderSize);
+    head.u8(0, kTableDefinitionPageType);
+    head.u8(1, pageFlags_.empty() ? 0x01 : pageFlags_.front());
+    // Free space and next page are set per page below, the length once known.
+    head.u32(h.unknown12, unknown12);
+    head.u32(h.rowCount, rowCount);
+    head.u32(h.nextCounter, nextCounterValue);
+    head.array(h.unknown24, unknown24);
+    head.u8(h.tableType, tableType);
+    head.u16(h.maxColumns, maxColumns);
+    head.u16(h.variableColumns, variableColumns);
+    head.u16(h.columnCount, static_cast<uint16_t>(columns.size()));
+    head.u32(h.logicalCount, static_cast<uint32_t>(logicalIndexes.size()));
+    head.u32(h.realCount, static_cast<uint32_t>(realIndexes.size()));
+    head.map(h.ownedMap, ownedPages);
+    head.map(h.freeMap, freeSpacePages);
+    ByteWriter w(head.bytes());
     for (const auto& r : realIndexes) {
-        w.u32(r.slotUnknown1);
-        w.u32(r.slotRowCount);
-        w.u32(r.slotUnknown2);
+        EntryOut e(layout.realIndexSlotSize);
+        e.u32(0, r.slotUnknown1);
+        e.u32(4, r.slotRowCount);
+        if (layout.realIndexSlotSize >= 12) e.u32(8, r.slotUnknown2);
+        w.bytes(e.bytes());
     }
+    const auto& cf = layout.column;
     for (const auto& c : columns) {
-        w.u8(c.type);
-        put(w, c.unknown1);
-        w.u16(c.number);
-        w.u16(c.variableIndex);
-        w.u16(c.index);
-        put(w, c.misc);
-        w.u8(c.flags);
-        w.u8(c.extraFlags);
-        put(w, c.unknown2);
-        w.u16(c.fixedOffset);
-        w.u16(c.length);
+        EntryOut e(layout.columnEntrySize);
+        e.u8(0, c.type);
+        e.array(cf.unknown1, c.unknown1, cf.unknown1Size);
+        e.u16(cf.number, c.number);
+        e.u16(cf.variableIndex, c.variableIndex);
+        e.u16(cf.index, c.index);
+        e.array(cf.misc, c.misc);
+        e.u8(cf.flags, c.flags);
+        e.u8(cf.extraFlags, c.extraFlags);
+        e.array(cf.unknown2, c.unknown2);
+        e.u16(cf.fixedOffset, c.fixedOffset);
+        e.u16(cf.length, c.length);
+        w.bytes(e.bytes());
     }
-    for (const auto& c : columns) writeName(w, c.name);
+    for (const auto& c : columns) writeName(w, c.name, layout, text_);
+    const auto& rf = layout.realIndex;
     for (const auto& r : realIndexes) {
-        put(w, r.unknown1);
-        for (const auto& col : r.columns) {
-            w.u16(col.number);
-            w.u8(col.order);
+        EntryOut e(layout.realIndexEntrySize);
+        e.array(rf.unknown1, r.unknown1);
+        for (size_t k = 0; k < r.columns.size(); ++k) {
+            e.u16(rf.columns + 3 * k, r.columns[k].number);
+            e.u8(rf.columns + 3 * k + 2, r.columns[k].order);
         }
-        writeUsageMapRef(w, r.map);
-        w.u32(r.firstPage);
-        put(w, r.unknown2);
-        w.u8(r.flags);
-        put(w, r.unknown3);
+        e.map(rf.map, r.map);
+        e.u32(rf.firstPage, r.firstPage);
+        e.array(rf.unknown2, r.unknown2);
+        e.u8(rf.flags, r.flags);
+        e.array(rf.unknown3, r.unknown3);
+        w.bytes(e.bytes());
     }
+    const auto& lf = layout.logicalIndex;
     for (const auto& l : logicalIndexes) {
-        put(w, l.unknown1);
-        w.u32(l.number);
-        w.u32(l.realIndex);
-        w.u8(l.relatedTableType);
-        w.i32(l.relatedIndex);
-        w.u32(l.relatedTablePage);
-        w.u8(l.cascadeUpdates);
-        w.u8(l.cascadeDeletes);
-        w.u8(l.indexType);
-        put(w, l.unknown2);
+        EntryOut e(layout.logicalIndexEntrySize);
+        e.array(lf.unknown1, l.unknown1);
+        e.u32(lf.number, l.number);
+        e.u32(lf.realIndex, l.realIndex);
+        e.u8(lf.relatedTableType, l.relatedTableType);
+        e.u32(lf.relatedIndex, static_cast<uint32_t>(l.relatedIndex));
+        e.u32(lf.relatedTablePage, l.relatedTablePage);
+        e.u8(lf.cascadeUpdates, l.cascadeUpdates);
+        e.u8(lf.cascadeDeletes, l.cascadeDeletes);
+        e.u8(lf.indexType, l.indexType);
+        e.array(lf.unknown2, l.unknown2);
+        w.bytes(e.bytes());
     }
-    for (const auto& l : logicalIndexes) writeName(w, l.name);
+    for (const auto& l : logicalIndexes) writeName(w, l.name, layout, text_);
     for (const auto& m : longValueMaps) {
         w.u16(m.column);
         writeUsageMapRef(w, m.owned);
@@ -314,7 +399,7 @@ std::vector<Bytes> TableDefinition::encode() const {
                               std::to_string(pages_.size()),
                           firstPage());
     Bytes flat = w.take();
-    const size_t capacity = pageCapacity(pageSize, pages_.size());
+    const size_t capacity = pageCapacity(layout, pages_.size());
     const size_t fromSlack = std::min(slack_.size(), capacity - flat.size());
     flat.insert(flat.end(), slack_.begin(), slack_.begin() + static_cast<ptrdiff_t>(fromSlack));
     flat.resize(capacity, 0);
@@ -330,21 +415,24 @@ std::vector<Bytes> TableDefinition::encode() const {
             at = pageSize;
         } else {
             std::copy(flat.begin() + static_cast<ptrdiff_t>(at),
-                      flat.begin() + static_cast<ptrdiff_t>(at + pageSize - kPageHeader),
-                      page.begin() + kPageHeader);
+                      flat.begin() + static_cast<ptrdiff_t>(at + pageSize - pageHeader),
+                      page.begin() + static_cast<ptrdiff_t>(pageHeader));
             contentStart = at;
-            at += pageSize - kPageHeader;
+            at += pageSize - pageHeader;
         }
         page[0] = kTableDefinitionPageType;
         page[1] = i < pageFlags_.size() ? pageFlags_[i] : 0x01;
         // The free space counts what the definition leaves of the page, less
-        // 8 (as Access keeps it).
+        // 8 (as Access keeps it); Jet 3 keeps a fixed tag there instead.
         const size_t pageEnd = i == 0 ? pageSize : at;
         const size_t content = len <= contentStart ? 0 : std::min(len, pageEnd) - contentStart;
-        const size_t used = (i == 0 ? 0 : kPageHeader) + content;
-        putLe16(page.data() + 2, static_cast<uint16_t>(used + kPageHeader >= pageSize
-                                                           ? 0
-                                                           : pageSize - used - kPageHeader));
+        const size_t used = (i == 0 ? 0 : pageHeader) + content;
+        putLe16(page.data() + 2,
+                layout.definitionPageTag != 0
+                    ? layout.definitionPageTag
+                    : static_cast<uint16_t>(used + pageHeader >= pageSize
+                                                ? 0
+                                                : pageSize - used - pageHeader));
         putLe32(page.data() + 4, i + 1 < pages_.size() ? pages_[i + 1] : 0);
         out.push_back(std::move(page));
     }

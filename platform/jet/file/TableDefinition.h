@@ -17,7 +17,9 @@
 
 #include "jet/file/Bytes.h"
 #include "jet/file/PageFile.h"
+#include "jet/file/Text.h"
 #include "jet/file/UsageMap.h"
+#include "jet/format/Layout.h"
 
 namespace jet::file {
 
@@ -64,12 +66,15 @@ inline constexpr uint8_t kCompressedUnicodeFlag = 0x01;  // in the extra flags
 
 struct ColumnDef {
     uint8_t type = 0;
-    std::array<uint8_t, 4> unknown1{};  // the same four bytes as the header's at 12
+    // Jet 4: the same four bytes as the header's at 12; Jet 3: the first two
+    // are the entry's bytes 7–8 (0 or 1), the others stay zero.
+    std::array<uint8_t, 4> unknown1{};
     uint16_t number = 0;                // stable: rows and indexes refer to it
     uint16_t variableIndex = 0;         // the slot in a row's variable offsets
     uint16_t index = 0;                 // Access numbers a user table's columns 0, 1, … here
     // Bytes 11–14: precision and scale of NUMERIC; for text, the sort order
-    // (16 bits), a byte of unknown meaning and the sort order's version.
+    // (16 bits), a byte of unknown meaning and the sort order's version. Jet 3
+    // (bytes 9–12): the sort order and the code page, 16 bits each.
     std::array<uint8_t, 4> misc{};
     uint8_t flags = 0;
     uint8_t extraFlags = 0;
@@ -170,9 +175,12 @@ public:
     // on a page of another type, a chain of pages that loops, a length that
     // runs past the chain, counts or names that run past the definition.
     static TableDefinition read(const PageFile& file, uint32_t firstPage);
-    // The same from the pages' bytes, in chain order.
+    // The same from the pages' bytes, in chain order, in the structures of
+    // `layout` and with names in `text`'s form.
     static TableDefinition decode(const std::vector<ByteSpan>& pages,
-                                  const std::vector<uint32_t>& pageNumbers);
+                                  const std::vector<uint32_t>& pageNumbers,
+                                  const format::Layout& layout = format::kJet4,
+                                  TextCodec text = {});
 
     // The pages' bytes for the current fields, one per page of pages(). An
     // unchanged definition gives exactly the bytes it was read from. Throws
@@ -186,13 +194,17 @@ public:
     // (the caller frees them).
     std::vector<uint32_t> write(PageFile& file);
 
+    // The version's structures and text form the definition was read in.
+    [[nodiscard]] const format::Layout& layout() const { return *layout_; }
+    [[nodiscard]] const TextCodec& text() const { return text_; }
+
     // The chain of pages, first page first.
     [[nodiscard]] const std::vector<uint32_t>& pages() const { return pages_; }
     [[nodiscard]] uint32_t firstPage() const { return pages_.empty() ? 0 : pages_.front(); }
     // The definition's length in bytes, its header included.
     [[nodiscard]] size_t length() const;
 
-    // Header fields.
+    // Header fields (Jet 3 has neither unknown12 nor unknown24: they stay 0).
     uint32_t unknown12 = 0;  // 1625 in every file measured
     uint32_t rowCount = 0;
     uint32_t nextCounterValue = 0;        // the next COUNTER value, 0 when none
@@ -244,6 +256,8 @@ public:
     void removeLogicalIndex(size_t position);
 
 private:
+    const format::Layout* layout_ = &format::kJet4;
+    TextCodec text_;
     std::vector<uint32_t> pages_;
     std::vector<uint8_t> pageFlags_;  // byte 1 of each page's header
     // Everything after the definition's end on the last page, and any whole

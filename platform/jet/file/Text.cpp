@@ -3,6 +3,8 @@
 #include <array>
 #include <vector>
 
+#include "jet/file/CodePage.h"
+#include "jet/file/PageFile.h"
 #include "text/Utf8.h"
 
 namespace jet::file {
@@ -167,5 +169,43 @@ Bytes encodeText(std::string_view text, bool allowCompression) {
 }
 
 size_t textUnits(std::string_view text) { return utf8ToUnits(text).size(); }
+
+TextCodec::TextCodec(const CodePage& codePage)
+    : codePage_(std::make_shared<const CodePage>(codePage)) {}
+
+TextCodec TextCodec::of(const PageFile& file) {
+    if (file.layout().textForm != format::TextForm::SingleByte) return {};
+    return TextCodec(CodePage::forFile(file.facts().codePage, file.facts().sortOrder));
+}
+
+Bytes TextCodec::encodeSingleByte(std::string_view text) const {
+    if (auto bytes = codePage_->encode(text)) return std::move(*bytes);
+    const std::string bad = codePage_->firstUnencodable(text);
+    throw FormatError("the text \"" + std::string(text) + "\" holds " +
+                      (bad.empty() ? std::string("bytes that are not UTF-8")
+                                   : "the character \"" + bad + "\"") +
+                      ", which the file's code page " + std::to_string(codePage_->number()) +
+                      " cannot store");
+}
+
+std::string TextCodec::decodeName(ByteSpan bytes) const {
+    return codePage_ ? codePage_->decode(bytes) : decodeUcs2(bytes);
+}
+
+Bytes TextCodec::encodeName(std::string_view text) const {
+    return codePage_ ? encodeSingleByte(text) : encodeUcs2(text);
+}
+
+std::string TextCodec::decodeValue(ByteSpan bytes) const {
+    return codePage_ ? codePage_->decode(bytes) : decodeText(bytes);
+}
+
+Bytes TextCodec::encodeValue(std::string_view text, bool compress) const {
+    return codePage_ ? encodeSingleByte(text) : encodeText(text, compress);
+}
+
+size_t TextCodec::storedLength(std::string_view text) const {
+    return codePage_ ? encodeSingleByte(text).size() : textUnits(text) * 2;
+}
 
 }  // namespace jet::file

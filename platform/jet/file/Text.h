@@ -5,6 +5,7 @@
 // A lone surrogate (which UCS-2 allows) becomes its three-byte UTF-8-style
 // form, so that decoding and encoding again gives the stored characters back.
 #include <cstddef>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -32,5 +33,39 @@ namespace jet::file {
 
 // The number of UCS-2 units of UTF-8 `text` (what Jet's text lengths count).
 [[nodiscard]] size_t textUnits(std::string_view text);
+
+class CodePage;
+class PageFile;
+
+// How one file stores text: Jet 4 as above, Jet 3 in single bytes of the
+// file's code page (no compression, lengths in bytes). Copies share the code
+// page's tables.
+class TextCodec {
+public:
+    // Jet 4's.
+    TextCodec() = default;
+    explicit TextCodec(const CodePage& codePage);
+    // The codec of `file`'s layout. Throws FormatError for a code page the
+    // codec has no table of.
+    static TextCodec of(const PageFile& file);
+
+    [[nodiscard]] bool singleByte() const { return codePage_ != nullptr; }
+    // Names (definitions, property blobs): never compressed.
+    [[nodiscard]] std::string decodeName(ByteSpan bytes) const;
+    [[nodiscard]] Bytes encodeName(std::string_view text) const;
+    // Values: compressed as encodeText() does when `compress` is set and the
+    // form has compression.
+    [[nodiscard]] std::string decodeValue(ByteSpan bytes) const;
+    [[nodiscard]] Bytes encodeValue(std::string_view text, bool compress) const;
+    // What a column's length limit counts for `text`: two bytes per UCS-2
+    // unit in Jet 4, the stored bytes in Jet 3.
+    [[nodiscard]] size_t storedLength(std::string_view text) const;
+
+private:
+    // Throws FormatError naming the character the code page cannot hold.
+    [[nodiscard]] Bytes encodeSingleByte(std::string_view text) const;
+
+    std::shared_ptr<const CodePage> codePage_;  // null: UCS-2
+};
 
 }  // namespace jet::file

@@ -14,8 +14,9 @@ constexpr uint32_t kNoPage = 0;
 // Access leaves slots it never used with values whose top bit is set.
 bool pointsToPage(uint32_t pointer) { return pointer != kNoPage && pointer < 0x80000000u; }
 
-// A Jet 4 file holds at most 2 GB: no map needs pages past that many.
-constexpr uint64_t kMostPages = (uint64_t{2} << 30) / PageFile::kPageSize;
+// A Jet 4 file holds at most 2 GB (a Jet 3 file 1 GB): no map needs pages
+// past that many.
+uint64_t mostPages(const PageFile& file) { return (uint64_t{2} << 30) / file.pageSize(); }
 
 void setBit(uint8_t* bitmap, uint64_t bit) {
     bitmap[bit / 8] = static_cast<uint8_t>(bitmap[bit / 8] | (1u << (bit % 8)));
@@ -60,7 +61,7 @@ UsageMap UsageMap::decode(ByteSpan row, const PageFile& file, int64_t page) {
         for (size_t s = 0; s < slots; ++s) {
             const uint32_t pointer = le32(row.data() + 1 + 4 * s);
             if (!pointsToPage(pointer)) continue;
-            if (static_cast<uint64_t>(s) * perPage >= kMostPages)
+            if (static_cast<uint64_t>(s) * perPage >= mostPages(file))
                 throw FormatError("a usage map maps pages past the largest file", page);
             const auto mapPage = file.page(pointer);
             if ((*mapPage)[0] != kUsageMapPageType)

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <stdexcept>
 
+#include "FixtureLists.h"
 #include "jet/file/TableReader.h"
 
 namespace codectest {
@@ -32,17 +33,14 @@ std::vector<std::string> jet3Fixtures() {
     std::vector<std::string> out;
     const auto root = testsupport::fixturesDir();
     if (root.empty()) return out;
-    for (const char* folder : {"jackcess", "jet3", "mdbtestdata"}) {
-        if (!std::filesystem::is_directory(root / folder)) continue;
-        for (const auto& entry : std::filesystem::directory_iterator(root / folder)) {
-            const std::string name = entry.path().filename().string();
-            if (entry.path().extension() != ".mdb") continue;
-            const bool jet3 = std::string(folder) == "jet3" || name == "nwind.mdb" ||
-                              name.find("V1997") != std::string::npos;
-            if (jet3) out.push_back(std::string(folder) + "/" + name);
-        }
-    }
-    std::sort(out.begin(), out.end());
+    for (const char* name : oracles::kJet3Fixtures)
+        if (std::filesystem::exists(root / name)) out.emplace_back(name);
+    return out;
+}
+
+std::vector<std::string> codecFixtures() {
+    auto out = jet4Fixtures();
+    for (auto& name : jet3Fixtures()) out.push_back(std::move(name));
     return out;
 }
 

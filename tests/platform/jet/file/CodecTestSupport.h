@@ -1,5 +1,5 @@
 #pragma once
-// What the codec's tests share: the Access-made Jet 4 fixtures and the
+// What the codec's tests share: the Access-made Jet 4 and Jet 3 fixtures and the
 // catalog (MSysObjects) of a file read through the codec itself.
 #include <cstdint>
 #include <optional>
@@ -15,9 +15,10 @@ namespace codectest {
 
 // The Jet 4 fixtures (paths relative to the fixtures folder), sorted.
 std::vector<std::string> jet4Fixtures();
-// The Access 97 (Jet 3) fixtures: the library's V1997 files, the classic
-// sample shop and the jet3/ folder, sorted.
+// The Access 97 (Jet 3) fixtures of oracles::kJet3Fixtures that are there.
 std::vector<std::string> jet3Fixtures();
+// Both: every Access-made file the codec reads and writes, Jet 4's first.
+std::vector<std::string> codecFixtures();
 // The Jet 4 fixtures kept in sort orders other than General and French
 // (locales/), sorted.
 std::vector<std::string> localeFixtures();

@@ -15,7 +15,7 @@ using jet::file::TableDefinition;
 TEST(TableDefinitionFixtures, EveryDefinitionReencodesByteForByte) {
     REQUIRE_FIXTURES();
     size_t definitions = 0, multiPage = 0;
-    for (const auto& name : codectest::jet4Fixtures()) {
+    for (const auto& name : codectest::codecFixtures()) {
         SCOPED_TRACE(name);
         PageFile file(testsupport::fixture(name));
         ASSERT_TRUE(file.facts().codecSupported());

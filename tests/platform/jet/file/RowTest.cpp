@@ -89,7 +89,25 @@ std::string dateText(double td) {
 
 // What mdb-export -b hex -0 @NULL@ prints for a value; nullopt for columns
 // it does not print.
-std::optional<std::string> exportText(const ColumnDef& c, const jet::FieldValue& v) {
+// Text of a Jet 3 file as mdb-export prints it: a byte its code page leaves
+// undefined (we read it as the C1 control of the same number) prints as '?'.
+std::string exportedSingleByte(std::string s) {
+    std::string out;
+    for (size_t i = 0; i < s.size(); ++i) {
+        const auto c = static_cast<unsigned char>(s[i]);
+        const auto next = i + 1 < s.size() ? static_cast<unsigned char>(s[i + 1]) : 0;
+        if (c == 0xC2 && next >= 0x80 && next < 0xA0) {
+            out += '?';
+            ++i;
+        } else {
+            out += s[i];
+        }
+    }
+    return out;
+}
+
+std::optional<std::string> exportText(const ColumnDef& c, const jet::FieldValue& v,
+                                      bool singleByte = false) {
     if (jet::isNull(v)) return kNull;
     char buf[64];
     switch (c.type) {
@@ -123,7 +141,7 @@ std::optional<std::string> exportText(const ColumnDef& c, const jet::FieldValue&
             std::string s = std::get<std::string>(v);
             if (auto nul = s.find('\0'); nul != std::string::npos) s.resize(nul);
             if (s.empty()) return kNull;
-            return s;
+            return singleByte ? exportedSingleByte(s) : s;
         }
         case coltype::Binary: {
             // Bound as a C string: cut at its first zero byte.
@@ -161,7 +179,7 @@ TEST(RowFixtures, EveryRowAgreesWithMdbExport) {
     REQUIRE_FIXTURES();
     REQUIRE_MDBTOOLS();
     size_t rows = 0, values = 0, tablesChecked = 0, staleCounts = 0;
-    for (const auto& name : codectest::jet4Fixtures()) {
+    for (const auto& name : codectest::codecFixtures()) {
         SCOPED_TRACE(name);
         const auto path = testsupport::fixture(name);
         PageFile file(path);
@@ -171,7 +189,10 @@ TEST(RowFixtures, EveryRowAgreesWithMdbExport) {
             const auto ours = TableReader(file, def).readAll();
             // Access keeps the count of a user table; system tables' counts
             // lag behind their rows in some files (mdb-export reads the same rows).
-            if (def.tableType == jet::file::kUserTable)
+            // arabic97.mdb's Report owns no data page though its count says 2
+            // (mdb-export reads no row either).
+            const bool staleUserCount = name == "jet3/arabic97.mdb" && t.name == "Report";
+            if (def.tableType == jet::file::kUserTable && !staleUserCount)
                 EXPECT_EQ(ours.size(), def.rowCount);
             else if (ours.size() != def.rowCount)
                 ++staleCounts;
@@ -188,7 +209,8 @@ TEST(RowFixtures, EveryRowAgreesWithMdbExport) {
                 std::vector<std::string> a, b;
                 for (size_t c = 0; c < def.columns.size(); ++c) {
                     const auto& col = def.columns[c];
-                    const auto text = exportText(col, ours[r].second[c]);
+                    const auto text =
+                        exportText(col, ours[r].second[c], def.text().singleByte());
                     if (!text) continue;
                     ASSERT_TRUE(at.count(col.name)) << col.name;
                     a.push_back(col.name + "=" + *text);
@@ -237,7 +259,7 @@ TEST(RowFixtures, RowsReencodeToTheirValuesAndMostlyToTheirBytes) {
     REQUIRE_FIXTURES();
     size_t rows = 0, identical = 0, outOfRow = 0;
     std::map<std::string, size_t> differing;
-    for (const auto& name : codectest::jet4Fixtures()) {
+    for (const auto& name : codectest::codecFixtures()) {
         SCOPED_TRACE(name);
         PageFile file(testsupport::fixture(name));
         for (const auto& t : codectest::tables(file)) {
