@@ -2,6 +2,7 @@
 // damaged pages and trees are refused with FormatError, never read past.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <map>
 
@@ -30,9 +31,21 @@ TEST_P(AccessIndexPages, EncodeToTheirOwnBytes) {
         const PageFile file(testsupport::fixture(path));
         ASSERT_EQ(&file.layout(), set.layout) << path;
         for (uint32_t n = 0; n < file.pageCount(); ++n) {
+            // An encoded file's unused pages are zeros on disk, noise once decoded.
+            if (file.facts().encoded()) {
+                const Bytes stored = file.stored(n);
+                if (std::all_of(stored.begin(), stored.end(), [](uint8_t b) { return b == 0; }))
+                    continue;
+            }
             const std::vector<uint8_t> bytes = pageSource(file)(n);
             if (bytes[0] != indexpage::Leaf && bytes[0] != indexpage::Intermediate) continue;
-            const IndexPage page = IndexPage::decode(bytes, n);
+            IndexPage page;
+            try {
+                page = IndexPage::decode(bytes, n);
+            } catch (const FormatError& e) {
+                ADD_FAILURE() << path << ": " << e.what();
+                continue;
+            }
             ASSERT_EQ(page.layout, set.layout) << path << " page " << n;
             const std::vector<uint8_t> again = page.encode();
             ASSERT_EQ(again.size(), bytes.size());
