@@ -40,6 +40,7 @@ enum class Err {
     // Jet SQL.
     NoCommandText,
     SyntaxError,
+    FieldDefinitionSyntax,
     InvalidStatement,
     TableExists,
     ObjectExists,
@@ -92,10 +93,10 @@ enum class Err {
     UndefinedFunction,
     TooFewParameters,
     // Jet file provider: changing a real Jet file. Each refusal leaves the file as it was.
-    Jet3NotWritable,
     FormatNotWritable,
     EncodedNotWritable,
     NotWritableDefinition,
+    TextNotInCodePage,
     UnprovenIndexKeys,
     UnprovenNameKeys,
     UnprovenIndexKeyType,
@@ -190,6 +191,7 @@ inline constexpr ErrorEntry kErrorTable[] = {
      "The value '%1' cannot be stored in the column property '%2'."},
     {Err::NoCommandText, hr::NoCommand, "Command text was not set for the command object."},
     {Err::SyntaxError, hr::SyntaxError, "Syntax error in %1 statement at position %2: %3"},
+    {Err::FieldDefinitionSyntax, hr::SyntaxError, "Syntax error in field definition."},
     {Err::InvalidStatement, hr::SyntaxError,
      "Invalid SQL statement at position %1; expected 'DELETE', 'INSERT', 'PROCEDURE', "
      "'SELECT', or 'UPDATE'."},
@@ -266,8 +268,6 @@ inline constexpr ErrorEntry kErrorTable[] = {
     {Err::QueryTooComplex, hr::Fail, "Query is too complex."},
     {Err::UndefinedFunction, hr::Fail, "Undefined function '%1' in expression."},
     {Err::TooFewParameters, hr::ParameterMissing, "Too few parameters. Expected %1."},
-    {Err::Jet3NotWritable, hr::Fail,
-     "Access 97 databases cannot be changed yet: '%1' is one, and it was not changed."},
     {Err::FormatNotWritable, hr::Fail,
      "'%1' is a database of a later Access format (%2), which cannot be changed yet; it was "
      "not changed."},
@@ -275,6 +275,9 @@ inline constexpr ErrorEntry kErrorTable[] = {
      "'%1' is an encoded database, which cannot be changed yet; it was not changed. Decode it "
      "in Access first."},
     {Err::NotWritableDefinition, hr::Fail, "The database was not changed: %1"},
+    {Err::TextNotInCodePage, hr::Fail,
+     "The statement changed nothing: %1. Access 97 databases store text in their code page "
+     "alone."},
     {Err::UnprovenIndexKeys, hr::Fail,
      "Index '%1' on table '%2' cannot be built: its text keys in the database's sort order "
      "(%3) cannot be written exactly yet. The statement changed nothing."},

@@ -498,9 +498,13 @@ TEST_F(FrmMainTest, ADatabaseThatCannotBeChangedIsSaidOnceAsAFailedRun) {
     REQUIRE_FIXTURES();
     testsupport::TempDir dir;
     const std::string db = dir.file("Old.mdb");
-    std::filesystem::copy_file(testsupport::fixture("jackcess/indexTestV1997.mdb"), db);
+    std::filesystem::copy_file(testsupport::fixture("jackcess/emptyV2000.mdb"), db);
     std::filesystem::permissions(db, std::filesystem::perms::owner_write,
                                  std::filesystem::perm_options::add);
+    // The header's version byte: Access 2007's, a format the writer refuses.
+    std::string bytes = testsupport::readFile(db);
+    bytes[0x14] = '\x02';
+    testsupport::writeFile(db, bytes);
     testsupport::writeFile(dir.file("s.psx"),
                            "CREATE TABLE [A] ([x] INTEGER);\r\nRUN\r\n"
                            "CREATE TABLE [B] ([x] INTEGER);\r\nRUN\r\n"
@@ -510,7 +514,8 @@ TEST_F(FrmMainTest, ADatabaseThatCannotBeChangedIsSaidOnceAsAFailedRun) {
     ExpectedBox failed = kFailed;
     failed.text +=
         u"\r\n\r\n"_s + QString::fromStdString(
-                            jet::makeError(jet::Err::Jet3NotWritable, {"Old.mdb"}).description());
+                            jet::makeError(jet::Err::FormatNotWritable, {"Old.mdb", "Access 2007"})
+                                .description());
     services.expectBox(failed);
     window.CmdRun_Click();
     services.verify();

@@ -53,6 +53,32 @@ inline constexpr std::array<const char*, 20> kJet3Fixtures = {
     "workgroup/system.mdw",
 };
 
+// The empty Access 97 databases: one made by Access, one by the data engine.
+inline constexpr std::array<const char*, 2> kEmptyJet3Databases = {
+    "jet3/blankAccess97.mdb",
+    "jet3/blankEngine97.mdb",
+};
+
+// Every Access 97 database that holds tables.
+inline constexpr std::array<const char*, 16> kJet3FixturesWithTables = {
+    "jet3/Library97.mdb",
+    "jet3/arabic97.mdb",
+    "jet3/biblio97.mdb",
+    "jet3/hotel97.mdb",
+    "jet3/pictures97.mdb",
+    "jet3/turkish97.mdb",
+    "jackcess/compIndexTestV1997.mdb",
+    "jackcess/delColTestV1997.mdb",
+    "jackcess/delTestV1997.mdb",
+    "jackcess/indexTestV1997.mdb",
+    "jackcess/overflowTestV1997.mdb",
+    "jackcess/queryTestV1997.mdb",
+    "jackcess/test2V1997.mdb",
+    "jackcess/testIndexCodesV1997.mdb",
+    "jackcess/testV1997.mdb",
+    "mdbtestdata/nwind.mdb",
+};
+
 // Populated files that changes are tried on.
 inline constexpr std::array<const char*, 3> kPopulatedJet4Fixtures = {
     "teaching/Comptoir2000.mdb",

@@ -139,8 +139,7 @@ std::unique_ptr<Engaged> engageFile(const std::string& path, Backend& reader) {
     {
         PageFile probe(path);
         const FileFacts& f = probe.facts();
-        if (f.version == 0) raise(Err::Jet3NotWritable, {name});
-        if (!f.jet4()) raise(Err::FormatNotWritable, {name, formatName(f.version)});
+        if (!f.codecSupported()) raise(Err::FormatNotWritable, {name, formatName(f.version)});
         if (f.encoded()) raise(Err::EncodedNotWritable, {name});
     }
     std::unique_ptr<Engaged> w;

@@ -141,18 +141,18 @@ public:
                 if (v == field) return;
                 field = v;
                 changed = true;
-                if (!s.props) s.props.emplace();
+                if (!s.props) s.props.emplace(w_->file.layout(), TextCodec::of(w_->file));
                 if (v.empty())
                     s.props->remove(c->name, name);
                 else
-                    s.props->set(c->name, name, type, encodeUcs2(v), 1);
+                    s.props->set(c->name, name, type, s.props->text().encodeName(v), 1);
                 s.propsChanged = true;
             };
             const auto setBool = [&](bool& field, const char* name, bool v) {
                 if (v == field) return;
                 field = v;
                 changed = true;
-                if (!s.props) s.props.emplace();
+                if (!s.props) s.props.emplace(w_->file.layout(), TextCodec::of(w_->file));
                 s.props->setBoolean(c->name, name, v, 1);
                 s.propsChanged = true;
             };

@@ -103,7 +103,9 @@ std::string queryTableProblem(const StoredTable& queries, size_t& nameRoom) {
             return std::string("its MSysQueries table has no column ") + w.name +
                    " of the type Access gives it";
         if (w.type == coltype::Text)
-            room = std::min<size_t>(room, queries.definition().columns[*at].length / 2u);
+            room = std::min<size_t>(room, queries.definition().text().singleByte()
+                                              ? queries.definition().columns[*at].length
+                                              : queries.definition().columns[*at].length / 2u);
     }
     nameRoom = room;
     return {};

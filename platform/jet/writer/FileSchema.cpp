@@ -24,7 +24,7 @@ const Property* property(const UserTable& t, const std::string& column, const ch
 std::string textProperty(const UserTable& t, const std::string& column, const char* name) {
     const Property* p = property(t, column, name);
     if (!p) return {};
-    return p->text().value_or(std::string());
+    return p->text(t.properties->text()).value_or(std::string());
 }
 
 bool yesProperty(const UserTable& t, const std::string& column, const char* name) {
@@ -41,8 +41,9 @@ statement::ColumnDef readColumn(const UserTable& t, const ColumnDef& c) {
             d.size = c.length;
             break;
         case coltype::Text:
-            // Jet 4 sizes text in bytes of UCS-2; a definition counts characters.
-            d.size = c.length / 2;
+            // Jet 4 sizes text in bytes of UCS-2, Access 97 in bytes of its
+            // code page; a definition counts characters.
+            d.size = t.definition.text().singleByte() ? c.length : c.length / 2;
             break;
         case coltype::Numeric:
             d.precision = c.precision();

@@ -31,6 +31,23 @@ std::array<uint8_t, 4> sortOrderMisc(const FileFacts& facts) {
 // Every Access-made column that is not text still carries the General sort order.
 constexpr std::array<uint8_t, 4> kGeneralMisc{0x09, 0x04, 0x00, 0x00};
 
+// A property blob of the file's version, for an object that has none yet.
+PropertyBlob emptyBlob(const PageFile& file) {
+    return PropertyBlob(file.layout(), TextCodec::of(file));
+}
+
+bool singleByteText(const FileFacts& facts) {
+    const format::Layout* layout = format::layoutFor(facts.version);
+    return layout && layout->textForm == format::TextForm::SingleByte;
+}
+
+// Access 97 gives every column, whatever its type, the file's sort order and
+// the code page its header names (0 in Turkish files, as it stands).
+std::array<uint8_t, 4> jet3Misc(const FileFacts& facts) {
+    return {static_cast<uint8_t>(facts.sortOrder & 0xFF), static_cast<uint8_t>(facts.sortOrder >> 8),
+            static_cast<uint8_t>(facts.codePage & 0xFF), static_cast<uint8_t>(facts.codePage >> 8)};
+}
+
 // A column's room in a row: where and how its bytes lie.
 bool sameStorage(const FColumn& a, const FColumn& b) {
     if (a.type != b.type || a.fixed() != b.fixed()) return false;
@@ -146,7 +163,8 @@ FColumn physicalColumn(const statement::ColumnDef& c, const FileFacts& facts) {
     FColumn d;
     d.name = c.name;
     d.flags = colflag::Updatable;
-    d.misc = kGeneralMisc;
+    const bool jet3 = singleByteText(facts);
+    d.misc = jet3 ? jet3Misc(facts) : kGeneralMisc;
     bool fixed = true;
     switch (c.type) {
         case adtype::Boolean:
@@ -194,6 +212,8 @@ FColumn physicalColumn(const statement::ColumnDef& c, const FileFacts& facts) {
             if (c.autoGenerate) d.flags |= colflag::AutoGuid;
             break;
         case adtype::Numeric:
+            // Access 97's engine has no DECIMAL: its parser refuses the type.
+            if (jet3) raise(Err::FieldDefinitionSyntax);
             d.type = coltype::Numeric;
             d.length = 17;
             d.misc = {c.precision, c.scale, 0, 0};
@@ -201,14 +221,15 @@ FColumn physicalColumn(const statement::ColumnDef& c, const FileFacts& facts) {
         case adtype::WChar:
         case adtype::VarWChar:
             d.type = coltype::Text;
-            d.length = static_cast<uint16_t>(c.size * 2);
-            d.misc = sortOrderMisc(facts);
+            // Jet 4 counts UCS-2 bytes; Access 97 one byte a character.
+            d.length = static_cast<uint16_t>(jet3 ? c.size : c.size * 2);
+            d.misc = jet3 ? jet3Misc(facts) : sortOrderMisc(facts);
             fixed = c.type == adtype::WChar;
             break;
         case adtype::LongVarWChar:
             d.type = coltype::Memo;
             d.length = 0;
-            d.misc = sortOrderMisc(facts);
+            d.misc = jet3 ? jet3Misc(facts) : sortOrderMisc(facts);
             fixed = false;
             if (c.hyperlink) d.flags |= colflag::Hyperlink;
             break;
@@ -228,7 +249,9 @@ FColumn physicalColumn(const statement::ColumnDef& c, const FileFacts& facts) {
                                        " (field '" + c.name + "')"});
     }
     if (fixed) d.flags |= colflag::Fixed;
-    if (c.compressed && isTextType(d.type)) d.extraFlags |= kCompressedUnicodeFlag;
+    // Access 97 stores text uncompressed and has no such flag: a script made
+    // from a Jet 4 file asks for compression, which means nothing there.
+    if (c.compressed && isTextType(d.type) && !jet3) d.extraFlags |= kCompressedUnicodeFlag;
     return d;
 }
 
@@ -455,12 +478,12 @@ void FileStorage::createTable(TableDef& table) {
     TableState& s = state_.tables[table.id];
     for (const auto& c : table.columns) {
         if (c.required) {
-            if (!s.props) s.props.emplace();
+            if (!s.props) s.props.emplace(emptyBlob(file_));
             s.props->setBoolean(c.name, "Required", true, 1);
         }
         if (!c.defaultValue.empty()) {
-            if (!s.props) s.props.emplace();
-            s.props->set(c.name, "DefaultValue", coltype::Memo, encodeUcs2(c.defaultValue), 1);
+            if (!s.props) s.props.emplace(emptyBlob(file_));
+            s.props->set(c.name, "DefaultValue", coltype::Memo, s.props->text().encodeName(c.defaultValue), 1);
         }
     }
     s.propsChanged = s.props.has_value();
@@ -509,14 +532,14 @@ void FileStorage::addColumn(const TableDef& was, const TableDef& now, const stat
         t.changed = std::move(rows);
     }
     if (column.required) {
-        if (!t.props) t.props.emplace();
+        if (!t.props) t.props.emplace(emptyBlob(file_));
         t.props->setBoolean(column.name, "Required", true, 1);
         t.propsChanged = true;
     }
     if (!column.defaultValue.empty()) {
-        if (!t.props) t.props.emplace();
-        t.props->set(column.name, "DefaultValue", coltype::Memo, encodeUcs2(column.defaultValue),
-                     1);
+        if (!t.props) t.props.emplace(emptyBlob(file_));
+        t.props->set(column.name, "DefaultValue", coltype::Memo,
+                         t.props->text().encodeName(column.defaultValue), 1);
         t.propsChanged = true;
     }
     (void)now;
@@ -575,7 +598,7 @@ void FileStorage::alterColumn(const TableDef& was, const TableDef& now, const st
     const auto setRequired = [&](bool required) {
         const Property* p = t.props ? t.props->find(column.name, "Required") : nullptr;
         if (!required && !p) return;
-        if (!t.props) t.props.emplace();
+        if (!t.props) t.props.emplace(emptyBlob(file_));
         t.props->setBoolean(column.name, "Required", required, 1);
         t.propsChanged = true;
     };
@@ -589,14 +612,14 @@ void FileStorage::alterColumn(const TableDef& was, const TableDef& now, const st
         t.propsChanged = true;
     }
     const Property* dv = t.props ? t.props->find(column.name, "DefaultValue") : nullptr;
-    const std::string currentDefault = dv ? dv->text().value_or("") : "";
+    const std::string currentDefault = dv ? dv->text(t.props->text()).value_or("") : "";
     if (column.defaultValue != currentDefault) {
-        if (!t.props) t.props.emplace();
+        if (!t.props) t.props.emplace(emptyBlob(file_));
         if (column.defaultValue.empty())
             t.props->remove(column.name, "DefaultValue");
         else
             t.props->set(column.name, "DefaultValue", coltype::Memo,
-                         encodeUcs2(column.defaultValue), 1);
+                         t.props->text().encodeName(column.defaultValue), 1);
         t.propsChanged = true;
     }
     if (!column.autoIncrement) t.lastCounter.reset();

@@ -98,6 +98,8 @@ std::vector<WholeSchemaCase> wholeSchemaCases() {
     std::vector<WholeSchemaCase> cases;
     for (const char* f : kJet4FixturesWithTables)
         for (const char* e : kEmptyJet4Databases) cases.push_back({f, e});
+    for (const char* f : kJet3FixturesWithTables)
+        for (const char* e : kEmptyJet3Databases) cases.push_back({f, e});
     return cases;
 }
 
@@ -137,6 +139,8 @@ std::string fixtureCaseName(const ::testing::TestParamInfo<const char*>& param) 
 }
 
 INSTANTIATE_TEST_SUITE_P(Fixtures, SelfSync, ::testing::ValuesIn(kJet4FixturesWithTables),
+                         fixtureCaseName);
+INSTANTIATE_TEST_SUITE_P(Jet3Fixtures, SelfSync, ::testing::ValuesIn(kJet3FixturesWithTables),
                          fixtureCaseName);
 
 // Two one-to-one relationships on their tables' primary keys: one made before
