@@ -31,11 +31,12 @@ struct Fit {
     bool fits = false;
     size_t prefix = 0;
 };
-Fit fitOf(size_t wholeSize, size_t count, const std::vector<uint8_t>& first,
-          const std::vector<uint8_t>& last) {
-    if (wholeSize <= kEntrySpace) return {true, 0};
-    const size_t prefix = commonPrefix(first, last);
-    return {wholeSize - prefix * (count - 1) <= kEntrySpace, prefix};
+Fit fitOf(const format::Layout& layout, size_t wholeSize, size_t count,
+          const std::vector<uint8_t>& first, const std::vector<uint8_t>& last) {
+    const size_t space = entrySpace(layout);
+    if (wholeSize <= space) return {true, 0};
+    const size_t prefix = std::min(commonPrefix(first, last), maxPrefix(layout));
+    return {wholeSize - prefix * (count - 1) <= space, prefix};
 }
 
 struct Level {
@@ -43,13 +44,13 @@ struct Level {
     std::vector<uint16_t> prefixes;
 };
 
-Level packEntries(std::span<const IndexEntry> entries, bool leaf) {
+Level packEntries(std::span<const IndexEntry> entries, bool leaf, const format::Layout& layout) {
     std::vector<std::vector<uint8_t>> bytes;
     bytes.reserve(entries.size());
     for (const IndexEntry& e : entries) bytes.push_back(leaf ? e.leafBytes() : e.nodeBytes());
     Level level;
     size_t at = 0;
-    for (const IndexBuilder::PageShape& shape : IndexBuilder::pack(bytes)) {
+    for (const IndexBuilder::PageShape& shape : IndexBuilder::pack(bytes, layout)) {
         level.pages.emplace_back(entries.begin() + static_cast<ptrdiff_t>(at),
                                  entries.begin() + static_cast<ptrdiff_t>(at + shape.count));
         level.prefixes.push_back(shape.prefixLength);
@@ -123,16 +124,18 @@ std::vector<IndexEntry> IndexBuilder::entries(std::span<const KeyColumn> columns
 }
 
 std::vector<IndexBuilder::PageShape> IndexBuilder::pack(
-    std::span<const std::vector<uint8_t>> entryBytes) {
+    std::span<const std::vector<uint8_t>> entryBytes, const format::Layout& layout) {
+    const size_t space = entrySpace(layout);
     std::vector<PageShape> shapes;
     size_t first = 0;
     size_t whole = 0;
     size_t prefix = 0;
     for (size_t i = 0; i < entryBytes.size(); ++i) {
         const size_t n = entryBytes[i].size();
-        if (n > kEntrySpace) throw FormatError("index: an entry is longer than a page holds");
+        if (n > space) throw FormatError("index: an entry is longer than a page holds");
         if (i > first) {
-            const Fit fit = fitOf(whole + n, i - first + 1, entryBytes[first], entryBytes[i]);
+            const Fit fit =
+                fitOf(layout, whole + n, i - first + 1, entryBytes[first], entryBytes[i]);
             if (fit.fits) {
                 whole += n;
                 prefix = fit.prefix;
@@ -150,7 +153,8 @@ std::vector<IndexBuilder::PageShape> IndexBuilder::pack(
 }
 
 BuiltIndex IndexBuilder::build(std::span<const IndexEntry> sorted, uint32_t owner,
-                               const std::function<uint32_t()>& allocate) {
+                               const std::function<uint32_t()>& allocate,
+                               const format::Layout& layout) {
     for (size_t i = 1; i < sorted.size(); ++i)
         if (!entryLess(sorted[i - 1], sorted[i]))
             throw FormatError("index: entries to build are not sorted");
@@ -160,7 +164,7 @@ BuiltIndex IndexBuilder::build(std::span<const IndexEntry> sorted, uint32_t owne
     // which the intermediate pages name instead. Higher levels point at every
     // page below them.
     std::vector<Level> levels;
-    levels.push_back(packEntries(sorted, true));
+    levels.push_back(packEntries(sorted, true, layout));
     if (levels[0].pages.empty()) {
         levels[0].pages.emplace_back();
         levels[0].prefixes.push_back(0);
@@ -171,7 +175,7 @@ BuiltIndex IndexBuilder::build(std::span<const IndexEntry> sorted, uint32_t owne
         const size_t count = aboveLeaves ? below.pages.size() - 1 : below.pages.size();
         std::vector<IndexEntry> up;
         for (size_t i = 0; i < count; ++i) up.push_back(below.pages[i].back());
-        levels.push_back(packEntries(up, false));
+        levels.push_back(packEntries(up, false, layout));
     }
 
     // Page numbers top down, left to right, as Access numbers a built index.
@@ -189,6 +193,7 @@ BuiltIndex IndexBuilder::build(std::span<const IndexEntry> sorted, uint32_t owne
         size_t child = 0;  // the first page below this page's first entry
         for (size_t i = 0; i < level.pages.size(); ++i) {
             IndexPage page;
+            page.layout = &layout;
             page.type = l == 0 ? Leaf : Intermediate;
             page.owner = owner;
             page.prev = i > 0 ? numbers[l][i - 1] : 0;

@@ -68,12 +68,13 @@ public:
                                                          std::span<const IndexRow> rows,
                                                          const IndexRules& rules);
 
-    // Sorted leaf entries packed into pages owned by the definition page
-    // `owner`; `allocate` gives each new page its number (the first page
-    // first, then the levels down to the leaves, left to right). An index
-    // without entries is one empty leaf.
+    // Sorted leaf entries packed into pages of the file's `layout` owned by
+    // the definition page `owner`; `allocate` gives each new page its number
+    // (the first page first, then the levels down to the leaves, left to
+    // right). An index without entries is one empty leaf.
     [[nodiscard]] static BuiltIndex build(std::span<const IndexEntry> sorted, uint32_t owner,
-                                          const std::function<uint32_t()>& allocate);
+                                          const std::function<uint32_t()>& allocate,
+                                          const format::Layout& layout = format::kJet4);
 
     // How leaf entries fall into pages: the number of entries on each page
     // and its shared prefix length, as build() lays them out.
@@ -82,7 +83,8 @@ public:
         uint16_t prefixLength = 0;
     };
     [[nodiscard]] static std::vector<PageShape> pack(
-        std::span<const std::vector<uint8_t>> entryBytes);
+        std::span<const std::vector<uint8_t>> entryBytes,
+        const format::Layout& layout = format::kJet4);
 };
 
 }  // namespace jet::file

@@ -160,6 +160,68 @@ void appendText(std::vector<uint8_t>& key, std::u16string_view text, bool ascend
     key.push_back(kEndOfKey);
 }
 
+// Access 97's General: the codes, then the marks as nibbles between two 0
+// nibbles, each after a 2 for every markable letter without a mark since the
+// last mark (one byte 0x00 when no letter has a mark).
+void appendText97(std::vector<uint8_t>& key, std::u16string_view text, bool ascending) {
+    using namespace textkey;
+    const size_t at = key.size();
+    std::vector<uint8_t> nibbles;
+    size_t letters = 0;  // markable letters since the last mark
+    for (const char16_t ch : text) {
+        const Code97* code = general97Code(ch);
+        if (!code) throw FormatError("index key: no code for a character of a text value");
+        key.insert(key.end(), code->bytes, code->bytes + code->length);
+        if (code->mark == 0) {
+            letters += code->letters;
+            continue;
+        }
+        if (nibbles.empty()) nibbles.push_back(kNibbleFrame);
+        nibbles.insert(nibbles.end(), letters, kLetterWithoutMark);
+        nibbles.push_back(code->mark);
+        letters = 0;
+    }
+    if (nibbles.empty()) {
+        key.push_back(kNoMarks);
+    } else {
+        nibbles.push_back(kNibbleFrame);
+        if (nibbles.size() % 2) nibbles.push_back(0);
+        for (size_t i = 0; i < nibbles.size(); i += 2)
+            key.push_back(static_cast<uint8_t>(nibbles[i] << 4 | nibbles[i + 1]));
+    }
+    if (!ascending) flip(key, at);
+}
+
+// Access 97's Turkish: two-byte codes, the unprintables' section after three
+// more ends of section, whether there are unprintables or not.
+void appendTextTurkish97(std::vector<uint8_t>& key, std::u16string_view text, bool ascending) {
+    using namespace textkey;
+    const size_t at = key.size();
+    std::vector<uint8_t> unprintables;
+    size_t position = 0;
+    for (const char16_t ch : text) {
+        const CharCode* code = turkish97Code(ch);
+        if (!code) throw FormatError("index key: no code for a character of a text value");
+        if (code->kind == CodeKind::Unprintable) {
+            const auto word = static_cast<uint16_t>(kUnprintableFlag | (7 + 4 * position));
+            unprintables.push_back(static_cast<uint8_t>(word >> 8));
+            unprintables.push_back(static_cast<uint8_t>(word & 0xFF));
+            unprintables.push_back(kUnprintableMark);
+            unprintables.push_back(code->extra);
+            continue;
+        }
+        key.insert(key.end(), code->bytes, code->bytes + code->length);
+        ++position;
+    }
+    key.insert(key.end(), {kEndOfText, kEndOfText, kEndOfText, kEndOfText});
+    key.insert(key.end(), unprintables.begin(), unprintables.end());
+    if (!ascending) {
+        key.push_back(kEndOfKey);
+        flip(key, at);
+    }
+    key.push_back(kEndOfKey);
+}
+
 // UTF-8 to UTF-16; throws on malformed input.
 std::u16string toUtf16(std::string_view s) {
     std::u16string out;
@@ -229,6 +291,9 @@ bool IndexKey::indexable(uint8_t type) {
 }
 
 bool IndexKey::knowsSortOrder(SortOrder sortOrder) {
+    if (sortOrder.jetVersion == 3)
+        return sortOrder == kGeneral97 || sortOrder == kArabic97 || sortOrder == kTurkish97;
+    if (sortOrder.jetVersion != 4) return false;
     return textkey::alphabetOf(sortOrder.id, sortOrder.version) != nullptr;
 }
 
@@ -313,8 +378,20 @@ void IndexKey::append(std::vector<uint8_t>& key, const KeyColumn& column, const 
         case jettype::Text:
         case jettype::Memo:
             if (!std::holds_alternative<std::string>(value)) wrongValue();
+            if (column.sortOrder.jetVersion == 3) {
+                const std::u16string text = keyText(std::get<std::string>(value));
+                if (column.sortOrder == kGeneral97 || column.sortOrder == kArabic97)
+                    appendText97(key, text, column.ascending);
+                else if (column.sortOrder == kTurkish97)
+                    appendTextTurkish97(key, text, column.ascending);
+                else
+                    throw FormatError("index key: no codes for the text column's sort order");
+                return;
+            }
             if (const auto* alphabet =
-                    textkey::alphabetOf(column.sortOrder.id, column.sortOrder.version)) {
+                    column.sortOrder.jetVersion != 4
+                        ? nullptr
+                        : textkey::alphabetOf(column.sortOrder.id, column.sortOrder.version)) {
                 appendText(key, keyText(std::get<std::string>(value)), column.ascending, *alphabet);
                 return;
             }
@@ -333,9 +410,14 @@ namespace {
 // only claimed characters differs (see IndexOracleTest). The pairs of letters
 // a sort order sorts as one are claimed where their code was read (the
 // alphabet's pairs); a form of such a pair that no entry showed is not.
+enum class Range : uint8_t {
+    None,
+    Latin1,       // U+0001 to U+00FF
+    Windows1252,  // the characters of Windows-1252 but U+0000 (Access 97's General)
+};
 struct Claim {
     SortOrder sortOrder;
-    bool latin1 = false;  // U+0001 to U+00FF besides `chars`
+    Range range = Range::None;  // claimed besides `chars`
     std::u16string_view chars;
 };
 
@@ -349,21 +431,32 @@ struct Claim {
 // names and values of the real databases kept in those sort orders.
 using namespace std::string_view_literals;
 constexpr Claim kClaims[] = {
-    {kGeneralLegacy, true, u"\u039A\u03B1\u03B3\u03BB\u03C0\u03C4\u03C9\u03F0\u041C\u0438\u0440"},
-    {kFrench, false,
+    {kGeneralLegacy, Range::Latin1,
+     u"\u039A\u03B1\u03B3\u03BB\u03C0\u03C4\u03C9\u03F0\u041C\u0438\u0440"},
+    {kFrench, Range::None,
      u"\0 &',-./0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ_abcdefghijklmnopqrstuvwxyz~"
      u"\u00C5\u00D3\u00DF\u00E1\u00E2\u00E3\u00E4\u00E5\u00E7\u00E8\u00E9\u00EA\u00ED"
      u"\u00F3\u00F4\u00F6\u00F8\u00FC"sv},
-    {kTurkish, false, u"\x03 .0234579ABCDEFGHIJMNOPQRSTUV_abcdefghijklmnoprstuvwxy\u0131"},
-    {kCroatian, false,
+    {kTurkish, Range::None, u"\x03 .0234579ABCDEFGHIJMNOPQRSTUV_abcdefghijklmnoprstuvwxy\u0131"},
+    {kCroatian, Range::None,
      u" -.0123456789ABCDEFGHIJKLMNOPQRSTUVZabcdefghijklmnoprstuvyz{}"
      u"\u0106\u0107\u010C\u010D\u0110\u0111\u0160\u0161\u017D\u017E"},
-    {kSpanishModern, false, u"ACDEFILMOPQRSTUXabcdefghijlmnoprstuvxy"},
-    {kChinesePrc, false,
+    {kSpanishModern, Range::None, u"ACDEFILMOPQRSTUXabcdefghijlmnoprstuvxy"},
+    {kChinesePrc, Range::None,
      u"\x03"
      u"0123456789ABCDEFGHIJLMNOPQRSTUVWXZ_abcdefghijklmnoprstuvwxy"
      u"\u5DE5\u5E8F\u6B21\u73ED"},
+    // Access 97's General: a table of every byte of the code page between two
+    // letters, and tables of marked letters; Arabic and Turkish: the
+    // catalogs and values of their fixtures.
+    {kGeneral97, Range::Windows1252, u""},
+    {kArabic97, Range::None, u"2ACDEFIMOPQRSTUabcdefghijlmnoprstuy"},
+    {kTurkish97, Range::None, u" -2ABCDEFHIJKLMOPQRSTUVWZabcdefghijklmnoprstuvwxyz"},
 };
+
+// Letters of General 97 that sort as two markable letters, whose count of
+// positions before a later mark no fixture shows (ß's does).
+constexpr std::u16string_view kUncountedDoubles97 = u"\u0152\u0153\u00C6\u00E6";
 
 const Claim* claimOf(SortOrder sortOrder) {
     for (const Claim& c : kClaims)
@@ -372,7 +465,9 @@ const Claim* claimOf(SortOrder sortOrder) {
 }
 
 bool claimed(const Claim& claim, char16_t c) {
-    if (claim.latin1 && c >= 0x01 && c <= 0xFF) return true;
+    if (claim.range == Range::Latin1 && c >= 0x01 && c <= 0xFF) return true;
+    if (claim.range == Range::Windows1252 && c != 0 && textkey::windows1252Byte(c) >= 0)
+        return true;
     return claim.chars.find(c) != std::u16string_view::npos;
 }
 
@@ -390,8 +485,20 @@ bool IndexKey::canProve(const FieldValue& value, SortOrder sortOrder) {
 
 bool IndexKey::canProveText(std::u16string_view text, SortOrder sortOrder) {
     const Claim* claim = claimOf(sortOrder);
+    if (!claim) return false;
+    if (sortOrder.jetVersion == 3) {
+        bool uncounted = false;  // a double letter whose positions are unproven came before
+        for (const char16_t c : text) {
+            if (!claimed(*claim, c)) return false;
+            if (sortOrder != kGeneral97) continue;
+            const textkey::Code97* code = textkey::general97Code(c);
+            if (uncounted && code && code->mark != 0) return false;
+            if (kUncountedDoubles97.find(c) != std::u16string_view::npos) uncounted = true;
+        }
+        return true;
+    }
     const textkey::Alphabet* alphabet = textkey::alphabetOf(sortOrder.id, sortOrder.version);
-    if (!claim || !alphabet) return false;
+    if (!alphabet) return false;
     for (size_t i = 0; i < text.size(); ++i) {
         if (!claimed(*claim, text[i])) return false;
         if (i + 1 < text.size() && alphabet->unknownPair(text[i], text[i + 1])) return false;
@@ -404,8 +511,9 @@ bool IndexKey::canProve(const KeyColumn& column, const FieldValue& value) {
     switch (column.type) {
         case jettype::Text:
         case jettype::Memo:
-            // No Access-made file measured has a descending text column.
-            return column.ascending && canProve(value, column.sortOrder);
+            // Descending text keys are shown by Access 97 files only.
+            return (column.ascending || column.sortOrder == kGeneral97) &&
+                   canProve(value, column.sortOrder);
         case jettype::Byte:
         case jettype::SmallInt:
         case jettype::Integer:

@@ -7,7 +7,8 @@
 // are big-endian with the sign bit flipped (negative floating point values
 // flip every byte); a descending column flips every byte of its value. Text
 // is coded per character in the column's sort order (see canProve). Entries
-// compare as plain byte strings.
+// compare as plain byte strings. Access 97's files code text by other rules
+// under the same sort order ids (SortOrder::jetVersion); the rest is alike.
 #include <cstdint>
 #include <span>
 #include <string>
@@ -37,14 +38,25 @@ inline constexpr uint8_t Numeric = 0x10;
 }  // namespace jettype
 
 // A text column's sort order: the locale id and its version as the column
-// definition stores them.
+// definition stores them, and the Jet version of the file: Access 97's files
+// (Jet 3) code text otherwise under the same ids, and their columns store no
+// version.
 struct SortOrder {
     uint16_t id = 0x0409;
     uint8_t version = 0;
+    uint8_t jetVersion = 4;  // 3 for Access 97's files, 4 for Jet 4's
     friend bool operator==(const SortOrder&, const SortOrder&) = default;
 };
+// A sort order of an Access 97 file's column.
+[[nodiscard]] constexpr SortOrder jet3SortOrder(uint16_t id) { return SortOrder{id, 0, 3}; }
 // "General" of Access 2000 to 2007 (later called "General legacy").
 inline constexpr SortOrder kGeneralLegacy{0x0409, 0};
+// Access 97's General, and the Arabic sort order of an Access 97 fixture
+// (coded as General 97 in the characters it shows).
+inline constexpr SortOrder kGeneral97 = jet3SortOrder(0x0409);
+inline constexpr SortOrder kArabic97 = jet3SortOrder(0x0401);
+// Access 97's Turkish: two-byte codes a character, in sections as Jet 4's.
+inline constexpr SortOrder kTurkish97 = jet3SortOrder(0x041F);
 // French, as the teaching databases use it.
 inline constexpr SortOrder kFrench{0x040C, 0};
 // The other sort orders of real databases measured.
@@ -61,7 +73,8 @@ struct KeyColumn {
     uint8_t scale = 0;      // NUMERIC: the column's scale; values are brought to it
 };
 
-// Longest text prefix that takes part in a key, in UTF-16 units.
+// Longest text prefix that takes part in a key, in UTF-16 units (in Access
+// 97's files, whose characters are single bytes, in characters).
 inline constexpr size_t kMaxKeyTextLength = 255;
 
 class IndexKey {
@@ -95,7 +108,8 @@ public:
 
     // The sort orders whose text keys this encoder writes at all (General,
     // French, Turkish, Croatian, Spanish modern and Chinese PRC, each with
-    // the characters its fixtures show).
+    // the characters its fixtures show; in Access 97's files General,
+    // Arabic and Turkish).
     [[nodiscard]] static bool knowsSortOrder(SortOrder sortOrder);
 
     // The UTF-16 units of a UTF-8 text as the key sees them: cut at the key's

@@ -16,6 +16,21 @@ namespace {
 // Deeper than any index of a file of Jet's size limit needs.
 constexpr uint32_t kMaxDepth = 16;
 
+// Where a version's header keeps its links, the prefix length and the byte
+// after it; Access 97's has no bytes 8-11 of Jet 4's, and one byte of prefix
+// length.
+struct HeaderPlaces {
+    size_t prev, next, tail, prefix;
+    bool widePrefix;  // 16 bits, else 8
+    size_t flags;
+    bool reserved;
+};
+constexpr HeaderPlaces kJet4Header{12, 16, 20, 24, true, 26, true};
+constexpr HeaderPlaces kJet3Header{8, 12, 16, 20, false, 21, false};
+const HeaderPlaces& headerOf(const format::Layout& layout) {
+    return layout.pageSize == format::kJet3.pageSize ? kJet3Header : kJet4Header;
+}
+
 void appendPointer(std::vector<uint8_t>& out, const IndexEntry& e) {
     const size_t at = out.size();
     out.resize(at + kRowPointerSize);
@@ -55,8 +70,15 @@ std::vector<uint8_t> IndexEntry::nodeBytes() const {
 bool entryLess(const IndexEntry& a, const IndexEntry& b) { return a.leafBytes() < b.leafBytes(); }
 
 IndexPage IndexPage::decode(std::span<const uint8_t> bytes, uint32_t pageNumber) {
-    if (bytes.size() != kPageSize) throw FormatError("index page: not a whole page", pageNumber);
+    const format::Layout* layout = layoutOfPage(bytes.size());
+    if (!layout) throw FormatError("index page: not a whole page", pageNumber);
+    const HeaderPlaces& at = headerOf(*layout);
+    const size_t maskOffset = layout->indexMaskOffset;
+    const size_t maskSize = layout->indexMaskSize;
+    const size_t entriesAt = entriesOffset(*layout);
+    const size_t space = entrySpace(*layout);
     IndexPage page;
+    page.layout = layout;
     page.type = bytes[0];
     if (page.type != Leaf && page.type != Intermediate)
         throw FormatError("index page: not an index page (type " + std::to_string(page.type) + ")",
@@ -64,27 +86,27 @@ IndexPage IndexPage::decode(std::span<const uint8_t> bytes, uint32_t pageNumber)
     page.marker = bytes[1];
     page.freeSpace = le16(bytes.data() + 2);
     page.owner = le32(bytes.data() + 4);
-    page.reserved = le32(bytes.data() + 8);
-    page.prev = le32(bytes.data() + 12);
-    page.next = le32(bytes.data() + 16);
-    page.tail = le32(bytes.data() + 20);
-    page.prefixLength = le16(bytes.data() + 24);
-    page.flags = bytes[26];
-    if (page.prefixLength > kEntrySpace)
+    if (at.reserved) page.reserved = le32(bytes.data() + 8);
+    page.flags = bytes[at.flags];
+    page.prev = le32(bytes.data() + at.prev);
+    page.next = le32(bytes.data() + at.next);
+    page.tail = le32(bytes.data() + at.tail);
+    page.prefixLength = at.widePrefix ? le16(bytes.data() + at.prefix) : bytes[at.prefix];
+    if (page.prefixLength > space)
         throw FormatError("index page: the shared prefix is longer than the page", pageNumber);
 
     std::vector<uint8_t> prefix;
     size_t start = 0;
-    for (size_t i = 0; i < kMaskSize; ++i) {
-        const uint8_t m = bytes[kMaskOffset + i];
+    for (size_t i = 0; i < maskSize; ++i) {
+        const uint8_t m = bytes[maskOffset + i];
         if (m == 0) continue;
         for (int bit = 0; bit < 8; ++bit) {
             if (!(m & (1u << bit))) continue;
             const size_t end = i * 8 + static_cast<size_t>(bit);
-            if (end > kEntrySpace)
+            if (end > space)
                 throw FormatError("index page: the entry mask runs past the page", pageNumber);
-            const auto first = bytes.begin() + static_cast<ptrdiff_t>(kEntriesOffset + start);
-            const auto last = bytes.begin() + static_cast<ptrdiff_t>(kEntriesOffset + end);
+            const auto first = bytes.begin() + static_cast<ptrdiff_t>(entriesAt + start);
+            const auto last = bytes.begin() + static_cast<ptrdiff_t>(entriesAt + end);
             std::vector<uint8_t> whole;
             if (page.entries.empty()) {
                 whole.assign(first, last);
@@ -113,19 +135,29 @@ size_t IndexPage::storedSize() const {
 }
 
 std::vector<uint8_t> IndexPage::encode() const {
-    std::vector<uint8_t> out(kPageSize, 0);
+    const HeaderPlaces& at = headerOf(*layout);
+    const size_t pageSize = layout->pageSize;
+    const size_t maskOffset = layout->indexMaskOffset;
+    const size_t entriesAt = entriesOffset(*layout);
+    std::vector<uint8_t> out(pageSize, 0);
     out[0] = type;
     out[1] = marker;
     putLe32(out.data() + 4, owner);
-    putLe32(out.data() + 8, reserved);
-    putLe32(out.data() + 12, prev);
-    putLe32(out.data() + 16, next);
-    putLe32(out.data() + 20, tail);
-    putLe16(out.data() + 24, prefixLength);
-    out[26] = flags;
+    if (at.reserved) putLe32(out.data() + 8, reserved);
+    out[at.flags] = flags;
+    putLe32(out.data() + at.prev, prev);
+    putLe32(out.data() + at.next, next);
+    putLe32(out.data() + at.tail, tail);
+    if (at.widePrefix) {
+        putLe16(out.data() + at.prefix, prefixLength);
+    } else {
+        if (prefixLength > 0xFF)
+            throw FormatError("index page: the prefix is longer than a page's header holds");
+        out[at.prefix] = static_cast<uint8_t>(prefixLength);
+    }
 
     std::vector<uint8_t> first;
-    size_t pos = kEntriesOffset;
+    size_t pos = entriesAt;
     for (size_t i = 0; i < entries.size(); ++i) {
         const std::vector<uint8_t> bytes = leaf() ? entries[i].leafBytes() : entries[i].nodeBytes();
         size_t from = 0;
@@ -139,15 +171,15 @@ std::vector<uint8_t> IndexPage::encode() const {
                 throw FormatError("index page: an entry does not share the page's prefix");
             from = prefixLength;
         }
-        if (pos + bytes.size() - from > kPageSize)
+        if (pos + bytes.size() - from > pageSize)
             throw FormatError("index page: the entries do not fit the page");
         std::copy(bytes.begin() + static_cast<ptrdiff_t>(from), bytes.end(),
                   out.begin() + static_cast<ptrdiff_t>(pos));
         pos += bytes.size() - from;
-        const size_t end = pos - kEntriesOffset;
-        out[kMaskOffset + end / 8] |= static_cast<uint8_t>(1u << (end % 8));
+        const size_t end = pos - entriesAt;
+        out[maskOffset + end / 8] |= static_cast<uint8_t>(1u << (end % 8));
     }
-    putLe16(out.data() + 2, static_cast<uint16_t>(kPageSize - pos));
+    putLe16(out.data() + 2, static_cast<uint16_t>(pageSize - pos));
     return out;
 }
 

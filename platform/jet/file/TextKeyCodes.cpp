@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <array>
 #include <initializer_list>
+#include <iterator>
+#include <string_view>
 
 namespace jet::file::textkey {
 
@@ -247,6 +249,213 @@ const Alphabet* alphabetOf(uint16_t id, uint8_t version) {
     for (const Alphabet& a : kAlphabets)
         if (a.id == id && a.version == version) return &a;
     return nullptr;
+}
+
+// --- Access 97 ----------------------------------------------------------------------------
+//
+// Read from the keys of the Access 97 fixtures (a table of every byte of the
+// code page between two letters, and tables of marked letters between
+// others); the index oracle rebuilds those entries from their rows.
+
+namespace {
+
+constexpr uint8_t kControl97 = 0x10;  // controls and most bytes the code page leaves free
+constexpr uint8_t kBlank97 = 0x11;    // tab, space, no-break space
+constexpr uint8_t kDigitZero97 = 0x56;
+constexpr uint8_t kLetter97[26] = {0x60, 0x61, 0x62, 0x64, 0x66, 0x67, 0x68, 0x69, 0x6A,
+                                   0x6B, 0x6C, 0x6D, 0x6F, 0x70, 0x72, 0x73, 0x74, 0x75,
+                                   0x76, 0x77, 0x78, 0x7A, 0x7B, 0x7C, 0x7D, 0x7E};
+// The letters whose marked forms take part in the nibble section, and so
+// count as positions there.
+constexpr std::string_view kMarkable97 = "ACEINOSUY";
+
+// Marks, as nibbles.
+constexpr uint8_t kGrave97 = 0x3;
+constexpr uint8_t kAcute97 = 0x4;
+constexpr uint8_t kCircumflex97 = 0x5;
+constexpr uint8_t kDiaeresis97 = 0x6;
+constexpr uint8_t kTilde97 = 0x7;
+constexpr uint8_t kRing97 = 0x8;
+constexpr uint8_t kCedilla97 = 0x9;
+constexpr uint8_t kCaron97 = 0xA;
+
+struct Symbol97 {
+    uint8_t byte;
+    uint8_t code;
+};
+// Punctuation and symbols outside the runs that makeTable97 numbers in order.
+constexpr Symbol97 kSymbols97[] = {
+    {0x82, 0x18}, {0x83, 0x32}, {0x84, 0x13}, {0x85, 0x33}, {0x86, 0x34}, {0x87, 0x35},
+    {0x88, 0x36}, {0x89, 0x37}, {0x8B, 0x18}, {0x91, 0x18}, {0x92, 0x18}, {0x93, 0x13},
+    {0x94, 0x13}, {0x95, 0x38}, {0x96, 0x1E}, {0x97, 0x1E}, {0x98, 0x39}, {0x99, 0x3A},
+    {0x9B, 0x18}, {0xAB, 0x13}, {0xAC, 0x45}, {0xAD, 0x1E}, {0xAE, 0x46}, {0xAF, 0x47},
+    {0xB0, 0x48}, {0xB1, 0x49}, {0xB2, 0x58}, {0xB3, 0x59}, {0xB4, 0x4A}, {0xB5, 0x4B},
+    {0xB6, 0x4C}, {0xB7, 0x4D}, {0xB8, 0x4E}, {0xB9, 0x57}, {0xBA, 0x4F}, {0xBB, 0x13},
+    {0xBC, 0x50}, {0xBD, 0x51}, {0xBE, 0x52}, {0xBF, 0x53}, {0xD7, 0x54}, {0xF7, 0x55}};
+// Letters of their own: Ð, Þ and Ø after D, Z and every other letter.
+constexpr Symbol97 kOwnLetters97[] = {{0xD0, 0x65}, {0xF0, 0x65}, {0xDE, 0x7F},
+                                      {0xFE, 0x7F}, {0xD8, 0x81}, {0xF8, 0x81}};
+
+struct Marked97 {
+    uint8_t byte;
+    char base;
+    uint8_t mark;
+};
+// Marked letters (upper case; lower case is 0x20 above them, besides the
+// pairs of 0x8A-0x9F and ÿ).
+constexpr Marked97 kMarked97[] = {
+    {0xC0, 'A', kGrave97},      {0xC1, 'A', kAcute97},      {0xC2, 'A', kCircumflex97},
+    {0xC3, 'A', kTilde97},      {0xC4, 'A', kDiaeresis97},  {0xC5, 'A', kRing97},
+    {0xC7, 'C', kCedilla97},    {0xC8, 'E', kGrave97},      {0xC9, 'E', kAcute97},
+    {0xCA, 'E', kCircumflex97}, {0xCB, 'E', kDiaeresis97},  {0xCC, 'I', kGrave97},
+    {0xCD, 'I', kAcute97},      {0xCE, 'I', kCircumflex97}, {0xCF, 'I', kDiaeresis97},
+    {0xD1, 'N', kTilde97},      {0xD2, 'O', kGrave97},      {0xD3, 'O', kAcute97},
+    {0xD4, 'O', kCircumflex97}, {0xD5, 'O', kTilde97},      {0xD6, 'O', kDiaeresis97},
+    {0xD9, 'U', kGrave97},      {0xDA, 'U', kAcute97},      {0xDB, 'U', kCircumflex97},
+    {0xDC, 'U', kDiaeresis97},  {0xDD, 'Y', kAcute97},
+};
+
+// Letters that sort as two: Œ as OE, Æ as AE, ß as SS. Both halves of each
+// are markable letters; that they count as two positions is shown for ß
+// only (see IndexKey's claims).
+struct Double97 {
+    uint8_t upper, lower;
+    char first, second;
+};
+constexpr Double97 kDoubles97[] = {
+    {0x8C, 0x9C, 'O', 'E'}, {0xC6, 0xE6, 'A', 'E'}, {0xDF, 0xDF, 'S', 'S'}};
+
+constexpr Code97 simple97(uint8_t code) {
+    Code97 c;
+    c.length = 1;
+    c.bytes[0] = code;
+    return c;
+}
+
+Code97 letter97(char upper, uint8_t mark = 0) {
+    Code97 c = simple97(kLetter97[upper - 'A']);
+    c.mark = mark;
+    if (mark == 0 && kMarkable97.find(upper) != std::string_view::npos) c.letters = 1;
+    return c;
+}
+
+std::array<Code97, 256> makeTable97() {
+    std::array<Code97, 256> t{};  // 0x00 leaves no trace
+    for (int b = 0x01; b <= 0x1F; ++b) t[b] = simple97(kControl97);
+    for (int b : {0x7F, 0x80, 0x81, 0x8D, 0x8E, 0x8F, 0x90, 0x9D, 0x9E})
+        t[b] = simple97(kControl97);
+    for (int b : {0x09, 0x20, 0xA0}) t[b] = simple97(kBlank97);
+    // Runs of punctuation numbered in order.
+    auto run = [&](int from, int to, uint8_t code) {
+        for (int b = from; b <= to; ++b) t[b] = simple97(static_cast<uint8_t>(code + (b - from)));
+    };
+    run(0x21, 0x2F, 0x12);
+    run(0x3A, 0x40, 0x21);
+    run(0x5B, 0x60, 0x28);
+    run(0x7B, 0x7E, 0x2E);
+    run(0xA1, 0xAA, 0x3B);
+    run(0x30, 0x39, kDigitZero97);
+    for (const Symbol97& s : kSymbols97) t[s.byte] = simple97(s.code);
+    for (const Symbol97& s : kOwnLetters97) t[s.byte] = simple97(s.code);
+    for (int i = 0; i < 26; ++i) {
+        t['A' + i] = letter97(static_cast<char>('A' + i));
+        t['a' + i] = t['A' + i];
+    }
+    for (const Marked97& m : kMarked97) {
+        t[m.byte] = letter97(m.base, m.mark);
+        t[m.byte + 0x20] = t[m.byte];
+    }
+    t[0x8A] = t[0x9A] = letter97('S', kCaron97);
+    t[0x9F] = t[0xFF] = letter97('Y', kDiaeresis97);
+    for (const Double97& d : kDoubles97) {
+        Code97 c;
+        c.length = 2;
+        c.bytes[0] = kLetter97[d.first - 'A'];
+        c.bytes[1] = kLetter97[d.second - 'A'];
+        c.letters = 2;
+        t[d.upper] = c;
+        t[d.lower] = c;
+    }
+    return t;
+}
+
+// Windows-1252's characters past U+00FF and their bytes, by character.
+struct Cp1252 {
+    char16_t c;
+    uint8_t byte;
+};
+constexpr Cp1252 kCp1252High[] = {
+    {0x0152, 0x8C}, {0x0153, 0x9C}, {0x0160, 0x8A}, {0x0161, 0x9A}, {0x0178, 0x9F}, {0x017D, 0x8E},
+    {0x017E, 0x9E}, {0x0192, 0x83}, {0x02C6, 0x88}, {0x02DC, 0x98}, {0x2013, 0x96}, {0x2014, 0x97},
+    {0x2018, 0x91}, {0x2019, 0x92}, {0x201A, 0x82}, {0x201C, 0x93}, {0x201D, 0x94}, {0x201E, 0x84},
+    {0x2020, 0x86}, {0x2021, 0x87}, {0x2022, 0x95}, {0x2026, 0x85}, {0x2030, 0x89}, {0x2039, 0x8B},
+    {0x203A, 0x9B}, {0x20AC, 0x80}, {0x2122, 0x99},
+};
+
+}  // namespace
+
+int windows1252Byte(char16_t c) {
+    if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) return c;
+    // The bytes the code page leaves undefined are kept as they are.
+    if (c == 0x81 || c == 0x8D || c == 0x8F || c == 0x90 || c == 0x9D) return c;
+    const auto it = std::lower_bound(std::begin(kCp1252High), std::end(kCp1252High), c,
+                                     [](const Cp1252& x, char16_t y) { return x.c < y; });
+    if (it != std::end(kCp1252High) && it->c == c) return it->byte;
+    return -1;
+}
+
+const Code97* general97Code(char16_t c) {
+    static const std::array<Code97, 256> table = makeTable97();
+    const int byte = windows1252Byte(c);
+    return byte < 0 ? nullptr : &table[static_cast<size_t>(byte)];
+}
+
+namespace {
+
+constexpr CharCode wide97(uint8_t group, uint8_t code) {
+    CharCode c;
+    c.kind = CodeKind::Plain;
+    c.length = 2;
+    c.bytes[0] = group;
+    c.bytes[1] = code;
+    return c;
+}
+
+constexpr uint8_t kLatinGroup = 0x0E;
+struct Letter2 {
+    char upper;
+    uint8_t code;
+};
+// The letters of the Turkish fixture's catalog and values (I sorts with i
+// there, as in General), and its one digit.
+constexpr Letter2 kTurkish97Letters[] = {
+    {'A', 0x02}, {'B', 0x09}, {'C', 0x0A}, {'D', 0x1A}, {'E', 0x21}, {'F', 0x23}, {'G', 0x25},
+    {'H', 0x2C}, {'I', 0x32}, {'J', 0x35}, {'K', 0x36}, {'L', 0x48}, {'M', 0x51}, {'N', 0x70},
+    {'O', 0x7C}, {'P', 0x7E}, {'Q', 0x89}, {'R', 0x8A}, {'S', 0x91}, {'T', 0x99}, {'U', 0x9F},
+    {'V', 0xA2}, {'W', 0xA4}, {'X', 0xA6}, {'Y', 0xA7}, {'Z', 0xA9},
+};
+constexpr uint8_t kDigitGroup = 0x0C;
+
+}  // namespace
+
+const CharCode* turkish97Code(char16_t c) {
+    struct Slot {
+        bool known = false;
+        CharCode code;
+    };
+    static const std::array<Slot, 128> table = [] {
+        std::array<Slot, 128> t{};
+        t[u' '] = {true, wide97(0x07, 0x02)};
+        t[u'-'] = {true, unprintable(0x82)};
+        t[u'2'] = {true, wide97(kDigitGroup, 0x33)};
+        for (const Letter2& l : kTurkish97Letters) {
+            t[static_cast<size_t>(l.upper)] = {true, wide97(kLatinGroup, l.code)};
+            t[static_cast<size_t>(l.upper + 0x20)] = {true, wide97(kLatinGroup, l.code)};
+        }
+        return t;
+    }();
+    if (c >= table.size() || !table[c].known) return nullptr;
+    return &table[c].code;
 }
 
 }  // namespace jet::file::textkey

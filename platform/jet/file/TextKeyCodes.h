@@ -73,6 +73,44 @@ struct Alphabet {
 // The sort order's alphabet, or null for a sort order without codes.
 [[nodiscard]] const Alphabet* alphabetOf(uint16_t id, uint8_t version);
 
+// --- Access 97 ---------------------------------------------------------------------------
+//
+// Access 97's files hold text in one byte a character (Windows-1252 in the
+// General sort order), and General 97 gives each byte one code: no case
+// section, and a mark of the letters that carry one (A C E I N O S U Y and
+// their kin) as a nibble after the main section.
+struct Code97 {
+    uint8_t length = 0;  // code bytes in the main section (0: the character leaves no trace)
+    uint8_t bytes[2] = {0, 0};
+    // Positions it takes among the letters that may carry a mark (the nibble
+    // section counts only those): 1 for A C E I N O S U Y, 2 for ß (SS).
+    uint8_t letters = 0;
+    uint8_t mark = 0;  // the mark's nibble (1 to 15), 0 for none
+};
+
+// The code of `c` in General 97: the characters of Windows-1252, those from
+// U+0152 to U+2122 taken to their byte, and the bytes the code page leaves
+// undefined (read as U+0081, U+008D, U+008F, U+0090, U+009D); null for any
+// other character.
+[[nodiscard]] const Code97* general97Code(char16_t c);
+
+// The byte of Windows-1252 that holds `c`, or -1 for a character it has not
+// (the undefined bytes count as their own characters).
+[[nodiscard]] int windows1252Byte(char16_t c);
+
+// The nibble section of General 97: 0, the nibbles, 0, packed high nibble
+// first; "no marks" is one byte 0x00.
+inline constexpr uint8_t kNibbleFrame = 0x0;
+inline constexpr uint8_t kLetterWithoutMark = 0x2;  // a letter before a mark that has none
+inline constexpr uint8_t kNoMarks = 0x00;
+
+// Access 97's Turkish: each character two bytes in the main section (the
+// letters in a script's group 0x0E, upper and lower case alike, the blank
+// 07 02), the hyphen in the unprintable section as in Jet 4's keys; the
+// sections are closed as Jet 4 closes them when it has unprintables, even
+// when there are none. Only the characters a fixture shows have codes.
+[[nodiscard]] const CharCode* turkish97Code(char16_t c);
+
 // Bytes of the text key's framing.
 inline constexpr uint8_t kEndOfText = 0x01;
 inline constexpr uint8_t kEndOfKey = 0x00;

@@ -60,10 +60,26 @@ std::vector<IndexEntry> longEntries(int count) {
     return out;
 }
 
+// Keys that share their first 300 bytes.
+std::vector<IndexEntry> sharedPrefixEntries(int count) {
+    std::vector<IndexEntry> out;
+    for (int i = 0; i < count; ++i) {
+        IndexEntry e;
+        char tail[16];
+        std::snprintf(tail, sizeof tail, "%04d", i);
+        IndexKey::append(e.key, {jettype::Binary}, Binary{std::string(300, 's') + tail});
+        e.dataPage = 7000;
+        e.dataRow = static_cast<uint8_t>(i);
+        out.push_back(e);
+    }
+    return out;
+}
+
 struct RoundTrip {
     const char* name;
     std::vector<IndexEntry> entries;
     uint32_t depth;  // levels of intermediate pages expected
+    const format::Layout* layout = &format::kJet4;
 };
 
 class BuiltIndexRoundTrip : public ::testing::TestWithParam<RoundTrip> {};
@@ -71,9 +87,10 @@ class BuiltIndexRoundTrip : public ::testing::TestWithParam<RoundTrip> {};
 TEST_P(BuiltIndexRoundTrip, DecodesToTheSameEntries) {
     const RoundTrip& c = GetParam();
     PageStore store;
-    const BuiltIndex built = IndexBuilder::build(c.entries, 42, store.allocator());
+    const BuiltIndex built = IndexBuilder::build(c.entries, 42, store.allocator(), *c.layout);
     store.keep(built);
     ASSERT_EQ(built.root, 100u) << "the first page is handed out first";
+    const size_t space = indexpage::entrySpace(*c.layout);
     const IndexTree tree = walkIndex(store.source(), built.root);
     EXPECT_EQ(tree.entries, c.entries);
     EXPECT_EQ(tree.depth, c.depth);
@@ -84,11 +101,16 @@ TEST_P(BuiltIndexRoundTrip, DecodesToTheSameEntries) {
     // intermediate entries repeat their child's last entry; the last leaf is
     // the tail, named by the intermediate page above it.
     std::map<uint32_t, IndexPage> decoded;
-    for (const auto& [n, bytes] : built.pages) decoded.emplace(n, IndexPage::decode(bytes, n));
+    for (const auto& [n, bytes] : built.pages) {
+        ASSERT_EQ(bytes.size(), c.layout->pageSize);
+        decoded.emplace(n, IndexPage::decode(bytes, n));
+    }
     for (const auto& [n, page] : decoded) {
+        EXPECT_EQ(page.layout, c.layout);
         EXPECT_EQ(page.owner, 42u);
-        EXPECT_LE(page.storedSize(), indexpage::kEntrySpace);
-        EXPECT_EQ(page.freeSpace, indexpage::kEntrySpace - page.storedSize());
+        EXPECT_LE(page.storedSize(), space);
+        EXPECT_EQ(page.freeSpace, space - page.storedSize());
+        EXPECT_LE(page.prefixLength, indexpage::maxPrefix(*c.layout));
         for (const IndexEntry& e : page.entries) {
             if (page.leaf()) continue;
             const IndexPage& child = decoded.at(e.child);
@@ -108,15 +130,20 @@ TEST_P(BuiltIndexRoundTrip, DecodesToTheSameEntries) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(IndexBuilder, BuiltIndexRoundTrip,
-                         ::testing::Values(RoundTrip{"Empty", {}, 0},
-                                           RoundTrip{"OneEntry", integerEntries(1), 0},
-                                           RoundTrip{"OneFullLeaf", integerEntries(400), 0},
-                                           RoundTrip{"TwoLevels", integerEntries(5000), 1},
-                                           RoundTrip{"ThreeLevels", longEntries(400), 2}),
-                         [](const ::testing::TestParamInfo<RoundTrip>& p) {
-                             return std::string(p.param.name);
-                         });
+INSTANTIATE_TEST_SUITE_P(
+    IndexBuilder, BuiltIndexRoundTrip,
+    ::testing::Values(RoundTrip{"Empty", {}, 0}, RoundTrip{"OneEntry", integerEntries(1), 0},
+                      RoundTrip{"OneFullLeaf", integerEntries(400), 0},
+                      RoundTrip{"TwoLevels", integerEntries(5000), 1},
+                      RoundTrip{"ThreeLevels", longEntries(400), 2},
+                      RoundTrip{"Jet3Empty", {}, 0, &format::kJet3},
+                      RoundTrip{"Jet3OneFullLeaf", integerEntries(200), 0, &format::kJet3},
+                      RoundTrip{"Jet3TwoLevels", integerEntries(2000), 1, &format::kJet3},
+                      RoundTrip{"Jet3ThreeLevels", longEntries(100), 2, &format::kJet3},
+                      // Entries sharing more than an Access 97
+                      // page's one byte of prefix length says.
+                      RoundTrip{"Jet3PrefixCutTo255", sharedPrefixEntries(60), 1, &format::kJet3}),
+    [](const ::testing::TestParamInfo<RoundTrip>& p) { return std::string(p.param.name); });
 
 TEST(IndexBuilder, CompressesOnlyPagesThatNeedIt) {
     // 400 integer keys fit one page whole (9 bytes each); 402 do not, and

@@ -141,14 +141,79 @@ INSTANTIATE_TEST_SUITE_P(
         KeyCase{"SpanishModernAsGeneral", col(jettype::Text, true, kSpanishModern),
                 std::string("Libros"), "7F5E594C69646B0100"},
         KeyCase{"ChinesePrcIdeographs", col(jettype::Text, true, kChinesePrc),
-                std::string("\xE5\xB7\xA5\xE5\xBA\x8F"), "7F92E6C54D0100"}),
+                std::string("\xE5\xB7\xA5\xE5\xBA\x8F"), "7F92E6C54D0100"},
+        // Access 97's General: one code a character, no case section, 0x00
+        // when no letter has a mark.
+        KeyCase{"General97Plain", col(jettype::Text, true, kGeneral97), std::string("abc"),
+                "7F60616200"},
+        KeyCase{"General97Empty", col(jettype::Text, true, kGeneral97), std::string(""), "7F00"},
+        KeyCase{"General97CaseDoesNotCount", col(jettype::Text, true, kGeneral97),
+                std::string("ABC"), "7F60616200"},
+        KeyCase{"General97TrailingBlanksDropped", col(jettype::Text, true, kGeneral97),
+                std::string("ab  "), "7F606100"},
+        KeyCase{"General97InnerBlankKept", col(jettype::Text, true, kGeneral97), std::string("a b"),
+                "7F60116100"},
+        // Marks: nibbles framed by 0 nibbles, a 2 for each markable letter
+        // (A C E I N O S U Y) without a mark before it, padded to a byte.
+        KeyCase{"General97MarkAfterTwoLetters", col(jettype::Text, true, kGeneral97),
+                std::string("AA\xC3\x80"
+                            "AA"),
+                "7F6060606060022300"},
+        KeyCase{"General97MarkFirst", col(jettype::Text, true, kGeneral97), std::string("\xC3\x81"),
+                "7F600400"},
+        KeyCase{"General97TwoMarksFillTheLastByte", col(jettype::Text, true, kGeneral97),
+                std::string("-\xC3\x81-\xC3\x81-"), "7F1E601E601E0440"},
+        KeyCase{"General97OtherLettersDoNotCount", col(jettype::Text, true, kGeneral97),
+                std::string("bd\xC3\x81"), "7F6164600400"},
+        KeyCase{"General97SharpSCountsTwo", col(jettype::Text, true, kGeneral97),
+                std::string("\xC3\x9F\xC3\xA4"), "7F767660022600"},
+        KeyCase{"General97Ligature", col(jettype::Text, true, kGeneral97), std::string("\xC3\xA6"),
+                "7F606600"},
+        // Characters past U+00FF are coded as their Windows-1252 byte.
+        KeyCase{"General97EuroIsAControl", col(jettype::Text, true, kGeneral97),
+                std::string("\xE2\x82\xAC"), "7F1000"},
+        KeyCase{"General97SCaronMarked", col(jettype::Text, true, kGeneral97),
+                std::string("a\xC5\xA0"
+                            "a"),
+                "7F60766002A0"},
+        KeyCase{"General97OELigature", col(jettype::Text, true, kGeneral97),
+                std::string("\xC5\x93"), "7F726600"},
+        KeyCase{"General97TradeMark", col(jettype::Text, true, kGeneral97),
+                std::string("\xE2\x84\xA2"), "7F3A00"},
+        KeyCase{"General97QuotesAsApostrophe", col(jettype::Text, true, kGeneral97),
+                std::string("\xE2\x80\x98'\xE2\x80\x99"), "7F18181800"},
+        KeyCase{"General97UndefinedByteKept", col(jettype::Text, true, kGeneral97),
+                std::string("\xC2\x81"), "7F1000"},
+        KeyCase{"General97Descending", col(jettype::Text, false, kGeneral97), std::string("row9"),
+                "808A8D84A0FF"},
+        KeyCase{"Arabic97AsGeneral97", col(jettype::Text, true, kArabic97), std::string("Tables"),
+                "7F7760616D667600"},
+        // Access 97's Turkish: two bytes a character, four ends of section.
+        KeyCase{"Turkish97Letters", col(jettype::Text, true, kTurkish97), std::string("Atom"),
+                "7F0E020E990E7C0E510101010100"},
+        KeyCase{"Turkish97HyphenIsUnprintable", col(jettype::Text, true, kTurkish97),
+                std::string("Z-or"), "7F0EA90E7C0E8A01010101800B068200"}),
     [](const ::testing::TestParamInfo<KeyCase>& p) { return std::string(p.param.name); });
 
 TEST(IndexKey, TextIsCutAt255Characters) {
-    const std::string longer(300, 'a');
-    const std::string limit(255, 'a');
-    EXPECT_EQ(keyOf(col(jettype::Text), longer), keyOf(col(jettype::Text), limit));
-    EXPECT_NE(keyOf(col(jettype::Text), limit), keyOf(col(jettype::Text), std::string(254, 'a')));
+    for (const SortOrder order : {kGeneralLegacy, kGeneral97}) {
+        const KeyColumn text = col(jettype::Text, true, order);
+        const std::string longer(300, 'a');
+        const std::string limit(255, 'a');
+        EXPECT_EQ(keyOf(text, longer), keyOf(text, limit)) << order.jetVersion;
+        EXPECT_NE(keyOf(text, limit), keyOf(text, std::string(254, 'a'))) << order.jetVersion;
+        // The cut comes first: blanks it leaves at the end are dropped.
+        EXPECT_EQ(keyOf(text, std::string(254, 'a') + "  b"), keyOf(text, std::string(254, 'a')))
+            << order.jetVersion;
+    }
+}
+
+TEST(IndexKey, General97IsNotJet4sGeneral) {
+    // The same sort order id in an Access 97 file's column codes otherwise.
+    EXPECT_NE(keyOf(col(jettype::Text, true, kGeneral97), std::string("a")),
+              keyOf(col(jettype::Text), std::string("a")));
+    EXPECT_NE(kGeneral97, kGeneralLegacy);
+    EXPECT_EQ(kGeneral97.id, kGeneralLegacy.id);
 }
 
 TEST(IndexKey, RefusesWhatItCannotCode) {
@@ -159,6 +224,20 @@ TEST(IndexKey, RefusesWhatItCannotCode) {
     // A pair of letters whose form no fixture shows (Croatian "NJ").
     EXPECT_THROW(IndexKey::append(key, col(jettype::Text, true, kCroatian), std::string("NJ")),
                  FormatError);
+    // Access 97: a character outside the code page, and one the Turkish
+    // fixture does not show.
+    EXPECT_THROW(
+        IndexKey::append(key, col(jettype::Text, true, kGeneral97), std::string("\xD0\x9C")),
+        FormatError);
+    EXPECT_THROW(
+        IndexKey::append(key, col(jettype::Text, true, kGeneral97), std::string("\xC2\x80")),
+        FormatError);
+    EXPECT_THROW(
+        IndexKey::append(key, col(jettype::Text, true, kTurkish97), std::string("\xC3\xA7")),
+        FormatError);
+    EXPECT_THROW(
+        IndexKey::append(key, col(jettype::Text, true, jet3SortOrder(0x040C)), std::string("a")),
+        FormatError);
     // A sort order without codes.
     EXPECT_THROW(
         IndexKey::append(key, col(jettype::Text, true, SortOrder{0x0407, 0}), std::string("a")),
@@ -246,6 +325,32 @@ INSTANTIATE_TEST_SUITE_P(
         ProofCase{"GeneralNewVersion", col(jettype::Text, true, SortOrder{0x0409, 1}),
                   std::string("a"), false},
         ProofCase{"DescendingText", col(jettype::Text, false), std::string("a"), false},
+        ProofCase{"General97CodePage", col(jettype::Text, true, kGeneral97),
+                  std::string("\xC3\xA9t\xC3\xA9 \xC3\x9F\xE2\x82\xAC\xC5\x92"), true},
+        ProofCase{"General97Descending", col(jettype::Text, false, kGeneral97),
+                  std::string("\xC3\xA9t\xC3\xA9"), true},
+        ProofCase{"General97PastTheCodePage", col(jettype::Text, true, kGeneral97),
+                  std::string("\xD0\x9C"), false},
+        ProofCase{"General97Nul", col(jettype::Text, true, kGeneral97), std::string(1, '\0'),
+                  false},
+        ProofCase{"General97LigatureBeforeAMark", col(jettype::Text, true, kGeneral97),
+                  std::string("\xC3\x86\xC3\xA9"), false},
+        ProofCase{"General97LigatureAfterAMark", col(jettype::Text, true, kGeneral97),
+                  std::string("\xC3\xA9\xC3\x86"), true},
+        ProofCase{"General97OtherSortOrder", col(jettype::Text, true, jet3SortOrder(0x0407)),
+                  std::string("a"), false},
+        ProofCase{"Arabic97CatalogNames", col(jettype::Text, true, kArabic97),
+                  std::string("MSysObjects"), true},
+        ProofCase{"Arabic97MarkUnmeasured", col(jettype::Text, true, kArabic97),
+                  std::string("\xC3\xA9"), false},
+        ProofCase{"Arabic97ArabicLetterUnmeasured", col(jettype::Text, true, kArabic97),
+                  std::string("\xD8\xA7"), false},
+        ProofCase{"Turkish97Measured", col(jettype::Text, true, kTurkish97),
+                  std::string("Z-order Window Class"), true},
+        ProofCase{"Turkish97DotlessIUnmeasured", col(jettype::Text, true, kTurkish97),
+                  std::string("\xC4\xB1"), false},
+        ProofCase{"Turkish97DescendingUnmeasured", col(jettype::Text, false, kTurkish97),
+                  std::string("a"), false},
         ProofCase{"NullText", col(jettype::Text, false), FieldValue{}, true},
         ProofCase{"Integer", col(jettype::Integer, false), int32_t{5}, true},
         ProofCase{"YesNo", col(jettype::YesNo), true, false},
