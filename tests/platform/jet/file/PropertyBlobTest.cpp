@@ -51,10 +51,11 @@ std::map<std::string, std::map<std::string, std::string>> mdbProp(const std::str
 
 // What mdb-prop prints for a property; nullopt where its printing is not
 // compared (dates, floating point, GUIDs).
-std::optional<std::string> propText(const std::string& name, const jet::file::Property& p) {
+std::optional<std::string> propText(const std::string& name, const jet::file::Property& p,
+                                    const jet::file::TextCodec& codec) {
     if (auto b = p.boolean()) return *b ? "yes" : "no";
     if (auto i = p.integer()) return std::to_string(*i);
-    if (auto t = p.text()) return *t;
+    if (auto t = p.text(codec)) return *t;
     if (p.type == coltype::Binary && name == "GUID" && p.value.size() == 16) return std::nullopt;
     if (p.type == coltype::Binary || p.type == coltype::Ole)
         return "(binary data of length " + std::to_string(p.value.size()) + ")";
@@ -64,18 +65,24 @@ std::optional<std::string> propText(const std::string& name, const jet::file::Pr
 TEST(PropertyBlobFixtures, EveryBlobReencodesAndAgreesWithMdbProp) {
     REQUIRE_FIXTURES();
     size_t blobs = 0, compared = 0;
-    for (const auto& name : codectest::jet4Fixtures()) {
+    for (const auto& name : codectest::codecFixtures()) {
         SCOPED_TRACE(name);
         const auto path = testsupport::fixture(name);
         jet::file::PageFile file(path);
-        for (const auto& entry : codectest::readCatalog(file)) {
+        const auto catalog = codectest::readCatalog(file);
+        // mdb-prop names an object by its name alone: nwind.mdb's table
+        // Categories shares its name with a form, whose properties it lists.
+        std::map<std::string, size_t> named;
+        for (const auto& entry : catalog) ++named[entry.name];
+        for (const auto& entry : catalog) {
             if (!entry.lvProp) continue;
             SCOPED_TRACE(entry.name);
             const Bytes raw = bytesOf(*entry.lvProp);
-            const auto blob = PropertyBlob::decode(raw);
+            const auto blob =
+                PropertyBlob::decode(raw, file.layout(), jet::file::TextCodec::of(file));
             EXPECT_EQ(blob.encode(), raw);
             ++blobs;
-            if (entry.type != 1 || !mdbtest::haveMdbTools()) continue;
+            if (entry.type != 1 || named[entry.name] > 1 || !mdbtest::haveMdbTools()) continue;
             const auto theirs = mdbProp(path, entry.name);
             for (const auto& chunk : blob.chunks) {
                 if (chunk.type == jet::file::kPropertyNamesChunk) continue;
@@ -86,7 +93,7 @@ TEST(PropertyBlobFixtures, EveryBlobReencodesAndAgreesWithMdbProp) {
                 for (const auto& p : chunk.properties) {
                     const auto propName = blob.nameOf(chunk, p);
                     ASSERT_TRUE(props.count(propName)) << key << "." << propName;
-                    if (auto text = propText(propName, p)) {
+                    if (auto text = propText(propName, p, blob.text())) {
                         EXPECT_EQ(*text, props.at(propName)) << key << "." << propName;
                         ++compared;
                     }

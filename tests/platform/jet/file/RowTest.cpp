@@ -10,11 +10,13 @@
 
 #include "CodecTestSupport.h"
 #include "MdbTools.h"
+#include "jet/file/DataPage.h"
 #include "jet/file/FormatError.h"
 #include "jet/file/PageFile.h"
 #include "jet/file/Row.h"
 #include "jet/file/TableDefinition.h"
 #include "jet/file/TableReader.h"
+#include "jet/file/UsageMap.h"
 
 namespace {
 
@@ -439,6 +441,175 @@ TEST(RowDecoding, ARowShorterThanItsDefinitionReadsTheMissingColumnsAsNull) {
     def.dropColumn(def.columnNamed("long")->number);
     const auto dropped = jet::file::decodeRow(def, before, file);
     EXPECT_EQ(std::get<std::string>(dropped[9]), "kept");
+}
+
+}  // namespace
+
+namespace {
+
+using jet::file::Bytes;
+
+// Jet 3 rows past 256 bytes: testV1997.mdb's Table2 has 89 TEXT(50) columns,
+// so a row's trailer alone takes 103 bytes and where its jump table needs a
+// dummy entry follows from the lengths of its values.
+struct JumpCase {
+    const char* name;
+    std::vector<size_t> lengths;  // of column1, column2, …; the rest null
+};
+
+const JumpCase kJumpCases[] = {
+    {"NoJump", {10}},
+    {"DummyOnly", std::vector<size_t>(5, 50)},
+    {"OneBoundary", std::vector<size_t>(6, 50)},
+    {"OffsetOnTheBoundary", {5, 50, 50, 50, 50, 50, 10}},
+    {"DummyAfterOne", std::vector<size_t>(10, 50)},
+    {"TwoBoundaries", std::vector<size_t>(11, 50)},
+    {"DummyAfterFive", std::vector<size_t>(30, 50)},
+    {"SevenBoundaries", std::vector<size_t>(37, 50)},
+};
+
+std::vector<jet::FieldValue> jumpRow(const TableDefinition& def, size_t which,
+                                     const std::vector<size_t>& lengths) {
+    std::vector<jet::FieldValue> values(def.columns.size());
+    for (size_t i = 0; i < def.columns.size(); ++i) {
+        const std::string& name = def.columns[i].name;
+        const size_t k = std::stoul(name.substr(std::string("column").size())) - 1;
+        if (k < lengths.size())
+            values[i] = std::string(lengths[k], static_cast<char>('a' + which));
+    }
+    return values;
+}
+
+TEST(RowJet3, RowsPast256BytesCarryTheirJumpTableAndReadBackThroughMdbExport) {
+    REQUIRE_FIXTURES();
+    REQUIRE_MDBTOOLS();
+    testsupport::TempDir dir;
+    const auto path = dir.file("jumps.mdb");
+    uint32_t tablePage = 0;
+    size_t before = 0;
+    bool sawDummy = false, sawOnBoundary = false, sawSeveral = false;
+    std::vector<std::vector<jet::FieldValue>> written;
+    {
+        PageFile file(testsupport::fixture("jackcess/testV1997.mdb"));
+        for (const auto& t : codectest::tables(file))
+            if (t.name == "Table2") tablePage = static_cast<uint32_t>(t.id);
+        auto def = TableDefinition::read(file, tablePage);
+        ASSERT_EQ(def.columns.size(), 89u);
+        before = def.rowCount;
+        auto owned = jet::file::UsageMap::read(file, def.ownedPages);
+        jet::file::GlobalUsageMap global(file);
+        std::vector<jet::file::PageRow> rows;
+        for (size_t i = 0; i < std::size(kJumpCases); ++i) {
+            const auto& c = kJumpCases[i];
+            SCOPED_TRACE(c.name);
+            const auto values = jumpRow(def, i, c.lengths);
+            Bytes row = jet::file::encodeRow(def, values, nullptr);
+            EXPECT_EQ(jet::file::decodeRow(def, row, file), values);
+            const auto layout = jet::file::readRowLayout(def, row);
+            const size_t real = layout.variableEnd / 256;
+            const size_t stored = (row.size() - 1) / 256;
+            ASSERT_TRUE(stored == real || stored == real + 1);
+            const size_t countAt = layout.nullMaskOffset - 1;
+            if (stored > real) {
+                EXPECT_EQ(row[countAt - 1 - real], 0xFF);
+                sawDummy = true;
+            }
+            // Entry k names the first slot at or past 256 × (k + 1).
+            for (size_t k = 0; k < real; ++k) {
+                size_t first = layout.variableOffsets.size();
+                for (size_t s = 0; s < layout.variableOffsets.size(); ++s)
+                    if (layout.variableOffsets[s] >= 256 * (k + 1)) {
+                        first = s;
+                        break;
+                    }
+                EXPECT_EQ(row[countAt - 1 - k], first) << k;
+            }
+            for (uint16_t off : layout.variableOffsets) sawOnBoundary |= off == 256;
+            sawSeveral |= real >= 2;
+            rows.push_back({std::move(row), 0});
+            written.push_back(values);
+        }
+        // 45 full columns pass the 2012 bytes a Jet 3 row may take.
+        EXPECT_THROW((void)jet::file::encodeRow(def, jumpRow(def, 0, std::vector<size_t>(45, 50)),
+                                                nullptr),
+                     jet::file::FormatError);
+        for (size_t from = 0; from < rows.size();) {
+            std::vector<jet::file::PageRow> page;
+            std::vector<size_t> lengths;
+            while (from < rows.size()) {
+                lengths.push_back(rows[from].bytes.size());
+                if (!jet::file::rowsFit(file.pageSize(), lengths)) break;
+                page.push_back(rows[from++]);
+            }
+            const uint32_t p = file.append();
+            const Bytes bytes = jet::file::buildDataPage(file.pageSize(), def.firstPage(), page);
+            auto out = file.writable(p);
+            std::copy(bytes.begin(), bytes.end(), out.begin());
+            owned.add(p);
+            global.markUsed(p);
+        }
+        owned.write(file);
+        for (uint32_t p : owned.newMapPages()) global.markUsed(p);
+        def.rowCount += static_cast<uint32_t>(rows.size());
+        EXPECT_TRUE(def.write(file).empty());
+        global.write(file);
+        codectest::saveAs(file, path);
+    }
+    EXPECT_TRUE(sawDummy);
+    EXPECT_TRUE(sawOnBoundary);
+    EXPECT_TRUE(sawSeveral);
+
+    PageFile file(path);
+    const auto def = TableDefinition::read(file, tablePage);
+    const auto ours = TableReader(file, def).readAll();
+    ASSERT_EQ(ours.size(), before + written.size());
+    for (size_t i = 0; i < written.size(); ++i)
+        EXPECT_EQ(ours[before + i].second, written[i]) << kJumpCases[i].name;
+    const auto theirs = mdbtest::exportTable(path, "Table2");
+    ASSERT_EQ(theirs.size(), 1 + before + written.size());
+    std::map<std::string, size_t> at;
+    for (size_t i = 0; i < theirs[0].size(); ++i) at[theirs[0][i]] = i;
+    for (size_t i = 0; i < written.size(); ++i) {
+        SCOPED_TRACE(kJumpCases[i].name);
+        const std::string key(kJumpCases[i].lengths[0], static_cast<char>('a' + i));
+        const std::vector<std::string>* row = nullptr;
+        for (const auto& r : theirs)
+            if (r.at(at.at("column1")) == key) row = &r;
+        ASSERT_NE(row, nullptr);
+        for (size_t k = 0; k < 89; ++k) {
+            const std::string name = "column" + std::to_string(k + 1);
+            const size_t len = k < kJumpCases[i].lengths.size() ? kJumpCases[i].lengths[k] : 0;
+            EXPECT_EQ(row->at(at.at(name)), std::string(len, static_cast<char>('a' + i))) << name;
+        }
+    }
+}
+
+// A value the file's code page cannot hold is refused at its row, naming the
+// character; one it can hold is stored in single bytes.
+TEST(RowJet3, AValueTheCodePageCannotHoldIsRefused) {
+    REQUIRE_FIXTURES();
+    PageFile file(testsupport::fixture("jackcess/testV1997.mdb"));
+    uint32_t tablePage = 0;
+    for (const auto& t : codectest::tables(file))
+        if (t.name == "Table2") tablePage = static_cast<uint32_t>(t.id);
+    const auto def = TableDefinition::read(file, tablePage);
+    auto values = jumpRow(def, 0, {});
+    values[0] = std::string("Gr\xC3\xB6\xC3\x9F\x65 \xE2\x82\xAC");  // Größe €
+    const Bytes row = jet::file::encodeRow(def, values, nullptr);
+    EXPECT_EQ(jet::file::decodeRow(def, row, file), values);
+    const auto layout = jet::file::readRowLayout(def, row);
+    EXPECT_EQ(layout.variableOffsets.at(1) - layout.variableOffsets.at(0), 7);
+    values[0] = std::string("\xE5\x90\x8D");  // 名
+    try {
+        (void)jet::file::encodeRow(def, values, nullptr);
+        ADD_FAILURE() << "the value was stored";
+    } catch (const jet::file::FormatError& e) {
+        EXPECT_NE(std::string(e.what()).find("\xE5\x90\x8D"), std::string::npos) << e.what();
+        EXPECT_NE(std::string(e.what()).find("1252"), std::string::npos) << e.what();
+    }
+    // A text of 51 single bytes is longer than the TEXT(50) column.
+    values[0] = std::string(51, 'x');
+    EXPECT_THROW((void)jet::file::encodeRow(def, values, nullptr), jet::file::FormatError);
 }
 
 }  // namespace

@@ -53,7 +53,7 @@ void expectPagesBelong(const PageFile& file, const GlobalUsageMap& global, const
 TEST(UsageMapFixtures, MapsHoldTheirTablesPagesAndEncodeUnchanged) {
     REQUIRE_FIXTURES();
     size_t maps = 0, referenceMaps = 0;
-    for (const auto& name : codectest::jet4Fixtures()) {
+    for (const auto& name : codectest::codecFixtures()) {
         SCOPED_TRACE(name);
         PageFile file(testsupport::fixture(name));
         GlobalUsageMap global(file);
