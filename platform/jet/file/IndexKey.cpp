@@ -413,12 +413,13 @@ namespace {
 enum class Range : uint8_t {
     None,
     Latin1,       // U+0001 to U+00FF
-    Windows1252,  // the characters of Windows-1252 but U+0000 (Access 97's General)
+    Windows1252,  // the characters of Windows-1252 (Access 97's General)
 };
 struct Claim {
     SortOrder sortOrder;
     Range range = Range::None;  // claimed besides `chars`
     std::u16string_view chars;
+    std::u16string_view unshown = {};  // characters of `range` no fixture shows
 };
 
 // General: one text holding every character from U+0001 to U+00FF, the
@@ -449,9 +450,9 @@ constexpr Claim kClaims[] = {
     // Access 97's General: a table of every byte of the code page between two
     // letters, and tables of marked letters; Arabic and Turkish: the
     // catalogs and values of their fixtures.
-    {kGeneral97, Range::Windows1252, u""},
+    {kGeneral97, Range::Windows1252, u"", u"\x1A"},
     {kArabic97, Range::None, u"2ACDEFIMOPQRSTUabcdefghijlmnoprstuy"},
-    {kTurkish97, Range::None, u" -2ABCDEFHIJKLMOPQRSTUVWZabcdefghijklmnoprstuvwxyz"},
+    {kTurkish97, Range::None, u" -2ABCDEFHILMOPQRSTUVWZabcdefghijklmnoprstuvwxy"},
 };
 
 // Letters of General 97 that sort as two markable letters, whose count of
@@ -466,7 +467,8 @@ const Claim* claimOf(SortOrder sortOrder) {
 
 bool claimed(const Claim& claim, char16_t c) {
     if (claim.range == Range::Latin1 && c >= 0x01 && c <= 0xFF) return true;
-    if (claim.range == Range::Windows1252 && c != 0 && textkey::windows1252Byte(c) >= 0)
+    if (claim.range == Range::Windows1252 && textkey::windows1252Byte(c) >= 0 &&
+        claim.unshown.find(c) == std::u16string_view::npos)
         return true;
     return claim.chars.find(c) != std::u16string_view::npos;
 }
@@ -527,8 +529,10 @@ bool IndexKey::canProve(const KeyColumn& column, const FieldValue& value) {
         case jettype::Currency:
         case jettype::Double:
             return true;
-        // Coded by rules of their own that no Access-made file measured shows.
+        // Access 97's files show YESNO keys in both directions; no Jet 4 file does.
         case jettype::YesNo:
+            return column.sortOrder.jetVersion == 3;
+        // Coded by rules of its own that no Access-made file measured shows.
         case jettype::Numeric:
         default:
             return false;

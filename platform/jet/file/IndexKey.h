@@ -69,8 +69,9 @@ inline constexpr SortOrder kChinesePrc{0x0804, 0};
 struct KeyColumn {
     uint8_t type = jettype::Integer;  // a jettype code
     bool ascending = true;
-    SortOrder sortOrder{};  // TEXT and MEMO
-    uint8_t scale = 0;      // NUMERIC: the column's scale; values are brought to it
+    // TEXT and MEMO; its Jet version is the file's for a column of any type.
+    SortOrder sortOrder{};
+    uint8_t scale = 0;  // NUMERIC: the column's scale; values are brought to it
 };
 
 // Longest text prefix that takes part in a key, in UTF-16 units (in Access
@@ -102,8 +103,9 @@ public:
     [[nodiscard]] static bool canProve(const FieldValue& value, SortOrder sortOrder);
     [[nodiscard]] static bool canProveText(std::u16string_view text, SortOrder sortOrder);
     // The same for a value of an index column, its type and direction judged
-    // too: YESNO, NUMERIC and descending text keys are coded by rules no
-    // Access-made file measured shows, so they are not provable.
+    // too: NUMERIC keys, YESNO keys of Jet 4 files and descending text keys
+    // but General 97's are coded by rules no Access-made file measured
+    // shows, so they are not provable.
     [[nodiscard]] static bool canProve(const KeyColumn& column, const FieldValue& value);
 
     // The sort orders whose text keys this encoder writes at all (General,

@@ -340,8 +340,9 @@ Code97 letter97(char upper, uint8_t mark = 0) {
 }
 
 std::array<Code97, 256> makeTable97() {
-    std::array<Code97, 256> t{};  // 0x00 leaves no trace
-    for (int b = 0x01; b <= 0x1F; ++b) t[b] = simple97(kControl97);
+    std::array<Code97, 256> t{};
+    // NUL too: the catalog's "Lock\0" module name shows it.
+    for (int b = 0x00; b <= 0x1F; ++b) t[b] = simple97(kControl97);
     for (int b : {0x7F, 0x80, 0x81, 0x8D, 0x8E, 0x8F, 0x90, 0x9D, 0x9E})
         t[b] = simple97(kControl97);
     for (int b : {0x09, 0x20, 0xA0}) t[b] = simple97(kBlank97);

@@ -274,10 +274,17 @@ TEST(IndexBuilder, TreatsNullsOfAMultiColumnIndexByColumn) {
 // compacts a file, and those indexes come out byte for byte. Indexes grown
 // row by row since (split pages) are laid out more tightly by the builder;
 // they are counted, not failed.
-TEST(IndexBuilder, LaysOutPagesAsAccessBuildsThem) {
+struct FixtureSet {
+    const char* name;
+    std::vector<std::string> (*files)();
+};
+
+class AccessLayout : public ::testing::TestWithParam<FixtureSet> {};
+
+TEST_P(AccessLayout, IsTheBuildersLayout) {
     REQUIRE_FIXTURES();
     size_t same = 0, multiPageSame = 0, differ = 0;
-    for (const auto& path : codectest::jet4Fixtures()) {
+    for (const auto& path : GetParam().files()) {
         const PageFile file(testsupport::fixture(path));
         for (const auto& table : codectest::tables(file)) {
             const uint32_t definitionPage = static_cast<uint32_t>(table.id) & 0x00FFFFFFu;
@@ -286,16 +293,18 @@ TEST(IndexBuilder, LaysOutPagesAsAccessBuildsThem) {
                 std::vector<uint32_t> order = tree.intermediates;
                 order.insert(order.end(), tree.leaves.begin(), tree.leaves.end());
                 size_t handed = 0;
-                const BuiltIndex built = IndexBuilder::build(tree.entries, definitionPage, [&] {
-                    return handed < order.size() ? order[handed++]
-                                                 : 0xFFFFFFu - static_cast<uint32_t>(handed++);
-                });
+                const BuiltIndex built = IndexBuilder::build(
+                    tree.entries, definitionPage,
+                    [&] {
+                        return handed < order.size() ? order[handed++]
+                                                     : 0xFFFFFFu - static_cast<uint32_t>(handed++);
+                    },
+                    file.layout());
                 bool identical = built.pages.size() == order.size();
                 for (const auto& [n, bytes] : built.pages) {
                     if (!identical) break;
                     const std::vector<uint8_t> theirs = pageSource(file)(n);
-                    const size_t used =
-                        indexpage::kPageSize - IndexPage::decode(theirs, n).freeSpace;
+                    const size_t used = theirs.size() - IndexPage::decode(theirs, n).freeSpace;
                     // Access leaves old bytes after the last entry; ours are zero.
                     identical =
                         std::equal(bytes.begin(), bytes.begin() + static_cast<ptrdiff_t>(used),
@@ -319,6 +328,13 @@ TEST(IndexBuilder, LaysOutPagesAsAccessBuildsThem) {
               << " of several pages), " << differ << " laid out differently\n";
     EXPECT_GT(multiPageSame, 0u);
 }
+
+INSTANTIATE_TEST_SUITE_P(IndexBuilder, AccessLayout,
+                         ::testing::Values(FixtureSet{"Jet4", codectest::jet4Fixtures},
+                                           FixtureSet{"Jet3", codectest::jet3Fixtures}),
+                         [](const ::testing::TestParamInfo<FixtureSet>& p) {
+                             return std::string(p.param.name);
+                         });
 
 }  // namespace
 }  // namespace jet::file

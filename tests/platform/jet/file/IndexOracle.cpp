@@ -7,6 +7,7 @@
 #include "CodecTestSupport.h"
 #include "jet/file/Checker.h"
 #include "jet/file/FormatError.h"
+#include "jet/file/IndexBuilder.h"
 #include "jet/file/IndexPage.h"
 #include "jet/file/TableReader.h"
 
@@ -43,6 +44,39 @@ size_t placeOf(const TableDefinition& def, uint16_t number) {
     for (size_t i = 0; i < def.columns.size(); ++i)
         if (def.columns[i].number == number) return i;
     throw FormatError("an index names a column the table does not have");
+}
+
+// The key columns of an index. An Access 97 column has no sort order version
+// (those bytes hold its code page), and its sort order codes text as Access
+// 97 does.
+std::vector<KeyColumn> columnsOf(const TableDefinition& def, const RealIndex& index) {
+    std::vector<KeyColumn> columns = keyColumns(def, index);
+    if (def.layout().pageSize != format::kJet3.pageSize) return columns;
+    const std::vector<IndexColumn> used = index.keyColumns();
+    for (size_t c = 0; c < columns.size(); ++c)
+        columns[c].sortOrder =
+            jet3SortOrder(def.columns.at(placeOf(def, used[c].number)).sortOrder());
+    return columns;
+}
+
+// The entries of real index `position` rebuilt from every row.
+std::vector<IndexEntry> rebuild(const Table& table, size_t position,
+                                const std::vector<KeyColumn>& columns) {
+    const RealIndex& index = table.def.realIndexes.at(position);
+    bool primaryKey = false;
+    for (const LogicalIndex& l : table.def.logicalIndexes)
+        if (l.realIndex == position && l.indexType == idxtype::PrimaryKey) primaryKey = true;
+    const std::vector<IndexColumn> used = index.keyColumns();
+    std::vector<IndexRow> rows;
+    for (const auto& [id, values] : table.rows) {
+        IndexRow row;
+        row.page = id >> 8;
+        row.row = static_cast<uint8_t>(id & 0xFF);
+        for (const IndexColumn& c : used)
+            row.values.push_back(values.at(placeOf(table.def, c.number)));
+        rows.push_back(std::move(row));
+    }
+    return IndexBuilder::entries(columns, rows, IndexRules::fromFlags(index.flags, primaryKey));
 }
 
 }  // namespace
@@ -83,7 +117,7 @@ std::vector<IndexCheck> checkIndexes(const PageFile& file) {
             IndexCheck check;
             check.table = table.name;
             check.index = namesOf(table.def, i);
-            const std::vector<KeyColumn> columns = keyColumns(table.def, index);
+            const std::vector<KeyColumn> columns = columnsOf(table.def, index);
             const std::vector<IndexColumn> used = index.keyColumns();
             for (size_t c = 0; c < columns.size() && !check.skipped; ++c) {
                 for (const auto& row : table.rows) {
@@ -104,7 +138,7 @@ std::vector<IndexCheck> checkIndexes(const PageFile& file) {
             }
             std::vector<IndexEntry> rebuilt;
             try {
-                rebuilt = rebuildEntries(table.def, i, table.rows, nullptr);
+                rebuilt = rebuild(table, i, columns);
             } catch (const std::exception& e) {
                 check.reason = std::string("rebuilding failed: ") + e.what();
                 out.push_back(check);
@@ -134,7 +168,7 @@ std::vector<EntryCheck> checkEntries(const PageFile& file) {
     std::vector<EntryCheck> out;
     for (const Table& table : tablesOf(file)) {
         for (const RealIndex& index : table.def.realIndexes) {
-            const std::vector<KeyColumn> columns = keyColumns(table.def, index);
+            const std::vector<KeyColumn> columns = columnsOf(table.def, index);
             if (!std::all_of(columns.begin(), columns.end(),
                              [](const KeyColumn& c) { return IndexKey::indexable(c.type); }))
                 continue;

@@ -78,6 +78,37 @@ TEST(IndexPage, EncodeRefusesEntriesThatDoNotShareThePrefix) {
     EXPECT_NO_THROW((void)page.encode());
 }
 
+TEST(IndexPage, Access97HeaderHoldsOneByteOfPrefix) {
+    // Two leaves' worth of keys sharing 300 bytes: the prefix the header can
+    // state is cut to 255, and a page that states more than its first entry
+    // holds is refused.
+    std::vector<IndexEntry> entries;
+    for (int i = 0; i < 30; ++i) {
+        IndexEntry e;
+        IndexKey::append(e.key, {jettype::Binary},
+                         Binary{std::string(300, 'p') + std::to_string(i)});
+        e.dataPage = 9;
+        e.dataRow = static_cast<uint8_t>(i);
+        entries.push_back(e);
+    }
+    std::sort(entries.begin(), entries.end(), entryLess);
+    uint32_t next = 20;
+    const BuiltIndex built = IndexBuilder::build(
+        entries, 3, [&] { return next++; }, format::kJet3);
+    std::vector<uint8_t> leaf = built.pages.at(1).second;
+    ASSERT_EQ(leaf.size(), format::kJet3.pageSize);
+    const IndexPage page = IndexPage::decode(leaf, 21);
+    EXPECT_EQ(page.prefixLength, 255u);
+    EXPECT_EQ(leaf[20], 0xFF);
+    EXPECT_EQ(leaf[21], 0x00) << "a leaf's byte after the prefix length";
+    EXPECT_EQ(built.pages.at(0).second[21], 0x01) << "an intermediate page's";
+    IndexPage tooLong = page;
+    tooLong.prefixLength = 256;
+    EXPECT_THROW((void)tooLong.encode(), FormatError);
+    leaf[format::kJet3.indexMaskOffset] = 0x02;  // a first entry of one byte
+    EXPECT_THROW((void)IndexPage::decode(leaf, 21), FormatError);
+}
+
 // A small index in memory: pages by number, with a way to damage them.
 struct Pages {
     std::map<uint32_t, std::vector<uint8_t>> bytes;
