@@ -616,7 +616,7 @@ std::vector<KeyColumn> keyColumns(const TableDefinition& def, const RealIndex& i
         KeyColumn k;
         k.type = column->type;
         k.ascending = c.order == kAscendingOrder;
-        k.sortOrder = {column->sortOrder(), column->sortOrderVersion()};
+        k.sortOrder = keySortOrder(def, *column);
         k.scale = column->scale();
         out.push_back(k);
     }

@@ -46,6 +46,14 @@ struct CheckedTable {
 // A real index's key columns as its keys need them.
 [[nodiscard]] std::vector<KeyColumn> keyColumns(const TableDefinition& def, const RealIndex& index);
 
+// The sort order a text column's keys follow: Access 97's columns keep the
+// sort order and the code page where Jet 4's keep the order and its version.
+[[nodiscard]] inline SortOrder keySortOrder(const TableDefinition& def, const ColumnDef& column) {
+    if (def.layout().textForm == format::TextForm::SingleByte)
+        return jet3SortOrder(column.sortOrder());
+    return {column.sortOrder(), column.sortOrderVersion()};
+}
+
 // The entries of real index `position` rebuilt from a table's rows (each row
 // id with its values in def.columns order), as IndexBuilder sorts them.
 // `provable` is set to false when a key is one IndexKey cannot prove; the

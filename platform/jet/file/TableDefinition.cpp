@@ -453,6 +453,11 @@ std::vector<uint32_t> TableDefinition::write(PageFile& file) {
         slack_.clear();
     }
     const auto images = encode();
+    // A definition of another version's structures would overrun the pages.
+    if (layout_->pageSize != file.pageSize())
+        throw FormatError("a definition of " + std::to_string(layout_->pageSize) +
+                          "-byte pages cannot be written into a file of " +
+                          std::to_string(file.pageSize()) + "-byte pages");
     for (size_t i = 0; i < images.size(); ++i) {
         const auto current = file.page(pages_[i]);
         if (*current != images[i]) {

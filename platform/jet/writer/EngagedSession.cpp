@@ -95,6 +95,7 @@ void readQueries(Engaged& w, const CatalogData& base) {
     FileState& s = w.state;
     const FileCatalog& c = w.catalog;
     s.queriesRefusal = queryTableProblem(c.queries, s.queryNameRoom);
+    s.queryParameterLengths = !c.queries.present() || c.queries.findColumn("LvExtra").has_value();
     std::map<std::string, size_t> rows;
     for (size_t i = 0; i < c.objects.rows.size(); ++i)
         if (c.objectType(c.objects.rows[i]) == msys::kQuery)

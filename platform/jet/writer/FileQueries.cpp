@@ -99,6 +99,9 @@ std::string queryTableProblem(const StoredTable& queries, size_t& nameRoom) {
     size_t room = SIZE_MAX;
     for (const auto& w : kColumns) {
         const auto at = queries.findColumn(w.name);
+        // Access 97's MSysQueries has no LvExtra: its parameters keep no length.
+        if (!at && std::string_view(w.name) == "LvExtra" && queries.definition().text().singleByte())
+            continue;
         if (!at || queries.definition().columns[*at].type != w.type)
             return std::string("its MSysQueries table has no column ") + w.name +
                    " of the type Access gives it";
@@ -157,7 +160,8 @@ std::vector<RowValues> storedQueryRows(const StoredTable& queries, int32_t objec
     const size_t idCol = queries.column("ObjectId"), attrCol = queries.column("Attribute"),
                  orderCol = queries.column("Order"), name1Col = queries.column("Name1"),
                  name2Col = queries.column("Name2"), exprCol = queries.column("Expression"),
-                 flagCol = queries.column("Flag"), extraCol = queries.column("LvExtra");
+                 flagCol = queries.column("Flag");
+    const std::optional<size_t> extraCol = queries.findColumn("LvExtra");
     std::map<int, uint32_t> counts;
     std::vector<RowValues> out;
     out.reserve(query.rows.size());
@@ -173,7 +177,8 @@ std::vector<RowValues> storedQueryRows(const StoredTable& queries, int32_t objec
             expression.push_back('\0');
         v[exprCol] = textOrNull(expression);
         if (!flagIsNull(r.attribute)) v[flagCol] = static_cast<int16_t>(r.flag);
-        if (r.extra != 0) v[extraCol] = r.extra;
+        // The statement refused a length the table cannot keep.
+        if (r.extra != 0 && extraCol) v[*extraCol] = r.extra;
         out.push_back(std::move(v));
     }
     return out;
@@ -185,7 +190,8 @@ std::map<int32_t, std::vector<QueryRow>> queryRowsByObject(const StoredTable& qu
     const size_t idCol = queries.column("ObjectId"), attrCol = queries.column("Attribute"),
                  orderCol = queries.column("Order"), name1Col = queries.column("Name1"),
                  name2Col = queries.column("Name2"), exprCol = queries.column("Expression"),
-                 flagCol = queries.column("Flag"), extraCol = queries.column("LvExtra");
+                 flagCol = queries.column("Flag");
+    const std::optional<size_t> extraCol = queries.findColumn("LvExtra");
     for (const auto& row : queries.rows) {
         const auto& v = row.values;
         QueryRow r;
@@ -198,7 +204,7 @@ std::map<int32_t, std::vector<QueryRow>> queryRowsByObject(const StoredTable& qu
         if (const size_t nul = r.expression.find('\0'); nul != std::string::npos)
             r.expression.resize(nul);
         r.flag = static_cast<int32_t>(asInteger(v[flagCol]));
-        r.extra = static_cast<int32_t>(asInteger(v[extraCol]));
+        r.extra = extraCol ? static_cast<int32_t>(asInteger(v[*extraCol])) : 0;
         out[static_cast<int32_t>(asInteger(v[idCol]))].push_back(std::move(r));
     }
     return out;

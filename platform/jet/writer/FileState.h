@@ -99,6 +99,8 @@ struct FileState {
     // and the characters a name field of its MSysQueries holds.
     std::string queriesRefusal;
     size_t queryNameRoom = 0;
+    // Whether MSysQueries keeps a Text parameter's length (Access 97's does not).
+    bool queryParameterLengths = true;
     // The keys a new object's names take in the catalog's text indexes: per
     // catalog table (MSysObjects, MSysRelationships) and column, the key
     // column each of its indexes gives the name.

@@ -8,6 +8,7 @@
 
 #include "jet/Error.h"
 #include "jet/Types.h"
+#include "jet/file/Checker.h"
 #include "jet/file/IndexBuilder.h"
 #include "jet/file/Row.h"
 #include "jet/file/TableReader.h"
@@ -127,8 +128,8 @@ std::optional<double> numberOf(const FieldValue& v) {
 }
 
 // An empty table definition as Access begins one.
-TableDefinition emptyDefinition(const FileState& state) {
-    TableDefinition d;
+TableDefinition emptyDefinition(const FileState& state, const PageFile& file) {
+    TableDefinition d(file.layout(), TextCodec::of(file));
     // The header's unknown fields as the file's own tables carry them.
     bool copied = false;
     for (const auto& [id, t] : state.tables)
@@ -138,7 +139,8 @@ TableDefinition emptyDefinition(const FileState& state) {
             copied = true;
             break;
         }
-    if (!copied) {
+    // Access 97's header has neither field.
+    if (!copied && !d.text().singleByte()) {
         d.unknown12 = 1625;
         d.unknown24[0] = 1;
     }
@@ -263,7 +265,7 @@ std::vector<KeyColumn> keyColumns(const TableDefinition& def, const IndexDef& in
         KeyColumn k;
         k.type = c->type;
         k.ascending = ic.sortOrder != kSortDescending;
-        k.sortOrder = SortOrder{c->sortOrder(), c->sortOrderVersion()};
+        k.sortOrder = keySortOrder(def, *c);
         if (c->type == coltype::Numeric) k.scale = c->scale();
         out.push_back(k);
     }
@@ -466,7 +468,7 @@ void FileStorage::createTable(TableDef& table) {
     TableState t;
     t.name = table.name;
     t.created = true;
-    t.def = emptyDefinition(state_);
+    t.def = emptyDefinition(state_, file_);
     const FileFacts& facts = file_.facts();
     for (const auto& c : table.columns) {
         FColumn d = physicalColumn(c, facts);
@@ -792,6 +794,12 @@ void FileStorage::createQuery(const statement::QueryDef& query) {
     auto made = std::make_shared<const format::DecomposedQuery>(
         connect.empty() ? storableQuery(query.name, query.text, state_.queryNameRoom)
                         : storablePassThrough(query.name, query.text, connect));
+    if (!state_.queryParameterLengths)
+        for (const auto& r : made->rows)
+            if (r.extra != 0)
+                raise(Err::QueryNotStorable,
+                      {query.name, "a Text parameter declares a length, which an Access 97 file "
+                                   "does not keep"});
     QueryState q;
     q.name = query.name;
     q.text = readBackText(made->rows);

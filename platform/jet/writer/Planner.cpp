@@ -130,6 +130,8 @@ void Writer::writeBuilt(const BuiltIndex& built, RealIndex& ri, uint32_t mapNear
     std::vector<uint32_t> pages;
     for (const auto& [pg, bytes] : built.pages) {
         auto out = file_.writable(pg);
+        if (bytes.size() != out.size())
+            throw FormatError("an index page was built for pages of another size");
         std::copy(bytes.begin(), bytes.end(), out.begin());
         pages.push_back(pg);
     }
@@ -147,7 +149,8 @@ void Writer::writeIndexes(TablePlan& p) {
     if (!p.droppedReals.empty()) result_.touchedTables.insert(p.page);
     for (size_t r : p.build) {
         const auto built =
-            IndexBuilder::build(p.entries[r], p.page, [&] { return pages_.allocate(); });
+            IndexBuilder::build(p.entries[r], p.page, [&] { return pages_.allocate(); },
+                                file_.layout());
         writeBuilt(built, p.def.realIndexes[r], p.def.ownedPages.page, std::nullopt,
                    p.rowsHeld.value_or(p.def.rowCount));
         result_.touchedTables.insert(p.page);

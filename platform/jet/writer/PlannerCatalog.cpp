@@ -206,7 +206,8 @@ private:
         for (uint32_t pg : tree.leaves) w_.pages_.release(pg);
         for (uint32_t pg : tree.intermediates) w_.pages_.release(pg);
         const auto built =
-            IndexBuilder::build(entries, def_.firstPage(), [&] { return w_.pages_.allocate(); });
+            IndexBuilder::build(entries, def_.firstPage(), [&] { return w_.pages_.allocate(); },
+                                w_.file_.layout());
         w_.writeBuilt(built, ri, def_.ownedPages.page, ri.map, ri.slotUnknown1);
     }
 
