@@ -78,6 +78,14 @@ void PrintTo(const WholeSchemaCase& c, std::ostream* os) {
 
 class WholeSchema : public ::testing::TestWithParam<WholeSchemaCase> {};
 
+// Fixtures that mdbtools itself reads only in part: what it prints of them
+// cannot be held against a written file.
+bool mdbtoolsMisreads(const std::string& fixture) {
+    // Access 97's Northwind: mdb-prop gives none of its columns' properties
+    // and mdb-queries prints most of its queries as "SELECT  FROM".
+    return fixture == "mdbtestdata/nwind.mdb";
+}
+
 TEST_P(WholeSchema, IntoAnEmptyAccessDatabaseGivesTheFixturesTables) {
     REQUIRE_READERS();
     SyncHarness harness;
@@ -89,8 +97,10 @@ TEST_P(WholeSchema, IntoAnEmptyAccessDatabaseGivesTheFixturesTables) {
     EXPECT_TRUE(r.report.empty()) << r.report.front();
     ASSERT_TRUE(r.run.clean()) << r.run.problems();
     EXPECT_EQ(compareWithEngine(r.sourceConnection, r.destinationConnection), "") << r.scriptText;
-    EXPECT_EQ(independentSchemaDifferences(request.source, r.target), "");
-    EXPECT_EQ(mdbQueriesDifferences(request.source, r.target), "");
+    if (!mdbtoolsMisreads(GetParam().fixture)) {
+        EXPECT_EQ(independentSchemaDifferences(request.source, r.target), "");
+        EXPECT_EQ(mdbQueriesDifferences(request.source, r.target), "");
+    }
     EXPECT_EQ(readersDisagreement(r.target), "");
 }
 
@@ -131,7 +141,9 @@ TEST_P(SelfSync, ComparesEqualKeepsEveryRowAndEveryPageButTheCatalogsDates) {
               "");
     EXPECT_EQ(comparePages(request.source, r.target, {catalogDates()}).text(), "");
     EXPECT_EQ(independentSchemaDifferences(request.source, r.target), "");
-    EXPECT_EQ(readersDisagreement(r.target), "");
+    // The readers disagree on the written file no more than on the fixture
+    // (on some Access 97 files they differ from each other already).
+    EXPECT_EQ(readersDisagreement(r.target), readersDisagreement(request.source));
 }
 
 std::string fixtureCaseName(const ::testing::TestParamInfo<const char*>& param) {
