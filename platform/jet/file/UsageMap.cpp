@@ -191,6 +191,12 @@ Bytes UsageMap::encode(PageFile& file, std::optional<std::pair<uint32_t, uint32_
     return row;
 }
 
+void UsageMap::resizeInline(size_t rowLength) {
+    if (type_ != Type::Inline || rowLength < 5)
+        throw FormatError("only an inline usage map's row can change its length");
+    row_.resize(rowLength, 0);
+}
+
 void UsageMap::write(PageFile& file, std::optional<std::pair<uint32_t, uint32_t>> cover) {
     if (!location_) throw FormatError("a usage map made in memory has no row to write to");
     const Bytes row = encode(file, cover);
@@ -220,7 +226,54 @@ bool GlobalUsageMap::isFree(uint32_t page, const PageFile& file) const {
     return map_.contains(page);
 }
 
+namespace {
+
+// Page 1 with its row 0 replaced by `row`; false when the page cannot hold it.
+bool rewriteFirstRow(PageFile& file, const Bytes& row) {
+    std::vector<PageRow> rows;
+    uint32_t owner = 0;
+    {
+        const auto bytes = file.page(1);
+        const DataPage page(*bytes, 1);
+        owner = page.owner();
+        for (uint16_t i = 0; i < page.rowCount(); ++i) {
+            const auto r = page.row(i);
+            rows.push_back(
+                {Bytes(r.begin(), r.end()),
+                 static_cast<uint16_t>(page.slot(i).raw & (kRowDeletedFlag | kRowOverflowFlag))});
+        }
+    }
+    if (rows.empty()) return false;
+    rows[0].bytes = row;
+    std::vector<size_t> lengths;
+    for (const auto& r : rows) lengths.push_back(r.bytes.size());
+    if (!rowsFit(file.pageSize(), lengths)) return false;
+    const Bytes page = buildDataPage(file.pageSize(), owner, rows);
+    auto out = file.writable(1);
+    std::copy(page.begin(), page.end(), out.begin());
+    return true;
+}
+
+}  // namespace
+
 void GlobalUsageMap::write(PageFile& file) {
+    if (file.layout().globalMapGrowsInline && map_.type() == UsageMap::Type::Inline &&
+        map_.startPage() == 0) {
+        const size_t wanted = 5 + (static_cast<size_t>(file.pageCount()) + 7) / 8;
+        const uint64_t capacity = (static_cast<uint64_t>(wanted) - 5) * 8;
+        if (wanted > map_.rowLength() && (map_.pages().empty() || map_.pages().back() < capacity)) {
+            // Starting at 0 and mapping the whole file, the grown map stays
+            // inline: encoding it appends no page.
+            UsageMap grown = map_;
+            grown.resizeInline(wanted);
+            const Bytes row = grown.encode(file, std::make_pair(0u, file.pageCount()));
+            if (rewriteFirstRow(file, row)) {
+                map_ = std::move(grown);
+                return;
+            }
+            // Too long for page 1: the map becomes type 1 in its row.
+        }
+    }
     map_.write(file, std::make_pair(0u, file.pageCount()));
     // Map pages added by a promotion are in use themselves.
     const auto added = map_.newMapPages();

@@ -72,6 +72,10 @@ public:
     // encode() written over the row it was read from.
     void write(PageFile& file, std::optional<std::pair<uint32_t, uint32_t>> cover = {});
 
+    // A type 0 map's row made `rowLength` bytes long (its bitmap maps more
+    // or fewer pages; write() then needs a row of that length on its page).
+    void resizeInline(size_t rowLength);
+
     // Map pages appended by encode() (the caller marks them used).
     [[nodiscard]] const std::vector<uint32_t>& newMapPages() const { return newMapPages_; }
 
@@ -101,6 +105,8 @@ public:
     void markFree(uint32_t page) { map_.add(page); }
     [[nodiscard]] const UsageMap& map() const { return map_; }
     // Writes the map back; it then maps every page of the file explicitly.
+    // Where the layout grows the global map inline, its row on page 1 grows
+    // as far as the page holds it, and only then becomes type 1.
     void write(PageFile& file);
 
 private:

@@ -20,8 +20,8 @@ enum class TextForm : uint8_t {
 // Where the fields of a table definition's entries lie (kAbsent: not stored).
 // Every byte of an entry that no field here names is kept as read.
 struct DefinitionHeaderFields {
-    std::size_t unknown12, rowCount, nextCounter, unknown24, tableType, maxColumns,
-        variableColumns, columnCount, logicalCount, realCount, ownedMap, freeMap;
+    std::size_t unknown12, rowCount, nextCounter, unknown24, tableType, maxColumns, variableColumns,
+        columnCount, logicalCount, realCount, ownedMap, freeMap;
 };
 struct ColumnFields {
     std::size_t unknown1, unknown1Size, number, variableIndex, index, misc, flags, extraFlags,
@@ -76,6 +76,9 @@ struct Layout {
     std::size_t indexMaskSize;
     // A usage map's row as Access makes it: type, start page and a bitmap.
     std::size_t usageMapRowLength;
+    // Whether the global map's row on page 1 grows with the file (Jet 3:
+    // a bitmap byte per 8 pages, from 128 on) before it becomes type 1.
+    bool globalMapGrowsInline;
     // The most a long-value row holds (a chain's rows lose four of them to the
     // next pointer; Access fills them to exactly that).
     std::size_t maxLongValueRow;
@@ -142,6 +145,7 @@ inline constexpr Layout kJet4{
     .indexMaskOffset = 27,
     .indexMaskSize = 453,
     .usageMapRowLength = 69,
+    .globalMapGrowsInline = false,
     .maxLongValueRow = 4076,
 };
 
@@ -149,7 +153,8 @@ inline constexpr Layout kJet4{
 // carries "VC" where Jet 4 keeps the free space; a column's two bytes at 7
 // are 0 or 1 (kept as unknown1's first two); long-value maps take 10 bytes
 // each and end with 0xFFFF as in Jet 4; a chain's rows fill a page's only row
-// (2036 bytes).
+// (2036 bytes); the global map's row grows with the file (nwind.mdb's maps
+// its 1,466 pages in 184 bytes).
 inline constexpr Layout kJet3{
     .pageSize = 2048,
     .dataPageHeaderSize = 10,
@@ -211,6 +216,7 @@ inline constexpr Layout kJet3{
     .indexMaskOffset = 0x16,
     .indexMaskSize = 226,
     .usageMapRowLength = 133,
+    .globalMapGrowsInline = true,
     .maxLongValueRow = 2036,
 };
 

@@ -24,7 +24,7 @@ const Property* property(const UserTable& t, const std::string& column, const ch
 std::string textProperty(const UserTable& t, const std::string& column, const char* name) {
     const Property* p = property(t, column, name);
     if (!p) return {};
-    return p->text().value_or(std::string());
+    return p->text(t.properties->text()).value_or(std::string());
 }
 
 bool yesProperty(const UserTable& t, const std::string& column, const char* name) {

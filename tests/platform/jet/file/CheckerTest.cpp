@@ -32,13 +32,35 @@ std::string describe(const std::vector<Finding>& findings) {
     return out;
 }
 
+// What the checker rightly finds in Access-made files: arabic97.mdb's Report
+// owns no data page though its count says 2 rows (mdb-export reads none);
+// turkish97.mdb's MSysModules2 holds a text key in the Turkish sort order
+// that our keys do not reproduce.
+struct KnownFinding {
+    const char* fixture;
+    const char* table;
+    const char* what;
+};
+constexpr KnownFinding kKnownFindings[] = {
+    {"jet3/arabic97.mdb", "Report", "the definition counts 2 rows, the table holds 0"},
+    {"jet3/turkish97.mdb", "MSysModules2", "its entries differ from those rebuilt"},
+};
+
 TEST(Checker, FindsNothingInAccessMadeFiles) {
     REQUIRE_FIXTURES();
     size_t tables = 0;
-    for (const std::string& name : codectest::jet4Fixtures()) {
+    for (const std::string& name : codectest::codecFixtures()) {
         const PageFile file(testsupport::fixture(name));
         const std::vector<CheckedTable> all = tablesOf(file);
-        const std::vector<Finding> findings = Checker(file).check(all);
+        std::vector<Finding> findings = Checker(file).check(all);
+        for (const KnownFinding& known : kKnownFindings) {
+            if (name != known.fixture) continue;
+            const auto before = findings.size();
+            std::erase_if(findings, [&](const Finding& f) {
+                return f.table == known.table && f.what.find(known.what) != std::string::npos;
+            });
+            EXPECT_EQ(findings.size() + 1, before) << name << ": " << known.what;
+        }
         EXPECT_TRUE(findings.empty()) << name << describe(findings);
         tables += all.size();
     }

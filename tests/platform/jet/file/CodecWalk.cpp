@@ -37,15 +37,15 @@ void walkMap(const PageFile& file, Counts& counts, bool strict, UsageMapRef ref)
     });
 }
 
-void walkBlob(Counts& counts, bool strict, const std::string& bytes) {
+void walkBlob(const PageFile& file, Counts& counts, bool strict, const std::string& bytes) {
     attempt(counts, strict, [&] {
         const Bytes raw(bytes.begin(), bytes.end());
-        const auto blob = PropertyBlob::decode(raw);
+        const auto blob = PropertyBlob::decode(raw, file.layout(), TextCodec::of(file));
         if (blob.encode() != raw) throw std::logic_error("a property blob does not re-encode");
         for (const auto& chunk : blob.chunks)
             for (const auto& p : chunk.properties) {
                 (void)blob.nameOf(chunk, p);
-                (void)p.text();
+                (void)p.text(blob.text());
                 (void)p.integer();
             }
         ++counts.blobs;
@@ -106,7 +106,8 @@ Counts walk(const PageFile& file, bool strict) {
                     std::holds_alternative<int32_t>(i) && std::get<int32_t>(i) > 0)
                     tables.push_back(static_cast<uint32_t>(std::get<int32_t>(i)));
                 if (prop && std::holds_alternative<jet::Binary>(values[indexOf(prop)]))
-                    walkBlob(counts, strict, std::get<jet::Binary>(values[indexOf(prop)]).bytes);
+                    walkBlob(file, counts, strict,
+                             std::get<jet::Binary>(values[indexOf(prop)]).bytes);
             });
         });
     });

@@ -55,7 +55,7 @@ jet::file::LongValueHeader findLongValue(const PageFile& file, const std::string
 // Where a row's bytes start in the file.
 size_t rowOffset(const PageFile& file, jet::file::RowPointer p) {
     const auto page = file.page(p.page);
-    return p.page * kPage + jet::file::DataPage(*page, p.page).rowStart(p.row);
+    return p.page * file.pageSize() + jet::file::DataPage(*page, p.page).rowStart(p.row);
 }
 
 struct Damage {
@@ -139,6 +139,75 @@ const Damage kDamages[] = {
      }},
 };
 
+// The same damages of Access 97 files, at the offsets of Jet 3's layout.
+const Damage kJet3Damages[] = {
+    {"TruncatedFile", "mdbtestdata/nwind.mdb", "past the end of the file",
+     [](const PageFile&, std::string& b) { b.resize(b.size() * 2 / 5 + 100); }},
+    {"DefinitionLengthRunsPastItsPage", "jackcess/indexTestV1997.mdb", "length runs past its pages",
+     [](const PageFile& f, std::string& b) {
+         put32(b, tablePage(f, "Table1") * f.pageSize() + 8, 5000);
+     }},
+    {"DefinitionCountsRunPastItsLength", "jackcess/indexTestV1997.mdb",
+     "counts run past its length",
+     [](const PageFile& f, std::string& b) {
+         put16(b, tablePage(f, "Table1") * f.pageSize() + f.layout().header.columnCount, 400);
+     }},
+    {"DefinitionChainLoops", "jackcess/indexTestV1997.mdb", "pages loop",
+     [](const PageFile& f, std::string& b) {
+         const uint32_t p = tablePage(f, "Table1");
+         put32(b, p * f.pageSize() + 4, p);
+     }},
+    {"CatalogPageIsNoDefinition", "jackcess/indexTestV1997.mdb", "not a table definition page",
+     [](const PageFile& f, std::string& b) { b[2 * f.pageSize()] = 0x01; }},
+    {"RowOffsetPastThePage", "jackcess/indexTestV1997.mdb", "offset outside the page",
+     [](const PageFile& f, std::string& b) {
+         const auto def = TableDefinition::read(f, tablePage(f, "Table1"));
+         const uint32_t page = jet::file::TableReader(f, def).dataPages().at(0);
+         put16(b, page * f.pageSize() + f.layout().dataPageHeaderSize, 0x1FF0);
+     }},
+    {"RowVariableCountRunsPastTheRow", "jackcess/indexTestV1997.mdb",
+     "variable offsets run past the row",
+     [](const PageFile& f, std::string& b) {
+         const auto def = TableDefinition::read(f, 2);
+         const uint32_t page = jet::file::TableReader(f, def).dataPages().at(0);
+         const auto bytes = f.page(page);
+         const jet::file::DataPage d(*bytes, page);
+         // Jet 3's one-byte variable count sits before the null mask: claim 250.
+         const size_t end = page * f.pageSize() + d.rowEnd(0);
+         const size_t mask = (def.maxColumns + 7) / 8;
+         b[end - mask - 1] = static_cast<char>(250);
+     }},
+    {"UsageMapOfUnknownType", "jackcess/indexTestV1997.mdb", "unknown usage map type",
+     [](const PageFile& f, std::string& b) {
+         const auto bytes = f.page(1);
+         const jet::file::DataPage d(*bytes, 1);
+         b[f.pageSize() + d.rowStart(0)] = 7;
+     }},
+    {"LongValueChainLoops", "mdbtestdata/nwind.mdb", "chain loops",
+     [](const PageFile& f, std::string& b) {
+         // nwind's chains of LvProp are two rows long: the first now names itself.
+         const auto h = findLongValue(f, "MSysObjects", "LvProp", jet::file::kLongValueChain);
+         const auto at = rowOffset(f, h.first);
+         b[at] = static_cast<char>(h.first.row);
+         jet::file::putLe24(reinterpret_cast<uint8_t*>(b.data() + at + 1), h.first.page);
+     }},
+    {"LongValueLongerThanItsRow", "mdbtestdata/nwind.mdb", "shorter than its length",
+     [](const PageFile& f, std::string& b) {
+         const auto h = findLongValue(f, "MSysObjects", "LvProp", jet::file::kLongValueOneRow);
+         const auto page = f.page(h.first.page);
+         const jet::file::DataPage d(*page, h.first.page);
+         ASSERT_GT(d.rowCount(), h.first.row);
+         put16(b, h.first.page * f.pageSize() + f.layout().dataPageHeaderSize + 2 * h.first.row,
+               static_cast<uint16_t>(d.rowEnd(h.first.row) - 1));
+     }},
+    {"PropertyChunkLengthRunsPastItsBlob", "mdbtestdata/nwind.mdb",
+     "chunk's length runs past its blob",
+     [](const PageFile& f, std::string& b) {
+         const auto h = findLongValue(f, "MSysObjects", "LvProp", jet::file::kLongValueOneRow);
+         put32(b, rowOffset(f, h.first) + 4, 0x7FFFFFF0);
+     }},
+};
+
 class DamagedFile : public ::testing::TestWithParam<Damage> {};
 
 TEST_P(DamagedFile, FailsWithFormatErrorOnly) {
@@ -168,6 +237,10 @@ TEST_P(DamagedFile, FailsWithFormatErrorOnly) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, DamagedFile, ::testing::ValuesIn(kDamages),
+                         [](const ::testing::TestParamInfo<Damage>& p) {
+                             return std::string(p.param.name);
+                         });
+INSTANTIATE_TEST_SUITE_P(Jet3Cases, DamagedFile, ::testing::ValuesIn(kJet3Damages),
                          [](const ::testing::TestParamInfo<Damage>& p) {
                              return std::string(p.param.name);
                          });

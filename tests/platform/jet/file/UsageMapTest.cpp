@@ -5,6 +5,8 @@
 #include <filesystem>
 
 #include "CodecTestSupport.h"
+#include "CodecWalk.h"
+#include "MdbTools.h"
 #include "jet/file/DataPage.h"
 #include "jet/file/FormatError.h"
 #include "jet/file/PageFile.h"
@@ -157,6 +159,69 @@ TEST(UsageMapEncoding, InlineMapThatCannotHoldItsSetIsPromotedToType1) {
     EXPECT_EQ(UsageMap::read(file, where).pages(), (std::vector<uint32_t>{8, 600, 40000}));
     promoted.add(17 * 32736);
     EXPECT_THROW(promoted.write(file), jet::file::FormatError);
+}
+
+// Jet 3: 133-byte inline rows map 1,024 pages; type 1 map pages of 2048
+// bytes map 2044 × 8 pages each.
+TEST(UsageMapEncoding, AJet3InlineMapIsPromotedToMapPagesOf2044Bytes) {
+    REQUIRE_FIXTURES();
+    PageFile file(testsupport::fixture("jet3/blankEngine97.mdb"));
+    Bytes row(file.layout().usageMapRowLength, 0);
+    jet::file::putLe32(row.data() + 1, 8);
+    row[5] = 0x01;
+    const auto where = mapRow(file, row);
+    auto map = UsageMap::read(file, where);
+    ASSERT_EQ(map.inlineCapacity(), 1024u);
+    const uint32_t perPage = 2044 * 8;
+    ASSERT_EQ(UsageMap::pagesPerMapPage(file.pageSize()), perPage);
+    const std::vector<uint32_t> pages{8, 1500, perPage - 1, perPage, 2 * perPage + 5};
+    map.assign(pages);
+    map.write(file);
+    ASSERT_EQ(map.newMapPages().size(), 3u);
+    const auto promoted = UsageMap::read(file, where);
+    EXPECT_EQ(promoted.type(), UsageMap::Type::Reference);
+    EXPECT_EQ(promoted.rowLength(), 133u);
+    EXPECT_EQ(promoted.pages(), pages);
+    for (uint32_t p : map.newMapPages()) EXPECT_EQ(file.page(p)->size(), 2048u);
+}
+
+// Jet 3's global map grows its row with the file, a bitmap byte per 8 pages
+// as Access keeps it, and stays inline; the file reads back through libmdb.
+TEST(UsageMapEncoding, AJet3GlobalMapGrowsItsRowWithTheFile) {
+    REQUIRE_FIXTURES();
+    testsupport::TempDir dir;
+    const auto path = dir.file("grown97.mdb");
+    {
+        PageFile file(testsupport::fixture("jet3/blankEngine97.mdb"));
+        GlobalUsageMap global(file);
+        ASSERT_EQ(global.map().rowLength(), 133u);
+        uint32_t last = 0;
+        while (file.pageCount() < 1466) {
+            last = file.append();
+            auto out = file.writable(last);
+            out[0] = jet::file::kUsageMapPageType;  // some page in use
+            global.markUsed(last);
+        }
+        global.markFree(last);
+        global.write(file);
+        GlobalUsageMap again(file);
+        EXPECT_EQ(again.map().type(), UsageMap::Type::Inline);
+        EXPECT_EQ(again.map().rowLength(), 5u + 184u);
+        EXPECT_FALSE(again.isFree(last - 1, file));
+        EXPECT_TRUE(again.isFree(last, file));
+        EXPECT_FALSE(again.isFree(2, file));
+        // Page 1's other row is still there.
+        const jet::file::DataPage page1(*file.page(1), 1);
+        EXPECT_EQ(page1.rowCount(), 2);
+        EXPECT_EQ(page1.row(1).size(), 133u);
+        codectest::saveAs(file, path);
+    }
+    PageFile file(path);
+    EXPECT_EQ(GlobalUsageMap(file).map().rowLength(), 189u);
+    EXPECT_EQ(codecwalk::walk(file, true).failures, 0u);
+    if (mdbtest::haveMdbTools()) {
+        EXPECT_GT(mdbtest::exportTable(path, "MSysObjects").size(), 1u);
+    }
 }
 
 TEST(UsageMapEncoding, GlobalMapTakesInAFileGrownPastItsRange) {
