@@ -52,8 +52,7 @@ std::optional<int64_t> Property::integer() const {
     return std::nullopt;
 }
 
-PropertyBlob PropertyBlob::decode(ByteSpan bytes, const format::Layout& layout,
-                                  TextCodec text) {
+PropertyBlob PropertyBlob::decode(ByteSpan bytes, const format::Layout& layout, TextCodec text) {
     PropertyBlob blob(layout, std::move(text));
     ByteReader in(bytes, "a property blob");
     const ByteSpan sig = in.bytes(4);

@@ -435,8 +435,7 @@ Bytes encodeRow(const TableDefinition& def, const std::vector<jet::FieldValue>& 
     if (slots >= (size_t{1} << (8 * width)))
         throw FormatError("a row cannot hold " + std::to_string(slots) + " variable columns");
     // Jet 3's jump table takes a byte per 256 bytes of the row more.
-    const size_t trailer =
-        width * (2 + slots) + maskSize + (width == 1 ? maxRowSize / 256 + 1 : 0);
+    const size_t trailer = width * (2 + slots) + maskSize + (width == 1 ? maxRowSize / 256 + 1 : 0);
     // Room for long values, as far as the rest of the row leaves it: every
     // other value first, twelve bytes kept for each long value.
     std::vector<Bytes> encoded(variable.size());

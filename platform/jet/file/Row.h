@@ -1,13 +1,12 @@
 #pragma once
 // A table row's bytes to and from field values, by the table's definition
 // (and its layout: Jet 3 keeps counts and offsets in single bytes, with a jump
-// table for rows past 256 bytes). Layout: a 16-bit column count, the fixed area (each fixed column at its
-// offset), the variable area, then from the end backwards: the null mask (one
-// bit per column number, set when not null; a boolean's value is its bit), the
-// count of variable offsets, the offsets themselves (last first) and the
-// offset where the variable area ends. A row may hold fewer columns than its
-// definition (columns added later read as null); data of dropped columns is
-// still there and is ignored.
+// table for rows past 256 bytes). Layout: a 16-bit column count, the fixed area (each fixed column
+// at its offset), the variable area, then from the end backwards: the null mask (one bit per column
+// number, set when not null; a boolean's value is its bit), the count of variable offsets, the
+// offsets themselves (last first) and the offset where the variable area ends. A row may hold fewer
+// columns than its definition (columns added later read as null); data of dropped columns is still
+// there and is ignored.
 #include <cstdint>
 #include <vector>
 

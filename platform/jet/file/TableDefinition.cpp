@@ -22,8 +22,8 @@ constexpr size_t kMaxIndexes = 32;
 
 size_t pageCapacity(const format::Layout& layout, size_t pages) {
     return pages == 0 ? 0
-                      : layout.pageSize + (pages - 1) * (layout.pageSize -
-                                                         layout.definitionPageHeaderSize);
+                      : layout.pageSize +
+                            (pages - 1) * (layout.pageSize - layout.definitionPageHeaderSize);
 }
 
 std::string readName(ByteReader& in, const format::Layout& layout, const TextCodec& text) {
@@ -51,9 +51,7 @@ public:
     [[nodiscard]] uint8_t u8(size_t at) const { return at == kAbsent ? 0 : b_[at]; }
     [[nodiscard]] uint16_t u16(size_t at) const { return at == kAbsent ? 0 : le16(&b_[at]); }
     [[nodiscard]] uint32_t u32(size_t at) const { return at == kAbsent ? 0 : le32(&b_[at]); }
-    [[nodiscard]] UsageMapRef map(size_t at) const {
-        return {b_[at], le24(&b_[at + 1])};
-    }
+    [[nodiscard]] UsageMapRef map(size_t at) const { return {b_[at], le24(&b_[at + 1])}; }
     template <size_t N>
     void array(size_t at, std::array<uint8_t, N>& a, size_t n = N) const {
         if (at == kAbsent) return;
@@ -83,8 +81,9 @@ public:
     }
     template <size_t N>
     void array(size_t at, const std::array<uint8_t, N>& a, size_t n = N) {
-        if (at != kAbsent) std::copy(a.begin(), a.begin() + static_cast<ptrdiff_t>(n),
-                                     b_.begin() + static_cast<ptrdiff_t>(at));
+        if (at != kAbsent)
+            std::copy(a.begin(), a.begin() + static_cast<ptrdiff_t>(n),
+                      b_.begin() + static_cast<ptrdiff_t>(at));
     }
     [[nodiscard]] const Bytes& bytes() const { return b_; }
 
@@ -287,11 +286,10 @@ TableDefinition TableDefinition::decode(const std::vector<ByteSpan>& pages,
 
 size_t TableDefinition::length() const {
     const auto& l = *layout_;
-    size_t len = l.definitionHeaderSize +
-                 realIndexes.size() * (l.realIndexSlotSize + l.realIndexEntrySize) +
-                 columns.size() * l.columnEntrySize +
-                 logicalIndexes.size() * l.logicalIndexEntrySize +
-                 longValueMaps.size() * l.longValueMapEntrySize + 2 + trailing.size();
+    size_t len =
+        l.definitionHeaderSize + realIndexes.size() * (l.realIndexSlotSize + l.realIndexEntrySize) +
+        columns.size() * l.columnEntrySize + logicalIndexes.size() * l.logicalIndexEntrySize +
+        longValueMaps.size() * l.longValueMapEntrySize + 2 + trailing.size();
     for (const auto& c : columns) len += l.nameLengthSize + text_.encodeName(c.name).size();
     for (const auto& x : logicalIndexes) len += l.nameLengthSize + text_.encodeName(x.name).size();
     return len;
@@ -427,12 +425,11 @@ std::vector<Bytes> TableDefinition::encode() const {
         const size_t pageEnd = i == 0 ? pageSize : at;
         const size_t content = len <= contentStart ? 0 : std::min(len, pageEnd) - contentStart;
         const size_t used = (i == 0 ? 0 : pageHeader) + content;
-        putLe16(page.data() + 2,
-                layout.definitionPageTag != 0
-                    ? layout.definitionPageTag
-                    : static_cast<uint16_t>(used + pageHeader >= pageSize
-                                                ? 0
-                                                : pageSize - used - pageHeader));
+        putLe16(page.data() + 2, layout.definitionPageTag != 0
+                                     ? layout.definitionPageTag
+                                     : static_cast<uint16_t>(used + pageHeader >= pageSize
+                                                                 ? 0
+                                                                 : pageSize - used - pageHeader));
         putLe32(page.data() + 4, i + 1 < pages_.size() ? pages_[i + 1] : 0);
         out.push_back(std::move(page));
     }

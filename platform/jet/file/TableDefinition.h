@@ -69,9 +69,9 @@ struct ColumnDef {
     // Jet 4: the same four bytes as the header's at 12; Jet 3: the first two
     // are the entry's bytes 7–8 (0 or 1), the others stay zero.
     std::array<uint8_t, 4> unknown1{};
-    uint16_t number = 0;                // stable: rows and indexes refer to it
-    uint16_t variableIndex = 0;         // the slot in a row's variable offsets
-    uint16_t index = 0;                 // Access numbers a user table's columns 0, 1, … here
+    uint16_t number = 0;         // stable: rows and indexes refer to it
+    uint16_t variableIndex = 0;  // the slot in a row's variable offsets
+    uint16_t index = 0;          // Access numbers a user table's columns 0, 1, … here
     // Bytes 11–14: precision and scale of NUMERIC; for text, the sort order
     // (16 bits), a byte of unknown meaning and the sort order's version. Jet 3
     // (bytes 9–12): the sort order and the code page, 16 bits each.

@@ -181,11 +181,10 @@ TextCodec TextCodec::of(const PageFile& file) {
 Bytes TextCodec::encodeSingleByte(std::string_view text) const {
     if (auto bytes = codePage_->encode(text)) return std::move(*bytes);
     const std::string bad = codePage_->firstUnencodable(text);
-    throw FormatError("the text \"" + std::string(text) + "\" holds " +
-                      (bad.empty() ? std::string("bytes that are not UTF-8")
-                                   : "the character \"" + bad + "\"") +
-                      ", which the file's code page " + std::to_string(codePage_->number()) +
-                      " cannot store");
+    throw FormatError(
+        "the text \"" + std::string(text) + "\" holds " +
+        (bad.empty() ? std::string("bytes that are not UTF-8") : "the character \"" + bad + "\"") +
+        ", which the file's code page " + std::to_string(codePage_->number()) + " cannot store");
 }
 
 std::string TextCodec::decodeName(ByteSpan bytes) const {

@@ -238,9 +238,9 @@ bool rewriteFirstRow(PageFile& file, const Bytes& row) {
         owner = page.owner();
         for (uint16_t i = 0; i < page.rowCount(); ++i) {
             const auto r = page.row(i);
-            rows.push_back({Bytes(r.begin(), r.end()),
-                            static_cast<uint16_t>(page.slot(i).raw &
-                                                  (kRowDeletedFlag | kRowOverflowFlag))});
+            rows.push_back(
+                {Bytes(r.begin(), r.end()),
+                 static_cast<uint16_t>(page.slot(i).raw & (kRowDeletedFlag | kRowOverflowFlag))});
         }
     }
     if (rows.empty()) return false;
@@ -261,8 +261,7 @@ void GlobalUsageMap::write(PageFile& file) {
         map_.startPage() == 0) {
         const size_t wanted = 5 + (static_cast<size_t>(file.pageCount()) + 7) / 8;
         const uint64_t capacity = (static_cast<uint64_t>(wanted) - 5) * 8;
-        if (wanted > map_.rowLength() &&
-            (map_.pages().empty() || map_.pages().back() < capacity)) {
+        if (wanted > map_.rowLength() && (map_.pages().empty() || map_.pages().back() < capacity)) {
             // Starting at 0 and mapping the whole file, the grown map stays
             // inline: encoding it appends no page.
             UsageMap grown = map_;

@@ -20,8 +20,8 @@ enum class TextForm : uint8_t {
 // Where the fields of a table definition's entries lie (kAbsent: not stored).
 // Every byte of an entry that no field here names is kept as read.
 struct DefinitionHeaderFields {
-    std::size_t unknown12, rowCount, nextCounter, unknown24, tableType, maxColumns,
-        variableColumns, columnCount, logicalCount, realCount, ownedMap, freeMap;
+    std::size_t unknown12, rowCount, nextCounter, unknown24, tableType, maxColumns, variableColumns,
+        columnCount, logicalCount, realCount, ownedMap, freeMap;
 };
 struct ColumnFields {
     std::size_t unknown1, unknown1Size, number, variableIndex, index, misc, flags, extraFlags,

@@ -143,8 +143,7 @@ const Damage kDamages[] = {
 const Damage kJet3Damages[] = {
     {"TruncatedFile", "mdbtestdata/nwind.mdb", "past the end of the file",
      [](const PageFile&, std::string& b) { b.resize(b.size() * 2 / 5 + 100); }},
-    {"DefinitionLengthRunsPastItsPage", "jackcess/indexTestV1997.mdb",
-     "length runs past its pages",
+    {"DefinitionLengthRunsPastItsPage", "jackcess/indexTestV1997.mdb", "length runs past its pages",
      [](const PageFile& f, std::string& b) {
          put32(b, tablePage(f, "Table1") * f.pageSize() + 8, 5000);
      }},
@@ -198,8 +197,7 @@ const Damage kJet3Damages[] = {
          const auto page = f.page(h.first.page);
          const jet::file::DataPage d(*page, h.first.page);
          ASSERT_GT(d.rowCount(), h.first.row);
-         put16(b,
-               h.first.page * f.pageSize() + f.layout().dataPageHeaderSize + 2 * h.first.row,
+         put16(b, h.first.page * f.pageSize() + f.layout().dataPageHeaderSize + 2 * h.first.row,
                static_cast<uint16_t>(d.rowEnd(h.first.row) - 1));
      }},
     {"PropertyChunkLengthRunsPastItsBlob", "mdbtestdata/nwind.mdb",

@@ -22,7 +22,7 @@ std::vector<std::string> jet4Fixtures() {
         for (const auto& e : std::filesystem::directory_iterator(dir / folder))
             if (e.path().extension() == ".mdb") {
                 jet::file::PageFile f(e.path().string());
-                if (f.facts().codecSupported()) out.push_back(e.path().string());
+                if (f.facts().jet4()) out.push_back(e.path().string());
             }
     std::sort(out.begin(), out.end());
     return out;

@@ -93,7 +93,8 @@ TEST(LongValueFixtures, ChainRowsAreAsLongAsTheLayoutSays) {
             jet::file::TableReader(file, def).forEachRow([&](const jet::file::TableRow& row) {
                 const auto layout = jet::file::readRowLayout(def, row.bytes);
                 for (const auto& c : def.columns) {
-                    if (!jet::file::isLongValueType(c.type) || !layout.notNull(row.bytes, c.number) ||
+                    if (!jet::file::isLongValueType(c.type) ||
+                        !layout.notNull(row.bytes, c.number) ||
                         c.variableIndex >= layout.variableCount)
                         continue;
                     const size_t start = layout.variableOffsets[c.variableIndex];

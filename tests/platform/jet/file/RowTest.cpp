@@ -211,8 +211,7 @@ TEST(RowFixtures, EveryRowAgreesWithMdbExport) {
                 std::vector<std::string> a, b;
                 for (size_t c = 0; c < def.columns.size(); ++c) {
                     const auto& col = def.columns[c];
-                    const auto text =
-                        exportText(col, ours[r].second[c], def.text().singleByte());
+                    const auto text = exportText(col, ours[r].second[c], def.text().singleByte());
                     if (!text) continue;
                     ASSERT_TRUE(at.count(col.name)) << col.name;
                     a.push_back(col.name + "=" + *text);
@@ -474,8 +473,7 @@ std::vector<jet::FieldValue> jumpRow(const TableDefinition& def, size_t which,
     for (size_t i = 0; i < def.columns.size(); ++i) {
         const std::string& name = def.columns[i].name;
         const size_t k = std::stoul(name.substr(std::string("column").size())) - 1;
-        if (k < lengths.size())
-            values[i] = std::string(lengths[k], static_cast<char>('a' + which));
+        if (k < lengths.size()) values[i] = std::string(lengths[k], static_cast<char>('a' + which));
     }
     return values;
 }
@@ -530,9 +528,9 @@ TEST(RowJet3, RowsPast256BytesCarryTheirJumpTableAndReadBackThroughMdbExport) {
             written.push_back(values);
         }
         // 45 full columns pass the 2012 bytes a Jet 3 row may take.
-        EXPECT_THROW((void)jet::file::encodeRow(def, jumpRow(def, 0, std::vector<size_t>(45, 50)),
-                                                nullptr),
-                     jet::file::FormatError);
+        EXPECT_THROW(
+            (void)jet::file::encodeRow(def, jumpRow(def, 0, std::vector<size_t>(45, 50)), nullptr),
+            jet::file::FormatError);
         for (size_t from = 0; from < rows.size();) {
             std::vector<jet::file::PageRow> page;
             std::vector<size_t> lengths;
