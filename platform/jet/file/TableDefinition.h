@@ -171,6 +171,12 @@ inline constexpr uint8_t kSystemTable = 0x53;
 
 class TableDefinition {
 public:
+    // An empty definition of Jet 4, or of `layout`'s version with names in
+    // `text`'s form (a new table's, made in memory: write() gives it pages).
+    TableDefinition() = default;
+    TableDefinition(const format::Layout& layout, TextCodec text)
+        : layout_(&layout), text_(std::move(text)) {}
+
     // Decodes the definition starting on page `firstPage`. Throws FormatError
     // on a page of another type, a chain of pages that loops, a length that
     // runs past the chain, counts or names that run past the definition.
