@@ -171,9 +171,9 @@ inline constexpr uint8_t kSystemTable = 0x53;
 
 class TableDefinition {
 public:
-    // An empty definition of Jet 4's structures.
+    // An empty definition of Jet 4, or of `layout`'s version with names in
+    // `text`'s form (a new table's, made in memory: write() gives it pages).
     TableDefinition() = default;
-    // An empty definition of `layout`'s structures, its names in `text`'s form.
     TableDefinition(const format::Layout& layout, TextCodec text)
         : layout_(&layout), text_(std::move(text)) {}
 

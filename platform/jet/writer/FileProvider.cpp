@@ -97,6 +97,7 @@ public:
         if (statement::isSchemaStatement(st)) {
             allOrNothing([&](FileStorage& storage) {
                 statement::Executor(w_->model, storage).run(st);
+                withoutCompression();
                 reseed(st, storage);
                 seedAfterNumbering(st, storage);
                 generatedGuids(st, storage);
@@ -306,6 +307,15 @@ private:
             raise(Err::General, {std::string("The statement failed and changed nothing (") +
                                  e.what() + ")."});
         }
+    }
+
+    // Access 97 stores text uncompressed and its definitions have no such
+    // flag: a statement that asks for compression (every script made from a
+    // Jet 4 file does) leaves the columns as the file holds them.
+    void withoutCompression() {
+        if (!TextCodec::of(w_->file).singleByte()) return;
+        for (auto& [key, t] : w_->model.tables)
+            for (auto& c : t.columns) c.compressed = false;
     }
 
     // ALTER COLUMN … COUNTER(seed, 1) on a table with rows: the executor

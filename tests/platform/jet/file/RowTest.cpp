@@ -10,6 +10,7 @@
 
 #include "CodecTestSupport.h"
 #include "MdbTools.h"
+#include "jet/file/CodePage.h"
 #include "jet/file/DataPage.h"
 #include "jet/file/FormatError.h"
 #include "jet/file/PageFile.h"
@@ -608,6 +609,25 @@ TEST(RowJet3, AValueTheCodePageCannotHoldIsRefused) {
     // A text of 51 single bytes is longer than the TEXT(50) column.
     values[0] = std::string(51, 'x');
     EXPECT_THROW((void)jet::file::encodeRow(def, values, nullptr), jet::file::FormatError);
+}
+
+}  // namespace
+
+namespace {
+
+// A definition made in memory for a Jet 3 file lays its rows out as Jet 3
+// does: a one-byte column count, one-byte offsets, text in the code page.
+TEST(RowJet3, ADefinitionMadeInMemoryTakesItsLayout) {
+    TableDefinition def(jet::format::kJet3, jet::file::TextCodec(jet::file::CodePage(1252)));
+    def.addColumn(col("id", coltype::Long, 4, true));
+    def.addColumn(col("name", coltype::Text, 20, false));
+    const std::vector<jet::FieldValue> values{int32_t{7}, std::string("caf\xC3\xA9")};
+    const jet::file::Bytes row = jet::file::encodeRow(def, values, nullptr);
+    // Column count, the fixed area, "café" in 4 bytes, end of data, the one
+    // offset, the variable count, the null mask.
+    const jet::file::Bytes expected{0x02, 0x07, 0x00, 0x00, 0x00, 'c', 'a',
+                                    'f',  0xE9, 0x09, 0x05, 0x01, 0x03};
+    EXPECT_EQ(row, expected);
 }
 
 }  // namespace

@@ -120,6 +120,33 @@ std::string wholeSchemaName(const ::testing::TestParamInfo<WholeSchemaCase>& par
 INSTANTIATE_TEST_SUITE_P(Fixtures, WholeSchema, ::testing::ValuesIn(wholeSchemaCases()),
                          wholeSchemaName);
 
+// ---- Across formats: an Access 97 schema into Jet 4, and back ---------------
+
+class AcrossFormats : public ::testing::TestWithParam<WholeSchemaCase> {};
+
+TEST_P(AcrossFormats, ProbeOnly) {
+    REQUIRE_READERS();
+    SyncHarness harness;
+    SyncRequest request;
+    request.source = testsupport::fixture(GetParam().fixture);
+    request.destination = testsupport::fixture(GetParam().empty);
+    const SyncResult r = harness.sync(request);
+    EXPECT_EQ(r.compareErrors, "");
+    EXPECT_TRUE(r.run.clean()) << r.run.problems();
+    EXPECT_EQ(compareWithEngine(r.sourceConnection, r.destinationConnection), "");
+    EXPECT_EQ(readersDisagreement(r.target), "");
+}
+
+std::vector<WholeSchemaCase> acrossFormatsCases() {
+    std::vector<WholeSchemaCase> cases;
+    for (const char* f : kJet3FixturesWithTables) cases.push_back({f, "jackcess/emptyV2000.mdb"});
+    for (const char* f : kJet4FixturesWithTables) cases.push_back({f, "jet3/blankAccess97.mdb"});
+    return cases;
+}
+
+INSTANTIATE_TEST_SUITE_P(Fixtures, AcrossFormats, ::testing::ValuesIn(acrossFormatsCases()),
+                         wholeSchemaName);
+
 // ---- 2. Self syncs with data ------------------------------------------------
 
 class SelfSync : public ::testing::TestWithParam<const char*> {};
