@@ -23,6 +23,7 @@
 #include <functional>
 #include <map>
 #include <set>
+#include <sstream>
 
 #include "FixtureLists.h"
 #include "JetOracles.h"
@@ -122,9 +123,33 @@ INSTANTIATE_TEST_SUITE_P(Fixtures, WholeSchema, ::testing::ValuesIn(wholeSchemaC
 
 // ---- Across formats: an Access 97 schema into Jet 4, and back ---------------
 
+// The engine's differences less those of a text column that differs in its
+// compression alone, which an Access 97 file cannot hold.
+std::string beyondCompression(const std::string& differences) {
+    std::istringstream in(differences);
+    std::string line, out, table;
+    while (std::getline(in, line)) {
+        if (line.rfind("table [", 0) == 0) {
+            table = line + "\n";
+            continue;
+        }
+        const size_t vs = line.find(" vs ");
+        if (line.rfind("  column [", 0) == 0 && vs != std::string::npos) {
+            std::string source = line.substr(line.find(": ") + 2, vs - line.find(": ") - 2);
+            const std::string destination = line.substr(vs + 4);
+            if (const size_t at = source.find("compressed 1"); at != std::string::npos)
+                source.replace(at, 12, "compressed 0");
+            if (source == destination) continue;
+        }
+        out += table + line + "\n";
+        table.clear();
+    }
+    return out;
+}
+
 class AcrossFormats : public ::testing::TestWithParam<WholeSchemaCase> {};
 
-TEST_P(AcrossFormats, ProbeOnly) {
+TEST_P(AcrossFormats, GivesTheTargetEverythingItsFormatHolds) {
     REQUIRE_READERS();
     SyncHarness harness;
     SyncRequest request;
@@ -132,8 +157,34 @@ TEST_P(AcrossFormats, ProbeOnly) {
     request.destination = testsupport::fixture(GetParam().empty);
     const SyncResult r = harness.sync(request);
     EXPECT_EQ(r.compareErrors, "");
-    EXPECT_TRUE(r.run.clean()) << r.run.problems();
-    EXPECT_EQ(compareWithEngine(r.sourceConnection, r.destinationConnection), "");
+    // A block line naming a table whose statement failed ends the run there,
+    // as for any block line that fails.
+    if (r.run.failures.empty() || r.run.thrown.find("Item cannot be found") == std::string::npos) {
+        EXPECT_EQ(r.run.thrown, "");
+    }
+    EXPECT_EQ(r.run.closeFailure, "");
+    // A Jet 4 schema in Access 97: what the older format lacks fails its
+    // statement with the engine's error, and everything else is made.
+    std::set<std::string> failedTables;
+    for (const auto& f : r.run.failures) {
+        SCOPED_TRACE(f.statement);
+        EXPECT_NE(f.description.find("Syntax error in field definition."), std::string::npos)
+            << f.description;
+        EXPECT_NE(f.statement.find("DECIMAL"), std::string::npos);
+        const size_t open = f.statement.find('['), close = f.statement.find(']');
+        failedTables.insert(f.statement.substr(open + 1, close - open - 1));
+    }
+    std::string differences =
+        beyondCompression(compareWithEngine(r.sourceConnection, r.destinationConnection));
+    for (const auto& t : failedTables) {
+        // The tables whose statement failed are missing, and nothing else.
+        const std::string missing = "table [" + t + "] ";
+        for (size_t at; (at = differences.find(missing)) != std::string::npos;) {
+            const size_t end = differences.find("\ntable [", at);
+            differences.erase(at, end == std::string::npos ? std::string::npos : end + 1 - at);
+        }
+    }
+    EXPECT_EQ(differences, "") << r.scriptText;
     EXPECT_EQ(readersDisagreement(r.target), "");
 }
 
