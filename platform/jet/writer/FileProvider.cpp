@@ -1,5 +1,7 @@
 #include "jet/writer/FileProvider.h"
 
+#include "jet/writer/FileProvider.h"
+
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -27,11 +29,35 @@
 #include "jet/writer/FileStorage.h"
 #include "jet/writer/FileVerify.h"
 #include "jet/writer/Planner.h"
+#include "jet/writer/Workgroup.h"
 #include "text/CaseFold.h"
 
 namespace jet::file {
 
 namespace {
+
+std::function<ReplaceHooks(const std::string&)>& replaceHooks() {
+    static std::function<ReplaceHooks(const std::string&)> hooks;
+    return hooks;
+}
+
+ReplaceHooks hooksFor(const std::string& path) {
+    return replaceHooks() ? replaceHooks()(path) : ReplaceHooks{};
+}
+
+std::string fileName(const std::string& path) {
+    return std::filesystem::path(path).filename().string();
+}
+
+std::string hexOf(std::string_view s) {
+    static const char* digits = "0123456789abcdef";
+    std::string out;
+    for (unsigned char c : s) {
+        out += digits[c >> 4];
+        out += digits[c & 15];
+    }
+    return out;
+}
 
 // The DML reader writes its text through a dialect; this provider needs only
 // what the reader finds, not the text.
@@ -60,14 +86,24 @@ DateTime localNow() {
 class WritableSession final : public Backend {
 public:
     WritableSession(const OpenRequest& request, std::shared_ptr<Backend> reader)
-        : path_(request.props.dataSource), reader_(std::move(reader)) {}
+        : path_(request.props.dataSource),
+          workgroupPath_(request.props.systemDatabase.value_or("")),
+          reader_(std::move(reader)) {}
 
     [[nodiscard]] std::shared_ptr<const CatalogData> catalog() override {
         checkOpen();
         auto base = reader_->catalog();
-        if (!w_) return base;
+        const bool accounts = wg_ && wg_->changed();
+        if (!w_ && !accounts) return base;
         if (cached_ && cachedBase_ == base && cachedGeneration_ == generation_) return cached_;
         auto data = std::make_shared<CatalogData>(*base);
+        if (accounts) showAccounts(*data);
+        if (!w_) {
+            cached_ = data;
+            cachedBase_ = base;
+            cachedGeneration_ = generation_;
+            return cached_;
+        }
         std::erase_if(data->tables, [](const TableData& t) { return t.type == "TABLE"; });
         for (const auto& [key, t] : w_->model.tables)
             data->tables.push_back(statement::tableData(t));
@@ -87,10 +123,14 @@ public:
     int32_t execute(std::string_view sql) override {
         checkOpen();
         const statement::Parsed p = statement::parseStatement(sql);
-        engage();
         const statement::Statement& st = p.statement;
-        if (statement::isAccountStatement(st) ||
-            std::holds_alternative<statement::GrantRevoke>(st))
+        // Accounts live in the workgroup: the database is not engaged for them.
+        if (statement::isAccountStatement(st)) {
+            accountStatement(st);
+            return -1;
+        }
+        engage();
+        if (std::holds_alternative<statement::GrantRevoke>(st))
             raise(Err::NotWrittenYet, {"Users, groups and their permissions"});
         if (std::holds_alternative<statement::AlterDatabasePassword>(st))
             raise(Err::NotWrittenYet, {"A database password"});
@@ -236,10 +276,33 @@ public:
                 }
             }
         } closeReader{*reader_};
-        // The file's lock and pages go with the session, written or not.
+        // The files' locks and pages go with the session, written or not.
         const std::unique_ptr<Engaged> w = std::move(w_);
-        if (!w || !w->state.changedAnything) return;
-        write(*w);
+        const std::unique_ptr<WorkgroupFile> wg = std::move(wg_);
+        const bool database = w && w->state.changedAnything;
+        const bool workgroup = wg && wg->changed();
+        if (!database && !workgroup) return;
+        // The workgroup first: a database whose permissions name accounts
+        // the workgroup lacks is worse off than accounts without rights.
+        std::string workgroupReport;
+        if (workgroup) workgroupReport = writeWorkgroup(*wg, database);
+        if (database) {
+            try {
+                write(*w);
+            } catch (const Error& e) {
+                if (!workgroup) throw;
+                raise(
+                    Err::General,
+                    {"The workgroup " + fileName(wg->path()) +
+                     " was changed: it holds the run's new accounts and memberships. " +
+                     workgroupReport + " " + e.description() + " The database " + fileName(path_) +
+                     " holds none of the run's changes; a run of the same script again "
+                     "meets the accounts it made as existing ones."});
+            }
+        }
+        report_ = database && workgroup ? report_ + " " + workgroupReport
+                  : database            ? report_
+                                        : workgroupReport;
     }
 
     [[nodiscard]] std::string closeReport() const override { return report_; }
@@ -247,6 +310,87 @@ public:
 private:
     void checkOpen() const {
         if (closed_) raise(Err::ObjectClosed);
+    }
+
+    // An account statement, on the workgroup the connection names, engaged
+    // at the first one; a refusal there stays for the session's account
+    // statements, the database's own statements go on.
+    void accountStatement(const statement::Statement& st) {
+        if (workgroupPath_.empty()) raise(Err::NoWorkgroup);
+        if (!wg_) {
+            if (workgroupRefusal_) throw *workgroupRefusal_;
+            try {
+                wg_ = std::make_unique<WorkgroupFile>(workgroupPath_);
+            } catch (const Error& e) {
+                workgroupRefusal_ = e;
+                throw;
+            }
+        }
+        wg_->execute(st);
+        ++generation_;
+    }
+
+    // The accounts as the session leaves them, as the reader lists them.
+    void showAccounts(CatalogData& data) const {
+        data.users.clear();
+        data.groups.clear();
+        std::map<std::string, PrincipalData*> bySid;
+        for (const auto& a : wg_->accounts()) {
+            auto& list = a.group ? data.groups : data.users;
+            list.push_back({a.name, {}, hexOf(a.sid)});
+        }
+        for (auto* list : {&data.users, &data.groups})
+            for (auto& p : *list) bySid[p.sid] = &p;
+        for (const auto& m : wg_->memberships()) {
+            auto g = bySid.find(hexOf(m.groupSid));
+            auto u = bySid.find(hexOf(m.userSid));
+            if (g == bySid.end() || u == bySid.end()) continue;
+            u->second->members.push_back(g->second->name);
+            g->second->members.push_back(u->second->name);
+        }
+        for (auto* list : {&data.users, &data.groups})
+            for (auto& p : *list)
+                std::stable_sort(p.members.begin(), p.members.end(),
+                                 [](const std::string& a, const std::string& b) {
+                                     return text::compareNoCase(a, b) < 0;
+                                 });
+    }
+
+    // Returns what the end-of-run report says of the workgroup. When it
+    // cannot be written, neither file is: the database's changes may rely
+    // on its accounts.
+    std::string writeWorkgroup(WorkgroupFile& wg, bool database) {
+        const std::string name = fileName(wg.path());
+        const std::string neither =
+            database ? "; neither it nor the database " + fileName(path_) + " was changed."
+                     : "; it was not changed.";
+        std::string backup, afterNote;
+        try {
+            backup = wg.write(hooksFor(wg.path()));
+        } catch (const ReplaceError& e) {
+            if (!e.databaseChanged())
+                raise(Err::General, {"The workgroup " + name + " could not be written (" +
+                                     e.what() + ")" + neither});
+            backup = e.backupPath();
+            afterNote = std::string(" ") + e.what();
+        } catch (const FormatError& e) {
+            raise(Err::General, {"The workgroup " + name +
+                                 " could not be written (its changes could not be laid out: " +
+                                 e.what() + ")" + neither});
+        } catch (const std::exception& e) {
+            raise(Err::General,
+                  {"The workgroup " + name + " could not be written (" + e.what() + ")" + neither});
+        }
+        std::string made;
+        for (const auto& n : wg.createdNames()) made += (made.empty() ? "" : ", ") + n;
+        std::string out = "The workgroup " + name +
+                          " was changed; its earlier version is kept as " + backup + ".";
+        if (!made.empty())
+            out += " Accounts made: " + made +
+                   ". Their security IDs are new: they match no account made elsewhere, "
+                   "not even one of the same name, and a database secured with another "
+                   "workgroup does not know them.";
+        return out + afterNote;
     }
 
     // The writer's checks, at the first change; a refusal stays for the
@@ -420,7 +564,7 @@ private:
             // when the new one takes this name's place.
             struct stat st {};
             const nlink_t links = ::fstat(w.lock.fd(), &st) == 0 ? st.st_nlink : 1;
-            const std::string backup = safeReplace(w.lock, writes, verify);
+            const std::string backup = safeReplace(w.lock, writes, verify, hooksFor(path_));
             report_ = "The database was changed; its earlier version is kept as " + backup +
                       ". Compacting the database in Access is recommended." + otherLinksNote(links);
         } catch (const ReplaceError& e) {
@@ -455,9 +599,12 @@ private:
     }
 
     std::string path_;
+    std::string workgroupPath_;
     std::shared_ptr<Backend> reader_;
     std::unique_ptr<Engaged> w_;
+    std::unique_ptr<WorkgroupFile> wg_;
     std::optional<Error> refusal_;
+    std::optional<Error> workgroupRefusal_;
     bool closed_ = false;
     uint64_t generation_ = 0;
     std::shared_ptr<CatalogData> cached_;
@@ -467,6 +614,10 @@ private:
 };
 
 }  // namespace
+
+void setReplaceHooks(std::function<ReplaceHooks(const std::string& path)> hooks) {
+    replaceHooks() = std::move(hooks);
+}
 
 std::shared_ptr<Backend> openWritable(const OpenRequest& request, std::shared_ptr<Backend> reader) {
     return std::make_shared<WritableSession>(request, std::move(reader));

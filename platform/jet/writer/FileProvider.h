@@ -18,14 +18,28 @@
 // byte), the original kept as a backup, the new file renamed over it. A
 // session that changed nothing writes nothing. When writing or verifying
 // fails, close throws Err::WriteFailed saying why; the original is untouched.
+//
+// Account statements (CREATE USER / GROUP, ADD USER … TO) change the
+// workgroup the connection names instead (Workgroup.h), and never engage the
+// database. A run that changed both files writes the workgroup first, then
+// the database, each through the same safe replacement; when the workgroup
+// cannot be written neither file is, and when the database fails after the
+// workgroup was replaced the error says which file holds what.
+#include <functional>
 #include <memory>
+#include <string>
 
 #include "jet/Backend.h"
+#include "jet/file/SafeReplace.h"
 
 namespace jet::file {
 
 // `reader` is the read-only session on request.props.dataSource.
 [[nodiscard]] std::shared_ptr<Backend> openWritable(const OpenRequest& request,
                                                     std::shared_ptr<Backend> reader);
+
+// For tests: the fault seams of each file's replacement (SafeReplace.h), by
+// the path the connection names it with; none in production. Process-wide.
+void setReplaceHooks(std::function<ReplaceHooks(const std::string& path)> hooks);
 
 }  // namespace jet::file
