@@ -3,7 +3,10 @@
 // and the codec's checker read back from the written workgroup; the rows it
 // had kept byte for byte; refusals that leave both files as they were; and a
 // run that changes both files, with a replacement failing part-way.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -18,9 +21,12 @@
 #include "jet/Error.h"
 #include "jet/file/Checker.h"
 #include "jet/file/FileCatalog.h"
+#include "jet/file/PageEditor.h"
 #include "jet/file/PageFile.h"
+#include "jet/file/Row.h"
 #include "jet/file/SafeReplace.h"
 #include "jet/file/TableReader.h"
+#include "jet/mdb/ReaderProcess.h"
 #include "jet/writer/FileProvider.h"
 
 namespace {
@@ -135,6 +141,34 @@ std::vector<std::string> filesIn(const fs::path& dir) {
     for (const auto& e : fs::directory_iterator(dir)) out.push_back(e.path().filename());
     std::sort(out.begin(), out.end());
     return out;
+}
+
+// The workgroup at `path` with the password field of account `name` set to
+// `password`, written in place through the codec (a fixture the test makes).
+void setPassword(const std::string& path, const std::string& name, const std::string& password) {
+    using namespace jet::file;
+    PageFile file(path);
+    const FileCatalog catalog(file);
+    const StoredTable t(file, "MSysAccounts", catalog.tablePage("MSysAccounts"));
+    PageEditor pages(file);
+    const TableDefinition& def = t.definition();
+    RowEditor rows(pages, def.firstPage(), def.ownedPages, def.freeSpacePages);
+    for (const auto& r : t.rows)
+        if (asText(r.values[t.column("Name")]) == name) {
+            auto values = r.values;
+            values[t.column("Password")] = jet::Binary{password};
+            rows.update(r.rowId, encodeRow(def, values, nullptr));
+        }
+    rows.finish();
+    pages.finish();
+    const int fd = ::open(path.c_str(), O_WRONLY);
+    ASSERT_GE(fd, 0);
+    for (uint32_t n : file.changedPages()) {
+        const Bytes b = file.stored(n);
+        ASSERT_EQ(::pwrite(fd, b.data(), b.size(), static_cast<off_t>(n) * file.pageSize()),
+                  static_cast<ssize_t>(b.size()));
+    }
+    ::close(fd);
 }
 
 class WorkgroupWriter : public ::testing::Test {
@@ -291,6 +325,67 @@ TEST_F(WorkgroupWriter, RefusedWhileTheWorkgroupIsOpenInAccess) {
         EXPECT_NE(f.find("kontener-security.ldb"), std::string::npos) << f;
     EXPECT_EQ(o.closeError, "");
     fs::remove(ldb);
+    expectUntouched();
+}
+
+// The empty password is learned from the workgroup's own users: without one
+// that has it, a user is refused; a group, which has no password, is not.
+TEST_F(WorkgroupWriter, AUserIsRefusedWhenNoAccountShowsTheEmptyPassword) {
+    const auto fields = accountFields(wg_);
+    setPassword(wg_, "Izzatbek", fields.at("Hunter").second);
+    wgBytes_ = testsupport::readFile(wg_);
+    const Outcome o = session(db_, wg_, {"CREATE USER [Anvar]"});
+    ASSERT_EQ(o.failures.size(), 1u);
+    EXPECT_NE(o.failures[0].find("none of its users has an empty password"), std::string::npos)
+        << o.failures[0];
+    expectUntouched();
+    const Outcome g = session(db_, wg_, {"CREATE GROUP [Hisob]"});
+    EXPECT_TRUE(g.failures.empty()) << g.failures.front();
+    EXPECT_TRUE(principals(db_, wg_, true).count("Hisob"));
+}
+
+// The session's own catalog shows the accounts before the end of the run.
+TEST_F(WorkgroupWriter, TheSessionsCatalogShowsTheNewAccounts) {
+    jet::Connection c;
+    c.Mode(jet::ConnectMode::ReadWrite);
+    c.Open(connection(db_, wg_));
+    c.Execute("CREATE USER [Anvar]");
+    c.Execute("CREATE GROUP [Hisob]");
+    c.Execute("ADD USER [Anvar] TO [Hisob]");
+    jet::Catalog cat;
+    cat.ActiveConnection(c);
+    const auto anvar = cat.Users().Item("Anvar").Groups();
+    std::set<std::string> groups;
+    for (int32_t i = 0; i < anvar.Count(); ++i) groups.insert(anvar.Item(i).Name());
+    EXPECT_EQ(groups, (std::set<std::string>{"Hisob", "Users"}));
+    c.Close();
+}
+
+// A written workgroup the reader cannot read is not used.
+TEST_F(WorkgroupWriter, AWrittenWorkgroupTheReaderCannotReadIsNotUsed) {
+    jet::Connection c;
+    c.Mode(jet::ConnectMode::ReadWrite);
+    c.Open(connection(db_, wg_));
+    c.Execute("CREATE USER [Anvar]");
+    const std::string reader = (dir_.path() / "reader.sh").string();
+    testsupport::writeFile(reader, "#!/bin/sh\nexit 1\n");
+    ::chmod(reader.c_str(), 0755);
+    const auto saved = jet::mdb::readerOptions();
+    auto failing = saved;
+    failing.program = reader;
+    failing.service = false;
+    jet::mdb::setReaderOptions(failing);
+    std::string error;
+    try {
+        c.Close();
+    } catch (const jet::Error& e) {
+        error = e.description();
+    }
+    jet::mdb::setReaderOptions(saved);
+    fs::remove(reader);
+    EXPECT_NE(error.find("the reader cannot read the written workgroup"), std::string::npos)
+        << error;
+    EXPECT_NE(error.find("it was not changed"), std::string::npos) << error;
     expectUntouched();
 }
 
