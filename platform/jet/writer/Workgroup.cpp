@@ -68,8 +68,6 @@ bool isEmptyPassword(std::string_view p) {
     return true;
 }
 
-bool sameValue(const FieldValue& a, const FieldValue& b) { return a == b; }
-
 // Pages the writing left alone must be the original's, byte for byte.
 void compareUnchanged(const std::string& newFile, const std::string& original,
                       const PageFile& planned, std::vector<std::string>& out) {
@@ -98,7 +96,6 @@ void compareUnchanged(const std::string& newFile, const std::string& original,
 }  // namespace
 
 WorkgroupFile::WorkgroupFile(const std::string& path) : path_(path) {
-    const std::string name = fileName(path);
     try {
         {
             PageFile probe(path);
@@ -172,7 +169,7 @@ void WorkgroupFile::learn() {
             if (rows.empty()) continue;  // null, as an account without a value holds it
             const FieldValue& v = (*rows.front())[c];
             for (const Row* r : rows)
-                if (!sameValue((*r)[c], v)) {
+                if ((*r)[c] != v) {
                     refusal = "its " + std::string(group ? "groups" : "users") +
                               " hold different values in the field '" +
                               accounts_.definition().columns[c].name +
@@ -184,13 +181,8 @@ void WorkgroupFile::learn() {
         t[col_.group] = group;
         return t;
     };
-    std::string groupRefusal;
-    if (auto g = templateOf(true, groupRefusal))
-        groupTemplate_ = std::move(*g);
-    else
-        groupTemplate_.clear();
-    userTemplate_ = templateOf(false, userTemplateRefusal_);
-    if (groupTemplate_.empty()) groupRefusal_ = groupRefusal;
+    groupTemplate_ = templateOf(true, groupRefusal_);
+    userTemplate_ = templateOf(false, userRefusal_);
     if (!userTemplate_) return;
     // The empty password: every block alike, the same in every workgroup
     // seen, whatever the account. A file whose users all have passwords
@@ -202,7 +194,7 @@ void WorkgroupFile::learn() {
         if (isEmptyPassword(p)) empties.emplace(p);
     }
     if (empties.size() != 1) {
-        userTemplateRefusal_ =
+        userRefusal_ =
             empties.empty()
                 ? "none of its users has an empty password, and the form the workgroup "
                   "stores an empty password in can only be learned from one (the cipher of "
@@ -302,10 +294,11 @@ void WorkgroupFile::createAccounts(const std::vector<statement::Account>& list, 
                               "' cannot be made with a password: the workgroup's passwords "
                               "are stored in a form that is not known. Make the user without "
                               "one and set the password in Access.");
-        if (group ? groupTemplate_.empty() : !userTemplate_)
+        const std::optional<Row>& model = group ? groupTemplate_ : userTemplate_;
+        if (!model)
             refuse(path_, std::string(kind) + " '" + a.name + "' cannot be made: " +
-                              (group ? groupRefusal_ : userTemplateRefusal_));
-        Row row = group ? groupTemplate_ : *userTemplate_;
+                              (group ? groupRefusal_ : userRefusal_));
+        Row row = *model;
         row[col_.name] = a.name;
         row[col_.sid] = Binary{newSid(a.name)};
         provable(accounts_, row, kind, a.name);

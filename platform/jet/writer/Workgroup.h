@@ -104,9 +104,9 @@ private:
     Columns col_;
     size_t groupSidCol_ = 0, userSidCol_ = 0;
     // What a new user's and a new group's row hold before its name and SID.
-    std::optional<Row> userTemplate_;
-    Row groupTemplate_;
-    std::string userTemplateRefusal_, groupRefusal_;
+    std::optional<Row> userTemplate_, groupTemplate_;
+    // Why there is none, when there is none.
+    std::string userRefusal_, groupRefusal_;
     uint8_t sidLength_ = 0x13;
     std::vector<Row> newAccounts_;
     std::vector<Row> newMembers_;
