@@ -94,7 +94,6 @@ enum class Err {
     // Jet file provider: changing a real Jet file. Each refusal leaves the file as it was.
     Jet3NotWritable,
     FormatNotWritable,
-    EncodedNotWritable,
     NotWritableDefinition,
     UnprovenIndexKeys,
     UnprovenNameKeys,
@@ -271,9 +270,6 @@ inline constexpr ErrorEntry kErrorTable[] = {
     {Err::FormatNotWritable, hr::Fail,
      "'%1' is a database of a later Access format (%2), which cannot be changed yet; it was "
      "not changed."},
-    {Err::EncodedNotWritable, hr::Fail,
-     "'%1' is an encoded database, which cannot be changed yet; it was not changed. Decode it "
-     "in Access first."},
     {Err::NotWritableDefinition, hr::Fail, "The database was not changed: %1"},
     {Err::UnprovenIndexKeys, hr::Fail,
      "Index '%1' on table '%2' cannot be built: its text keys in the database's sort order "

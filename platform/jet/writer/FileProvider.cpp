@@ -19,12 +19,16 @@
 #include "jet/file/SafeReplace.h"
 #include "jet/file/SessionLock.h"
 #include "jet/file/Text.h"
+#include "jet/format/JetHeader.h"
+#include "jet/mdb/JetRights.h"
 #include "jet/statement/Dml.h"
 #include "jet/statement/Executor.h"
 #include "jet/statement/Statement.h"
+#include "jet/writer/Accounts.h"
 #include "jet/writer/EngagedSession.h"
 #include "jet/writer/FileQueries.h"
 #include "jet/writer/FileSchema.h"
+#include "jet/writer/FilePermissions.h"
 #include "jet/writer/FileState.h"
 #include "jet/writer/FileStorage.h"
 #include "jet/writer/FileVerify.h"
@@ -130,18 +134,27 @@ public:
             return -1;
         }
         engage();
-        if (std::holds_alternative<statement::GrantRevoke>(st))
-            raise(Err::NotWrittenYet, {"Users, groups and their permissions"});
+        if (const auto* g = std::get_if<statement::GrantRevoke>(&st)) {
+            grantRevoke(*g);
+            return -1;
+        }
         if (std::holds_alternative<statement::AlterDatabasePassword>(st))
             raise(Err::NotWrittenYet, {"A database password"});
         if (statement::isSchemaStatement(st)) {
+            const bool keysFixed = !w_->catalog.relationships.unreadable.empty();
+            const std::string keys = keysFixed ? foreignKeysOf(w_->model) : std::string();
             allOrNothing([&](FileStorage& storage) {
                 statement::Executor(w_->model, storage).run(st);
+                if (keysFixed && foreignKeysOf(w_->model) != keys)
+                    raise(Err::NotWrittenYet,
+                          {"A relationship of a database whose MSysRelationships holds a row "
+                           "that cannot be read"});
                 reseed(st, storage);
                 seedAfterNumbering(st, storage);
                 generatedGuids(st, storage);
                 return 0;
             });
+            dropLinesOfGoneObjects(w_->state, w_->catalog, w_->model);
             return -1;
         }
         if (const auto* d = std::get_if<statement::Dml>(&st)) return dml(p, *d);
@@ -251,14 +264,34 @@ public:
     [[nodiscard]] int32_t getPermissions(PrincipalKind kind, std::string_view principal,
                                          std::string_view objectName, int32_t objectType) override {
         checkOpen();
-        return reader_->getPermissions(kind, principal, objectName, objectType);
+        // Until the first change the file is as the reader read it; an
+        // account the session made has no rights there yet.
+        if (!w_) {
+            if (wg_ && wg_->sidOf(principal, kind == PrincipalKind::Group) &&
+                !accountSid(*reader_->catalog(), principal, kind))
+                return right::None;
+            return reader_->getPermissions(kind, principal, objectName, objectType);
+        }
+        const auto accounts = accountsData();
+        if (!accounts->hasWorkgroup) raise(Err::NoWorkgroup);
+        const auto sid = accountSid(*accounts, principal, kind);
+        if (!sid) raise(Err::AccountNotFound, {principal});
+        const PermissionTarget target =
+            permissionTarget(w_->catalog, w_->state, w_->model, objectName, objectType, false);
+        if (sid->empty()) return right::None;
+        const uint32_t mask = currentMask(w_->catalog, w_->state, target, storedSid(*sid));
+        return mdb::adoxRights(static_cast<int32_t>(mask), objectType);
     }
 
-    void setPermissions(PrincipalKind, std::string_view, std::string_view, int32_t, int32_t,
-                        int32_t) override {
+    void setPermissions(PrincipalKind kind, std::string_view principal,
+                        std::string_view objectName, int32_t objectType, int32_t action,
+                        int32_t rights) override {
         checkOpen();
+        if (!reader_->catalog()->hasWorkgroup) raise(Err::NoWorkgroup);
         engage();
-        raise(Err::NotWrittenYet, {"Users, groups and their permissions"});
+        permissionLines([&] {
+            permissionLine(kind, principal, objectName, objectType, action, rights);
+        });
     }
 
     [[nodiscard]] bool readOnly() const override { return false; }
@@ -328,6 +361,20 @@ private:
         }
         wg_->execute(st);
         ++generation_;
+    }
+
+    // The accounts permission lines look up: the reader's, and once the
+    // session changed the workgroup, its accounts as the session leaves them.
+    std::shared_ptr<const CatalogData> accountsData() {
+        auto base = reader_->catalog();
+        if (!wg_ || !wg_->changed()) return base;
+        if (accounts_ && accountsGeneration_ == generation_) return accounts_;
+        auto data = std::make_shared<CatalogData>();
+        data->hasWorkgroup = base->hasWorkgroup;
+        showAccounts(*data);
+        accounts_ = data;
+        accountsGeneration_ = generation_;
+        return accounts_;
     }
 
     // The accounts as the session leaves them, as the reader lists them.
@@ -450,6 +497,89 @@ private:
             raise(Err::General, {std::string("The statement failed and changed nothing (") +
                                  e.what() + ")."});
         }
+    }
+
+    // The foreign keys of the model, as one text to compare.
+    static std::string foreignKeysOf(const statement::Model& model) {
+        std::string out;
+        for (const auto& [key, t] : model.tables)
+            for (const auto& fk : t.foreignKeys) {
+                out += key + '\n' + text::fold(fk.name) + '\n' + text::fold(fk.relatedTable) +
+                       '\n' + std::to_string(fk.updateRule) + ' ' + std::to_string(fk.deleteRule);
+                for (const auto& c : fk.columns)
+                    out += '\n' + text::fold(c.name) + '=' + text::fold(c.relatedColumn);
+                out += '\n';
+            }
+        return out;
+    }
+
+    // A SID as the file stores it: masked in Jet 4.
+    [[nodiscard]] std::string storedSid(const std::string& plain) const {
+        return w_->state.sidKey ? format::unmaskSid(plain, *w_->state.sidKey) : plain;
+    }
+
+    // Runs `body`, whose lines change the session's permissions, all or nothing.
+    template <class F>
+    void permissionLines(F&& body) {
+        const auto lines = w_->state.permissions;
+        const bool changed = w_->state.changedAnything;
+        try {
+            body();
+        } catch (...) {
+            w_->state.permissions = lines;
+            w_->state.changedAnything = changed;
+            throw;
+        }
+    }
+
+    // One account's rights on one object, as Jet's MSysACEs entry will hold
+    // them; an account or object that does not exist fails with the store's
+    // error, changing nothing.
+    void permissionLine(PrincipalKind kind, std::string_view principal,
+                        std::string_view objectName, int32_t objectType, int32_t action,
+                        int32_t rights) {
+        const auto sid = accountSid(*accountsData(), principal, kind);
+        if (!sid) raise(Err::AccountNotFound, {principal});
+        const PermissionTarget target =
+            permissionTarget(w_->catalog, w_->state, w_->model, objectName, objectType, true);
+        // A store workgroup's SIDs are its own: Access would know none of them.
+        if (!jetWorkgroup_) jetWorkgroup_ = isJetWorkgroup(workgroupPath_);
+        if (!*jetWorkgroup_ || sid->empty())
+            raise(Err::NotWrittenYet,
+                  {"Permissions of the accounts of a workgroup that is not an Access workgroup "
+                   "file"});
+        const PermissionKey key{target.object, target.name, storedSid(*sid)};
+        const uint32_t now = currentMask(w_->catalog, w_->state, target, key.sid);
+        const uint32_t next = maskAfter(now, objectType, action, rights);
+        if (next == now) return;
+        w_->state.permissions[key] = next;
+        w_->state.changedAnything = true;
+    }
+
+    // GRANT and REVOKE, as the store reads them: the object is a table, a
+    // saved query or (CONTAINER / DATABASE) the database; each name a user,
+    // else a group.
+    void grantRevoke(const statement::GrantRevoke& s) {
+        const auto accounts = accountsData();
+        if (!accounts->hasWorkgroup) raise(Err::NoWorkgroup);
+        int32_t type = objtype::Database;
+        if (s.target != 2) {
+            type = objtype::Table;
+            if (!w_->model.table(s.object))
+                if (const statement::QueryDef* q = w_->model.query(s.object))
+                    type = q->view ? objtype::View : objtype::Procedure;
+        }
+        permissionLines([&] {
+            for (const auto& p : s.principals) {
+                PrincipalKind kind = PrincipalKind::User;
+                if (!accountSid(*accounts, p, kind)) {
+                    kind = PrincipalKind::Group;
+                    if (!accountSid(*accounts, p, kind)) raise(Err::AccountNotFound, {p});
+                }
+                permissionLine(kind, p, s.object, type, s.grant ? access::Grant : access::Revoke,
+                               s.rights);
+            }
+        });
     }
 
     // ALTER COLUMN … COUNTER(seed, 1) on a table with rows: the executor
@@ -600,6 +730,7 @@ private:
 
     std::string path_;
     std::string workgroupPath_;
+    std::optional<bool> jetWorkgroup_;
     std::shared_ptr<Backend> reader_;
     std::unique_ptr<Engaged> w_;
     std::unique_ptr<WorkgroupFile> wg_;
@@ -609,6 +740,8 @@ private:
     uint64_t generation_ = 0;
     std::shared_ptr<CatalogData> cached_;
     std::shared_ptr<const CatalogData> cachedBase_;
+    std::shared_ptr<const CatalogData> accounts_;
+    uint64_t accountsGeneration_ = 0;
     uint64_t cachedGeneration_ = 0;
     std::string report_;
 };

@@ -3,9 +3,9 @@
 // read-only provider's session on the same file), as cheap and as permissive
 // as for any open: a file that Access holds open can still be compared. The
 // writer engages at the first statement or column property that would change
-// the file; then, and only then, it checks the file (a Jet 4 file, pages not
-// encoded, no NAME.ldb beside it, not being changed by another run), takes
-// the file's lock for the rest of the session, reads the catalog through the
+// the file; then, and only then, it checks the file (a Jet 4 file, its pages
+// encoded or not, no NAME.ldb beside it, not being changed by another run),
+// takes the file's lock for the rest of the session, reads the catalog through the
 // page codec and checks that every definition re-encodes to its own bytes and
 // that its reading of the tables equals the reader's. A refusal fails that
 // statement, and every later one, with a text that names the reason, marked
