@@ -25,7 +25,7 @@ namespace fs = std::filesystem;
 
 constexpr int kUsers = 10;
 const std::vector<std::string> kTables = {"60", "Foydalanuvchi", "Hisobot", "Kontener"};
-const std::vector<std::string> kRights = {"SELECT", "UPDATE", "INSERT", "DELETE", "ALTER"};
+const std::vector<std::string> kRights = {"SELECT", "UPDATE", "INSERT", "DELETE", "DROP"};
 
 std::string connection(const fs::path& db, const fs::path& workgroup) {
     return "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + db.string() +

@@ -19,6 +19,7 @@
 #include "jet/Catalog.h"
 #include "jet/Connection.h"
 #include "jet/Error.h"
+#include "jet/Types.h"
 #include "jet/file/Checker.h"
 #include "jet/file/FileCatalog.h"
 #include "jet/file/PageEditor.h"
@@ -253,6 +254,28 @@ TEST_F(WorkgroupWriter, MadeAccountsAndMembershipsReadBackEverywhere) {
         for (const auto& row : accounts) anvar = anvar || (!row.empty() && row[0] == "Anvar");
         EXPECT_TRUE(anvar);
     }
+}
+
+// Permission lines may name the accounts the same run made: the database's
+// entries take their new SIDs, and both files are written.
+TEST_F(WorkgroupWriter, PermissionsOfAccountsMadeInTheSameRun) {
+    const Outcome o = session(db_, wg_,
+                              {"CREATE USER [Anvar]", "CREATE GROUP [Hisob]",
+                               "GRANT SELECT, INSERT ON TABLE [Kontener] TO [Anvar]",
+                               "GRANT SELECT ON TABLE [Hisobot] TO [Hisob]"});
+    ASSERT_TRUE(o.failures.empty()) << o.failures.front();
+    ASSERT_EQ(o.closeError, "");
+    EXPECT_NE(o.report.find("The database was changed"), std::string::npos) << o.report;
+    EXPECT_NE(o.report.find("The workgroup kontener-security.mdw was changed"), std::string::npos)
+        << o.report;
+    jet::Catalog cat;
+    cat.ActiveConnection(connection(db_, wg_));
+    EXPECT_EQ(cat.Users().Item("Anvar").GetPermissions("Kontener", jet::objtype::Table),
+              jet::right::Read | jet::right::Insert);
+    EXPECT_EQ(cat.Groups().Item("Hisob").GetPermissions("Hisobot", jet::objtype::Table),
+              jet::right::Read);
+    EXPECT_EQ(cat.Users().Item("Anvar").GetPermissions("Hisobot", jet::objtype::Table),
+              jet::right::None);
 }
 
 // Every statement fails with Jet's error or a refusal that names the reason,
