@@ -324,13 +324,15 @@ public:
                 write(*w);
             } catch (const Error& e) {
                 if (!workgroup) throw;
-                raise(
-                    Err::General,
-                    {"The workgroup " + fileName(wg->path()) +
-                     " was changed: it holds the run's new accounts and memberships. " +
-                     workgroupReport + " " + e.description() + " The database " + fileName(path_) +
-                     " holds none of the run's changes; a run of the same script again "
-                     "meets the accounts it made as existing ones."});
+                // Replaced, only its folder not synced: both files hold the run.
+                if (databaseReplaced_)
+                    raise(Err::General, {workgroupReport + " " + e.description()});
+                raise(Err::General,
+                      {workgroupReport + " " + e.description() +
+                       " So the workgroup holds the run's new accounts and memberships, and the "
+                       "database " + fileName(path_) +
+                       " holds none of the run's changes; a run of the same script again meets "
+                       "the accounts it made as existing ones."});
             }
         }
         report_ = database && workgroup ? report_ + " " + workgroupReport
@@ -698,6 +700,7 @@ private:
             report_ = "The database was changed; its earlier version is kept as " + backup +
                       ". Compacting the database in Access is recommended." + otherLinksNote(links);
         } catch (const ReplaceError& e) {
+            databaseReplaced_ = e.databaseChanged();
             if (e.databaseChanged()) raise(Err::General, {e.what()});
             raise(Err::WriteFailed, {e.what()});
         } catch (const FormatError& e) {
@@ -744,6 +747,7 @@ private:
     uint64_t accountsGeneration_ = 0;
     uint64_t cachedGeneration_ = 0;
     std::string report_;
+    bool databaseReplaced_ = false;
 };
 
 }  // namespace
