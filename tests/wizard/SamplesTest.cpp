@@ -95,7 +95,8 @@ TEST(Samples, TheHelpPageSaysWhatTheRunnerWritesKeepsAndRefuses) {
           "Encoded databases are written encoded", "another run", "folder, cannot be written",
           "Such a refusal is said once", "failed and were skipped", "hard links",
           "the permissions of\nthe workgroup's users and groups",
-          "creating and dropping users and groups"})
+          "dropping users and groups and removing memberships",
+          "written into the workgroup file"})
         EXPECT_NE(page.find(said), std::string::npos) << said;
 }
 
