@@ -412,6 +412,26 @@ TEST_F(WorkgroupWriter, AWrittenWorkgroupTheReaderCannotReadIsNotUsed) {
     expectUntouched();
 }
 
+// An empty password given in the statement is the empty password.
+TEST_F(WorkgroupWriter, AnEmptyPasswordMayBeGiven) {
+    const Outcome o = session(db_, wg_, {"CREATE USER [Anvar] \"\""});
+    ASSERT_TRUE(o.failures.empty()) << o.failures.front();
+    ASSERT_EQ(o.closeError, "");
+    const auto fields = accountFields(wg_);
+    EXPECT_EQ(fields.at("Anvar").second, fields.at("Izzatbek").second);
+}
+
+TEST_F(WorkgroupWriter, AnAccess97WorkgroupIsRefused) {
+    const std::string old = copyOf(dir_.path(), "workgroup/system.mdw");
+    const std::string oldBytes = testsupport::readFile(old);
+    const Outcome o = session(db_, old, {"CREATE USER [Anvar]"});
+    ASSERT_EQ(o.failures.size(), 1u);
+    EXPECT_NE(o.failures[0].find("Access 97 workgroup"), std::string::npos) << o.failures[0];
+    EXPECT_EQ(testsupport::readFile(old), oldBytes);
+    fs::remove(old);
+    expectUntouched();
+}
+
 TEST_F(WorkgroupWriter, AccountStatementsNeedAWorkgroup) {
     const Outcome o = session(db_, "", {"CREATE USER [Anvar]"});
     ASSERT_EQ(o.failures.size(), 1u);
