@@ -128,8 +128,10 @@ WorkgroupFile::WorkgroupFile(const std::string& path) : path_(path) {
         groupSidCol_ = groups_.column("GroupSID");
         userSidCol_ = groups_.column("UserSID");
     } catch (const ReplaceError& e) {
-        // NAME.ldb beside the workgroup, another run's lock, a read-only file.
-        refuse(path, e.what());
+        // NAME.ldb beside the workgroup, another run's lock, a read-only
+        // file: the text names the file and says it was not changed.
+        raise(Err::General, {"The workgroup '" + fileName(path) + "' cannot be changed. " +
+                             e.what()});
     } catch (const FormatError& e) {
         refuse(path, "its structures cannot be read for writing (" + std::string(e.what()) + ").");
     }
@@ -296,8 +298,8 @@ void WorkgroupFile::createAccounts(const std::vector<statement::Account>& list, 
                               "one and set the password in Access.");
         const std::optional<Row>& model = group ? groupTemplate_ : userTemplate_;
         if (!model)
-            refuse(path_, std::string(kind) + " '" + a.name + "' cannot be made: " +
-                              (group ? groupRefusal_ : userRefusal_));
+            refuse(path_, std::string(kind) + " '" + a.name +
+                              "' cannot be made: " + (group ? groupRefusal_ : userRefusal_));
         Row row = *model;
         row[col_.name] = a.name;
         row[col_.sid] = Binary{newSid(a.name)};

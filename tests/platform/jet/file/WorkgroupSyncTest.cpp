@@ -46,12 +46,12 @@ TEST(WorkgroupSync, AccountsChangedInAStoreTwinReachTheRealPair) {
         jet::Connection c;
         c.Mode(jet::ConnectMode::ReadWrite);
         c.Open(twin.destinationConnection);
-        for (const char* s : {"DROP USER [guest]", "DROP GROUP [Guests]",
-                              "DROP USER [admin] FROM [Admins]", "CREATE USER [Anvar]", "CREATE GROUP [Hisobchilar]",
-                              "ADD USER [Anvar] TO [Hisobchilar]",
-                              "ADD USER [Hunter] TO [Hisobchilar]",
-                              "GRANT SELECT, INSERT ON TABLE [Kontener] TO [Anvar]",
-                              "GRANT SELECT ON TABLE [Hisobot] TO [Hisobchilar]"})
+        for (const char* s :
+             {"DROP USER [guest]", "DROP GROUP [Guests]", "DROP USER [admin] FROM [Admins]",
+              "CREATE USER [Anvar]", "CREATE GROUP [Hisobchilar]",
+              "ADD USER [Anvar] TO [Hisobchilar]", "ADD USER [Hunter] TO [Hisobchilar]",
+              "GRANT SELECT, INSERT ON TABLE [Kontener] TO [Anvar]",
+              "GRANT SELECT ON TABLE [Hisobot] TO [Hisobchilar]"})
             c.Execute(s);
         c.Close();
     }
