@@ -18,6 +18,12 @@
 // byte), the original kept as a backup, the new file renamed over it. A
 // session that changed nothing writes nothing. When writing or verifying
 // fails, close throws Err::WriteFailed saying why; the original is untouched.
+//
+// Permission lines (setPermissions, GRANT, REVOKE) name accounts of the
+// workgroup the connection names and become MSysACEs entries of the database
+// (see FilePermissions.h); until the first change, getPermissions is the
+// reader's, and after it the session's own reading of the entries as they
+// will be written.
 #include <memory>
 
 #include "jet/Backend.h"
