@@ -19,12 +19,19 @@
 // session that changed nothing writes nothing. When writing or verifying
 // fails, close throws Err::WriteFailed saying why; the original is untouched.
 //
+// Permission lines (setPermissions, GRANT, REVOKE) name accounts of the
+// workgroup the connection names and become MSysACEs entries of the database
+// (see FilePermissions.h); until the first change, getPermissions is the
+// reader's, and after it the session's own reading of the entries as they
+// will be written.
+//
 // Account statements (CREATE USER / GROUP, ADD USER … TO) change the
 // workgroup the connection names instead (Workgroup.h), and never engage the
-// database. A run that changed both files writes the workgroup first, then
-// the database, each through the same safe replacement; when the workgroup
-// cannot be written neither file is, and when the database fails after the
-// workgroup was replaced the error says which file holds what.
+// database; permission lines may name the accounts they made. A run that
+// changed both files writes the workgroup first, then the database, each
+// through the same safe replacement; when the workgroup cannot be written
+// neither file is, and when the database fails after the workgroup was
+// replaced the error says which file holds what.
 #include <functional>
 #include <memory>
 #include <string>

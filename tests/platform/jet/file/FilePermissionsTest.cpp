@@ -18,6 +18,7 @@
 #include "jet/file/PageFile.h"
 #include "jet/format/JetHeader.h"
 #include "jet/mdb/JetRights.h"
+#include "jet/testing/StoreBuilder.h"
 
 namespace {
 
@@ -488,6 +489,36 @@ TEST(PermissionRefusals, WithoutAWorkgroupALineFailsAndChangesNothing) {
         ADD_FAILURE() << "the statement succeeded";
     } catch (const jet::Error& e) {
         EXPECT_EQ(e.description(), jet::makeError(jet::Err::NoWorkgroup).description());
+    }
+    conn.Close();
+    EXPECT_TRUE(testsupport::readFile(s.db) == bytes);
+}
+
+// A store workgroup's SIDs are its own, which Access would know nothing of.
+TEST(PermissionRefusals, TheAccountsOfAStoreWorkgroupAreRefused) {
+    REQUIRE_FIXTURES();
+    Secured s;
+    const std::string store = s.dir.file("store.sdw");
+    jet::testing::buildWorkgroup(store);
+    const std::string bytes = testsupport::readFile(s.db);
+    jet::Connection conn;
+    conn.Mode(jet::ConnectMode::ReadWrite);
+    conn.Open("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + s.db +
+                  ";Jet OLEDB:System database=" + store,
+              {}, {}, -1);
+    {
+        jet::Catalog cat;
+        cat.ActiveConnection(conn);
+        try {
+            apply(cat, {kGroup, "Users", "Kontener", kTable, Set, Read});
+            ADD_FAILURE() << "the line succeeded";
+        } catch (const jet::Error& e) {
+            EXPECT_EQ(e.description(),
+                      jet::makeError(jet::Err::NotWrittenYet,
+                                     {"Permissions of the accounts of a workgroup that is not an "
+                                      "Access workgroup file"})
+                          .description());
+        }
     }
     conn.Close();
     EXPECT_TRUE(testsupport::readFile(s.db) == bytes);
