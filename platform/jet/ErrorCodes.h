@@ -94,7 +94,6 @@ enum class Err {
     TooFewParameters,
     // Jet file provider: changing a real Jet file. Each refusal leaves the file as it was.
     FormatNotWritable,
-    EncodedNotWritable,
     NotWritableDefinition,
     TextNotInCodePage,
     UnprovenIndexKeys,
@@ -271,9 +270,6 @@ inline constexpr ErrorEntry kErrorTable[] = {
     {Err::FormatNotWritable, hr::Fail,
      "'%1' is a database of a later Access format (%2), which cannot be changed yet; it was "
      "not changed."},
-    {Err::EncodedNotWritable, hr::Fail,
-     "'%1' is an encoded database, which cannot be changed yet; it was not changed. Decode it "
-     "in Access first."},
     {Err::NotWritableDefinition, hr::Fail, "The database was not changed: %1"},
     {Err::TextNotInCodePage, hr::Fail,
      "The statement changed nothing: %1. Access 97 databases store text in their code page "

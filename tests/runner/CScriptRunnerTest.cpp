@@ -795,7 +795,6 @@ INSTANTIATE_TEST_SUITE_P(
                         "jackcess/indexTestV1997.mdb",
                         "Access 97 databases cannot be changed yet",
                         {}},
-        FileRefusalCase{"anEncodedDatabase", "secured/kontener.mdb", "is an encoded database", {}},
         FileRefusalCase{"aLaterFormat", "jackcess/emptyV2000.mdb", "of a later Access format",
                         [](const testsupport::TempDir&, const std::string& db) {
                             // The header's version byte: Access 2007's.
@@ -829,6 +828,45 @@ INSTANTIATE_TEST_SUITE_P(
                             return std::shared_ptr<void>();
                         }}),
     [](const auto& tc) { return std::string(tc.param.name); });
+
+// An encoded database with its workgroup takes statements and permission
+// lines like any other, and is written encoded.
+TEST(CScriptRunnerJet, AnEncodedDatabaseTakesStatementsAndPermissionLines) {
+    REQUIRE_FIXTURES();
+    testsupport::TempDir dir;
+    const std::string db = dir.file("Shop.mdb");
+    const std::string wg = dir.file("Shop.mdw");
+    std::filesystem::copy_file(testsupport::fixture("secured/kontener.mdb"), db);
+    std::filesystem::copy_file(testsupport::fixture("secured/kontener-security.mdw"), wg);
+    std::filesystem::permissions(db, std::filesystem::perms::owner_write,
+                                 std::filesystem::perm_options::add);
+    testsupport::writeFile(
+        dir.file("s.psx"),
+        stmt("CREATE TABLE [T1] ([A] LONG);") + "\r\n" +
+            block("USERS", "Izzatbek;T1;1;2;" + std::to_string(right::Read | right::Insert) +
+                               "\r\n") +
+            block("GROUPS", "Users;Database;3;1;" + std::to_string(right::Read) + "\r\n"));
+    const std::string connection =
+        "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + db + ";Jet OLEDB:System database=" + wg;
+    runner::CScriptRunner r;
+    r.ConnectionString(connection);
+    r.ScriptFile(dir.file("s.psx"));
+    Recorder events;
+    r.Events(&events);
+    EXPECT_TRUE(r.RunScript()) << r.Refusal() << r.CloseFailure();
+    EXPECT_TRUE(events.errors.empty()) << events.errors[0].second;
+    EXPECT_NE(r.CloseReport().find("The database was changed"), std::string::npos);
+    jet::Catalog cat;
+    cat.ActiveConnection(connection);
+    EXPECT_NO_THROW((void)cat.Tables().Item("T1"));
+    EXPECT_EQ(cat.Users().Item("Izzatbek").GetPermissions("T1", objtype::Table),
+              right::Read | right::Insert);
+    EXPECT_EQ(cat.Groups().Item("Users").GetPermissions("", objtype::Database), right::Read);
+    // Page 0, the header with the database key, is as it was.
+    const std::string before = testsupport::readFile(testsupport::fixture("secured/kontener.mdb"));
+    const std::string after = testsupport::readFile(db);
+    EXPECT_EQ(after.substr(0, 4096), before.substr(0, 4096));
+}
 
 // A refusal of one statement (here: what the writer cannot write yet, a key
 // the table already has) stays that statement's failure: shown, asked, and

@@ -91,9 +91,12 @@ TEST(Samples, TheHelpPageSaysWhatTheRunnerWritesKeepsAndRefuses) {
     EXPECT_EQ(page.find("read but never"), std::string::npos);
     for (const char* said :
          {"Applying a script: batchrun1", "NAME-backup-YYYYMMDD-HHMMSS.mdb",
-          "never written in place", "Access 97", "<code>NAME.ldb</code>", "encoded files",
-          "another run", "folder, cannot be written", "Such a refusal is said once",
-          "failed and were skipped", "hard links", "users, groups and their permissions"})
+          "never written in place", "Access 97", "<code>NAME.ldb</code>",
+          "Encoded databases are written encoded", "another run", "folder, cannot be written",
+          "Such a refusal is said once", "failed and were skipped", "hard links",
+          "the permissions of\nthe workgroup's users and groups",
+          "dropping users and groups and removing memberships",
+          "written into the workgroup file"})
         EXPECT_NE(page.find(said), std::string::npos) << said;
 }
 

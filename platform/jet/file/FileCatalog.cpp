@@ -2,6 +2,8 @@
 
 #include <cctype>
 
+#include "jet/file/FormatError.h"
+#include "jet/file/Row.h"
 #include "jet/file/TableReader.h"
 #include "text/CaseFold.h"
 
@@ -44,13 +46,19 @@ std::string_view asBinary(const FieldValue& v) {
     return {};
 }
 
-StoredTable::StoredTable(const PageFile& file, std::string name, uint32_t definitionPage)
+StoredTable::StoredTable(const PageFile& file, std::string name, uint32_t definitionPage,
+                         bool skipUnreadable)
     : name_(std::move(name)), present_(definitionPage != 0) {
     if (!present_) return;
     definition_ = TableDefinition::read(file, definitionPage);
     TableReader reader(file, definition_);
-    reader.forEachValues([&](uint32_t rowId, const std::vector<FieldValue>& values) {
-        rows.push_back({rowId, values});
+    reader.forEachRow([&](const TableRow& row) {
+        try {
+            rows.push_back({row.rowId, decodeRow(definition_, row.bytes, file)});
+        } catch (const FormatError&) {
+            if (!skipUnreadable) throw;
+            unreadable.push_back(row.rowId);
+        }
     });
 }
 
@@ -68,7 +76,8 @@ size_t StoredTable::column(std::string_view name) const {
 FileCatalog::FileCatalog(const PageFile& file)
     : objects(file, "MSysObjects", msys::kObjectsPage) {
     aces = StoredTable(file, "MSysACEs", tablePage("MSysACEs"));
-    relationships = StoredTable(file, "MSysRelationships", tablePage("MSysRelationships"));
+    relationships =
+        StoredTable(file, "MSysRelationships", tablePage("MSysRelationships"), true);
     queries = StoredTable(file, "MSysQueries", tablePage("MSysQueries"));
 
     const size_t props = objects.column("LvProp");

@@ -34,7 +34,10 @@ struct StoredRow {
 class StoredTable {
 public:
     StoredTable() = default;
-    StoredTable(const PageFile& file, std::string name, uint32_t definitionPage);
+    // `skipUnreadable`: a row that does not decode is left out of `rows` and
+    // noted in `unreadable` instead of failing the whole table.
+    StoredTable(const PageFile& file, std::string name, uint32_t definitionPage,
+                bool skipUnreadable = false);
 
     [[nodiscard]] const std::string& name() const { return name_; }
     [[nodiscard]] bool present() const { return present_; }
@@ -45,6 +48,7 @@ public:
     [[nodiscard]] std::optional<size_t> findColumn(std::string_view name) const;
 
     std::vector<StoredRow> rows;  // file order
+    std::vector<uint32_t> unreadable;  // ids of the rows left out (skipUnreadable)
 
 private:
     std::string name_;
@@ -66,6 +70,9 @@ public:
 
     StoredTable objects;
     StoredTable aces;
+    // Access-made files can hold an MSysRelationships row that no reader can
+    // decode (its last bytes damaged); the file's other parts can still be
+    // changed, its relationships not (see `unreadable`).
     StoredTable relationships;
     StoredTable queries;
     // User tables (type 1 without the system flags, not named MSys…), in

@@ -9,6 +9,7 @@ namespace jet::format {
 // MSysObjects: the types, containers and flags the writer meets.
 namespace msys {
 inline constexpr int32_t kTable = 1;
+inline constexpr int32_t kDatabase = 2;  // MSysDb, under the Databases container
 inline constexpr int32_t kContainer = 3;
 inline constexpr int32_t kOdbcLink = 4;  // a table linked through ODBC
 inline constexpr int32_t kQuery = 5;

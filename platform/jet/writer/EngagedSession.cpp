@@ -9,6 +9,7 @@
 #include "jet/Error.h"
 #include "jet/QueryText.h"
 #include "jet/file/ReplaceError.h"
+#include "jet/format/JetHeader.h"
 #include "jet/writer/CatalogCompare.h"
 #include "jet/writer/FileQueries.h"
 #include "jet/writer/FileSchema.h"
@@ -141,7 +142,6 @@ std::unique_ptr<Engaged> engageFile(const std::string& path, Backend& reader) {
         PageFile probe(path);
         const FileFacts& f = probe.facts();
         if (!f.codecSupported()) raise(Err::FormatNotWritable, {name, formatName(f.version)});
-        if (f.encoded()) raise(Err::EncodedNotWritable, {name});
     }
     std::unique_ptr<Engaged> w;
     try {
@@ -179,6 +179,11 @@ std::unique_ptr<Engaged> engageFile(const std::string& path, Backend& reader) {
     for (const auto& q : base->procedures)
         w->model.queries[text::fold(q.name)] = {q.name, q.commandText, false};
     w->state = fileStateOf(w->catalog, w->model);
+    {
+        const auto page = w->file.page(0);
+        if (const auto header = format::parseHeader(std::string(page->begin(), page->end())))
+            w->state.sidKey = header->sidKey;
+    }
     readQueries(*w, *base);
 
     return w;

@@ -1,5 +1,7 @@
 #include "jet/writer/FileProvider.h"
 
+#include "jet/writer/FileProvider.h"
+
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -17,21 +19,49 @@
 #include "jet/file/SafeReplace.h"
 #include "jet/file/SessionLock.h"
 #include "jet/file/Text.h"
+#include "jet/format/JetHeader.h"
+#include "jet/mdb/JetRights.h"
 #include "jet/statement/Dml.h"
 #include "jet/statement/Executor.h"
 #include "jet/statement/Statement.h"
+#include "jet/writer/Accounts.h"
 #include "jet/writer/EngagedSession.h"
 #include "jet/writer/FileQueries.h"
 #include "jet/writer/FileSchema.h"
+#include "jet/writer/FilePermissions.h"
 #include "jet/writer/FileState.h"
 #include "jet/writer/FileStorage.h"
 #include "jet/writer/FileVerify.h"
 #include "jet/writer/Planner.h"
+#include "jet/writer/Workgroup.h"
 #include "text/CaseFold.h"
 
 namespace jet::file {
 
 namespace {
+
+std::function<ReplaceHooks(const std::string&)>& replaceHooks() {
+    static std::function<ReplaceHooks(const std::string&)> hooks;
+    return hooks;
+}
+
+ReplaceHooks hooksFor(const std::string& path) {
+    return replaceHooks() ? replaceHooks()(path) : ReplaceHooks{};
+}
+
+std::string fileName(const std::string& path) {
+    return std::filesystem::path(path).filename().string();
+}
+
+std::string hexOf(std::string_view s) {
+    static const char* digits = "0123456789abcdef";
+    std::string out;
+    for (unsigned char c : s) {
+        out += digits[c >> 4];
+        out += digits[c & 15];
+    }
+    return out;
+}
 
 // The DML reader writes its text through a dialect; this provider needs only
 // what the reader finds, not the text.
@@ -60,14 +90,24 @@ DateTime localNow() {
 class WritableSession final : public Backend {
 public:
     WritableSession(const OpenRequest& request, std::shared_ptr<Backend> reader)
-        : path_(request.props.dataSource), reader_(std::move(reader)) {}
+        : path_(request.props.dataSource),
+          workgroupPath_(request.props.systemDatabase.value_or("")),
+          reader_(std::move(reader)) {}
 
     [[nodiscard]] std::shared_ptr<const CatalogData> catalog() override {
         checkOpen();
         auto base = reader_->catalog();
-        if (!w_) return base;
+        const bool accounts = wg_ && wg_->changed();
+        if (!w_ && !accounts) return base;
         if (cached_ && cachedBase_ == base && cachedGeneration_ == generation_) return cached_;
         auto data = std::make_shared<CatalogData>(*base);
+        if (accounts) showAccounts(*data);
+        if (!w_) {
+            cached_ = data;
+            cachedBase_ = base;
+            cachedGeneration_ = generation_;
+            return cached_;
+        }
         std::erase_if(data->tables, [](const TableData& t) { return t.type == "TABLE"; });
         for (const auto& [key, t] : w_->model.tables)
             data->tables.push_back(statement::tableData(t));
@@ -87,22 +127,35 @@ public:
     int32_t execute(std::string_view sql) override {
         checkOpen();
         const statement::Parsed p = statement::parseStatement(sql);
-        engage();
         const statement::Statement& st = p.statement;
-        if (statement::isAccountStatement(st) ||
-            std::holds_alternative<statement::GrantRevoke>(st))
-            raise(Err::NotWrittenYet, {"Users, groups and their permissions"});
+        // Accounts live in the workgroup: the database is not engaged for them.
+        if (statement::isAccountStatement(st)) {
+            accountStatement(st);
+            return -1;
+        }
+        engage();
+        if (const auto* g = std::get_if<statement::GrantRevoke>(&st)) {
+            grantRevoke(*g);
+            return -1;
+        }
         if (std::holds_alternative<statement::AlterDatabasePassword>(st))
             raise(Err::NotWrittenYet, {"A database password"});
         if (statement::isSchemaStatement(st)) {
+            const bool keysFixed = !w_->catalog.relationships.unreadable.empty();
+            const std::string keys = keysFixed ? foreignKeysOf(w_->model) : std::string();
             allOrNothing([&](FileStorage& storage) {
                 statement::Executor(w_->model, storage).run(st);
                 withoutCompression();
+                if (keysFixed && foreignKeysOf(w_->model) != keys)
+                    raise(Err::NotWrittenYet,
+                          {"A relationship of a database whose MSysRelationships holds a row "
+                           "that cannot be read"});
                 reseed(st, storage);
                 seedAfterNumbering(st, storage);
                 generatedGuids(st, storage);
                 return 0;
             });
+            dropLinesOfGoneObjects(w_->state, w_->catalog, w_->model);
             return -1;
         }
         if (const auto* d = std::get_if<statement::Dml>(&st)) return dml(p, *d);
@@ -212,14 +265,34 @@ public:
     [[nodiscard]] int32_t getPermissions(PrincipalKind kind, std::string_view principal,
                                          std::string_view objectName, int32_t objectType) override {
         checkOpen();
-        return reader_->getPermissions(kind, principal, objectName, objectType);
+        // Until the first change the file is as the reader read it; an
+        // account the session made has no rights there yet.
+        if (!w_) {
+            if (wg_ && wg_->sidOf(principal, kind == PrincipalKind::Group) &&
+                !accountSid(*reader_->catalog(), principal, kind))
+                return right::None;
+            return reader_->getPermissions(kind, principal, objectName, objectType);
+        }
+        const auto accounts = accountsData();
+        if (!accounts->hasWorkgroup) raise(Err::NoWorkgroup);
+        const auto sid = accountSid(*accounts, principal, kind);
+        if (!sid) raise(Err::AccountNotFound, {principal});
+        const PermissionTarget target =
+            permissionTarget(w_->catalog, w_->state, w_->model, objectName, objectType, false);
+        if (sid->empty()) return right::None;
+        const uint32_t mask = currentMask(w_->catalog, w_->state, target, storedSid(*sid));
+        return mdb::adoxRights(static_cast<int32_t>(mask), objectType);
     }
 
-    void setPermissions(PrincipalKind, std::string_view, std::string_view, int32_t, int32_t,
-                        int32_t) override {
+    void setPermissions(PrincipalKind kind, std::string_view principal,
+                        std::string_view objectName, int32_t objectType, int32_t action,
+                        int32_t rights) override {
         checkOpen();
+        if (!reader_->catalog()->hasWorkgroup) raise(Err::NoWorkgroup);
         engage();
-        raise(Err::NotWrittenYet, {"Users, groups and their permissions"});
+        permissionLines([&] {
+            permissionLine(kind, principal, objectName, objectType, action, rights);
+        });
     }
 
     [[nodiscard]] bool readOnly() const override { return false; }
@@ -237,10 +310,35 @@ public:
                 }
             }
         } closeReader{*reader_};
-        // The file's lock and pages go with the session, written or not.
+        // The files' locks and pages go with the session, written or not.
         const std::unique_ptr<Engaged> w = std::move(w_);
-        if (!w || !w->state.changedAnything) return;
-        write(*w);
+        const std::unique_ptr<WorkgroupFile> wg = std::move(wg_);
+        const bool database = w && w->state.changedAnything;
+        const bool workgroup = wg && wg->changed();
+        if (!database && !workgroup) return;
+        // The workgroup first: a database whose permissions name accounts
+        // the workgroup lacks is worse off than accounts without rights.
+        std::string workgroupReport;
+        if (workgroup) workgroupReport = writeWorkgroup(*wg, database);
+        if (database) {
+            try {
+                write(*w);
+            } catch (const Error& e) {
+                if (!workgroup) throw;
+                // Replaced, only its folder not synced: both files hold the run.
+                if (databaseReplaced_)
+                    raise(Err::General, {workgroupReport + " " + e.description()});
+                raise(Err::General,
+                      {workgroupReport + " " + e.description() +
+                       " So the workgroup holds the run's new accounts and memberships, and the "
+                       "database " + fileName(path_) +
+                       " holds none of the run's changes; a run of the same script again meets "
+                       "the accounts it made as existing ones."});
+            }
+        }
+        report_ = database && workgroup ? report_ + " " + workgroupReport
+                  : database            ? report_
+                                        : workgroupReport;
     }
 
     [[nodiscard]] std::string closeReport() const override { return report_; }
@@ -248,6 +346,101 @@ public:
 private:
     void checkOpen() const {
         if (closed_) raise(Err::ObjectClosed);
+    }
+
+    // An account statement, on the workgroup the connection names, engaged
+    // at the first one; a refusal there stays for the session's account
+    // statements, the database's own statements go on.
+    void accountStatement(const statement::Statement& st) {
+        if (workgroupPath_.empty()) raise(Err::NoWorkgroup);
+        if (!wg_) {
+            if (workgroupRefusal_) throw *workgroupRefusal_;
+            try {
+                wg_ = std::make_unique<WorkgroupFile>(workgroupPath_);
+            } catch (const Error& e) {
+                workgroupRefusal_ = e;
+                throw;
+            }
+        }
+        wg_->execute(st);
+        ++generation_;
+    }
+
+    // The accounts permission lines look up: the reader's, and once the
+    // session changed the workgroup, its accounts as the session leaves them.
+    std::shared_ptr<const CatalogData> accountsData() {
+        auto base = reader_->catalog();
+        if (!wg_ || !wg_->changed()) return base;
+        if (accounts_ && accountsGeneration_ == generation_) return accounts_;
+        auto data = std::make_shared<CatalogData>();
+        data->hasWorkgroup = base->hasWorkgroup;
+        showAccounts(*data);
+        accounts_ = data;
+        accountsGeneration_ = generation_;
+        return accounts_;
+    }
+
+    // The accounts as the session leaves them, as the reader lists them.
+    void showAccounts(CatalogData& data) const {
+        data.users.clear();
+        data.groups.clear();
+        std::map<std::string, PrincipalData*> bySid;
+        for (const auto& a : wg_->accounts()) {
+            auto& list = a.group ? data.groups : data.users;
+            list.push_back({a.name, {}, hexOf(a.sid)});
+        }
+        for (auto* list : {&data.users, &data.groups})
+            for (auto& p : *list) bySid[p.sid] = &p;
+        for (const auto& m : wg_->memberships()) {
+            auto g = bySid.find(hexOf(m.groupSid));
+            auto u = bySid.find(hexOf(m.userSid));
+            if (g == bySid.end() || u == bySid.end()) continue;
+            u->second->members.push_back(g->second->name);
+            g->second->members.push_back(u->second->name);
+        }
+        for (auto* list : {&data.users, &data.groups})
+            for (auto& p : *list)
+                std::stable_sort(p.members.begin(), p.members.end(),
+                                 [](const std::string& a, const std::string& b) {
+                                     return text::compareNoCase(a, b) < 0;
+                                 });
+    }
+
+    // Returns what the end-of-run report says of the workgroup. When it
+    // cannot be written, neither file is: the database's changes may rely
+    // on its accounts.
+    std::string writeWorkgroup(WorkgroupFile& wg, bool database) {
+        const std::string name = fileName(wg.path());
+        const std::string neither =
+            database ? "; neither it nor the database " + fileName(path_) + " was changed."
+                     : "; it was not changed.";
+        std::string backup, afterNote;
+        try {
+            backup = wg.write(hooksFor(wg.path()));
+        } catch (const ReplaceError& e) {
+            if (!e.databaseChanged())
+                raise(Err::General, {"The workgroup " + name + " could not be written (" +
+                                     e.what() + ")" + neither});
+            backup = e.backupPath();
+            afterNote = std::string(" ") + e.what();
+        } catch (const FormatError& e) {
+            raise(Err::General, {"The workgroup " + name +
+                                 " could not be written (its changes could not be laid out: " +
+                                 e.what() + ")" + neither});
+        } catch (const std::exception& e) {
+            raise(Err::General,
+                  {"The workgroup " + name + " could not be written (" + e.what() + ")" + neither});
+        }
+        std::string made;
+        for (const auto& n : wg.createdNames()) made += (made.empty() ? "" : ", ") + n;
+        std::string out = "The workgroup " + name +
+                          " was changed; its earlier version is kept as " + backup + ".";
+        if (!made.empty())
+            out += " Accounts made: " + made +
+                   ". Their security IDs are new: they match no account made elsewhere, "
+                   "not even one of the same name, and a database secured with another "
+                   "workgroup does not know them.";
+        return out + afterNote;
     }
 
     // The writer's checks, at the first change; a refusal stays for the
@@ -316,6 +509,89 @@ private:
         if (!TextCodec::of(w_->file).singleByte()) return;
         for (auto& [key, t] : w_->model.tables)
             for (auto& c : t.columns) c.compressed = false;
+    }
+
+    // The foreign keys of the model, as one text to compare.
+    static std::string foreignKeysOf(const statement::Model& model) {
+        std::string out;
+        for (const auto& [key, t] : model.tables)
+            for (const auto& fk : t.foreignKeys) {
+                out += key + '\n' + text::fold(fk.name) + '\n' + text::fold(fk.relatedTable) +
+                       '\n' + std::to_string(fk.updateRule) + ' ' + std::to_string(fk.deleteRule);
+                for (const auto& c : fk.columns)
+                    out += '\n' + text::fold(c.name) + '=' + text::fold(c.relatedColumn);
+                out += '\n';
+            }
+        return out;
+    }
+
+    // A SID as the file stores it: masked in Jet 4.
+    [[nodiscard]] std::string storedSid(const std::string& plain) const {
+        return w_->state.sidKey ? format::unmaskSid(plain, *w_->state.sidKey) : plain;
+    }
+
+    // Runs `body`, whose lines change the session's permissions, all or nothing.
+    template <class F>
+    void permissionLines(F&& body) {
+        const auto lines = w_->state.permissions;
+        const bool changed = w_->state.changedAnything;
+        try {
+            body();
+        } catch (...) {
+            w_->state.permissions = lines;
+            w_->state.changedAnything = changed;
+            throw;
+        }
+    }
+
+    // One account's rights on one object, as Jet's MSysACEs entry will hold
+    // them; an account or object that does not exist fails with the store's
+    // error, changing nothing.
+    void permissionLine(PrincipalKind kind, std::string_view principal,
+                        std::string_view objectName, int32_t objectType, int32_t action,
+                        int32_t rights) {
+        const auto sid = accountSid(*accountsData(), principal, kind);
+        if (!sid) raise(Err::AccountNotFound, {principal});
+        const PermissionTarget target =
+            permissionTarget(w_->catalog, w_->state, w_->model, objectName, objectType, true);
+        // A store workgroup's SIDs are its own: Access would know none of them.
+        if (!jetWorkgroup_) jetWorkgroup_ = isJetWorkgroup(workgroupPath_);
+        if (!*jetWorkgroup_ || sid->empty())
+            raise(Err::NotWrittenYet,
+                  {"Permissions of the accounts of a workgroup that is not an Access workgroup "
+                   "file"});
+        const PermissionKey key{target.object, target.name, storedSid(*sid)};
+        const uint32_t now = currentMask(w_->catalog, w_->state, target, key.sid);
+        const uint32_t next = maskAfter(now, objectType, action, rights);
+        if (next == now) return;
+        w_->state.permissions[key] = next;
+        w_->state.changedAnything = true;
+    }
+
+    // GRANT and REVOKE, as the store reads them: the object is a table, a
+    // saved query or (CONTAINER / DATABASE) the database; each name a user,
+    // else a group.
+    void grantRevoke(const statement::GrantRevoke& s) {
+        const auto accounts = accountsData();
+        if (!accounts->hasWorkgroup) raise(Err::NoWorkgroup);
+        int32_t type = objtype::Database;
+        if (s.target != 2) {
+            type = objtype::Table;
+            if (!w_->model.table(s.object))
+                if (const statement::QueryDef* q = w_->model.query(s.object))
+                    type = q->view ? objtype::View : objtype::Procedure;
+        }
+        permissionLines([&] {
+            for (const auto& p : s.principals) {
+                PrincipalKind kind = PrincipalKind::User;
+                if (!accountSid(*accounts, p, kind)) {
+                    kind = PrincipalKind::Group;
+                    if (!accountSid(*accounts, p, kind)) raise(Err::AccountNotFound, {p});
+                }
+                permissionLine(kind, p, s.object, type, s.grant ? access::Grant : access::Revoke,
+                               s.rights);
+            }
+        });
     }
 
     // ALTER COLUMN … COUNTER(seed, 1) on a table with rows: the executor
@@ -430,10 +706,11 @@ private:
             // when the new one takes this name's place.
             struct stat st {};
             const nlink_t links = ::fstat(w.lock.fd(), &st) == 0 ? st.st_nlink : 1;
-            const std::string backup = safeReplace(w.lock, writes, verify);
+            const std::string backup = safeReplace(w.lock, writes, verify, hooksFor(path_));
             report_ = "The database was changed; its earlier version is kept as " + backup +
                       ". Compacting the database in Access is recommended." + otherLinksNote(links);
         } catch (const ReplaceError& e) {
+            databaseReplaced_ = e.databaseChanged();
             if (e.databaseChanged()) raise(Err::General, {e.what()});
             raise(Err::WriteFailed, {e.what()});
         } catch (const FormatError& e) {
@@ -465,18 +742,29 @@ private:
     }
 
     std::string path_;
+    std::string workgroupPath_;
+    std::optional<bool> jetWorkgroup_;
     std::shared_ptr<Backend> reader_;
     std::unique_ptr<Engaged> w_;
+    std::unique_ptr<WorkgroupFile> wg_;
     std::optional<Error> refusal_;
+    std::optional<Error> workgroupRefusal_;
     bool closed_ = false;
     uint64_t generation_ = 0;
     std::shared_ptr<CatalogData> cached_;
     std::shared_ptr<const CatalogData> cachedBase_;
+    std::shared_ptr<const CatalogData> accounts_;
+    uint64_t accountsGeneration_ = 0;
     uint64_t cachedGeneration_ = 0;
     std::string report_;
+    bool databaseReplaced_ = false;
 };
 
 }  // namespace
+
+void setReplaceHooks(std::function<ReplaceHooks(const std::string& path)> hooks) {
+    replaceHooks() = std::move(hooks);
+}
 
 std::shared_ptr<Backend> openWritable(const OpenRequest& request, std::shared_ptr<Backend> reader) {
     return std::make_shared<WritableSession>(request, std::move(reader));

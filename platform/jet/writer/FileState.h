@@ -6,6 +6,7 @@
 // state and the file into pages at the end of the session. Copying a state
 // is cheap enough to do before every statement (rows are shared until a
 // statement changes them), which is how a failed statement is taken back.
+#include <compare>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -78,6 +79,17 @@ struct QueryState {
     std::shared_ptr<const format::DecomposedQuery> made;
 };
 
+// What a permission line names: the object by its kind and folded name (the
+// database has none), the account by its SID as the file stores it (masked in
+// Jet 4, see JetHeader.h).
+struct PermissionKey {
+    enum class Object : uint8_t { Database, Table, Query };
+    Object object = Object::Database;
+    std::string name;
+    std::string sid;
+    auto operator<=>(const PermissionKey&) const = default;
+};
+
 struct FileState {
     // By the statement model's table id: a file table's first page, or a
     // negative number for a table the session made.
@@ -116,6 +128,13 @@ struct FileState {
         std::string name, table, relatedTable;
     };
     std::vector<RelationshipNames> relationshipNames;
+
+    // Permission lines as they now stand: the access mask (MSysACEs.ACM) the
+    // entry of each account on each object ends with. Lines on an object the
+    // session drops go with it.
+    std::map<PermissionKey, uint32_t> permissions;
+    // The key that masks the SIDs the file stores; none in Jet 3.
+    std::optional<uint32_t> sidKey;
 
     // True once a statement changed anything.
     bool changedAnything = false;

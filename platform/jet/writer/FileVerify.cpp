@@ -13,16 +13,19 @@
 #include <utility>
 #include <variant>
 
+#include "jet/Types.h"
 #include "jet/file/Checker.h"
 #include "jet/file/Digest.h"
 #include "jet/file/FileCatalog.h"
 #include "jet/file/TableReader.h"
 #include "jet/file/UniqueFd.h"
+#include "jet/format/JetHeader.h"
 #include "jet/mdb/ReaderProcess.h"
 #include "jet/writer/CatalogCompare.h"
 #include "jet/writer/FileQueries.h"
 #include "jet/writer/FileSchema.h"
 #include "jet/writer/FileStorage.h"
+#include "text/CaseFold.h"
 #include "text/Trim.h"
 
 namespace jet::file {
@@ -177,6 +180,47 @@ void compareQueries(const std::vector<ExpectedQuery>& planned,
         add(out, reader + " reads a query '" + name + "' not planned");
 }
 
+// Every permission line, as the reader reads the written file's access
+// entries: the account's entries on the object, ORed as the reader reads
+// them, hold the planned mask.
+void comparePermissions(const jet::mdb::FileSnapshot& read, const FileState& state,
+                        std::vector<std::string>& out) {
+    const auto hex = [](std::string_view bytes) {
+        static constexpr char kDigits[] = "0123456789abcdef";
+        std::string h;
+        for (unsigned char b : bytes) {
+            h += kDigits[b >> 4];
+            h += kDigits[b & 15];
+        }
+        return h;
+    };
+    for (const auto& [key, mask] : state.permissions) {
+        const int32_t type = key.object == PermissionKey::Object::Database ? objtype::Database
+                             : key.object == PermissionKey::Object::Table  ? objtype::Table
+                                                                           : objtype::Procedure;
+        const jet::mdb::SnapshotObject* object = nullptr;
+        for (const auto& o : read.objects)
+            if (o.objectType == type &&
+                (type == objtype::Database || text::fold(o.name) == key.name)) {
+                object = &o;
+                break;
+            }
+        const std::string what = type == objtype::Database ? "the database" : "'" + key.name + "'";
+        if (!object) {
+            add(out, "the reader finds no object " + what + " to read the rights on");
+            continue;
+        }
+        const std::string sid =
+            hex(state.sidKey ? format::unmaskSid(key.sid, *state.sidKey) : key.sid);
+        uint32_t held = 0;
+        for (const auto& a : read.aces)
+            if (a.objectId == object->id && a.sid == sid) held |= static_cast<uint32_t>(a.mask);
+        if (held != mask)
+            add(out, "the reader reads the access mask " + std::to_string(held) + " of SID " +
+                         sid + " on " + what + ", not as planned, " + std::to_string(mask));
+    }
+}
+
 }  // namespace
 
 std::vector<std::string> verifyWritten(const std::string& newFile, const std::string& original,
@@ -186,7 +230,9 @@ std::vector<std::string> verifyWritten(const std::string& newFile, const std::st
                                        const std::vector<ExpectedQuery>& queries) {
     std::vector<std::string> out;
     // The reader, in its own process.
-    const auto reply = jet::mdb::readInChild(newFile, jet::mdb::ReadMode::Schema);
+    const auto reply = jet::mdb::readInChild(newFile, state.permissions.empty()
+                                                          ? jet::mdb::ReadMode::Schema
+                                                          : jet::mdb::ReadMode::Database);
     if (reply.status != jet::mdb::ReadStatus::Ok) {
         add(out, "the reader cannot read the written file (" + reply.detail + ")");
         return out;
@@ -197,6 +243,7 @@ std::vector<std::string> verifyWritten(const std::string& newFile, const std::st
     for (const auto& q : reply.snapshot.queries)
         theirs.push_back({q.name, std::string(text::trimWhite(q.sql)), {}});
     compareQueries(queries, theirs, &ExpectedQuery::text, "the reader", out);
+    comparePermissions(reply.snapshot, state, out);
 
     // The page codec, reading the file afresh.
     PageFile file(newFile);

@@ -13,6 +13,7 @@
 #include "jet/file/LongValue.h"
 #include "jet/file/PageEditor.h"
 #include "jet/file/Row.h"
+#include "jet/writer/FilePermissions.h"
 #include "jet/writer/FileQueries.h"
 #include "jet/writer/PlannerWriter.h"
 #include "text/CaseFold.h"
@@ -435,30 +436,105 @@ void Writer::writeRelationships(SystemEdit& objects, std::optional<SystemEdit>& 
     }
 }
 
+// The MSysObjects id a permission line's object ends with: the database's
+// MSysDb row, one the session made, or one of the file that stays.
+std::optional<int32_t> Writer::permissionObjectId(const PermissionKey& key,
+                                                  const ObjectIds& ids) const {
+    const FileCatalog& c = catalog_;
+    if (key.object == PermissionKey::Object::Database) {
+        for (const auto& r : c.objects.rows)
+            if (c.objectType(r) == msys::kDatabase && c.objectName(r) == "MSysDb")
+                return c.objectId(r);
+        return std::nullopt;
+    }
+    for (const auto& [id, name] : ids.created)
+        if (text::fold(name) == key.name) return id;
+    for (const auto& r : c.objects.rows) {
+        const int32_t type = c.objectType(r);
+        const bool kind = key.object == PermissionKey::Object::Query
+                              ? type == msys::kQuery
+                              : type == msys::kTable || type == msys::kLink ||
+                                    type == msys::kOdbcLink;
+        if (kind && text::fold(c.objectName(r)) == key.name && !ids.gone.count(c.objectId(r)))
+            return c.objectId(r);
+    }
+    return std::nullopt;
+}
+
 void Writer::writeAccessEntries(const ObjectIds& ids) {
     const FileCatalog& c = catalog_;
-    // Access entries: a new table or query takes the inheritable entries
-    // of the Tables container (all but its placeholder), as its own.
-    if (c.aces.present() && (!ids.gone.empty() || !ids.created.empty())) {
-        SystemEdit aces(*this, c.aces);
-        const size_t objectId = aces.column("ObjectId"), acm = aces.column("ACM"),
-                     inheritable = aces.column("FInheritable");
-        for (const auto& r : c.aces.rows)
-            if (ids.gone.count(static_cast<int32_t>(asInteger(r.values[objectId]))))
-                aces.remove(r.rowId);
-        for (const auto& [id, name] : ids.created)
-            for (const auto& r : c.aces.rows) {
-                if (asInteger(r.values[objectId]) != msys::kTablesContainer) continue;
-                const auto rights = static_cast<uint32_t>(asInteger(r.values[acm]));
-                if (rights == ace::kPlaceholderRights || asInteger(r.values[inheritable]) == 0)
-                    continue;
-                RowValues v = r.values;
-                v[objectId] = id;
-                v[inheritable] = false;
-                aces.insert(std::move(v));
-            }
-        aces.finish();
+    if (!c.aces.present()) {
+        if (!state_.permissions.empty()) throw FormatError("the file has no MSysACEs");
+        return;
     }
+    if (ids.gone.empty() && ids.created.empty() && state_.permissions.empty()) return;
+    SystemEdit aces(*this, c.aces);
+    const size_t objectId = aces.column("ObjectId"), sidCol = aces.column("SID"),
+                 acm = aces.column("ACM"), inheritable = aces.column("FInheritable");
+    // The entries as they will stand, by object: the file's (with their row
+    // ids) and new ones (row id 0), in the order they are to be inserted.
+    std::vector<StoredRow> entries;
+    for (const auto& r : c.aces.rows) {
+        if (ids.gone.count(static_cast<int32_t>(asInteger(r.values[objectId]))))
+            aces.remove(r.rowId);
+        else
+            entries.push_back(r);
+    }
+    // A new table or query takes the inheritable entries of the Tables
+    // container (all but its placeholder), as its own.
+    for (const auto& [id, name] : ids.created)
+        for (const auto& r : c.aces.rows) {
+            if (!inheritedEntry(c, r)) continue;
+            StoredRow made{0, r.values};
+            made.values[objectId] = id;
+            made.values[inheritable] = false;
+            entries.push_back(std::move(made));
+        }
+    // Permission lines: the account's entry on the object takes the line's
+    // mask; another entry of the same account there goes (the reader ORs
+    // them). A mask of none keeps the entry, with ACM 0, as Access keeps such
+    // entries; an account without one gets none for it. A new entry is not
+    // inheritable, as Access writes those of tables, queries and MSysDb.
+    std::set<uint32_t> updated;
+    for (const auto& [key, mask] : state_.permissions) {
+        const auto id = permissionObjectId(key, ids);
+        if (!id) throw FormatError("a permission line's object is not in the catalog");
+        bool found = false;
+        for (size_t i = 0; i < entries.size();) {
+            StoredRow& e = entries[i];
+            if (asInteger(e.values[objectId]) != *id || asBinary(e.values[sidCol]) != key.sid) {
+                ++i;
+                continue;
+            }
+            if (!found) {
+                found = true;
+                e.values[acm] = static_cast<int32_t>(mask);
+                if (e.rowId) updated.insert(e.rowId);
+                ++i;
+                continue;
+            }
+            if (e.rowId) {
+                aces.remove(e.rowId);
+                updated.erase(e.rowId);
+            }
+            entries.erase(entries.begin() + static_cast<std::ptrdiff_t>(i));
+        }
+        if (found || mask == 0) continue;
+        StoredRow made{0, aces.blank()};
+        made.values[objectId] = *id;
+        made.values[sidCol] = Binary{key.sid};
+        made.values[acm] = static_cast<int32_t>(mask);
+        made.values[inheritable] = false;
+        fixTypes(aces, made.values);
+        entries.push_back(std::move(made));
+    }
+    for (auto& e : entries) {
+        if (e.rowId == 0)
+            aces.insert(std::move(e.values));
+        else if (updated.count(e.rowId))
+            aces.update(e.rowId, e.values);
+    }
+    aces.finish();
 }
 
 // Saved queries: a query of the file that the session dropped goes with

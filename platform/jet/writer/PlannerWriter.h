@@ -129,6 +129,8 @@ private:
     void writeTableObjects(SystemEdit& objects, ObjectIds& ids);
     void writeRelationships(SystemEdit& objects, std::optional<SystemEdit>& rels, ObjectIds& ids);
     void writeAccessEntries(const ObjectIds& ids);
+    [[nodiscard]] std::optional<int32_t> permissionObjectId(const PermissionKey& key,
+                                                            const ObjectIds& ids) const;
     void writeQueries(SystemEdit& objects, ObjectIds& ids);
     static void fixTypes(const SystemEdit& edit, RowValues& v);
 

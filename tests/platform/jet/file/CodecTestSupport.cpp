@@ -65,9 +65,10 @@ const jet::FieldValue& valueOf(const jet::file::TableDefinition& def,
 void saveAs(const jet::file::PageFile& file, const std::string& path) {
     std::string out;
     out.reserve(static_cast<size_t>(file.pageCount()) * file.pageSize());
+    // As stored: encoded again where the file's pages are encoded.
     for (uint32_t p = 0; p < file.pageCount(); ++p) {
-        const auto page = file.page(p);
-        out.append(reinterpret_cast<const char*>(page->data()), page->size());
+        const jet::file::Bytes page = file.stored(p);
+        out.append(reinterpret_cast<const char*>(page.data()), page.size());
     }
     testsupport::writeFile(path, out);
 }

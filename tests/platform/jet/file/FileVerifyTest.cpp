@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 
 #include "CodecTestSupport.h"
 #include "TestSupport.h"
@@ -13,6 +14,8 @@
 #include "jet/file/UsageMap.h"
 #include "jet/statement/Executor.h"
 #include "jet/statement/Statement.h"
+#include "jet/format/JetHeader.h"
+#include "jet/writer/FilePermissions.h"
 #include "jet/writer/FileSchema.h"
 #include "jet/writer/FileState.h"
 #include "jet/writer/FileStorage.h"
@@ -36,7 +39,9 @@ struct Written {
     FileState state;
     PlanResult plan;
 
-    Written(const std::string& fixture, const std::string& sql) {
+    // `lines` sets the session's permission lines before the plan is written.
+    Written(const std::string& fixture, const std::string& sql,
+            const std::function<void(Written&)>& lines = {}) {
         original = dir.file("original.mdb");
         fs::copy_file(testsupport::fixture(fixture), original);
         planned = std::make_unique<PageFile>(original);
@@ -45,6 +50,7 @@ struct Written {
         state = fileStateOf(*catalog, model);
         FileStorage storage(state, *planned);
         statement::Executor(model, storage).run(statement::parseStatement(sql).statement);
+        if (lines) lines(*this);
         plan = writePlan(*planned, *catalog, state, model, storage, DateTime{45000.0});
         written = dir.file("written.mdb");
         codectest::saveAs(*planned, written);
@@ -124,6 +130,31 @@ TEST(FileVerify, FindsPagesChangedThatThePlanLeftAlone) {
         EXPECT_NE(found.find("page " + std::to_string(n) + " changed although nothing asked it to"),
                   std::string::npos)
             << found;
+}
+
+// A permission line's entry as the reader reads the written file: the mask
+// planned, and another found.
+TEST(FileVerify, FindsAnAccessEntryThatReadsOtherwiseThanPlanned) {
+    REQUIRE_FIXTURES();
+    const Written w("secured/kontener.mdb", "ALTER TABLE [Kontener] ADD COLUMN [Note] LONG;",
+                    [](Written& s) {
+                        const auto page = s.planned->page(0);
+                        s.state.sidKey =
+                            format::parseHeader(std::string(page->begin(), page->end()))->sidKey;
+                        const PermissionTarget t = permissionTarget(
+                            *s.catalog, s.state, s.model, "Kontener", objtype::Table, true);
+                        // The Users group's fixed SID, masked as the file masks it.
+                        const std::string users = format::unmaskSid("\x02\x01", *s.state.sidKey);
+                        s.state.permissions[{t.object, t.name, users}] = 0x30;
+                    });
+    EXPECT_EQ(joined(w.verify(w.state)), "");
+    FileState asked = w.state;
+    asked.permissions.begin()->second = 0x10;
+    const std::string found = joined(w.verify(asked));
+    EXPECT_NE(found.find("the reader reads the access mask 48 of SID 0201 on 'kontener', not as "
+                         "planned, 16"),
+              std::string::npos)
+        << found;
 }
 
 }  // namespace

@@ -589,10 +589,11 @@ INSTANTIATE_TEST_SUITE_P(
                    {"CREATE VIEW [V] AS SELECT T.a AS [" + std::string(300, 'x') + "] FROM T"},
                    "its SELECT clause: the name 'xxxx"},
 
-        FailedCase{"AUserIsNotWrittenYet",
+        // Accounts live in the workgroup (WorkgroupWriterTest.cpp).
+        FailedCase{"AUserWithoutAWorkgroup",
                    "jackcess/emptyV2000.mdb",
                    {"CREATE USER [bob] [pw] [pid1234]"},
-                   "cannot be written into Access files yet"},
+                   "only when the connection names a workgroup file"},
         FailedCase{"ACounterSeedAtOrBelowTheLargestValue",
                    "teaching/Comptoir2000.mdb",
                    {"ALTER TABLE [Categorie] ALTER COLUMN [CodeCateg] COUNTER(8, 1)"},

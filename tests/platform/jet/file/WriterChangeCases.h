@@ -112,6 +112,9 @@ inline std::string scriptOf(const ChangeCase& c) {
 inline constexpr const char* kComptoir = "teaching/Comptoir2000.mdb";
 inline constexpr const char* kWide = "jackcess/test2V2000.mdb";
 inline constexpr const char* kRefGlobal = "jackcess/testRefGlobalV2000.mdb";
+// Encoded (RC4) pages, SIDs masked; its MSysRelationships holds a row that no
+// reader can decode.
+inline constexpr const char* kEncoded = "secured/kontener.mdb";
 
 inline std::vector<ChangeCase> changeCases() {
     const auto ok = [](const char* name, const char* fixture, std::vector<std::string> statements,
@@ -200,6 +203,38 @@ inline std::vector<ChangeCase> changeCases() {
         ok("ColumnProperties", kComptoir, {}, unchanged(),
            "<JET:COLUMNS>\r\nClient;Tel;2;T\u00e9l\u00e9phone du client\r\nClient;Fax;1;'aucun'\r\n"
            "Client;Region;13;-1\r\nCommande;Destinataire;2;\r\n</JET:COLUMNS>\r\n\r\n"),
+    };
+}
+
+// The same kinds of change on an encoded database.
+inline std::vector<ChangeCase> encodedChangeCases() {
+    const auto ok = [](const char* name, std::vector<std::string> statements,
+                       RowChange rows = unchanged(), std::string blocks = {}) {
+        return ChangeCase{name, kEncoded, std::move(statements), std::move(blocks),
+                          "",   std::move(rows)};
+    };
+    const auto refused = [](const char* name, std::string statement, const char* error) {
+        return ChangeCase{name, kEncoded, {std::move(statement)}, {}, error, unchanged()};
+    };
+    return {
+        ok("EncodedCreateTable",
+           {"CREATE TABLE [Yangi] ([Id] COUNTER CONSTRAINT [PrimaryKey] PRIMARY KEY, "
+            "[Nomi] TEXT(20), [Soni] LONG)"},
+           newTable("Yangi", {"Id", "Nomi", "Soni"})),
+        ok("EncodedAddColumn", {"ALTER TABLE [Kontener] ADD COLUMN [Izoh2] TEXT(40)"},
+           added("Kontener", "Izoh2")),
+        ok("EncodedCreateIndex", {"CREATE INDEX [ixQator] ON [60] ([Qator], [Pachka] DESC)"}),
+        ok("EncodedDropColumn", {"ALTER TABLE [Hisobot] DROP COLUMN [Izoh]"},
+           dropped("Hisobot", "Izoh")),
+        ok("EncodedAlterColumn", {"ALTER TABLE [Kontener] ALTER COLUMN [Qator] DOUBLE"}),
+        ok("EncodedDropTable", {"DROP TABLE [Hisobot]"}, droppedTable("Hisobot")),
+        ok("EncodedColumnProperties", {}, unchanged(),
+           "<JET:COLUMNS>\r\nKontener;Zona;2;Saqlash zonasi\r\n</JET:COLUMNS>\r\n\r\n"),
+        // Its relationships cannot be read whole: they are not changed.
+        refused("EncodedForeignKeyOverAnUnreadableRelationshipRow",
+                "CREATE TABLE [Bola] ([Id] LONG CONSTRAINT [pkBola] PRIMARY KEY, "
+                "[Ota] LONG CONSTRAINT [fkBola] REFERENCES [Bola] ([Id]))",
+                "MSysRelationships holds a row that cannot be read"),
     };
 }
 

@@ -34,6 +34,7 @@
 #include "WriterChangeCases.h"
 #include "jet/Catalog.h"
 #include "jet/Command.h"
+#include "jet/format/JetHeader.h"
 #include "jet/testing/StoreBuilder.h"
 
 namespace {
@@ -428,7 +429,11 @@ TEST_P(Change, OnAPopulatedFileReadsAsExpected) {
     const RunResult run = applyScript(scriptOf(c), dir.file("change.psx"), connectionFor(file));
     EXPECT_EQ(run.thrown, "");
     EXPECT_EQ(run.closeFailure, "");
-    EXPECT_EQ(readersDisagreement(file), "");
+    // What the readers read otherwise in the fixture already (kontener.mdb:
+    // a date's rounding) is not the writer's.
+    if (const std::string d = readersDisagreement(file); !d.empty()) {
+        EXPECT_EQ(d, readersDisagreement(original));
+    }
 
     if (*c.error) {
         ASSERT_EQ(run.failures.size(), 1u) << run.problems();
@@ -470,6 +475,49 @@ std::string changeName(const ::testing::TestParamInfo<ChangeCase>& param) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Statements, Change, ::testing::ValuesIn(changeCases()), changeName);
+INSTANTIATE_TEST_SUITE_P(Encoded, Change, ::testing::ValuesIn(encodedChangeCases()), changeName);
+
+// The changes written into an encoded database: page 0 (the header and its
+// key) as it was; every page the writer changed or added stored encoded with
+// its own page's key, and decoding to a page of a kind the format knows; the
+// other pages byte for byte the original's.
+class EncodedPages : public ::testing::TestWithParam<ChangeCase> {};
+
+TEST_P(EncodedPages, AreStoredEncodedAndTheRestIsAsItWas) {
+    REQUIRE_FIXTURES();
+    const ChangeCase& c = GetParam();
+    const std::string original = testsupport::fixture(c.fixture);
+    testsupport::TempDir dir;
+    const std::string file = writableCopy(original, dir, "changed.mdb");
+    const RunResult run = applyScript(scriptOf(c), dir.file("change.psx"), connectionFor(file));
+    ASSERT_TRUE(run.clean()) << run.problems();
+    const std::string before = testsupport::readFile(original);
+    const std::string after = testsupport::readFile(file);
+    constexpr size_t kPage = 4096;
+    ASSERT_EQ(after.size() % kPage, 0u);
+    EXPECT_TRUE(after.substr(0, kPage) == before.substr(0, kPage)) << "page 0 changed";
+    const auto header = jet::format::readHeader(file);
+    ASSERT_TRUE(header && header->databaseKey != 0);
+    size_t changed = 0;
+    for (uint32_t n = 1; n < after.size() / kPage; ++n) {
+        const std::string stored = after.substr(n * kPage, kPage);
+        if (n * kPage < before.size() && stored == before.substr(n * kPage, kPage)) continue;
+        ++changed;
+        std::string plain = stored;
+        jet::format::applyPageEncoding(reinterpret_cast<uint8_t*>(plain.data()), plain.size(),
+                                       header->databaseKey, n);
+        EXPECT_NE(plain, stored) << "page " << n << " is stored plain";
+        EXPECT_LE(static_cast<uint8_t>(plain[0]), 5) << "page " << n << " decodes to no page";
+    }
+    EXPECT_GT(changed, 0u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Statements, EncodedPages, ::testing::ValuesIn([] {
+                             auto cases = encodedChangeCases();
+                             std::erase_if(cases, [](const ChangeCase& c) { return *c.error; });
+                             return cases;
+                         }()),
+                         changeName);
 
 // ---- 4. Saved queries ------------------------------------------------------
 
