@@ -791,10 +791,6 @@ TEST_P(RunnerFileRefusal, EndsTheRunAtTheFirstStatementItStopsAndSaysWhyOnce) {
 INSTANTIATE_TEST_SUITE_P(
     Files, RunnerFileRefusal,
     ::testing::Values(
-        FileRefusalCase{"anAccess97Database",
-                        "jackcess/indexTestV1997.mdb",
-                        "Access 97 databases cannot be changed yet",
-                        {}},
         FileRefusalCase{"aLaterFormat", "jackcess/emptyV2000.mdb", "of a later Access format",
                         [](const testsupport::TempDir&, const std::string& db) {
                             // The header's version byte: Access 2007's.

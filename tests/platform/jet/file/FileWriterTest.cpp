@@ -1108,12 +1108,7 @@ std::string damagedDefinition(const testsupport::TempDir& dir) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, Refusal,
-    ::testing::Values(RefusalCase{"AnAccess97Database",
-                                  [](const testsupport::TempDir& d) {
-                                      return copyOf(d, "jackcess/indexTestV1997.mdb");
-                                  },
-                                  "Access 97 databases cannot be changed yet"},
-                      RefusalCase{"ADatabaseOpenInAccess",
+    ::testing::Values(RefusalCase{"ADatabaseOpenInAccess",
                                   [](const testsupport::TempDir& d) {
                                       const std::string db =
                                           copyOf(d, "jackcess/emptyV2000.mdb", "Shop.mdb");
@@ -1264,11 +1259,20 @@ TEST(FileWriter, AnAccess97DatabaseOpensForWritingAndReadsAsBefore) {
 }
 
 // A session killed before it ends leaves the original untouched and no file
-// beside it.
-TEST(FileWriter, ASessionKilledBeforeItsEndChangesNothing) {
+// beside it, in either format.
+struct KilledSessionCase {
+    const char* name;
+    const char* fixture;
+    const char* file;
+    const char* alter;
+};
+
+class KilledSession : public ::testing::TestWithParam<KilledSessionCase> {};
+
+TEST_P(KilledSession, ChangesNothing) {
     REQUIRE_FIXTURES();
     testsupport::TempDir dir;
-    const std::string db = copyOf(dir, "teaching/Comptoir2000.mdb");
+    const std::string db = copyOf(dir, GetParam().fixture);
     const std::string bytes = testsupport::readFile(db);
     int ready[2];
     ASSERT_EQ(::pipe(ready), 0);
@@ -1278,7 +1282,7 @@ TEST(FileWriter, ASessionKilledBeforeItsEndChangesNothing) {
         jet::Connection c;
         try {
             openForWriting(c, db);
-            c.Execute("ALTER TABLE [DetailCommande] ALTER COLUMN [Qte] LONG");
+            c.Execute(GetParam().alter);
             c.Execute("CREATE TABLE [T] ([A] LONG)");
         } catch (...) {
             ::_exit(2);
@@ -1296,11 +1300,20 @@ TEST(FileWriter, ASessionKilledBeforeItsEndChangesNothing) {
     ::close(ready[0]);
     ::close(ready[1]);
     EXPECT_TRUE(testsupport::readFile(db) == bytes);
-    EXPECT_EQ(filesIn(dir), std::vector<std::string>{"Comptoir2000.mdb"});
+    EXPECT_EQ(filesIn(dir), std::vector<std::string>{GetParam().file});
     // The lock went with the process: a new session changes the file.
     const auto o = session(db, {"CREATE TABLE [T] ([A] LONG)"});
     EXPECT_EQ(joined(o.failures), "");
     EXPECT_EQ(o.closeError, "");
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Formats, KilledSession,
+    ::testing::Values(
+        KilledSessionCase{"Jet4", "teaching/Comptoir2000.mdb", "Comptoir2000.mdb",
+                          "ALTER TABLE [DetailCommande] ALTER COLUMN [Qte] LONG"},
+        KilledSessionCase{"Access97", "mdbtestdata/nwind.mdb", "nwind.mdb",
+                          "ALTER TABLE [Order Details] ALTER COLUMN [Quantity] LONG"}),
+    [](const ::testing::TestParamInfo<KilledSessionCase>& p) { return std::string(p.param.name); });
 
 }  // namespace
