@@ -187,6 +187,13 @@ Bytes TextCodec::encodeSingleByte(std::string_view text) const {
         ", which the file's code page " + std::to_string(codePage_->number()) + " cannot store");
 }
 
+std::string TextCodec::unstorable(std::string_view text) const {
+    if (!codePage_ || codePage_->encode(text)) return {};
+    return codePage_->firstUnencodable(text);
+}
+
+uint16_t TextCodec::codePageNumber() const { return codePage_ ? codePage_->number() : 0; }
+
 std::string TextCodec::decodeName(ByteSpan bytes) const {
     return codePage_ ? codePage_->decode(bytes) : decodeUcs2(bytes);
 }

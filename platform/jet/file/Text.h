@@ -5,6 +5,7 @@
 // A lone surrogate (which UCS-2 allows) becomes its three-byte UTF-8-style
 // form, so that decoding and encoding again gives the stored characters back.
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -57,6 +58,11 @@ public:
     // form has compression.
     [[nodiscard]] std::string decodeValue(ByteSpan bytes) const;
     [[nodiscard]] Bytes encodeValue(std::string_view text, bool compress) const;
+    // The first character of UTF-8 `text` this form cannot store, empty when
+    // it stores all of them (UCS-2 stores every one).
+    [[nodiscard]] std::string unstorable(std::string_view text) const;
+    // The code page's number; 0 for UCS-2.
+    [[nodiscard]] uint16_t codePageNumber() const;
     // What a column's length limit counts for `text`: two bytes per UCS-2
     // unit in Jet 4, the stored bytes in Jet 3.
     [[nodiscard]] size_t storedLength(std::string_view text) const;

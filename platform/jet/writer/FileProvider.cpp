@@ -2,6 +2,7 @@
 
 #include "jet/writer/FileProvider.h"
 
+#include <cstdio>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -134,6 +135,7 @@ public:
             return -1;
         }
         engage();
+        storableText(sql, "the statement");
         if (const auto* g = std::get_if<statement::GrantRevoke>(&st)) {
             grantRevoke(*g);
             return -1;
@@ -168,6 +170,8 @@ public:
         if (position < 0 || position >= prop::Count) raise(Err::ItemNotFound);
         engage();
         const std::string propName(kColumnPropertyNames[static_cast<size_t>(position)]);
+        if (const auto* text = std::get_if<std::string>(&value))
+            storableText(*text, "the value of " + propName);
         bool changed = false;
         allOrNothing([&](FileStorage& storage) {
             statement::TableDef* t = w_->model.table(table);
@@ -499,6 +503,35 @@ private:
             w_->state = std::move(state);
             raise(Err::General, {std::string("The statement failed and changed nothing (") +
                                  e.what() + ")."});
+        }
+    }
+
+    // Access 97 keeps names, defaults, descriptions and query texts in its
+    // code page: a statement or value with a character the code page lacks
+    // fails before anything changes, rather than when the file is written.
+    void storableText(std::string_view text, const std::string& what) {
+        const TextCodec codec = TextCodec::of(w_->file);
+        if (!codec.singleByte()) return;
+        const std::string bad = codec.unstorable(text);
+        const std::string page = std::to_string(codec.codePageNumber());
+        if (!bad.empty())
+            raise(Err::TextNotInCodePage, {what + " holds the character \"" + bad +
+                                           "\", which the database's code page (" + page +
+                                           ") cannot store"});
+        // U+0080 to U+009F stand for bytes the code page leaves undefined.
+        // Such bytes already in the file are kept as they are, but the
+        // readers a written file is checked with cannot read them: new text
+        // holding one is refused here rather than by that check.
+        for (size_t i = 0; i + 1 < text.size(); ++i) {
+            const auto lead = static_cast<unsigned char>(text[i]);
+            const auto next = static_cast<unsigned char>(text[i + 1]);
+            if (lead != 0xC2 || next < 0x80 || next > 0x9F) continue;
+            char codePoint[8];
+            std::snprintf(codePoint, sizeof codePoint, "U+%04X", unsigned{next});
+            raise(Err::TextNotInCodePage,
+                  {what + " holds the control character " + codePoint +
+                   ", a byte the database's code page (" + page +
+                   ") leaves undefined, which no reader can check"});
         }
     }
 

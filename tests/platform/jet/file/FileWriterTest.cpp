@@ -1317,3 +1317,47 @@ INSTANTIATE_TEST_SUITE_P(
     [](const ::testing::TestParamInfo<KilledSessionCase>& p) { return std::string(p.param.name); });
 
 }  // namespace
+
+namespace {
+
+// Access 97 keeps text in its code page: a statement with a character the code
+// page lacks fails with that said and changes nothing; the others go on.
+TEST(FileWriterAccess97, TextTheCodePageCannotHoldFailsItsStatementAlone) {
+    REQUIRE_FIXTURES();
+    testsupport::TempDir dir;
+    const std::string db = copyOf(dir, "jackcess/testV1997.mdb");
+    const std::string before = testsupport::readFile(db);
+    for (const char* statement : {"CREATE TABLE [\xe5\x90\x8d] ([A] LONG)",
+                                  "CREATE TABLE [T] ([\xce\xa9] LONG)",
+                                  "CREATE TABLE [T] ([A] TEXT(10) DEFAULT '\xe2\x98\x83')"}) {
+        SCOPED_TRACE(statement);
+        const auto o = session(db, {statement});
+        ASSERT_EQ(o.failures.size(), 1u);
+        EXPECT_NE(o.failures[0].find("code page (1252) cannot store"), std::string::npos)
+            << o.failures[0];
+        EXPECT_EQ(o.closeError, "");
+        EXPECT_TRUE(testsupport::readFile(db) == before);
+    }
+    // A byte Windows-1252 leaves undefined (U+0081) is kept where the file
+    // holds one, but new text with it is refused: the readers a written file
+    // is checked with cannot read it.
+    const auto undefined = session(db, {"CREATE TABLE [T] ([A] TEXT(10) DEFAULT 'a\xc2\x81" "b')"});
+    ASSERT_EQ(undefined.failures.size(), 1u);
+    EXPECT_NE(undefined.failures[0].find("U+0081"), std::string::npos) << undefined.failures[0];
+    EXPECT_TRUE(testsupport::readFile(db) == before);
+    // The euro sign is the code page's 0x80, stored and read back.
+    const auto o = session(db, {"CREATE TABLE [Price \xe2\x82\xac] ([Note] TEXT(10) DEFAULT "
+                                "'\xe2\x82\xac 1')"});
+    EXPECT_EQ(joined(o.failures), "");
+    EXPECT_EQ(o.closeError, "");
+    jet::Connection c;
+    openForWriting(c, db);
+    jet::Catalog cat;
+    cat.ActiveConnection(c);
+    const auto& column = cat.Tables().Item("Price \xe2\x82\xac").Columns().Item("Note");
+    EXPECT_EQ(std::get<std::string>(column.Properties().Item(jet::prop::Default).Value()),
+              "'\xe2\x82\xac 1'");
+    c.Close();
+}
+
+}  // namespace
