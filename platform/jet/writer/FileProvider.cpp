@@ -2,11 +2,11 @@
 
 #include "jet/writer/FileProvider.h"
 
-#include <cstdio>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cctype>
+#include <cstdio>
 #include <ctime>
 #include <filesystem>
 #include <map>
