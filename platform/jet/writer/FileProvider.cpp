@@ -1,7 +1,5 @@
 #include "jet/writer/FileProvider.h"
 
-#include "jet/writer/FileProvider.h"
-
 #include <sys/stat.h>
 #include <unistd.h>
 
