@@ -34,7 +34,7 @@ const std::set<std::string> kFixedSids = {"\x03\x01", "\x02\x01", "\x02\x02",
                                           "\x02\x03", "\x02\x04", "\x02\x05"};
 const std::string kUsersSid = "\x02\x01";
 
-// A Jet 4 password field is five 8-byte blocks.
+// A Jet 4 password field is five 8-byte blocks (Jet 3's two).
 constexpr size_t kPasswordBlock = 8;
 constexpr size_t kJet4PasswordLength = 5 * kPasswordBlock;
 
@@ -100,9 +100,7 @@ WorkgroupFile::WorkgroupFile(const std::string& path) : path_(path) {
         {
             PageFile probe(path);
             const FileFacts& f = probe.facts();
-            if (f.version == 0)
-                refuse(path, "it is an Access 97 workgroup, which cannot be changed yet.");
-            if (!f.jet4())
+            if (!f.codecSupported())
                 refuse(path, "it is a workgroup of a later format, which cannot be changed yet.");
         }
         lock_ = std::make_unique<SessionLock>(path);
@@ -186,6 +184,18 @@ void WorkgroupFile::learn() {
     groupTemplate_ = templateOf(true, groupRefusal_);
     userTemplate_ = templateOf(false, userRefusal_);
     if (!userTemplate_) return;
+    if (!file_->facts().jet4()) {
+        // The Access 97 workgroups measured hold no user whose blocks are
+        // all alike: every user's first block is its own, admin's and
+        // guest's too, so which of them (if any) stands for no password is
+        // not shown by any file, reader or note.
+        userRefusal_ =
+            "it is an Access 97 workgroup, and the form such a workgroup stores an empty "
+            "password in is not known (none of its users shows it; the cipher of passwords "
+            "is not known). Groups and memberships can be made in it.";
+        userTemplate_.reset();
+        return;
+    }
     // The empty password: every block alike, the same in every workgroup
     // seen, whatever the account. A file whose users all have passwords
     // does not show it.
@@ -453,10 +463,13 @@ void WorkgroupFile::plan() {
             for (uint32_t pg : tree.leaves) pages.release(pg);
             for (uint32_t pg : tree.intermediates) pages.release(pg);
             const auto built =
-                IndexBuilder::build(entries, def.firstPage(), [&] { return pages.allocate(); });
+                IndexBuilder::build(entries, def.firstPage(), [&] { return pages.allocate(); },
+                                    file_->layout());
             std::vector<uint32_t> indexPages;
             for (const auto& [pg, bytes] : built.pages) {
                 auto out = file_->writable(pg);
+                if (bytes.size() != out.size())
+                    throw FormatError("an index page was built for pages of another size", pg);
                 std::copy(bytes.begin(), bytes.end(), out.begin());
                 indexPages.push_back(pg);
             }

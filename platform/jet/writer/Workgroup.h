@@ -1,6 +1,6 @@
 #pragma once
-// A Jet 4 workgroup file as a write session changes it: its accounts
-// (MSysAccounts: Name, SID, FGroup, Password, OLDSID) and memberships
+// A workgroup file (Jet 4 or Access 97) as a write session changes it: its
+// accounts (MSysAccounts: Name, SID, FGroup, Password; Jet 4 also OLDSID) and memberships
 // (MSysGroups: GroupSID, UserSID, each with an index of its own), read
 // through the page codec when the session's first account statement runs,
 // changed in memory statement by statement, each all or nothing with Jet's
@@ -15,7 +15,8 @@
 // (the cipher of other passwords is not known); every other field is taken
 // from the file's accounts of its kind. Personal IDs, passwords, and
 // removing accounts or memberships are refused at their statement, as is a
-// workgroup that holds no account to learn an empty password from.
+// new user in a workgroup that holds no account to learn an empty password
+// from: every Access 97 workgroup measured (no user of one shows it).
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -48,7 +49,7 @@ struct WorkgroupMembership {
 class WorkgroupFile {
 public:
     // Engages the workgroup at `path` for writing: its lock (refused while
-    // NAME.ldb is beside it), a Jet 4 file whose MSysAccounts and MSysGroups
+    // NAME.ldb is beside it), a Jet 4 or Jet 3 file whose MSysAccounts and MSysGroups
     // re-encode to their own bytes. Throws jet::Error naming the file and the
     // reason; nothing is changed.
     explicit WorkgroupFile(const std::string& path);

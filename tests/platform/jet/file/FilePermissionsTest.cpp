@@ -25,8 +25,18 @@ namespace {
 namespace fs = std::filesystem;
 using jet::PrincipalKind;
 
-constexpr const char* kDatabase = "secured/kontener.mdb";
-constexpr const char* kWorkgroup = "secured/kontener-security.mdw";
+// A database and the workgroup it is opened with.
+struct Pair {
+    const char* database;
+    const char* workgroup;
+};
+
+const Pair kKontener{"secured/kontener.mdb", "secured/kontener-security.mdw"};
+// Access 97: a database holding the default workgroup's entries (admin,
+// Users, Creator and that workgroup's Admins; its SIDs as they are), opened
+// with an encoded workgroup of many accounts. admin, Users and the fixed
+// SIDs are the same in both; the workgroup's own accounts have no entry.
+const Pair kAccess97{"jackcess/testV1997.mdb", "secured/many-accounts97.mdw"};
 
 // Copies of the database and its workgroup.
 struct Secured {
@@ -34,11 +44,11 @@ struct Secured {
     std::string db;
     std::string workgroup;
 
-    Secured() {
-        db = dir.file("kontener.mdb");
-        workgroup = dir.file("kontener-security.mdw");
-        fs::copy_file(testsupport::fixture(kDatabase), db);
-        fs::copy_file(testsupport::fixture(kWorkgroup), workgroup);
+    explicit Secured(const Pair& pair = kKontener) {
+        db = dir.file(fs::path(pair.database).filename().string());
+        workgroup = dir.file(fs::path(pair.workgroup).filename().string());
+        fs::copy_file(testsupport::fixture(pair.database), db);
+        fs::copy_file(testsupport::fixture(pair.workgroup), workgroup);
         for (const auto& f : {db, workgroup})
             fs::permissions(f, fs::perms::owner_write, fs::perm_options::add);
     }
@@ -130,7 +140,8 @@ int32_t readBack(const Secured& s, const Line& l) {
 }
 
 // The SID an account of the workgroup has, read through the page codec, and
-// as the database stores it (masked with the database's key).
+// as the database stores it (masked with the database's key in Jet 4; Jet 3
+// has no key and stores it as it is).
 std::string storedSid(const Secured& s, const std::string& account) {
     const jet::file::PageFile wg(s.workgroup);
     const jet::file::FileCatalog catalog(wg);
@@ -139,7 +150,9 @@ std::string storedSid(const Secured& s, const std::string& account) {
     for (const auto& r : accounts.rows)
         if (jet::file::asText(r.values[name]) == account) {
             const auto header = jet::format::readHeader(s.db);
-            return jet::format::unmaskSid(jet::file::asBinary(r.values[sid]), *header->sidKey);
+            const std::string_view raw = jet::file::asBinary(r.values[sid]);
+            return header->sidKey ? jet::format::unmaskSid(raw, *header->sidKey)
+                                  : std::string(raw);
         }
     throw std::runtime_error("no account " + account);
 }
@@ -199,6 +212,7 @@ struct PermissionCase {
     // entry on the object.
     std::optional<int64_t> acm;
     bool newEntry;  // the file had no entry of the account on the object
+    const Pair* pair = &kKontener;
 };
 
 void PrintTo(const PermissionCase& c, std::ostream* os) { *os << c.name; }
@@ -259,6 +273,28 @@ const PermissionCase kCases[] = {
      {"CREATE PROCEDURE [Ochirish] AS DELETE FROM [Hisobot] WHERE [id] = 0"},
      {kUser, "Hunter", "Ochirish", jet::objtype::Procedure, Grant, Read | Update},
      Read | Update, 0x50, true},
+    // Access 97. Before: Users hold 0x14 on MSysObjects and 0xE on MSysDb,
+    // admin 0x6000E on MSysDb; the user tables and the workgroup's own
+    // accounts hold no entry.
+    {"Access97TableSetANewEntry", {}, {kUser, "ccruz", "Table1", kTable, Set, Read | Insert},
+     Read | Insert, 0x30, true, &kAccess97},
+    {"Access97TableGrantToAGroupOfTheWorkgroup", {},
+     {kGroup, "VENTAS", "Table2", kTable, Grant, Read | Delete}, Read | Delete, 0x90, true,
+     &kAccess97},
+    {"Access97SystemTableRightsToNoneLeaveACMZero", {},
+     {kGroup, "Users", "MSysObjects", kTable, Set, None}, None, 0, false, &kAccess97},
+    {"Access97DatabaseSetANewEntry", {}, {kUser, "Miguel", "", kDb, Set, Read | Exclusive},
+     Read | Exclusive, 0x6, true, &kAccess97},
+    {"Access97DatabaseGrantAddsToAnEntry", {}, {kUser, "admin", "", kDb, Grant, Create | Drop},
+     Read | Exclusive | WriteDesign | ReadPermissions | WritePermissions | Create | Drop, 0x7000F,
+     false, &kAccess97},
+    {"Access97ANewTableTakesANewEntry",
+     {"CREATE TABLE [Yangi] ([Id] LONG)"},
+     {kUser, "ccruz", "Yangi", kTable, Grant, Read}, Read, 0x10, true, &kAccess97},
+    {"Access97AGroupMadeInTheSameRun",
+     {"CREATE GROUP [Hisob]"},
+     {kGroup, "Hisob", "Table3", kTable, Set, Read | Update}, Read | Update, 0x50, true,
+     &kAccess97},
 };
 
 class PermissionLine : public ::testing::TestWithParam<PermissionCase> {};
@@ -267,7 +303,7 @@ TEST_P(PermissionLine, ReadsBackAsAskedThroughEveryReader) {
     REQUIRE_FIXTURES();
     REQUIRE_MDBTOOLS();
     const PermissionCase& c = GetParam();
-    Secured s;
+    Secured s(*c.pair);
     const auto before = aces(s.db);
     const Session done = run(s, c.statements, {c.line});
     ASSERT_EQ(done.failures, std::vector<std::string>{});
@@ -418,6 +454,7 @@ struct RefusalCase {
     std::string statement;  // run as a statement when set
     Line line;              // else the line
     jet::Error error;
+    const Pair* pair = &kKontener;
 };
 
 void PrintTo(const RefusalCase& c, std::ostream* os) { *os << c.name; }
@@ -427,8 +464,9 @@ class PermissionRefusal : public ::testing::TestWithParam<RefusalCase> {};
 TEST_P(PermissionRefusal, FailsWithTheStoresErrorAndLeavesTheFileByteForByte) {
     REQUIRE_FIXTURES();
     const RefusalCase& c = GetParam();
-    Secured s;
+    Secured s(*c.pair);
     const std::string bytes = testsupport::readFile(s.db);
+    const std::string workgroupBytes = testsupport::readFile(s.workgroup);
     jet::Connection conn;
     conn.Mode(jet::ConnectMode::ReadWrite);
     conn.Open(s.connection(), {}, {}, -1);
@@ -449,6 +487,7 @@ TEST_P(PermissionRefusal, FailsWithTheStoresErrorAndLeavesTheFileByteForByte) {
     conn.Close();
     EXPECT_EQ(conn.CloseReport(), "");
     EXPECT_TRUE(testsupport::readFile(s.db) == bytes);
+    EXPECT_TRUE(testsupport::readFile(s.workgroup) == workgroupBytes);
     EXPECT_EQ(s.files(), 2u);
 }
 
@@ -471,6 +510,11 @@ const RefusalCase kRefusals[] = {
     {"ARightNoBitOfATableHolds", "", {kUser, "Izzatbek", "Kontener", kTable, Set, Read | Execute},
      jet::makeError(jet::Err::NotWrittenYet,
                     {"The right Execute on a table (no bit of Jet's access mask stands for it)"})},
+    // An account of another workgroup is no account of this one.
+    {"Access97AnAccountOfAnotherWorkgroup", "GRANT SELECT ON TABLE [Table1] TO [ccruz], [Izzatbek]",
+     {}, jet::makeError(jet::Err::AccountNotFound, {"Izzatbek"}), &kAccess97},
+    {"Access97AnUnknownTable", "", {kGroup, "VENTAS", "Kontener", kTable, Set, Read},
+     jet::makeError(jet::Err::PermissionObjectNotFound, {"Kontener", "1"}), &kAccess97},
 };
 
 INSTANTIATE_TEST_SUITE_P(Lines, PermissionRefusal, ::testing::ValuesIn(kRefusals),

@@ -1,5 +1,6 @@
-// The round trip of accounts through the programs: a store twin of the
-// secured pair (kontener.mdb and its workgroup), its accounts, memberships
+// The round trip of accounts through the programs: a store twin of a
+// secured pair (kontener.mdb and its workgroup; an Access 97 database with
+// an Access 97 workgroup), its accounts, memberships
 // and permissions changed there, the engine's script from the twin applied
 // by the runner to copies of the real pair; the engine then finds no
 // difference between the two pairs, users and groups included.
@@ -20,11 +21,62 @@ namespace {
 
 using namespace oracles;
 
-TEST(WorkgroupSync, AccountsChangedInAStoreTwinReachTheRealPair) {
+struct Rights {
+    bool group;
+    const char* account;
+    const char* table;
+    int32_t rights;
+};
+
+struct SyncCase {
+    const char* name;
+    const char* database;
+    const char* workgroup;
+    // Run on the twin after the accounts every store workgroup starts with
+    // and the real one lacks are taken out: the twin's script then holds
+    // the changes alone.
+    std::vector<const char*> changes;
+    std::vector<const char*> inScript;  // lines the script back must hold
+    std::vector<Rights> rights;         // read back on the real pair
+};
+
+void PrintTo(const SyncCase& c, std::ostream* os) { *os << c.name; }
+
+const SyncCase kCases[] = {
+    // The real one has no guest, no Guests, and admin in Users alone.
+    {"Kontener",
+     "secured/kontener.mdb",
+     "secured/kontener-security.mdw",
+     {"DROP USER [guest]", "DROP GROUP [Guests]", "DROP USER [admin] FROM [Admins]",
+      "CREATE USER [Anvar]", "CREATE GROUP [Hisobchilar]", "ADD USER [Anvar] TO [Hisobchilar]",
+      "ADD USER [Hunter] TO [Hisobchilar]", "GRANT SELECT, INSERT ON TABLE [Kontener] TO [Anvar]",
+      "GRANT SELECT ON TABLE [Hisobot] TO [Hisobchilar]"},
+     {"CREATE USER [Anvar]", "CREATE GROUP [Hisobchilar]", "ADD USER [Hunter] TO [Hisobchilar]"},
+     {{false, "Anvar", "Kontener", jet::right::Read | jet::right::Insert},
+      {true, "Hisobchilar", "Hisobot", jet::right::Read}}},
+    // Access 97: admin is no member of Admins there either. A new user
+    // cannot be written into it, so the twin makes none.
+    {"Access97",
+     "jackcess/testV1997.mdb",
+     "secured/many-accounts97.mdw",
+     {"DROP USER [admin] FROM [Admins]", "CREATE GROUP [Hisobchilar]",
+      "ADD USER [ccruz] TO [Hisobchilar]", "ADD USER [emejia] TO [VENTAS]",
+      "GRANT SELECT, INSERT ON TABLE [Table1] TO [Hisobchilar]",
+      "GRANT SELECT ON TABLE [Table2] TO [ccruz]"},
+     {"CREATE GROUP [Hisobchilar]", "ADD USER [ccruz] TO [Hisobchilar]",
+      "ADD USER [emejia] TO [VENTAS]"},
+     {{true, "Hisobchilar", "Table1", jet::right::Read | jet::right::Insert},
+      {false, "ccruz", "Table2", jet::right::Read}}},
+};
+
+class WorkgroupSync : public ::testing::TestWithParam<SyncCase> {};
+
+TEST_P(WorkgroupSync, AccountsChangedInAStoreTwinReachTheRealPair) {
     REQUIRE_FIXTURES();
+    const SyncCase& c = GetParam();
     testsupport::TempDir dir;
-    const std::string db = testsupport::fixture("secured/kontener.mdb");
-    const std::string wg = testsupport::fixture("secured/kontener-security.mdw");
+    const std::string db = testsupport::fixture(c.database);
+    const std::string wg = testsupport::fixture(c.workgroup);
 
     // The twin: the real pair synced into an empty store and its workgroup.
     SyncHarness harness;
@@ -39,21 +91,12 @@ TEST(WorkgroupSync, AccountsChangedInAStoreTwinReachTheRealPair) {
     const SyncResult twin = harness.sync(toTwin);
     ASSERT_TRUE(twin.run.clean()) << twin.run.problems() << twin.scriptText;
 
-    // Changed there, after the accounts every store workgroup starts with
-    // and the real one lacks are taken out (it has no guest, no Guests, and
-    // admin in Users alone): the twin's script then holds the changes alone.
     {
-        jet::Connection c;
-        c.Mode(jet::ConnectMode::ReadWrite);
-        c.Open(twin.destinationConnection);
-        for (const char* s :
-             {"DROP USER [guest]", "DROP GROUP [Guests]", "DROP USER [admin] FROM [Admins]",
-              "CREATE USER [Anvar]", "CREATE GROUP [Hisobchilar]",
-              "ADD USER [Anvar] TO [Hisobchilar]", "ADD USER [Hunter] TO [Hisobchilar]",
-              "GRANT SELECT, INSERT ON TABLE [Kontener] TO [Anvar]",
-              "GRANT SELECT ON TABLE [Hisobot] TO [Hisobchilar]"})
-            c.Execute(s);
-        c.Close();
+        jet::Connection conn;
+        conn.Mode(jet::ConnectMode::ReadWrite);
+        conn.Open(twin.destinationConnection);
+        for (const char* s : c.changes) conn.Execute(s);
+        conn.Close();
     }
     const auto twinWorkgroup = harness.dir().path() / "sync-1" / "destination-twin.sdw";
 
@@ -66,8 +109,7 @@ TEST(WorkgroupSync, AccountsChangedInAStoreTwinReachTheRealPair) {
     back.destinationWorkgroup = wg;
     const SyncResult real = harness.sync(back);
     EXPECT_TRUE(real.run.clean()) << real.run.problems() << real.scriptText;
-    for (const char* change : {"CREATE USER [Anvar]", "CREATE GROUP [Hisobchilar]",
-                               "ADD USER [Hunter] TO [Hisobchilar]"})
+    for (const char* change : c.inScript)
         EXPECT_NE(real.scriptText.find(change), std::string::npos) << change;
     EXPECT_EQ(real.scriptText.find("[guest]"), std::string::npos) << real.scriptText;
     EXPECT_EQ(compareWithEngine(real.sourceConnection, real.destinationConnection), "")
@@ -75,10 +117,15 @@ TEST(WorkgroupSync, AccountsChangedInAStoreTwinReachTheRealPair) {
     // The permissions came with them.
     jet::Catalog cat;
     cat.ActiveConnection(real.destinationConnection);
-    EXPECT_EQ(cat.Users().Item("Anvar").GetPermissions("Kontener", jet::objtype::Table),
-              jet::right::Read | jet::right::Insert);
-    EXPECT_EQ(cat.Groups().Item("Hisobchilar").GetPermissions("Hisobot", jet::objtype::Table),
-              jet::right::Read);
+    for (const auto& r : c.rights) {
+        const int32_t held =
+            r.group ? cat.Groups().Item(r.account).GetPermissions(r.table, jet::objtype::Table)
+                    : cat.Users().Item(r.account).GetPermissions(r.table, jet::objtype::Table);
+        EXPECT_EQ(held, r.rights) << r.account << " on " << r.table;
+    }
 }
+
+INSTANTIATE_TEST_SUITE_P(Pairs, WorkgroupSync, ::testing::ValuesIn(kCases),
+                         [](const auto& tc) { return std::string(tc.param.name); });
 
 }  // namespace

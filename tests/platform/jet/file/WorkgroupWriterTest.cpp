@@ -34,8 +34,16 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const char* const kDatabase = "secured/kontener.mdb";
-const char* const kWorkgroup = "secured/kontener-security.mdw";
+// A database and the workgroup it is opened with.
+struct Pair {
+    const char* database;
+    const char* workgroup;
+};
+
+const Pair kKontener{"secured/kontener.mdb", "secured/kontener-security.mdw"};
+// Access 97: an encoded workgroup of 27 users, 12 groups and 113
+// memberships, beside a database of the default workgroup.
+const Pair kAccess97{"jackcess/testV1997.mdb", "secured/many-accounts97.mdw"};
 // Jet 4, not encoded: a database the writer changes beside the workgroup.
 const char* const kPlainDatabase = "jackcess/emptyV2000.mdb";
 
@@ -176,12 +184,16 @@ class WorkgroupWriter : public ::testing::Test {
 protected:
     void SetUp() override {
         REQUIRE_FIXTURES();
-        db_ = copyOf(dir_.path(), kDatabase);
-        wg_ = copyOf(dir_.path(), kWorkgroup);
+        const Pair& p = pair();
+        db_ = copyOf(dir_.path(), p.database);
+        wg_ = copyOf(dir_.path(), p.workgroup);
         dbBytes_ = testsupport::readFile(db_);
         wgBytes_ = testsupport::readFile(wg_);
+        files_ = {fs::path(p.workgroup).filename(), fs::path(p.database).filename()};
+        std::sort(files_.begin(), files_.end());
     }
     void TearDown() override { jet::file::setReplaceHooks({}); }
+    [[nodiscard]] virtual const Pair& pair() const { return kKontener; }
 
     void expectUntouched() {
         EXPECT_EQ(testsupport::readFile(db_), dbBytes_);
@@ -191,7 +203,7 @@ protected:
 
     testsupport::TempDir dir_;
     std::string db_, wg_, dbBytes_, wgBytes_;
-    std::vector<std::string> files_{"kontener-security.mdw", "kontener.mdb"};
+    std::vector<std::string> files_;
 };
 
 TEST_F(WorkgroupWriter, MadeAccountsAndMembershipsReadBackEverywhere) {
@@ -256,6 +268,74 @@ TEST_F(WorkgroupWriter, MadeAccountsAndMembershipsReadBackEverywhere) {
     }
 }
 
+class Access97Workgroup : public WorkgroupWriter {
+protected:
+    [[nodiscard]] const Pair& pair() const override { return kAccess97; }
+};
+
+// Groups and memberships are written; a new user is refused at its
+// statement, and the rest of the run goes on without it.
+TEST_F(Access97Workgroup, GroupsAndMembershipsReadBackEverywhere) {
+    const auto before = accountFields(wg_);
+    const auto oldAccounts = rowBytes(wg_, "MSysAccounts");
+    const auto oldMembers = rowBytes(wg_, "MSysGroups");
+    ASSERT_EQ(before.size(), 39u);
+    ASSERT_EQ(oldMembers.size(), 113u);
+    const Outcome o = session(db_, wg_,
+                              {"CREATE GROUP [Hisobchilar]", "CREATE USER [Anvar]",
+                               "ADD USER [ccruz], [admin] TO [Hisobchilar]",
+                               "ADD USER [emejia] TO [VENTAS]"});
+    ASSERT_EQ(o.failures.size(), 1u);
+    EXPECT_NE(o.failures[0].find("CREATE USER [Anvar] -> "), std::string::npos) << o.failures[0];
+    EXPECT_NE(o.failures[0].find("Access 97 workgroup"), std::string::npos) << o.failures[0];
+    ASSERT_EQ(o.closeError, "");
+    EXPECT_NE(o.report.find("Accounts made: Hisobchilar"), std::string::npos) << o.report;
+    EXPECT_EQ(o.report.find("Anvar"), std::string::npos) << o.report;
+
+    EXPECT_EQ(testsupport::readFile(db_), dbBytes_);
+    const auto files = filesIn(dir_.path());
+    ASSERT_EQ(files.size(), 3u);
+    EXPECT_EQ(files[0].rfind("many-accounts97-backup-", 0), 0u) << files[0];
+    EXPECT_EQ(testsupport::readFile(dir_.path() / files[0]), wgBytes_);
+
+    // A fresh session with the workgroup.
+    const auto users = principals(db_, wg_, false);
+    const auto groups = principals(db_, wg_, true);
+    EXPECT_FALSE(users.count("Anvar"));
+    ASSERT_TRUE(groups.count("Hisobchilar"));
+    EXPECT_EQ(groups.at("Hisobchilar"), (std::set<std::string>{"admin", "ccruz"}));
+    EXPECT_TRUE(groups.at("VENTAS").count("emejia"));
+    EXPECT_TRUE(users.at("emejia").count("VENTAS"));
+    EXPECT_TRUE(users.at("ccruz").count("EMBARQUES")) << "the memberships it had are kept";
+
+    // The codec: every row the workgroup had keeps its bytes; the group has
+    // a SID of Jet's shape and no password.
+    const auto accountsNow = rowBytes(wg_, "MSysAccounts");
+    const auto membersNow = rowBytes(wg_, "MSysGroups");
+    for (const auto& [id, bytes] : oldAccounts) {
+        ASSERT_TRUE(accountsNow.count(id));
+        EXPECT_EQ(accountsNow.at(id), bytes) << "account row " << id;
+    }
+    for (const auto& [id, bytes] : oldMembers) {
+        ASSERT_TRUE(membersNow.count(id));
+        EXPECT_EQ(membersNow.at(id), bytes) << "membership row " << id;
+    }
+    EXPECT_EQ(accountsNow.size(), 40u);
+    EXPECT_EQ(membersNow.size(), 116u);
+    const auto after = accountFields(wg_);
+    for (const auto& [name, fields] : before) EXPECT_EQ(after.at(name), fields) << name;
+    const std::string& sid = after.at("Hisobchilar").first;
+    ASSERT_EQ(sid.size(), 2 + std::string("Hisobchilar").size() + 0x13);
+    EXPECT_EQ(static_cast<uint8_t>(sid[0]), 0xFE);
+    EXPECT_EQ(after.at("Hisobchilar").second, "");
+    EXPECT_TRUE(checkWorkgroup(wg_).empty());
+
+    if (mdbtest::haveMdbTools()) {
+        EXPECT_EQ(mdbtest::exportTable(wg_, "MSysAccounts", true).size(), 1u + 40u);
+        EXPECT_EQ(mdbtest::exportTable(wg_, "MSysGroups", true).size(), 1u + 116u);
+    }
+}
+
 // Permission lines may name the accounts the same run made: the database's
 // entries take their new SIDs, and both files are written.
 TEST_F(WorkgroupWriter, PermissionsOfAccountsMadeInTheSameRun) {
@@ -284,9 +364,13 @@ struct Refusal {
     const char* name;
     std::vector<std::string> statements;
     const char* failure;  // in the last statement's failure
+    const Pair* pair = &kKontener;
 };
 
-class WorkgroupRefusals : public WorkgroupWriter, public ::testing::WithParamInterface<Refusal> {};
+class WorkgroupRefusals : public WorkgroupWriter, public ::testing::WithParamInterface<Refusal> {
+protected:
+    [[nodiscard]] const Pair& pair() const override { return *GetParam().pair; }
+};
 
 TEST_P(WorkgroupRefusals, LeaveBothFilesAsTheyWere) {
     const Refusal& c = GetParam();
@@ -337,6 +421,65 @@ INSTANTIATE_TEST_SUITE_P(
                 {"ALTER USER [Hunter] PASSWORD [new] [old]"},
                 "a password cannot be set"},
         Refusal{"dropUser", {"DROP USER [Hunter]"}, "cannot be written into Access files yet"}),
+    [](const auto& p) { return std::string(p.param.name); });
+
+// The Access 97 workgroup: the same errors, and a new user refused, since no
+// user of it shows how it stores an empty password.
+INSTANTIATE_TEST_SUITE_P(
+    Access97, WorkgroupRefusals,
+    ::testing::Values(
+        Refusal{"unknownUser",
+                {"ADD USER [Nobody] TO [VENTAS]"},
+                "User or group account 'Nobody' does not exist.",
+                &kAccess97},
+        Refusal{"aGroupAsTheUser",
+                {"ADD USER [rollos] TO [VENTAS]"},
+                "User or group account 'rollos' does not exist.",
+                &kAccess97},
+        Refusal{"aUserAsTheGroup",
+                {"ADD USER [ccruz] TO [Miguel]"},
+                "User or group account 'Miguel' does not exist.",
+                &kAccess97},
+        Refusal{"alreadyMember",
+                {"ADD USER [CCRUZ] TO [embarques]"},
+                "The user 'ccruz' is already a member of the group 'EMBARQUES'.",
+                &kAccess97},
+        Refusal{"secondMemberFails",
+                {"ADD USER [emejia], [Nobody] TO [VENTAS]"},
+                "'Nobody' does not exist",
+                &kAccess97},
+        Refusal{"groupNamedAsAUser",
+                {"CREATE GROUP [MIGUEL]"},
+                "The account name 'MIGUEL' already exists.",
+                &kAccess97},
+        Refusal{"twiceInOneStatement",
+                {"CREATE GROUP [Hisob], [hisob]"},
+                "The account name 'hisob' already exists.",
+                &kAccess97},
+        Refusal{"newUser",
+                {"CREATE USER [Anvar]"},
+                "the form such a workgroup stores an empty password in is not known",
+                &kAccess97},
+        Refusal{"newUserWithAnEmptyPassword",
+                {"CREATE USER [Anvar] \"\""},
+                "the form such a workgroup stores an empty password in is not known",
+                &kAccess97},
+        Refusal{"password",
+                {"CREATE USER [Anvar] secret"},
+                "cannot be made with a password",
+                &kAccess97},
+        Refusal{"personalId",
+                {"CREATE GROUP [Hisob] pid12345"},
+                "cannot be made with a personal ID",
+                &kAccess97},
+        Refusal{"passwordChange",
+                {"ALTER USER [ccruz] PASSWORD [new] [old]"},
+                "a password cannot be set",
+                &kAccess97},
+        Refusal{"dropGroup",
+                {"DROP GROUP [VENTAS]"},
+                "cannot be written into Access files yet",
+                &kAccess97}),
     [](const auto& p) { return std::string(p.param.name); });
 
 TEST_F(WorkgroupWriter, RefusedWhileTheWorkgroupIsOpenInAccess) {
