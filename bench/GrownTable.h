@@ -36,9 +36,16 @@ struct GrownSource {
 
 inline std::vector<jet::FieldValue> usersRow(int i) {
     const std::string n = std::to_string(i);
-    return {int32_t{1000 + i}, std::string("login" + n), std::string("pwd"), std::string("-1"),
-            std::string("User number " + n), int32_t{i % 7}, int32_t{16408}, int32_t{-1},
-            std::string("N"), jet::DateTime{40000.0 + i / 1440.0}};
+    return {int32_t{1000 + i},
+            std::string("login" + n),
+            std::string("pwd"),
+            std::string("-1"),
+            std::string("User number " + n),
+            int32_t{i % 7},
+            int32_t{16408},
+            int32_t{-1},
+            std::string("N"),
+            jet::DateTime{40000.0 + i / 1440.0}};
 }
 
 // The key is a digit and four base-36 digits: unique (case aside, as the
@@ -51,17 +58,18 @@ inline std::vector<jet::FieldValue> customersRow(int i) {
     for (int d = 36 * 36 * 36, v = i % (36 * 36 * 36 * 36); d > 0; v %= d, d /= 36)
         key += kDigits[v / d];
     const std::string n = std::to_string(i);
-    return {key,
-            std::string("Company " + n),
-            std::string("Contact " + n),
-            std::string("Owner"),
-            std::string(n + " Main Street"),
-            std::string(kCities[i % 8]),
-            i % 3 == 0 ? jet::FieldValue{} : jet::FieldValue{std::string("Region " + n.substr(0, 2))},
-            std::to_string(10000 + i % 90000),
-            std::string("Germany"),
-            std::string("030-" + n),
-            i % 2 == 0 ? jet::FieldValue{} : jet::FieldValue{std::string("030-9" + n)}};
+    return {
+        key,
+        std::string("Company " + n),
+        std::string("Contact " + n),
+        std::string("Owner"),
+        std::string(n + " Main Street"),
+        std::string(kCities[i % 8]),
+        i % 3 == 0 ? jet::FieldValue{} : jet::FieldValue{std::string("Region " + n.substr(0, 2))},
+        std::to_string(10000 + i % 90000),
+        std::string("Germany"),
+        std::string("030-" + n),
+        i % 2 == 0 ? jet::FieldValue{} : jet::FieldValue{std::string("030-9" + n)}};
 }
 
 inline constexpr GrownSource kUsers{"jackcess/fixedTextTestV2000.mdb", "users", usersRow};

@@ -232,8 +232,8 @@ std::string grown(const std::string& fixtures, const bench::GrownSource& source,
     const pid_t pid = ::fork();
     if (pid == 0) {
         try {
-            const uint32_t rows = bench::growTable(fixtures + "/" + source.fixture, source,
-                                                   path + ".part", growth);
+            const uint32_t rows =
+                bench::growTable(fixtures + "/" + source.fixture, source, path + ".part", growth);
             fs::rename(path + ".part", path);
             std::printf("built %s (%s, %u rows added)", path.c_str(), megabytes(path).c_str(),
                         rows);
@@ -277,8 +277,7 @@ bool selfSyncRuns(const char* title, const std::string& database, const std::str
         std::ifstream in(selfSync, std::ios::binary);
         text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     }
-    const std::string withColumn =
-        scriptOf(dir, "self-sync-and-column.psx", text + "\n" + column);
+    const std::string withColumn = scriptOf(dir, "self-sync-and-column.psx", text + "\n" + column);
     bool clean = true;
     for (const auto& [script, what] :
          {std::pair{selfSync, "the script"}, std::pair{withColumn, "with one more column"}}) {
@@ -341,16 +340,15 @@ bool addColumnRuns(const std::string& fixtures, const AddColumn& a, const fs::pa
             "%.2f%s); heap peak %.1f MiB, peak RSS %.1f MiB above the start (target < "
             "64 MiB)\n",
             i + 1, r.seconds, cp, r.seconds / cp, a.cpTarget, cpSync, r.seconds / cpSync,
-            a.syncTarget,
-            static_cast<double>(r.heapPeak) / kMiB, static_cast<double>(r.rssPeak) / kMiB);
+            a.syncTarget, static_cast<double>(r.heapPeak) / kMiB,
+            static_cast<double>(r.rssPeak) / kMiB);
     }
     return clean;
 }
 
 bool alterColumnRuns(const std::string& fixtures, const fs::path& dir, int runs) {
     std::printf("3. ALTER COLUMN LONG to DOUBLE on a table of 100,000 rows\n");
-    const std::string rows =
-        grown(fixtures, bench::kUsers, dir, "rows100k.mdb", {.rows = 100000});
+    const std::string rows = grown(fixtures, bench::kUsers, dir, "rows100k.mdb", {.rows = 100000});
     const std::string alter = scriptOf(dir, "alter-column.psx",
                                        "ALTER TABLE [users] ALTER COLUMN [i_user_flags] DOUBLE;");
     bool clean = true;
@@ -383,32 +381,32 @@ int main(int argc, char** argv) {
                                        : fs::temp_directory_path() /
                                              ("bench_jet_writer-" + std::to_string(::getpid()));
     fs::create_directories(dir);
+    const AddColumn jet4{"2. ADD COLUMN on a file of about 100 MB",
+                         bench::kUsers,
+                         bench::kHundredMegabyteRows,
+                         "grown.mdb",
+                         "ALTER TABLE [users] ADD COLUMN [i_user_extra] LONG;",
+                         "",
+                         ", target <= 1.5"};
+    const AddColumn jet3{"5. ADD COLUMN on a Jet 3 file of about 50 MB",
+                         bench::kCustomers,
+                         bench::kFiftyMegabyteJet3Rows,
+                         "grown97.mdb",
+                         "ALTER TABLE [Customers] ADD COLUMN [Remark] LONG;",
+                         ", target <= 3",
+                         ""};
     bool clean = true;
     if (part('1'))
         clean = selfSyncRuns("1. Comptoir2000.mdb", comptoir,
                              "ALTER TABLE [Client] ADD COLUMN [Remarque] TEXT(50);", dir, runs) &&
                 clean;
-    if (part('2'))
-        clean = addColumnRuns(fixtures,
-                              {"2. ADD COLUMN on a file of about 100 MB", bench::kUsers,
-                               bench::kHundredMegabyteRows, "grown.mdb",
-                               "ALTER TABLE [users] ADD COLUMN [i_user_extra] LONG;", "",
-                               ", target <= 1.5"},
-                              dir, runs) &&
-                clean;
+    if (part('2')) clean = addColumnRuns(fixtures, jet4, dir, runs) && clean;
     if (part('3')) clean = alterColumnRuns(fixtures, dir, runs) && clean;
     if (part('4'))
         clean = selfSyncRuns("4. nwind.mdb (Jet 3)", nwind,
                              "ALTER TABLE [Customers] ADD COLUMN [Remark] TEXT(50);", dir, runs) &&
                 clean;
-    if (part('5'))
-        clean = addColumnRuns(fixtures,
-                              {"5. ADD COLUMN on a Jet 3 file of about 50 MB", bench::kCustomers,
-                               bench::kFiftyMegabyteJet3Rows, "grown97.mdb",
-                               "ALTER TABLE [Customers] ADD COLUMN [Remark] LONG;",
-                               ", target <= 3", ""},
-                              dir, runs) &&
-                clean;
+    if (part('5')) clean = addColumnRuns(fixtures, jet3, dir, runs) && clean;
     if (!keep || !*keep) fs::remove_all(dir);
     return clean ? 0 : 1;
 }
