@@ -1,10 +1,11 @@
 #pragma once
-// A real table (fixedTextTestV2000's "users": ten required columns, text,
-// long and date, six indexes) grown by the page codec itself on new data
-// pages, for the benchmarks of the writable Jet 4 provider: until the file
-// holds a number of pages (about 100 MB), or until the table holds a number
-// of rows. Its indexes are then built again from every row, so that the file
-// is one a structural check accepts.
+// A real table grown by the page codec itself on new data pages, for the
+// benchmarks of the writer: until the file holds a number of pages, or until
+// the table holds a number of rows. Its indexes are then built again from
+// every row, so that the file is one a structural check accepts. Two tables:
+// fixedTextTestV2000's "users" (Jet 4: ten required columns, text, long and
+// date, six indexes) and nwind's "Customers" (Jet 3: eleven text columns,
+// five indexes, the primary side of a relationship).
 #include <algorithm>
 #include <cstdint>
 #include <fstream>
@@ -12,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "jet/FieldValue.h"
 #include "jet/file/Checker.h"
 #include "jet/file/DataPage.h"
 #include "jet/file/IndexBuilder.h"
@@ -23,11 +25,59 @@
 
 namespace bench {
 
-// The fixture, relative to the fixtures folder, whose table is grown.
-inline constexpr const char* kGrownFixture = "jackcess/fixedTextTestV2000.mdb";
-inline constexpr const char* kGrownTable = "users";
-// Rows that make a file of about 100 MB, indexes included.
+// A table to grow: its fixture (relative to the fixtures folder), its name,
+// and the values of its n-th new row (one per column, in the definition's
+// order; unique where an index asks for it).
+struct GrownSource {
+    const char* fixture;
+    const char* table;
+    std::vector<jet::FieldValue> (*row)(int n);
+};
+
+inline std::vector<jet::FieldValue> usersRow(int i) {
+    const std::string n = std::to_string(i);
+    return {int32_t{1000 + i},
+            std::string("login" + n),
+            std::string("pwd"),
+            std::string("-1"),
+            std::string("User number " + n),
+            int32_t{i % 7},
+            int32_t{16408},
+            int32_t{-1},
+            std::string("N"),
+            jet::DateTime{40000.0 + i / 1440.0}};
+}
+
+// The key is a digit and four base-36 digits: unique (case aside, as the
+// index compares) and apart from the fixture's own keys, which are letters.
+inline std::vector<jet::FieldValue> customersRow(int i) {
+    static constexpr const char* kCities[] = {"Berlin", "London", "Madrid", "Paris",
+                                              "Lyon",   "Graz",   "Bern",   "Sevilla"};
+    static constexpr char kDigits[] = "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ";
+    std::string key = "0";
+    for (int d = 36 * 36 * 36, v = i % (36 * 36 * 36 * 36); d > 0; v %= d, d /= 36)
+        key += kDigits[v / d];
+    const std::string n = std::to_string(i);
+    return {
+        key,
+        std::string("Company " + n),
+        std::string("Contact " + n),
+        std::string("Owner"),
+        std::string(n + " Main Street"),
+        std::string(kCities[i % 8]),
+        i % 3 == 0 ? jet::FieldValue{} : jet::FieldValue{std::string("Region " + n.substr(0, 2))},
+        std::to_string(10000 + i % 90000),
+        std::string("Germany"),
+        std::string("030-" + n),
+        i % 2 == 0 ? jet::FieldValue{} : jet::FieldValue{std::string("030-9" + n)}};
+}
+
+inline constexpr GrownSource kUsers{"jackcess/fixedTextTestV2000.mdb", "users", usersRow};
+inline constexpr GrownSource kCustomers{"mdbtestdata/nwind.mdb", "Customers", customersRow};
+// Rows that make a file of about 100 MB (users) or 50 MB (Customers), indexes
+// included.
 inline constexpr uint32_t kHundredMegabyteRows = 640000;
+inline constexpr uint32_t kFiftyMegabyteJet3Rows = 320000;
 
 // The definition page of table `name`, read from MSysObjects.
 inline uint32_t tablePage(const jet::file::PageFile& file, const std::string& name) {
@@ -82,11 +132,14 @@ inline void rebuildIndexes(jet::file::PageFile& file, jet::file::TableDefinition
             if (li.realIndex == i && li.indexType == idxtype::PrimaryKey) primary = true;
         const auto entries = IndexBuilder::entries(keyColumns(def, ri), rows,
                                                    IndexRules::fromFlags(ri.flags, primary));
-        const BuiltIndex built = IndexBuilder::build(entries, def.firstPage(), [&] {
-            const uint32_t p = file.append();
-            global.markUsed(p);
-            return p;
-        });
+        const BuiltIndex built = IndexBuilder::build(
+            entries, def.firstPage(),
+            [&] {
+                const uint32_t p = file.append();
+                global.markUsed(p);
+                return p;
+            },
+            file.layout());
         auto map = UsageMap::read(file, ri.map);
         for (uint32_t p : map.pages()) global.markFree(p);
         std::vector<uint32_t> pages;
@@ -105,11 +158,13 @@ inline void rebuildIndexes(jet::file::PageFile& file, jet::file::TableDefinition
     }
 }
 
-// Writes `fixture` with its table grown to `out`; returns the rows added.
-inline uint32_t growTable(const std::string& fixture, const std::string& out, Growth growth) {
+// Writes `fixture` (the path of source's fixture) with source's table grown to
+// `out`; returns the rows added.
+inline uint32_t growTable(const std::string& fixture, const GrownSource& source,
+                          const std::string& out, Growth growth) {
     using namespace jet::file;
     PageFile file(fixture);
-    auto def = TableDefinition::read(file, tablePage(file, kGrownTable));
+    auto def = TableDefinition::read(file, tablePage(file, source.table));
     auto owned = UsageMap::read(file, def.ownedPages);
     GlobalUsageMap global(file);
     std::vector<PageRow> rows;
@@ -128,13 +183,7 @@ inline uint32_t growTable(const std::string& fixture, const std::string& out, Gr
         return growth.rows ? added < growth.rows : file.pageCount() < growth.pages;
     };
     for (int i = 0; more(); ++i) {
-        const std::string n = std::to_string(i);
-        Bytes row = encodeRow(
-            def,
-            {int32_t{1000 + i}, std::string("login" + n), std::string("pwd"), std::string("-1"),
-             std::string("User number " + n), int32_t{i % 7}, int32_t{16408}, int32_t{-1},
-             std::string("N"), jet::DateTime{40000.0 + i / 1440.0}},
-            nullptr);
+        Bytes row = encodeRow(def, source.row(i), nullptr);
         lengths.push_back(row.size());
         if (!rowsFit(file.pageSize(), lengths)) {
             flush();

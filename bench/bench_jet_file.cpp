@@ -32,7 +32,7 @@ using Clock = std::chrono::steady_clock;
 
 int main(int argc, char** argv) {
     const int reads = argc > 1 ? std::atoi(argv[1]) : 3;
-    const std::string fixture = std::string(JET_FIXTURES) + "/" + bench::kGrownFixture;
+    const std::string fixture = std::string(JET_FIXTURES) + "/" + bench::kUsers.fixture;
     if (!std::filesystem::exists(fixture)) {
         std::printf("fixtures not found (%s); nothing measured\n", fixture.c_str());
         return 0;
@@ -44,7 +44,7 @@ int main(int argc, char** argv) {
     const std::string big = (dir / "grown.mdb").string();
     if (!std::filesystem::exists(big)) {
         const auto t0 = Clock::now();
-        (void)bench::growTable(fixture, big, {.rows = bench::kHundredMegabyteRows});
+        (void)bench::growTable(fixture, bench::kUsers, big, {.rows = bench::kHundredMegabyteRows});
         std::printf("built %s (%.0f MB) in %.1f s\n", big.c_str(),
                     static_cast<double>(std::filesystem::file_size(big)) / 1e6,
                     std::chrono::duration<double>(Clock::now() - t0).count());
@@ -57,7 +57,7 @@ int main(int argc, char** argv) {
         {
             PageFile file(big);
             const auto def =
-                TableDefinition::read(file, bench::tablePage(file, bench::kGrownTable));
+                TableDefinition::read(file, bench::tablePage(file, bench::kUsers.table));
             TableReader(file, def).forEachValues(
                 [&](uint32_t, const std::vector<jet::FieldValue>& values) {
                     ++rows;
