@@ -37,6 +37,12 @@ PropertyBlob emptyBlob(const PageFile& file) {
     return PropertyBlob(file.layout(), TextCodec::of(file));
 }
 
+// A name goes into the file in its code page in Access 97: one it cannot hold
+// fails its statement, not the layout of the session's changes at the end.
+void requireStorable(const PageFile& file, const std::string& name) {
+    (void)TextCodec::of(file).encodeName(name);
+}
+
 bool singleByteText(const FileFacts& facts) {
     const format::Layout* layout = format::layoutFor(facts.version);
     return layout && layout->textForm == format::TextForm::SingleByte;
@@ -464,6 +470,8 @@ void FileStorage::createTable(TableDef& table) {
         raise(Err::TableExists, {table.name});
     if (!freedName(table.name))
         checkCatalogKey("MSysObjects", "Name", table.name, "Table", table.name);
+    requireStorable(file_, table.name);
+    for (const auto& c : table.columns) requireStorable(file_, c.name);
     checkOneCounter(table);
     TableState t;
     t.name = table.name;
@@ -502,6 +510,7 @@ void FileStorage::dropTable(const TableDef& table) {
 
 void FileStorage::addColumn(const TableDef& was, const TableDef& now, const statement::ColumnDef& column) {
     TableState& t = stateOf(was);
+    requireStorable(file_, column.name);
     checkOneCounter(now);
     FColumn d = physicalColumn(column, file_.facts());
     const bool hadVariableArea = t.def.variableColumns > 0;
@@ -659,6 +668,9 @@ bool FileStorage::freedName(const std::string& name) const {
 void FileStorage::checkCatalogKey(std::string_view table, std::string_view column,
                                   const std::string& name, const char* kind,
                                   const std::string& object) const {
+    // A name the file's code page cannot hold has no key at all: say so
+    // rather than that its key is not proven.
+    requireStorable(file_, name);
     const FieldValue value = name;
     for (const auto& k : state_.catalogKeys)
         if (k.table == table && text::equalNoCase(k.column, column) &&
@@ -724,6 +736,7 @@ void FileStorage::checkIndexesOver(TableState& t, const TableDef& now,
 
 void FileStorage::addIndex(const TableDef& was, const TableDef& now, const IndexDef& index) {
     (void)now;
+    requireStorable(file_, index.name);
     checkIndex(stateOf(was), index);
     state_.changedAnything = true;
 }

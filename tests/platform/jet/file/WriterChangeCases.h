@@ -206,6 +206,123 @@ inline std::vector<ChangeCase> changeCases() {
     };
 }
 
+// The same kinds of change on populated Access 97 files: text in the file's
+// code page, a byte a character; keys in the General 97 sort order.
+inline constexpr const char* kNwind = "mdbtestdata/nwind.mdb";
+inline constexpr const char* kLibrary = "jet3/Library97.mdb";
+inline constexpr const char* kJet3Small = "jackcess/testV1997.mdb";
+inline constexpr const char* kJet3Wide = "jackcess/test2V1997.mdb";
+
+inline std::vector<ChangeCase> jet3ChangeCases() {
+    const auto ok = [](const char* name, const char* fixture, std::vector<std::string> statements,
+                       RowChange rows = unchanged(), std::string blocks = {}) {
+        return ChangeCase{name, fixture,        std::move(statements), std::move(blocks),
+                          "",   std::move(rows)};
+    };
+    const auto refused = [](const char* name, const char* fixture, std::string statement,
+                            const char* error) {
+        return ChangeCase{name, fixture, {std::move(statement)}, {}, error, unchanged()};
+    };
+    return {
+        ok("CreateIndexOnNumbers", kNwind,
+           {"CREATE INDEX [ixPrice] ON [Products] ([UnitPrice] DESC, [UnitsInStock] ASC)"}),
+        ok("CreateIndexOnText", kLibrary,
+           {"CREATE INDEX [ixName] ON [Members] ([LastName], [FirstName] DESC)"}),
+        ok("CreateUniqueIndexWithPrimary", kJet3Small,
+           {"DROP INDEX [PrimaryKey] ON [Table1]",
+            "CREATE UNIQUE INDEX [PrimaryKey] ON [Table1] ([A]) WITH PRIMARY"}),
+        ok("CreateIndexIgnoreNull", kNwind,
+           {"CREATE INDEX [ixShipRegion] ON [Orders] ([ShipRegion]) WITH IGNORE NULL"}),
+        refused("CreateUniqueIndexOverDuplicates", kNwind,
+                "CREATE UNIQUE INDEX [uqCity] ON [Customers] ([City])",
+                "would create duplicate values in the index"),
+        refused("CreateIndexDisallowNullOverNulls", kNwind,
+                "CREATE INDEX [ixRegion] ON [Customers] ([Region]) WITH DISALLOW NULL",
+                "cannot contain a Null value"),
+        ok("DropIndex", kNwind, {"DROP INDEX [City] ON [Customers]"}),
+        ok("DropAndAddForeignKey", kNwind,
+           {"ALTER TABLE [Orders] DROP CONSTRAINT [CustomersOrders]",
+            "ALTER TABLE [Orders] ADD CONSTRAINT [CustomersOrders] FOREIGN KEY ([CustomerID]) "
+            "REFERENCES [Customers] ([CustomerID]) ON UPDATE CASCADE"}),
+        refused("AddForeignKeyThatRowsViolate", kNwind,
+                "ALTER TABLE [Order Details] ADD CONSTRAINT [fkBad] FOREIGN KEY ([ProductID]) "
+                "REFERENCES [Categories] ([CategoryID])",
+                "violates referential integrity"),
+        ok("AddUniqueConstraint", kJet3Small,
+           {"ALTER TABLE [Table1] ADD CONSTRAINT [uqE] UNIQUE ([E])"}),
+        // Every type Access 97 has: no DECIMAL, and text kept uncompressed.
+        ok("CreateTableOfEveryType", kNwind,
+           {"CREATE TABLE [Neu] ([Id] COUNTER(10,1) CONSTRAINT [PrimaryKey] PRIMARY KEY, "
+            "[b] YESNO, [y] BYTE, [s] SMALLINT, [i] INTEGER, [f] SINGLE, [d] DOUBLE, "
+            "[m] CURRENCY, [t] DATETIME, [g] GUID, [x] TEXT(30), [c] CHAR(4), [memo] MEMO, "
+            "[bin] BINARY(8), [vb] VARBINARY(16), [ole] OLEOBJECT, [req] TEXT(10) NOT NULL, "
+            "[cat] LONG, "
+            "CONSTRAINT [fkNeu] FOREIGN KEY ([cat]) REFERENCES [Categories] ([CategoryID]))"},
+           newTable("Neu", {"Id", "b", "y", "s", "i", "f", "d", "m", "t", "g", "x", "c", "memo",
+                            "bin", "vb", "ole", "req", "cat"})),
+        refused("CreateTableWithDecimal", kNwind,
+                "CREATE TABLE [Dezimal] ([Id] LONG, [n] DECIMAL(10,2))",
+                "Syntax error in field definition."),
+        refused("AddDecimalColumn", kLibrary,
+                "ALTER TABLE [Fine] ADD COLUMN [Amount] DECIMAL(10,2)",
+                "Syntax error in field definition."),
+        ok("DropTable", kJet3Wide, {"DROP TABLE [MSP_PROJECTS]"}, droppedTable("MSP_PROJECTS")),
+        ok("DropTableOfANameOutsideAscii", kNwind, {"DROP TABLE [Ums\u00e4tze]"},
+           droppedTable("Ums\u00e4tze")),
+        ok("AddColumn", kNwind, {"ALTER TABLE [Customers] ADD COLUMN [Note] TEXT(40)"},
+           added("Customers", "Note")),
+        ok("AddNotNullColumnToAPopulatedTable", kLibrary,
+           {"ALTER TABLE [Members] ADD COLUMN [Required] LONG NOT NULL"},
+           added("Members", "Required")),
+        ok("AddCounterToAPopulatedTable", kNwind,
+           {"ALTER TABLE [Order Details] ADD COLUMN [RowNo] COUNTER"},
+           numbered("Order Details", "RowNo", 1)),
+        ok("AddSeededCounterToAPopulatedTable", kNwind,
+           {"ALTER TABLE [Customers] ADD COLUMN [RowNo] COUNTER(100, 1)"},
+           numbered("Customers", "RowNo", 100)),
+        refused("ASecondCounter", kNwind, "ALTER TABLE [Categories] ADD COLUMN [N] AUTOINCREMENT",
+                "more than one AutoNumber field"),
+        ok("DropColumn", kNwind, {"ALTER TABLE [Suppliers] DROP COLUMN [Fax]"},
+           dropped("Suppliers", "Fax")),
+        ok("DropColumnOfAWideTable", kJet3Wide,
+           {"ALTER TABLE [MSP_PROJECTS] DROP COLUMN [PROJ_INFO_CAL_NAME]"},
+           dropped("MSP_PROJECTS", "PROJ_INFO_CAL_NAME")),
+        ok("AlterColumnLongToDouble", kLibrary,
+           {"ALTER TABLE [Books] ALTER COLUMN [IssueCounter] DOUBLE"}),
+        ok("AlterColumnTextSize", kNwind,
+           {"ALTER TABLE [Customers] ALTER COLUMN [Phone] TEXT(30)"}),
+        refused("AlterColumnNotNullOverNulls", kNwind,
+                "ALTER TABLE [Customers] ALTER COLUMN [Region] TEXT(15) NOT NULL",
+                "cannot contain a Null value"),
+        refused("AlterColumnValueThatDoesNotConvert", kNwind,
+                "ALTER TABLE [Customers] ALTER COLUMN [Phone] LONG", "Data type conversion error"),
+        refused("AlterColumnBinaryThatDoesNotConvert", kJet3Wide,
+                "ALTER TABLE [MSP_PROJECTS] ALTER COLUMN [RESERVED_BINARY_DATA] TEXT(255)",
+                "Data type conversion error"),
+        ok("RenameTriple", kNwind,
+           {"ALTER TABLE [Customers] ADD COLUMN [Telephone] TEXT(24)",
+            "UPDATE [Customers] SET [Telephone]=[Phone]",
+            "ALTER TABLE [Customers] DROP COLUMN [Phone]"},
+           renamed("Customers", "Phone", "Telephone")),
+        ok("ColumnProperties", kLibrary, {}, unchanged(),
+           "<JET:COLUMNS>\r\nMembers;Tel;2;T\u00e9l\u00e9phone du "
+           "membre\r\nMembers;Email;1;'aucun'\r\n"
+           "Members;Address;13;-1\r\nBooks;Condition;2;\r\n</JET:COLUMNS>\r\n\r\n"),
+        // Text the file's code page (1252) cannot hold fails its statement.
+        refused("TableNameOutsideTheCodePage", kNwind, "CREATE TABLE [\u8868] ([Id] LONG)",
+                "code page"),
+        refused("DefaultOutsideTheCodePage", kLibrary,
+                "ALTER TABLE [Members] ADD COLUMN [Note] TEXT(10) DEFAULT '\u4e2d'", "code page"),
+        refused("ColumnNameOutsideTheCodePage", kNwind,
+                "ALTER TABLE [Customers] ADD COLUMN [\u540d] TEXT(10)", "code page"),
+        refused("IndexNameOutsideTheCodePage", kLibrary,
+                "CREATE INDEX [\u7d22\u5f15] ON [Members] ([LastName])", "code page"),
+        refused("KeyNameOutsideTheCodePage", kLibrary,
+                "CREATE TABLE [Neu] ([Id] LONG CONSTRAINT [\u4e3b\u952e] PRIMARY KEY)",
+                "code page"),
+    };
+}
+
 // The same kinds of change on an encoded database.
 inline std::vector<ChangeCase> encodedChangeCases() {
     const auto ok = [](const char* name, std::vector<std::string> statements,

@@ -420,6 +420,20 @@ TEST(CompressionChange, KeepsAccesssUnicodeCompressionPropertyInStepWithTheDefin
 
 class Change : public ::testing::TestWithParam<ChangeCase> {};
 
+// The lines of `written` that `fixture` does not hold: what the readers read
+// otherwise in a changed file beyond what they read otherwise in its fixture
+// (a dropped table or column takes its own lines away).
+std::string disagreementsAdded(const std::string& written, const std::string& fixture) {
+    std::set<std::string> before;
+    std::istringstream in(fixture);
+    for (std::string l; std::getline(in, l);) before.insert(l);
+    std::string added;
+    std::istringstream out(written);
+    for (std::string l; std::getline(out, l);)
+        if (!before.count(l)) added += l + "\n";
+    return added;
+}
+
 TEST_P(Change, OnAPopulatedFileReadsAsExpected) {
     REQUIRE_READERS();
     const ChangeCase& c = GetParam();
@@ -430,9 +444,10 @@ TEST_P(Change, OnAPopulatedFileReadsAsExpected) {
     EXPECT_EQ(run.thrown, "");
     EXPECT_EQ(run.closeFailure, "");
     // What the readers read otherwise in the fixture already (kontener.mdb:
-    // a date's rounding) is not the writer's.
+    // a date's rounding; nwind.mdb: column flags and properties) is not the
+    // writer's.
     if (const std::string d = readersDisagreement(file); !d.empty()) {
-        EXPECT_EQ(d, readersDisagreement(original));
+        EXPECT_EQ(disagreementsAdded(d, readersDisagreement(original)), "");
     }
 
     if (*c.error) {
@@ -476,6 +491,7 @@ std::string changeName(const ::testing::TestParamInfo<ChangeCase>& param) {
 
 INSTANTIATE_TEST_SUITE_P(Statements, Change, ::testing::ValuesIn(changeCases()), changeName);
 INSTANTIATE_TEST_SUITE_P(Encoded, Change, ::testing::ValuesIn(encodedChangeCases()), changeName);
+INSTANTIATE_TEST_SUITE_P(Access97, Change, ::testing::ValuesIn(jet3ChangeCases()), changeName);
 
 // The changes written into an encoded database: page 0 (the header and its
 // key) as it was; every page the writer changed or added stored encoded with
