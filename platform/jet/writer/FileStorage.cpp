@@ -569,6 +569,12 @@ void FileStorage::alterColumn(const TableDef& was, const TableDef& now, const st
                                                                 colflag::Hyperlink |
                                                                 colflag::AutoGuid));
     wanted.flags |= keep;
+    // Access 97 sets the bit Jet 4 gives a generated GUID on columns of other
+    // types too (nwind's text columns); what it means there is not known, so
+    // it stays as the column had it.
+    if (singleByteText(file_.facts()) && before.type != coltype::Guid &&
+        wanted.type != coltype::Guid)
+        wanted.flags |= before.flags & colflag::AutoGuid;
     if (column.autoGenerate) wanted.flags |= colflag::AutoGuid;
     if (!isTextType(wanted.type)) wanted.extraFlags |= before.extraFlags & ~kCompressedUnicodeFlag;
     if (isTextType(wanted.type) && isTextType(before.type)) wanted.misc = before.misc;

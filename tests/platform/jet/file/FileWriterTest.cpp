@@ -22,6 +22,7 @@
 #include "jet/Catalog.h"
 #include "jet/Connection.h"
 #include "jet/Error.h"
+#include "jet/file/FileCatalog.h"
 #include "jet/file/PageFile.h"
 #include "jet/file/TableDefinition.h"
 #include "jet/testing/StoreBuilder.h"
@@ -1358,6 +1359,26 @@ TEST(FileWriterAccess97, TextTheCodePageCannotHoldFailsItsStatementAlone) {
     EXPECT_EQ(std::get<std::string>(column.Properties().Item(jet::prop::Default).Value()),
               "'\xe2\x82\xac 1'");
     c.Close();
+}
+
+// Access 97 sets a flag bit of unknown meaning on some text columns (Jet 4's
+// generated-GUID bit): a column changed by ALTER COLUMN keeps it.
+TEST(FileWriterAccess97, AlterColumnKeepsAFlagBitOfUnknownMeaning) {
+    REQUIRE_FIXTURES();
+    testsupport::TempDir dir;
+    const std::string db = copyOf(dir, "mdbtestdata/nwind.mdb");
+    const auto flagsOfPhone = [&] {
+        const jet::file::PageFile file(db);
+        for (const auto& t : jet::file::FileCatalog(file).tables)
+            if (t.name == "Customers")
+                if (const auto* c = t.definition.columnNamed("Phone")) return c->flags;
+        return uint8_t{0};
+    };
+    ASSERT_NE(flagsOfPhone() & 0x40, 0);
+    const auto o = session(db, {"ALTER TABLE [Customers] ALTER COLUMN [Phone] TEXT(30)"});
+    EXPECT_EQ(joined(o.failures), "");
+    EXPECT_EQ(o.closeError, "");
+    EXPECT_NE(flagsOfPhone() & 0x40, 0);
 }
 
 }  // namespace
