@@ -91,7 +91,7 @@ TEST(Samples, TheHelpPageSaysWhatTheRunnerWritesKeepsAndRefuses) {
     EXPECT_EQ(page.find("read but never"), std::string::npos);
     for (const char* said :
          {"Applying a script: batchrun1", "NAME-backup-YYYYMMDD-HHMMSS.mdb",
-          "never written in place", "Access 97", "<code>NAME.ldb</code>",
+          "never written in place", "It changes Access 97 files", "<code>NAME.ldb</code>",
           "Encoded databases are written encoded", "another run", "folder, cannot be written",
           "Such a refusal is said once", "failed and were skipped", "hard links",
           "the permissions of\nthe workgroup's users and groups",
